@@ -1,0 +1,215 @@
+// Definitions read from the file: the dictionary's characters and the timelines of the root movie
+// and of sprites. All of it is immutable after loading; playback state lives in display.h.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "swf/types.h"
+
+namespace swf {
+
+// ---------------------------------------------------------------------------------------------
+// Styles and shapes
+// ---------------------------------------------------------------------------------------------
+enum class FillType : uint8_t { Solid, Linear, Radial, Focal, Bitmap };
+
+struct Gradient {
+    uint8_t spread = 0;         // 0 pad, 1 reflect, 2 repeat
+    uint8_t interpolation = 0;  // 0 sRGB, 1 linear RGB
+    uint8_t count = 0;
+    uint8_t ratio[16] = {};
+    RGBA color[16];
+    double focal = 0;  // -1..1, focal gradients only
+};
+
+struct FillStyle {
+    FillType type = FillType::Solid;
+    RGBA color;
+    Matrix matrix;  // gradient square or texels -> shape twips
+    Gradient gradient;
+    uint16_t bitmap_id = 0;
+    bool repeat = true;
+    bool smooth = true;
+};
+
+enum class Cap : uint8_t { Round = 0, None = 1, Square = 2 };
+enum class Join : uint8_t { Round = 0, Bevel = 1, Miter = 2 };
+
+struct LineStyle {
+    uint16_t width = 0;  // twips; 0 = hairline
+    RGBA color;
+    Cap start_cap = Cap::Round, end_cap = Cap::Round;
+    Join join = Join::Round;
+    double miter_limit = 3;
+    bool has_fill = false;
+    bool no_hscale = false, no_vscale = false, no_close = false;
+    FillStyle fill;
+};
+
+// One edge in shape twips. A curve is quadratic with control point (cx, cy).
+struct Segment {
+    int32_t x0 = 0, y0 = 0, cx = 0, cy = 0, x1 = 0, y1 = 0;
+    uint16_t fill0 = 0, fill1 = 0, line = 0;  // 1-based indices into the group's styles
+    bool curve = false;
+    bool move = false;  // a MoveTo or style change came right before this edge
+};
+
+// Styles replaced by a NewStyles record start a new group, drawn after the previous one.
+struct StyleGroup {
+    std::vector<FillStyle> fills;
+    std::vector<LineStyle> lines;
+    std::vector<Segment> segments;
+};
+
+struct ShapeData {
+    Rect bounds;
+    std::vector<StyleGroup> groups;
+    bool nonzero = false;  // DefineShape4 UsesFillWindingRule
+};
+
+// ---------------------------------------------------------------------------------------------
+// Timelines
+// ---------------------------------------------------------------------------------------------
+enum PlaceFlags : uint16_t {
+    PlaceMove = 0x01,
+    PlaceHasCharacter = 0x02,
+    PlaceHasMatrix = 0x04,
+    PlaceHasCxform = 0x08,
+    PlaceHasRatio = 0x10,
+    PlaceHasName = 0x20,
+    PlaceHasClipDepth = 0x40,
+    PlaceHasBlend = 0x100,
+    PlaceHasVisible = 0x200,
+};
+
+struct DisplayOp {
+    enum Kind : uint8_t { Place, Remove } kind = Place;
+    uint16_t flags = 0;
+    uint16_t depth = 0;
+    uint16_t character = 0;
+    uint16_t ratio = 0;
+    uint16_t clip_depth = 0;
+    uint8_t blend = 0;
+    bool visible = true;
+    Matrix matrix;
+    CxForm cxform;
+    std::string name;
+};
+
+// Action bytes for a later script engine: kept per frame, in file order.
+struct ActionBlock {
+    std::vector<uint8_t> bytes;
+    uint16_t init_sprite = 0;  // DoInitAction target, 0 for DoAction
+};
+
+struct Frame {
+    std::vector<DisplayOp> ops;
+    std::vector<ActionBlock> actions;
+    std::string label;
+};
+
+struct Timeline {
+    std::vector<Frame> frames;  // at least one after loading
+    std::map<std::string, int> labels;  // label -> 0-based frame
+};
+
+// ---------------------------------------------------------------------------------------------
+// Characters
+// ---------------------------------------------------------------------------------------------
+enum class CharKind : uint8_t { Shape, Morph, Sprite, Bitmap, Font, Text, EditText, Button };
+
+struct Character {
+    explicit Character(CharKind k) : kind(k) {}
+    virtual ~Character() = default;
+    CharKind kind;
+    uint16_t id = 0;
+};
+
+struct ShapeDef : Character {
+    ShapeDef() : Character(CharKind::Shape) {}
+    ShapeData shape;
+};
+
+struct MorphDef : Character {
+    MorphDef() : Character(CharKind::Morph) {}
+    ShapeData start, end;  // same groups, styles and segments, paired one to one
+};
+
+struct SpriteDef : Character {
+    SpriteDef() : Character(CharKind::Sprite) {}
+    Timeline timeline;
+};
+
+struct BitmapDef : Character {
+    BitmapDef() : Character(CharKind::Bitmap) {}
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;  // premultiplied BGRA, top-down
+};
+
+struct Glyph {
+    std::vector<Segment> segments;  // in font units, all with fill1 = 1
+    int advance = 0;
+};
+
+struct FontDef : Character {
+    FontDef() : Character(CharKind::Font) {}
+    std::string name;
+    bool bold = false, italic = false, has_layout = false;
+    double units_per_em = 1024;  // 20480 for DefineFont3
+    int ascent = 0, descent = 0, leading = 0;
+    std::vector<Glyph> glyphs;
+    std::vector<uint16_t> codes;
+    std::unordered_map<uint32_t, int> kerning;  // (code1 << 16 | code2) -> adjust
+
+    int glyph_for(uint16_t code) const;
+};
+
+struct GlyphRun {
+    uint16_t font = 0;
+    RGBA color;
+    int height = 0;  // twips
+    int y = 0;
+    std::vector<std::pair<int, int>> glyphs;  // (index, x) in twips
+};
+
+struct TextDef : Character {
+    TextDef() : Character(CharKind::Text) {}
+    Rect bounds;
+    Matrix matrix;
+    std::vector<GlyphRun> runs;
+};
+
+struct EditTextDef : Character {
+    EditTextDef() : Character(CharKind::EditText) {}
+    Rect bounds;
+    uint16_t font = 0;
+    int height = 240;
+    RGBA color{0, 0, 0, 255};
+    bool has_color = false, word_wrap = false, multiline = false, password = false;
+    bool border = false, html = false, use_outlines = false, auto_size = false;
+    int align = 0, left_margin = 0, right_margin = 0, indent = 0, leading = 0;
+    std::string variable, text;
+};
+
+struct ButtonRecord {
+    uint8_t states = 0;  // 1 up, 2 over, 4 down, 8 hit test
+    uint16_t character = 0;
+    uint16_t depth = 0;
+    Matrix matrix;
+    CxForm cxform;
+    uint8_t blend = 0;
+};
+
+struct ButtonDef : Character {
+    ButtonDef() : Character(CharKind::Button) {}
+    std::vector<ButtonRecord> records;
+    bool track_as_menu = false;
+};
+
+}  // namespace swf

@@ -1,0 +1,339 @@
+// Loading: header and decompression, the guarded tag walk, and the control tags that build
+// timelines (PlaceObject 1/2/3, RemoveObject 1/2, ShowFrame, FrameLabel, actions).
+#include "swf/movie.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "swf/codec.h"
+#include "swf/parse.h"
+#include "swf/reader.h"
+#include "swf/tags.h"
+
+namespace swf {
+
+int Movie::stage_width() const {
+    int w = frame_size.width() / 20;
+    return (w <= 0 || w > 8192) ? 550 : w;
+}
+
+int Movie::stage_height() const {
+    int h = frame_size.height() / 20;
+    return (h <= 0 || h > 8192) ? 400 : h;
+}
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Control tags
+// ---------------------------------------------------------------------------------------------
+void skip_filters(Reader& r) {
+    unsigned n = r.u8();
+    for (unsigned i = 0; i < n && !r.failed(); ++i) {
+        switch (r.u8()) {
+        case 0: r.skip(23); break;
+        case 1: r.skip(9); break;
+        case 2: r.skip(15); break;
+        case 3: r.skip(27); break;
+        case 4:
+        case 7: r.skip(5 * size_t(r.u8()) + 19); break;
+        case 5: {
+            size_t x = r.u8(), y = r.u8();
+            r.skip(4 * x * y + 13);
+            break;
+        }
+        case 6: r.skip(80); break;
+        default: r.fail(); return;
+        }
+    }
+}
+
+DisplayOp parse_place1(Reader& r) {
+    DisplayOp op;
+    op.flags = PlaceHasCharacter | PlaceHasMatrix;
+    op.character = r.u16();
+    op.depth = r.u16();
+    op.matrix = r.matrix();
+    if (r.remaining() > 0) {
+        op.cxform = r.cxform(false);
+        op.flags |= PlaceHasCxform;
+    }
+    return op;
+}
+
+DisplayOp parse_place23(Reader& r, bool three) {
+    DisplayOp op;
+    uint8_t f1 = r.u8();
+    uint8_t f2 = three ? r.u8() : 0;
+    op.depth = r.u16();
+    op.flags = f1 & 0x7F;
+    if (three && (f2 & 0x08)) r.str();  // class name, AS3 only
+    if (f1 & 0x02) op.character = r.u16();
+    if (f1 & 0x04) op.matrix = r.matrix();
+    if (f1 & 0x08) op.cxform = r.cxform(true);
+    if (f1 & 0x10) op.ratio = r.u16();
+    if (f1 & 0x20) op.name = r.str();
+    if (f1 & 0x40) op.clip_depth = r.u16();
+    if (three) {
+        if (f2 & 0x01) skip_filters(r);
+        if (f2 & 0x02) {
+            op.blend = r.u8();
+            op.flags |= PlaceHasBlend;
+        }
+        if (f2 & 0x04) r.u8();
+        if (f2 & 0x20) {
+            op.visible = r.u8() != 0;
+            op.flags |= PlaceHasVisible;
+        }
+        if (f2 & 0x40) r.rgba();
+    }
+    // Clip actions (f1 & 0x80) come last and belong to the script milestone.
+    return op;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Buttons
+// ---------------------------------------------------------------------------------------------
+std::unique_ptr<ButtonDef> parse_button(Reader& r, bool two) {
+    auto b = std::make_unique<ButtonDef>();
+    b->id = r.u16();
+    if (two) {
+        b->track_as_menu = r.u8() & 1;
+        r.u16();  // action offset
+    }
+    while (!r.failed() && r.remaining() > 0) {
+        uint8_t flags = r.u8();
+        if (flags == 0) break;
+        ButtonRecord rec;
+        rec.states = flags & 0x0F;
+        rec.character = r.u16();
+        rec.depth = r.u16();
+        rec.matrix = r.matrix();
+        if (two) rec.cxform = r.cxform(true);
+        if (flags & 0x10) skip_filters(r);
+        if (flags & 0x20) rec.blend = r.u8();
+        if (r.failed()) break;
+        b->records.push_back(rec);
+        if (b->records.size() > 4096) break;
+    }
+    return b;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The tag walk, shared by the root and sprites
+// ---------------------------------------------------------------------------------------------
+struct Loader {
+    Movie& movie;
+    JpegState jpeg;
+
+    void warn(const char* what, int code) {
+        if (movie.warnings.size() < 64) {
+            char buf[128];
+            std::snprintf(buf, sizeof buf, "%s in tag %d (%s)", what, code, tag_name(uint16_t(code)));
+            movie.warnings.push_back(buf);
+        }
+    }
+
+    void define(std::unique_ptr<Character> c) {
+        if (!c) return;
+        // Duplicate ids: the first definition stays.
+        movie.dictionary.emplace(c->id, std::shared_ptr<const Character>(std::move(c)));
+    }
+
+    // Walks tags until End or the end of r. Returns false when the data ran out early.
+    bool walk(Reader& r, Timeline& tl, bool in_sprite) {
+        Frame current;
+        bool ended = false, clean = true;
+        while (r.remaining() >= 2) {
+            uint16_t v = r.u16();
+            uint16_t code = v >> 6;
+            size_t len = v & 0x3F;
+            if (len == 0x3F) len = r.u32();
+            if (r.failed()) {
+                clean = false;
+                break;
+            }
+            if (len > r.remaining()) {
+                warn("length past end of data", code);
+                clean = false;
+                len = r.remaining();
+            }
+            Reader body = r.sub(len);
+            if (code == uint16_t(TagCode::End)) {
+                ended = true;
+                break;
+            }
+            if (code == uint16_t(TagCode::ShowFrame)) {
+                if (tl.frames.size() < kMaxFrames) tl.frames.push_back(std::move(current));
+                current = Frame{};
+                continue;
+            }
+            handle(code, body, tl, current, in_sprite);
+            if (body.failed()) warn("tag data cut short", code);
+            if (!clean) break;
+        }
+        if (!current.ops.empty() || !current.actions.empty() || !current.label.empty() ||
+            tl.frames.empty())
+            tl.frames.push_back(std::move(current));
+        return ended && clean;
+    }
+
+    void handle(uint16_t code, Reader& body, Timeline& tl, Frame& frame, bool in_sprite) {
+        const int ver = movie.version;
+        switch (TagCode(code)) {
+        case TagCode::PlaceObject: frame.ops.push_back(parse_place1(body)); break;
+        case TagCode::PlaceObject2: frame.ops.push_back(parse_place23(body, false)); break;
+        case TagCode::PlaceObject3: frame.ops.push_back(parse_place23(body, true)); break;
+        case TagCode::RemoveObject:
+        case TagCode::RemoveObject2: {
+            DisplayOp op;
+            op.kind = DisplayOp::Remove;
+            if (TagCode(code) == TagCode::RemoveObject) op.character = body.u16();
+            op.depth = body.u16();
+            if (!body.failed()) frame.ops.push_back(op);
+            break;
+        }
+        case TagCode::FrameLabel: {
+            frame.label = body.str();
+            int index = int(tl.frames.size());
+            tl.labels.emplace(frame.label, index);
+            break;
+        }
+        case TagCode::DoAction:
+            frame.actions.push_back({std::vector<uint8_t>(body.data(), body.data() + body.size()), 0});
+            break;
+        case TagCode::DoInitAction: {
+            uint16_t sprite = body.u16();
+            frame.actions.push_back({std::vector<uint8_t>(body.cursor(), body.cursor() + body.remaining()),
+                                     sprite});
+            break;
+        }
+        default:
+            if (in_sprite) return;  // only control tags are valid inside a sprite
+            define_tag(code, body, ver);
+        }
+    }
+
+    void define_tag(uint16_t code, Reader& body, int ver) {
+        switch (TagCode(code)) {
+        case TagCode::SetBackgroundColor:
+            if (!movie.background) movie.background = body.rgb();
+            break;
+        case TagCode::FileAttributes: movie.actionscript3 = body.u32() & 0x08; break;
+        case TagCode::DefineShape: define(parse_shape(body, 1)); break;
+        case TagCode::DefineShape2: define(parse_shape(body, 2)); break;
+        case TagCode::DefineShape3: define(parse_shape(body, 3)); break;
+        case TagCode::DefineShape4: define(parse_shape(body, 4)); break;
+        case TagCode::DefineMorphShape: define(parse_morph(body, 1)); break;
+        case TagCode::DefineMorphShape2: define(parse_morph(body, 2)); break;
+        case TagCode::JPEGTables: jpeg.tables.assign(body.data(), body.data() + body.size()); break;
+        case TagCode::DefineBits:
+        case TagCode::DefineBitsJPEG2:
+        case TagCode::DefineBitsJPEG3:
+        case TagCode::DefineBitsJPEG4: define(parse_bits(body, code, jpeg)); break;
+        case TagCode::DefineBitsLossless: define(parse_lossless(body, 1)); break;
+        case TagCode::DefineBitsLossless2: define(parse_lossless(body, 2)); break;
+        case TagCode::DefineFont: define(parse_font1(body)); break;
+        case TagCode::DefineFont2: define(parse_font23(body, 2)); break;
+        case TagCode::DefineFont3: define(parse_font23(body, 3)); break;
+        case TagCode::DefineFontInfo:
+        case TagCode::DefineFontInfo2: {
+            uint16_t id = uint16_t(body.data() && body.size() >= 2 ? body.data()[0] | body.data()[1] << 8 : 0);
+            auto it = movie.dictionary.find(id);
+            if (it != movie.dictionary.end() && it->second->kind == CharKind::Font) {
+                // Fonts are shared const once defined; FontInfo arrives right after its font.
+                auto* font = const_cast<FontDef*>(static_cast<const FontDef*>(it->second.get()));
+                parse_font_info(body, *font, TagCode(code) == TagCode::DefineFontInfo2 ? 2 : 1);
+            }
+            break;
+        }
+        case TagCode::DefineText: define(parse_text(body, 1)); break;
+        case TagCode::DefineText2: define(parse_text(body, 2)); break;
+        case TagCode::DefineEditText: define(parse_edit_text(body)); break;
+        case TagCode::DefineButton: define(parse_button(body, false)); break;
+        case TagCode::DefineButton2: define(parse_button(body, true)); break;
+        case TagCode::DefineSprite: {
+            auto s = std::make_unique<SpriteDef>();
+            s->id = body.u16();
+            body.u16();  // frame count: the ShowFrame tags decide
+            walk(body, s->timeline, true);
+            define(std::move(s));
+            break;
+        }
+        case TagCode::ExportAssets: {
+            unsigned n = body.u16();
+            for (unsigned i = 0; i < n && !body.failed(); ++i) {
+                uint16_t id = body.u16();
+                std::string name = body.str();
+                if (!body.failed()) movie.exports.emplace(name, id);
+            }
+            break;
+        }
+        default: break;  // sounds, video, hints, AS3 and unknown codes are skipped by length
+        }
+        (void)ver;
+    }
+};
+
+}  // namespace
+
+Result<std::shared_ptr<const Movie>> load_movie(const uint8_t* data, size_t size) {
+    if (!data || size < 8) return Error{"file too short for a SWF header"};
+    char sig = char(data[0]);
+    if ((sig != 'F' && sig != 'C' && sig != 'Z') || data[1] != 'W' || data[2] != 'S')
+        return Error{"not a SWF file (bad signature)"};
+    auto movie = std::make_shared<Movie>();
+    movie->signature = sig;
+    movie->version = data[3];
+    movie->declared_length = uint32_t(data[4]) | uint32_t(data[5]) << 8 | uint32_t(data[6]) << 16 |
+                             uint32_t(data[7]) << 24;
+    size_t hint = movie->declared_length > 8 ? movie->declared_length - 8 : 0;
+
+    Decoded body;
+    const uint8_t* bytes = data + 8;
+    size_t nbytes = size - 8;
+    if (sig == 'C') {
+        body = inflate_zlib(data + 8, size - 8, hint);
+        if (body.bytes.empty()) return Error{"compressed movie data is corrupt"};
+        if (!body.complete) movie->truncated = true;
+        bytes = body.bytes.data();
+        nbytes = body.bytes.size();
+    } else if (sig == 'Z') {
+        if (size < 17) return Error{"file too short for an LZMA header"};
+        body = inflate_lzma(data + 12, size - 12, hint);
+        if (body.bytes.empty()) return Error{"LZMA movie data is corrupt"};
+        if (!body.complete) movie->truncated = true;
+        bytes = body.bytes.data();
+        nbytes = body.bytes.size();
+    }
+
+    Reader r(bytes, nbytes);
+    movie->frame_size = r.rect();
+    uint16_t rate = r.u16();
+    movie->frame_rate = rate / 256.0;
+    movie->header_frame_count = r.u16();
+    if (r.failed()) return Error{"movie header is cut short"};
+
+    Loader loader{*movie, {}};
+    if (!loader.walk(r, movie->timeline, false)) movie->truncated = true;
+    return std::shared_ptr<const Movie>(std::move(movie));
+}
+
+Result<std::shared_ptr<const Movie>> load_movie_file(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return Error{"cannot open " + path};
+    std::vector<uint8_t> data;
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        data.insert(data.end(), buf, buf + n);
+        if (data.size() > kMaxInflate) {
+            std::fclose(f);
+            return Error{"file is too large"};
+        }
+    }
+    std::fclose(f);
+    return load_movie(data.data(), data.size());
+}
+
+}  // namespace swf

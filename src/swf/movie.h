@@ -1,0 +1,43 @@
+// A loaded movie: header facts, the character dictionary and the root timeline.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "swf/character.h"
+#include "swf/types.h"
+
+namespace swf {
+
+struct Movie {
+    char signature = 'F';  // F, C or Z
+    int version = 0;
+    uint32_t declared_length = 0;
+    Rect frame_size;  // twips
+    double frame_rate = 12;  // frames per second as stored
+    int header_frame_count = 0;
+    std::optional<RGBA> background;
+    bool actionscript3 = false;
+    bool truncated = false;  // data ended before the End tag or inside a tag
+    std::unordered_map<uint16_t, std::shared_ptr<const Character>> dictionary;
+    std::unordered_map<std::string, uint16_t> exports;
+    Timeline timeline;
+    std::vector<std::string> warnings;
+
+    const Character* find(uint16_t id) const {
+        auto it = dictionary.find(id);
+        return it == dictionary.end() ? nullptr : it->second.get();
+    }
+    // Stage size in whole pixels, with the fallback for bogus header rectangles.
+    int stage_width() const;
+    int stage_height() const;
+};
+
+Result<std::shared_ptr<const Movie>> load_movie(const uint8_t* data, size_t size);
+Result<std::shared_ptr<const Movie>> load_movie_file(const std::string& path);
+
+}  // namespace swf

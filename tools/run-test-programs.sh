@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs each built test program once and adds up GoogleTest's own counts. A program that dies
+# before printing its summary counts as one failure.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+passed=0; failed=0
+log=$root/build/test-logs; mkdir -p "$log"
+
+run_one() { # name, command...
+  local name=$1; shift
+  local out=$log/$name.txt
+  timeout 600 "$@" --gtest_color=no >"$out" 2>&1
+  local p f
+  p=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$out" | tail -1)
+  f=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*, listed below.*/\1/p' "$out" | tail -1)
+  if [ -z "$p$f" ]; then
+    echo "FAIL $name: no test summary (crashed or timed out); see $out"; failed=$((failed + 1)); return
+  fi
+  passed=$((passed + ${p:-0})); failed=$((failed + ${f:-0}))
+  grep '^\[  FAILED  \] [A-Za-z_]' "$out" | grep -v 'listed below' | sed "s/^\[  FAILED  \] /FAIL $name: /" | sort -u
+  echo "$name: ${p:-0} passed, ${f:-0} failed"
+}
+
+for exe in "$root"/build/native/tests/*/*_tests; do
+  [ -x "$exe" ] && run_one "native-$(basename "$exe")" "$exe"
+done
+for exe in "$root"/build/win64/tests/*/*_tests.exe; do
+  [ -e "$exe" ] && run_one "win64-$(basename "$exe" .exe)" "$root/tools/wine-run.sh" "$exe"
+done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -137,7 +137,8 @@ struct Loader {
     void define(std::unique_ptr<Character> c) {
         if (!c) return;
         // Duplicate ids: the first definition stays.
-        movie.dictionary.emplace(c->id, std::shared_ptr<const Character>(std::move(c)));
+        const uint16_t id = c->id;
+        movie.dictionary.emplace(id, std::shared_ptr<const Character>(std::move(c)));
     }
 
     // Walks tags until End or the end of r. Returns false when the data ran out early.

@@ -1,0 +1,207 @@
+#include "swf/display.h"
+
+namespace swf {
+
+Clip::Clip(const Movie& movie, const Timeline* timeline, int nesting, const FrameHook* hook)
+    : movie_(movie), timeline_(timeline), nesting_(nesting), hook_(hook) {}
+
+Instance Clip::make_instance(uint16_t depth, const Placement& p) {
+    Instance inst;
+    inst.depth = depth;
+    inst.character_id = p.character;
+    inst.character = movie_.find(p.character);
+    inst.matrix = p.matrix;
+    inst.cxform = p.cxform;
+    inst.ratio = p.ratio;
+    inst.clip_depth = p.clip_depth;
+    inst.blend = p.blend;
+    inst.visible = p.visible;
+    inst.name = p.name;
+    inst.fresh = true;
+    if (inst.character && nesting_ + 1 < kMaxNesting) {
+        if (inst.character->kind == CharKind::Sprite) {
+            const auto& sprite = static_cast<const SpriteDef&>(*inst.character);
+            inst.clip = std::make_unique<Clip>(movie_, &sprite.timeline, nesting_ + 1, hook_);
+        } else if (inst.character->kind == CharKind::Button) {
+            inst.clip = std::make_unique<Clip>(movie_, nullptr, nesting_ + 1, hook_);
+        }
+    }
+    return inst;
+}
+
+// Called after the instance is in the list, so the child can find its place.
+static void start_child(Instance& inst) {
+    if (!inst.clip) return;
+    if (inst.character->kind == CharKind::Sprite)
+        inst.clip->goto_frame(0);
+    else
+        inst.clip->set_button_state(static_cast<const ButtonDef&>(*inst.character), 1);
+}
+
+void Clip::apply_op(const DisplayOp& op) {
+    if (op.kind == DisplayOp::Remove) {
+        list_.erase(op.depth);
+        return;
+    }
+    auto it = list_.find(op.depth);
+    const bool move = op.flags & PlaceMove, has_char = op.flags & PlaceHasCharacter;
+    if (!move && has_char) {
+        if (it != list_.end()) return;  // depth taken: the first placement stays
+        Placement p;
+        p.character = op.character;
+        p.matrix = op.matrix;
+        p.cxform = op.cxform;
+        p.ratio = op.ratio;
+        p.clip_depth = op.clip_depth;
+        p.blend = op.blend;
+        p.visible = op.visible;
+        p.name = op.name;
+        auto [pos, ok] = list_.emplace(op.depth, make_instance(op.depth, p));
+        start_child(pos->second);
+        return;
+    }
+    if (!move || it == list_.end()) return;
+    Instance& inst = it->second;
+    if (has_char && op.character != inst.character_id) {
+        // Replace: a new character at the depth keeps the old instance's transform unless given.
+        Placement p;
+        p.character = op.character;
+        p.matrix = inst.matrix;
+        p.cxform = inst.cxform;
+        p.ratio = inst.ratio;
+        p.clip_depth = inst.clip_depth;
+        p.blend = inst.blend;
+        p.visible = inst.visible;
+        p.name = inst.name;
+        Instance fresh = make_instance(op.depth, p);
+        inst = std::move(fresh);
+        start_child(inst);
+    }
+    if (op.flags & PlaceHasMatrix) inst.matrix = op.matrix;
+    if (op.flags & PlaceHasCxform) inst.cxform = op.cxform;
+    if (op.flags & PlaceHasRatio) inst.ratio = op.ratio;
+    if (op.flags & PlaceHasBlend) inst.blend = op.blend;
+    if (op.flags & PlaceHasVisible) inst.visible = op.visible;
+}
+
+void Clip::enter_frame(int frame) {
+    current_ = frame;
+    if (hook_ && *hook_ && timeline_) (*hook_)(*this, frame, timeline_->frames[frame]);
+}
+
+void Clip::apply_frame(int frame) {
+    for (const DisplayOp& op : timeline_->frames[frame].ops) apply_op(op);
+}
+
+// Backward jump: work out the depths as they stand at `frame`, then keep every instance that
+// has the same character and ratio there (its own playhead survives) and rebuild the rest.
+void Clip::rewind_to(int frame) {
+    std::map<int, Placement> target;
+    for (int f = 0; f <= frame; ++f) {
+        for (const DisplayOp& op : timeline_->frames[f].ops) {
+            if (op.kind == DisplayOp::Remove) {
+                target.erase(op.depth);
+                continue;
+            }
+            const bool move = op.flags & PlaceMove, has_char = op.flags & PlaceHasCharacter;
+            auto it = target.find(op.depth);
+            if (!move && has_char) {
+                if (it != target.end()) continue;
+                Placement p;
+                p.character = op.character;
+                p.matrix = op.matrix;
+                p.cxform = op.cxform;
+                p.ratio = op.ratio;
+                p.clip_depth = op.clip_depth;
+                p.blend = op.blend;
+                p.visible = op.visible;
+                p.name = op.name;
+                target.emplace(op.depth, p);
+                continue;
+            }
+            if (!move || it == target.end()) continue;
+            Placement& p = it->second;
+            if (has_char) p.character = op.character;
+            if (op.flags & PlaceHasMatrix) p.matrix = op.matrix;
+            if (op.flags & PlaceHasCxform) p.cxform = op.cxform;
+            if (op.flags & PlaceHasRatio) p.ratio = op.ratio;
+            if (op.flags & PlaceHasBlend) p.blend = op.blend;
+            if (op.flags & PlaceHasVisible) p.visible = op.visible;
+        }
+    }
+    for (auto it = list_.begin(); it != list_.end();) {
+        auto t = target.find(it->first);
+        if (t == target.end() || t->second.character != it->second.character_id ||
+            t->second.ratio != it->second.ratio)
+            it = list_.erase(it);
+        else
+            ++it;
+    }
+    for (auto& [depth, p] : target) {
+        auto it = list_.find(depth);
+        if (it != list_.end()) {
+            Instance& inst = it->second;
+            inst.matrix = p.matrix;
+            inst.cxform = p.cxform;
+            inst.blend = p.blend;
+            inst.visible = p.visible;
+            continue;
+        }
+        auto [pos, ok] = list_.emplace(depth, make_instance(uint16_t(depth), p));
+        start_child(pos->second);
+    }
+}
+
+void Clip::goto_frame(int frame) {
+    if (!timeline_) return;
+    const int count = int(timeline_->frames.size());
+    if (frame < 0) frame = 0;
+    if (frame >= count) frame = count - 1;
+    if (frame == current_) return;
+    if (frame > current_) {
+        for (int f = current_ + 1; f <= frame; ++f) apply_frame(f);
+    } else {
+        rewind_to(frame);
+    }
+    enter_frame(frame);
+}
+
+bool Clip::goto_label(const std::string& label) {
+    if (!timeline_) return false;
+    auto it = timeline_->labels.find(label);
+    if (it == timeline_->labels.end()) return false;
+    goto_frame(it->second);
+    return true;
+}
+
+void Clip::tick() {
+    for (auto& [depth, inst] : list_) inst.fresh = false;
+    if (timeline_ && playing_) {
+        const int count = int(timeline_->frames.size());
+        if (current_ + 1 < count)
+            goto_frame(current_ + 1);
+        else if (count > 1)
+            goto_frame(0);
+    }
+    for (auto& [depth, inst] : list_) {
+        if (inst.clip && !inst.fresh) inst.clip->tick();
+    }
+}
+
+void Clip::set_button_state(const ButtonDef& def, uint8_t state_mask) {
+    list_.clear();
+    for (const ButtonRecord& rec : def.records) {
+        if (!(rec.states & state_mask)) continue;
+        Placement p;
+        p.character = rec.character;
+        p.matrix = rec.matrix;
+        p.cxform = rec.cxform;
+        p.blend = rec.blend;
+        if (list_.count(rec.depth)) continue;
+        auto [pos, ok] = list_.emplace(rec.depth, make_instance(rec.depth, p));
+        start_child(pos->second);
+    }
+    current_ = 0;
+}
+
+}  // namespace swf

@@ -1,0 +1,108 @@
+// Stage 4 of the rasteriser: fill painters that receive coverage rows and composite source-over
+// into a premultiplied BGRA canvas, through an optional 8-bit clip mask.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "swf/character.h"
+#include "swf/raster.h"
+#include "swf/types.h"
+
+namespace swf {
+
+// A caller-owned pixel buffer, premultiplied BGRA (0xAARRGGBB words), top-down.
+struct Canvas {
+    uint32_t* pixels = nullptr;
+    int width = 0, height = 0;
+    int stride = 0;  // in pixels
+    uint32_t* row(int y) const { return pixels + ptrdiff_t(y) * stride; }
+};
+
+// A coverage mask the size of the canvas (masks and clip layers).
+struct Mask {
+    std::vector<uint8_t> data;
+    int width = 0, height = 0;
+    const uint8_t* row(int y) const { return data.data() + ptrdiff_t(y) * width; }
+};
+
+class Painter : public SpanSink {
+public:
+    Painter(const Canvas& c, const Mask* clip) : canvas_(c), clip_(clip) {}
+    void row(int y, int x0, int x1, const uint8_t* coverage) override;
+
+protected:
+    // Writes n premultiplied source colours for pixels (x0..x0+n-1, y).
+    virtual void shade(int y, int x0, int n, uint32_t* out) = 0;
+    // True when every shaded pixel is the same opaque colour `solid_` (fast path).
+    bool opaque_solid_ = false;
+    uint32_t solid_ = 0;
+
+private:
+    Canvas canvas_;
+    const Mask* clip_;
+    std::vector<uint32_t> src_;
+    std::vector<uint8_t> cov_;
+};
+
+class SolidPainter : public Painter {
+public:
+    SolidPainter(const Canvas& c, const Mask* clip, uint32_t premultiplied);
+
+protected:
+    void shade(int y, int x0, int n, uint32_t* out) override;
+};
+
+class GradientPainter : public Painter {
+public:
+    // `to_device` maps the gradient square to device pixels.
+    GradientPainter(const Canvas& c, const Mask* clip, const FillStyle& fill, const Matrix& to_device,
+                    const CxForm& cx);
+    bool valid() const { return valid_; }
+
+protected:
+    void shade(int y, int x0, int n, uint32_t* out) override;
+
+private:
+    static constexpr int kLutSize = 1024;
+    uint32_t lut_[kLutSize];
+    Matrix inv_;  // device -> gradient square
+    FillType type_;
+    uint8_t spread_;
+    double focal_;
+    bool valid_ = true;
+    int index_for(double t) const;
+};
+
+class BitmapPainter : public Painter {
+public:
+    // `to_device` maps texels to device pixels.
+    BitmapPainter(const Canvas& c, const Mask* clip, const BitmapDef& bmp, const Matrix& to_device,
+                  bool repeat, bool smooth, const CxForm& cx);
+    bool valid() const { return valid_; }
+
+protected:
+    void shade(int y, int x0, int n, uint32_t* out) override;
+
+private:
+    const BitmapDef& bmp_;
+    Matrix inv_;
+    bool repeat_, smooth_, valid_ = true;
+    CxForm cx_;
+    bool cx_identity_;
+};
+
+// Writes coverage into a mask, intersected with an outer mask when there is one.
+class MaskPainter : public SpanSink {
+public:
+    MaskPainter(Mask& m, const Mask* outer) : mask_(m), outer_(outer) {}
+    void row(int y, int x0, int x1, const uint8_t* coverage) override;
+
+private:
+    Mask& mask_;
+    const Mask* outer_;
+};
+
+uint32_t apply_cxform_premultiplied(uint32_t px, const CxForm& cx);
+
+}  // namespace swf

@@ -1,0 +1,281 @@
+// Player: loading, ticking and the render walk over display lists (masks, blend layers).
+#include "swf/player.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "swf/render.h"
+#include "swf/text.h"
+
+namespace swf {
+
+// ---------------------------------------------------------------------------------------------
+// Render walk
+// ---------------------------------------------------------------------------------------------
+struct Player::RenderState {
+    RenderContext ctx;
+    FontProvider* fonts = nullptr;
+    std::vector<std::unique_ptr<Mask>> free_masks;
+    std::vector<std::unique_ptr<std::vector<uint32_t>>> free_layers;
+    ShapeData morph_scratch;
+
+    std::unique_ptr<Mask> take_mask() {
+        std::unique_ptr<Mask> m;
+        if (!free_masks.empty()) {
+            m = std::move(free_masks.back());
+            free_masks.pop_back();
+        } else {
+            m = std::make_unique<Mask>();
+        }
+        m->width = ctx.canvas.width;
+        m->height = ctx.canvas.height;
+        m->data.assign(size_t(m->width) * m->height, 0);
+        return m;
+    }
+
+    void draw_clip(const Clip& clip, const Matrix& m, const CxForm& cx, int nesting);
+    void draw_instance(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting);
+    void draw_blended(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting);
+};
+
+void Player::RenderState::draw_instance(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting) {
+    if (!inst.character) return;
+    switch (inst.character->kind) {
+    case CharKind::Shape: draw_shape(ctx, static_cast<const ShapeDef&>(*inst.character).shape, m, cx); break;
+    case CharKind::Morph:
+        interpolate_morph(static_cast<const MorphDef&>(*inst.character), inst.ratio, morph_scratch);
+        draw_shape(ctx, morph_scratch, m, cx);
+        break;
+    case CharKind::Text: draw_text(ctx, static_cast<const TextDef&>(*inst.character), m, cx); break;
+    case CharKind::EditText:
+        draw_edit_text(ctx, static_cast<const EditTextDef&>(*inst.character), m, cx, fonts);
+        break;
+    case CharKind::Sprite:
+    case CharKind::Button:
+        if (inst.clip && nesting < kMaxNesting) draw_clip(*inst.clip, m, cx, nesting + 1);
+        break;
+    default: break;
+    }
+}
+
+void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxForm& cx, int nesting) {
+    struct ActiveMask {
+        int until;
+        std::unique_ptr<Mask> mask;
+        const Mask* previous;
+    };
+    std::vector<ActiveMask> masks;
+    auto pop_mask = [&] {
+        ctx.clip = masks.back().previous;
+        free_masks.push_back(std::move(masks.back().mask));
+        masks.pop_back();
+    };
+    for (const auto& [depth, inst] : clip.display_list()) {
+        while (!masks.empty() && depth > masks.back().until) pop_mask();
+        const Matrix im = m * inst.matrix;
+        const CxForm icx = cx * inst.cxform;
+        if (inst.clip_depth) {
+            // A mask: its shape (fills and strokes, alpha ignored) limits the depths above it.
+            auto mask = take_mask();
+            Mask* saved = ctx.mask_target;
+            ctx.mask_target = mask.get();
+            draw_instance(inst, im, icx, nesting);
+            ctx.mask_target = saved;
+            const Mask* previous = ctx.clip;
+            ctx.clip = mask.get();
+            masks.push_back({inst.clip_depth, std::move(mask), previous});
+            continue;
+        }
+        if (!inst.visible) continue;
+        if (inst.blend > 1 && !ctx.mask_target)
+            draw_blended(inst, im, icx, nesting);
+        else
+            draw_instance(inst, im, icx, nesting);
+    }
+    while (!masks.empty()) pop_mask();
+}
+
+namespace {
+
+// Per-channel blend of premultiplied source s over destination d (both 0..255).
+uint32_t blend_channel(int mode, uint32_t s, uint32_t d, uint32_t sa, uint32_t da) {
+    switch (mode) {
+    case 3: return (s * d + 127) / 255 + (s * (255 - da) + 127) / 255 + (d * (255 - sa) + 127) / 255;  // multiply
+    case 4: return s + d - (s * d + 127) / 255;                                                          // screen
+    case 5: return std::max(s * da, d * sa) / 255 + (s * (255 - da) + 127) / 255 + (d * (255 - sa) + 127) / 255;  // lighten
+    case 6: return std::min(s * da, d * sa) / 255 + (s * (255 - da) + 127) / 255 + (d * (255 - sa) + 127) / 255;  // darken
+    case 7: return s + d - 2 * std::min(s * da, d * sa) / 255;                                                      // difference
+    case 8: return std::min<uint32_t>(255, s + d);                                                                // add
+    case 9: return d > s ? d - s : 0;                                                                              // subtract
+    default: return s + (d * (255 - sa) + 127) / 255;
+    }
+}
+
+}  // namespace
+
+// Non-normal blend modes: draw the instance into a transparent layer, then combine.
+void Player::RenderState::draw_blended(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting) {
+    const int w = ctx.canvas.width, h = ctx.canvas.height;
+    std::vector<uint32_t> layer(size_t(w) * h, 0);
+    Canvas saved = ctx.canvas;
+    ctx.canvas = Canvas{layer.data(), w, h, w};
+    draw_instance(inst, m, cx, nesting);
+    ctx.canvas = saved;
+    const int mode = inst.blend;
+    for (int y = 0; y < h; ++y) {
+        uint32_t* dst = saved.row(y);
+        const uint32_t* src = layer.data() + size_t(y) * w;
+        for (int x = 0; x < w; ++x) {
+            uint32_t s = src[x];
+            if (s == 0) continue;
+            uint32_t d = dst[x];
+            uint32_t sa = s >> 24, da = d >> 24;
+            if (mode == 10) {  // invert
+                uint32_t out = 0;
+                for (int sh = 0; sh < 24; sh += 8) {
+                    uint32_t dc = (d >> sh) & 255;
+                    out |= (((da - std::min(dc, da)) * sa + dc * (255 - sa) + 127) / 255) << sh;
+                }
+                dst[x] = out | (da << 24);
+                continue;
+            }
+            if (mode == 11 || mode == 12) {  // alpha, erase: change the destination's alpha
+                uint32_t keep = mode == 11 ? sa : 255 - sa;
+                uint32_t out = 0;
+                for (int sh = 0; sh < 32; sh += 8) out |= ((((d >> sh) & 255) * keep + 127) / 255) << sh;
+                dst[x] = out;
+                continue;
+            }
+            uint32_t out = 0;
+            for (int sh = 0; sh < 24; sh += 8) {
+                uint32_t v = blend_channel(mode, (s >> sh) & 255, (d >> sh) & 255, sa, da);
+                out |= std::min<uint32_t>(v, 255) << sh;
+            }
+            uint32_t a = mode == 8 || mode == 9 ? std::min<uint32_t>(255, sa + da - (sa * da + 127) / 255)
+                                                 : sa + (da * (255 - sa) + 127) / 255;
+            dst[x] = out | std::min<uint32_t>(a, 255) << 24;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Player
+// ---------------------------------------------------------------------------------------------
+Player::Player() : state_(std::make_unique<RenderState>()) {}
+Player::~Player() = default;
+
+Result<bool> Player::load(const uint8_t* data, size_t size) {
+    auto m = load_movie(data, size);
+    if (!m) return m.error();
+    movie_ = m.value();
+    root_ = std::make_unique<Clip>(*movie_, &movie_->timeline, 0, &hook_);
+    root_->goto_frame(0);
+    return true;
+}
+
+Result<bool> Player::load_file(const std::string& path) {
+    auto m = load_movie_file(path);
+    if (!m) return m.error();
+    movie_ = m.value();
+    root_ = std::make_unique<Clip>(*movie_, &movie_->timeline, 0, &hook_);
+    root_->goto_frame(0);
+    return true;
+}
+
+double Player::frame_rate() const {
+    double r = movie_ ? movie_->frame_rate : 12;
+    return std::clamp(r, 1.0, 120.0);
+}
+
+void Player::advance() {
+    if (root_) root_->tick();
+}
+
+Matrix Player::stage_matrix(int width, int height) const {
+    if (!movie_) return {};
+    const double W = stage_width(), H = stage_height();
+    double sx = 1, sy = 1;
+    switch (scale_mode_) {
+    case ScaleMode::ShowAll: sx = sy = std::min(width / W, height / H); break;
+    case ScaleMode::NoBorder: sx = sy = std::max(width / W, height / H); break;
+    case ScaleMode::ExactFit:
+        sx = width / W;
+        sy = height / H;
+        break;
+    case ScaleMode::NoScale: break;
+    }
+    double ox = (width - W * sx) / 2, oy = (height - H * sy) / 2;
+    if (scale_mode_ != ScaleMode::ExactFit) {
+        if (align_ & AlignLeft)
+            ox = 0;
+        else if (align_ & AlignRight)
+            ox = width - W * sx;
+        if (align_ & AlignTop)
+            oy = 0;
+        else if (align_ & AlignBottom)
+            oy = height - H * sy;
+    } else {
+        ox = oy = 0;
+    }
+    const Rect& fs = movie_->frame_size;
+    const bool bogus = fs.width() / 20 <= 0 || fs.width() / 20 > 8192 || fs.height() / 20 <= 0 ||
+                       fs.height() / 20 > 8192;
+    const double xmin = bogus ? 0 : fs.xmin, ymin = bogus ? 0 : fs.ymin;
+    return {sx / 20, 0, 0, sy / 20, -xmin / 20 * sx + ox, -ymin / 20 * sy + oy};
+}
+
+void Player::render(const RenderTarget& target) {
+    if (!target.pixels || target.width <= 0 || target.height <= 0) return;
+    const int w = target.width, h = target.height;
+    const bool direct = target.format == PixelFormat::BgraPremultiplied && target.stride >= w * 4 &&
+                        target.stride % 4 == 0;
+    Canvas canvas;
+    if (direct) {
+        canvas = {static_cast<uint32_t*>(target.pixels), w, h, target.stride / 4};
+    } else {
+        scratch_.assign(size_t(w) * h, 0);
+        canvas = {scratch_.data(), w, h, w};
+    }
+    // The background fills the whole area, letterbox included; the movie draws unclipped on top.
+    RGBA bg{255, 255, 255, 255};
+    if (host_background_ >= 0)
+        bg = {uint8_t(host_background_ >> 16), uint8_t(host_background_ >> 8), uint8_t(host_background_), 255};
+    else if (movie_ && movie_->background)
+        bg = *movie_->background;
+    const uint32_t bgp = premultiply(bg);
+    for (int y = 0; y < h; ++y) std::fill(canvas.row(y), canvas.row(y) + w, bgp);
+
+    if (root_) {
+        RenderState& rs = *state_;
+        rs.ctx.canvas = canvas;
+        rs.ctx.movie = movie_.get();
+        rs.ctx.antialias = quality_ == Quality::High;
+        rs.ctx.clip = nullptr;
+        rs.ctx.mask_target = nullptr;
+        rs.fonts = fonts_;
+        rs.draw_clip(*root_, stage_matrix(w, h), CxForm{}, 0);
+    }
+
+    if (direct) return;
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* src = canvas.row(y);
+        uint8_t* dst = static_cast<uint8_t*>(target.pixels) + ptrdiff_t(y) * target.stride;
+        for (int x = 0; x < w; ++x) {
+            uint32_t p = src[x];
+            uint32_t a = p >> 24, r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
+            if (target.format == PixelFormat::RgbaStraight) {
+                if (a && a < 255) {
+                    r = std::min<uint32_t>(255, (r * 255 + a / 2) / a);
+                    g = std::min<uint32_t>(255, (g * 255 + a / 2) / a);
+                    b = std::min<uint32_t>(255, (b * 255 + a / 2) / a);
+                }
+                dst[4 * x] = uint8_t(r), dst[4 * x + 1] = uint8_t(g), dst[4 * x + 2] = uint8_t(b);
+            } else {
+                dst[4 * x] = uint8_t(b), dst[4 * x + 1] = uint8_t(g), dst[4 * x + 2] = uint8_t(r);
+            }
+            dst[4 * x + 3] = uint8_t(a);
+        }
+    }
+}
+
+}  // namespace swf

@@ -1,0 +1,88 @@
+// The engine's face to the host: load a movie, advance frames, render into a caller's buffer with
+// the control's scale and align modes. No platform types: the host passes a plain pixel buffer.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "swf/display.h"
+#include "swf/font_provider.h"
+#include "swf/movie.h"
+#include "swf/types.h"
+
+namespace swf {
+
+enum class ScaleMode : int { ShowAll = 0, NoBorder = 1, ExactFit = 2, NoScale = 3 };
+
+enum AlignBits : int { AlignLeft = 1, AlignRight = 2, AlignTop = 4, AlignBottom = 8 };
+
+enum class PixelFormat : uint8_t {
+    BgraPremultiplied,  // Windows DIB order; what the host blits
+    RgbaStraight,       // for writing image files
+};
+
+struct RenderTarget {
+    void* pixels = nullptr;
+    int width = 0, height = 0;
+    int stride = 0;  // bytes per row
+    PixelFormat format = PixelFormat::BgraPremultiplied;
+};
+
+enum class Quality : uint8_t { Low, High };  // Low: no anti-aliasing
+
+class Player {
+public:
+    Player();
+    ~Player();
+
+    Result<bool> load(const uint8_t* data, size_t size);
+    Result<bool> load_file(const std::string& path);
+    bool loaded() const { return root_ != nullptr; }
+    const Movie* movie() const { return movie_.get(); }
+
+    // Host settings (the control's ScaleMode, AlignMode and BackgroundColor properties).
+    void set_scale_mode(int mode) { scale_mode_ = ScaleMode(mode >= 0 && mode <= 3 ? mode : 0); }
+    void set_align_mode(int bits) { align_ = bits; }
+    void set_background_color(int32_t rgb) { host_background_ = rgb; }  // -1: the movie's own
+    void set_quality(Quality q) { quality_ = q; }
+    void set_font_provider(FontProvider* p) { fonts_ = p ? p : &fallback_fonts_; }
+    void set_frame_hook(FrameHook hook) { hook_ = std::move(hook); }
+
+    int stage_width() const { return movie_ ? movie_->stage_width() : 0; }
+    int stage_height() const { return movie_ ? movie_->stage_height() : 0; }
+    // Frames per second, clamped to a range a timer can follow.
+    double frame_rate() const;
+    int current_frame() const { return root_ ? root_->current_frame() : -1; }
+    int frame_count() const { return root_ ? root_->frame_count() : 0; }
+
+    void play() { if (root_) root_->play(); }
+    void stop() { if (root_) root_->stop(); }
+    void goto_frame(int frame) { if (root_) root_->goto_frame(frame); }
+    // One frame of the root timeline and every clip in it.
+    void advance();
+    Clip* root() { return root_.get(); }
+
+    // Draws the current frame into the target, scaled and aligned as set.
+    void render(const RenderTarget& target);
+
+    // Twips -> target pixel matrix for a target of this size.
+    Matrix stage_matrix(int width, int height) const;
+
+private:
+    std::shared_ptr<const Movie> movie_;
+    std::unique_ptr<Clip> root_;
+    FrameHook hook_;
+    ScaleMode scale_mode_ = ScaleMode::ShowAll;
+    int align_ = 0;
+    int32_t host_background_ = -1;
+    Quality quality_ = Quality::High;
+    BoxFontProvider fallback_fonts_;
+    FontProvider* fonts_ = &fallback_fonts_;
+    std::vector<uint32_t> scratch_;
+    struct RenderState;
+    std::unique_ptr<RenderState> state_;
+};
+
+}  // namespace swf

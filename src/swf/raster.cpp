@@ -1,0 +1,210 @@
+#include "swf/raster.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace swf {
+
+// ---------------------------------------------------------------------------------------------
+// Stage 1: flatten
+// ---------------------------------------------------------------------------------------------
+namespace {
+constexpr int64_t kFlatTolerance = kOne / 8;  // an eighth of a pixel
+constexpr int kMaxCurveSteps = 256;
+
+int64_t isqrt(int64_t v) {
+    if (v <= 0) return 0;
+    int64_t r = 0, bit = int64_t(1) << 62;
+    while (bit > v) bit >>= 2;
+    while (bit) {
+        if (v >= r + bit) {
+            v -= r + bit;
+            r = (r >> 1) + bit;
+        } else {
+            r >>= 1;
+        }
+        bit >>= 2;
+    }
+    return r;
+}
+}  // namespace
+
+int PathBuilder::curve_steps(FixPoint a, FixPoint c, FixPoint b) {
+    // Chord error of n uniform pieces is |a - 2c + b| / (4 n^2).
+    int64_t dx = int64_t(a.x) - 2 * int64_t(c.x) + b.x;
+    int64_t dy = int64_t(a.y) - 2 * int64_t(c.y) + b.y;
+    int64_t dd = std::max(std::llabs(dx), std::llabs(dy));
+    int64_t q = (dd + 4 * kFlatTolerance - 1) / (4 * kFlatTolerance);
+    int64_t n = isqrt(q);
+    if (n * n < q) ++n;
+    return int(std::clamp<int64_t>(n, 1, kMaxCurveSteps));
+}
+
+void PathBuilder::quad_to(FixPoint c, FixPoint p) {
+    int n = curve_steps(pen_, c, p);
+    if (n == 1) {
+        line_to(p);
+        return;
+    }
+    const int64_t nn = int64_t(n) * n;
+    const FixPoint a = pen_;
+    for (int i = 1; i < n; ++i) {
+        int64_t u = n - i;
+        int64_t x = u * u * a.x + 2 * u * i * c.x + int64_t(i) * i * p.x;
+        int64_t y = u * u * a.y + 2 * u * i * c.y + int64_t(i) * i * p.y;
+        // Round half away from zero, the same on every platform.
+        auto div = [nn](int64_t v) { return int32_t(v >= 0 ? (v + nn / 2) / nn : -((-v + nn / 2) / nn)); };
+        line_to({div(x), div(y)});
+    }
+    line_to(p);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stage 2: edge list
+// ---------------------------------------------------------------------------------------------
+void EdgeList::add(FixPoint a, FixPoint b) {
+    if (a.y == b.y) return;  // horizontal edges never cross a sample line
+    Edge e;
+    if (a.y < b.y) {
+        e = {a.x, a.y, b.x, b.y, 1};
+    } else {
+        e = {b.x, b.y, a.x, a.y, -1};
+    }
+    edges_.push_back(e);
+    xmin_ = std::min({xmin_, a.x, b.x});
+    xmax_ = std::max({xmax_, a.x, b.x});
+    ymin_ = std::min(ymin_, e.y0);
+    ymax_ = std::max(ymax_, e.y1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stage 3: coverage
+// ---------------------------------------------------------------------------------------------
+void Rasterizer::fill(EdgeList& list, FillRule rule, const ClipBox& clip, bool antialias, SpanSink& sink) {
+    if (list.empty() || clip.x1 <= clip.x0 || clip.y1 <= clip.y0) return;
+    auto& edges = list.edges();
+    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.y0 < b.y0; });
+
+    const int row0 = std::max(clip.y0, list.ymin() >> kSubpixelBits);
+    const int row1 = std::min(clip.y1, ((list.ymax() + kOne - 1) >> kSubpixelBits) + 1);
+    if (row0 >= row1) return;
+    const int px0 = std::max(clip.x0, list.xmin() >> kSubpixelBits);
+    const int px1 = std::min(clip.x1, (list.xmax() >> kSubpixelBits) + 1);
+    if (px0 >= px1) return;
+    const int32_t xlo = clip.x0 * kOne, xhi = clip.x1 * kOne;
+
+    const int subs = antialias ? kSubsamples : 1;
+    const int32_t sub_step = kOne / subs;
+    const int width = px1 - px0;
+    cover_.assign(width + 2, 0);
+    delta_.assign(width + 2, 0);
+    out_.resize(width + 2);
+    active_.clear();
+
+    size_t next = 0;
+    for (int y = row0; y < row1; ++y) {
+        int touched_lo = INT32_MAX, touched_hi = INT32_MIN;
+        for (int s = 0; s < subs; ++s) {
+            const int32_t sy = y * kOne + s * sub_step + sub_step / 2;  // sample line
+            // Drop finished edges, advance the rest, pick up new ones.
+            size_t keep = 0;
+            for (size_t i = 0; i < active_.size(); ++i) {
+                Active& a = active_[i];
+                if (a.y1 <= sy) continue;
+                a.x += a.step;
+                active_[keep++] = a;
+            }
+            active_.resize(keep);
+            while (next < edges.size() && edges[next].y0 <= sy) {
+                const Edge& e = edges[next++];
+                if (e.y1 <= sy) continue;
+                Active a;
+                int64_t dy = e.y1 - e.y0;
+                int64_t slope = (int64_t(e.x1 - e.x0) << 16) / dy;  // 16.16 per 24.8 unit of y
+                a.x = (int64_t(e.x0) << 16) + slope * (sy - e.y0);
+                a.step = slope * sub_step;
+                a.y1 = e.y1;
+                a.dir = e.dir;
+                active_.push_back(a);
+            }
+            if (active_.empty()) continue;
+
+            crossings_.clear();
+            for (const Active& a : active_) {
+                int64_t x = a.x >> 16;
+                crossings_.push_back({int32_t(std::clamp<int64_t>(x, xlo, xhi)), a.dir});
+            }
+            // Few crossings per line: insertion sort beats std::sort here.
+            for (size_t i = 1; i < crossings_.size(); ++i) {
+                Crossing c = crossings_[i];
+                size_t j = i;
+                while (j > 0 && crossings_[j - 1].x > c.x) {
+                    crossings_[j] = crossings_[j - 1];
+                    --j;
+                }
+                crossings_[j] = c;
+            }
+
+            int winding = 0;
+            for (size_t i = 0; i + 1 < crossings_.size(); ++i) {
+                winding += crossings_[i].dir;
+                bool inside = rule == FillRule::NonZero ? winding != 0 : (winding & 1) != 0;
+                if (!inside) continue;
+                int32_t xa = crossings_[i].x, xb = crossings_[i + 1].x;
+                if (xa >= xb) continue;
+                int ia, ib;
+                if (antialias) {
+                    ia = (xa >> kSubpixelBits) - px0;
+                    ib = (xb >> kSubpixelBits) - px0;
+                    ia = std::clamp(ia, 0, width);
+                    ib = std::clamp(ib, 0, width);
+                    if (ia == ib) {
+                        cover_[ia] += xb - xa;
+                    } else {
+                        cover_[ia] += kOne - (xa & (kOne - 1));
+                        delta_[ia + 1] += kOne;
+                        delta_[ib] -= kOne;
+                        cover_[ib] += xb & (kOne - 1);
+                    }
+                    touched_lo = std::min(touched_lo, ia);
+                    touched_hi = std::max(touched_hi, ib + 1);
+                } else {
+                    // Pixel i is in when its centre i + 0.5 lies in [xa, xb).
+                    ia = ((xa - kOne / 2 + kOne - 1) >> kSubpixelBits) - px0;
+                    ib = ((xb - kOne / 2 + kOne - 1) >> kSubpixelBits) - px0;
+                    ia = std::clamp(ia, 0, width);
+                    ib = std::clamp(ib, 0, width);
+                    if (ia >= ib) continue;
+                    delta_[ia] += kOne;
+                    delta_[ib] -= kOne;
+                    touched_lo = std::min(touched_lo, ia);
+                    touched_hi = std::max(touched_hi, ib + 1);
+                }
+            }
+        }
+        if (touched_lo > touched_hi) {
+            if (active_.empty() && next >= edges.size()) break;
+            continue;
+        }
+        touched_hi = std::min(touched_hi, width);
+        // Resolve the row: running sum of full-pixel deltas plus partial cover.
+        const int32_t full = kOne * subs;
+        int32_t run = 0;
+        int lo = touched_lo, hi = touched_lo;
+        for (int i = touched_lo; i < touched_hi; ++i) {
+            run += delta_[i];
+            int32_t c = run + cover_[i];
+            delta_[i] = 0;
+            cover_[i] = 0;
+            uint8_t v = c >= full ? 255 : c <= 0 ? 0 : uint8_t((c * 255 + full / 2) / full);
+            out_[i] = v;
+            if (v) hi = i + 1;
+        }
+        delta_[touched_hi] = 0;
+        cover_[touched_hi] = 0;
+        while (lo < hi && out_[lo] == 0) ++lo;
+        if (lo < hi) sink.row(y, px0 + lo, px0 + hi, out_.data() + lo);
+    }
+}
+
+}  // namespace swf

@@ -1,0 +1,342 @@
+// Shape drawing: fill regions from the fillStyle0/fillStyle1 sides of edges, strokes turned into
+// outline polygons, and the choice of fill painter per style.
+#include "swf/render.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/movie.h"
+
+namespace swf {
+
+namespace {
+
+constexpr double kCoordLimit = double(1 << 26);  // keep 24.8 device coordinates far from overflow
+
+FixPoint to_fix(const Matrix& m, double x, double y) {
+    double dx = std::clamp(m.apply_x(x, y) * kOne, -kCoordLimit, kCoordLimit);
+    double dy = std::clamp(m.apply_y(x, y) * kOne, -kCoordLimit, kCoordLimit);
+    return {int32_t(std::lround(dx)), int32_t(std::lround(dy))};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painter selection
+// ---------------------------------------------------------------------------------------------
+struct PainterSlot {
+    std::unique_ptr<SpanSink> sink;
+};
+
+std::unique_ptr<SpanSink> make_painter(RenderContext& ctx, const FillStyle& fill, const Matrix& m,
+                                       const CxForm& cx) {
+    if (ctx.mask_target) return std::make_unique<MaskPainter>(*ctx.mask_target, ctx.clip);
+    switch (fill.type) {
+    case FillType::Solid: {
+        uint32_t c = premultiply(cx.apply(fill.color));
+        if ((c >> 24) == 0) return nullptr;
+        return std::make_unique<SolidPainter>(ctx.canvas, ctx.clip, c);
+    }
+    case FillType::Linear:
+    case FillType::Radial:
+    case FillType::Focal: {
+        auto p = std::make_unique<GradientPainter>(ctx.canvas, ctx.clip, fill, m * fill.matrix, cx);
+        if (!p->valid()) return nullptr;
+        return p;
+    }
+    case FillType::Bitmap: {
+        const Character* ch = ctx.movie ? ctx.movie->find(fill.bitmap_id) : nullptr;
+        if (!ch || ch->kind != CharKind::Bitmap) return nullptr;  // undefined bitmap: draw nothing
+        const auto& bmp = static_cast<const BitmapDef&>(*ch);
+        // Bitmap matrices are in twips per texel; the shape matrix already maps twips to pixels.
+        auto p = std::make_unique<BitmapPainter>(ctx.canvas, ctx.clip, bmp, m * fill.matrix, fill.repeat,
+                                                 fill.smooth, cx);
+        if (!p->valid()) return nullptr;
+        return p;
+    }
+    }
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stroker: each piece (segment body, join, cap) becomes its own polygon, all wound the same way,
+// and the union is filled non-zero.
+// ---------------------------------------------------------------------------------------------
+struct DPoint {
+    double x, y;
+};
+
+class Stroker {
+public:
+    Stroker(EdgeList& out, double half_width) : out_(out), hw_(half_width) {}
+
+    void stroke(const std::vector<DPoint>& pts, bool closed, const LineStyle& ls) {
+        if (pts.size() < 2) {
+            if (pts.size() == 1 && ls.start_cap == Cap::Round) circle(pts[0]);
+            return;
+        }
+        const size_t n = pts.size();
+        for (size_t i = 0; i + 1 < n; ++i) body(pts[i], pts[i + 1], ls, i == 0 && !closed, i + 2 == n && !closed);
+        for (size_t i = 1; i + 1 < n; ++i) join(pts[i - 1], pts[i], pts[i + 1], ls.join, ls.miter_limit);
+        if (closed) {
+            if (ls.no_close) {
+                cap(pts[0], pts[1], ls.start_cap);
+                cap(pts[n - 1], pts[n - 2], ls.end_cap);
+            } else {
+                join(pts[n - 2], pts[0], pts[1], ls.join, ls.miter_limit);
+            }
+        } else {
+            cap(pts[0], pts[1], ls.start_cap);
+            cap(pts[n - 1], pts[n - 2], ls.end_cap);
+        }
+    }
+
+private:
+    EdgeList& out_;
+    double hw_;
+
+    void polygon(const DPoint* p, size_t n) {
+        double area = 0;
+        for (size_t i = 0; i < n; ++i) {
+            const DPoint& a = p[i];
+            const DPoint& b = p[(i + 1) % n];
+            area += a.x * b.y - b.x * a.y;
+        }
+        auto fix = [](const DPoint& d) {
+            return FixPoint{int32_t(std::lround(std::clamp(d.x, -kCoordLimit, kCoordLimit))),
+                            int32_t(std::lround(std::clamp(d.y, -kCoordLimit, kCoordLimit)))};
+        };
+        for (size_t i = 0; i < n; ++i) {
+            FixPoint a = fix(p[i]), b = fix(p[(i + 1) % n]);
+            if (area >= 0)
+                out_.add(a, b);
+            else
+                out_.add(b, a);
+        }
+    }
+
+    void body(DPoint a, DPoint b, const LineStyle& ls, bool first, bool last) {
+        double dx = b.x - a.x, dy = b.y - a.y;
+        double len = std::sqrt(dx * dx + dy * dy);
+        if (len == 0) return;
+        double ux = dx / len, uy = dy / len;
+        double nx = -uy * hw_, ny = ux * hw_;
+        // Square caps lengthen the end segments.
+        if (first && ls.start_cap == Cap::Square) a = {a.x - ux * hw_, a.y - uy * hw_};
+        if (last && ls.end_cap == Cap::Square) b = {b.x + ux * hw_, b.y + uy * hw_};
+        DPoint q[4] = {{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny}, {b.x - nx, b.y - ny}, {a.x - nx, a.y - ny}};
+        polygon(q, 4);
+    }
+
+    void circle(DPoint c) {
+        int steps = std::clamp(int(hw_ / kOne * 4) + 8, 8, 96);
+        std::vector<DPoint> q(steps);
+        for (int i = 0; i < steps; ++i) {
+            double t = 2 * M_PI * i / steps;
+            q[i] = {c.x + std::cos(t) * hw_, c.y + std::sin(t) * hw_};
+        }
+        polygon(q.data(), q.size());
+    }
+
+    void cap(DPoint end, DPoint prev, Cap c) {
+        if (c == Cap::Round) circle(end);
+        // Square caps were added to the body; None adds nothing.
+    }
+
+    void join(DPoint a, DPoint p, DPoint b, Join j, double limit) {
+        if (j == Join::Round) {
+            circle(p);
+            return;
+        }
+        double d1x = p.x - a.x, d1y = p.y - a.y, d2x = b.x - p.x, d2y = b.y - p.y;
+        double l1 = std::hypot(d1x, d1y), l2 = std::hypot(d2x, d2y);
+        if (l1 == 0 || l2 == 0) return;
+        d1x /= l1, d1y /= l1, d2x /= l2, d2y /= l2;
+        double cross = d1x * d2y - d1y * d2x;
+        if (std::fabs(cross) < 1e-9) return;
+        // Outer side of the turn.
+        double s = cross > 0 ? -1 : 1;
+        DPoint o1{p.x - d1y * hw_ * s, p.y + d1x * hw_ * s};
+        DPoint o2{p.x - d2y * hw_ * s, p.y + d2x * hw_ * s};
+        if (j == Join::Miter) {
+            double cos_half = std::sqrt(std::max(0.0, (1 + d1x * d2x + d1y * d2y) / 2));
+            if (cos_half > 1e-6 && 1 / cos_half <= limit) {
+                double mx = o1.x + o2.x - 2 * p.x, my = o1.y + o2.y - 2 * p.y;
+                double ml = std::hypot(mx, my);
+                if (ml > 0) {
+                    double len = hw_ / cos_half;
+                    DPoint m{p.x + mx / ml * len, p.y + my / ml * len};
+                    DPoint q[4] = {p, o1, m, o2};
+                    polygon(q, 4);
+                    return;
+                }
+            }
+        }
+        DPoint q[3] = {p, o1, o2};
+        polygon(q, 3);
+    }
+};
+
+// Flattens a run of connected segments into device points (24.8 units as doubles).
+void flatten_run(const Matrix& m, const std::vector<const Segment*>& run, std::vector<DPoint>& out) {
+    out.clear();
+    auto dev = [&m](double x, double y) { return DPoint{m.apply_x(x, y) * kOne, m.apply_y(x, y) * kOne}; };
+    out.push_back(dev(run[0]->x0, run[0]->y0));
+    for (const Segment* s : run) {
+        if (s->curve) {
+            FixPoint a = to_fix(m, s->x0, s->y0), c = to_fix(m, s->cx, s->cy), b = to_fix(m, s->x1, s->y1);
+            int n = PathBuilder::curve_steps(a, c, b);
+            DPoint p0 = dev(s->x0, s->y0), pc = dev(s->cx, s->cy), p1 = dev(s->x1, s->y1);
+            for (int i = 1; i < n; ++i) {
+                double t = double(i) / n, u = 1 - t;
+                out.push_back({u * u * p0.x + 2 * u * t * pc.x + t * t * p1.x,
+                               u * u * p0.y + 2 * u * t * pc.y + t * t * p1.y});
+            }
+        }
+        out.push_back(dev(s->x1, s->y1));
+    }
+    // Drop repeated points so joins see real directions.
+    size_t k = 1;
+    for (size_t i = 1; i < out.size(); ++i)
+        if (std::fabs(out[i].x - out[k - 1].x) > 0.5 || std::fabs(out[i].y - out[k - 1].y) > 0.5) out[k++] = out[i];
+    out.resize(k);
+}
+
+double stroke_scale(const Matrix& m) {
+    return (std::sqrt(m.a * m.a + m.b * m.b) + std::sqrt(m.c * m.c + m.d * m.d)) / 2;
+}
+
+void fill_with(RenderContext& ctx, FillRule rule, SpanSink* sink) {
+    if (sink && !ctx.edges.empty()) ctx.raster.fill(ctx.edges, rule, ctx.box(), ctx.antialias, *sink);
+    ctx.edges.clear();
+}
+
+void add_segment(PathBuilder& pb, const Matrix& m, const Segment& s, bool reversed) {
+    FixPoint a = to_fix(m, s.x0, s.y0), b = to_fix(m, s.x1, s.y1);
+    if (reversed) std::swap(a, b);
+    pb.move_to(a);
+    if (s.curve)
+        pb.quad_to(to_fix(m, s.cx, s.cy), b);
+    else
+        pb.line_to(b);
+}
+
+void draw_strokes(RenderContext& ctx, const StyleGroup& g, const Matrix& m, const CxForm& cx) {
+    const double scale = stroke_scale(m);
+    std::vector<const Segment*> run;
+    std::vector<DPoint> pts;
+    for (size_t k = 1; k <= g.lines.size(); ++k) {
+        const LineStyle& ls = g.lines[k - 1];
+        double width_px = ls.width * scale;
+        if (ls.no_hscale || ls.no_vscale) width_px = ls.width / 20.0;
+        width_px = std::max(width_px, 1.0);  // hairlines and thin strokes draw one pixel wide
+        Stroker st(ctx.edges, width_px * kOne / 2);
+        const Segment* prev = nullptr;
+        auto flush = [&] {
+            if (run.empty()) return;
+            flatten_run(m, run, pts);
+            bool closed = run.size() > 1 && run.front()->x0 == run.back()->x1 && run.front()->y0 == run.back()->y1;
+            if (closed && pts.size() > 1 && std::fabs(pts.front().x - pts.back().x) <= 0.5 &&
+                std::fabs(pts.front().y - pts.back().y) <= 0.5)
+                pts.pop_back();
+            if (closed) pts.push_back(pts.front());
+            st.stroke(pts, closed, ls);
+            run.clear();
+        };
+        for (const Segment& s : g.segments) {
+            if (s.line != k) continue;
+            bool connected = prev && prev + 1 == &s && prev->x1 == s.x0 && prev->y1 == s.y0;
+            if (!connected) flush();
+            run.push_back(&s);
+            prev = &s;
+        }
+        flush();
+        if (ctx.edges.empty()) continue;
+        FillStyle solid;
+        solid.color = ls.color;
+        auto sink = make_painter(ctx, ls.has_fill ? ls.fill : solid, m, cx);
+        fill_with(ctx, FillRule::NonZero, sink.get());
+    }
+}
+
+}  // namespace
+
+void draw_shape(RenderContext& ctx, const ShapeData& shape, const Matrix& m, const CxForm& cx) {
+    const FillRule rule = shape.nonzero ? FillRule::NonZero : FillRule::EvenOdd;
+    for (const StyleGroup& g : shape.groups) {
+        PathBuilder pb(ctx.edges);
+        for (size_t k = 1; k <= g.fills.size(); ++k) {
+            for (const Segment& s : g.segments) {
+                if (s.fill1 == k && s.fill0 != k)
+                    add_segment(pb, m, s, false);
+                else if (s.fill0 == k && s.fill1 != k)
+                    add_segment(pb, m, s, true);
+            }
+            if (ctx.edges.empty()) continue;
+            auto sink = make_painter(ctx, g.fills[k - 1], m, cx);
+            fill_with(ctx, rule, sink.get());
+        }
+        if (!g.lines.empty()) draw_strokes(ctx, g, m, cx);
+    }
+}
+
+void draw_glyph(RenderContext& ctx, const std::vector<Segment>& glyph, const Matrix& m, RGBA color,
+                const CxForm& cx) {
+    PathBuilder pb(ctx.edges);
+    for (const Segment& s : glyph) add_segment(pb, m, s, false);
+    FillStyle f;
+    f.color = color;
+    auto sink = make_painter(ctx, f, m, cx);
+    fill_with(ctx, FillRule::EvenOdd, sink.get());
+}
+
+void draw_rect(RenderContext& ctx, const Rect& r, const Matrix& m, RGBA color, const CxForm& cx) {
+    PathBuilder pb(ctx.edges);
+    FixPoint p[4] = {to_fix(m, r.xmin, r.ymin), to_fix(m, r.xmax, r.ymin), to_fix(m, r.xmax, r.ymax),
+                     to_fix(m, r.xmin, r.ymax)};
+    pb.move_to(p[0]);
+    for (int i = 1; i < 4; ++i) pb.line_to(p[i]);
+    pb.close();
+    FillStyle f;
+    f.color = color;
+    auto sink = make_painter(ctx, f, m, cx);
+    fill_with(ctx, FillRule::NonZero, sink.get());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Morphs
+// ---------------------------------------------------------------------------------------------
+void interpolate_morph(const MorphDef& def, uint16_t ratio, ShapeData& out) {
+    const double t = ratio / 65535.0;
+    out = def.start;
+    if (def.end.groups.empty() || out.groups.empty()) return;
+    StyleGroup& g = out.groups[0];
+    const StyleGroup& e = def.end.groups[0];
+    auto li = [t](int32_t a, int32_t b) { return int32_t(std::lround(a + (b - a) * t)); };
+    for (size_t i = 0; i < g.segments.size() && i < e.segments.size(); ++i) {
+        Segment& s = g.segments[i];
+        const Segment& q = e.segments[i];
+        s.x0 = li(s.x0, q.x0);
+        s.y0 = li(s.y0, q.y0);
+        s.cx = li(s.cx, q.cx);
+        s.cy = li(s.cy, q.cy);
+        s.x1 = li(s.x1, q.x1);
+        s.y1 = li(s.y1, q.y1);
+    }
+    auto lerp_fill = [t](FillStyle& f, const FillStyle& q) {
+        f.color = RGBA::lerp(f.color, q.color, t);
+        f.matrix = Matrix::lerp(f.matrix, q.matrix, t);
+        for (int i = 0; i < f.gradient.count; ++i) {
+            f.gradient.ratio[i] = uint8_t(std::lround(f.gradient.ratio[i] + (q.gradient.ratio[i] - f.gradient.ratio[i]) * t));
+            f.gradient.color[i] = RGBA::lerp(f.gradient.color[i], q.gradient.color[i], t);
+        }
+        f.gradient.focal += (q.gradient.focal - f.gradient.focal) * t;
+    };
+    for (size_t i = 0; i < g.fills.size() && i < e.fills.size(); ++i) lerp_fill(g.fills[i], e.fills[i]);
+    for (size_t i = 0; i < g.lines.size() && i < e.lines.size(); ++i) {
+        LineStyle& l = g.lines[i];
+        l.width = uint16_t(std::lround(l.width + (e.lines[i].width - l.width) * t));
+        l.color = RGBA::lerp(l.color, e.lines[i].color, t);
+        if (l.has_fill) lerp_fill(l.fill, e.lines[i].fill);
+    }
+}
+
+}  // namespace swf

@@ -1,0 +1,383 @@
+// Fonts, static text and text fields: reading DefineFont 1-3, DefineFontInfo, DefineText 1-2 and
+// DefineEditText, and laying glyphs out for drawing.
+#include "swf/text.h"
+
+#include <algorithm>
+
+#include "swf/movie.h"
+#include "swf/parse.h"
+
+namespace swf {
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+// ---------------------------------------------------------------------------------------------
+int FontDef::glyph_for(uint16_t code) const {
+    // Code tables are ascending in well-formed files; fall back to a scan when they are not.
+    auto it = std::lower_bound(codes.begin(), codes.end(), code);
+    if (it != codes.end() && *it == code) return int(it - codes.begin());
+    for (size_t i = 0; i < codes.size(); ++i)
+        if (codes[i] == code) return int(i);
+    return -1;
+}
+
+std::unique_ptr<FontDef> parse_font1(Reader& r) {
+    auto f = std::make_unique<FontDef>();
+    f->id = r.u16();
+    const size_t base = r.pos();
+    const size_t table_end = r.size();
+    uint16_t first = r.u16();
+    size_t n = first / 2;
+    if (r.failed()) return f;
+    std::vector<size_t> offsets{first};
+    for (size_t i = 1; i < n && !r.failed(); ++i) offsets.push_back(r.u16());
+    offsets.push_back(table_end - base);
+    for (size_t i = 0; i < n; ++i) {
+        size_t from = base + offsets[i], to = base + offsets[i + 1];
+        Glyph g;
+        if (to > from && to <= table_end) parse_glyph(r.slice(from, to - from), g.segments);
+        f->glyphs.push_back(std::move(g));
+    }
+    return f;
+}
+
+void parse_font_info(Reader& r, FontDef& font, int version) {
+    r.u16();
+    unsigned len = r.u8();
+    std::string name;
+    for (unsigned i = 0; i < len; ++i) name.push_back(char(r.u8()));
+    while (!name.empty() && name.back() == 0) name.pop_back();
+    uint8_t flags = r.u8();
+    if (version == 2) r.u8();  // language
+    font.name = name;
+    font.italic = flags & 0x04;
+    font.bold = flags & 0x02;
+    const bool wide = (flags & 0x01) || version == 2;
+    font.codes.clear();
+    for (size_t i = 0; i < font.glyphs.size() && r.remaining() > 0; ++i)
+        font.codes.push_back(wide ? r.u16() : r.u8());
+}
+
+std::unique_ptr<FontDef> parse_font23(Reader& r, int version) {
+    auto f = std::make_unique<FontDef>();
+    f->id = r.u16();
+    uint8_t flags = r.u8();
+    r.u8();  // language
+    unsigned len = r.u8();
+    for (unsigned i = 0; i < len; ++i) f->name.push_back(char(r.u8()));
+    while (!f->name.empty() && f->name.back() == 0) f->name.pop_back();
+    f->has_layout = flags & 0x80;
+    f->italic = flags & 0x02;
+    f->bold = flags & 0x01;
+    const bool wide_offsets = flags & 0x08, wide_codes = (flags & 0x04) || version == 3;
+    if (version == 3) f->units_per_em = 20480;
+    size_t n = r.u16();
+    const size_t base = r.pos();
+    if (n > r.remaining() / (wide_offsets ? 4 : 2)) n = r.remaining() / (wide_offsets ? 4 : 2);
+    std::vector<size_t> offsets;
+    for (size_t i = 0; i < n; ++i) offsets.push_back(wide_offsets ? r.u32() : r.u16());
+    size_t code_offset = r.remaining() > 0 ? (wide_offsets ? r.u32() : r.u16()) : r.size() - base;
+    offsets.push_back(code_offset);
+    for (size_t i = 0; i < n; ++i) {
+        size_t from = base + offsets[i], to = base + offsets[i + 1];
+        Glyph g;
+        if (to > from && to <= r.size()) parse_glyph(r.slice(from, to - from), g.segments);
+        f->glyphs.push_back(std::move(g));
+    }
+    if (n == 0) return f;
+    r.seek(base + code_offset);
+    for (size_t i = 0; i < n; ++i) f->codes.push_back(wide_codes ? r.u16() : r.u8());
+    if (f->has_layout && !r.failed()) {
+        f->ascent = r.u16();
+        f->descent = r.u16();
+        f->leading = r.s16();
+        for (size_t i = 0; i < n; ++i) f->glyphs[i].advance = r.s16();
+        for (size_t i = 0; i < n && !r.failed(); ++i) r.rect();
+        size_t kern = r.u16();
+        for (size_t i = 0; i < kern && !r.failed(); ++i) {
+            uint32_t a = wide_codes ? r.u16() : r.u8();
+            uint32_t b = wide_codes ? r.u16() : r.u8();
+            int adj = r.s16();
+            f->kerning[a << 16 | b] = adj;
+        }
+    }
+    return f;
+}
+
+std::unique_ptr<TextDef> parse_text(Reader& r, int version) {
+    auto t = std::make_unique<TextDef>();
+    t->id = r.u16();
+    t->bounds = r.rect();
+    t->matrix = r.matrix();
+    unsigned glyph_bits = r.u8(), advance_bits = r.u8();
+    GlyphRun state;
+    int x = 0;
+    while (!r.failed() && r.remaining() > 0) {
+        uint8_t flags = r.u8();
+        if (flags == 0) break;
+        if (flags & 0x08) state.font = r.u16();
+        if (flags & 0x04) state.color = version == 2 ? r.rgba() : r.rgb();
+        if (flags & 0x01) x = r.s16();
+        if (flags & 0x02) state.y = r.s16();
+        if (flags & 0x08) state.height = r.u16();
+        unsigned count = r.u8();
+        GlyphRun run = state;
+        for (unsigned i = 0; i < count && !r.failed(); ++i) {
+            int index = int(r.ub(glyph_bits));
+            int advance = r.sb(advance_bits);
+            run.glyphs.push_back({index, x});
+            x += advance;
+        }
+        r.align();
+        if (r.failed()) break;
+        t->runs.push_back(std::move(run));
+    }
+    return t;
+}
+
+std::unique_ptr<EditTextDef> parse_edit_text(Reader& r) {
+    auto e = std::make_unique<EditTextDef>();
+    e->id = r.u16();
+    e->bounds = r.rect();
+    uint8_t f1 = r.u8(), f2 = r.u8();
+    e->word_wrap = f1 & 0x40;
+    e->multiline = f1 & 0x20;
+    e->password = f1 & 0x10;
+    e->auto_size = f2 & 0x40;
+    e->border = f2 & 0x08;
+    e->html = f2 & 0x02;
+    e->use_outlines = f2 & 0x01;
+    if (f1 & 0x01) e->font = r.u16();
+    if (f2 & 0x80) r.str();
+    if (f1 & 0x01 || f2 & 0x80) e->height = r.u16();
+    if (f1 & 0x04) {
+        e->color = r.rgba();
+        e->has_color = true;
+    }
+    if (f1 & 0x02) r.u16();
+    if (f2 & 0x20) {
+        e->align = r.u8();
+        e->left_margin = r.u16();
+        e->right_margin = r.u16();
+        e->indent = r.u16();
+        e->leading = r.s16();
+    }
+    e->variable = r.str();
+    if (f1 & 0x80) e->text = r.str();
+    return e;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+// ---------------------------------------------------------------------------------------------
+namespace {
+
+Matrix glyph_matrix(double x, double y, double scale) { return {scale, 0, 0, scale, x, y}; }
+
+}  // namespace
+
+void draw_text(RenderContext& ctx, const TextDef& text, const Matrix& m, const CxForm& cx) {
+    if (!ctx.movie) return;
+    const Matrix base = m * text.matrix;
+    for (const GlyphRun& run : text.runs) {
+        const Character* ch = ctx.movie->find(run.font);
+        if (!ch || ch->kind != CharKind::Font) continue;
+        const auto& font = static_cast<const FontDef&>(*ch);
+        const double scale = run.height / font.units_per_em;
+        for (auto [index, x] : run.glyphs) {
+            if (index < 0 || size_t(index) >= font.glyphs.size()) continue;
+            draw_glyph(ctx, font.glyphs[index].segments, base * glyph_matrix(x, run.y, scale), run.color, cx);
+        }
+    }
+}
+
+std::u32string decode_text(const std::string& s, int version) {
+    std::u32string out;
+    if (version >= 6) {
+        bool valid = true;
+        for (size_t i = 0; i < s.size() && valid;) {
+            uint8_t c = uint8_t(s[i]);
+            int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+            if (extra < 0 || i + extra >= s.size() + (extra ? 0 : 1)) {
+                valid = false;
+                break;
+            }
+            char32_t cp = extra == 0 ? c : c & (0x3F >> extra);
+            for (int k = 1; k <= extra; ++k) {
+                uint8_t cc = uint8_t(s[i + k]);
+                if ((cc & 0xC0) != 0x80) valid = false;
+                cp = cp << 6 | (cc & 0x3F);
+            }
+            out.push_back(cp);
+            i += extra + 1;
+        }
+        if (valid) return out;
+        out.clear();
+    }
+    for (char c : s) out.push_back(char32_t(uint8_t(c)));
+    return out;
+}
+
+namespace {
+
+// Minimal HTML: tags dropped, <br> and paragraph ends become line breaks, entities decoded.
+std::u32string strip_html(const std::u32string& in) {
+    std::u32string out;
+    for (size_t i = 0; i < in.size(); ++i) {
+        if (in[i] == U'<') {
+            size_t j = in.find(U'>', i);
+            if (j == std::u32string::npos) break;
+            std::u32string tag = in.substr(i + 1, j - i - 1);
+            for (auto& c : tag) c = c < 128 ? char32_t(std::tolower(int(c))) : c;
+            if (tag == U"br" || tag == U"br/" || tag == U"/p" || tag.rfind(U"/li", 0) == 0) out.push_back(U'\n');
+            i = j;
+        } else if (in[i] == U'&') {
+            static const std::pair<const char32_t*, char32_t> ents[] = {
+                {U"&lt;", U'<'}, {U"&gt;", U'>'}, {U"&amp;", U'&'}, {U"&quot;", U'"'}, {U"&apos;", U'\''}, {U"&nbsp;", 0xA0}};
+            bool done = false;
+            for (auto& [name, ch] : ents) {
+                std::u32string n(name);
+                if (in.compare(i, n.size(), n) == 0) {
+                    out.push_back(ch);
+                    i += n.size() - 1;
+                    done = true;
+                    break;
+                }
+            }
+            if (!done) out.push_back(in[i]);
+        } else {
+            out.push_back(in[i]);
+        }
+    }
+    while (!out.empty() && out.back() == U'\n') out.pop_back();
+    return out;
+}
+
+struct LaidGlyph {
+    const std::vector<Segment>* outline;
+    double x;
+    int advance;
+};
+
+}  // namespace
+
+void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& m, const CxForm& cx,
+                    FontProvider* fonts) {
+    if (field.border) {
+        draw_rect(ctx, field.bounds, m, RGBA{0, 0, 0, 255}, cx);
+        Rect inner{field.bounds.xmin + 20, field.bounds.xmax - 20, field.bounds.ymin + 20, field.bounds.ymax - 20};
+        draw_rect(ctx, inner, m, RGBA{255, 255, 255, 255}, cx);
+    }
+    if (field.text.empty() || !ctx.movie) return;
+    std::u32string text = decode_text(field.text, ctx.movie->version);
+    if (field.html) text = strip_html(text);
+    if (field.password) std::fill(text.begin(), text.end(), U'*');
+
+    const FontDef* font = nullptr;
+    if (const Character* ch = ctx.movie->find(field.font); ch && ch->kind == CharKind::Font)
+        font = static_cast<const FontDef*>(ch);
+    const bool embedded = font && field.use_outlines && !font->glyphs.empty();
+    if (!embedded && !fonts) return;
+    const std::string face = font ? font->name : "_sans";
+    const double em = embedded ? font->units_per_em : 1024.0;
+    const double scale = field.height / em;
+    int ascent = 0, descent = 0;
+    if (embedded) {
+        ascent = font->ascent;
+        descent = font->descent;
+        if (!font->has_layout) ascent = int(em * 0.9), descent = int(em * 0.2);
+    } else {
+        fonts->metrics(face, ascent, descent);
+    }
+
+    auto glyph_of = [&](char32_t c, LaidGlyph& out) -> bool {
+        if (embedded) {
+            int i = font->glyph_for(uint16_t(c));
+            if (i < 0) return false;
+            out.outline = &font->glyphs[i].segments;
+            out.advance = font->has_layout ? font->glyphs[i].advance : int(em / 2);
+            return true;
+        }
+        const DeviceGlyph* g = fonts->glyph(face, font && font->bold, font && font->italic, c);
+        if (!g) return false;
+        out.outline = &g->outline;
+        out.advance = g->advance;
+        return true;
+    };
+
+    const double gutter = 40;
+    const double left = field.bounds.xmin + gutter + field.left_margin;
+    const double right = field.bounds.xmax - gutter - field.right_margin;
+    const double width = right - left;
+    const double line_height = (ascent + descent) * scale + field.leading;
+
+    // Break into lines: explicit breaks always; wrapping at spaces when the field wraps.
+    std::vector<std::vector<LaidGlyph>> lines(1);
+    double pen = 0;
+    size_t last_space = SIZE_MAX;
+    for (char32_t c : text) {
+        if (c == U'\r' || c == U'\n') {
+            if (!field.multiline && false) continue;
+            lines.emplace_back();
+            pen = 0;
+            last_space = SIZE_MAX;
+            continue;
+        }
+        LaidGlyph g{nullptr, pen, 0};
+        if (!glyph_of(c, g)) continue;
+        g.x = pen;
+        auto& line = lines.back();
+        if (field.word_wrap && pen + g.advance * scale > width && !line.empty()) {
+            std::vector<LaidGlyph> carry;
+            if (last_space != SIZE_MAX && last_space + 1 < line.size()) {
+                carry.assign(line.begin() + last_space + 1, line.end());
+                line.resize(last_space);
+            }
+            lines.emplace_back();
+            double shift = carry.empty() ? 0 : carry.front().x;
+            for (auto& k : carry) {
+                k.x -= shift;
+                lines.back().push_back(k);
+            }
+            pen = carry.empty() ? 0 : carry.back().x + carry.back().advance * scale;
+            last_space = SIZE_MAX;
+            g.x = pen;
+        }
+        if (c == U' ') last_space = lines.back().size();
+        lines.back().push_back(g);
+        pen += g.advance * scale;
+    }
+
+    double baseline = field.bounds.ymin + gutter + ascent * scale;
+    for (auto& line : lines) {
+        double line_width = line.empty() ? 0 : line.back().x + line.back().advance * scale;
+        double x0 = left + (line.empty() ? 0 : 0);
+        if (field.align == 1) x0 = right - line_width;
+        if (field.align == 2) x0 = left + (width - line_width) / 2;
+        for (const LaidGlyph& g : line)
+            if (g.outline) draw_glyph(ctx, *g.outline, m * glyph_matrix(x0 + g.x, baseline, scale), field.color, cx);
+        baseline += line_height;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Built-in device font
+// ---------------------------------------------------------------------------------------------
+const DeviceGlyph* BoxFontProvider::glyph(const std::string&, bool, bool, char32_t ch) {
+    if (!built_) {
+        auto edge = [](int x0, int y0, int x1, int y1) {
+            Segment s;
+            s.x0 = x0, s.y0 = y0, s.x1 = x1, s.y1 = y1, s.cx = (x0 + x1) / 2, s.cy = (y0 + y1) / 2;
+            s.fill1 = 1;
+            return s;
+        };
+        box_.outline = {edge(64, -640, 448, -640), edge(448, -640, 448, 0), edge(448, 0, 64, 0), edge(64, 0, 64, -640)};
+        box_.advance = 512;
+        space_.advance = 512;
+        built_ = true;
+    }
+    if (ch == U' ' || ch == 0xA0 || ch == U'\t') return &space_;
+    return &box_;
+}
+
+}  // namespace swf

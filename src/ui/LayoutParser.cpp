@@ -383,7 +383,7 @@ private:
             v.Kind = TLayoutValueKind::List;
             Advance();
             while (!IsSymbol(L')')) {
-                if (FTok.Kind == TokenKind::EndOfText) fail(L"missing ')'");
+                if (FTok.Kind == TokenKind::EndOfText || IsKeyword(L"end") || IsKeyword(L"object")) fail(L"missing ')'");
                 v.Items.push_back(ParseValue(property, depth + 1));
                 if (IsSymbol(L',')) Advance(); // items may be separated by commas or just by blanks
             }

@@ -80,6 +80,17 @@ void EdgeList::add(FixPoint a, FixPoint b) {
 // ---------------------------------------------------------------------------------------------
 // Stage 3: coverage
 // ---------------------------------------------------------------------------------------------
+namespace {
+inline void floor_divmod(int64_t num, int64_t den, int64_t& q, int64_t& r) {
+    q = num / den;
+    r = num % den;
+    if (r < 0) {
+        q -= 1;
+        r += den;
+    }
+}
+}  // namespace
+
 void Rasterizer::fill(EdgeList& list, FillRule rule, const ClipBox& clip, bool antialias, SpanSink& sink) {
     if (list.empty() || clip.x1 <= clip.x0 || clip.y1 <= clip.y0) return;
     auto& edges = list.edges();
@@ -111,7 +122,12 @@ void Rasterizer::fill(EdgeList& list, FillRule rule, const ClipBox& clip, bool a
             for (size_t i = 0; i < active_.size(); ++i) {
                 Active& a = active_[i];
                 if (a.y1 <= sy) continue;
-                a.x += a.step;
+                a.x += a.q;
+                a.rem += a.r;
+                if (a.rem >= a.dy) {
+                    a.x += 1;
+                    a.rem -= a.dy;
+                }
                 active_[keep++] = a;
             }
             active_.resize(keep);
@@ -119,10 +135,11 @@ void Rasterizer::fill(EdgeList& list, FillRule rule, const ClipBox& clip, bool a
                 const Edge& e = edges[next++];
                 if (e.y1 <= sy) continue;
                 Active a;
-                int64_t dy = e.y1 - e.y0;
-                int64_t slope = (int64_t(e.x1 - e.x0) << 16) / dy;  // 16.16 per 24.8 unit of y
-                a.x = (int64_t(e.x0) << 16) + slope * (sy - e.y0);
-                a.step = slope * sub_step;
+                a.dy = int64_t(e.y1) - e.y0;
+                const int64_t dx = int64_t(e.x1) - e.x0;
+                floor_divmod(int64_t(sy - e.y0) * dx, a.dy, a.x, a.rem);
+                a.x += e.x0;
+                floor_divmod(int64_t(sub_step) * dx, a.dy, a.q, a.r);
                 a.y1 = e.y1;
                 a.dir = e.dir;
                 active_.push_back(a);
@@ -131,7 +148,8 @@ void Rasterizer::fill(EdgeList& list, FillRule rule, const ClipBox& clip, bool a
 
             crossings_.clear();
             for (const Active& a : active_) {
-                int64_t x = a.x >> 16;
+                // Rounding the crossing up makes "centre >= crossing" exact for whole sample points.
+                int64_t x = a.x + (a.rem > 0 ? 1 : 0);
                 crossings_.push_back({int32_t(std::clamp<int64_t>(x, xlo, xhi)), a.dir});
             }
             // Few crossings per line: insertion sort beats std::sort here.

@@ -95,9 +95,10 @@ public:
     void fill(EdgeList& edges, FillRule rule, const ClipBox& clip, bool antialias, SpanSink& sink);
 
 private:
+    // Exact edge stepping: x + rem/dy is the true crossing at the current sample line.
     struct Active {
-        int64_t x;     // 16.16 on top of the 24.8 grid: x in 1/(256*65536) px
-        int64_t step;  // per sub-scanline
+        int64_t x, rem, dy;
+        int64_t q, r;  // per sub-scanline: x += q, rem += r, carrying at dy
         int32_t y1;
         int32_t dir;
     };

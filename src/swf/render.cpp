@@ -127,7 +127,10 @@ private:
     }
 
     void circle(DPoint c) {
-        int steps = std::clamp(int(hw_ / kOne * 4) + 8, 8, 96);
+        // Enough sides that the polygon stays within 1/32 px of the true circle.
+        const double r_px = hw_ / kOne;
+        const double ratio = std::clamp(1 - (1.0 / 32) / std::max(r_px, 1e-3), -1.0, 1.0);
+        int steps = std::clamp(int(std::ceil(M_PI / std::acos(ratio))), 8, 256);
         std::vector<DPoint> q(steps);
         for (int i = 0; i < steps; ++i) {
             double t = 2 * M_PI * i / steps;

@@ -1,0 +1,567 @@
+#!/usr/bin/python3
+"""Writes Plumora's demo install folder: FlashFiles/ with a few small movies of our own and
+DocFiles/ with their descriptions (GBK text, as the program's home systems store them).
+
+Usage: tools/make-demo.py [FOLDER]     (default: build/demo)
+
+The movies are made here by a tiny SWF writer: plain (FWS) and zlib-compressed (CWS) files,
+SetBackgroundColor, DefineShape/DefineShape3 with solid, linear and radial fills, straight and
+curved edges, and PlaceObject2 with matrices and colour transforms, one ShowFrame per frame.
+Everything is computed, nothing is random, so the same files come out every time.
+
+The set also exercises the catalog: a game whose name GBK cannot represent ("Crème brûlée ☕"),
+a file that is no readable movie ("Broken.swf"), a game without a description ("Rainbow"), a
+name with two dots ("Star.Spin") and a description long enough to need a scroll bar.
+"""
+import math
+import os
+import struct
+import sys
+import zlib
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+# ------------------------------------------------------------------------------------------------
+# Bit-level writer
+# ------------------------------------------------------------------------------------------------
+class Bits:
+    def __init__(self):
+        self.out = bytearray()
+        self.acc = 0
+        self.n = 0
+
+    def ub(self, nbits, value):
+        assert 0 <= value < (1 << nbits) or nbits == 0 and value == 0, (nbits, value)
+        for i in range(nbits - 1, -1, -1):
+            self.acc = (self.acc << 1) | ((value >> i) & 1)
+            self.n += 1
+            if self.n == 8:
+                self.out.append(self.acc)
+                self.acc = self.n = 0
+
+    def sb(self, nbits, value):
+        assert -(1 << (nbits - 1)) <= value < (1 << (nbits - 1)), (nbits, value)
+        self.ub(nbits, value & ((1 << nbits) - 1))
+
+    def align(self):
+        if self.n:
+            self.out.append(self.acc << (8 - self.n))
+            self.acc = self.n = 0
+
+    def bytes(self):
+        self.align()
+        return bytes(self.out)
+
+
+def sbits(*values):
+    """Bits needed to hold every value as a signed field (at least 1)."""
+    n = 1
+    for v in values:
+        v = int(v)
+        while not (-(1 << (n - 1)) <= v < (1 << (n - 1))):
+            n += 1
+    return n
+
+
+def rect(xmin, xmax, ymin, ymax):
+    b = Bits()
+    n = sbits(xmin, xmax, ymin, ymax)
+    b.ub(5, n)
+    for v in (xmin, xmax, ymin, ymax):
+        b.sb(n, v)
+    return b.bytes()
+
+
+def fixed(v):
+    return int(round(v * 65536))
+
+
+def matrix(tx=0, ty=0, sx=1.0, sy=1.0, r0=0.0, r1=0.0):
+    """x' = sx*x + r1*y + tx, y' = r0*x + sy*y + ty (translation in twips)."""
+    b = Bits()
+    if sx != 1.0 or sy != 1.0:
+        a, d = fixed(sx), fixed(sy)
+        n = sbits(a, d)
+        b.ub(1, 1)
+        b.ub(5, n)
+        b.sb(n, a)
+        b.sb(n, d)
+    else:
+        b.ub(1, 0)
+    if r0 != 0.0 or r1 != 0.0:
+        p, q = fixed(r0), fixed(r1)
+        n = sbits(p, q)
+        b.ub(1, 1)
+        b.ub(5, n)
+        b.sb(n, p)
+        b.sb(n, q)
+    else:
+        b.ub(1, 0)
+    tx, ty = int(round(tx)), int(round(ty))
+    n = sbits(tx, ty) if (tx or ty) else 0
+    b.ub(5, n)
+    if n:
+        b.sb(n, tx)
+        b.sb(n, ty)
+    return b.bytes()
+
+
+def rotation(angle_deg, scale=1.0, tx=0, ty=0):
+    a = math.radians(angle_deg)
+    c, s = math.cos(a) * scale, math.sin(a) * scale
+    return matrix(tx, ty, c, c, s, -s)
+
+
+def cxform_alpha(mult=(256, 256, 256, 256), add=(0, 0, 0, 0)):
+    b = Bits()
+    has_add = any(add)
+    has_mult = any(m != 256 for m in mult)
+    b.ub(1, 1 if has_add else 0)
+    b.ub(1, 1 if has_mult else 0)
+    vals = (list(mult) if has_mult else []) + (list(add) if has_add else [])
+    n = sbits(*vals) if vals else 1
+    b.ub(4, n)
+    for v in vals:
+        b.sb(n, v)
+    return b.bytes()
+
+
+def tag(code, body=b""):
+    if len(body) < 0x3F:
+        return struct.pack("<H", (code << 6) | len(body)) + body
+    return struct.pack("<HI", (code << 6) | 0x3F, len(body)) + body
+
+
+# ------------------------------------------------------------------------------------------------
+# Shapes
+# ------------------------------------------------------------------------------------------------
+def colour(c, alpha):
+    return bytes(c[:3]) + (bytes([c[3] if len(c) > 3 else 255]) if alpha else b"")
+
+
+def solid(c):
+    return ("solid", c)
+
+
+def linear(stops, mtx):
+    return ("linear", stops, mtx)
+
+
+def radial(stops, mtx):
+    return ("radial", stops, mtx)
+
+
+def gradient_box(x0, y0, x1, y1, angle=0.0):
+    """The matrix that maps the gradient square onto a box (for linear fills: left to right,
+    turned by angle degrees about the box centre)."""
+    sx = (x1 - x0) / 32768.0
+    sy = (y1 - y0) / 32768.0
+    a = math.radians(angle)
+    c, s = math.cos(a), math.sin(a)
+    return dict(tx=(x0 + x1) / 2, ty=(y0 + y1) / 2, sx=sx * c, sy=sy * c, r0=sx * s, r1=-sy * s)
+
+
+def fill_style(f, alpha):
+    kind = f[0]
+    if kind == "solid":
+        return b"\x00" + colour(f[1], alpha)
+    code = 0x10 if kind == "linear" else 0x12
+    body = bytes([code]) + matrix(**f[2]) + bytes([len(f[1])])
+    for ratio, c in f[1]:
+        body += bytes([ratio]) + colour(c, alpha)
+    return body
+
+
+class Shape:
+    """Collects paths in twips (absolute points) and writes DefineShape or DefineShape3."""
+
+    def __init__(self, fills, lines=()):
+        self.fills = fills          # list of fill descriptions (1-based indices in records)
+        self.lines = list(lines)    # list of (width twips, colour)
+        self.records = []           # ("style", fill1, line, x, y) / ("line", x, y) / ("curve", cx, cy, x, y)
+        self.points = []
+
+    def path(self, fill, points, line=0, closed=True):
+        """A polygon: points[0] to each next point, back to the start when closed."""
+        x, y = points[0]
+        self.records.append(("style", fill, line, x, y))
+        self.points.append((x, y))
+        for px, py in points[1:] + ([points[0]] if closed else []):
+            self.records.append(("line", px, py))
+            self.points.append((px, py))
+
+    def curved(self, fill, start, segments, line=0):
+        """A closed path of quadratic segments: each (control, anchor)."""
+        self.records.append(("style", fill, line, start[0], start[1]))
+        self.points.append(start)
+        for (cx, cy), (ax, ay) in segments:
+            self.records.append(("curve", cx, cy, ax, ay))
+            self.points += [(cx, cy), (ax, ay)]
+
+    def circle(self, fill, cx, cy, r, line=0, n=8):
+        k = r / math.cos(math.pi / n)
+        segs = []
+        for i in range(n):  # clockwise on screen (y grows downwards)
+            a0 = 2 * math.pi * i / n
+            am = a0 + math.pi / n
+            a1 = a0 + 2 * math.pi / n
+            segs.append(((cx + k * math.cos(am), cy + k * math.sin(am)), (cx + r * math.cos(a1), cy + r * math.sin(a1))))
+        self.curved(fill, (cx + r, cy), segs, line)
+
+    def rect(self, fill, x0, y0, x1, y1, line=0):
+        self.path(fill, [(x0, y0), (x1, y0), (x1, y1), (x0, y1)], line)
+
+    def encode(self, shape_id, version3):
+        alpha = version3
+        xs = [p[0] for p in self.points]
+        ys = [p[1] for p in self.points]
+        pad = max([w for w, _ in self.lines] + [0])
+        body = struct.pack("<H", shape_id)
+        body += rect(int(min(xs) - pad), int(max(xs) + pad), int(min(ys) - pad), int(max(ys) + pad))
+        body += bytes([len(self.fills)]) + b"".join(fill_style(f, alpha) for f in self.fills)
+        body += bytes([len(self.lines)]) + b"".join(struct.pack("<H", w) + colour(c, alpha) for w, c in self.lines)
+        fbits = max(1, len(self.fills).bit_length())
+        lbits = len(self.lines).bit_length()
+        b = Bits()
+        b.ub(4, fbits)
+        b.ub(4, lbits)
+        px = py = 0
+        for rec in self.records:
+            if rec[0] == "style":
+                _, fill, line, x, y = rec
+                x, y = int(round(x)), int(round(y))
+                b.ub(1, 0)
+                b.ub(1, 0)                      # NewStyles
+                b.ub(1, 1 if lbits else 0)      # LineStyle
+                b.ub(1, 1)                      # FillStyle1: the right-hand side of clockwise paths
+                b.ub(1, 1)                      # FillStyle0
+                b.ub(1, 1)                      # MoveTo
+                n = sbits(x, y)
+                b.ub(5, n)
+                b.sb(n, x)
+                b.sb(n, y)
+                b.ub(fbits, 0)
+                b.ub(fbits, fill)
+                if lbits:
+                    b.ub(lbits, line)
+                px, py = x, y
+            elif rec[0] == "line":
+                x, y = int(round(rec[1])), int(round(rec[2]))
+                dx, dy = x - px, y - py
+                n = max(2, sbits(dx, dy))
+                b.ub(1, 1)
+                b.ub(1, 1)
+                b.ub(4, n - 2)
+                b.ub(1, 1)  # general line
+                b.sb(n, dx)
+                b.sb(n, dy)
+                px, py = x, y
+            else:
+                cx, cy = int(round(rec[1])), int(round(rec[2]))
+                ax, ay = int(round(rec[3])), int(round(rec[4]))
+                d = (cx - px, cy - py, ax - cx, ay - cy)
+                n = max(2, sbits(*d))
+                b.ub(1, 1)
+                b.ub(1, 0)
+                b.ub(4, n - 2)
+                for v in d:
+                    b.sb(n, v)
+                px, py = ax, ay
+        b.ub(1, 0)
+        b.ub(5, 0)  # end of shape
+        body += b.bytes()
+        return tag(32 if version3 else 2, body)
+
+
+def place(depth, char_id, mtx=None, cx=None):
+    flags = 0x02
+    body = b""
+    if mtx is not None:
+        flags |= 0x04
+        body += mtx
+    if cx is not None:
+        flags |= 0x08
+        body += cx
+    return tag(26, bytes([flags]) + struct.pack("<HH", depth, char_id) + body)
+
+
+def move(depth, mtx=None, cx=None):
+    flags = 0x01
+    body = b""
+    if mtx is not None:
+        flags |= 0x04
+        body += mtx
+    if cx is not None:
+        flags |= 0x08
+        body += cx
+    return tag(26, bytes([flags]) + struct.pack("<H", depth) + body)
+
+
+def show_frame():
+    return tag(1)
+
+
+def background(c):
+    return tag(9, bytes(c[:3]))
+
+
+def movie(width, height, fps, frames, tags, version=6, compress=False):
+    body = rect(0, width * 20, 0, height * 20) + struct.pack("<HH", int(round(fps * 256)), frames)
+    body += b"".join(tags) + tag(0)
+    total = 8 + len(body)
+    if compress:
+        return b"CWS" + bytes([version]) + struct.pack("<I", total) + zlib.compress(body, 9)
+    return b"FWS" + bytes([version]) + struct.pack("<I", total) + body
+
+
+# ------------------------------------------------------------------------------------------------
+# The movies
+# ------------------------------------------------------------------------------------------------
+def star_points(cx, cy, r_out, r_in, n=5):
+    pts = []
+    for i in range(2 * n):
+        r = r_out if i % 2 == 0 else r_in
+        a = math.radians(-90 + i * 180 / n)
+        pts.append((cx + r * math.cos(a), cy + r * math.sin(a)))
+    return pts
+
+
+def bouncing_ball():
+    W, H, N = 400, 300, 48
+    ground = Shape([linear([(0, (60, 160, 60)), (255, (20, 90, 30))], gradient_box(0, 250 * 20, 400 * 20, 300 * 20, 90))])
+    ground.rect(1, 0, 250 * 20, W * 20, H * 20)
+    ball = Shape([radial([(0, (255, 250, 220)), (90, (250, 80, 60)), (255, (120, 10, 10))],
+                         dict(tx=-160, ty=-160, sx=700 / 16384, sy=700 / 16384))], [(40, (80, 0, 0))])
+    ball.circle(1, 0, 0, 500, line=1)  # radius 25 px, drawn around its own origin
+    shadow = Shape([radial([(0, (0, 40, 0, 140)), (255, (0, 40, 0, 0))], dict(sx=600 / 16384, sy=200 / 16384))])
+    shadow.circle(1, 0, 0, 600)
+    tags = [background((150, 200, 255)), ground.encode(1, False), ball.encode(2, True), shadow.encode(3, True)]
+    for f in range(N):
+        t = f / N
+        x = 60 + 280 * (0.5 - 0.5 * math.cos(2 * math.pi * t))
+        h = abs(math.sin(2 * math.pi * t * 2))     # two bounces per loop
+        y = 225 - 170 * h
+        squash = 1.0 + 0.25 * max(0.0, 0.15 - h) / 0.15
+        m_ball = matrix(x * 20, y * 20 + (squash - 1) * 300, squash, 1 / squash)
+        m_shadow = matrix(x * 20, 252 * 20, 0.6 + 0.4 * (1 - h), 1.0)
+        if f == 0:
+            tags += [place(1, 1), place(2, 3, m_shadow), place(3, 2, m_ball)]
+        else:
+            tags += [move(2, m_shadow), move(3, m_ball)]
+        tags.append(show_frame())
+    return movie(W, H, 24, N, tags)
+
+
+def spinning_star():
+    W, H, N = 320, 320, 36
+    star = Shape([linear([(0, (255, 250, 170)), (128, (255, 200, 20)), (255, (200, 110, 0))],
+                         gradient_box(-2400, -2400, 2400, 2400, 60))], [(60, (120, 60, 0))])
+    star.path(1, star_points(0, 0, 2400, 950), line=1)
+    halo = Shape([radial([(0, (255, 255, 255, 200)), (255, (60, 40, 140, 0))], dict(sx=3200 / 16384, sy=3200 / 16384))])
+    halo.circle(1, 0, 0, 3200)
+    tags = [background((40, 30, 100)), halo.encode(1, True), star.encode(2, True)]
+    for f in range(N):
+        angle = 360.0 * f / N
+        pulse = 1.0 + 0.08 * math.sin(2 * math.pi * f / N * 2)
+        if f == 0:
+            tags += [place(1, 1, matrix(3200, 3200)), place(2, 2, rotation(angle, pulse, 3200, 3200))]
+        else:
+            tags += [move(2, rotation(angle, pulse, 3200, 3200))]
+        tags.append(show_frame())
+    return movie(W, H, 20, N, tags, compress=True)
+
+
+def rainbow():
+    W, H, N = 360, 240, 60
+    hues = [(255, 0, 0), (255, 160, 0), (255, 255, 0), (0, 200, 0), (0, 120, 255), (90, 0, 200), (255, 0, 160)]
+    # two turns of the colour wheel over twice the stage width, so sliding it by one stage width
+    # loops without a seam
+    stops = [(round(i * 255 / 14), hues[i % 7]) for i in range(15)]
+    stops[-1] = (255, hues[0])
+    band = Shape([linear(stops, gradient_box(0, 0, 2 * W * 20, H * 20))])
+    band.rect(1, 0, 0, 2 * W * 20, H * 20)
+    disc = Shape([radial([(0, (255, 255, 255, 230)), (255, (255, 255, 255, 0))], dict(sx=1800 / 16384, sy=1800 / 16384))])
+    disc.circle(1, 0, 0, 1800, n=12)
+    tags = [background((0, 0, 0)), band.encode(1, True), disc.encode(2, True)]
+    for f in range(N):
+        t = 2 * math.pi * f / N
+        # a gentle colour transform pulses the brightness as the band slides
+        cx = cxform_alpha((int(220 + 36 * math.cos(t)),) * 3 + (256,), (int(30 * math.sin(t)),) * 3 + (0,))
+        m_band = matrix(-W * 20 * f / N, 0)
+        m_disc = matrix((180 + 120 * math.cos(t)) * 20, (120 + 60 * math.sin(2 * t)) * 20)
+        if f == 0:
+            tags += [place(1, 1, m_band, cx), place(2, 2, m_disc)]
+        else:
+            tags += [move(1, m_band, cx), move(2, m_disc)]
+        tags.append(show_frame())
+    return movie(W, H, 15, N, tags, version=5)
+
+
+def little_tank():
+    W, H, N = 480, 270, 80
+    sky = Shape([linear([(0, (110, 170, 240)), (255, (230, 240, 255))], gradient_box(0, 0, W * 20, 200 * 20, 90))])
+    sky.rect(1, 0, 0, W * 20, 200 * 20)
+    hills = Shape([solid((90, 140, 70)), solid((120, 90, 50))])
+    hills.curved(1, (0, 4200), [((2400, 2400), (4800, 3600)), ((7200, 4600), (9600, 3400)),
+                                (((9600, 5400)), (9600, 5400)), ((4800, 5400), (0, 5400)), ((0, 4800), (0, 4200))])
+    hills.rect(2, 0, 200 * 20, W * 20, H * 20)
+    body = Shape([linear([(0, (150, 170, 90)), (255, (70, 90, 40))], gradient_box(-1400, -500, 1400, 500, 90)),
+                  solid((60, 60, 60)), solid((110, 130, 70))], [(20, (30, 40, 20))])
+    body.path(1, [(-1400, -300), (1400, -300), (1200, 300), (-1200, 300)], line=1)   # hull
+    body.rect(2, -1300, 250, 1300, 600, line=1)                                      # track
+    body.curved(3, (-600, -300), [((-550, -850), (0, -850)), ((550, -850), (600, -300)), ((0, -300), (-600, -300))], line=1)
+    barrel = Shape([solid((80, 100, 50))], [(20, (30, 40, 20))])
+    barrel.rect(1, 0, -90, 1300, 90, line=1)
+    wheel = Shape([solid((40, 40, 40)), solid((170, 170, 160))])
+    wheel.circle(1, 0, 0, 160)
+    wheel.rect(2, -30, -150, 30, 150)
+    shell = Shape([radial([(0, (255, 255, 200)), (255, (255, 120, 0, 0))], dict(sx=200 / 16384, sy=200 / 16384))])
+    shell.circle(1, 0, 0, 200)
+    tags = [background((0, 0, 0)), sky.encode(1, False), hills.encode(2, False), body.encode(3, True),
+            barrel.encode(4, False), wheel.encode(5, False), shell.encode(6, True)]
+    tags += [place(1, 1), place(2, 2)]
+    for f in range(N):
+        t = f / N
+        x = 60 + 360 * (0.5 - 0.5 * math.cos(2 * math.pi * t))
+        going_right = math.sin(2 * math.pi * t) >= 0
+        flip = 1.0 if going_right else -1.0
+        y = 218
+        aim = -20 - 15 * math.sin(4 * math.pi * t)
+        a = math.radians(aim)
+        bx, by = x * 20, (y - 28) * 20
+        m_body = matrix(x * 20, y * 20, flip, 1.0)
+        m_barrel = matrix(bx, by, math.cos(a) * flip, math.cos(a), math.sin(a), -math.sin(a) * flip)
+        wheels = [rotation(f * 24, 1.0, (x + dx) * 20, (y + 21) * 20) for dx in (-50, -17, 17, 50)]
+        shot = f % 20
+        sx = x + flip * (70 + shot * 14)
+        sy = y - 40 + shot * shot * 0.35 - shot * 8
+        m_shell = matrix(sx * 20, sy * 20)
+        if f == 0:
+            tags += [place(4, 4, m_barrel), place(5, 3, m_body)]
+            tags += [place(6 + i, 5, m) for i, m in enumerate(wheels)]
+            tags.append(place(12, 6, m_shell))
+        else:
+            tags += [move(4, m_barrel), move(5, m_body)] + [move(6 + i, m) for i, m in enumerate(wheels)]
+            tags.append(move(12, m_shell))
+        tags.append(show_frame())
+    return movie(W, H, 20, N, tags)
+
+
+def creme_brulee():
+    W, H, N = 300, 300, 40
+    table = Shape([linear([(0, (180, 120, 70)), (255, (110, 60, 30))], gradient_box(0, 220 * 20, W * 20, H * 20, 90))])
+    table.rect(1, 0, 220 * 20, W * 20, H * 20)
+    cup = Shape([linear([(0, (255, 255, 255)), (255, (200, 200, 215))], gradient_box(-1800, 0, 1800, 2400)),
+                 solid((110, 60, 30))], [(40, (120, 120, 140))])
+    cup.curved(1, (-1800, 0), [((-1800, 2400), (0, 2400)), ((1800, 2400), (1800, 0)), ((0, 0), (-1800, 0))], line=1)
+    cup.rect(2, -1600, 120, 1600, 400)
+    handle = Shape([solid((230, 230, 240))], [(40, (120, 120, 140))])
+    handle.circle(1, 0, 0, 500)
+    steam = Shape([radial([(0, (255, 255, 255, 150)), (255, (255, 255, 255, 0))], dict(sx=500 / 16384, sy=700 / 16384))])
+    steam.circle(1, 0, 0, 600)
+    tags = [background((250, 235, 210)), table.encode(1, True), cup.encode(2, True), handle.encode(3, True),
+            steam.encode(4, True)]
+    tags += [place(1, 1), place(2, 3, matrix(238 * 20, 165 * 20)), place(3, 2, matrix(150 * 20, 150 * 20))]
+    for f in range(N):
+        for i in range(3):
+            p = ((f + i * N / 3) % N) / N
+            x = (130 + i * 20 + 10 * math.sin(2 * math.pi * (p * 2 + i / 3))) * 20
+            y = (140 - p * 110) * 20
+            alpha = int(256 * (1 - p))
+            m = matrix(x, y, 0.6 + p, 0.6 + p)
+            cx = cxform_alpha((256, 256, 256, alpha))
+            tags.append(place(10 + i, 4, m, cx) if f == 0 else move(10 + i, m, cx))
+        tags.append(show_frame())
+    return movie(W, H, 12, N, tags, compress=True)
+
+
+# ------------------------------------------------------------------------------------------------
+# Descriptions: GBK text with CR LF line ends
+# ------------------------------------------------------------------------------------------------
+DOCS = {
+    "Bouncing Ball": [
+        "弹跳小球",
+        "",
+        "一个红色的小球在草地上跳来跳去。",
+        "这是一个演示动画，不需要任何操作，看着它跳就行了。",
+    ],
+    "Star.Spin": [
+        "旋转的星星",
+        "",
+        "金色的五角星在夜空中不停地旋转，一闪一闪亮晶晶。",
+        "文件名里有两个点，列表里显示为“Star.Spin”。",
+    ],
+    "Little Tank": [
+        "小坦克",
+        "",
+        "一辆绿色的小坦克在山坡下来回巡逻，炮管一抬一落，不时打出一发炮弹。",
+        "",
+        "【游戏背景】",
+        "很久很久以前，在一片安静的山谷里，住着一辆勇敢的小坦克。它每天早上太阳升起的时候就开始巡逻，"
+        "从山谷的这一头开到那一头，再从那一头开回这一头，一直到太阳落山。",
+        "",
+        "【操作说明】",
+        "这是一个演示动画，小坦克会自己行动，不需要按任何键。",
+        "如果觉得画面太小，可以点击右上角的“最合适”按钮；想看原始大小，可以点击“实际大小”按钮。",
+        "",
+        "【小提示】",
+        "1. 拖动中间的分隔条可以调整游戏列表和游戏画面的宽度。",
+        "2. 点击分隔条中间的小按钮可以把游戏列表收起来，再点一次就会恢复。",
+        "3. 把自己喜欢的 flash 游戏（后缀是 .swf）复制到 FlashFiles 目录，下次启动时就会出现在列表里。",
+        "4. 把同名的 .txt 说明文件放到 DocFiles 目录，就能在“游戏说明”里看到。",
+        "",
+        "【制作人员】",
+        "美术：Plumora 小组",
+        "程序：Plumora 小组",
+        "音乐：暂无",
+        "",
+        "【版本历史】",
+        "1.0.1  第一次发布。",
+        "1.0.0  内部测试版本。",
+        "",
+        "祝你玩得开心！",
+    ],
+    "Crème brûlée ☕": [
+        "焦糖布丁和咖啡",
+        "",
+        "一杯热气腾腾的咖啡。这个游戏的文件名里有中文系统代码页（GBK）表示不了的字符，",
+        "用来检查程序能不能正确列出和打开这样的文件。",
+    ],
+    "Broken": [
+        "损坏的文件",
+        "",
+        "这个文件不是有效的 flash 动画，开始游戏时会提示“文件无法打开”。",
+    ],
+    # "Rainbow" has no description on purpose: its dialog shows an empty memo.
+}
+
+
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def main():
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", "demo")
+    flash = os.path.join(out, "FlashFiles")
+    docs = os.path.join(out, "DocFiles")
+    os.makedirs(flash, exist_ok=True)
+    os.makedirs(docs, exist_ok=True)
+    movies = {
+        "Bouncing Ball.swf": bouncing_ball(),
+        "Star.Spin.swf": spinning_star(),
+        "Rainbow.swf": rainbow(),
+        "Little Tank.swf": little_tank(),
+        "Crème brûlée ☕.swf": creme_brulee(),
+        "Broken.swf": b"This is not a Flash movie, only a few words of plain text.\r\n",
+    }
+    for name, data in movies.items():
+        write(os.path.join(flash, name), data)
+    for name, lines in DOCS.items():
+        write(os.path.join(docs, name + ".txt"), "\r\n".join(lines).encode("gbk") + b"\r\n")
+    print(f"make-demo: {len(movies)} movies and {len(DOCS)} descriptions in {out}")
+
+
+if __name__ == "__main__":
+    main()

@@ -86,6 +86,9 @@ Rect PaintTwoRings(TCanvas& canvas, const Rect& r, TFrameColors outer, TFrameCol
 
 Rect PaintFrameSides(TCanvas& canvas, const Rect& rect, TColor upperLeft, TColor lowerRight, TSides sides) {
     const Rect& r = rect;
+    // A zero-width or zero-height rectangle shows nothing: its sides would otherwise come out
+    // as lines along the collapsed edge.
+    if (r.IsEmpty()) return InsetSides(rect, sides, 1);
     if (upperLeft != ui::clNone) {
         canvas.SetPen(upperLeft, 1);
         if (HasSide(sides, sdLeft)) VLine(canvas, r.left, r.top, r.bottom);
@@ -169,7 +172,7 @@ Rect OutlineRect(TCanvas& canvas, const Rect& rect, TColor color) {
 
 Rect PaintCornerMarks(TCanvas& canvas, const Rect& rect, TColor color, int armLength) {
     const int n = armLength, l = rect.left, t = rect.top, r1 = rect.right - 1, b1 = rect.bottom - 1;
-    if (color != ui::clNone && n > 0) {
+    if (color != ui::clNone && n > 0 && !rect.IsEmpty()) {
         canvas.SetPen(color, 1);
         HLine(canvas, t, l, l + n);           // top-left
         VLine(canvas, l, t, t + n);
@@ -201,7 +204,7 @@ Rect PaintRoundedFlatFrame(TCanvas& canvas, const Rect& rect, TColor color, TSid
     const bool right = HasSide(sides, sdRight), bottom = HasSide(sides, sdBottom);
     const Rect& r = rect;
     const Rect inner = InsetSides(rect, sides, 2);
-    if (color != ui::clNone) {
+    if (color != ui::clNone && !r.IsEmpty()) {
         canvas.SetPen(color, 1);
         // The lines stop two pixels short of a chosen neighbouring side, leaving the outermost
         // corner pixel unpainted: that gap is the cut corner.

@@ -1,0 +1,473 @@
+// TWkCustomPanel: properties, layout inside the frames, painting, resizing, enabling, and
+// the frame controller. Layout registration is at the end.
+#include "widgets/WkPanel.h"
+#include "ui/Form.h"
+#include "ui/LayoutRegistry.h"
+#include "widgets/WkColors.h"
+#include "widgets/WkFrames.h"
+#include "widgets/WkGradient.h"
+#include "widgets/WkGraphics.h"
+#include "widgets/WkKit.h"
+#include <algorithm>
+#include <uxtheme.h>
+
+#ifndef WM_THEMECHANGED
+#define WM_THEMECHANGED 0x031A
+#endif
+
+namespace wk {
+
+using ui::Rect;
+using ui::TCanvas;
+
+int FrameStyleWidth(TFrameStyleEx style, int bevelWidth) {
+    switch (style) {
+    case fsNone: return 0;
+    case fsFlat: return 1;
+    case fsStatus:
+    case fsPopup: return bevelWidth;
+    default: return 2;
+    }
+}
+
+// ---- Frame controller -------------------------------------------------------------------
+
+TWkFrameController::~TWkFrameController() {
+    // Panels keep a pointer to us; let each forget it before we go.
+    for (TWkCustomPanel* panel : std::vector<TWkCustomPanel*>(FControls)) panel->SetFrameController(nullptr);
+}
+
+void TWkFrameController::SetSettings(const TSettings& settings) {
+    FSettings = settings;
+    for (TWkCustomPanel* panel : FControls) panel->FrameControllerChanged(FSettings);
+}
+
+void TWkFrameController::AddControl(TWkCustomPanel* panel) {
+    if (std::find(FControls.begin(), FControls.end(), panel) == FControls.end()) FControls.push_back(panel);
+}
+
+void TWkFrameController::RemoveControl(TWkCustomPanel* panel) {
+    FControls.erase(std::remove(FControls.begin(), FControls.end(), panel), FControls.end());
+}
+
+// ---- Construction and properties --------------------------------------------------------
+
+TWkCustomPanel::TWkCustomPanel(ui::TComponent* owner) : ui::TCustomControl(owner) {
+    // Opaque: the panel paints every pixel of itself, the parent need not paint beneath it.
+    SetControlStyle(ControlStyle() | ui::csAcceptsControls | ui::csOpaque);
+    SetBounds(Left(), Top(), 185, 41);
+    SetParentColor(false);
+    SetColor(ui::clBtnFace);
+}
+
+TWkCustomPanel::~TWkCustomPanel() {
+    if (FFrameController) FFrameController->RemoveControl(this);
+}
+
+void TWkCustomPanel::FramesChanged() {
+    ReAlign();
+    Invalidate();
+}
+
+void TWkCustomPanel::SetBorderOuter(TFrameStyleEx value) {
+    if (FBorderOuter == value) return;
+    FBorderOuter = value;
+    FramesChanged();
+}
+
+void TWkCustomPanel::SetBorderInner(TFrameStyleEx value) {
+    if (FBorderInner == value) return;
+    FBorderInner = value;
+    FramesChanged();
+}
+
+void TWkCustomPanel::SetBorderSides(TSides value) {
+    value &= kAllSides;
+    if (FBorderSides == value) return;
+    FBorderSides = value;
+    FramesChanged();
+}
+
+void TWkCustomPanel::SetBorderWidth(int value) {
+    if (BorderWidth() == value) return;
+    ui::TCustomControl::SetBorderWidth(value);
+    FramesChanged();
+}
+
+void TWkCustomPanel::SetBevelWidth(int value) {
+    value = std::max(value, 1);
+    if (FBevelWidth == value) return;
+    FBevelWidth = value;
+    // fsStatus and fsPopup frames are BevelWidth wide, so the children may move.
+    FramesChanged();
+}
+
+void TWkCustomPanel::SetBorderColor(TColor value) { Assign(FBorderColor, value); }
+void TWkCustomPanel::SetBorderHighlight(TColor value) { Assign(FBorderHighlight, value); }
+void TWkCustomPanel::SetBorderShadow(TColor value) { Assign(FBorderShadow, value); }
+void TWkCustomPanel::SetFlatColor(TColor value) { Assign(FFlatColor, value); }
+void TWkCustomPanel::SetFlatColorAdjustment(int value) { Assign(FFlatColorAdjustment, value); }
+void TWkCustomPanel::SetVisualStyle(TWkVisualStyle value) { Assign(FVisualStyle, value); }
+void TWkCustomPanel::SetGradientColorStyle(TWkGradientColorStyle value) { Assign(FGradientColorStyle, value); }
+void TWkCustomPanel::SetAlignment(ui::TAlignment value) { Assign(FAlignment, value); }
+void TWkCustomPanel::SetAlignmentVertical(TAlignmentVertical value) { Assign(FAlignmentVertical, value); }
+void TWkCustomPanel::SetWordWrap(bool value) { Assign(FWordWrap, value); }
+void TWkCustomPanel::SetTextMargin(int value) { Assign(FTextMargin, value); }
+void TWkCustomPanel::SetShowGrid(bool value) { Assign(FShowGrid, value); }
+void TWkCustomPanel::SetGridStyle(TWkGridStyle value) { Assign(FGridStyle, value); }
+void TWkCustomPanel::SetGridColor(TColor value) { Assign(FGridColor, value); }
+void TWkCustomPanel::SetGridXSize(int value) { Assign(FGridXSize, std::clamp(value, 0, 0xFFFF)); }
+void TWkCustomPanel::SetGridYSize(int value) { Assign(FGridYSize, std::clamp(value, 0, 0xFFFF)); }
+void TWkCustomPanel::SetShowDockClientCaptions(bool value) { Assign(FShowDockClientCaptions, value); }
+void TWkCustomPanel::SetFrameControllerNotifications(TWkFrameControllerNotifications value) {
+    Assign(FFrameControllerNotifications, value & kAllFrameControllerNotifications);
+}
+
+// The gradient shows through transparent children, so they repaint with it.
+void TWkCustomPanel::SetGradientColorStart(TColor value) {
+    if (Assign(FGradientColorStart, value)) RepaintTransparentChildren();
+}
+void TWkCustomPanel::SetGradientColorStop(TColor value) {
+    if (Assign(FGradientColorStop, value)) RepaintTransparentChildren();
+}
+void TWkCustomPanel::SetGradientDirection(TGradientDirection value) {
+    if (Assign(FGradientDirection, value)) RepaintTransparentChildren();
+}
+
+void TWkCustomPanel::RepaintTransparentChildren() {
+    if (HWND wnd = HandleIfAllocated()) wk::RepaintTransparentChildren(wnd);
+}
+
+void TWkCustomPanel::SetTransparent(bool value) {
+    if (FTransparent == value) return;
+    FTransparent = value;
+    const ui::TControlStyle style = ControlStyle();
+    SetControlStyle(value ? style & ~ui::csOpaque : style | ui::csOpaque);
+    if (HWND wnd = HandleIfAllocated()) MarkWindowTransparent(wnd, value);
+    Invalidate();
+    for (ui::TControl* child : Controls()) child->Invalidate();
+}
+
+void TWkCustomPanel::CreateWnd() {
+    ui::TCustomControl::CreateWnd();
+    if (FTransparent) MarkWindowTransparent(HandleIfAllocated(), true);
+}
+
+// ---- Frame controller side --------------------------------------------------------------
+
+void TWkCustomPanel::SetFrameController(TWkFrameController* value) {
+    if (FFrameController == value) return;
+    if (FFrameController) {
+        FFrameController->RemoveControl(this);
+        FFrameController->RemoveFreeNotification(this);
+    }
+    FFrameController = value;
+    if (FFrameController) {
+        FFrameController->AddControl(this);
+        FFrameController->FreeNotification(this);
+    }
+}
+
+void TWkCustomPanel::Notification(ui::TComponent* component, ui::TOperation operation) {
+    ui::TCustomControl::Notification(component, operation);
+    if (operation != ui::opRemove) return;
+    if (component == FFrameController) FFrameController = nullptr;
+    std::erase_if(FChildEnabled, [component](const auto& entry) {
+        return static_cast<ui::TComponent*>(entry.first) == component;
+    });
+}
+
+void TWkCustomPanel::FrameControllerChanged(const TWkFrameController::TSettings& s) {
+    if (!s.FrameVisible) return;
+    const auto takes = [this](TWkFrameControllerNotification n) { return (FFrameControllerNotifications & n) != 0; };
+    if (takes(fcnFrameStyle)) SetBorderOuter(s.FrameStyle);
+    if (takes(fcnFrameSides)) SetBorderSides(s.FrameSides);
+    if (takes(fcnFlatColor)) {
+        SetFlatColor(s.FrameColor);
+        SetFlatColorAdjustment(0);
+    }
+    if (takes(fcnColor)) {
+        SetColor(s.Color);
+        SetBorderHighlight(LightenColor(s.Color, 100));
+        SetBorderShadow(DarkenColor(s.Color, 50));
+    }
+    if (takes(fcnParentColor)) SetParentColor(s.ParentColor);
+    Invalidate();
+}
+
+// ---- Layout and bounds ------------------------------------------------------------------
+
+Rect TWkCustomPanel::ContentRect() const {
+    Rect r = ClientRect();
+    AdjustClientRect(r);
+    return r;
+}
+
+void TWkCustomPanel::AdjustClientRect(Rect& rect) const {
+    ui::TCustomControl::AdjustClientRect(rect); // BorderWidth on all four sides
+    const int frames = FrameStyleWidth(FBorderOuter, FBevelWidth) + FrameStyleWidth(FBorderInner, FBevelWidth);
+    rect.Inset(HasSide(FBorderSides, sdLeft) ? frames : 0, HasSide(FBorderSides, sdTop) ? frames : 0,
+               HasSide(FBorderSides, sdRight) ? frames : 0, HasSide(FBorderSides, sdBottom) ? frames : 0);
+}
+
+void TWkCustomPanel::SetBounds(int left, int top, int width, int height) {
+    // A panel docked to the bottom (right) grows upward (leftward): its far edge stays.
+    if (Align() == ui::alBottom && height != Height()) top -= height - Height();
+    if (Align() == ui::alRight && width != Width()) left -= width - Width();
+    ui::TCustomControl::SetBounds(left, top, width, height);
+}
+
+void TWkCustomPanel::ApplyBounds(const Rect& r) {
+    const ui::Size oldSize = BoundsRect().GetSize();
+    ui::TCustomControl::ApplyBounds(r);
+    if (oldSize != r.GetSize()) InvalidateResizeStrips(oldSize, r.GetSize());
+}
+
+void TWkCustomPanel::InvalidateResizeStrips(ui::Size oldSize, ui::Size newSize) {
+    if (!HandleAllocated()) return;
+    if (FFullRepaint || !Caption().empty()) {
+        Invalidate();
+        return;
+    }
+    // Only the frames along the moving edges change. Strips are taken for both the old and
+    // the new edge: a shrinking panel must redraw its frame at the new edge too.
+    Rect inner{0, 0, oldSize.cx, oldSize.cy};
+    AdjustClientRect(inner);
+    const int rightInset = oldSize.cx - inner.right, bottomInset = oldSize.cy - inner.bottom;
+    const int fullW = std::max(oldSize.cx, newSize.cx), fullH = std::max(oldSize.cy, newSize.cy);
+    if (oldSize.cx != newSize.cx) {
+        const int from = std::min(oldSize.cx, newSize.cx) - rightInset - 1;
+        InvalidateRect(Rect{from, 0, fullW, fullH});
+    }
+    if (oldSize.cy != newSize.cy) {
+        const int from = std::min(oldSize.cy, newSize.cy) - bottomInset - 1;
+        InvalidateRect(Rect{0, from, fullW, fullH});
+    }
+}
+
+// ---- Enabling ---------------------------------------------------------------------------
+
+void TWkCustomPanel::EnabledChanged() {
+    if (!Enabled()) {
+        // Remember who was disabled already, so enabling the panel again leaves them so.
+        FChildEnabled.clear();
+        for (ui::TControl* child : Controls()) FChildEnabled.emplace_back(child, child->Enabled());
+        for (ui::TControl* child : Controls()) child->SetEnabled(false);
+    } else {
+        for (ui::TControl* child : Controls()) {
+            auto it = std::find_if(FChildEnabled.begin(), FChildEnabled.end(),
+                                   [child](const auto& entry) { return entry.first == child; });
+            child->SetEnabled(it == FChildEnabled.end() || it->second);
+        }
+    }
+    ui::TCustomControl::EnabledChanged();
+    Invalidate(); // the caption switches between engraved and normal
+}
+
+// ---- Messages ---------------------------------------------------------------------------
+
+bool TWkCustomPanel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg == WM_THEMECHANGED) {
+        result = DefaultHandler(msg, wParam, lParam);
+        RedetectKitColorScheme();
+        Invalidate();
+        return true;
+    }
+    return ui::TCustomControl::HandleMessage(msg, wParam, lParam, result);
+}
+
+void TWkCustomPanel::TextChanged() { Invalidate(); }
+
+// ---- Painting ---------------------------------------------------------------------------
+
+TColor TWkCustomPanel::ParentColorValue() const { return Parent() ? Parent()->Color() : Color(); }
+
+void TWkCustomPanel::Paint(TCanvas& canvas, const Rect& update) {
+    const Rect bounds{0, 0, Width(), Height()};
+    if (FTransparent) {
+        // What lies behind shows through. A plain child-window parent is invalidated as well
+        // so its own children repaint; forms and our custom-drawn controls need not be.
+        if (FFullRepaint && HandleAllocated()) {
+            const bool selfDrawn = dynamic_cast<ui::TCustomControl*>(Parent()) || dynamic_cast<ui::TForm*>(Parent());
+            PaintParentBackground(HandleIfAllocated(), canvas.Handle(), Parent() && !selfDrawn);
+        }
+    } else {
+        // The background erase a plain window would do: pixels no frame paints (the cut corners
+        // of fsFlatRounded) show the panel's colour.
+        canvas.SetBrush(Color());
+        canvas.FillRect(bounds);
+    }
+    const Rect content = PaintFrames(canvas, bounds);
+    PaintFill(canvas, content);
+    if (FShowGrid) PaintGrid(canvas, content);
+    PaintCaption(canvas, content);
+    if (OnPaint) OnPaint(this);
+}
+
+Rect TWkCustomPanel::PaintFrames(TCanvas& canvas, const Rect& bounds) {
+    return PaintInnerOuterFrames(canvas, bounds, FBorderOuter, FBorderInner, FBorderSides, BorderWidth(), FBevelWidth,
+                                 Color(), ParentColorValue(), FTransparent, FFlatColor, FFlatColorAdjustment,
+                                 FBorderColor, FBorderHighlight, FBorderShadow);
+}
+
+void TWkCustomPanel::PaintFill(TCanvas& canvas, const Rect& content) {
+    if (FTransparent) return;
+    if (FVisualStyle != vsGradient) {
+        canvas.SetBrush(Color());
+        canvas.FillRect(content);
+        return;
+    }
+    TGradientColors colors{FGradientColorStart, FGradientColorStop};
+    if (FGradientColorStyle != gcsCustom) colors = PanelGradientColors(FGradientColorStyle);
+    FillGradient(canvas, content, FGradientDirection, colors.Start, colors.Stop, 1);
+}
+
+void TWkCustomPanel::PaintGrid(TCanvas& canvas, const Rect& content) {
+    const int l = content.left, t = content.top, r = content.right, b = content.bottom;
+    const int columns = FGridXSize ? (r - l) / FGridXSize : 0;
+    const int rows = FGridYSize ? (b - t) / FGridYSize : 0;
+    if (FGridStyle == gsDots) {
+        for (int i = 1; i <= columns; ++i)
+            for (int j = 1; j <= rows; ++j) canvas.SetPixelColor(l + i * FGridXSize - 1, t + j * FGridYSize - 1, FGridColor);
+        return;
+    }
+    canvas.SetPen(FGridColor);
+    const bool dotted = FGridStyle == gsDottedLines;
+    // A dotted line is every second pixel, starting one after its start.
+    const auto vline = [&](int x) {
+        if (!dotted) { canvas.MoveTo(x, t); canvas.LineTo(x, b); return; }
+        for (int y = t + 1; y < b; y += 2) canvas.SetPixelColor(x, y, FGridColor);
+    };
+    const auto hline = [&](int y) {
+        if (!dotted) { canvas.MoveTo(l, y); canvas.LineTo(r, y); return; }
+        for (int x = l + 1; x < r; x += 2) canvas.SetPixelColor(x, y, FGridColor);
+    };
+    for (int i = 1; i <= columns; ++i) vline(l + i * FGridXSize - 1);
+    for (int j = 1; j <= rows; ++j) hline(t + j * FGridYSize - 1);
+}
+
+void TWkCustomPanel::PaintCaption(TCanvas& canvas, const Rect& content) {
+    const std::wstring text = Caption();
+    if (text.empty()) return;
+    canvas.SetFont(Font());
+    Rect r = content.Insetted(FTextMargin, FTextMargin);
+    UINT flags = DT_EXPANDTABS | DT_VCENTER | (FWordWrap ? DT_WORDBREAK : 0);
+    flags |= FAlignment == ui::taLeftJustify ? DT_LEFT : FAlignment == ui::taRightJustify ? DT_RIGHT : DT_CENTER;
+    Rect measure = r;
+    const int h = canvas.DrawText(text, measure, flags | DT_CALCRECT);
+    switch (FAlignmentVertical) {
+    case avTop: r.bottom = std::min(r.bottom, r.top + h); break;
+    case avCenter:
+        r.top = (r.top + r.bottom - h) / 2;
+        r.bottom = std::min(r.bottom, r.top + h);
+        break;
+    case avBottom: r.top = std::max(r.top, r.bottom - h - 1); break;
+    }
+    canvas.SetBrush(Color(), ui::TBrushStyle::Clear);
+    canvas.SetTextBackgroundTransparent(true);
+    if (!Enabled()) {
+        // Engraved: a highlight copy one pixel down-right, the shadow text over it.
+        ui::TFont font = Font();
+        font.Color = ui::clBtnHighlight;
+        canvas.SetFont(font);
+        Rect shifted = r.Offsetted(1, 1);
+        canvas.DrawText(text, shifted, flags);
+        font.Color = ui::clBtnShadow;
+        canvas.SetFont(font);
+    }
+    canvas.DrawText(text, r, flags);
+    canvas.SetBrush(Color());
+}
+
+// ---- Layout registration ----------------------------------------------------------------
+
+namespace {
+
+using ui::TLayoutContext;
+using ui::TLayoutValue;
+
+const ui::TLayoutNames<TFrameStyleEx> kFrameStyleNames = {
+    {L"fsNone", fsNone},         {L"fsFlat", fsFlat},         {L"fsGroove", fsGroove},
+    {L"fsBump", fsBump},         {L"fsLowered", fsLowered},   {L"fsButtonDown", fsButtonDown},
+    {L"fsRaised", fsRaised},     {L"fsButtonUp", fsButtonUp}, {L"fsStatus", fsStatus},
+    {L"fsPopup", fsPopup},       {L"fsFlatBold", fsFlatBold}, {L"fsFlatRounded", fsFlatRounded}};
+
+} // namespace
+
+TFrameStyleEx ReadFrameStyle(const TLayoutValue& v, TLayoutContext& ctx) { return ctx.Enum(v, kFrameStyleNames); }
+TSides ReadSides(const TLayoutValue& v, TLayoutContext& ctx) {
+    return ctx.Set<TSide>(v, {{L"sdLeft", sdLeft}, {L"sdTop", sdTop}, {L"sdRight", sdRight}, {L"sdBottom", sdBottom}});
+}
+
+void RegisterWkPanelClasses(ui::TClassRegistry& registry) {
+    using P = TWkCustomPanel;
+    registry.Class<TWkPanel>(L"TWkPanel", [](ui::TComponent& owner, ui::TComponent& parent, TLayoutContext&) {
+        auto* panel = new TWkPanel(&owner);
+        panel->SetParent(dynamic_cast<ui::TWinControl*>(&parent));
+        return panel;
+    });
+    registry.Property<P>(L"BorderOuter", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderOuter(ReadFrameStyle(v, c)); });
+    registry.Property<P>(L"BorderInner", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderInner(ReadFrameStyle(v, c)); });
+    registry.Property<P>(L"BorderSides", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderSides(ReadSides(v, c)); });
+    registry.Property<P>(L"BorderWidth", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderWidth(c.Int(v, 0, 0xFFFF)); });
+    registry.Property<P>(L"BevelWidth", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBevelWidth(c.Int(v, 1, 0xFFFF)); });
+    registry.Property<P>(L"BorderColor", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderColor(c.Color(v)); });
+    registry.Property<P>(L"BorderHighlight", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderHighlight(c.Color(v)); });
+    registry.Property<P>(L"BorderShadow", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderShadow(c.Color(v)); });
+    registry.Property<P>(L"FlatColor", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetFlatColor(c.Color(v)); });
+    registry.Property<P>(L"FlatColorAdjustment", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetFlatColorAdjustment(c.Int(v)); });
+    registry.Property<P>(L"Transparent", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetTransparent(c.Bool(v)); });
+    registry.Property<P>(L"VisualStyle", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
+        p.SetVisualStyle(c.Enum<TWkVisualStyle>(v, {{L"vsClassic", vsClassic}, {L"vsWinXP", vsWinXP}, {L"vsGradient", vsGradient}}));
+    });
+    registry.Property<P>(L"GradientColorStyle", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
+        p.SetGradientColorStyle(c.Enum<TWkGradientColorStyle>(
+            v, {{L"gcsSystem", gcsSystem}, {L"gcsMSOffice", gcsMSOffice}, {L"gcsCustom", gcsCustom}}));
+    });
+    registry.Property<P>(L"GradientColorStart", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetGradientColorStart(c.Color(v)); });
+    registry.Property<P>(L"GradientColorStop", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetGradientColorStop(c.Color(v)); });
+    registry.Property<P>(L"GradientDirection", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
+        p.SetGradientDirection(c.Enum<TGradientDirection>(
+            v, {{L"gdDiagonalUp", gdDiagonalUp}, {L"gdDiagonalDown", gdDiagonalDown}, {L"gdHorizontalEnd", gdHorizontalEnd},
+                {L"gdHorizontalCenter", gdHorizontalCenter}, {L"gdHorizontalBox", gdHorizontalBox},
+                {L"gdVerticalEnd", gdVerticalEnd}, {L"gdVerticalCenter", gdVerticalCenter},
+                {L"gdVerticalBox", gdVerticalBox}, {L"gdSquareBox", gdSquareBox}, {L"gdBigSquareBox", gdBigSquareBox}}));
+    });
+    registry.Property<P>(L"FullRepaint", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetFullRepaint(c.Bool(v)); });
+    registry.Property<P>(L"Alignment", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
+        p.SetAlignment(c.Enum<ui::TAlignment>(
+            v, {{L"taLeftJustify", ui::taLeftJustify}, {L"taRightJustify", ui::taRightJustify}, {L"taCenter", ui::taCenter}}));
+    });
+    registry.Property<P>(L"AlignmentVertical", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
+        p.SetAlignmentVertical(c.Enum<TAlignmentVertical>(v, {{L"avTop", avTop}, {L"avCenter", avCenter}, {L"avBottom", avBottom}}));
+    });
+    registry.Property<P>(L"WordWrap", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetWordWrap(c.Bool(v)); });
+    registry.Property<P>(L"TextMargin", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetTextMargin(c.Int(v)); });
+    registry.Property<P>(L"ShowGrid", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetShowGrid(c.Bool(v)); });
+    registry.Property<P>(L"GridStyle", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
+        p.SetGridStyle(c.Enum<TWkGridStyle>(v, {{L"gsDots", gsDots}, {L"gsDottedLines", gsDottedLines}, {L"gsSolidLines", gsSolidLines}}));
+    });
+    registry.Property<P>(L"GridColor", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetGridColor(c.Color(v)); });
+    registry.Property<P>(L"GridXSize", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetGridXSize(c.Int(v, 0, 0xFFFF)); });
+    registry.Property<P>(L"GridYSize", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetGridYSize(c.Int(v, 0, 0xFFFF)); });
+    registry.Property<P>(L"ShowDockClientCaptions", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetShowDockClientCaptions(c.Bool(v)); });
+    registry.Property<P>(L"DockSite", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetDockSite(c.Bool(v)); });
+    registry.Property<P>(L"FrameController", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
+        c.Reference<TWkFrameController>(v, [&p](TWkFrameController& fc) { p.SetFrameController(&fc); });
+    });
+    registry.Property<P>(L"OnPaint", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
+        auto* form = dynamic_cast<ui::TForm*>(&c.Root());
+        const ui::TNotifyEvent* handler = form ? form->FindNotifyHandler(c.Identifier(v)) : nullptr;
+        if (!handler) c.Fail(L"unknown event handler '" + c.Identifier(v) + L"'");
+        p.OnPaint = *handler;
+    });
+    // Names older layouts may still carry.
+    registry.Ignored<P>(L"FrameSides");
+    registry.Ignored<P>(L"ThemeAware");
+    registry.Property<P>(L"UseGradients", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
+        if (c.Bool(v)) p.SetVisualStyle(vsGradient);
+    });
+    registry.Ignored<P>(L"Locked");
+}
+
+} // namespace wk

@@ -1,0 +1,233 @@
+// TWkCustomPanel / TWkPanel: the kit's container. It paints an outer frame, a band of
+// BorderColor and an inner frame (any TFrameStyleEx, on any subset of sides), fills the rest
+// flat or with a gradient, can draw a grid and a caption, and lays its children out inside
+// BorderWidth and the frames. The status bar and the splitter derive from TWkCustomPanel.
+//
+// Also here: the panel's side of a frame controller (one object handing the same frame
+// settings to several panels).
+#pragma once
+#include "ui/Control.h"
+#include "widgets/WkEnums.h"
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ui {
+class TClassRegistry;
+class TLayoutContext;
+struct TLayoutValue;
+} // namespace ui
+
+namespace wk {
+
+using ui::TColor;
+
+enum TWkGridStyle : unsigned char { gsDots, gsDottedLines, gsSolidLines };
+
+// Which of a frame controller's settings a panel takes.
+enum TWkFrameControllerNotification : unsigned {
+    fcnFrameStyle = 1, fcnFrameSides = 2, fcnFlatColor = 4, fcnColor = 8, fcnParentColor = 16
+};
+using TWkFrameControllerNotifications = unsigned;
+constexpr TWkFrameControllerNotifications kAllFrameControllerNotifications = 31;
+
+// Width a frame style takes on one side (the layout inset): fsStatus and fsPopup are
+// bevelWidth wide, fsFlat 1, fsNone 0, every other style 2.
+int FrameStyleWidth(TFrameStyleEx style, int bevelWidth);
+
+class TWkCustomPanel;
+
+// Shared frame settings. Panels register with it; Changed() hands the settings to each.
+class TWkFrameController : public ui::TComponent {
+public:
+    struct TSettings {
+        bool FrameVisible = true;
+        TFrameStyleEx FrameStyle = fsFlat;
+        TSides FrameSides = kAllSides;
+        TColor FrameColor = ui::clBtnShadow;
+        TColor Color = ui::clBtnFace;
+        bool ParentColor = false;
+    };
+
+    explicit TWkFrameController(ui::TComponent* owner = nullptr) : ui::TComponent(owner) {}
+    ~TWkFrameController() override;
+    std::wstring ClassName() const override { return L"TWkFrameController"; }
+
+    const TSettings& Settings() const { return FSettings; }
+    void SetSettings(const TSettings& settings);   // tells every registered panel
+
+    void AddControl(TWkCustomPanel* panel);
+    void RemoveControl(TWkCustomPanel* panel);
+    const std::vector<TWkCustomPanel*>& Controls() const { return FControls; }
+
+private:
+    TSettings FSettings;
+    std::vector<TWkCustomPanel*> FControls;
+};
+
+class TWkCustomPanel : public ui::TCustomControl {
+public:
+    explicit TWkCustomPanel(ui::TComponent* owner = nullptr);
+    ~TWkCustomPanel() override;
+    std::wstring ClassName() const override { return L"TWkCustomPanel"; }
+
+    // --- frames -------------------------------------------------------------------------------
+    TFrameStyleEx BorderOuter() const { return FBorderOuter; }
+    virtual void SetBorderOuter(TFrameStyleEx value);
+    TFrameStyleEx BorderInner() const { return FBorderInner; }
+    virtual void SetBorderInner(TFrameStyleEx value);
+    TSides BorderSides() const { return FBorderSides; }
+    virtual void SetBorderSides(TSides value);
+    void SetBorderWidth(int value) override;
+    int BevelWidth() const { return FBevelWidth; }
+    void SetBevelWidth(int value);                  // at least 1
+    TColor BorderColor() const { return FBorderColor; }
+    void SetBorderColor(TColor value);
+    TColor BorderHighlight() const { return FBorderHighlight; }
+    void SetBorderHighlight(TColor value);
+    TColor BorderShadow() const { return FBorderShadow; }
+    void SetBorderShadow(TColor value);
+    TColor FlatColor() const { return FFlatColor; }
+    void SetFlatColor(TColor value);
+    int FlatColorAdjustment() const { return FFlatColorAdjustment; }
+    void SetFlatColorAdjustment(int value);
+
+    // --- fill ---------------------------------------------------------------------------------
+    bool Transparent() const { return FTransparent; }
+    virtual void SetTransparent(bool value);
+    TWkVisualStyle VisualStyle() const { return FVisualStyle; }
+    void SetVisualStyle(TWkVisualStyle value);
+    TWkGradientColorStyle GradientColorStyle() const { return FGradientColorStyle; }
+    void SetGradientColorStyle(TWkGradientColorStyle value);
+    TColor GradientColorStart() const { return FGradientColorStart; }
+    void SetGradientColorStart(TColor value);
+    TColor GradientColorStop() const { return FGradientColorStop; }
+    void SetGradientColorStop(TColor value);
+    TGradientDirection GradientDirection() const { return FGradientDirection; }
+    void SetGradientDirection(TGradientDirection value);
+    bool FullRepaint() const { return FFullRepaint; }
+    void SetFullRepaint(bool value) { FFullRepaint = value; }
+
+    // --- caption ------------------------------------------------------------------------------
+    ui::TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(ui::TAlignment value);
+    TAlignmentVertical AlignmentVertical() const { return FAlignmentVertical; }
+    void SetAlignmentVertical(TAlignmentVertical value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool value);
+    int TextMargin() const { return FTextMargin; }
+    void SetTextMargin(int value);
+
+    // --- grid ---------------------------------------------------------------------------------
+    bool ShowGrid() const { return FShowGrid; }
+    void SetShowGrid(bool value);
+    TWkGridStyle GridStyle() const { return FGridStyle; }
+    void SetGridStyle(TWkGridStyle value);
+    TColor GridColor() const { return FGridColor; }
+    void SetGridColor(TColor value);
+    int GridXSize() const { return FGridXSize; }
+    void SetGridXSize(int value);                   // 0..65535
+    int GridYSize() const { return FGridYSize; }
+    void SetGridYSize(int value);
+
+    // --- docking and frame controller ---------------------------------------------------------
+    bool ShowDockClientCaptions() const { return FShowDockClientCaptions; }
+    void SetShowDockClientCaptions(bool value);
+    bool DockSite() const { return FDockSite; }
+    void SetDockSite(bool value) { FDockSite = value; }
+    TWkFrameController* FrameController() const { return FFrameController; }
+    void SetFrameController(TWkFrameController* value);
+    TWkFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
+    void SetFrameControllerNotifications(TWkFrameControllerNotifications value);
+    // The controller's settings changed (called by the controller).
+    virtual void FrameControllerChanged(const TWkFrameController::TSettings& settings);
+
+    // The rectangle left inside BorderWidth and the frames on BorderSides, client coordinates.
+    ui::Rect ContentRect() const;
+    // Invalidates every windowed child marked transparent (gradient changes show through them).
+    void RepaintTransparentChildren();
+
+    ui::TNotifyEvent OnPaint;   // at the end of every paint
+
+    void SetBounds(int left, int top, int width, int height) override;
+    void Notification(ui::TComponent* component, ui::TOperation operation) override;
+
+protected:
+    // The whole paint, in this order: frames, fill, grid, caption, OnPaint.
+    void Paint(ui::TCanvas& canvas, const ui::Rect& update) override;
+    // Steps of Paint that derived widgets reuse.
+    ui::Rect PaintFrames(ui::TCanvas& canvas, const ui::Rect& bounds);
+    void PaintFill(ui::TCanvas& canvas, const ui::Rect& content);
+    void PaintGrid(ui::TCanvas& canvas, const ui::Rect& content);
+    void PaintCaption(ui::TCanvas& canvas, const ui::Rect& content);
+
+    void AdjustClientRect(ui::Rect& rect) const override;
+    void CreateWnd() override;
+    void ApplyBounds(const ui::Rect& r) override;
+    void EnabledChanged() override;
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void TextChanged() override;
+
+    // Colour the fsFlatRounded frames blend with; the parent's when there is one.
+    TColor ParentColorValue() const;
+    // A change of frames or sides: children move, the panel repaints.
+    void FramesChanged();
+    // Stores `value` in `field` when it differs and invalidates; false when nothing changed.
+    template <typename T>
+    bool Assign(T& field, T value) {
+        if (field == value) return false;
+        field = std::move(value);
+        Invalidate();
+        return true;
+    }
+
+private:
+    void InvalidateResizeStrips(ui::Size oldSize, ui::Size newSize);
+
+    TFrameStyleEx FBorderOuter = fsRaised;
+    TFrameStyleEx FBorderInner = fsNone;
+    TSides FBorderSides = kAllSides;
+    int FBevelWidth = 1;
+    TColor FBorderColor = ui::clBtnFace;
+    TColor FBorderHighlight = ui::clBtnHighlight;
+    TColor FBorderShadow = ui::clBtnShadow;
+    TColor FFlatColor = ui::clBtnShadow;
+    int FFlatColorAdjustment = 30;
+    bool FTransparent = false;
+    TWkVisualStyle FVisualStyle = vsWinXP;
+    TWkGradientColorStyle FGradientColorStyle = gcsSystem;
+    TColor FGradientColorStart = ui::clWhite;
+    TColor FGradientColorStop = ui::clBtnFace;
+    TGradientDirection FGradientDirection = gdHorizontalEnd;
+    bool FFullRepaint = true;
+    ui::TAlignment FAlignment = ui::taCenter;
+    TAlignmentVertical FAlignmentVertical = avCenter;
+    bool FWordWrap = true;
+    int FTextMargin = 0;
+    bool FShowGrid = false;
+    TWkGridStyle FGridStyle = gsDots;
+    TColor FGridColor = ui::clBtnShadow;
+    int FGridXSize = 8;
+    int FGridYSize = 8;
+    bool FShowDockClientCaptions = true;
+    bool FDockSite = false;
+    TWkFrameController* FFrameController = nullptr;
+    TWkFrameControllerNotifications FFrameControllerNotifications = kAllFrameControllerNotifications;
+    // Each child's enabled state when the panel was last disabled.
+    std::vector<std::pair<ui::TControl*, bool>> FChildEnabled;
+};
+
+class TWkPanel : public TWkCustomPanel {
+public:
+    explicit TWkPanel(ui::TComponent* owner = nullptr) : TWkCustomPanel(owner) {}
+    std::wstring ClassName() const override { return L"TWkPanel"; }
+};
+
+// Layout value readers the kit's registrations share.
+TFrameStyleEx ReadFrameStyle(const ui::TLayoutValue& value, ui::TLayoutContext& context);
+TSides ReadSides(const ui::TLayoutValue& value, ui::TLayoutContext& context);
+
+// Registers TWkPanel and the properties of every TWkCustomPanel (derived widgets included).
+void RegisterWkPanelClasses(ui::TClassRegistry& registry);
+
+} // namespace wk

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace swf {
 
@@ -79,8 +80,13 @@ void Painter::row(int y, int x0, int x1, const uint8_t* coverage) {
     }
     src_.resize(n);
     shade(y, x0, n, src_.data());
-    for (int i = 0; i < n; ++i)
-        if (cov[i]) dst[i] = blend(dst[i], src_[i], cov[i]);
+    for (int i = 0; i < n; ++i) {
+        const uint32_t c = cov[i], s = src_[i];
+        if (c == 255 && s >= 0xFF000000u)
+            dst[i] = s;
+        else if (c)
+            dst[i] = blend(dst[i], s, c);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -96,18 +102,11 @@ void SolidPainter::shade(int, int, int n, uint32_t* out) { std::fill(out, out + 
 // ---------------------------------------------------------------------------------------------
 // Gradients
 // ---------------------------------------------------------------------------------------------
-GradientPainter::GradientPainter(const Canvas& c, const Mask* clip, const FillStyle& fill,
-                                 const Matrix& to_device, const CxForm& cx)
-    : Painter(c, clip), type_(fill.type), spread_(fill.gradient.spread), focal_(fill.gradient.focal) {
-    valid_ = to_device.invert(inv_);
-    const Gradient& g = fill.gradient;
-    if (g.count == 0) {
-        valid_ = false;
-        return;
-    }
+void build_gradient_lut(const Gradient& g, const CxForm& cx, uint32_t out[256]) {
     const bool linear_rgb = g.interpolation == 1;
-    for (int i = 0; i < kLutSize; ++i) {
-        double ratio = i * 255.0 / (kLutSize - 1);
+    const bool plain = cx.identity();
+    for (int i = 0; i < 256; ++i) {
+        const double ratio = i + 0.5;  // table entry i covers ratios i..i+1
         RGBA col;
         if (ratio <= g.ratio[0]) {
             col = g.color[0];
@@ -130,48 +129,134 @@ GradientPainter::GradientPainter(const Canvas& c, const Mask* clip, const FillSt
                 col = RGBA::lerp(p, q, t);
             }
         }
-        lut_[i] = premultiply(cx.apply(col));
+        out[i] = premultiply(plain ? col : cx.apply(col));
     }
 }
 
-int GradientPainter::index_for(double t) const {
-    switch (spread_) {
-    case 1: {  // reflect
-        t = std::fabs(t);
-        double f = std::fmod(t, 2.0);
-        t = f > 1 ? 2 - f : f;
-        break;
+const uint32_t* GradientCache::get(const Gradient& g, const CxForm& cx) {
+    auto same = [&](const Entry& e) {
+        if (e.g.count != g.count || e.g.spread != g.spread || e.g.interpolation != g.interpolation) return false;
+        if (std::memcmp(&e.cx, &cx, sizeof cx) != 0) return false;
+        for (int i = 0; i < g.count; ++i)
+            if (e.g.ratio[i] != g.ratio[i] || !(e.g.color[i] == g.color[i])) return false;
+        return true;
+    };
+    // FNV-1a over what decides the table.
+    uint64_t h = 1469598103934665603ull;
+    auto mix = [&h](uint32_t v) { h = (h ^ v) * 1099511628211ull; };
+    mix(g.count | g.spread << 8 | g.interpolation << 16);
+    for (int i = 0; i < g.count; ++i)
+        mix(uint32_t(g.ratio[i]) << 24 ^ (g.color[i].r | g.color[i].g << 8 | g.color[i].b << 16) ^ uint32_t(g.color[i].a) << 20);
+    const int32_t* c = &cx.rm;
+    for (int i = 0; i < 8; ++i) mix(uint32_t(c[i]));
+    auto range = index_.equal_range(h);
+    for (auto it = range.first; it != range.second; ++it)
+        if (same(entries_[it->second])) return entries_[it->second].lut;
+    constexpr size_t kEntries = 4096;
+    if (entries_.size() < kEntries) {
+        entries_.emplace_back();
+        next_ = entries_.size() - 1;
+    } else {
+        // Full: start over rather than track ages; tables are cheap to rebuild once.
+        entries_.clear();
+        index_.clear();
+        entries_.emplace_back();
+        next_ = 0;
     }
-    case 2: t = t - std::floor(t); break;  // repeat
-    default: break;
-    }
-    int i = int(t * (kLutSize - 1) + 0.5);
-    return std::clamp(i, 0, kLutSize - 1);
+    Entry& e = entries_[next_];
+    e.g = g;
+    e.cx = cx;
+    build_gradient_lut(g, cx, e.lut);
+    index_.emplace(h, next_);
+    return e.lut;
 }
+
+GradientPainter::GradientPainter(const Canvas& c, const Mask* clip, const FillStyle& fill,
+                                 const Matrix& to_device, const CxForm& cx, GradientCache* cache)
+    : Painter(c, clip), type_(fill.type), spread_(fill.gradient.spread), focal_(fill.gradient.focal) {
+    valid_ = to_device.invert(inv_);
+    const Gradient& g = fill.gradient;
+    if (g.count == 0) {
+        valid_ = false;
+        return;
+    }
+    if (cache) {
+        lut_ = cache->get(g, cx);
+    } else {
+        build_gradient_lut(g, cx, own_lut_);
+    }
+}
+
+namespace {
+
+// Table lookups with the spread applied; i is scaled so that 256 is the gradient's end.
+struct PadSpread {
+    static uint32_t at(const uint32_t* lut, int64_t i) { return lut[i < 0 ? 0 : i > 255 ? 255 : i]; }
+};
+struct ReflectSpread {
+    static uint32_t at(const uint32_t* lut, int64_t i) {
+        i &= 511;
+        return lut[i > 255 ? 511 - i : i];
+    }
+};
+struct RepeatSpread {
+    static uint32_t at(const uint32_t* lut, int64_t i) { return lut[i & 255]; }
+};
+
+template <typename Spread>
+void shade_linear(const uint32_t* lut, int64_t t, int64_t dt, int n, uint32_t* out) {
+    for (int i = 0; i < n; ++i, t += dt) out[i] = Spread::at(lut, t >> 16);
+}
+
+template <typename Spread>
+void shade_radial(const uint32_t* lut, float gx, float gy, float dx, float dy, int n, uint32_t* out) {
+    for (int i = 0; i < n; ++i) {
+        float fx = gx + dx * float(i), fy = gy + dy * float(i);
+        out[i] = Spread::at(lut, int64_t(std::sqrt(fx * fx + fy * fy) * (256.0f / 16384.0f)));
+    }
+}
+
+}  // namespace
 
 void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
     const double py = y + 0.5;
-    double gx = inv_.a * (x0 + 0.5) + inv_.c * py + inv_.tx;
-    double gy = inv_.b * (x0 + 0.5) + inv_.d * py + inv_.ty;
-    const double dx = inv_.a, dy = inv_.b;
+    const double gx0 = inv_.a * (x0 + 0.5) + inv_.c * py + inv_.tx;
+    const double gy0 = inv_.b * (x0 + 0.5) + inv_.d * py + inv_.ty;
     switch (type_) {
-    case FillType::Linear:
-        for (int i = 0; i < n; ++i, gx += dx) out[i] = lut_[index_for((gx + 16384.0) / 32768.0)];
+    case FillType::Linear: {
+        // Position along the gradient in 1/65536 of a table entry, stepped exactly per pixel.
+        const double scale = 256.0 / 32768.0 * 65536.0;
+        const int64_t t = int64_t(std::floor(std::clamp((gx0 + 16384.0) * scale, -1e15, 1e15)));
+        const int64_t dt = int64_t(std::floor(std::clamp(inv_.a * scale, -1e12, 1e12)));
+        if (spread_ == 1)
+            shade_linear<ReflectSpread>(lut_, t, dt, n, out);
+        else if (spread_ == 2)
+            shade_linear<RepeatSpread>(lut_, t, dt, n, out);
+        else
+            shade_linear<PadSpread>(lut_, t, dt, n, out);
         break;
-    case FillType::Radial:
-        for (int i = 0; i < n; ++i, gx += dx, gy += dy)
-            out[i] = lut_[index_for(std::sqrt(gx * gx + gy * gy) / 16384.0)];
+    }
+    case FillType::Radial: {
+        const float gx = float(gx0), gy = float(gy0), dx = float(inv_.a), dy = float(inv_.b);
+        if (spread_ == 1)
+            shade_radial<ReflectSpread>(lut_, gx, gy, dx, dy, n, out);
+        else if (spread_ == 2)
+            shade_radial<RepeatSpread>(lut_, gx, gy, dx, dy, n, out);
+        else
+            shade_radial<PadSpread>(lut_, gx, gy, dx, dy, n, out);
         break;
+    }
     default: {
         // Focal: t is how far along the ray from the focal point F to the unit circle we are.
         const double fx = focal_ * 16384.0, R2 = 16384.0 * 16384.0;
         const double a = fx * fx - R2;
-        for (int i = 0; i < n; ++i, gx += dx, gy += dy) {
+        double gx = gx0, gy = gy0;
+        for (int i = 0; i < n; ++i, gx += inv_.a, gy += inv_.b) {
             double ddx = gx - fx, ddy = gy;
             double b = 2 * fx * ddx, c = ddx * ddx + ddy * ddy;
             double disc = std::max(0.0, b * b - 4 * a * c);
             double t = a != 0 ? (-b - std::sqrt(disc)) / (2 * a) : 0;
-            out[i] = lut_[index_for(t)];
+            out[i] = lookup(int64_t(std::floor(std::clamp(t * 256, -1e9, 1e9))));
         }
     }
     }

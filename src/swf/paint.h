@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "swf/character.h"
@@ -53,25 +54,51 @@ protected:
     void shade(int y, int x0, int n, uint32_t* out) override;
 };
 
+// Gradient colour tables (256 premultiplied entries, colour transform applied), remembered by
+// content so that shapes drawn every frame do not rebuild them.
+class GradientCache {
+public:
+    const uint32_t* get(const Gradient& g, const CxForm& cx);
+
+private:
+    struct Entry {
+        Gradient g;
+        CxForm cx;
+        uint32_t lut[256];
+    };
+    std::vector<Entry> entries_;
+    std::unordered_multimap<uint64_t, size_t> index_;
+    size_t next_ = 0;
+};
+
+void build_gradient_lut(const Gradient& g, const CxForm& cx, uint32_t out[256]);
+
 class GradientPainter : public Painter {
 public:
     // `to_device` maps the gradient square to device pixels.
     GradientPainter(const Canvas& c, const Mask* clip, const FillStyle& fill, const Matrix& to_device,
-                    const CxForm& cx);
+                    const CxForm& cx, GradientCache* cache = nullptr);
     bool valid() const { return valid_; }
 
 protected:
     void shade(int y, int x0, int n, uint32_t* out) override;
 
 private:
-    static constexpr int kLutSize = 1024;
-    uint32_t lut_[kLutSize];
+    uint32_t own_lut_[256];
+    const uint32_t* lut_ = own_lut_;
     Matrix inv_;  // device -> gradient square
     FillType type_;
     uint8_t spread_;
     double focal_;
     bool valid_ = true;
-    int index_for(double t) const;
+    // Table index for a position scaled so that 256 is the gradient's end, after spreading.
+    uint32_t lookup(int64_t i) const {
+        switch (spread_) {
+        case 1: i &= 511; return lut_[i > 255 ? 511 - i : i];
+        case 2: return lut_[i & 255];
+        default: return lut_[i < 0 ? 0 : i > 255 ? 255 : i];
+        }
+    }
 };
 
 class BitmapPainter : public Painter {

@@ -207,15 +207,19 @@ void Rasterizer::fill(EdgeList& list, FillRule rule, const ClipBox& clip, bool a
         touched_hi = std::min(touched_hi, width);
         // Resolve the row: running sum of full-pixel deltas plus partial cover.
         const int32_t full = kOne * subs;
+        const int shift = kSubpixelBits + (antialias ? kSubsampleBits : 0);
+        int32_t* __restrict cov = cover_.data();
+        int32_t* __restrict del = delta_.data();
+        uint8_t* __restrict out = out_.data();
         int32_t run = 0;
         int lo = touched_lo, hi = touched_lo;
         for (int i = touched_lo; i < touched_hi; ++i) {
-            run += delta_[i];
-            int32_t c = run + cover_[i];
-            delta_[i] = 0;
-            cover_[i] = 0;
-            uint8_t v = c >= full ? 255 : c <= 0 ? 0 : uint8_t((c * 255 + full / 2) / full);
-            out_[i] = v;
+            run += del[i];
+            int32_t c = run + cov[i];
+            del[i] = 0;
+            cov[i] = 0;
+            uint8_t v = c >= full ? 255 : c <= 0 ? 0 : uint8_t((c * 255 + full / 2) >> shift);
+            out[i] = v;
             if (v) hi = i + 1;
         }
         delta_[touched_hi] = 0;

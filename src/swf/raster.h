@@ -88,7 +88,8 @@ struct ClipBox {
 
 // Stage 3: scanline coverage. Anti-aliased uses kSubsamples sub-scanlines per row with exact
 // horizontal coverage; aliased samples each pixel at its centre.
-constexpr int kSubsamples = 4;
+constexpr int kSubsampleBits = 2;
+constexpr int kSubsamples = 1 << kSubsampleBits;
 
 class Rasterizer {
 public:

@@ -38,7 +38,7 @@ std::unique_ptr<SpanSink> make_painter(RenderContext& ctx, const FillStyle& fill
     case FillType::Linear:
     case FillType::Radial:
     case FillType::Focal: {
-        auto p = std::make_unique<GradientPainter>(ctx.canvas, ctx.clip, fill, m * fill.matrix, cx);
+        auto p = std::make_unique<GradientPainter>(ctx.canvas, ctx.clip, fill, m * fill.matrix, cx, &ctx.gradients);
         if (!p->valid()) return nullptr;
         return p;
     }

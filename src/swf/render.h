@@ -21,6 +21,7 @@ struct RenderContext {
     Mask* mask_target = nullptr;  // when set, drawing writes coverage here instead of colour
     Rasterizer raster;
     EdgeList edges;
+    GradientCache gradients;
 
     ClipBox box() const { return {0, 0, canvas.width, canvas.height}; }
 };

@@ -1,0 +1,162 @@
+// Prints rendering figures for the SWF engine (never asserts on time):
+//  (a) ms per frame for 1,000 anti-aliased curved shapes with gradient fills at 1280x720;
+//  (b) ms per frame for the heaviest movie of the conformance corpus at its own size;
+//  peak memory (VmHWM) of a fresh process playing that movie.
+// Usage: swf_bench [--corpus DIR] | swf_bench --movie FILE FRAMES
+#include <chrono>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "swf/player.h"
+#include "swf/render.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double ms_since(Clock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+// A blob of eight quadratic curves around (cx, cy), radius r (twips).
+swf::ShapeData blob(int cx, int cy, int r, uint32_t seed, bool radial) {
+    swf::ShapeData s;
+    swf::StyleGroup g;
+    swf::FillStyle f;
+    f.type = radial ? swf::FillType::Radial : swf::FillType::Linear;
+    f.matrix = {r / 16384.0, 0, 0, r / 16384.0, double(cx), double(cy)};
+    f.gradient.count = 3;
+    f.gradient.ratio[0] = 0, f.gradient.ratio[1] = 128, f.gradient.ratio[2] = 255;
+    f.gradient.color[0] = {uint8_t(seed), uint8_t(seed >> 8), uint8_t(seed >> 16), 255};
+    f.gradient.color[1] = {255, 255, 255, 255};
+    f.gradient.color[2] = {uint8_t(seed >> 5), uint8_t(seed >> 13), uint8_t(seed >> 21), 255};
+    g.fills.push_back(f);
+    const int n = 8;
+    auto pt = [&](double a, double rr) {
+        return std::pair<int, int>{cx + int(std::cos(a) * rr), cy + int(std::sin(a) * rr)};
+    };
+    for (int i = 0; i < n; ++i) {
+        double a0 = 2 * M_PI * i / n, a1 = 2 * M_PI * (i + 1) / n;
+        auto [x0, y0] = pt(a0, r);
+        auto [x1, y1] = pt(a1, r);
+        auto [qx, qy] = pt((a0 + a1) / 2, r * 1.25);
+        swf::Segment sg;
+        sg.x0 = x0, sg.y0 = y0, sg.cx = qx, sg.cy = qy, sg.x1 = x1, sg.y1 = y1;
+        sg.curve = true;
+        sg.fill1 = 1;
+        g.segments.push_back(sg);
+    }
+    s.groups.push_back(std::move(g));
+    return s;
+}
+
+void synthetic_scene() {
+    const int W = 1280, H = 720;
+    std::vector<uint32_t> pixels(size_t(W) * H);
+    std::vector<swf::ShapeData> shapes;
+    uint32_t seed = 12345;
+    auto rnd = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (int i = 0; i < 1000; ++i) {
+        int cx = int(rnd() % (W * 20)), cy = int(rnd() % (H * 20));
+        int r = 200 + int(rnd() % 600);  // 10..40 px
+        shapes.push_back(blob(cx, cy, r, rnd(), i % 2));
+    }
+    swf::RenderContext ctx;
+    ctx.canvas = {pixels.data(), W, H, W};
+    ctx.antialias = true;
+    const swf::Matrix to_px{1 / 20.0, 0, 0, 1 / 20.0, 0, 0};
+    // The machine is shared: report the best of several rounds.
+    const int frames = 20;
+    double best = 1e9;
+    for (int round = 0; round < 5; ++round) {
+        auto t0 = Clock::now();
+        for (int f = 0; f < frames; ++f) {
+            std::fill(pixels.begin(), pixels.end(), 0xFFFFFFFFu);
+            for (const auto& s : shapes) swf::draw_shape(ctx, s, to_px, swf::CxForm{});
+        }
+        best = std::min(best, ms_since(t0) / frames);
+    }
+    std::printf("(a) 1000 AA curved shapes, opaque linear/radial gradients, %dx%d: %.2f ms/frame (best of 5)\n",
+                W, H, best);
+}
+
+// Plays a movie for `frames` frames, rendering each; returns ms per frame.
+double play(const std::string& path, int frames, bool quiet) {
+    swf::Player p;
+    if (!p.load_file(path)) return -1;
+    p.set_quality(swf::Quality::High);
+    const int w = p.stage_width(), h = p.stage_height();
+    std::vector<uint32_t> px(size_t(w) * h);
+    swf::RenderTarget t{px.data(), w, h, w * 4, swf::PixelFormat::BgraPremultiplied};
+    auto t0 = Clock::now();
+    for (int i = 0; i < frames; ++i) {
+        if (i) p.advance();
+        p.render(t);
+    }
+    double ms = ms_since(t0) / std::max(1, frames);
+    if (!quiet) std::printf("%s: %dx%d, %.2f ms/frame\n", path.c_str(), w, h, ms);
+    return ms;
+}
+
+long peak_kib() {
+    std::ifstream f("/proc/self/status");
+    std::string line;
+    while (std::getline(f, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "--movie") == 0) {
+        play(argv[2], std::atoi(argv[3]), false);
+        long kib = peak_kib();
+        if (kib >= 0) std::printf("peak memory (VmHWM): %.1f MiB\n", kib / 1024.0);
+        return 0;
+    }
+    std::string corpus = "/work/shared/swf-corpus";
+    if (argc == 3 && std::strcmp(argv[1], "--corpus") == 0) corpus = argv[2];
+
+    synthetic_scene();
+
+    // (b) the heaviest script-free image movie: the one that takes longest per frame.
+    std::ifstream manifest(corpus + "/manifest.tsv");
+    std::string line, heaviest;
+    double worst = -1;
+    int worst_frames = 1;
+    std::getline(manifest, line);
+    while (std::getline(manifest, line)) {
+        std::vector<std::string> f;
+        std::stringstream ss(line);
+        std::string cell;
+        while (std::getline(ss, cell, '\t')) f.push_back(cell);
+        if (f.size() < 10 || (f[1] != "image" && f[1] != "both") || f[9] != "none") continue;
+        std::string path = corpus + "/cases/" + f[0] + "/movie.swf";
+        int frames = std::max(1, std::atoi(f[2].c_str()));
+        double ms = play(path, std::min(frames, 60), true);
+        if (ms > worst) worst = ms, heaviest = path, worst_frames = frames;
+    }
+    if (heaviest.empty()) {
+        std::printf("(b) corpus not found at %s\n", corpus.c_str());
+        return 0;
+    }
+    std::printf("(b) heaviest corpus movie, single-threaded, anti-aliased:\n    ");
+    play(heaviest, worst_frames, false);
+#ifdef __linux__
+    std::string cmd = std::string(argv[0]) + " --movie '" + heaviest + "' " + std::to_string(worst_frames);
+    std::fflush(stdout);
+    if (std::system(cmd.c_str()) != 0) std::printf("peak memory: not measured\n");
+#endif
+    return 0;
+}

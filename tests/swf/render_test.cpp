@@ -1,0 +1,227 @@
+// Rasteriser and player rendering: exact pixels of fills, fill rules, anti-aliased edges,
+// gradients, masks, stage scaling and pixel formats.
+#include <gtest/gtest.h>
+
+#include "swf/player.h"
+#include "swf/raster.h"
+#include "swf/render.h"
+#include "swf_writer.h"
+
+namespace {
+
+struct Image {
+    std::vector<uint32_t> px;
+    int w = 0, h = 0;
+    uint32_t at(int x, int y) const { return px[size_t(y) * w + x]; }
+};
+
+Image render(const std::vector<uint8_t>& bytes, int frames = 1, swf::Quality q = swf::Quality::Low, int w = 0,
+             int h = 0, int scale = 3, int align = 0) {
+    swf::Player p;
+    auto r = p.load(bytes.data(), bytes.size());
+    EXPECT_TRUE(r.ok());
+    p.set_quality(q);
+    p.set_scale_mode(scale);
+    p.set_align_mode(align);
+    for (int i = 1; i < frames; ++i) p.advance();
+    Image img;
+    img.w = w ? w : p.stage_width();
+    img.h = h ? h : p.stage_height();
+    img.px.assign(size_t(img.w) * img.h, 0);
+    p.render({img.px.data(), img.w, img.h, img.w * 4, swf::PixelFormat::BgraPremultiplied});
+    return img;
+}
+
+constexpr uint32_t kRed = 0xFFFF0000, kBlue = 0xFF0000FF, kWhite = 0xFFFFFFFF, kGreen = 0xFF00FF00;
+
+// Collects coverage rows from the rasteriser.
+struct Collect : swf::SpanSink {
+    std::vector<uint8_t> cov = std::vector<uint8_t>(16 * 16, 0);
+    void row(int y, int x0, int x1, const uint8_t* c) override {
+        for (int x = x0; x < x1; ++x) cov[y * 16 + x] = c[x - x0];
+    }
+};
+
+void square(swf::EdgeList& e, int x0, int y0, int x1, int y1, bool clockwise = true) {
+    swf::PathBuilder pb(e);
+    using swf::FixPoint;
+    FixPoint a{x0, y0}, b{x1, y0}, c{x1, y1}, d{x0, y1};
+    pb.move_to(a);
+    if (clockwise) {
+        pb.line_to(b), pb.line_to(c), pb.line_to(d);
+    } else {
+        pb.line_to(d), pb.line_to(c), pb.line_to(b);
+    }
+    pb.close();
+}
+
+}  // namespace
+
+TEST(Rasterizer, CoverageOfPixelAlignedAndHalfPixelEdges) {
+    swf::Rasterizer r;
+    swf::EdgeList e;
+    const int k = swf::kOne;
+    square(e, 2 * k, 2 * k, 6 * k + k / 2, 5 * k);
+    Collect c;
+    r.fill(e, swf::FillRule::NonZero, {0, 0, 16, 16}, true, c);
+    EXPECT_EQ(c.cov[1 * 16 + 3], 0);
+    EXPECT_EQ(c.cov[2 * 16 + 2], 255);
+    EXPECT_EQ(c.cov[4 * 16 + 5], 255);
+    EXPECT_NEAR(c.cov[3 * 16 + 6], 128, 1);  // half-covered column
+    EXPECT_EQ(c.cov[5 * 16 + 3], 0);         // bottom edge is exclusive
+    EXPECT_EQ(c.cov[3 * 16 + 7], 0);
+
+    // Aliased: a pixel is in when its centre is; 6.5 is exactly a centre on the right edge.
+    Collect a;
+    e.clear();
+    square(e, 2 * k, 2 * k, 6 * k + k / 2, 5 * k);
+    r.fill(e, swf::FillRule::NonZero, {0, 0, 16, 16}, false, a);
+    EXPECT_EQ(a.cov[3 * 16 + 5], 255);
+    EXPECT_EQ(a.cov[3 * 16 + 6], 0);
+}
+
+TEST(Rasterizer, FillRulesOnOverlappingLoops) {
+    swf::Rasterizer r;
+    const int k = swf::kOne;
+    for (bool same_direction : {true, false}) {
+        swf::EdgeList e;
+        square(e, 1 * k, 1 * k, 9 * k, 9 * k);
+        square(e, 4 * k, 4 * k, 6 * k, 6 * k, same_direction);
+        Collect eo, nz;
+        swf::EdgeList e2 = e;
+        r.fill(e, swf::FillRule::EvenOdd, {0, 0, 16, 16}, false, eo);
+        r.fill(e2, swf::FillRule::NonZero, {0, 0, 16, 16}, false, nz);
+        EXPECT_EQ(eo.cov[5 * 16 + 5], 0) << "even-odd punches the hole";
+        EXPECT_EQ(nz.cov[5 * 16 + 5], same_direction ? 255 : 0) << "non-zero fills only same-wound loops";
+        EXPECT_EQ(eo.cov[2 * 16 + 2], 255);
+    }
+}
+
+TEST(Rasterizer, CurvesAndClipping) {
+    // A curve far outside the clip must neither crash nor paint.
+    swf::Rasterizer r;
+    swf::EdgeList e;
+    swf::PathBuilder pb(e);
+    pb.move_to({-(1 << 25), -(1 << 25)});
+    pb.quad_to({1 << 25, -(1 << 25)}, {1 << 25, 1 << 25});
+    pb.line_to({-(1 << 25), 1 << 25});
+    pb.close();
+    Collect c;
+    r.fill(e, swf::FillRule::NonZero, {0, 0, 16, 16}, true, c);
+    for (uint8_t v : c.cov) EXPECT_EQ(v, 255);  // the whole clip lies inside
+    EXPECT_EQ(swf::PathBuilder::curve_steps({0, 0}, {0, 0}, {100, 0}), 1);  // flat curve: one line
+    EXPECT_GT(swf::PathBuilder::curve_steps({0, 0}, {25600, 25600}, {51200, 0}), 8);
+}
+
+namespace {
+
+std::vector<uint8_t> square_movie(bool use_fill0 = false) {
+    swftest::Movie m(20, 20);
+    m.background(0, 0, 255);
+    if (use_fill0) {
+        // Same square walked anticlockwise with the fill on its left: same region.
+        swftest::ShapeRecords s;
+        s.style(100, 100, 1, -1);
+        s.line(0, 200);
+        s.line(200, 0);
+        s.line(0, -200);
+        s.line(-200, 0);
+        m.shape_rgba(1, 255, 0, 0, 255, s.end());
+    } else {
+        m.shape_rgba(1, 255, 0, 0, 255, swftest::Movie::rect_records(100, 100, 200, 200));
+    }
+    m.place(1, 1);
+    m.show_frame();
+    return m.fws();
+}
+
+}  // namespace
+
+TEST(Player, FillsEitherSideOfEdgesAndBackground) {
+    for (bool fill0 : {false, true}) {
+        Image img = render(square_movie(fill0));
+        EXPECT_EQ(img.at(0, 0), kBlue);
+        EXPECT_EQ(img.at(5, 5), kRed);    // twips 100..300 = pixels 5..14
+        EXPECT_EQ(img.at(14, 14), kRed);
+        EXPECT_EQ(img.at(15, 15), kBlue);
+        EXPECT_EQ(img.at(4, 10), kBlue);
+    }
+}
+
+TEST(Player, ScaleAlignAndHostBackground) {
+    auto bytes = square_movie();
+    // Show all into 40x20: scale 1 vertically, centred horizontally with 10 px bars.
+    Image a = render(bytes, 1, swf::Quality::Low, 40, 20, 0, 0);
+    EXPECT_EQ(a.at(10 + 5, 5), kRed);
+    EXPECT_EQ(a.at(10 + 4, 5), kBlue);
+    // Left aligned.
+    Image b = render(bytes, 1, swf::Quality::Low, 40, 20, 0, swf::AlignLeft);
+    EXPECT_EQ(b.at(5, 5), kRed);
+    // Exact fit stretches: 2x horizontally.
+    Image c = render(bytes, 1, swf::Quality::Low, 40, 20, 2, 0);
+    EXPECT_EQ(c.at(10, 5), kRed);
+    EXPECT_EQ(c.at(9, 5), kBlue);
+    EXPECT_EQ(c.at(29, 5), kRed);
+    // Host colour beats the movie's and fills the letterbox too.
+    swf::Player p;
+    ASSERT_TRUE(p.load(bytes.data(), bytes.size()).ok());
+    p.set_background_color(0x00FF00);
+    p.set_quality(swf::Quality::Low);
+    std::vector<uint8_t> rgba(40 * 20 * 4);
+    p.render({rgba.data(), 40, 20, 40 * 4, swf::PixelFormat::RgbaStraight});
+    EXPECT_EQ(rgba[0], 0);
+    EXPECT_EQ(rgba[1], 255);
+    EXPECT_EQ(rgba[(5 * 40 + 15) * 4], 255);  // red in RGBA order
+}
+
+TEST(Player, AntialiasedEdgesBlendPremultiplied) {
+    swftest::Movie m(20, 20);
+    m.background(255, 255, 255);
+    m.shape_rgba(1, 0, 0, 0, 128, swftest::Movie::rect_records(100, 100, 210, 200));  // right edge at 15.5 px
+    m.place(1, 1);
+    m.show_frame();
+    Image img = render(m.fws(), 1, swf::Quality::High);
+    // Half-transparent black over white: 127 grey inside, about 191 on the half-covered column.
+    uint32_t inside = img.at(8, 8), edge = img.at(15, 8);
+    EXPECT_NEAR(int(inside & 0xFF), 127, 1);
+    EXPECT_NEAR(int(edge & 0xFF), 191, 2);
+    EXPECT_EQ(inside >> 24, 255u);
+}
+
+TEST(Player, MasksClipOnlyTheirDepthRange) {
+    swftest::Movie m(20, 20);
+    m.background(255, 255, 255);
+    m.shape_rgba(1, 0, 0, 0, 255, swftest::Movie::rect_records(0, 0, 200, 400));  // mask: left half
+    m.shape_rgba(2, 255, 0, 0, 255, swftest::Movie::rect_records(0, 0, 400, 200));   // top band
+    m.shape_rgba(3, 0, 255, 0, 255, swftest::Movie::rect_records(0, 200, 400, 200)); // bottom band
+    m.place(1, 1, 0, 0, /*clip_depth=*/2);
+    m.place(2, 2);
+    m.place(3, 3);
+    m.show_frame();
+    Image img = render(m.fws());
+    EXPECT_EQ(img.at(2, 2), kRed);     // inside mask
+    EXPECT_EQ(img.at(15, 2), kWhite);  // clipped away
+    EXPECT_EQ(img.at(15, 15), kGreen); // depth 3 is above the clip range
+    EXPECT_EQ(img.at(2, 15), kGreen);
+}
+
+TEST(Player, LinearGradientRunsAcrossTheGradientSquare) {
+    // A 256 px wide square with a black-to-white gradient scaled to fill it.
+    swftest::Bits b;
+    b.u16(1);
+    b.rect(0, 5120, 0, 400);
+    b.u8(1);
+    b.u8(0x10);
+    b.matrix_scale(5120.0 / 32768, 1, 2560, 0);
+    b.u8(2);
+    b.u8(0), b.u8(0), b.u8(0), b.u8(0), b.u8(255);
+    b.u8(255), b.u8(255), b.u8(255), b.u8(255), b.u8(255);
+    b.u8(0);
+    b.append(swftest::Movie::rect_records(0, 0, 5120, 400));
+    swftest::Movie m(256, 20);
+    m.tag(32, b.bytes);
+    m.place(1, 1);
+    m.show_frame();
+    Image img = render(m.fws());
+    for (int x : {0, 64, 128, 200, 255}) EXPECT_NEAR(int(img.at(x, 5) & 0xFF), x, 1) << x;
+}

@@ -283,10 +283,11 @@ void MirrorTileBitmap(HDC dc, int width, int height) {
     // The painted quarter runs to the centre column/row inclusive; the mirrored copies cover
     // exactly the remaining halfW columns and halfH rows, so odd and even sizes both close.
     const int quarterW = width - halfW;
-    // StretchBlt with a negative destination extent mirrors; the destination then spans
-    // [origin + extent, origin), so the origin is the edge just past the last pixel.
-    if (halfH > 0) StretchBlt(dc, 0, height, quarterW, -halfH, dc, 0, 0, quarterW, halfH, SRCCOPY);
-    if (halfW > 0) StretchBlt(dc, width, 0, -halfW, height, dc, 0, 0, halfW, height, SRCCOPY);
+    // StretchBlt with a negative destination extent mirrors, and the destination then covers
+    // the pixels origin, origin - 1, ..., origin + extent + 1: the origin is the last row or
+    // column itself, not the edge past it.
+    if (halfH > 0) StretchBlt(dc, 0, height - 1, quarterW, -halfH, dc, 0, 0, quarterW, halfH, SRCCOPY);
+    if (halfW > 0) StretchBlt(dc, width - 1, 0, -halfW, height, dc, 0, 0, halfW, height, SRCCOPY);
 }
 
 void DrawBitmapTransparent(TCanvas& canvas, const Rect& dest, HBITMAP bitmap, const Rect& source,

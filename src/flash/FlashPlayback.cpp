@@ -1,0 +1,225 @@
+#include "flash/FlashPlayback.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace flash {
+
+namespace {
+
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size_t(std::max(n, 0)), '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(const std::string& text) {
+    if (text.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring out(size_t(std::max(n, 0)), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n);
+    return out;
+}
+
+// The system's text for an error code, without the trailing line break.
+std::wstring SystemErrorText(DWORD code) {
+    wchar_t* buffer = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = n && buffer ? std::wstring(buffer, n) : L"error " + std::to_wstring(code);
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.'))
+        text.pop_back();
+    return text;
+}
+
+// Owns a kernel file handle.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : FHandle(h) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() { if (Valid()) CloseHandle(FHandle); }
+    bool Valid() const { return FHandle != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return FHandle; }
+
+private:
+    HANDLE FHandle;
+};
+
+COLORREF RgbToColorRef(int rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+} // namespace
+
+EOleError::EOleError(const std::wstring& message) : std::runtime_error(ToUtf8(message)), FMessage(message) {}
+
+TFlashPlayback::TFlashPlayback() = default;
+TFlashPlayback::~TFlashPlayback() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Properties and methods
+// ---------------------------------------------------------------------------------------------
+void TFlashPlayback::PutPropertyById(int dispid, int value) {
+    switch (dispid) {
+    case DISPID_SCALEMODE:
+        // The control knows four modes; anything else shows the whole stage, as ShowAll does.
+        value = value >= smShowAll && value <= smNoScale ? value : smShowAll;
+        if (value == FScaleMode) return;
+        FScaleMode = value;
+        FPlayer.set_scale_mode(value);
+        break;
+    case DISPID_ALIGNMODE:
+        value &= amLeft | amRight | amTop | amBottom;
+        if (value == FAlignMode) return;
+        FAlignMode = value;
+        FPlayer.set_align_mode(value);
+        break;
+    case DISPID_BACKGROUNDCOLOR:
+        // Negative means "the movie's own colour"; otherwise only the 24 colour bits count.
+        value = value < 0 ? -1 : (value & 0xFFFFFF);
+        if (value == FBackgroundColor) return;
+        FBackgroundColor = value;
+        FPlayer.set_background_color(value);
+        break;
+    default:
+        throw EOleError(L"Member not found: the player has no property with dispatch id " + std::to_wstring(dispid));
+    }
+    Invalidate();
+}
+
+std::vector<std::uint8_t> TFlashPlayback::ReadMovieFile(const std::wstring& path) {
+    // The W call takes the path as it is: names outside the ANSI code page open fine.
+    // A directory fails here with "access denied", since FILE_FLAG_BACKUP_SEMANTICS is not given.
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.Valid()) throw EOleError(L"Cannot open the movie file: " + SystemErrorText(GetLastError()));
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) throw EOleError(L"Cannot read the movie file: " + SystemErrorText(GetLastError()));
+    if (std::uint64_t(size.QuadPart) > kMaxMovieFileSize) throw EOleError(L"The movie file is too large");
+    std::vector<std::uint8_t> data(size_t(size.QuadPart));
+    size_t done = 0;
+    while (done < data.size()) {
+        DWORD chunk = DWORD(std::min<size_t>(data.size() - done, 1u << 24)), got = 0;
+        if (!ReadFile(file.Get(), data.data() + done, chunk, &got, nullptr))
+            throw EOleError(L"Cannot read the movie file: " + SystemErrorText(GetLastError()));
+        if (got == 0) break; // the file shrank while we read it: parse what is there
+        done += got;
+    }
+    data.resize(done);
+    return data;
+}
+
+void TFlashPlayback::LoadMovie(int layer, const std::wstring& url) {
+    if (layer != 0) throw EOleError(L"Only layer 0 can hold a movie");
+    // A local path: drive-letter ("C:\...") or UNC ("\\server\..."). Anything with a longer
+    // scheme ("http:", "file:") is refused: the player reads local files only.
+    size_t colon = url.find(L':');
+    if (url.empty() || (colon != std::wstring::npos && colon != 1))
+        throw EOleError(L"Not a local file path: " + url);
+    std::vector<std::uint8_t> data = ReadMovieFile(url);
+    // The engine swaps movies only once the new one has parsed, so a bad file leaves the
+    // current movie playing.
+    auto loaded = FPlayer.load(data.data(), data.size());
+    if (!loaded) throw EOleError(L"Not a readable Flash movie (" + FromUtf8(loaded.error().reason) + L")");
+    FMoviePath = url;
+    Invalidate();
+}
+
+void TFlashPlayback::Play() {
+    if (!HasMovie()) return;
+    FPlayer.play();
+}
+
+bool TFlashPlayback::Playing() const {
+    auto* self = const_cast<swf::Player*>(&FPlayer);
+    return self->root() && self->root()->playing();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Timing
+// ---------------------------------------------------------------------------------------------
+unsigned TFlashPlayback::FrameInterval() const {
+    if (!HasMovie()) return 0;
+    return unsigned(std::max(1.0, std::round(1000.0 / FPlayer.frame_rate())));
+}
+
+bool TFlashPlayback::Tick() {
+    if (!HasMovie()) return false;
+    // Nested clips keep running while the main timeline stands, so every tick advances.
+    FPlayer.advance();
+    Invalidate();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Picture
+// ---------------------------------------------------------------------------------------------
+ui::Rect TFlashPlayback::StageRect(int clientWidth, int clientHeight) const {
+    if (!HasMovie()) return {};
+    const double W = FPlayer.stage_width(), H = FPlayer.stage_height();
+    const double w = clientWidth, h = clientHeight;
+    double sx = 1, sy = 1;
+    switch (FScaleMode) {
+    case smShowAll: sx = sy = std::min(w / W, h / H); break;
+    case smNoBorder: sx = sy = std::max(w / W, h / H); break;
+    case smExactFit: sx = w / W; sy = h / H; break;
+    default: break;
+    }
+    double x = (w - W * sx) / 2, y = (h - H * sy) / 2;
+    if (FScaleMode == smExactFit) x = y = 0;
+    else {
+        if (FAlignMode & amLeft) x = 0;
+        else if (FAlignMode & amRight) x = w - W * sx;
+        if (FAlignMode & amTop) y = 0;
+        else if (FAlignMode & amBottom) y = h - H * sy;
+    }
+    return {int(std::lround(x)), int(std::lround(y)), int(std::lround(x + W * sx)), int(std::lround(y + H * sy))};
+}
+
+COLORREF TFlashPlayback::FillColor() const {
+    if (FBackgroundColor >= 0) return RgbToColorRef(FBackgroundColor);
+    if (const swf::Movie* m = FPlayer.movie(); m && m->background)
+        return RGB(m->background->r, m->background->g, m->background->b);
+    return RGB(255, 255, 255);
+}
+
+void TFlashPlayback::RenderFrame(int clientWidth, int clientHeight) {
+    clientWidth = std::max(clientWidth, 0);
+    clientHeight = std::max(clientHeight, 0);
+    FBufferWidth = clientWidth;
+    FBufferHeight = clientHeight;
+    FPixels.assign(size_t(clientWidth) * clientHeight, 0);
+    if (!FPixels.empty()) {
+        swf::RenderTarget target;
+        target.pixels = FPixels.data();
+        target.width = clientWidth;
+        target.height = clientHeight;
+        target.stride = clientWidth * 4;
+        target.format = swf::PixelFormat::BgraPremultiplied;
+        // The engine fills the whole area with the background (host colour, else the movie's,
+        // else white) and draws the stage over it, placed by the scale and align modes.
+        FPlayer.render(target);
+    }
+    FDirty = false;
+}
+
+void TFlashPlayback::Paint(HDC dc, int clientWidth, int clientHeight, const ui::Rect& update) {
+    if (clientWidth <= 0 || clientHeight <= 0 || update.IsEmpty()) return;
+    if (FDirty || clientWidth != FBufferWidth || clientHeight != FBufferHeight) RenderFrame(clientWidth, clientHeight);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = clientWidth;
+    info.bmiHeader.biHeight = -clientHeight; // top-down rows, as the engine writes them
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB; // the top byte (the engine's alpha) is ignored
+    // The whole buffer goes out in one call and the DC's clip region (the paint update region)
+    // trims it: SetDIBitsToDevice's source-origin arguments count from the bottom even for
+    // top-down DIBs, which makes partial blits easy to get wrong for no real gain.
+    SetDIBitsToDevice(dc, 0, 0, DWORD(clientWidth), DWORD(clientHeight), 0, 0, 0, UINT(clientHeight), FPixels.data(),
+                      &info, DIB_RGB_COLORS);
+}
+
+} // namespace flash

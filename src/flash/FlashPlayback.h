@@ -1,0 +1,115 @@
+// The windowless half of the Flash player control: the control's properties, loading a movie
+// through the built-in SWF engine, stepping its timeline and painting the current frame into a
+// device context at any client size. TShockwaveFlash puts a window, a timer and the layout
+// properties around it; tests drive it directly.
+//
+// Movies are passive here: the engine gets no file, network or process access from the host,
+// so a movie cannot write files or start programs.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "swf/player.h"
+#include "ui/Geometry.h"
+
+namespace flash {
+
+// A failed call on the player control. what() is UTF-8; Message() the same text in UTF-16.
+class EOleError : public std::runtime_error {
+public:
+    explicit EOleError(const std::wstring& message);
+    const std::wstring& Message() const { return FMessage; }
+
+private:
+    std::wstring FMessage;
+};
+
+// Dispatch ids of the control's properties that the program sets.
+enum TFlashDispId : int {
+    DISPID_SCALEMODE = 120,
+    DISPID_ALIGNMODE = 121,
+    DISPID_BACKGROUNDCOLOR = 123,
+};
+
+// ScaleMode values: 0 fits the whole stage ("最合适"), 3 shows it at its own size ("实际大小").
+enum TFlashScaleMode : int { smShowAll = 0, smNoBorder = 1, smExactFit = 2, smNoScale = 3 };
+
+// AlignMode bits; 0 centres the stage.
+enum TFlashAlignBits : int { amLeft = 1, amRight = 2, amTop = 4, amBottom = 8 };
+
+// The largest movie file the player reads (the engine's own inflate limit).
+inline constexpr std::uint64_t kMaxMovieFileSize = 256ull << 20;
+
+class TFlashPlayback {
+public:
+    TFlashPlayback();
+    ~TFlashPlayback();
+    TFlashPlayback(const TFlashPlayback&) = delete;
+    TFlashPlayback& operator=(const TFlashPlayback&) = delete;
+
+    // --- the control's interface -------------------------------------------------------------
+    // A 32-bit property put by dispatch id; an id the control does not have raises EOleError.
+    void PutPropertyById(int dispid, int value);
+    int ScaleMode() const { return FScaleMode; }
+    int AlignMode() const { return FAlignMode; }
+    // 0xRRGGBB (red in the high byte, as the control has it), or -1 for the movie's own colour.
+    int BackgroundColor() const { return FBackgroundColor; }
+
+    // Loads the movie at a full local path (UTF-16, any characters) into layer 0 and shows its
+    // first frame. A missing, unreadable or malformed file raises EOleError with the reason;
+    // the movie shown before stays then.
+    void LoadMovie(int layer, const std::wstring& url);
+    // Starts (or resumes) the loaded movie's timeline; without a movie it does nothing.
+    void Play();
+    // The main timeline is running (a movie's own stop action halts it).
+    bool Playing() const;
+    bool HasMovie() const { return FPlayer.loaded(); }
+    const std::wstring& MoviePath() const { return FMoviePath; }
+
+    // --- timing ------------------------------------------------------------------------------
+    // Milliseconds between frames at the movie's frame rate (the engine clamps odd rates).
+    unsigned FrameInterval() const;
+    // One timer tick: advances the timeline one frame when playing. True when the picture
+    // changed and the window should be repainted.
+    bool Tick();
+    int CurrentFrame() const { return FPlayer.current_frame(); }
+    int FrameCount() const { return FPlayer.frame_count(); }
+
+    // --- picture -----------------------------------------------------------------------------
+    // Where the stage lies in a client area of the given size under the current ScaleMode and
+    // AlignMode (may extend past the client area, e.g. with smNoScale on a small control).
+    // Empty when no movie is loaded.
+    ui::Rect StageRect(int clientWidth, int clientHeight) const;
+    // The colour the client area is filled with first, as a COLORREF: the host colour when set,
+    // otherwise the movie's, otherwise white.
+    COLORREF FillColor() const;
+    // Paints the client area (0, 0, width, height) into dc, restricted to `update`. The frame is
+    // rendered at the client size when something changed since the last paint, then blitted.
+    void Paint(HDC dc, int clientWidth, int clientHeight, const ui::Rect& update);
+    // The rendered frame, 0x00RRGGBB per pixel, top-down rows of FBufferWidth (for tests).
+    const std::vector<std::uint32_t>& Pixels() const { return FPixels; }
+    // Renders the current frame at this size now (Paint does this on its own when needed).
+    void RenderFrame(int clientWidth, int clientHeight);
+
+private:
+    static std::vector<std::uint8_t> ReadMovieFile(const std::wstring& path);
+    void Invalidate() { FDirty = true; }
+
+    swf::Player FPlayer;
+    std::wstring FMoviePath;
+    int FScaleMode = smShowAll;
+    int FAlignMode = 0;
+    int FBackgroundColor = -1;
+    bool FDirty = true;
+    int FBufferWidth = 0;
+    int FBufferHeight = 0;
+    std::vector<std::uint32_t> FPixels;
+};
+
+} // namespace flash

@@ -1,0 +1,287 @@
+#include "flash/FlashPlayback.h"
+#include "ui/Gdi.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace flash;
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// A few-byte SWF writer: a stage of w x h pixels with a background colour and one solid
+// rectangle covering the whole stage, shown for `frames` frames.
+// ---------------------------------------------------------------------------------------------
+class BitWriter {
+public:
+    void Bits(int n, uint32_t v) {
+        for (int i = n - 1; i >= 0; --i) {
+            FAcc = uint8_t((FAcc << 1) | ((v >> i) & 1));
+            if (++FCount == 8) Flush();
+        }
+    }
+    std::vector<uint8_t> Take() {
+        if (FCount) { FAcc = uint8_t(FAcc << (8 - FCount)); Flush(); }
+        return std::move(FOut);
+    }
+
+private:
+    void Flush() { FOut.push_back(FAcc); FAcc = 0; FCount = 0; }
+    std::vector<uint8_t> FOut;
+    uint8_t FAcc = 0;
+    int FCount = 0;
+};
+
+void Append(std::vector<uint8_t>& out, const std::vector<uint8_t>& more) { out.insert(out.end(), more.begin(), more.end()); }
+void Put16(std::vector<uint8_t>& out, int v) { out.push_back(uint8_t(v)); out.push_back(uint8_t(v >> 8)); }
+
+std::vector<uint8_t> SwfRect(int xmax, int ymax) {
+    BitWriter b;
+    b.Bits(5, 16);
+    for (int v : {0, xmax, 0, ymax}) b.Bits(16, uint32_t(v));
+    return b.Take();
+}
+
+std::vector<uint8_t> Tag(int code, const std::vector<uint8_t>& body) {
+    std::vector<uint8_t> t;
+    Put16(t, (code << 6) | 0x3F); // long form for every tag keeps this writer simple
+    for (int i = 0; i < 4; ++i) t.push_back(uint8_t(body.size() >> (8 * i)));
+    Append(t, body);
+    return t;
+}
+
+std::vector<uint8_t> StageMovie(int w, int h, int frames, uint8_t fps, COLORREF bg, COLORREF fill) {
+    const int tw = w * 20, th = h * 20;
+    std::vector<uint8_t> body = SwfRect(tw, th);
+    body.push_back(0);
+    body.push_back(fps); // 8.8 frame rate
+    Put16(body, frames);
+    Append(body, Tag(9, {GetRValue(bg), GetGValue(bg), GetBValue(bg)}));
+    std::vector<uint8_t> shape;
+    Put16(shape, 1);
+    Append(shape, SwfRect(tw, th));
+    Append(shape, {1, 0, GetRValue(fill), GetGValue(fill), GetBValue(fill), 0}); // one solid fill, no lines
+    BitWriter rec;
+    rec.Bits(4, 1); // fill index bits
+    rec.Bits(4, 0); // line index bits
+    rec.Bits(6, 0b000011); // style change: FillStyle0 + MoveTo
+    rec.Bits(5, 1);        // move to (0, 0)
+    rec.Bits(1, 0);
+    rec.Bits(1, 0);
+    rec.Bits(1, 1); // FillStyle0 = 1
+    auto line = [&](int dx, int dy) {
+        rec.Bits(2, 0b11); // straight edge
+        rec.Bits(4, 16 - 2);
+        rec.Bits(1, 1); // general line
+        rec.Bits(16, uint32_t(dx));
+        rec.Bits(16, uint32_t(dy));
+    };
+    line(tw, 0);
+    line(0, th);
+    line(-tw, 0);
+    line(0, -th);
+    rec.Bits(6, 0); // end of shape
+    Append(shape, rec.Take());
+    Append(body, Tag(2, shape));
+    Append(body, Tag(26, {0x06, 1, 0, 1, 0, 0})); // PlaceObject2: character 1 at depth 1, identity matrix
+    for (int i = 0; i < frames; ++i) Append(body, Tag(1, {}));
+    Append(body, Tag(0, {}));
+    std::vector<uint8_t> file = {'F', 'W', 'S', 6};
+    uint32_t total = uint32_t(body.size() + 8);
+    for (int i = 0; i < 4; ++i) file.push_back(uint8_t(total >> (8 * i)));
+    Append(file, body);
+    return file;
+}
+
+// A temporary folder, removed with its files.
+class TempDir {
+public:
+    TempDir() {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        FPath = std::wstring(temp) + L"plumora-flash-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+        CreateDirectoryW(FPath.c_str(), nullptr);
+    }
+    ~TempDir() {
+        for (const auto& f : FFiles) DeleteFileW(f.c_str());
+        RemoveDirectoryW((FPath + L"sub.swf").c_str());
+        RemoveDirectoryW(FPath.c_str());
+    }
+    std::wstring Write(const std::wstring& name, const std::vector<uint8_t>& data) {
+        std::wstring path = FPath + name;
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        if (h != INVALID_HANDLE_VALUE) {
+            WriteFile(h, data.data(), DWORD(data.size()), &written, nullptr);
+            CloseHandle(h);
+        }
+        FFiles.push_back(path);
+        return path;
+    }
+    const std::wstring& Path() const { return FPath; }
+
+private:
+    std::wstring FPath;
+    std::vector<std::wstring> FFiles;
+};
+
+const COLORREF kRed = RGB(255, 0, 0);
+const COLORREF kBlue = RGB(0, 0, 255);
+
+std::wstring ErrorOf(TFlashPlayback& p, int layer, const std::wstring& url) {
+    try {
+        p.LoadMovie(layer, url);
+    } catch (const EOleError& e) {
+        EXPECT_GT(std::string(e.what()).size(), 10u); // the UTF-8 twin for what()-only catchers
+        return e.Message();
+    }
+    return L"";
+}
+
+} // namespace
+
+TEST(FlashPlayback, PropertyPutsByDispatchId) {
+    TFlashPlayback p;
+    p.PutPropertyById(DISPID_SCALEMODE, smNoScale);
+    p.PutPropertyById(DISPID_ALIGNMODE, amLeft | amTop);
+    p.PutPropertyById(DISPID_BACKGROUNDCOLOR, 0);
+    EXPECT_EQ(p.ScaleMode(), smNoScale);
+    EXPECT_EQ(p.AlignMode(), amLeft | amTop);
+    EXPECT_EQ(p.BackgroundColor(), 0);
+    EXPECT_EQ(p.FillColor(), RGB(0, 0, 0));
+
+    // Out-of-range values fall back quietly, as the control's own setters do.
+    p.PutPropertyById(DISPID_SCALEMODE, 7);
+    EXPECT_EQ(p.ScaleMode(), smShowAll);
+    p.PutPropertyById(DISPID_BACKGROUNDCOLOR, -5);
+    EXPECT_EQ(p.BackgroundColor(), -1);
+    EXPECT_EQ(p.FillColor(), RGB(255, 255, 255)); // no movie, no host colour: white
+    p.PutPropertyById(DISPID_BACKGROUNDCOLOR, 0x12345678);
+    EXPECT_EQ(p.FillColor(), RGB(0x34, 0x56, 0x78));
+
+    for (int id : {0, 119, 122, 124, -1}) {
+        try {
+            p.PutPropertyById(id, 0);
+            ADD_FAILURE() << "dispatch id " << id << " was accepted";
+        } catch (const EOleError& e) {
+            EXPECT_NE(e.Message().find(std::to_wstring(id)), std::wstring::npos);
+        }
+    }
+}
+
+TEST(FlashPlayback, BadFilesRaiseAClearErrorAndKeepTheCurrentMovie) {
+    TempDir dir;
+    std::wstring good = dir.Write(L"good.swf", StageMovie(100, 50, 3, 10, kBlue, kRed));
+    std::wstring text = dir.Write(L"Broken.swf", {'n', 'o', 't', ' ', 'a', ' ', 'm', 'o', 'v', 'i', 'e'});
+    std::wstring empty = dir.Write(L"empty.swf", {});
+    std::vector<uint8_t> cut = StageMovie(100, 50, 3, 10, kBlue, kRed);
+    cut.resize(5);
+    std::wstring truncated = dir.Write(L"cut.swf", cut);
+    CreateDirectoryW((dir.Path() + L"sub.swf").c_str(), nullptr);
+
+    TFlashPlayback p;
+    p.LoadMovie(0, good);
+    p.Play();
+    p.Tick();
+    ASSERT_EQ(p.CurrentFrame(), 1);
+
+    EXPECT_NE(ErrorOf(p, 0, dir.Path() + L"missing.swf").find(L"Cannot open the movie file"), std::wstring::npos);
+    EXPECT_NE(ErrorOf(p, 0, dir.Path() + L"sub.swf").find(L"Cannot open the movie file"), std::wstring::npos);
+    for (const auto& bad : {text, empty, truncated})
+        EXPECT_NE(ErrorOf(p, 0, bad).find(L"Not a readable Flash movie"), std::wstring::npos);
+    EXPECT_NE(ErrorOf(p, 0, L"http://example.org/game.swf").find(L"Not a local file path"), std::wstring::npos);
+    EXPECT_NE(ErrorOf(p, 0, L"").find(L"Not a local file path"), std::wstring::npos);
+    EXPECT_FALSE(ErrorOf(p, 1, good).empty());
+
+    EXPECT_EQ(p.MoviePath(), good);
+    EXPECT_EQ(p.CurrentFrame(), 1);
+}
+
+TEST(FlashPlayback, LoadsFromAnyUnicodePathAndAdvancesOneFramePerTick) {
+    TempDir dir;
+    std::wstring path = dir.Write(L"Crème brûlée ☕ 游戏.swf", StageMovie(100, 50, 3, 25, kBlue, kRed));
+    TFlashPlayback p;
+    EXPECT_FALSE(p.Tick()); // nothing loaded: nothing to advance
+    EXPECT_EQ(p.FrameInterval(), 0u);
+
+    p.LoadMovie(0, path);
+    EXPECT_TRUE(p.HasMovie());
+    EXPECT_EQ(p.FrameInterval(), 40u); // 25 frames per second
+    EXPECT_EQ(p.FrameCount(), 3);
+    EXPECT_EQ(p.CurrentFrame(), 0);
+    p.Play();
+    EXPECT_TRUE(p.Playing());
+    std::vector<int> frames;
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(p.Tick());
+        frames.push_back(p.CurrentFrame());
+    }
+    EXPECT_EQ(frames, (std::vector<int>{1, 2, 0, 1})); // loops at the end
+}
+
+// The stage (a red rectangle filling a 100 x 50 movie) in a 300 x 100 client on black.
+TEST(FlashPlayback, StagePlacementFollowsScaleAndAlignModes) {
+    TempDir dir;
+    std::wstring path = dir.Write(L"stage.swf", StageMovie(100, 50, 1, 12, kBlue, kRed));
+    TFlashPlayback p;
+    p.LoadMovie(0, path);
+    p.PutPropertyById(DISPID_BACKGROUNDCOLOR, 0);
+
+    struct Case { int scale, align; ui::Rect stage; };
+    const Case cases[] = {
+        {smShowAll, 0, {50, 0, 250, 100}},
+        {smShowAll, amLeft, {0, 0, 200, 100}},
+        {smShowAll, amRight | amBottom, {100, 0, 300, 100}},
+        {smNoScale, 0, {100, 25, 200, 75}},
+        {smNoScale, amRight | amTop, {200, 0, 300, 50}},
+        {smNoScale, amLeft | amBottom, {0, 50, 100, 100}},
+        {smExactFit, amRight, {0, 0, 300, 100}},
+        {smNoBorder, 0, {0, -25, 300, 125}},
+    };
+    long handles = ui::GdiLiveHandleCount();
+    for (const Case& c : cases) {
+        p.PutPropertyById(DISPID_SCALEMODE, c.scale);
+        p.PutPropertyById(DISPID_ALIGNMODE, c.align);
+        SCOPED_TRACE("scale " + std::to_string(c.scale) + " align " + std::to_string(c.align));
+        EXPECT_EQ(p.StageRect(300, 100), c.stage);
+
+        // The painted picture agrees with the computed placement, on both sides of each edge.
+        ui::DibSurface dib(300, 100);
+        dib.Fill(RGB(0, 255, 0));
+        p.Paint(dib.Dc(), 300, 100, {0, 0, 300, 100});
+        ui::Rect s = c.stage.Intersected({0, 0, 300, 100});
+        int midY = (s.top + s.bottom) / 2, midX = (s.left + s.right) / 2;
+        EXPECT_EQ(dib.Pixel(s.left, midY), kRed);
+        EXPECT_EQ(dib.Pixel(s.right - 1, midY), kRed);
+        EXPECT_EQ(dib.Pixel(midX, s.top), kRed);
+        EXPECT_EQ(dib.Pixel(midX, s.bottom - 1), kRed);
+        if (s.left > 0) EXPECT_EQ(dib.Pixel(s.left - 1, midY), RGB(0, 0, 0));
+        if (s.right < 300) EXPECT_EQ(dib.Pixel(s.right, midY), RGB(0, 0, 0));
+        if (s.top > 0) EXPECT_EQ(dib.Pixel(midX, s.top - 1), RGB(0, 0, 0));
+        if (s.bottom < 100) EXPECT_EQ(dib.Pixel(midX, s.bottom), RGB(0, 0, 0));
+    }
+    EXPECT_EQ(ui::GdiLiveHandleCount(), handles);
+}
+
+TEST(FlashPlayback, BackgroundIsTheHostColourElseTheMoviesElseWhite) {
+    TempDir dir;
+    std::wstring path = dir.Write(L"bg.swf", StageMovie(100, 50, 1, 12, kBlue, kRed));
+    TFlashPlayback p;
+    ui::DibSurface dib(300, 100);
+    p.Paint(dib.Dc(), 300, 100, {0, 0, 300, 100});
+    EXPECT_EQ(dib.Pixel(0, 0), RGB(255, 255, 255)); // no movie yet
+
+    p.LoadMovie(0, path);
+    p.Paint(dib.Dc(), 300, 100, {0, 0, 300, 100});
+    EXPECT_EQ(dib.Pixel(0, 50), kBlue); // the movie's SetBackgroundColor fills the letterbox
+
+    p.PutPropertyById(DISPID_BACKGROUNDCOLOR, 0x00FF00); // 0xRRGGBB: green
+    p.Paint(dib.Dc(), 300, 100, {0, 0, 300, 100});
+    EXPECT_EQ(dib.Pixel(0, 50), RGB(0, 255, 0));
+    EXPECT_EQ(dib.Pixel(150, 50), kRed);
+}

@@ -1,0 +1,190 @@
+// TWkToolButton: a small windowless picture button. It shows one image of an image list
+// (optionally with a caption), lights up while the pointer is over it and clicks when the
+// left button is pressed and released over it. It can latch in a group (GroupIndex, Down,
+// AllowAllUp) and can carry a 14-pixel drop-down arrow part that pops up a menu.
+//
+// Contents: enumerations · TWkToolButton (properties, interaction, painting) · registration.
+#pragma once
+#include "ui/Control.h"
+#include "ui/ImageList.h"
+#include "widgets/WkColors.h"
+#include "widgets/WkEnums.h"
+#include <cstdint>
+#include <functional>
+
+namespace ui {
+class TClassRegistry;
+class TPopupMenu;
+} // namespace ui
+
+namespace wk {
+
+// What the face shows.
+enum TFaceState : unsigned char { fstUp, fstDisabled, fstPressed, fstLatched, fstArrowPressed };
+enum TWkToolStyle : unsigned char { tsButton, tsDropDown };
+// Side of the caption on which the image stands.
+enum TButtonLayout : unsigned char { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+
+// Broadcast to the siblings of a tool button: WParam = GroupIndex, LParam = the sender.
+constexpr UINT CM_WKTOOLBUTTONGROUP = 0xB018;
+// Width of the drop-down arrow part.
+constexpr int kToolButtonArrowWidth = 14;
+
+class TWkToolButton : public ui::TGraphicControl {
+public:
+    explicit TWkToolButton(ui::TComponent* owner = nullptr);
+    ~TWkToolButton() override;
+
+    // ---- Properties -------------------------------------------------------------------
+    bool AllowAllUp() const { return FAllowAllUp; }
+    void SetAllowAllUp(bool value);
+    int DisabledIndex() const { return FDisabledIndex; }
+    void SetDisabledIndex(int value);
+    TWkGradientColorStyle GradientColorStyle() const { return FGradientColorStyle; }
+    void SetGradientColorStyle(TWkGradientColorStyle value);
+    TColor SelectionColorStart() const { return FSelectionColorStart; }
+    void SetSelectionColorStart(TColor value);
+    TColor SelectionColorStop() const { return FSelectionColorStop; }
+    void SetSelectionColorStop(TColor value);
+    TColor SelectionFrameColor() const { return FSelectionFrameColor; }
+    void SetSelectionFrameColor(TColor value);
+    int GroupIndex() const { return FGroupIndex; }
+    void SetGroupIndex(int value);
+    bool Down() const { return FDown; }
+    void SetDown(bool value);
+    int DownIndex() const { return FDownIndex; }
+    void SetDownIndex(int value);
+    ui::TPopupMenu* DropDownMenu() const { return FDropDownMenu; }
+    void SetDropDownMenu(ui::TPopupMenu* value);
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool value);
+    int HotIndex() const { return FHotIndex; }
+    void SetHotIndex(int value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int value);
+    ui::TImageList* Images() const { return FImages; }
+    void SetImages(ui::TImageList* value);
+    TButtonLayout Layout() const { return FLayout; }
+    void SetLayout(TButtonLayout value);
+    bool ShowCaption() const { return FShowCaption; }
+    void SetShowCaption(bool value);
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool value);
+    bool UseToolbarButtonLayout() const { return FUseToolbarButtonLayout; }
+    void SetUseToolbarButtonLayout(bool value);
+    bool UseToolbarButtonSize() const { return FUseToolbarButtonSize; }
+    void SetUseToolbarButtonSize(bool value);
+    bool UseToolbarShowCaption() const { return FUseToolbarShowCaption; }
+    void SetUseToolbarShowCaption(bool value);
+    bool UseToolbarVisualStyle() const { return FUseToolbarVisualStyle; }
+    void SetUseToolbarVisualStyle(bool value);
+    TWkToolStyle ToolStyle() const { return FToolStyle; }
+    void SetToolStyle(TWkToolStyle value);
+    TWkVisualStyle VisualStyle() const { return FVisualStyle; }
+    void SetVisualStyle(TWkVisualStyle value);
+
+    // Fired just before the drop-down menu pops up; the sender is the menu.
+    ui::TNotifyEvent OnDropDown;
+    // ---- Operations -------------------------------------------------------------------
+    // Fires OnClick, except on a drop-down button whose click is disarmed by its menu.
+    void Click() override;
+    virtual void OpenDropDownMenu();
+
+    // Interaction state, read by tests and by the painting.
+    TFaceState FaceState() const { return FFaceState; }
+    bool MouseInside() const { return FMouseInside; }
+    bool Tracking() const { return FTracking; }
+    bool ClickArmed() const { return FClickArmed; }
+    bool MenuShowing() const { return FMenuShowing; }
+
+protected:
+    // The one paint entry: the parent's WM_PAINT and PaintTo (pixel tests) come through here.
+    void Paint(ui::TCanvas& canvas, const ui::Rect& update) override;
+
+    // ---- Painting (virtual so that descendants can restyle a piece) ----------------------
+    virtual void AdoptToolbarSettings();
+    virtual void PaintFace(ui::TCanvas& canvas, ui::Rect& rect);
+    virtual void PaintImage(ui::TCanvas& canvas, const ui::Rect& imageRect);
+    virtual void PaintArrowPart(ui::TCanvas& canvas);
+    virtual void PaintCaption(ui::TCanvas& canvas, const ui::Rect& captionRect);
+    virtual ui::Point ImageSize() const;
+    virtual void ComputeContentRects(ui::TCanvas& canvas, ui::Rect& imageRect, ui::Rect& captionRect);
+
+    // ---- Framework handlers -------------------------------------------------------------
+    void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
+    void MouseMove(ui::TShiftState shift, int x, int y) override;
+    void MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
+    void MouseEnter() override;
+    void MouseLeave() override;
+    void Notification(ui::TComponent* component, ui::TOperation operation) override;
+    void Loaded() override;
+    void ParentChanged() override;
+    void EnabledChanged() override;
+    void TextChanged() override;
+    bool DialogChar(wchar_t ch) override;
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    friend void RegisterWkToolButtonClasses(ui::TClassRegistry& registry);
+
+    bool IsFlatLook() const { return FVisualStyle != vsClassic || FFlat; }
+    bool IsThemed() const;
+    bool IsSplit() const;
+    bool IsDesigning() const;
+    bool PressedOrLatched() const { return FFaceState == fstPressed || FFaceState == fstLatched; }
+    bool PressedLook() const; // pressed, latched, or arrow-pressed on a whole-menu button
+    bool InClientArea(int x, int y) const { return x >= 0 && x < Width() && y >= 0 && y < Height(); }
+    bool InArrowStrip(int x) const;
+    ui::TImageList* EffectiveImages() const { return FImages; }
+
+    void PaintGradientFace(ui::TCanvas& canvas, ui::Rect& rect);
+    void PaintThemedFace(ui::TCanvas& canvas, const ui::Rect& rect);
+    void PaintClassicFace(ui::TCanvas& canvas, ui::Rect& rect);
+    void PaintLatchedDither(ui::TCanvas& canvas, const ui::Rect& rect);
+    TSelectionColors FaceColors() const;
+
+    void BodyPress(ui::TMouseButton button);
+    void MenuPress(int x, int y);
+    void Release(int x, int y);
+    bool PointerOverClientArea() const;
+    void UpdateHotState();
+    void BroadcastGroup();
+    void GrowToImages();
+    int MenuWidthEstimate() const;
+
+    bool FAllowAllUp = false;
+    int FDisabledIndex = -1;
+    TWkGradientColorStyle FGradientColorStyle = gcsSystem;
+    TColor FSelectionColorStart = ui::clBtnFace;
+    TColor FSelectionColorStop = ui::clBtnShadow;
+    TColor FSelectionFrameColor = ui::cl3DDkShadow;
+    int FGroupIndex = 0;
+    bool FDown = false;
+    int FDownIndex = -1;
+    ui::TPopupMenu* FDropDownMenu = nullptr;
+    bool FFlat = true;
+    int FHotIndex = -1;
+    int FImageIndex = -1;
+    ui::TImageList* FImages = nullptr;
+    TButtonLayout FLayout = blGlyphLeft;
+    bool FShowCaption = false;
+    bool FTransparent = true;
+    bool FUseToolbarButtonLayout = true;
+    bool FUseToolbarButtonSize = true;
+    bool FUseToolbarShowCaption = true;
+    bool FUseToolbarVisualStyle = true;
+    TWkToolStyle FToolStyle = tsButton;
+    TWkVisualStyle FVisualStyle = vsWinXP;
+
+    TFaceState FFaceState = fstUp;
+    bool FMouseInside = false;
+    bool FTracking = false;
+    bool FClickArmed = true;
+    bool FMenuShowing = false;
+    DWORD FMenuClosedAt = 0; // tick count when the menu closed; 0 = none
+};
+
+// Registers TWkToolButton and its stored properties (and the legacy names it still reads).
+void RegisterWkToolButtonClasses(ui::TClassRegistry& registry);
+
+} // namespace wk

@@ -75,11 +75,14 @@ void TWkBlinkingControlsList::Tick() {
     }
     // A control may unregister (or be destroyed) while it handles the message: walk a copy.
     const std::vector<HWND> controls = FControls;
+    FTicking = true;
     for (HWND control : controls) {
         if (!IsWindow(control) || !Contains(control)) continue;
-        if (SendMessageW(control, CM_BLINKQUERY, 0, 0) == 1)
+        if (SendMessageW(control, CM_BLINKQUERY, 0, 0) == 1 && Contains(control))
             SendMessageW(control, CM_BLINKSTATE, static_cast<WPARAM>(FBlinkState), 0);
     }
+    FTicking = false;
+    if (FReleaseAfterTick && gList.get() == this) gList.reset(); // nothing touches *this after
 }
 
 LRESULT CALLBACK TWkBlinkingControlsList::TimerWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -95,6 +98,7 @@ TWkBlinkingControlsList* BlinkingControls() { return gList.get(); }
 
 TWkBlinkingControlsList& RegisterBlinkingControl(HWND control) {
     if (!gList) gList = std::make_unique<TWkBlinkingControlsList>();
+    gList->FReleaseAfterTick = false;
     gList->Add(control);
     return *gList;
 }
@@ -103,7 +107,11 @@ void UnregisterBlinkingControl(HWND control) {
     if (!gList) return;
     gList->Remove(control);
     // The last one out frees the list and its timer; the next pane starts afresh at 500/500.
-    if (gList->Count() == 0) gList.reset();
+    if (gList->Count() > 0) return;
+    if (gList->FTicking)
+        gList->FReleaseAfterTick = true;
+    else
+        gList.reset();
 }
 
 } // namespace wk

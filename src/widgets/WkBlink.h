@@ -42,6 +42,8 @@ public:
     void Tick();
 
 private:
+    friend void UnregisterBlinkingControl(HWND control);
+    friend TWkBlinkingControlsList& RegisterBlinkingControl(HWND control);
     static LRESULT CALLBACK TimerWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void ArmTimer(UINT interval);
 
@@ -51,6 +53,10 @@ private:
     std::uint16_t FIntervalOff = kDefaultInterval;
     std::uint16_t FIntervalOn = kDefaultInterval;
     std::uint8_t FBlinkState = 1;
+    bool FTicking = false;
+    // The last control left while the list was telling controls the phase: the process-wide
+    // instance is freed when that tick is over, not under its own feet.
+    bool FReleaseAfterTick = false;
 };
 
 // The single instance, or nullptr while no blinking-capable control exists.

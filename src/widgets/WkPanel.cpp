@@ -399,6 +399,13 @@ TSides ReadSides(const TLayoutValue& v, TLayoutContext& ctx) {
     return ctx.Set<TSide>(v, {{L"sdLeft", sdLeft}, {L"sdTop", sdTop}, {L"sdRight", sdRight}, {L"sdBottom", sdBottom}});
 }
 
+ui::TNotifyEvent ReadNotifyHandler(const TLayoutValue& v, TLayoutContext& c) {
+    auto* form = dynamic_cast<ui::TForm*>(&c.Root());
+    const ui::TNotifyEvent* handler = form ? form->FindNotifyHandler(c.Identifier(v)) : nullptr;
+    if (!handler) c.Fail(L"unknown event handler '" + c.Identifier(v) + L"'");
+    return *handler;
+}
+
 void RegisterWkPanelClasses(ui::TClassRegistry& registry) {
     using P = TWkCustomPanel;
     registry.Class<TWkPanel>(L"TWkPanel", [](ui::TComponent& owner, ui::TComponent& parent, TLayoutContext&) {
@@ -455,12 +462,7 @@ void RegisterWkPanelClasses(ui::TClassRegistry& registry) {
     registry.Property<P>(L"FrameController", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
         c.Reference<TWkFrameController>(v, [&p](TWkFrameController& fc) { p.SetFrameController(&fc); });
     });
-    registry.Property<P>(L"OnPaint", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
-        auto* form = dynamic_cast<ui::TForm*>(&c.Root());
-        const ui::TNotifyEvent* handler = form ? form->FindNotifyHandler(c.Identifier(v)) : nullptr;
-        if (!handler) c.Fail(L"unknown event handler '" + c.Identifier(v) + L"'");
-        p.OnPaint = *handler;
-    });
+    registry.Property<P>(L"OnPaint", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.OnPaint = ReadNotifyHandler(v, c); });
     // Names older layouts may still carry.
     registry.Ignored<P>(L"FrameSides");
     registry.Ignored<P>(L"ThemeAware");

@@ -8,6 +8,8 @@
 //   [4] Cursors and hot tracking            TWkSplitter handlers
 #include "widgets/WkSplitterBar.h"
 #include "widgets/WkFrames.h"
+#include "widgets/WkSplitter.h"
+#include <climits>
 #include <cmath>
 
 namespace wk {
@@ -115,6 +117,236 @@ void PaintHotSpot(TCanvas& canvas, const Rect& rect, TOrientation orientation, c
         const Point dot = AxisPoint(orientation, centre, at);
         canvas.SetPixelColor(dot.x, dot.y, look.DotColor);
     }
+}
+
+// ---- [2] Drag outline -------------------------------------------------------------------
+
+void TWkSplitter::DrawDragOutline(int position) {
+    HWND wnd = HandleIfAllocated();
+    if (FRealTimeDrag || !wnd) return;
+    // The bar's rectangle moved to `position`, in screen coordinates.
+    const auto a = MoveAxis(FOrientation);
+    const int start = LeadingBorderSize() + position;
+    Rect outline = Rect::FromAxes(a, start, start + FBarSize.PrimarySize(a), FBarSize.SecondaryStart(a),
+                                  FBarSize.SecondaryEnd(a));
+    POINT origin = outline.TopLeft();
+    ::ClientToScreen(wnd, &origin);
+    outline = outline.MovedTo(origin);
+    // PATINVERT on the screen: drawing the same outline again restores what was there, so
+    // the outline can cross other windows without anyone repainting.
+    ui::WindowDc screen(nullptr);
+    ui::BrushOwner brush(CreatePatternBrush(FDragPatternBitmap));
+    ui::SelectGuard select(screen, brush);
+    PatBlt(screen, outline.left, outline.top, outline.Width(), outline.Height(), PATINVERT);
+}
+
+void TWkSplitter::ShowOutline(int position) {
+    if (FRealTimeDrag || FOutlineShown) return;
+    DrawDragOutline(position);
+    FOutlineShown = true;
+    FOutlinePosition = position;
+}
+
+void TWkSplitter::HideOutline() {
+    if (!FOutlineShown) return;
+    DrawDragOutline(FOutlinePosition);
+    FOutlineShown = false;
+}
+
+// ---- [3] Mouse, keys and the end of a drag ----------------------------------------------
+
+void TWkSplitter::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
+    TWkCustomPanel::MouseDown(button, shift, x, y);
+    const Point p{x, y};
+    const bool onHotSpot = FHotSpotVisible && FHotSpotRect.Contains(p);
+    if (!FBarSize.Contains(p) || button != ui::mbLeft || !(onHotSpot || !FLockBar) || FBarDragging) return;
+    HWND wnd = Handle();
+    // Escape must reach us while the outline is up.
+    if (!FRealTimeDrag) ::SetFocus(wnd);
+    ::SetCapture(wnd);
+    FDragEnd = TDragEnd::Cancel;
+    FBarDragging = true;
+    FHotSpotPressed = onHotSpot;
+    FDragAnchor = p.Primary(MoveAxis(FOrientation)) - AxisSize() / 2;
+    FDragStartPosition = FPosition;
+    ShowOutline(FPosition);
+    FDragPosition = FPosition;
+}
+
+void TWkSplitter::MouseMove(ui::TShiftState shift, int x, int y) {
+    TWkCustomPanel::MouseMove(shift, x, y);
+    if ((FHotSpotPressed && FLockBar) || !FBarDragging) return;
+    // The start position moved by the distance the mouse travelled.
+    int q = Point{x, y}.Primary(MoveAxis(FOrientation)) + FDragStartPosition - AxisSize() / 2 - FDragAnchor;
+    ConstrainPosition(q);
+    if (OnChanging) {
+        bool allow = true;
+        OnChanging(this, q, allow);
+        if (!allow) return;
+    }
+    if (q != FDragPosition) {
+        // A press that moved the bar is no click, and a dragged bar is no longer collapsed.
+        FHotSpot = {};
+        FHotSpotPressed = false;
+        HideOutline();
+        ShowOutline(q);
+        if (FRealTimeDrag) {
+            SetPosition(q);
+            FPreferredFixedSize = FFixedPane == fpUpperLeft ? q : AxisSize() - q;
+        }
+    }
+    FDragPosition = q;
+}
+
+void TWkSplitter::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
+    TWkCustomPanel::MouseUp(button, shift, x, y);
+    if (!((FBarDragging && button == ui::mbLeft) || FHotSpotPressed)) return;
+    FReleasePoint = {x, y};
+    ReleaseDrag(TDragEnd::Commit);
+}
+
+bool TWkSplitter::KeyDown(WORD key, ui::TShiftState shift) {
+    const bool handled = TWkCustomPanel::KeyDown(key, shift);
+    if (key != VK_ESCAPE || !FBarDragging) return handled;
+    ReleaseDrag(TDragEnd::Cancel);
+    return true;
+}
+
+LRESULT TWkSplitter::DialogCode() {
+    // While dragging, Escape is ours: it must not close a dialog or reach a Cancel button.
+    return FBarDragging ? DLGC_WANTALLKEYS : TWkCustomPanel::DialogCode();
+}
+
+void TWkSplitter::ReleaseDrag(TDragEnd how) {
+    FDragEnd = how;
+    HWND wnd = HandleIfAllocated();
+    // ReleaseCapture sends WM_CAPTURECHANGED, whose handler ends the drag. The direct call
+    // covers a drag whose capture was never ours (it then finds nothing left to do).
+    if (wnd && ::GetCapture() == wnd) ::ReleaseCapture();
+    EndDrag();
+}
+
+void TWkSplitter::EndDrag() {
+    if (!FBarDragging && !FHotSpotPressed) return;
+    // Anything but a release of the button (Escape, another window taking the capture)
+    // cancels: the bar stays where it was.
+    const TDragEnd how = std::exchange(FDragEnd, TDragEnd::Cancel);
+    FBarDragging = false;
+    HideOutline();
+    if (how == TDragEnd::Cancel) {
+        FHotSpotPressed = false;
+        if (!FRealTimeDrag) RememberFixedSize(FPosition);
+        return;
+    }
+    if (!FRealTimeDrag) {
+        SetPosition(FDragPosition);
+        RememberFixedSize(FDragPosition);
+    }
+    if (FHotSpotPressed) {
+        FHotSpotPressed = false;
+        if (FHotSpotRect.Contains(FReleasePoint)) HotSpotClicked(FReleasePoint);
+    }
+}
+
+void TWkSplitter::HotSpotClicked(Point at) {
+    const THotSpotClosedState before = FHotSpot;
+    const int positionBefore = FHotSpotPosition;
+    FHotSpot.Closed = !FHotSpot.Closed;
+    if (FHotSpot.Closed) {
+        FHotSpotPosition = FPosition;
+        const auto bar = BarAxis(FOrientation);
+        const bool firstHalf = at.Primary(bar) < Middle(FHotSpotRect.PrimaryStart(bar), FHotSpotRect.PrimaryEnd(bar));
+        if (FHotSpotDirection == hsdMin || (FHotSpotDirection == hsdBoth && firstHalf)) {
+            FHotSpot.ClosedToMin = true;
+            SetPosition(0);
+        } else {
+            FHotSpot.ClosedToMax = true;
+            SetPosition(INT_MAX); // the limit turns it into the largest allowed position
+        }
+    } else {
+        FHotSpot.ClosedToMin = FHotSpot.ClosedToMax = false;
+        SetPosition(FHotSpotPosition);
+        RememberFixedSize(FPosition);
+    }
+    if (FChangeRefused) {
+        // OnChanging kept the bar where it was, so the pane is neither collapsed nor
+        // restored: the state (and the arrows) must say so too.
+        FHotSpot = before;
+        FHotSpotPosition = positionBefore;
+        return;
+    }
+    DrawSplitterBar();
+    if (OnHotSpotClick) OnHotSpotClick(this);
+}
+
+// ---- [4] Cursors and hot tracking -------------------------------------------------------
+
+Point TWkSplitter::CursorInClient() const {
+    POINT p{};
+    GetCursorPos(&p);
+    if (HWND wnd = HandleIfAllocated()) ::ScreenToClient(wnd, &p);
+    return p;
+}
+
+void TWkSplitter::PaintHotSpotOn(TCanvas& canvas, bool hot, Point cursor) {
+    const THotSpotLook look{FHotSpotColor, FHotSpotHighlight, FHotSpotFrameColor, FHotSpotDotColor, FHotSpotDirection};
+    PaintHotSpot(canvas, FHotSpotRect, FOrientation, look, FHotSpot, hot, cursor);
+    FHotSpotShownNormal = !hot;
+}
+
+void TWkSplitter::DrawHotSpot(bool hot, Point cursor) {
+    HWND wnd = HandleIfAllocated();
+    if (!wnd || !FHotSpotVisible) return;
+    ui::WindowDc dc(wnd);
+    TCanvas canvas(dc);
+    PaintHotSpotOn(canvas, hot, cursor);
+}
+
+void TWkSplitter::TrackHotSpot(Point cursor, bool leaving) {
+    if (FHotSpotRect.Contains(cursor)) {
+        // With hsdBoth the lit half follows the cursor, so it is redrawn on every move.
+        if (FHotSpotShownNormal || (FHotSpotDirection == hsdBoth && !leaving)) DrawHotSpot(true, cursor);
+        FHotSpotShownNormal = false;
+    } else {
+        if (!FHotSpotShownNormal) DrawHotSpot(false, cursor);
+        FHotSpotShownNormal = true;
+    }
+}
+
+bool TWkSplitter::SetBarCursor() {
+    const Point p = CursorInClient();
+    if (FHotSpotVisible) TrackHotSpot(p, false);
+    if (!FBarSize.Contains(p) || FLockBar) return false;
+    const bool onHotSpot = FHotSpotVisible && FHotSpotRect.Contains(p);
+    const bool vertical = FOrientation == orVertical;
+    ::SetCursor(onHotSpot ? (vertical ? FCursorVertHotSpot : FCursorHorzHotSpot) : (vertical ? FCursorVert : FCursorHorz));
+    return true;
+}
+
+void TWkSplitter::MouseLeave() {
+    TWkCustomPanel::MouseLeave();
+    if (FHotSpotVisible) TrackHotSpot(CursorInClient(), true);
+}
+
+bool TWkSplitter::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case WM_SETCURSOR:
+        // Over our client area or a pane's bare surface (the panes are HTTRANSPARENT).
+        if (LOWORD(lParam) == HTCLIENT && SetBarCursor()) {
+            result = TRUE;
+            return true;
+        }
+        break;
+    case WM_CAPTURECHANGED:
+        // The one place a drag ends: a release, Escape, or another window taking the mouse.
+        EndDrag();
+        break; // the framework keeps its own capture bookkeeping too
+    case WM_SHOWWINDOW:
+        if (wParam)
+            for (TWkSplitterPane* pane : FPanes) pane->Invalidate();
+        break;
+    }
+    return TWkCustomPanel::HandleMessage(msg, wParam, lParam, result);
 }
 
 } // namespace wk

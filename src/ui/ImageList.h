@@ -16,7 +16,7 @@ constexpr COLORREF kImageListMaskColor = RGB(255, 0, 255);
 
 class TImageList : public TComponent {
 public:
-    explicit TImageList(TComponent* owner);
+    explicit TImageList(TComponent* owner = nullptr);
 
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }

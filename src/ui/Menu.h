@@ -16,7 +16,7 @@ class TClassRegistry;
 
 class TMenuItem : public TComponent {
 public:
-    explicit TMenuItem(TComponent* owner);
+    explicit TMenuItem(TComponent* owner = nullptr);
     ~TMenuItem() override;
 
     const std::wstring& Caption() const { return FCaption; }
@@ -59,7 +59,7 @@ public:
     // Shows `menu` at a screen point for `owner` and returns the chosen command id, 0 for none.
     using TTracker = std::function<UINT(HMENU menu, int screenX, int screenY, HWND owner)>;
 
-    explicit TPopupMenu(TComponent* owner);
+    explicit TPopupMenu(TComponent* owner = nullptr);
     ~TPopupMenu() override;
 
     TMenuItem& Items() { return *FItems; }

@@ -1,0 +1,265 @@
+#include "ui/Image.h"
+#include "ui/ImageList.h"
+#include "ui/Label.h"
+#include "ui/Layout.h"
+#include "ui/Menu.h"
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace ui;
+
+namespace {
+
+// A container class for layouts under test, and a control with a component reference.
+class TBox : public TCustomControl {
+public:
+    explicit TBox(TComponent* owner) : TCustomControl(owner) { SetControlStyle(ControlStyle() | csAcceptsControls); }
+    std::wstring ClassName() const override { return L"TBox"; }
+};
+
+class TGlyphButton : public TGraphicControl {
+public:
+    using TGraphicControl::TGraphicControl;
+    std::wstring ClassName() const override { return L"TGlyphButton"; }
+    TImageList* Images = nullptr;
+    TPopupMenu* Menu = nullptr;
+    std::vector<std::wstring> Words;
+    std::vector<int> Numbers;
+};
+
+class TTestForm : public TForm {
+public:
+    explicit TTestForm(TComponent* owner = nullptr) : TForm(owner) {
+        RegisterHandler(L"ButtonClick", TNotifyEvent([this](TObject* s) { Log.push_back(L"click"); Sender = s; }));
+        RegisterHandler(L"PanelMouseDown", TMouseEvent([this](TObject*, TMouseButton, TShiftState, int x, int y) {
+            Log.push_back(L"down " + std::to_wstring(x) + L"," + std::to_wstring(y));
+        }));
+        RegisterHandler(L"FormCreate", TNotifyEvent([this](TObject*) { Log.push_back(L"create"); }));
+    }
+    std::vector<std::wstring> Log;
+    TObject* Sender = nullptr;
+};
+
+TClassRegistry TestRegistry() {
+    TClassRegistry r;
+    RegisterFrameworkClasses(r);
+    RegisterControlClass<TBox>(r, L"TBox");
+    RegisterControlClass<TGlyphButton>(r, L"TGlyphButton");
+    r.Property<TGlyphButton>(L"Images", [](TGlyphButton& b, const TLayoutValue& v, TLayoutContext& ctx) {
+        ctx.Reference<TImageList>(v, [&b](TImageList& l) { b.Images = &l; });
+    });
+    r.Property<TGlyphButton>(L"PopupMenu", [](TGlyphButton& b, const TLayoutValue& v, TLayoutContext& ctx) {
+        ctx.Reference<TPopupMenu>(v, [&b](TPopupMenu& m) { b.Menu = &m; });
+    });
+    r.Property<TGlyphButton>(L"Items.Strings", [](TGlyphButton& b, const TLayoutValue& v, TLayoutContext& ctx) {
+        b.Words = ctx.Strings(v);
+    });
+    r.Property<TGlyphButton>(L"Numbers", [](TGlyphButton& b, const TLayoutValue& v, TLayoutContext& ctx) {
+        if (v.Kind != TLayoutValueKind::List) ctx.FailValue(v, L"a list");
+        for (const TLayoutValue& item : v.Items) b.Numbers.push_back(ctx.Int(item));
+    });
+    return r;
+}
+
+template <typename T>
+T* Find(TComponent& root, const wchar_t* name) {
+    return dynamic_cast<T*>(root.FindComponent(name));
+}
+
+// Loads `text` into a fresh form and returns the error text ("" when it loaded).
+std::wstring LoadError(const std::string& text) {
+    static TClassRegistry registry = TestRegistry();
+    TTestForm form;
+    try {
+        LoadLayoutText(form, L"Dlg.layout", text, registry);
+    } catch (const TLayoutError& e) {
+        return e.Text();
+    }
+    return L"";
+}
+
+const char* const kDialog = R"(object Dlg: TTestForm
+  Caption = '测试'
+  ClientWidth = 300
+  ClientHeight = 200
+  Font.Name = 'Tahoma'
+  Font.Height = -11
+  Color = clBtnFace
+  OnCreate = FormCreate
+  object Top1: TBox
+    Height = 40
+    Align = alTop
+    Color = $00FF8000
+    OnMouseDown = PanelMouseDown
+    object Btn: TGlyphButton
+      Left = 250
+      Top = 10
+      Width = 20
+      Height = 20
+      Anchors = [akTop, akRight]
+      Images = Icons
+      PopupMenu = Menu1
+      Hint = 'go'
+      ShowHint = True
+      OnClick = ButtonClick
+      Items.Strings = (
+        'one'
+        'two')
+      Numbers = (1, -2, 3)
+    end
+    object Lbl: TLabel
+      Left = 8
+      Top = 12
+      Caption = 'Hello'
+      Font.Style = [fsBold]
+    end
+  end
+  object Bottom1: TBox
+    Height = 30
+    Align = alBottom
+  end
+  object Client1: TBox
+    Align = alClient
+    Constraints.MinWidth = 10
+  end
+  object Icons: TImageList
+    Width = 8
+    Height = 8
+  end
+  object Menu1: TPopupMenu
+    AutoHotkeys = maManual
+    object M_A: TMenuItem
+      Caption = 'A'
+      OnClick = ButtonClick
+    end
+    object M_Sub: TMenuItem
+      Caption = 'Sub'
+      object M_B: TMenuItem
+        Caption = 'B'
+      end
+    end
+  end
+end
+)";
+
+} // namespace
+
+TEST(LayoutRegistry, DerivedRegistrationWinsInEitherOrder) {
+    for (bool baseFirst : {true, false}) {
+        TClassRegistry r;
+        std::wstring ran;
+        auto base = [&ran](TControl&, const TLayoutValue&, TLayoutContext&) { ran = L"control"; };
+        auto derived = [&ran](TLabel&, const TLayoutValue&, TLayoutContext&) { ran = L"label"; };
+        if (baseFirst) { r.Property<TControl>(L"Caption", base); r.Property<TLabel>(L"Caption", derived); }
+        else { r.Property<TLabel>(L"Caption", derived); r.Property<TControl>(L"Caption", base); }
+        TLabel label;
+        TImage image;
+        TImageList list;
+        TTestForm root;
+        TLayoutContext ctx(root, L"x");
+        TLayoutValue v;
+        (*r.FindProperty(label, L"caption"))(label, v, ctx);
+        EXPECT_EQ(ran, L"label") << baseFirst;
+        (*r.FindProperty(image, L"Caption"))(image, v, ctx);
+        EXPECT_EQ(ran, L"control") << baseFirst;
+        EXPECT_EQ(r.FindProperty(list, L"Caption"), nullptr); // not a control
+    }
+}
+
+TEST(Layout, DialogLoadsControlsParentsBoundsAndValues) {
+    TClassRegistry registry = TestRegistry();
+    TTestForm form;
+    LoadLayoutText(form, L"Dlg.layout", kDialog, registry);
+
+    EXPECT_EQ(form.Name(), L"Dlg");
+    EXPECT_EQ(form.Caption(), L"测试");
+    EXPECT_EQ(form.ClientWidth(), 300);
+    EXPECT_EQ(form.ClientHeight(), 200);
+    auto* top = Find<TBox>(form, L"Top1");
+    auto* bottom = Find<TBox>(form, L"Bottom1");
+    auto* client = Find<TBox>(form, L"Client1");
+    auto* btn = Find<TGlyphButton>(form, L"Btn");
+    auto* lbl = Find<TLabel>(form, L"Lbl");
+    ASSERT_TRUE(top && bottom && client && btn && lbl);
+    EXPECT_EQ(top->Parent(), &form);
+    EXPECT_EQ(btn->Parent(), top);
+    EXPECT_EQ(lbl->Parent(), top);
+    EXPECT_EQ(top->BoundsRect(), (Rect{0, 0, 300, 40}));
+    EXPECT_EQ(bottom->BoundsRect(), (Rect{0, 170, 300, 200}));
+    EXPECT_EQ(client->BoundsRect(), (Rect{0, 40, 300, 170}));
+    EXPECT_EQ(btn->BoundsRect(), (Rect{250, 10, 270, 30}));
+    EXPECT_EQ(btn->Anchors(), static_cast<TAnchors>(akTop | akRight));
+    EXPECT_EQ(top->Color(), 0x00FF8000u);
+    EXPECT_FALSE(top->ParentColor());
+    EXPECT_EQ(client->Constraints().MinWidth, 10);
+    EXPECT_EQ(btn->Hint(), L"go");
+    EXPECT_TRUE(btn->ShowHint());
+    EXPECT_EQ(btn->Words, (std::vector<std::wstring>{L"one", L"two"}));
+    EXPECT_EQ(btn->Numbers, (std::vector<int>{1, -2, 3}));
+    // Font.Style changes the style only: the rest is the font the label took from its parent.
+    EXPECT_EQ(lbl->Font().Name, L"Tahoma");
+    EXPECT_EQ(lbl->Font().Height, -11);
+    EXPECT_EQ(lbl->Font().Style, static_cast<TFontStyles>(fsBold));
+    EXPECT_FALSE(lbl->ParentFont());
+    EXPECT_FALSE(lbl->IsLoading());
+
+    // References written before their targets exist.
+    EXPECT_EQ(btn->Images, Find<TImageList>(form, L"Icons"));
+    EXPECT_EQ(btn->Menu, Find<TPopupMenu>(form, L"Menu1"));
+    EXPECT_EQ(btn->Images->Width(), 8);
+    ASSERT_EQ(btn->Menu->Items().Count(), 2);
+    EXPECT_EQ(btn->Menu->Items().Item(1)->Item(0)->Name(), L"M_B");
+    EXPECT_EQ(btn->Menu->AutoHotkeys(), maManual);
+    // Non-visual components and menu items are all owned by the root.
+    EXPECT_EQ(Find<TMenuItem>(form, L"M_B")->Owner(), &form);
+}
+
+TEST(Layout, EventsAreBoundToTheFormsHandlersByName) {
+    TClassRegistry registry = TestRegistry();
+    TTestForm form;
+    LoadLayoutText(form, L"Dlg.layout", kDialog, registry);
+    auto* btn = Find<TGlyphButton>(form, L"Btn");
+    btn->Click();
+    EXPECT_EQ(form.Sender, btn);
+    Find<TMenuItem>(form, L"M_A")->Click();
+    EXPECT_EQ(form.Sender, Find<TMenuItem>(form, L"M_A"));
+    ASSERT_TRUE(Find<TBox>(form, L"Top1")->OnMouseDown);
+    Find<TBox>(form, L"Top1")->OnMouseDown(nullptr, mbLeft, 0, 3, 4);
+    ASSERT_TRUE(form.OnCreate);
+    form.OnCreate(&form);
+    EXPECT_EQ(form.Log, (std::vector<std::wstring>{L"click", L"click", L"down 3,4", L"create"}));
+}
+
+TEST(Layout, EveryFaultNamesFileLineAndProperty) {
+    auto in = [](const std::string& body) { return "object Dlg: TTestForm\n" + body + "end\n"; };
+    EXPECT_EQ(LoadError(in("  object X: TNoSuchClass\n  end\n")),
+              L"Dlg.layout, line 2: unknown class 'TNoSuchClass' of object 'X'");
+    EXPECT_EQ(LoadError(in("  object L: TLabel\n    Colour = clRed\n  end\n")),
+              L"Dlg.layout, line 3, property 'Colour': unknown property of class TLabel");
+    EXPECT_EQ(LoadError(in("  object B: TBox\n    Align = alMiddle\n  end\n")),
+              L"Dlg.layout, line 3, property 'Align': unknown value 'alMiddle'");
+    EXPECT_EQ(LoadError(in("  Left = 'ten'\n")), L"Dlg.layout, line 2, property 'Left': expected an integer, found a string");
+    EXPECT_EQ(LoadError(in("  Caption = Hello\n")), L"Dlg.layout, line 2, property 'Caption': expected a string, found an identifier");
+    EXPECT_EQ(LoadError(in("  object B: TBox\n    Anchors = akTop\n  end\n")),
+              L"Dlg.layout, line 3, property 'Anchors': expected a set, found an identifier");
+    EXPECT_EQ(LoadError(in("  Width = 99999\n")), L"Dlg.layout, line 2, property 'Width': value 99999 out of range 0..32767");
+    EXPECT_EQ(LoadError(in("  object G: TGlyphButton\n    Images = Nowhere\n  end\n")),
+              L"Dlg.layout, line 3, property 'Images': unresolved component reference 'Nowhere'");
+    EXPECT_EQ(LoadError(in("  object G: TGlyphButton\n    Images = Menu1\n  end\n  object Menu1: TPopupMenu\n  end\n")),
+              L"Dlg.layout, line 3, property 'Images': component 'Menu1' is of the wrong class");
+    EXPECT_EQ(LoadError(in("  OnCreate = NoSuchHandler\n")),
+              L"Dlg.layout, line 2, property 'OnCreate': unknown event handler 'NoSuchHandler'");
+    // A handler of another event type does not fit.
+    EXPECT_EQ(LoadError(in("  object B: TBox\n    OnClick = PanelMouseDown\n  end\n")),
+              L"Dlg.layout, line 3, property 'OnClick': unknown event handler 'PanelMouseDown'");
+    EXPECT_EQ(LoadError(in("  object L: TLabel\n    object L2: TLabel\n    end\n  end\n")),
+              L"Dlg.layout, line 3: 'L' cannot hold controls");
+    EXPECT_EQ(LoadError(in("  object B: TBox\n  end\n  object b: TBox\n  end\n")),
+              L"Dlg.layout, line 4: duplicate component name 'b'");
+    EXPECT_EQ(LoadError(in("  object M: TMenuItem\n  end\n")),
+              L"Dlg.layout, line 2: a menu item belongs inside a menu or another menu item");
+    EXPECT_EQ(LoadError(in("  object I: TImage\n    Picture.Resource = 'NO_SUCH_PICTURE'\n  end\n")),
+              L"Dlg.layout, line 3, property 'Picture.Resource': resource 'NO_SUCH_PICTURE' not found");
+    EXPECT_EQ(LoadError(in("  object I: TImageList\n    Bitmap.Resource = 'NO_SUCH_BITMAP'\n  end\n")),
+              L"Dlg.layout, line 3, property 'Bitmap.Resource': bitmap resource 'NO_SUCH_BITMAP' not found");
+}

@@ -74,6 +74,10 @@ public:
     void ControlDestroying(TControl* control);
     void Notification(TComponent* component, TOperation operation) override;
 
+    // Deletes the form from the message loop, after the handler that asked for it returned
+    // (a form closed with caFree). Nothing happens if it is destroyed before.
+    void ReleaseForm(TForm* form);
+
 private:
     bool ProcessMessage(MSG& msg);   // false: the queue was empty
     bool IsKeyMessage(const MSG& msg);
@@ -88,10 +92,13 @@ private:
     std::deque<std::function<void()>> FQueuedCalls;
     std::map<TCursor, HCURSOR> FCursors;
     std::unique_ptr<THintController> FHints;
+    std::vector<TForm*> FPendingRelease;
 };
 
 // The application object (made on first use).
 TApplication& Application();
+// The application object if it exists now (nullptr before its creation and after its end).
+TApplication* CurrentApplication();
 
 // Registers a routine that runs once before the first window is created (the kit's colour
 // settings, for instance). Routines registered after initialisation run at once.

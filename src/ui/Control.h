@@ -232,6 +232,9 @@ protected:
     virtual void MouseEnter();
     virtual void MouseLeave();
     virtual void Resize();            // the size changed; fires OnResize
+    // The mouse capture this control held ended (button released, or taken by the system):
+    // the one place where a drag ends.
+    virtual void MouseCaptureLost() {}
     virtual void EnabledChanged() { Invalidate(); }
     virtual void VisibleChanged() {}
     virtual void FontChanged() { Invalidate(); }
@@ -257,6 +260,8 @@ protected:
     // Stores new bounds and carries out the consequences (window move, invalidation, re-align
     // of children, Resize()). Windowed controls override it to move their window.
     virtual void ApplyBounds(const Rect& r);
+    // Carries a change of Visible to the screen (windowed controls show or hide the window).
+    virtual void ApplyVisible();
     // The parent's font or colour changed and the control takes it.
     void TakeParentFont(const TFont& font);
     void TakeParentColor(TColor color);
@@ -272,6 +277,8 @@ private:
     void DeliverMouse(TMouseAction action, TMouseButton button, TShiftState shift, Point local);
     void RememberAnchorOrigin();
     void RequestParentAlign();
+    void NotifyFontChanged();
+    void NotifyColorChanged();
 
     TWinControl* FParent = nullptr;
     Rect FBounds;
@@ -458,12 +465,7 @@ protected:
     virtual bool SetCursorFor(Point client);
 
     void ApplyBounds(const Rect& r) override;
-    void EnabledChanged() override;
-    void VisibleChanged() override;
-    void FontChanged() override;
-    void ColorChanged() override;
-    void TextChanged() override;
-    void MouseLeave() override;
+    void ApplyVisible() override;
 
     // The one dispatcher of every window message of the control (after HandleMessage).
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -484,6 +486,9 @@ private:
     void OnMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void SetHoverControl(TControl* control);
     void OnWindowPosChanged();
+    Rect WindowBoundsNow() const;
+    Rect FrameInsets() const;          // client area inside the window rect, without a window
+    void OnCaptureChanged();
     bool ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void AddTabOrderList(std::vector<TWinControl*>& list) const;
     void ApplyWindowZOrder();

@@ -111,8 +111,6 @@ public:
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
 
-    void Notification(TComponent* component, TOperation operation) override;
-
 protected:
     virtual void DoCreate();
     virtual bool CloseQuery();
@@ -126,12 +124,15 @@ protected:
     void GetMinMaxInfo(MINMAXINFO& info) override;
     bool NcCalcSize(WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool NcPaint(HRGN region) override;
-    void VisibleChanged() override;
+    void ApplyVisible() override;
     void TextChanged() override {}
 
 private:
     friend class TWinControl;
+    friend class TApplication;
     void PlaceOnFirstShow();
+    void ApplyStyles();                               // border style/icons to a live window
+    void Release();                                   // destroy from the message loop
     void FocusControlChanged(TWinControl* control);   // a control of the form got the focus
     void ForgetControl(TControl* control);
     Size FrameSize() const;                           // window size minus client size

@@ -22,6 +22,8 @@ public:
 
     // The pointer is now over `control` (nullptr: over nothing of ours).
     void PointerOver(TControl* control);
+    // The pointer left `window`: forget the hint of the window or of its windowless children.
+    void PointerLeftWindow(TWinControl* window);
     // Hides the hint and forgets the waiting one (a press, a key, the control went away).
     void Cancel();
     void ControlDestroying(TControl* control);

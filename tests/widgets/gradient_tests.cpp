@@ -298,5 +298,7 @@ TEST(Bitmaps, PaintingLeaksNoHandles) {
     }
     EXPECT_EQ(ui::GdiLiveHandleCount(), ownedBefore);
     const DWORD gdiAfter = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (gdiBefore > 0) EXPECT_LE(gdiAfter, gdiBefore + 2); // Wine reports 0: nothing to compare
+    if (gdiBefore > 0) { // Wine reports 0: nothing to compare
+        EXPECT_LE(gdiAfter, gdiBefore + 2);
+    }
 }

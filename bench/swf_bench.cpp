@@ -19,6 +19,7 @@
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
 using Clock = std::chrono::steady_clock;
 
 double ms_since(Clock::time_point t0) {
@@ -43,7 +44,7 @@ swf::ShapeData blob(int cx, int cy, int r, uint32_t seed, bool radial) {
         return std::pair<int, int>{cx + int(std::cos(a) * rr), cy + int(std::sin(a) * rr)};
     };
     for (int i = 0; i < n; ++i) {
-        double a0 = 2 * M_PI * i / n, a1 = 2 * M_PI * (i + 1) / n;
+        double a0 = 2 * kPi * i / n, a1 = 2 * kPi * (i + 1) / n;
         auto [x0, y0] = pt(a0, r);
         auto [x1, y1] = pt(a1, r);
         auto [qx, qy] = pt((a0 + a1) / 2, r * 1.25);

@@ -106,7 +106,7 @@ void build_gradient_lut(const Gradient& g, const CxForm& cx, uint32_t out[256]) 
     const bool linear_rgb = g.interpolation == 1;
     const bool plain = cx.identity();
     for (int i = 0; i < 256; ++i) {
-        const double ratio = i + 0.5;  // table entry i covers ratios i..i+1
+        const double ratio = i;
         RGBA col;
         if (ratio <= g.ratio[0]) {
             col = g.color[0];

@@ -11,6 +11,7 @@ namespace swf {
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
 constexpr double kCoordLimit = double(1 << 26);  // keep 24.8 device coordinates far from overflow
 
 FixPoint to_fix(const Matrix& m, double x, double y) {
@@ -130,10 +131,10 @@ private:
         // Enough sides that the polygon stays within 1/32 px of the true circle.
         const double r_px = hw_ / kOne;
         const double ratio = std::clamp(1 - (1.0 / 32) / std::max(r_px, 1e-3), -1.0, 1.0);
-        int steps = std::clamp(int(std::ceil(M_PI / std::acos(ratio))), 8, 256);
+        int steps = std::clamp(int(std::ceil(kPi / std::acos(ratio))), 8, 256);
         std::vector<DPoint> q(steps);
         for (int i = 0; i < steps; ++i) {
-            double t = 2 * M_PI * i / steps;
+            double t = 2 * kPi * i / steps;
             q[i] = {c.x + std::cos(t) * hw_, c.y + std::sin(t) * hw_};
         }
         polygon(q.data(), q.size());
@@ -324,12 +325,17 @@ void interpolate_morph(const MorphDef& def, uint16_t ratio, ShapeData& out) {
         s.x1 = li(s.x1, q.x1);
         s.y1 = li(s.y1, q.y1);
     }
-    auto lerp_fill = [t](FillStyle& f, const FillStyle& q) {
-        f.color = RGBA::lerp(f.color, q.color, t);
+    // Morph colours truncate rather than round, which is what recorded pictures show.
+    auto lerp_color = [t](RGBA p, RGBA q) {
+        auto l = [t](int a, int b) { return uint8_t(std::clamp(int(a + (b - a) * t), 0, 255)); };
+        return RGBA{l(p.r, q.r), l(p.g, q.g), l(p.b, q.b), l(p.a, q.a)};
+    };
+    auto lerp_fill = [t, lerp_color](FillStyle& f, const FillStyle& q) {
+        f.color = lerp_color(f.color, q.color);
         f.matrix = Matrix::lerp(f.matrix, q.matrix, t);
         for (int i = 0; i < f.gradient.count; ++i) {
             f.gradient.ratio[i] = uint8_t(std::lround(f.gradient.ratio[i] + (q.gradient.ratio[i] - f.gradient.ratio[i]) * t));
-            f.gradient.color[i] = RGBA::lerp(f.gradient.color[i], q.gradient.color[i], t);
+            f.gradient.color[i] = lerp_color(f.gradient.color[i], q.gradient.color[i]);
         }
         f.gradient.focal += (q.gradient.focal - f.gradient.focal) * t;
     };
@@ -337,7 +343,7 @@ void interpolate_morph(const MorphDef& def, uint16_t ratio, ShapeData& out) {
     for (size_t i = 0; i < g.lines.size() && i < e.lines.size(); ++i) {
         LineStyle& l = g.lines[i];
         l.width = uint16_t(std::lround(l.width + (e.lines[i].width - l.width) * t));
-        l.color = RGBA::lerp(l.color, e.lines[i].color, t);
+        l.color = lerp_color(l.color, e.lines[i].color);
         if (l.has_fill) lerp_fill(l.fill, e.lines[i].fill);
     }
 }

@@ -78,7 +78,7 @@ struct RGBA {
     uint8_t r = 0, g = 0, b = 0, a = 255;
     bool operator==(const RGBA&) const = default;
     static RGBA lerp(RGBA p, RGBA q, double t) {
-        auto l = [t](int x, int y) { return uint8_t(std::clamp(int(x + (y - x) * t + 0.5), 0, 255)); };
+        auto l = [t](int x, int y) { return uint8_t(std::clamp(int(x + (y - x) * t), 0, 255)); };
         return {l(p.r, q.r), l(p.g, q.g), l(p.b, q.b), l(p.a, q.a)};
     }
 };

@@ -17,6 +17,7 @@ constexpr COLORREF kImageListMaskColor = RGB(255, 0, 255);
 class TImageList : public TComponent {
 public:
     explicit TImageList(TComponent* owner = nullptr);
+    std::wstring ClassName() const override { return L"TImageList"; }
 
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }

@@ -88,14 +88,16 @@ std::vector<std::wstring> TLayoutContext::Strings(const TLayoutValue& v) const {
 // ---------------------------------------------------------------------------------------------
 
 void TLayoutContext::AddComponent(const std::wstring& name, TComponent& component) {
-    if (FindComponent(name)) Fail(L"duplicate component name '" + name + L"'");
+    for (const auto& entry : FComponents)
+        if (SameName(entry.first, name)) Fail(L"duplicate component name '" + name + L"'");
     FComponents.emplace_back(name, &component);
 }
 
 TComponent* TLayoutContext::FindComponent(std::wstring_view name) const {
     for (const auto& [n, c] : FComponents)
         if (SameName(n, name)) return c;
-    return nullptr;
+    // Components the root made itself before loading can be referred to as well.
+    return FRoot.FindComponent(std::wstring(name));
 }
 
 void TLayoutContext::AddFixup(const std::wstring& name, std::function<bool(TComponent&)> apply) {

@@ -99,6 +99,7 @@ public:
     // --- used by the loader ---
     void SetPosition(int line, std::wstring property) { FLine = line; FProperty = std::move(property); }
     void AddComponent(const std::wstring& name, TComponent& component);
+    // A component of this layout, or one the root owned before loading, by name.
     TComponent* FindComponent(std::wstring_view name) const;
     // Runs every deferred reference; the first unresolved one fails at its own line.
     void ResolveReferences();
@@ -127,7 +128,8 @@ public:
     // A class the layouts may create, with its own factory.
     template <typename T>
     void Class(std::wstring name, TLayoutFactory factory) {
-        FClasses[Key(name)] = ClassEntry{std::move(name), std::move(factory)};
+        std::wstring key = Key(name); // before `name` is moved from
+        FClasses[key] = ClassEntry{std::move(name), std::move(factory)};
     }
 
     // A property of T and of every class derived from T.

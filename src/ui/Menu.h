@@ -18,6 +18,7 @@ class TMenuItem : public TComponent {
 public:
     explicit TMenuItem(TComponent* owner = nullptr);
     ~TMenuItem() override;
+    std::wstring ClassName() const override { return L"TMenuItem"; }
 
     const std::wstring& Caption() const { return FCaption; }
     void SetCaption(const std::wstring& caption) { FCaption = caption; }
@@ -61,6 +62,7 @@ public:
 
     explicit TPopupMenu(TComponent* owner = nullptr);
     ~TPopupMenu() override;
+    std::wstring ClassName() const override { return L"TPopupMenu"; }
 
     TMenuItem& Items() { return *FItems; }
     // Stored and honoured as "captions are shown as written": accelerator letters are never

@@ -87,6 +87,7 @@ const char* const kDialog = R"(object Dlg: TTestForm
   Color = clBtnFace
   OnCreate = FormCreate
   object Top1: TBox
+    Width = 280
     Height = 40
     Align = alTop
     Color = $00FF8000
@@ -187,7 +188,8 @@ TEST(Layout, DialogLoadsControlsParentsBoundsAndValues) {
     EXPECT_EQ(top->BoundsRect(), (Rect{0, 0, 300, 40}));
     EXPECT_EQ(bottom->BoundsRect(), (Rect{0, 170, 300, 200}));
     EXPECT_EQ(client->BoundsRect(), (Rect{0, 40, 300, 170}));
-    EXPECT_EQ(btn->BoundsRect(), (Rect{250, 10, 270, 30}));
+    // Stored at a design width of 280; aligned to 300, the right-anchored button moves along.
+    EXPECT_EQ(btn->BoundsRect(), (Rect{270, 10, 290, 30}));
     EXPECT_EQ(btn->Anchors(), static_cast<TAnchors>(akTop | akRight));
     EXPECT_EQ(top->Color(), 0x00FF8000u);
     EXPECT_FALSE(top->ParentColor());

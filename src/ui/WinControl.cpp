@@ -948,7 +948,7 @@ void TWinControl::SetCaptureControl(TControl* control) {
     } else if (FHandle && GetCapture() == FHandle) {
         ::ReleaseCapture();   // WM_CAPTURECHANGED follows; old is no longer the holder then
     }
-    if (old && old != control) old->MouseCaptureLost();
+    if (old && old != control && !old->IsDestroying()) old->MouseCaptureLost();
 }
 
 void TWinControl::OnCaptureChanged() {

@@ -1,0 +1,428 @@
+// Forms and the application object: the error box, modal loops, dialog keys, activation,
+// hints, ownership, and platform controls wrapped by the framework.
+#include "core_test_support.h"
+#include <commctrl.h>
+#include <memory>
+
+using namespace ui;
+using coretest::Pump;
+
+namespace {
+
+// A push button as the widget kit builds one on the framework's hooks: Default (Enter while
+// no other button has the focus), Cancel (Escape), an &-accelerator and a modal result.
+class TTestButton : public TCustomControl {
+public:
+    TTestButton(TComponent* owner, std::wstring caption, std::vector<std::wstring>* log) : TCustomControl(owner), FLog(log) {
+        SetCaption(caption);
+        SetTabStop(true);
+    }
+    bool Default = false;
+    bool Cancel = false;
+    TModalResult Result = mrNone;
+    void Click() override {
+        if (FLog) FLog->push_back(Caption() + L" click");
+        if (TForm* form = GetParentForm(this)) form->SetModalResult(Result);
+        TCustomControl::Click();
+    }
+
+protected:
+    bool DialogKey(WORD key, TShiftState shift) override {
+        if (shift & (ssCtrl | ssAlt | ssShift)) return false;
+        if ((key == VK_RETURN && FActsAsDefault) || (key == VK_ESCAPE && Cancel)) {
+            Click();
+            return true;
+        }
+        return false;
+    }
+    bool DialogChar(wchar_t ch) override {
+        if (!IsAccel(ch, Caption()) || !CanFocus()) return false;
+        Click();
+        return true;
+    }
+    void ActiveControlChanged(TWinControl* focused) override {
+        bool focusedButton = dynamic_cast<TTestButton*>(focused) != nullptr;
+        FActsAsDefault = focusedButton ? focused == this : Default;
+    }
+
+private:
+    std::vector<std::wstring>* FLog;
+    bool FActsAsDefault = false;
+};
+
+// A focusable control that is not a button; optionally it keeps Enter for itself.
+class TTestField : public TCustomControl {
+public:
+    explicit TTestField(TComponent* owner, bool wantsEnter = false) : TCustomControl(owner), FWantsEnter(wantsEnter) { SetTabStop(true); }
+    int EnterKeys = 0;
+
+protected:
+    LRESULT DialogCode() override { return FWantsEnter ? DLGC_WANTALLKEYS : 0; }
+    bool KeyDown(WORD key, TShiftState shift) override {
+        if (key == VK_RETURN) ++EnterKeys;
+        return TCustomControl::KeyDown(key, shift);
+    }
+
+private:
+    bool FWantsEnter;
+};
+
+// The description dialog's shape: a field on top, an OK button on a panel at the bottom.
+struct TestDialog {
+    std::vector<std::wstring> log;
+    std::unique_ptr<TForm> form{new TForm(nullptr)};
+    TTestField* field;
+    TCustomControl* panel;
+    TTestButton* ok;
+    TTestButton* cancel;
+
+    explicit TestDialog(bool fieldWantsEnter = false) {
+        form->SetBorderStyle(bsDialog);
+        form->SetBorderIcons(biSystemMenu);
+        form->SetBorderWidth(6);
+        form->SetBounds(200, 150, 100, 100);
+        form->SetClientSize(330, 354);
+        form->SetPosition(poScreenCenter);
+        field = new TTestField(form.get(), fieldWantsEnter);
+        field->SetParent(form.get());
+        field->SetBounds(0, 0, 330, 320);
+        field->SetAlign(alClient);
+        panel = new TCustomControl(form.get());
+        panel->SetParent(form.get());
+        panel->SetBounds(0, 320, 330, 34);
+        panel->SetAlign(alBottom);
+        ok = new TTestButton(form.get(), L"确定(&O)", &log);
+        ok->SetParent(panel);
+        ok->SetBounds(246, 9, 75, 23);
+        ok->Default = true;
+        ok->Result = mrOk;
+        cancel = new TTestButton(form.get(), L"取消(&C)", &log);
+        cancel->SetParent(panel);
+        cancel->SetBounds(160, 9, 75, 23);
+        cancel->Cancel = true;
+        cancel->Result = mrCancel;
+    }
+};
+
+TForm* gRunningModal = nullptr;
+
+// A safety net: a modal loop that never ends would hang the whole test run.
+void CALLBACK EndStuckModal(HWND, UINT, UINT_PTR, DWORD) {
+    if (gRunningModal) gRunningModal->SetModalResult(-1);
+}
+
+// Runs `steps` one after another from inside the modal loop of `form`, pumping in between.
+TModalResult RunModal(TForm& form, std::vector<std::function<void()>> steps) {
+    auto queue = std::make_shared<std::vector<std::function<void()>>>(std::move(steps));
+    auto index = std::make_shared<size_t>(0);
+    auto next = std::make_shared<std::function<void()>>();
+    *next = [queue, index, next] {
+        if (*index >= queue->size()) return;
+        (*queue)[(*index)++]();
+        Pump(20);
+        Application().QueueCall(*next);
+    };
+    Application().QueueCall(*next);
+    gRunningModal = &form;
+    UINT_PTR timer = SetTimer(nullptr, 0, 5000, EndStuckModal);
+    TModalResult result = form.ShowModal();
+    KillTimer(nullptr, timer);
+    gRunningModal = nullptr;
+    *next = nullptr;
+    return result;
+}
+
+} // namespace
+
+TEST(ErrorBox, TextGetsADotOnlyAfterCharactersThatSortAfterIt) {
+    EXPECT_EQ(ErrorBoxText(L"abc"), L"abc.");
+    EXPECT_EQ(ErrorBoxText(L"abc."), L"abc.");
+    EXPECT_EQ(ErrorBoxText(L"x!"), L"x!");      // '!' < '.'
+    EXPECT_EQ(ErrorBoxText(L"x-"), L"x-");      // '-' is 0x2D
+    EXPECT_EQ(ErrorBoxText(L"x/"), L"x/.");     // '/' is 0x2F
+    EXPECT_EQ(ErrorBoxText(L"x)"), L"x)");
+    EXPECT_EQ(ErrorBoxText(L"文件不存在"), L"文件不存在.");
+    EXPECT_EQ(ErrorBoxText(L""), L"");
+    // Library messages arrive as UTF-8 or in the system code page.
+    EXPECT_EQ(ExceptionMessage(std::runtime_error("\xE9\x94\x99")), L"错");
+    EXPECT_EQ(ExceptionMessage(Exception(L"坏")), L"坏");
+}
+
+TEST(ErrorBox, HandlerExceptionsAreReportedAndTheLoopGoesOn) {
+    std::vector<std::wstring> reported;
+    Application().OnException = [&](const std::exception& e) { reported.push_back(ErrorBoxText(ExceptionMessage(e))); };
+    std::unique_ptr<TForm> form(coretest::ShowTestForm());
+    form->OnClick = [](TObject*) { throw Exception(L"点击失败"); };
+    PostMessageW(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    PostMessageW(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    bool later = false;
+    Application().QueueCall([&] { later = true; });
+    Application().QueueCall([] { throw std::runtime_error("queued"); });
+    Pump(30);
+    EXPECT_TRUE(later);
+    EXPECT_EQ(reported, (std::vector<std::wstring>{L"点击失败.", L"queued."}));
+
+    // An error in the creation handler is shown too; the form is created all the same.
+    reported.clear();
+    struct TFailingForm : TForm {
+        explicit TFailingForm(TComponent* owner) : TForm(owner) {
+            OnCreate = [](TObject*) { throw Exception(L"目录错误"); };
+        }
+    };
+    std::unique_ptr<TForm> failing(NewForm<TFailingForm>(nullptr));
+    EXPECT_EQ(reported, (std::vector<std::wstring>{L"目录错误."}));
+    Application().OnException = nullptr;
+}
+
+TEST(ModalForm, ResultEndsTheNestedLoopAndOtherWindowsAreDisabledMeanwhile) {
+    std::unique_ptr<TForm> owner(coretest::ShowTestForm());
+    TestDialog dlg;
+    bool ownerDisabled = false, dialogVisible = false;
+    TModalResult r = RunModal(*dlg.form, {
+        [&] {
+            ownerDisabled = !IsWindowEnabled(owner->Handle());
+            dialogVisible = IsWindowVisible(dlg.form->Handle()) != FALSE;
+        },
+        [&] { dlg.form->SetModalResult(mrYes); },
+    });
+    EXPECT_EQ(r, mrYes);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(dialogVisible);
+    EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+    EXPECT_FALSE(IsWindowVisible(dlg.form->Handle()));
+    // The dialog was centred on the screen and its client area lies inside the margin.
+    EXPECT_EQ(dlg.form->ClientWidth(), 330);
+    EXPECT_EQ(dlg.field->BoundsRect(), (Rect{0, 0, 330, 320}));
+    EXPECT_EQ(dlg.panel->BoundsRect(), (Rect{0, 320, 330, 354}));
+
+    // The close box ends it with mrCancel; a refusing OnCloseQuery keeps it open.
+    int queries = 0;
+    dlg.form->OnCloseQuery = [&](TObject*, bool& can) { can = ++queries > 1; };
+    r = RunModal(*dlg.form, {
+        [&] { PostMessageW(dlg.form->Handle(), WM_CLOSE, 0, 0); },
+        [&] { EXPECT_TRUE(IsWindowVisible(dlg.form->Handle())); },
+        [&] { PostMessageW(dlg.form->Handle(), WM_CLOSE, 0, 0); },
+    });
+    EXPECT_EQ(r, mrCancel);
+    EXPECT_EQ(queries, 2);
+    EXPECT_THROW({ dlg.form->Show(); dlg.form->ShowModal(); }, Exception);
+    dlg.form->Hide();
+}
+
+TEST(ModalForm, EnterClicksTheDefaultButtonUnlessTheFocusedControlKeepsIt) {
+    {
+        TestDialog dlg;
+        // The field has the focus first (tab order 0): Enter goes to the default button.
+        TModalResult r = RunModal(*dlg.form, {
+            [&] { EXPECT_EQ(dlg.form->ActiveControl(), dlg.field); },
+            [&] { PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0); },
+        });
+        EXPECT_EQ(r, mrOk);
+        EXPECT_EQ(dlg.log, (std::vector<std::wstring>{L"确定(&O) click"}));
+        EXPECT_EQ(dlg.field->EnterKeys, 0);
+    }
+    {
+        TestDialog dlg;
+        // A focused button takes Enter itself, even when it is not the default one.
+        TModalResult r = RunModal(*dlg.form, {
+            [&] { dlg.cancel->SetFocus(); },
+            [&] { PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0); },
+        });
+        EXPECT_EQ(r, mrCancel);
+        EXPECT_EQ(dlg.log, (std::vector<std::wstring>{L"取消(&C) click"}));
+    }
+    {
+        TestDialog dlg(/*fieldWantsEnter=*/true);
+        TModalResult r = RunModal(*dlg.form, {
+            [&] { PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0); },
+            [&] { EXPECT_EQ(dlg.field->EnterKeys, 1); },
+            [&] { PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0); },   // wanted too
+            [&] { dlg.form->SetModalResult(mrAbort); },
+        });
+        EXPECT_EQ(r, mrAbort);
+        EXPECT_TRUE(dlg.log.empty());
+    }
+    {
+        TestDialog dlg;
+        TModalResult r = RunModal(*dlg.form, {[&] { PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0); }});
+        EXPECT_EQ(r, mrCancel);
+        EXPECT_EQ(dlg.log, (std::vector<std::wstring>{L"取消(&C) click"}));
+    }
+}
+
+TEST(ModalForm, AltLetterClicksTheAcceleratedButton) {
+    TestDialog dlg;
+    TModalResult r = RunModal(*dlg.form, {
+        [&] { EXPECT_FALSE(dlg.form->DialogChar(L'x')); },   // nobody's letter
+        [&] { PostMessageW(GetFocus(), WM_SYSCHAR, L'o', 1u << 29); },
+    });
+    EXPECT_EQ(r, mrOk);
+    EXPECT_EQ(dlg.log, (std::vector<std::wstring>{L"确定(&O) click"}));
+    EXPECT_TRUE(IsAccel(L'O', L"确定(&O)"));
+    EXPECT_FALSE(IsAccel(L'a', L"R&&D"));
+    EXPECT_TRUE(IsAccel(L'd', L"R&&&D"));
+    EXPECT_FALSE(IsAccel(L'o', L"OK"));
+}
+
+TEST(ModalForm, TabMovesTheFocusInTabOrder) {
+    TestDialog dlg;
+    // Panel order: cancel before OK; the field last on the form.
+    dlg.panel->SetTabOrder(0);
+    dlg.ok->SetTabOrder(1);
+    std::vector<TWinControl*> order;
+    TModalResult r = RunModal(*dlg.form, {
+        [&] { dlg.form->SelectFirst(); },
+        [&] { order.push_back(dlg.form->ActiveControl()); PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0); },
+        [&] { order.push_back(dlg.form->ActiveControl()); PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0); },
+        [&] { order.push_back(dlg.form->ActiveControl()); PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0); },
+        [&] { order.push_back(dlg.form->ActiveControl()); dlg.form->DialogKey(VK_TAB, ssShift); },
+        [&] { order.push_back(dlg.form->ActiveControl()); dlg.ok->SetEnabled(false); dlg.form->DialogKey(VK_TAB, 0); },
+        [&] { order.push_back(dlg.form->ActiveControl()); dlg.form->SetModalResult(mrOk); },
+    });
+    EXPECT_EQ(r, mrOk);
+    EXPECT_EQ(order, (std::vector<TWinControl*>{dlg.cancel, dlg.ok, dlg.field, dlg.cancel, dlg.field, dlg.cancel}));
+}
+
+TEST(FormActivation, MaximisedOnTheFirstActivationOnly) {
+    std::unique_ptr<TForm> form(new TForm(nullptr));
+    form->SetBounds(211, 147, 720, 520);
+    form->SetPosition(poScreenCenter);
+    bool firstActivate = true;
+    int activations = 0;
+    form->OnActivate = [&](TObject*) {
+        ++activations;
+        if (firstActivate) {
+            form->SetWindowState(wsMaximized);
+            firstActivate = false;
+        }
+    };
+    form->Show();
+    Pump(50);
+    EXPECT_EQ(activations, 1);
+    EXPECT_EQ(form->WindowState(), wsMaximized);
+
+    form->SetWindowState(wsNormal);
+    Pump(20);
+    // Centred on the screen when first shown.
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    GetMonitorInfoW(MonitorFromWindow(form->Handle(), MONITOR_DEFAULTTONEAREST), &mi);
+    EXPECT_NEAR(form->Left() + form->Width() / 2, (mi.rcWork.left + mi.rcWork.right) / 2, 1);
+
+    std::unique_ptr<TForm> other(coretest::ShowTestForm());
+    SetActiveWindow(other->Handle());
+    Pump(20);
+    EXPECT_FALSE(form->Active());
+    SetActiveWindow(form->Handle());
+    Pump(20);
+    EXPECT_EQ(activations, 2);
+    EXPECT_EQ(form->WindowState(), wsNormal);
+}
+
+TEST(Hints, ShownAfterThePauseForTheControlUnderThePointer) {
+    std::vector<std::wstring> log;
+    std::unique_ptr<TForm> form(coretest::ShowTestForm(300, 200));
+    auto* button = new coretest::TProbe(form.get(), L"fit", &log);
+    button->SetParent(form.get());
+    button->SetBounds(100, 50, 20, 20);
+    button->SetHint(L"最合适");
+    button->SetShowHint(true);
+    auto* silent = new coretest::TProbe(form.get(), L"s", &log);
+    silent->SetParent(form.get());
+    silent->SetBounds(10, 10, 20, 20);
+    silent->SetHint(L"不显示");   // ShowHint taken from the form: off
+    Application().HintPause = 100;
+
+    auto moveTo = [&](int x, int y) {
+        coretest::PointerAt(*form, x, y);
+        PostMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    };
+    moveTo(105, 55);
+    Pump(30);
+    EXPECT_FALSE(Application().Hints().Showing());   // not yet
+    Pump(200);
+    EXPECT_TRUE(Application().Hints().Showing());
+    EXPECT_EQ(Application().Hints().ShownText(), L"最合适");
+    EXPECT_TRUE(IsWindowVisible(Application().Hints().ToolTipHandle()));
+
+    moveTo(15, 15);
+    Pump(250);
+    EXPECT_FALSE(Application().Hints().Showing());
+
+    // A press cancels a waiting hint.
+    moveTo(106, 56);
+    PostMessageW(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(106, 56));
+    PostMessageW(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(106, 56));
+    Pump(250);
+    EXPECT_FALSE(Application().Hints().Showing());
+    Application().HintPause = 500;
+}
+
+TEST(Components, OwnerDestroysWhatItOwnsLastFirstAndTellsTheOthers) {
+    std::vector<std::wstring> log;
+    struct TNoted : TComponent {
+        TNoted(TComponent* owner, std::wstring name, std::vector<std::wstring>* log) : TComponent(owner), FLog(log) { SetName(name); }
+        ~TNoted() override { FLog->push_back(L"~" + Name()); }
+        void Notification(TComponent* c, TOperation op) override {
+            TComponent::Notification(c, op);
+            if (op == opRemove) FLog->push_back(Name() + L" forgets " + c->Name());
+        }
+        std::vector<std::wstring>* FLog;
+    };
+    auto* owner = new TComponent(nullptr);
+    auto* images = new TNoted(owner, L"ImageList1", &log);
+    new TNoted(owner, L"BtnFit", &log);
+    auto* stranger = new TNoted(nullptr, L"Stranger", &log);
+    stranger->FreeNotification(images);
+    EXPECT_EQ(owner->FindComponent(L"imagelist1"), images);
+    EXPECT_THROW(new TNoted(owner, L"BTNFIT", &log), Exception);
+    log.clear();
+
+    delete owner;
+    EXPECT_EQ(log, (std::vector<std::wstring>{
+                       L"ImageList1 forgets BtnFit", L"~BtnFit",
+                       L"~ImageList1", L"Stranger forgets ImageList1"}));
+    delete stranger;
+}
+
+// A platform edit control wrapped by the framework: its notifications come back to it, its
+// own painting and text handling stay the platform's.
+TEST(PlatformControls, WrappedEditKeepsItsBehaviourAndGetsItsNotifications) {
+    struct TTestEdit : TWinControl {
+        using TWinControl::TWinControl;
+        int Changes = 0;
+        std::wstring ClassName() const override { return L"TTestEdit"; }
+        void CreateParams(TCreateParams& p) override {
+            TWinControl::CreateParams(p);
+            p.BaseClassName = L"EDIT";
+            p.Style |= ES_AUTOHSCROLL | WS_BORDER;
+        }
+        bool HandleMessage(UINT msg, WPARAM w, LPARAM l, LRESULT& r) override {
+            if (msg == CN_COMMAND && HIWORD(w) == EN_CHANGE) ++Changes;
+            return false;
+        }
+    };
+    std::unique_ptr<TForm> form(coretest::ShowTestForm());
+    auto* edit = new TTestEdit(form.get());
+    edit->SetParent(form.get());
+    edit->SetBounds(10, 10, 150, 24);
+    ASSERT_TRUE(edit->IsPlatformControl());
+    SendMessageW(edit->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Tank"));
+    EXPECT_EQ(edit->Text(), L"Tank");
+    edit->SetText(L"坦克");
+    EXPECT_EQ(edit->Changes, 2);
+    wchar_t buf[16] = {};
+    GetWindowTextW(edit->Handle(), buf, 16);
+    EXPECT_STREQ(buf, L"坦克");
+    // The window takes its parent's font through WM_SETFONT.
+    TFont f = form->Font();
+    f.Name = L"Tahoma";
+    form->SetFont(f);
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(edit->Handle(), WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+    EXPECT_STREQ(lf.lfFaceName, L"Tahoma");
+    // Destroying the control destroys the window (and unbinds it first).
+    HWND wnd = edit->Handle();
+    delete edit;
+    EXPECT_FALSE(IsWindow(wnd));
+}

@@ -319,7 +319,6 @@ void PaintGroupBarBackdrop(TCanvas& canvas, const Rect& rect, TWkVisualStyle vis
                            TWkGradientColorStyle colorStyle, TColor customStart, TColor customStop,
                            TWkGroupBarGradientPath path) {
     if (visualStyle == vsWinXP && VisualThemesActive()) {
-        canvas.Realize();
         if (DrawExplorerBarBackground(canvas.Handle(), rect)) return;
     }
     if (visualStyle == vsClassic || !KitFullColor()) return;

@@ -255,7 +255,6 @@ void FillGradient(TCanvas& canvas, const Rect& rect, TGradientDirection directio
         break;
     }
     GdiFlush();
-    canvas.Realize();
     BitBlt(canvas.Handle(), rect.left, rect.top, w, h, dc, 0, 0, SRCCOPY);
 }
 
@@ -295,7 +294,6 @@ void DrawBitmapTransparent(TCanvas& canvas, const Rect& dest, HBITMAP bitmap, co
     const int w = dest.Width(), h = dest.Height();
     if (w <= 0 || h <= 0 || !bitmap) return;
     HDC target = canvas.Handle();
-    canvas.Realize();
 
     // The source part stretched to the destination size.
     ui::MemoryDcOwner sourceDc(CreateCompatibleDC(target));

@@ -450,6 +450,47 @@ TEST(GradientRing, OnlyTheTwoPixelBandAndTheCallersClipSurvives) {
     EXPECT_EQ(p.Painted(), 0);
 }
 
+TEST(GradientRing, GroupBarBackdropFollowsStyleAndPath) {
+    KitSettingsScope keep;
+    SetKitSettings(true, xcsNormal);
+    const TColor a = RGB(250, 0, 0), b = RGB(0, 0, 250);
+    Surface classic(6, 6);
+    {
+        ui::TCanvas c(classic.dib.Dc());
+        PaintGroupBarBackdrop(c, Rect{0, 0, 6, 6}, vsClassic, gcsCustom, a, b, gpTopToBottom);
+    }
+    EXPECT_EQ(classic.Painted(), 0);
+
+    Surface down(6, 6), up(6, 6);
+    {
+        ui::TCanvas c(down.dib.Dc());
+        PaintGroupBarBackdrop(c, Rect{0, 0, 6, 6}, vsGradient, gcsCustom, a, b, gpTopToBottom);
+        ui::TCanvas u(up.dib.Dc());
+        PaintGroupBarBackdrop(u, Rect{0, 0, 6, 6}, vsGradient, gcsCustom, a, b, gpBottomToTop);
+    }
+    EXPECT_PIXEL(down, 3, 5, b); // stop at the bottom
+    EXPECT_GT(GetRValue(down.At(3, 0)), 200);
+    EXPECT_PIXEL(up, 3, 5, a);   // colours exchanged: start at the bottom
+    EXPECT_GT(GetBValue(up.At(3, 0)), 200);
+
+    // The system scheme's colours when not custom; nothing on a palette screen.
+    Surface sys(4, 4);
+    {
+        ui::TCanvas c(sys.dib.Dc());
+        PaintGroupBarBackdrop(c, Rect{0, 0, 4, 4}, vsGradient, gcsSystem, a, b, gpTopToBottom);
+    }
+    if (!VisualThemesActive()) {
+        EXPECT_PIXEL(sys, 0, 3, Rgb(GroupBarGradientColors(gcsSystem).Stop));
+    }
+    SetKitSettings(false, xcsNormal);
+    Surface palette(4, 4);
+    {
+        ui::TCanvas c(palette.dib.Dc());
+        PaintGroupBarBackdrop(c, Rect{0, 0, 4, 4}, vsGradient, gcsCustom, a, b, gpTopToBottom);
+    }
+    EXPECT_EQ(palette.Painted(), 0);
+}
+
 // ---- Helpers ----------------------------------------------------------------------------
 
 TEST(Helpers, CenteredRectTruncatesTowardZero) {

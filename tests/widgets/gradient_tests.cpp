@@ -82,12 +82,6 @@ TEST(FillGradient, HorizontalEndRows) {
         EXPECT_PIXEL(s, 10, 0, kPaper);
         EXPECT_PIXEL(s, 10, 11, kPaper);
     }
-    {
-        // Equal colours: one flat colour. System colours are converted first.
-        Surface s(9, 9);
-        Fill(s, Rect{0, 0, 9, 9}, gdHorizontalEnd, ui::clBtnFace, ui::ColorToRGB(ui::clBtnFace));
-        for (int y = 0; y < 9; ++y) EXPECT_PIXEL(s, 4, y, ui::ColorToRGB(ui::clBtnFace));
-    }
 }
 
 TEST(FillGradient, VerticalEndIsHorizontalEndTurned) {

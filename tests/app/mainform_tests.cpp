@@ -1,0 +1,268 @@
+// The main window as the program builds it from its layout: start-up, catalog in the tree,
+// remembering the pressed node, starting games and the two message boxes, the maximise-once
+// rule, the minimum size, the scale buttons and the two dialogs.
+#include "app/FrmDoc.h"
+#include "app/FrmFlashGame.h"
+#include "flash/ShockwaveFlash.h"
+#include "ui/Application.h"
+#include "ui/Menu.h"
+#include "widgets/WkSplitter.h"
+#include "widgets/WkStatusBar.h"
+#include "widgets/WkTreeView.h"
+#include <gtest/gtest.h>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+using namespace app;
+
+namespace {
+
+// A movie the player can read: an uncompressed header with an empty frame.
+void WriteMinimalSwf(const std::wstring& path) {
+    // 400 x 300 pixels, 12 fps, one empty frame.
+    const unsigned char movie[] = {0x46, 0x57, 0x53, 0x06, 0x19, 0x00, 0x00, 0x00, 0x78, 0x00, 0x03, 0xE8, 0x00,
+                                   0x00, 0x0B, 0xB8, 0x00, 0x00, 0x0C, 0x01, 0x00, 0x40, 0x00, 0x00, 0x00};
+    std::ofstream(std::filesystem::path(path), std::ios::binary).write(reinterpret_cast<const char*>(movie), sizeof(movie));
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(std::filesystem::path(path), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+struct Box {
+    std::wstring text, caption;
+    UINT flags;
+};
+
+// Lays out an install folder beside the test program: the catalog reads FlashFiles there.
+class MainWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        RegisterProgramClasses();
+        ui::Application().Initialize();
+        std::wstring dir = CurrentAppDir();
+        CreateDirectoryW((dir + L"FlashFiles").c_str(), nullptr);
+        CreateDirectoryW((dir + L"DocFiles").c_str(), nullptr);
+        WriteMinimalSwf(dir + L"FlashFiles\\Tank.swf");
+        WriteMinimalSwf(dir + L"FlashFiles\\Ball.swf");
+        WriteBytes(dir + L"FlashFiles\\Broken.swf", "not a movie");
+        WriteBytes(dir + L"DocFiles\\Tank.txt", "\xCC\xB9\xBF\xCB\r\n\xB5\xDA\xB6\xFE\xD0\xD0"); // 坦克 / 第二行 in GBK
+    }
+
+    void SetUp() override {
+        form.reset(ui::NewForm<TFrmFlashGame>(nullptr));
+        form->ShowMessageBox = [this](const std::wstring& t, const std::wstring& c, UINT f) {
+            boxes.push_back({t, c, f});
+            return IDOK;
+        };
+    }
+    void TearDown() override { form.reset(); }
+
+    wk::TTreeNode* Game(const std::wstring& name) {
+        wk::TTreeNode* root = form->WkTreeView1->Items().GetFirstNode();
+        for (int i = 0; i < root->Count(); ++i)
+            if (root->Item(i)->Text() == name) return root->Item(i);
+        return nullptr;
+    }
+    // Presses a mouse button over a node's row, as the tree reports it.
+    void Press(ui::TMouseButton button, wk::TTreeNode* node) {
+        ui::Rect row = node->DisplayRect(true);
+        form->WkTreeView1MouseDown(form->WkTreeView1, button, 0, row.left + 2, row.top + 2);
+    }
+
+    std::unique_ptr<TFrmFlashGame> form;
+    std::vector<Box> boxes;
+};
+
+} // namespace
+
+TEST_F(MainWindow, CreationSetsTitleFontDirectoryAndCatalog) {
+    EXPECT_EQ(ui::Application().Title(), L"Plumora Version 1.0.1");
+    EXPECT_EQ(form->Caption(), L"Plumora Version 1.0.1");
+    EXPECT_EQ(form->Font().Name, L"宋体");
+    EXPECT_EQ(form->Font().Height, -12);
+    EXPECT_EQ(AppDir, CurrentAppDir());
+    ASSERT_FALSE(AppDir.empty());
+    EXPECT_EQ(AppDir.back(), L'\\');
+    EXPECT_TRUE(form->FirstActivatePending());
+
+    wk::TTreeNode* root = form->WkTreeView1->Items().GetFirstNode();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->Text(), L"^_^ 所有游戏 ^_^");
+    EXPECT_EQ(root->ImageIndex(), 0);
+    EXPECT_EQ(root->Count(), 3);
+    wk::TTreeNode* tank = Game(L"Tank");
+    ASSERT_NE(tank, nullptr);
+    EXPECT_EQ(tank->ImageIndex(), 1);
+    EXPECT_EQ(tank->SelectedIndex(), 1);
+    auto* data = static_cast<TNodeData*>(tank->Data());
+    EXPECT_EQ(data->SwfFile, AppDir + L"FlashFiles\\Tank.swf");
+    EXPECT_EQ(data->DocFile, AppDir + L"DocFiles\\Tank.txt");
+    // The children stand in the directory search's order.
+    std::vector<TGameEntry> found = FindGames(AppDir);
+    for (int i = 0; i < root->Count(); ++i) EXPECT_EQ(root->Item(i)->Text(), found[i].Text);
+}
+
+TEST_F(MainWindow, PressesRememberTheNodeUnderThePointer) {
+    form->Show();
+    wk::TTreeNode* tank = Game(L"Tank");
+    Press(ui::mbLeft, tank);
+    EXPECT_EQ(form->ClickedNode(), tank);
+    // The middle button keeps what was remembered.
+    form->WkTreeView1MouseDown(form->WkTreeView1, ui::mbMiddle, 0, 1, 1000);
+    EXPECT_EQ(form->ClickedNode(), tank);
+    // A press below the last row forgets it; a double-click then starts nothing.
+    form->WkTreeView1MouseDown(form->WkTreeView1, ui::mbLeft, 0, 5, form->WkTreeView1->ClientHeight() - 2);
+    EXPECT_EQ(form->ClickedNode(), nullptr);
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(form->ShockwaveFlash1->Playback().HasMovie());
+}
+
+TEST_F(MainWindow, RightPressSelectsAndShowsTheMenuOnlyForGames) {
+    form->Show();
+    int menus = 0;
+    form->PopupMenu1->SetTracker([&](HMENU, int, int, HWND) { ++menus; return 0u; });
+    wk::TTreeNode* root = form->WkTreeView1->Items().GetFirstNode();
+    Press(ui::mbRight, root);
+    EXPECT_EQ(form->WkTreeView1->Selected(), root);
+    EXPECT_EQ(menus, 0);
+    wk::TTreeNode* ball = Game(L"Ball");
+    Press(ui::mbRight, ball);
+    EXPECT_EQ(form->WkTreeView1->Selected(), ball);
+    EXPECT_EQ(menus, 1);
+}
+
+TEST_F(MainWindow, MenuStartsTheRightPressedGameWhateverIsSelected) {
+    form->Show();
+    form->WkTreeView1->SetSelected(Game(L"Ball"));
+    // The menu's first command is "开始游戏".
+    form->PopupMenu1->SetTracker([](HMENU, int, int, HWND) { return 1u; });
+    Press(ui::mbRight, Game(L"Tank"));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(form->ShockwaveFlash1->Playback().MoviePath(), AppDir + L"FlashFiles\\Tank.swf");
+    EXPECT_EQ(form->WkGlyphStatus1->Caption(), L"当前游戏：Tank");
+}
+
+TEST_F(MainWindow, StartingAGameLoadsItResetsTheScaleAndFocusesThePlayer) {
+    form->Show();
+    form->BtnRealSizeClick(nullptr);
+    EXPECT_EQ(form->ShockwaveFlash1->ScaleMode(), 3);
+    Press(ui::mbLeft, Game(L"Ball"));
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(form->ShockwaveFlash1->ScaleMode(), 0);
+    EXPECT_EQ(form->ShockwaveFlash1->AlignMode(), 0);
+    EXPECT_EQ(form->ShockwaveFlash1->BackgroundColor(), 0);
+    EXPECT_EQ(form->WkGlyphStatus1->Caption(), L"当前游戏：Ball");
+    EXPECT_EQ(GetFocus(), form->ShockwaveFlash1->Handle());
+}
+
+TEST_F(MainWindow, MissingAndUnreadableMoviesAreReportedInTheirBoxes) {
+    form->Show();
+    std::wstring before = form->WkGlyphStatus1->Caption();
+    // A file deleted after the start is "missing".
+    std::wstring gone = AppDir + L"FlashFiles\\Gone.swf";
+    WriteMinimalSwf(gone);
+    form->BuildGameCatalog();
+    DeleteFileW(gone.c_str());
+    Press(ui::mbLeft, Game(L"Gone"));
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, gone + L"\r\n文件丢失");
+    EXPECT_EQ(boxes[0].caption, L"提示");
+    EXPECT_EQ(boxes[0].flags, UINT(MB_OK | MB_ICONINFORMATION));
+
+    Press(ui::mbLeft, Game(L"Broken"));
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, AppDir + L"FlashFiles\\Broken.swf\r\n文件无法打开");
+    EXPECT_EQ(boxes[1].caption, L"错误");
+    EXPECT_EQ(boxes[1].flags, UINT(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(form->WkGlyphStatus1->Caption(), before);
+}
+
+TEST_F(MainWindow, DoubleClickOnTheRootStartsNothing) {
+    form->Show();
+    Press(ui::mbLeft, form->WkTreeView1->Items().GetFirstNode());
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(form->ShockwaveFlash1->Playback().HasMovie());
+}
+
+TEST_F(MainWindow, MaximisesOnTheFirstActivationOnly) {
+    form->Show();
+    ui::Application().ProcessMessages();
+    EXPECT_EQ(form->WindowState(), ui::wsMaximized);
+    form->SetWindowState(ui::wsNormal);
+    form->FormActivate(form.get());
+    EXPECT_EQ(form->WindowState(), ui::wsNormal);
+}
+
+TEST_F(MainWindow, CannotShrinkBelowItsDesignSize) {
+    form->Show();
+    form->SetWindowState(ui::wsNormal);
+    MoveWindow(form->Handle(), 0, 0, 300, 200, TRUE);
+    RECT r;
+    GetWindowRect(form->Handle(), &r);
+    EXPECT_EQ(r.right - r.left, 720);
+    EXPECT_EQ(r.bottom - r.top, 520);
+}
+
+TEST_F(MainWindow, ToolButtonsFollowTheRightEdgeAndTheTreeKeepsItsWidth) {
+    form->Show();
+    form->SetWindowState(ui::wsNormal);
+    MoveWindow(form->Handle(), 0, 0, 1000, 600, TRUE);
+    int right = form->ClientWidth();
+    auto* fit = dynamic_cast<ui::TControl*>(form->FindComponent(L"BtnFit"));
+    auto* help = dynamic_cast<ui::TControl*>(form->FindComponent(L"BtnHelp"));
+    EXPECT_EQ(right - (fit->Left() + fit->Width()), 69);
+    EXPECT_EQ(right - (help->Left() + help->Width()), 11);
+    EXPECT_EQ(help->Top(), 45);
+    EXPECT_EQ(form->WkSplitter1->Position(), 236);
+}
+
+TEST(Dialogs, DescriptionIsReadAfreshAndMissingFileGivesAnEmptyMemo) {
+    RegisterProgramClasses();
+    std::wstring dir = CurrentAppDir();
+    std::wstring doc = dir + L"DocFiles\\Fresh.txt";
+    WriteBytes(doc, "\xB5\xDA\xD2\xBB"); // 第一
+    std::vector<std::wstring> seen;
+    auto readAndClose = [&] {
+        ui::Application().QueueCall([&] {
+            HWND dialog = GetActiveWindow();
+            wchar_t caption[64] = {};
+            GetWindowTextW(dialog, caption, 64);
+            HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+            if (!edit) EnumChildWindows(dialog, [](HWND h, LPARAM p) {
+                wchar_t cls[16]; GetClassNameW(h, cls, 16);
+                if (lstrcmpiW(cls, L"Edit") == 0) { *reinterpret_cast<HWND*>(p) = h; return FALSE; }
+                return TRUE; }, reinterpret_cast<LPARAM>(&edit));
+            wchar_t text[256] = {};
+            if (edit) GetWindowTextW(edit, text, 256);
+            seen.push_back(std::wstring(caption) + L"|" + text);
+            PostMessageW(dialog, WM_CLOSE, 0, 0);
+        });
+    };
+    readAndClose();
+    ShowGameDoc(doc);
+    WriteBytes(doc, "\xB5\xDA\xB6\xFE"); // 第二
+    readAndClose();
+    ShowGameDoc(doc);
+    readAndClose();
+    ShowGameDoc(dir + L"DocFiles\\NoSuchGame.txt");
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0], L"游戏说明|第一");
+    EXPECT_EQ(seen[1], L"游戏说明|第二");
+    EXPECT_EQ(seen[2], L"游戏说明|");
+}
+
+TEST(Dialogs, DescriptionFilesWithByteOrderMarksAreDecoded) {
+    std::wstring path = CurrentAppDir() + L"DocFiles\\Bom.txt";
+    WriteBytes(path, "\xEF\xBB\xBF\xE7\xAC\xAC\xE4\xB8\x80"); // UTF-8 第一
+    EXPECT_EQ(ReadDescriptionFile(path), L"第一");
+    WriteBytes(path, std::string("\xFF\xFE\x2C\x7B\x00\x4E", 6)); // UTF-16LE 第一
+    EXPECT_EQ(ReadDescriptionFile(path), L"第一");
+    EXPECT_THROW(ReadDescriptionFile(CurrentAppDir() + L"DocFiles"), ui::Exception);
+}

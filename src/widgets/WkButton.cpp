@@ -100,6 +100,7 @@ bool TWkCustomButton::IsThemed() const { return FThemeAware && VisualThemesActiv
 
 void TWkCustomButton::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
     ui::TCustomControl::MouseDown(button, shift, x, y);
+    FLastPoint = {x, y};
     if (button != ui::mbLeft || !Enabled()) return;
     SetFocus();
     // A form that refuses the focus (a modal sibling, a validating control) gets no click.
@@ -111,19 +112,24 @@ void TWkCustomButton::MouseDown(ui::TMouseButton button, ui::TShiftState shift, 
 
 void TWkCustomButton::MouseMove(ui::TShiftState shift, int x, int y) {
     ui::TCustomControl::MouseMove(shift, x, y);
+    FLastPoint = {x, y};
     if (!FTracking) return;
-    const bool inside = x >= 0 && x < Width() && y >= 0 && y < Height();
+    const bool inside = InClientArea(FLastPoint);
     if (inside == FPressedLook) return;
     FPressedLook = inside;
     RefreshLook();
 }
 
-void TWkCustomButton::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
-    ui::TCustomControl::MouseUp(button, shift, x, y);
+void TWkCustomButton::MouseCaptureLost() {
+    ui::TCustomControl::MouseCaptureLost();
     if (!FTracking) return;
+    // The one place a press ends. The framework takes the capture back before it hands on
+    // the release, so the release point is the last one the pointer reported; a capture
+    // taken away while the button is still held clicks nothing.
+    const bool released = (GetKeyState(VK_LBUTTON) & 0x8000) == 0;
     FTracking = false;
     FPressedLook = false;
-    if (x >= 0 && x < Width() && y >= 0 && y < Height()) PerformPress();
+    if (released && InClientArea(FLastPoint)) PerformPress();
     RefreshLook();
 }
 

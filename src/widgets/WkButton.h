@@ -62,11 +62,12 @@ protected:
     virtual void PerformPress() = 0;
     virtual void SetTransparent(bool value);
     bool IsThemed() const;
+    bool InClientArea(ui::Point p) const { return p.x >= 0 && p.x < Width() && p.y >= 0 && p.y < Height(); }
 
     // Framework handlers.
     void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
     void MouseMove(ui::TShiftState shift, int x, int y) override;
-    void MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
+    void MouseCaptureLost() override;
     void MouseEnter() override;
     void MouseLeave() override;
     bool KeyDown(WORD key, ui::TShiftState shift) override;
@@ -79,6 +80,7 @@ protected:
     bool FPressedLook = false;
     bool FMouseInside = false;
     bool FSpacePressed = false;
+    ui::Point FLastPoint; // where the pointer was last reported while pressed
 
 private:
     TAlignmentVertical FAlignmentVertical = avCenter;

@@ -265,9 +265,10 @@ void TWkToolButton::Click() {
 
 void TWkToolButton::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
     ui::TGraphicControl::MouseDown(button, shift, x, y);
+    FLastPoint = {x, y};
     if (FToolStyle == tsDropDown && FDropDownMenu && (shift & ~ui::ssDouble) == ui::ssLeft &&
         (InArrowStrip(x) || !IsSplit())) {
-        MenuPress(x, y);
+        MenuPress();
         return;
     }
     if (FToolStyle == tsDropDown && !FClickArmed) {
@@ -275,10 +276,6 @@ void TWkToolButton::MouseDown(ui::TMouseButton button, ui::TShiftState shift, in
         FClickArmed = true;
         return;
     }
-    BodyPress(button);
-}
-
-void TWkToolButton::BodyPress(ui::TMouseButton button) {
     if (button != ui::mbLeft || !Enabled()) return;
     if (!FDown || FFaceState == fstLatched) {
         FFaceState = fstPressed;
@@ -289,6 +286,7 @@ void TWkToolButton::BodyPress(ui::TMouseButton button) {
 
 void TWkToolButton::MouseMove(ui::TShiftState shift, int x, int y) {
     ui::TGraphicControl::MouseMove(shift, x, y);
+    FLastPoint = {x, y};
     if (FTracking) {
         const TFaceState next = FDown ? fstLatched : (InClientArea(x, y) ? fstPressed : fstUp);
         if (next != FFaceState) {
@@ -300,41 +298,49 @@ void TWkToolButton::MouseMove(ui::TShiftState shift, int x, int y) {
     }
 }
 
-void TWkToolButton::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
-    ui::TGraphicControl::MouseUp(button, shift, x, y);
-    Release(x, y);
+void TWkToolButton::MouseCaptureLost() {
+    ui::TGraphicControl::MouseCaptureLost();
+    if (!FTracking) return;
+    // The one place a press ends. The framework takes the capture back before it hands on
+    // the release, so the release point is the last one the pointer reported; a capture
+    // taken away while the button is still held (a window popping up) clicks nothing.
+    const bool released = (GetKeyState(VK_LBUTTON) & 0x8000) == 0;
+    EndPress(released && InClientArea(FLastPoint.x, FLastPoint.y));
 }
 
-void TWkToolButton::Release(int x, int y) {
-    if (FTracking) {
-        FTracking = false;
-        bool inside = InClientArea(x, y);
-        if (FGroupIndex == 0) {
-            FFaceState = fstUp;
-            FMouseInside = false;
-            if (inside) Repaint();
-        } else if (inside) {
-            const bool wasDown = FDown;
-            SetDown(!FDown);
-            if (FDown == wasDown) inside = false; // refused: the latched button of an all-down group
-            if (FDown) {
-                FFaceState = fstLatched;
-                Repaint();
-            }
-        } else {
-            if (FDown) FFaceState = fstLatched;
+void TWkToolButton::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
+    ui::TGraphicControl::MouseUp(button, shift, x, y);
+    if (FToolStyle == tsDropDown) DropDownReleased();
+}
+
+void TWkToolButton::EndPress(bool inside) {
+    FTracking = false;
+    if (FGroupIndex == 0) {
+        FFaceState = fstUp;
+        FMouseInside = false;
+        if (inside) Repaint();
+    } else if (inside) {
+        const bool wasDown = FDown;
+        SetDown(!FDown);
+        if (FDown == wasDown) inside = false; // refused: the latched button of an all-down group
+        if (FDown) {
+            FFaceState = fstLatched;
             Repaint();
         }
-        if (inside) Click();
-        UpdateHotState();
-    }
-    if (FToolStyle == tsDropDown) {
-        // A release whose pointer has left the button re-arms the body click.
-        if (!PointerOverClientArea()) FClickArmed = true;
-        FFaceState = fstUp;
+    } else {
+        if (FDown) FFaceState = fstLatched;
         Repaint();
-        UpdateHotState();
     }
+    if (inside) Click();
+    UpdateHotState();
+}
+
+void TWkToolButton::DropDownReleased() {
+    // A release whose pointer has left the button re-arms the body click.
+    if (!PointerOverClientArea()) FClickArmed = true;
+    FFaceState = fstUp;
+    Repaint();
+    UpdateHotState();
 }
 
 bool TWkToolButton::PointerOverClientArea() const {
@@ -403,7 +409,7 @@ bool TWkToolButton::DialogChar(wchar_t ch) {
 // Drop-down menu
 // =========================================================================================
 
-void TWkToolButton::MenuPress(int x, int y) {
+void TWkToolButton::MenuPress() {
     if (FDropDownMenu->Items().Count() == 0) return;
     const DWORD now = GetTickCount();
     if (FMenuClosedAt != 0 && now - FMenuClosedAt < 100) {
@@ -420,7 +426,7 @@ void TWkToolButton::MenuPress(int x, int y) {
         if (FMenuClosedAt == 0) FMenuClosedAt = 1; // 0 means "no menu closed"
     }
     // The menu loop ate the real release.
-    Release(x, y);
+    DropDownReleased();
 }
 
 int TWkToolButton::MenuWidthEstimate() const {

@@ -114,6 +114,7 @@ protected:
     void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
     void MouseMove(ui::TShiftState shift, int x, int y) override;
     void MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
+    void MouseCaptureLost() override;
     void MouseEnter() override;
     void MouseLeave() override;
     void Notification(ui::TComponent* component, ui::TOperation operation) override;
@@ -143,9 +144,9 @@ private:
     void PaintLatchedDither(ui::TCanvas& canvas, const ui::Rect& rect);
     TSelectionColors FaceColors() const;
 
-    void BodyPress(ui::TMouseButton button);
-    void MenuPress(int x, int y);
-    void Release(int x, int y);
+    void MenuPress();
+    void EndPress(bool inside);
+    void DropDownReleased();
     bool PointerOverClientArea() const;
     void UpdateHotState();
     void BroadcastGroup();
@@ -179,6 +180,7 @@ private:
     TFaceState FFaceState = fstUp;
     bool FMouseInside = false;
     bool FTracking = false;
+    ui::Point FLastPoint; // where the pointer was last reported while pressed
     bool FClickArmed = true;
     bool FMenuShowing = false;
     DWORD FMenuClosedAt = 0; // tick count when the menu closed; 0 = none

@@ -89,6 +89,13 @@ void TFlashPlayback::PutPropertyById(int dispid, int value) {
     Invalidate();
 }
 
+void TFlashPlayback::SetHighQuality(bool value) {
+    if (value == FHighQuality) return;
+    FHighQuality = value;
+    FPlayer.set_quality(value ? swf::Quality::High : swf::Quality::Low);
+    Invalidate();
+}
+
 std::vector<std::uint8_t> TFlashPlayback::ReadMovieFile(const std::wstring& path) {
     // The W call takes the path as it is: names outside the ANSI code page open fine.
     // A directory fails here with "access denied", since FILE_FLAG_BACKUP_SEMANTICS is not given.

@@ -60,6 +60,9 @@ public:
     int AlignMode() const { return FAlignMode; }
     // 0xRRGGBB (red in the high byte, as the control has it), or -1 for the movie's own colour.
     int BackgroundColor() const { return FBackgroundColor; }
+    // Anti-aliased drawing ("High", the default) or not ("Low").
+    bool HighQuality() const { return FHighQuality; }
+    void SetHighQuality(bool value);
 
     // Loads the movie at a full local path (UTF-16, any characters) into layer 0 and shows its
     // first frame. A missing, unreadable or malformed file raises EOleError with the reason;
@@ -106,6 +109,7 @@ private:
     int FScaleMode = smShowAll;
     int FAlignMode = 0;
     int FBackgroundColor = -1;
+    bool FHighQuality = true;
     bool FDirty = true;
     int FBufferWidth = 0;
     int FBufferHeight = 0;

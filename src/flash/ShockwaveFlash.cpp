@@ -1,0 +1,136 @@
+#include "flash/ShockwaveFlash.h"
+
+#include "ui/Layout.h"
+
+namespace flash {
+
+namespace {
+constexpr UINT_PTR kFrameTimer = 1;
+}
+
+TShockwaveFlash::TShockwaveFlash(ui::TComponent* owner) : ui::TCustomControl(owner) {
+    // The blit covers every pixel of the client area in one call: no off-screen copy needed.
+    SetDoubleBuffered(false);
+    SetTabStop(true);
+    SetColor(ui::clBlack);
+}
+
+TShockwaveFlash::~TShockwaveFlash() {
+    if (HWND wnd = HandleIfAllocated(); wnd && FTimerInterval) KillTimer(wnd, kFrameTimer);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The control's interface
+// ---------------------------------------------------------------------------------------------
+void TShockwaveFlash::PutPropertyById(int dispid, int value) {
+    int scale = ScaleMode(), align = AlignMode(), bg = BackgroundColor();
+    FPlayback.PutPropertyById(dispid, value);
+    if (scale != ScaleMode() || align != AlignMode() || bg != BackgroundColor()) Invalidate();
+}
+
+void TShockwaveFlash::LoadMovie(int layer, const std::wstring& url) {
+    FPlayback.LoadMovie(layer, url);
+    UpdateTimer(); // the new movie may run at another frame rate
+    Invalidate();
+}
+
+void TShockwaveFlash::Play() {
+    FPlayback.Play();
+    UpdateTimer();
+}
+
+void TShockwaveFlash::Reactivate() {
+    if (!Parent()) throw EOleError(L"OLE control activation failed");
+    HWND wnd = nullptr;
+    try {
+        wnd = Handle();
+    } catch (const std::exception&) {
+        throw EOleError(L"OLE control activation failed");
+    }
+    if (!wnd) throw EOleError(L"OLE control activation failed");
+    // The framework may already have moved the window; setting the same rectangle again is
+    // harmless and covers a window the pane moved behind the framework's back.
+    const ui::Rect b = BoundsRect();
+    SetWindowPos(wnd, nullptr, b.left, b.top, b.Width(), b.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyVisible();
+    UpdateTimer();
+    Invalidate();
+}
+
+void TShockwaveFlash::SetQuality(const std::wstring& value) {
+    if (value == FQuality) return;
+    FQuality = value;
+    const bool low = ui::SameText(value, L"Low") || ui::SameText(value, L"AutoLow");
+    FPlayback.SetHighQuality(!low);
+    Invalidate();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Timer and painting
+// ---------------------------------------------------------------------------------------------
+void TShockwaveFlash::UpdateTimer() {
+    HWND wnd = HandleIfAllocated();
+    unsigned interval = FPlayback.FrameInterval();
+    if (!wnd) interval = 0;
+    if (interval == FTimerInterval) return;
+    if (FTimerInterval) KillTimer(wnd, kFrameTimer);
+    FTimerInterval = 0;
+    // SetTimer with the same id replaces the old timer; the system clamps intervals below
+    // USER_TIMER_MINIMUM (10 ms), which caps very fast movies at about 100 frames a second.
+    if (interval && SetTimer(wnd, kFrameTimer, interval, nullptr)) FTimerInterval = interval;
+}
+
+void TShockwaveFlash::TimerTick() {
+    if (FPlayback.Tick()) Invalidate();
+}
+
+void TShockwaveFlash::CreateWnd() {
+    FTimerInterval = 0; // a new window has no timer yet
+    UpdateTimer();
+}
+
+void TShockwaveFlash::DestroyWnd() {
+    if (FTimerInterval) KillTimer(HandleIfAllocated(), kFrameTimer);
+    FTimerInterval = 0;
+}
+
+void TShockwaveFlash::Paint(ui::TCanvas& canvas, const ui::Rect& update) {
+    FPlayback.Paint(canvas.Handle(), ClientWidth(), ClientHeight(), update);
+}
+
+bool TShockwaveFlash::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg == WM_TIMER && wParam == kFrameTimer) {
+        TimerTick();
+        result = 0;
+        return true;
+    }
+    return ui::TCustomControl::HandleMessage(msg, wParam, lParam, result);
+}
+
+void TShockwaveFlash::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
+    // A click in the player gives it the keyboard, as the game expects.
+    if (CanFocus() && !Focused()) SetFocus();
+    ui::TCustomControl::MouseDown(button, shift, x, y);
+}
+
+void TShockwaveFlash::Resize() {
+    Invalidate(); // the frame is rendered anew at the new client size
+    ui::TCustomControl::Resize();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout registration
+// ---------------------------------------------------------------------------------------------
+void RegisterFlashClasses(ui::TClassRegistry& registry) {
+    using V = const ui::TLayoutValue&;
+    using C = ui::TLayoutContext&;
+    ui::RegisterControlClass<TShockwaveFlash>(registry, L"TShockwaveFlash");
+    registry.Property<TShockwaveFlash>(L"Quality", [](TShockwaveFlash& f, V v, C ctx) { f.SetQuality(ctx.String(v)); });
+    registry.Property<TShockwaveFlash>(L"WMode", [](TShockwaveFlash& f, V v, C ctx) { f.SetWMode(ctx.String(v)); });
+    registry.Property<TShockwaveFlash>(L"ScaleMode", [](TShockwaveFlash& f, V v, C ctx) { f.SetScaleMode(ctx.Int(v)); });
+    registry.Property<TShockwaveFlash>(L"AlignMode", [](TShockwaveFlash& f, V v, C ctx) { f.SetAlignMode(ctx.Int(v)); });
+    registry.Property<TShockwaveFlash>(L"BackgroundColor",
+                                       [](TShockwaveFlash& f, V v, C ctx) { f.SetBackgroundColor(ctx.Int(v)); });
+}
+
+} // namespace flash

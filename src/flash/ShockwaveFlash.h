@@ -1,0 +1,84 @@
+// TShockwaveFlash: the Flash player control the main window shows games in. The windows talk
+// to it as they would to the Shockwave Flash ActiveX control: property puts by dispatch id
+// (ScaleMode 120, AlignMode 121, BackgroundColor 123), LoadMovie(layer, url), Play() and the
+// re-activation step after every splitter change. Behind it plays the built-in SWF engine
+// (TFlashPlayback); hosting an installed ActiveX control instead is left out, since none
+// exists under Wine.
+//
+// The control is a child window: a timer on the GUI thread at the movie's frame rate steps
+// the timeline and invalidates; WM_PAINT renders the frame at the client size (the engine
+// scales and aligns into a buffer of that size) and blits it.
+#pragma once
+
+#include "flash/FlashPlayback.h"
+#include "ui/Control.h"
+#include "ui/LayoutRegistry.h"
+
+#include <string>
+
+namespace flash {
+
+class TShockwaveFlash : public ui::TCustomControl {
+public:
+    explicit TShockwaveFlash(ui::TComponent* owner = nullptr);
+    ~TShockwaveFlash() override;
+    std::wstring ClassName() const override { return L"TShockwaveFlash"; }
+
+    // --- the control's interface -------------------------------------------------------------
+    // Property put by dispatch id; an unknown id raises EOleError. Repaints when it changes.
+    void PutPropertyById(int dispid, int value);
+    int ScaleMode() const { return FPlayback.ScaleMode(); }
+    void SetScaleMode(int value) { PutPropertyById(DISPID_SCALEMODE, value); }
+    int AlignMode() const { return FPlayback.AlignMode(); }
+    void SetAlignMode(int value) { PutPropertyById(DISPID_ALIGNMODE, value); }
+    int BackgroundColor() const { return FPlayback.BackgroundColor(); }
+    void SetBackgroundColor(int value) { PutPropertyById(DISPID_BACKGROUNDCOLOR, value); }
+
+    // Loads a movie from a full local path (any characters) and shows its first frame; a file
+    // that cannot be read or is no Flash movie raises EOleError and the old movie stays.
+    void LoadMovie(int layer, const std::wstring& url);
+    // Starts the loaded movie.
+    void Play();
+    // The step the main window runs after every splitter change: the control's window is made
+    // if it is missing, put at the control's current bounds in its pane, shown or hidden as
+    // Visible says, and repainted at the new size. The movie is neither reloaded nor restarted.
+    // Raises EOleError "OLE control activation failed" when the control has no parent window.
+    void Reactivate();
+
+    // Stored state from the window layout: "High"/"Best"/"Medium" draw anti-aliased,
+    // "Low"/"AutoLow" do not; the window mode is kept but only "Window" is supported.
+    const std::wstring& Quality() const { return FQuality; }
+    void SetQuality(const std::wstring& value);
+    const std::wstring& WMode() const { return FWMode; }
+    void SetWMode(const std::wstring& value) { FWMode = value; }
+
+    // The engine side, for tests and diagnostics.
+    TFlashPlayback& Playback() { return FPlayback; }
+    // One timer step, exactly as WM_TIMER runs it.
+    void TimerTick();
+    // Whether the frame timer is running, and its interval in milliseconds.
+    bool TimerRunning() const { return FTimerInterval != 0; }
+    unsigned TimerInterval() const { return FTimerInterval; }
+
+protected:
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void Paint(ui::TCanvas& canvas, const ui::Rect& update) override;
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
+    void Resize() override;
+
+private:
+    void UpdateTimer();
+
+    TFlashPlayback FPlayback;
+    std::wstring FQuality = L"High";
+    std::wstring FWMode = L"Window";
+    unsigned FTimerInterval = 0;
+};
+
+// Adds TShockwaveFlash and its stored properties (Quality, WMode, ScaleMode, AlignMode,
+// BackgroundColor) to a layout class registry.
+void RegisterFlashClasses(ui::TClassRegistry& registry);
+
+} // namespace flash

@@ -1,0 +1,93 @@
+// Small SWF files written in the tests themselves: a stage of w x h pixels with a background
+// colour and one solid rectangle covering the whole stage, shown for a number of frames.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace flash_test {
+
+class BitWriter {
+public:
+    void Bits(int n, uint32_t v) {
+        for (int i = n - 1; i >= 0; --i) {
+            FAcc = uint8_t((FAcc << 1) | ((v >> i) & 1));
+            if (++FCount == 8) Flush();
+        }
+    }
+    std::vector<uint8_t> Take() {
+        if (FCount) { FAcc = uint8_t(FAcc << (8 - FCount)); Flush(); }
+        return std::move(FOut);
+    }
+
+private:
+    void Flush() { FOut.push_back(FAcc); FAcc = 0; FCount = 0; }
+    std::vector<uint8_t> FOut;
+    uint8_t FAcc = 0;
+    int FCount = 0;
+};
+
+inline void Append(std::vector<uint8_t>& out, const std::vector<uint8_t>& more) { out.insert(out.end(), more.begin(), more.end()); }
+inline void Put16(std::vector<uint8_t>& out, int v) { out.push_back(uint8_t(v)); out.push_back(uint8_t(v >> 8)); }
+
+inline std::vector<uint8_t> SwfRect(int xmax, int ymax) {
+    BitWriter b;
+    b.Bits(5, 16);
+    for (int v : {0, xmax, 0, ymax}) b.Bits(16, uint32_t(v));
+    return b.Take();
+}
+
+inline std::vector<uint8_t> Tag(int code, const std::vector<uint8_t>& body) {
+    std::vector<uint8_t> t;
+    Put16(t, (code << 6) | 0x3F); // long form for every tag keeps this writer simple
+    for (int i = 0; i < 4; ++i) t.push_back(uint8_t(body.size() >> (8 * i)));
+    Append(t, body);
+    return t;
+}
+
+inline std::vector<uint8_t> StageMovie(int w, int h, int frames, uint8_t fps, COLORREF bg, COLORREF fill) {
+    const int tw = w * 20, th = h * 20;
+    std::vector<uint8_t> body = SwfRect(tw, th);
+    body.push_back(0);
+    body.push_back(fps); // 8.8 frame rate
+    Put16(body, frames);
+    Append(body, Tag(9, {GetRValue(bg), GetGValue(bg), GetBValue(bg)}));
+    std::vector<uint8_t> shape;
+    Put16(shape, 1);
+    Append(shape, SwfRect(tw, th));
+    Append(shape, {1, 0, GetRValue(fill), GetGValue(fill), GetBValue(fill), 0}); // one solid fill, no lines
+    BitWriter rec;
+    rec.Bits(4, 1); // fill index bits
+    rec.Bits(4, 0); // line index bits
+    rec.Bits(6, 0b000011); // style change: FillStyle0 + MoveTo
+    rec.Bits(5, 1);        // move to (0, 0)
+    rec.Bits(1, 0);
+    rec.Bits(1, 0);
+    rec.Bits(1, 1); // FillStyle0 = 1
+    auto line = [&](int dx, int dy) {
+        rec.Bits(2, 0b11); // straight edge
+        rec.Bits(4, 16 - 2);
+        rec.Bits(1, 1); // general line
+        rec.Bits(16, uint32_t(dx));
+        rec.Bits(16, uint32_t(dy));
+    };
+    line(tw, 0);
+    line(0, th);
+    line(-tw, 0);
+    line(0, -th);
+    rec.Bits(6, 0); // end of shape
+    Append(shape, rec.Take());
+    Append(body, Tag(2, shape));
+    Append(body, Tag(26, {0x06, 1, 0, 1, 0, 0})); // PlaceObject2: character 1 at depth 1, identity matrix
+    for (int i = 0; i < frames; ++i) Append(body, Tag(1, {}));
+    Append(body, Tag(0, {}));
+    std::vector<uint8_t> file = {'F', 'W', 'S', 6};
+    uint32_t total = uint32_t(body.size() + 8);
+    for (int i = 0; i < 4; ++i) file.push_back(uint8_t(total >> (8 * i)));
+    Append(file, body);
+    return file;
+}
+
+} // namespace flash_test

@@ -90,7 +90,8 @@ void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) co
 void TImageList::Draw(HDC dc, int x, int y, int index, bool enabled) const {
     if (index < 0 || index >= Count()) return;
     if (enabled)
-        ImageList_Draw(FHandle, index, dc, x, y, ILD_TRANSPARENT);
+        // ILD_NORMAL: on the BkColor, or through the mask when BkColor is clNone (CLR_NONE).
+        ImageList_Draw(FHandle, index, dc, x, y, ILD_NORMAL);
     else
         DrawDisabled(dc, x, y, index);
 }

@@ -1,6 +1,7 @@
 // Loading window layouts: the instantiation walk over the parsed tree.
 #include "ui/Layout.h"
 #include "ui/Form.h"
+#include <utility>
 
 namespace ui {
 
@@ -10,6 +11,19 @@ class Loader {
 public:
     Loader(TComponent& root, const std::wstring& fileName, const TClassRegistry& registry)
         : FRoot(root), FCtx(root, fileName), FRegistry(registry) {}
+    Loader(const Loader&) = delete;
+    Loader& operator=(const Loader&) = delete;
+
+    // After a failure the controls made so far must not stay with alignment switched off.
+    ~Loader() {
+        for (TWinControl* w : FAlignDisabled) {
+            if (!w) continue;
+            try {
+                w->EnableAlign();
+            } catch (...) {
+            }
+        }
+    }
 
     void Run(const TLayoutObject& tree) {
         FCtx.SetPosition(tree.Line, L"");
@@ -33,7 +47,8 @@ public:
         for (TComponent* c : FCreated) c->Loaded();
         // Alignment last, parents before children: each window lays out its children inside
         // the bounds its own parent has just given it.
-        for (TWinControl* w : FAlignDisabled) {
+        for (TWinControl*& entry : FAlignDisabled) {
+            TWinControl* w = std::exchange(entry, nullptr);
             w->EnableAlign();
             w->ReAlign();
         }
@@ -56,7 +71,14 @@ private:
         FCtx.SetPosition(obj.Line, L"");
         const TLayoutFactory* factory = FRegistry.FindClass(obj.ClassName);
         if (!factory) FCtx.Fail(L"unknown class '" + obj.ClassName + L"' of object '" + obj.Name + L"'");
-        TComponent* c = (*factory)(FRoot, parent, FCtx);
+        TComponent* c = nullptr;
+        try {
+            c = (*factory)(FRoot, parent, FCtx);
+        } catch (const TLayoutError&) {
+            throw;
+        } catch (const std::exception& e) {
+            FCtx.Fail(ExceptionMessage(e));
+        }
         FCtx.SetPosition(obj.Line, L"");
         try {
             c->SetName(obj.Name);

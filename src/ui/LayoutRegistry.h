@@ -125,6 +125,14 @@ private:
 
 class TClassRegistry {
 public:
+    TClassRegistry() = default;
+    // Lookups cache pointers into the property table: moving keeps them valid (map nodes stay
+    // where they are), copying would not.
+    TClassRegistry(const TClassRegistry&) = delete;
+    TClassRegistry& operator=(const TClassRegistry&) = delete;
+    TClassRegistry(TClassRegistry&&) = default;
+    TClassRegistry& operator=(TClassRegistry&&) = default;
+
     // A class the layouts may create, with its own factory.
     template <typename T>
     void Class(std::wstring name, TLayoutFactory factory) {

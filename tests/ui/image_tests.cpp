@@ -192,6 +192,12 @@ TEST(ImageList, MaskColourIsTransparentAndIndexesPickTheImage) {
         EXPECT_EQ(dib.Pixel(17, 8), kBlue);
         EXPECT_EQ(dib.Pixel(18, 9), kGreen);
 
+        // With a background colour the transparent pixels take it.
+        list.SetBkColor(RGB(1, 2, 3));
+        list.Draw(dib.Dc(), 1, 1, 0);
+        EXPECT_EQ(dib.Pixel(1, 1), RGB(1, 2, 3));
+        EXPECT_EQ(dib.Pixel(3, 3), kDarkRed);
+
         // A strip narrower than one image adds nothing.
         TImageList wide(nullptr);
         wide.SetWidth(32);

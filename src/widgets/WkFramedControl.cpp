@@ -1,0 +1,214 @@
+#include "widgets/WkFramedControl.h"
+#include "ui/Layout.h"
+#include "widgets/WkColors.h"
+#include "widgets/WkFrames.h"
+#include "widgets/WkGraphics.h"
+#include "widgets/WkPanel.h"
+
+namespace wk {
+
+using ui::TColor;
+
+TWkFramedControl::TWkFramedControl(ui::TComponent* owner) : ui::TWinControl(owner) {
+    SetParentColor(false);
+    SetColor(ui::clWindow);
+    SetTabStop(true);
+    SetDoubleBuffered(false); // the platform control paints itself
+}
+
+void TWkFramedControl::CreateParams(ui::TCreateParams& params) {
+    ui::TWinControl::CreateParams(params);
+    params.Style |= WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS;
+    // The platform's sunken two-pixel border: the kit's frame is painted over it.
+    params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+// ---- Frame ------------------------------------------------------------------------------
+
+bool TWkFramedControl::UsesThemedFrame() const {
+    return FFramingPreference == fpXPThemes && VisualThemesActive();
+}
+
+void TWkFramedControl::RepaintFrame() {
+    if (HandleAllocated()) RefreshWindowFrame(HandleIfAllocated());
+}
+
+bool TWkFramedControl::FrameIsHot() const { return FFrameHotTrack && (FMouseOver || HasFocus()); }
+
+void TWkFramedControl::PaintNonClient(ui::TCanvas& canvas) {
+    if (!FFrameVisible || UsesThemedFrame()) return;
+    const bool hot = FrameIsHot();
+    PaintNonClientFrame(canvas, Width(), Height(), FFrameSides, hot ? FFrameHotColor : FFrameColor, Color(),
+                        hot ? FFrameHotStyle : FFrameStyle);
+}
+
+bool TWkFramedControl::NcPaint(HRGN region) {
+    // The control paints its border and scroll bars first; the frame goes over the border.
+    DefaultHandler(WM_NCPAINT, reinterpret_cast<WPARAM>(region), 0);
+    if (!FFrameVisible || UsesThemedFrame()) return true;
+    // The whole window's DC: the update region of WM_NCPAINT would clip the frame when only
+    // a scroll bar changed, and the frame must stay whole.
+    HWND wnd = HandleIfAllocated();
+    HDC dc = GetWindowDC(wnd);
+    if (!dc) return true;
+    {
+        ui::TCanvas canvas(dc);
+        PaintNonClient(canvas);
+    }
+    ReleaseDC(wnd, dc);
+    return true;
+}
+
+void TWkFramedControl::SetFrameVisible(bool value) {
+    if (FFrameVisible == value) return;
+    FFrameVisible = value;
+    // The border stays what it is; only what is painted over it changes.
+    RepaintFrame();
+}
+
+#define WK_FRAME_SETTER(Name, Type, Field)                                                           \
+    void TWkFramedControl::Set##Name(Type value) {                                               \
+        if (Field == value) return;                                                              \
+        Field = value;                                                                           \
+        RepaintFrame();                                                                          \
+    }
+WK_FRAME_SETTER(FrameStyle, TFrameStyle, FFrameStyle)
+WK_FRAME_SETTER(FrameColor, TColor, FFrameColor)
+WK_FRAME_SETTER(FrameHotStyle, TFrameStyle, FFrameHotStyle)
+WK_FRAME_SETTER(FrameHotColor, TColor, FFrameHotColor)
+WK_FRAME_SETTER(FrameSides, TSides, FFrameSides)
+WK_FRAME_SETTER(FramingPreference, TFramingPreference, FFramingPreference)
+#undef WK_FRAME_SETTER
+
+void TWkFramedControl::SetFrameHotTrack(bool value) {
+    if (FFrameHotTrack == value) return;
+    FFrameHotTrack = value;
+    if (value) {
+        SetFrameVisible(true);
+        if (!IsLoading()) SetFrameSides(kAllSides);
+    }
+    RepaintFrame();
+}
+
+// ---- State colours ----------------------------------------------------------------------
+
+TColor TWkFramedControl::StateColor() const {
+    if (!Enabled()) return FDisabledColor;
+    if (HasFocus()) return FFocusColor;
+    return FNormalColor;
+}
+
+void TWkFramedControl::UpdateColors() {
+    if (IsLoading()) return;
+    const TColor wanted = StateColor();
+    FSettingOwnColor = true;
+    try {
+        SetColor(wanted);
+    } catch (...) {
+        FSettingOwnColor = false;
+        throw;
+    }
+    FSettingOwnColor = false;
+}
+
+void TWkFramedControl::ColorChanged() {
+    ui::TWinControl::ColorChanged();
+    if (!FSettingOwnColor) {
+        if (FFocusColor == FNormalColor) FFocusColor = Color();
+        FNormalColor = Color();
+    }
+    BackgroundChanged();
+    if (FFrameVisible && !UsesThemedFrame()) RepaintFrame();
+}
+
+void TWkFramedControl::SetFocusColor(TColor value) {
+    if (FFocusColor == value) return;
+    FFocusColor = value;
+    if (HasFocus()) UpdateColors();
+}
+
+void TWkFramedControl::SetDisabledColor(TColor value) {
+    if (FDisabledColor == value) return;
+    FDisabledColor = value;
+    if (!Enabled()) UpdateColors();
+}
+
+void TWkFramedControl::UpdateFrameState(bool storeMouseOver, bool mouseOver) {
+    if (storeMouseOver) FMouseOver = mouseOver;
+    if (FFrameHotTrack) RepaintFrame();
+    UpdateColors();
+}
+
+void TWkFramedControl::FocusChanged(bool focused) {
+    // Gaining the focus recolours before the events run, losing it after.
+    if (focused) UpdateFrameState(false, false);
+    ui::TWinControl::FocusChanged(focused);
+    if (!focused) UpdateFrameState(false, false);
+}
+
+void TWkFramedControl::EnabledChanged() {
+    ui::TWinControl::EnabledChanged();
+    UpdateColors();
+}
+
+void TWkFramedControl::Resize() {
+    ui::TWinControl::Resize();
+    if (FFrameVisible && !UsesThemedFrame()) RepaintFrame();
+}
+
+void TWkFramedControl::MouseEnter() {
+    ui::TWinControl::MouseEnter();
+    UpdateFrameState(true, true);
+}
+
+void TWkFramedControl::MouseLeave() {
+    ui::TWinControl::MouseLeave();
+    UpdateFrameState(true, false);
+}
+
+void TWkFramedControl::Loaded() {
+    ui::TWinControl::Loaded();
+    UpdateFrameState(false, false);
+}
+
+// ---- Layout registration ----------------------------------------------------------------
+
+namespace {
+using ui::TLayoutContext;
+using ui::TLayoutValue;
+using F = TWkFramedControl;
+
+TFrameStyle ReadPlainFrameStyle(const TLayoutValue& v, TLayoutContext& c) {
+    const TFrameStyleEx style = ReadFrameStyle(v, c);
+    if (style > kLastFrameStyle) c.Fail(L"fsFlatRounded is not a frame style of this control");
+    return style;
+}
+} // namespace
+
+void RegisterWkFramedControlProperties(ui::TClassRegistry& registry) {
+    registry.Property<F>(L"FrameVisible", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameVisible(c.Bool(v)); });
+    registry.Property<F>(L"FrameStyle", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameStyle(ReadPlainFrameStyle(v, c)); });
+    registry.Property<F>(L"FrameColor", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameColor(c.Color(v)); });
+    registry.Property<F>(L"FrameHotTrack", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameHotTrack(c.Bool(v)); });
+    registry.Property<F>(L"FrameHotStyle", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameHotStyle(ReadPlainFrameStyle(v, c)); });
+    registry.Property<F>(L"FrameHotColor", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameHotColor(c.Color(v)); });
+    registry.Property<F>(L"FrameSides", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameSides(ReadSides(v, c)); });
+    registry.Property<F>(L"FramingPreference", [](F& f, const TLayoutValue& v, TLayoutContext& c) {
+        f.SetFramingPreference(c.Enum<TFramingPreference>(v, {{L"fpCustomFraming", fpCustomFraming}, {L"fpXPThemes", fpXPThemes}}));
+    });
+    registry.Property<F>(L"FocusColor", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFocusColor(c.Color(v)); });
+    registry.Property<F>(L"DisabledColor", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetDisabledColor(c.Color(v)); });
+    // Names older layouts may still carry: read, never written.
+    registry.Property<F>(L"FrameFlat", [](F& f, const TLayoutValue& v, TLayoutContext& c) {
+        const bool flat = c.Bool(v);
+        f.SetFrameHotTrack(flat);
+        if (flat) {
+            f.SetFrameStyle(fsStatus);
+            f.SetFrameHotStyle(fsLowered);
+        }
+    });
+    registry.Property<F>(L"FrameFocusStyle", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameHotStyle(ReadPlainFrameStyle(v, c)); });
+    registry.Ignored<F>(L"FrameFlatStyle");
+}
+
+} // namespace wk

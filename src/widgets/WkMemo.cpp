@@ -1,0 +1,371 @@
+#include "widgets/WkMemo.h"
+#include "ui/Application.h"
+#include "ui/Form.h"
+#include "ui/Layout.h"
+#include <windowsx.h>
+#include <algorithm>
+#include <cstdlib>
+
+namespace wk {
+
+using ui::TColor;
+
+namespace {
+// Posted to the memo so that the caret and clipboard reports run after the control has
+// handled the key or click that moved the caret.
+constexpr UINT WM_WK_REPORT_CARET = WM_APP + 0x2A1;
+constexpr WPARAM kReportCaretAndClipboard = 1;
+constexpr WPARAM kReportClipboardOnly = 0;
+
+std::wstring SystemErrorText(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = n ? std::wstring(buffer, n) : L"error " + std::to_wstring(code);
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+    return text;
+}
+
+std::wstring Decode(UINT codePage, const char* data, size_t size) {
+    if (size == 0) return {};
+    const int n = MultiByteToWideChar(codePage, 0, data, static_cast<int>(size), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, data, static_cast<int>(size), out.data(), n);
+    return out;
+}
+} // namespace
+
+// =============================================================================================
+// Text helpers
+// =============================================================================================
+
+std::vector<std::wstring> SplitLines(const std::wstring& text) {
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'\r' && text[i] != L'\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::wstring DecodeTextFile(const std::string& bytes) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t n = bytes.size();
+    if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return Decode(CP_UTF8, bytes.data() + 3, n - 3);
+    if (n >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))) {
+        const bool bigEndian = b[0] == 0xFE;
+        std::wstring out;
+        out.reserve((n - 2) / 2);
+        for (size_t i = 2; i + 1 < n; i += 2)
+            out.push_back(static_cast<wchar_t>(bigEndian ? (b[i] << 8 | b[i + 1]) : (b[i + 1] << 8 | b[i])));
+        return out;
+    }
+    return Decode(CP_ACP, bytes.data(), n);
+}
+
+TWheelScroll MemoWheelScroll(int notches, UINT linesPerNotch) {
+    if (linesPerNotch == WHEEL_PAGESCROLL) return {notches > 0 ? SB_PAGEUP : SB_PAGEDOWN, std::abs(notches)};
+    return {notches > 0 ? SB_LINEUP : SB_LINEDOWN, std::abs(notches) * static_cast<int>(linesPerNotch)};
+}
+
+// =============================================================================================
+// TMemoLines
+// =============================================================================================
+
+std::vector<std::wstring> TMemoLines::ToVector() const { return SplitLines(FMemo.Text()); }
+int TMemoLines::Count() const { return static_cast<int>(ToVector().size()); }
+std::wstring TMemoLines::operator[](int index) const { return ToVector().at(static_cast<size_t>(index)); }
+
+std::wstring TMemoLines::Text() const {
+    std::wstring text;
+    for (const std::wstring& line : ToVector()) text += line + L"\r\n";
+    return text;
+}
+
+void TMemoLines::SetText(const std::wstring& text) { Assign(SplitLines(text)); }
+
+void TMemoLines::Assign(const std::vector<std::wstring>& lines) {
+    // The edit control breaks lines only at CR LF; the last line gets no break of its own,
+    // so no empty line appears below the text.
+    std::wstring text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += L"\r\n";
+        text += lines[i];
+    }
+    FMemo.SetText(text);
+}
+
+void TMemoLines::Add(const std::wstring& line) {
+    auto lines = ToVector();
+    lines.push_back(line);
+    Assign(lines);
+}
+
+void TMemoLines::Clear() { FMemo.SetText(L""); }
+
+void TMemoLines::LoadFromFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw ui::Exception(path + L"\r\n" + SystemErrorText(GetLastError()));
+    std::string bytes;
+    char buffer[64 * 1024];
+    DWORD got = 0;
+    DWORD error = 0;
+    for (;;) {
+        if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) { error = GetLastError(); break; }
+        if (got == 0) break;
+        bytes.append(buffer, got);
+    }
+    CloseHandle(file);
+    if (error) throw ui::Exception(path + L"\r\n" + SystemErrorText(error));
+    SetText(DecodeTextFile(bytes));
+}
+
+// =============================================================================================
+// TWkMemo
+// =============================================================================================
+
+TWkMemo::TWkMemo(ui::TComponent* owner) : TWkFramedControl(owner) { SetBounds(0, 0, 185, 89); }
+
+void TWkMemo::CreateParams(ui::TCreateParams& params) {
+    TWkFramedControl::CreateParams(params);
+    params.WinClassName = L"PlumoraWkMemo";
+    params.BaseClassName = L"EDIT";
+    params.Style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL;
+    if (FReadOnly) params.Style |= ES_READONLY;
+    // Without ES_AUTOHSCROLL the control wraps long lines at its right edge.
+    if (!FWordWrap) params.Style |= ES_AUTOHSCROLL;
+    if (FScrollBars == ssVertical || FScrollBars == ssBoth) params.Style |= WS_VSCROLL;
+    if (FScrollBars == ssHorizontal || FScrollBars == ssBoth) params.Style |= WS_HSCROLL;
+}
+
+void TWkMemo::CreateWnd() {
+    // A re-created window starts from the text it had; the stored caption may be older than
+    // what the user typed.
+    if (!FSavedText.empty()) SetWindowTextW(HandleIfAllocated(), FSavedText.c_str());
+    FSavedText.clear();
+    // The control's default limit (32 767 characters) is too small for a long description.
+    SendMessageW(HandleIfAllocated(), EM_LIMITTEXT, 0, 0);
+    if (OnLineColChange || OnClipboardChange) PostMessageW(HandleIfAllocated(), WM_WK_REPORT_CARET, kReportCaretAndClipboard, 0);
+}
+
+TColor TWkMemo::StateColor() const {
+    if (!Enabled()) return DisabledColor();
+    if (HasFocus()) return FReadOnly && FReadOnlyColorOnFocus ? FReadOnlyColor : FocusColor();
+    if (FReadOnly) return FReadOnlyColor;
+    return NormalColor();
+}
+
+void TWkMemo::BackgroundChanged() {
+    FBackgroundBrush.Reset();
+    if (HandleAllocated()) ::InvalidateRect(HandleIfAllocated(), nullptr, TRUE);
+}
+
+LRESULT TWkMemo::ControlColor(HDC dc) {
+    // A read-only or disabled edit asks with WM_CTLCOLORSTATIC and would get the dialog's
+    // grey from the default handling: answering both keeps the memo's own colour.
+    if (!FBackgroundBrush) FBackgroundBrush.Reset(CreateSolidBrush(ui::ColorToRGB(Color())));
+    SetTextColor(dc, ui::ColorToRGB(Enabled() ? Font().Color : ui::clGrayText));
+    SetBkColor(dc, ui::ColorToRGB(Color()));
+    return reinterpret_cast<LRESULT>(FBackgroundBrush.Get());
+}
+
+void TWkMemo::SetReadOnly(bool value) {
+    if (FReadOnly == value) return;
+    FReadOnly = value;
+    if (HandleAllocated()) SendMessageW(HandleIfAllocated(), EM_SETREADONLY, value, 0);
+    UpdateColors();
+}
+
+void TWkMemo::SetReadOnlyColor(TColor value) {
+    if (FReadOnlyColor == value) return;
+    FReadOnlyColor = value;
+    if (FReadOnly) UpdateColors();
+}
+
+void TWkMemo::SetReadOnlyColorOnFocus(bool value) {
+    if (FReadOnlyColorOnFocus == value) return;
+    FReadOnlyColorOnFocus = value;
+    if (FReadOnly && HasFocus()) UpdateColors();
+}
+
+void TWkMemo::SetScrollBars(TScrollStyle value) {
+    if (FScrollBars == value) return;
+    FScrollBars = value;
+    RecreateWnd();
+}
+
+void TWkMemo::SetWordWrap(bool value) {
+    if (FWordWrap == value) return;
+    FWordWrap = value;
+    // An edit control cannot switch wrapping on or off once made.
+    RecreateWnd();
+}
+
+// ---- Messages ---------------------------------------------------------------------------
+
+bool TWkMemo::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case ui::CN_CTLCOLOREDIT:
+    case ui::CN_CTLCOLORSTATIC:
+        result = ControlColor(reinterpret_cast<HDC>(wParam));
+        return true;
+    case WM_MOUSEWHEEL:
+        return HandleWheel(wParam, result);
+    case WM_DESTROY:
+        FSavedText = Text();
+        return false;
+    case WM_KEYDOWN: case WM_KEYUP: case WM_LBUTTONDOWN:
+        if (OnLineColChange || OnClipboardChange) PostMessageW(HandleIfAllocated(), WM_WK_REPORT_CARET, kReportCaretAndClipboard, 0);
+        return false;
+    case WM_LBUTTONUP:
+        if (OnClipboardChange) PostMessageW(HandleIfAllocated(), WM_WK_REPORT_CARET, kReportClipboardOnly, 0);
+        return false;
+    case ui::CN_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE && (OnLineColChange || OnClipboardChange))
+            PostMessageW(HandleIfAllocated(), WM_WK_REPORT_CARET, kReportCaretAndClipboard, 0);
+        return false;
+    case WM_WK_REPORT_CARET:
+        ui::GuardedCall([&] {
+            if (wParam == kReportCaretAndClipboard) ReportCaret();
+            ReportClipboard();
+        });
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TWkMemo::KeyPress(wchar_t& ch) {
+    if (FTabOnEnter && ch == L'\r') {
+        // Enter moves on like Tab and puts no line break into the text.
+        if (ui::TForm* form = ui::GetParentForm(this)) form->SelectNext(this, (GetKeyState(VK_SHIFT) & 0x8000) == 0);
+        return true;
+    }
+    return TWkFramedControl::KeyPress(ch);
+}
+
+bool TWkMemo::HandleWheel(WPARAM wParam, LRESULT& result) {
+    if (OnMouseWheel) return false;
+    result = 0;
+    // Whole notches only; a fine-grained wheel's smaller steps add up to the next notch
+    // instead of being dropped one by one.
+    FWheelRemainder += GET_WHEEL_DELTA_WPARAM(wParam);
+    const int notches = FWheelRemainder / WHEEL_DELTA;
+    FWheelRemainder -= notches * WHEEL_DELTA;
+    if (notches == 0) return true;
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    const TWheelScroll scroll = MemoWheelScroll(notches, lines);
+    for (int i = 0; i < scroll.Count; ++i)
+        if (!SendMessageW(HandleIfAllocated(), EM_SCROLL, scroll.Command, 0)) break;
+    return true;
+}
+
+// ---- Caret position ---------------------------------------------------------------------
+
+namespace {
+struct TSelection {
+    DWORD Start = 0;
+    DWORD End = 0;
+};
+TSelection GetSelection(HWND wnd) {
+    TSelection s;
+    SendMessageW(wnd, EM_GETSEL, reinterpret_cast<WPARAM>(&s.Start), reinterpret_cast<LPARAM>(&s.End));
+    return s;
+}
+} // namespace
+
+int TWkMemo::CaretLine() {
+    HWND wnd = Handle();
+    const TSelection sel = GetSelection(wnd);
+    int index = static_cast<int>(sel.Start);
+    if (sel.Start != sel.End && HasFocus()) {
+        // With a selection the caret is at either end: ask for the character under it.
+        POINT caret{};
+        GetCaretPos(&caret);
+        const auto hit = SendMessageW(wnd, EM_CHARFROMPOS, 0, MAKELPARAM(caret.x, caret.y));
+        if (hit == -1) return 1;
+        return HIWORD(hit) + 1;
+    }
+    return static_cast<int>(SendMessageW(wnd, EM_LINEFROMCHAR, index, 0)) + 1;
+}
+
+int TWkMemo::CaretColumn() {
+    HWND wnd = Handle();
+    const TSelection sel = GetSelection(wnd);
+    int index = static_cast<int>(sel.End);
+    if (sel.Start != sel.End && HasFocus()) {
+        POINT caret{};
+        GetCaretPos(&caret);
+        const auto hit = SendMessageW(wnd, EM_CHARFROMPOS, 0, MAKELPARAM(caret.x, caret.y));
+        if (hit == -1) return 1;
+        index = LOWORD(hit);
+    } else if (sel.Start == sel.End) {
+        index = static_cast<int>(sel.Start);
+    }
+    const auto line = SendMessageW(wnd, EM_LINEFROMCHAR, index, 0);
+    const auto lineStart = SendMessageW(wnd, EM_LINEINDEX, line, 0);
+    return index - static_cast<int>(lineStart) + 1;
+}
+
+void TWkMemo::SetCaretLine(int line) {
+    HWND wnd = Handle();
+    const auto start = SendMessageW(wnd, EM_LINEINDEX, line - 1, 0);
+    if (line < 1 || start < 0) return;
+    SendMessageW(wnd, EM_SETSEL, start, start);
+    if (CaretLine() != line) return;
+    const auto first = SendMessageW(wnd, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageW(wnd, EM_LINESCROLL, 0, (line - 1) - first);
+    ReportCaret();
+}
+
+void TWkMemo::SetCaretColumn(int column) {
+    HWND wnd = Handle();
+    const auto lineStart = SendMessageW(wnd, EM_LINEINDEX, CaretLine() - 1, 0);
+    const auto length = SendMessageW(wnd, EM_LINELENGTH, lineStart, 0);
+    if (column < 1 || column > length + 1) return;
+    SendMessageW(wnd, EM_SETSEL, lineStart + column - 1, lineStart + column - 1);
+    ReportCaret();
+}
+
+void TWkMemo::ReportCaret() {
+    if (OnLineColChange && HandleAllocated()) OnLineColChange(this, CaretLine(), CaretColumn());
+}
+
+void TWkMemo::ReportClipboard() {
+    if (!OnClipboardChange || !HandleAllocated()) return;
+    const TSelection sel = GetSelection(HandleIfAllocated());
+    const bool hasText = IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT);
+    OnClipboardChange(this, sel.Start != sel.End, hasText);
+}
+
+// =============================================================================================
+// Layout registration
+// =============================================================================================
+
+void RegisterWkMemoClasses(ui::TClassRegistry& registry) {
+    using ui::TLayoutContext;
+    using ui::TLayoutValue;
+    using M = TWkMemo;
+    ui::RegisterControlClass<TWkMemo>(registry, L"TWkMemo");
+    RegisterWkFramedControlProperties(registry);
+    registry.Property<M>(L"ReadOnly", [](M& m, const TLayoutValue& v, TLayoutContext& c) { m.SetReadOnly(c.Bool(v)); });
+    registry.Property<M>(L"ReadOnlyColor", [](M& m, const TLayoutValue& v, TLayoutContext& c) { m.SetReadOnlyColor(c.Color(v)); });
+    registry.Property<M>(L"ReadOnlyColorOnFocus", [](M& m, const TLayoutValue& v, TLayoutContext& c) { m.SetReadOnlyColorOnFocus(c.Bool(v)); });
+    registry.Property<M>(L"ScrollBars", [](M& m, const TLayoutValue& v, TLayoutContext& c) {
+        m.SetScrollBars(c.Enum<TScrollStyle>(v, {{L"ssNone", ssNone}, {L"ssHorizontal", ssHorizontal},
+                                                  {L"ssVertical", ssVertical}, {L"ssBoth", ssBoth}}));
+    });
+    registry.Property<M>(L"WordWrap", [](M& m, const TLayoutValue& v, TLayoutContext& c) { m.SetWordWrap(c.Bool(v)); });
+    registry.Property<M>(L"TabOnEnter", [](M& m, const TLayoutValue& v, TLayoutContext& c) { m.SetTabOnEnter(c.Bool(v)); });
+    registry.Property<M>(L"Lines.Strings", [](M& m, const TLayoutValue& v, TLayoutContext& c) { m.Lines().Assign(c.Strings(v)); });
+}
+
+} // namespace wk

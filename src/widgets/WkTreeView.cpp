@@ -1,0 +1,569 @@
+#include "widgets/WkTreeView.h"
+#include "ui/Application.h"
+#include "ui/ImageList.h"
+#include "ui/Layout.h"
+#include <windowsx.h>
+#include <algorithm>
+#include <cstring>
+
+namespace wk {
+
+using ui::Rect;
+using ui::TColor;
+
+// =============================================================================================
+// TTreeNode
+// =============================================================================================
+
+TWkCustomTreeView& TTreeNode::TreeView() const { return FOwner->Owner(); }
+
+int TTreeNode::Level() const {
+    int level = 0;
+    for (const TTreeNode* p = FParent; p; p = p->FParent) ++level;
+    return level;
+}
+
+int TTreeNode::Index() const {
+    const auto& siblings = FOwner->SiblingsOf(FParent);
+    for (size_t i = 0; i < siblings.size(); ++i)
+        if (siblings[i].get() == this) return static_cast<int>(i);
+    return -1;
+}
+
+void TTreeNode::UpdateItem(UINT mask) {
+    if (!FItem) return;
+    TVITEMW item{};
+    item.mask = mask | TVIF_HANDLE;
+    item.hItem = FItem;
+    item.pszText = const_cast<wchar_t*>(FText.c_str());
+    item.iImage = FImageIndex;
+    item.iSelectedImage = FSelectedIndex;
+    if (mask & TVIF_STATE) {
+        item.stateMask = TVIS_STATEIMAGEMASK;
+        item.state = INDEXTOSTATEIMAGEMASK(std::max(0, FStateIndex));
+    }
+    SendMessageW(TreeView().HandleIfAllocated(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void TTreeNode::SetText(const std::wstring& value) {
+    if (FText == value) return;
+    FText = value;
+    UpdateItem(TVIF_TEXT);
+}
+
+void TTreeNode::SetImageIndex(int value) {
+    if (FImageIndex == value) return;
+    FImageIndex = value;
+    UpdateItem(TVIF_IMAGE);
+}
+
+void TTreeNode::SetSelectedIndex(int value) {
+    if (FSelectedIndex == value) return;
+    FSelectedIndex = value;
+    UpdateItem(TVIF_SELECTEDIMAGE);
+}
+
+void TTreeNode::SetStateIndex(int value) {
+    if (FStateIndex == value) return;
+    FStateIndex = value;
+    UpdateItem(TVIF_STATE);
+}
+
+bool TTreeNode::Expanded() const {
+    if (!FItem) return FExpanded;
+    const auto state = SendMessageW(TreeView().HandleIfAllocated(), TVM_GETITEMSTATE,
+                                    reinterpret_cast<WPARAM>(FItem), TVIS_EXPANDED);
+    return (state & TVIS_EXPANDED) != 0;
+}
+
+void TTreeNode::Expand(bool recursive) {
+    FExpanded = true;
+    if (FItem)
+        SendMessageW(TreeView().HandleIfAllocated(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(FItem));
+    if (recursive)
+        for (auto& child : FChildren) child->Expand(true);
+}
+
+void TTreeNode::Collapse(bool recursive) {
+    FExpanded = false;
+    if (FItem)
+        SendMessageW(TreeView().HandleIfAllocated(), TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(FItem));
+    if (recursive)
+        for (auto& child : FChildren) child->Collapse(true);
+}
+
+bool TTreeNode::Selected() const { return TreeView().Selected() == this; }
+
+void TTreeNode::SetSelected(bool value) {
+    if (value)
+        TreeView().SetSelected(this);
+    else if (Selected())
+        TreeView().SetSelected(nullptr);
+}
+
+Rect TTreeNode::DisplayRect(bool textOnly) const {
+    if (!FItem) return {};
+    // TVM_GETITEMRECT takes the item in the RECT it fills.
+    RECT r{};
+    static_assert(sizeof(RECT) >= sizeof(HTREEITEM));
+    std::memcpy(&r, &FItem, sizeof FItem);
+    if (!SendMessageW(TreeView().HandleIfAllocated(), TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(&r)))
+        return {};
+    return r;
+}
+
+// =============================================================================================
+// TTreeNodes
+// =============================================================================================
+
+TTreeNode* TTreeNodes::Insert(TTreeNode* parent, bool first, const std::wstring& text, void* data) {
+    auto& siblings = SiblingsOf(parent);
+    std::unique_ptr<TTreeNode> node(new TTreeNode(*this, parent));
+    node->FText = text;
+    node->FData = data;
+    TTreeNode* raw = node.get();
+    siblings.insert(first ? siblings.begin() : siblings.end(), std::move(node));
+    FTree.InsertItem(*raw, first);
+    return raw;
+}
+
+TTreeNode* TTreeNodes::AddFirst(TTreeNode* sibling, const std::wstring& text, void* data) {
+    return Insert(sibling ? sibling->FParent : nullptr, true, text, data);
+}
+
+TTreeNode* TTreeNodes::Add(TTreeNode* sibling, const std::wstring& text, void* data) {
+    return Insert(sibling ? sibling->FParent : nullptr, false, text, data);
+}
+
+TTreeNode* TTreeNodes::AddChildFirst(TTreeNode* parent, const std::wstring& text, void* data) {
+    return Insert(parent, true, text, data);
+}
+
+TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::wstring& text, void* data) {
+    return Insert(parent, false, text, data);
+}
+
+namespace {
+bool Contains(const TTreeNode* ancestor, const TTreeNode* node) {
+    for (const TTreeNode* p = node; p; p = p->Parent())
+        if (p == ancestor) return true;
+    return false;
+}
+} // namespace
+
+void TTreeNodes::Delete(TTreeNode* node) {
+    if (!node) return;
+    if (Contains(node, FTree.FPendingSelection)) FTree.FPendingSelection = nullptr;
+    if (node->FItem)
+        SendMessageW(FTree.HandleIfAllocated(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->FItem));
+    auto& siblings = SiblingsOf(node->FParent);
+    std::erase_if(siblings, [node](const std::unique_ptr<TTreeNode>& n) { return n.get() == node; });
+}
+
+void TTreeNodes::Clear() {
+    FTree.FPendingSelection = nullptr;
+    if (FTree.HandleAllocated())
+        SendMessageW(FTree.HandleIfAllocated(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    FRoots.clear();
+}
+
+namespace {
+// Walks the nodes in display order; `visit` returns true to stop.
+template <typename F>
+bool Walk(TTreeNode* node, F& visit) {
+    if (visit(node)) return true;
+    for (int i = 0; i < node->Count(); ++i)
+        if (Walk(node->Item(i), visit)) return true;
+    return false;
+}
+} // namespace
+
+int TTreeNodes::Count() const {
+    int n = 0;
+    auto count = [&n](TTreeNode*) { ++n; return false; };
+    for (const auto& root : FRoots) Walk(root.get(), count);
+    return n;
+}
+
+TTreeNode* TTreeNodes::Item(int index) const {
+    TTreeNode* found = nullptr;
+    auto pick = [&](TTreeNode* node) {
+        if (index-- == 0) found = node;
+        return found != nullptr;
+    };
+    for (const auto& root : FRoots)
+        if (Walk(root.get(), pick)) break;
+    return found;
+}
+
+// =============================================================================================
+// TWkCustomTreeView: the window and its items
+// =============================================================================================
+
+TWkCustomTreeView::TWkCustomTreeView(ui::TComponent* owner) : TWkFramedControl(owner) {
+    SetBounds(0, 0, 121, 97);
+}
+
+TWkCustomTreeView::~TWkCustomTreeView() {
+    if (FImages) FImages->RemoveFreeNotification(this);
+}
+
+void TWkCustomTreeView::CreateParams(ui::TCreateParams& params) {
+    TWkFramedControl::CreateParams(params);
+    params.WinClassName = L"PlumoraWkTreeView";
+    params.BaseClassName = WC_TREEVIEWW;
+    if (FShowLines) params.Style |= TVS_HASLINES;
+    if (FShowButtons) params.Style |= TVS_HASBUTTONS;
+    if (FShowRoot) params.Style |= TVS_LINESATROOT;
+    if (!FReadOnly) params.Style |= TVS_EDITLABELS;
+    if (!FHideSelection) params.Style |= TVS_SHOWSELALWAYS;
+    if (FRowSelect) params.Style |= TVS_FULLROWSELECT;
+    if (FHotTrack) params.Style |= TVS_TRACKSELECT;
+    if (!FToolTips) params.Style |= TVS_NOTOOLTIPS;
+}
+
+void TWkCustomTreeView::CreateWnd() {
+    ApplyImages();
+    if (FIndent >= 0) SendMessageW(HandleIfAllocated(), TVM_SETINDENT, FIndent, 0);
+    ApplyBackground();
+    InsertItems(FItems.FRoots, TVI_ROOT);
+    TTreeNode* selection = std::exchange(FPendingSelection, nullptr);
+    if (selection) SetSelected(selection);
+}
+
+void TWkCustomTreeView::ForgetItems(std::vector<std::unique_ptr<TTreeNode>>& nodes) {
+    for (auto& node : nodes) {
+        if (node->FItem) node->FExpanded = node->Expanded();
+        ForgetItems(node->FChildren);
+        node->FItem = nullptr;
+    }
+}
+
+void TWkCustomTreeView::InsertItems(std::vector<std::unique_ptr<TTreeNode>>& nodes, HTREEITEM parent) {
+    for (auto& node : nodes) {
+        InsertItem(*node, false);
+        InsertItems(node->FChildren, node->FItem);
+        // Expanding needs the children in place: a childless item does not take the state.
+        if (node->FExpanded)
+            SendMessageW(HandleIfAllocated(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node->FItem));
+    }
+}
+
+void TWkCustomTreeView::InsertItem(TTreeNode& node, bool first) {
+    HWND wnd = HandleIfAllocated();
+    if (!wnd) return;
+    TTreeNode* parent = node.FParent;
+    if (parent && !parent->FItem) return; // comes in with its parent
+    TVINSERTSTRUCTW ins{};
+    ins.hParent = parent ? parent->FItem : TVI_ROOT;
+    ins.hInsertAfter = first ? TVI_FIRST : TVI_LAST;
+    ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    ins.item.pszText = const_cast<wchar_t*>(node.FText.c_str());
+    ins.item.iImage = node.FImageIndex;
+    ins.item.iSelectedImage = node.FSelectedIndex;
+    ins.item.lParam = reinterpret_cast<LPARAM>(&node);
+    if (node.FStateIndex >= 0) {
+        ins.item.mask |= TVIF_STATE;
+        ins.item.stateMask = TVIS_STATEIMAGEMASK;
+        ins.item.state = INDEXTOSTATEIMAGEMASK(node.FStateIndex);
+    }
+    node.FItem = reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
+    // A parent expanded while it had no children could not take the state; now it can.
+    if (parent && parent->FExpanded && parent->Count() == 1)
+        SendMessageW(wnd, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent->FItem));
+}
+
+TTreeNode* TWkCustomTreeView::NodeFromItem(HTREEITEM item) const {
+    if (!item || !HandleAllocated()) return nullptr;
+    TVITEMW tv{};
+    tv.mask = TVIF_HANDLE | TVIF_PARAM;
+    tv.hItem = item;
+    if (!SendMessageW(HandleIfAllocated(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return nullptr;
+    return reinterpret_cast<TTreeNode*>(tv.lParam);
+}
+
+TTreeNode* TWkCustomTreeView::GetNodeAt(int x, int y) {
+    if (!HandleAllocated()) return nullptr;
+    TVHITTESTINFO hit{};
+    hit.pt = POINT{x, y};
+    SendMessageW(HandleIfAllocated(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    // Anywhere on the row counts: indent, button, icon, label and the space right of it.
+    // Below the last row the control reports TVHT_NOWHERE, outside TVHT_ABOVE/BELOW/...
+    constexpr UINT kOnRow = TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMBUTTON | TVHT_ONITEMRIGHT;
+    if (!hit.hItem || !(hit.flags & kOnRow)) return nullptr;
+    return NodeFromItem(hit.hItem);
+}
+
+TTreeNode* TWkCustomTreeView::Selected() const {
+    if (!HandleAllocated()) return FPendingSelection;
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(HandleIfAllocated(), TVM_GETNEXTITEM, TVGN_CARET, 0));
+    return NodeFromItem(item);
+}
+
+void TWkCustomTreeView::SetSelected(TTreeNode* node) {
+    if (!HandleAllocated()) {
+        FPendingSelection = node;
+        return;
+    }
+    SendMessageW(HandleIfAllocated(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node ? node->FItem : nullptr));
+}
+
+// =============================================================================================
+// Platform control properties
+// =============================================================================================
+
+void TWkCustomTreeView::ApplyStyle(DWORD bit, bool on) {
+    if (!HandleAllocated()) return;
+    HWND wnd = HandleIfAllocated();
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(wnd, GWL_STYLE));
+    const DWORD wanted = on ? (style | bit) : (style & ~bit);
+    if (wanted == style) return;
+    // The tree control reads its style again on WM_STYLECHANGED, which this sends.
+    SetWindowLongPtrW(wnd, GWL_STYLE, wanted);
+    ::InvalidateRect(wnd, nullptr, TRUE);
+}
+
+void TWkCustomTreeView::ApplyImages() {
+    if (!HandleAllocated()) return;
+    HIMAGELIST list = FImages ? FImages->Handle() : nullptr;
+    SendMessageW(HandleIfAllocated(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(list));
+}
+
+void TWkCustomTreeView::ApplyBackground() {
+    if (!HandleAllocated()) return;
+    SendMessageW(HandleIfAllocated(), TVM_SETBKCOLOR, 0, static_cast<LPARAM>(ui::ColorToRGB(Color())));
+}
+
+void TWkCustomTreeView::SetImages(ui::TImageList* value) {
+    if (FImages == value) return;
+    if (FImages) FImages->RemoveFreeNotification(this);
+    FImages = value;
+    if (FImages) FImages->FreeNotification(this);
+    ApplyImages();
+}
+
+void TWkCustomTreeView::Notification(ui::TComponent* component, ui::TOperation operation) {
+    TWkFramedControl::Notification(component, operation);
+    if (operation == ui::opRemove && component == FImages) {
+        FImages = nullptr;
+        ApplyImages();
+    }
+}
+
+int TWkCustomTreeView::Indent() const {
+    if (HandleAllocated()) return static_cast<int>(SendMessageW(HandleIfAllocated(), TVM_GETINDENT, 0, 0));
+    return FIndent;
+}
+
+void TWkCustomTreeView::SetIndent(int value) {
+    if (FIndent == value) return;
+    FIndent = value;
+    if (HandleAllocated() && value >= 0) SendMessageW(HandleIfAllocated(), TVM_SETINDENT, value, 0);
+}
+
+#define WK_TREE_STYLE_SETTER(Name, Field, Bit, On)                                                   \
+    void TWkCustomTreeView::Set##Name(bool value) {                                              \
+        if (Field == value) return;                                                              \
+        Field = value;                                                                           \
+        ApplyStyle(Bit, On);                                                                     \
+    }
+WK_TREE_STYLE_SETTER(ReadOnly, FReadOnly, TVS_EDITLABELS, !value)
+WK_TREE_STYLE_SETTER(HideSelection, FHideSelection, TVS_SHOWSELALWAYS, !value)
+WK_TREE_STYLE_SETTER(ShowButtons, FShowButtons, TVS_HASBUTTONS, value)
+WK_TREE_STYLE_SETTER(ShowLines, FShowLines, TVS_HASLINES, value)
+WK_TREE_STYLE_SETTER(ShowRoot, FShowRoot, TVS_LINESATROOT, value)
+WK_TREE_STYLE_SETTER(RowSelect, FRowSelect, TVS_FULLROWSELECT, value)
+WK_TREE_STYLE_SETTER(HotTrack, FHotTrack, TVS_TRACKSELECT, value)
+#undef WK_TREE_STYLE_SETTER
+
+void TWkCustomTreeView::SetToolTips(bool value) {
+    if (FToolTips == value) return;
+    FToolTips = value;
+    // The control makes its tool-tip window only at creation.
+    if (HandleAllocated()) RecreateWnd();
+}
+
+// =============================================================================================
+// Messages
+// =============================================================================================
+
+bool TWkCustomTreeView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
+        return HandlePress(msg, wParam, lParam, result);
+    case WM_MOUSEWHEEL:
+        return HandleWheel(wParam, result);
+    case WM_PAINT: {
+        result = DefaultHandler(msg, wParam, lParam);
+        if (!FHideSelection && !Focused()) {
+            ui::WindowDc dc(HandleIfAllocated());
+            ui::TCanvas canvas(dc);
+            PaintSelectionOutline(canvas);
+        }
+        return true;
+    }
+    case WM_DESTROY:
+        // The window goes, the nodes stay: keep what the user changed in the control. Done
+        // here rather than in DestroyWnd, which a parent's destruction does not call.
+        FPendingSelection = Selected();
+        ForgetItems(FItems.FRoots);
+        return false;
+    case ui::CN_NOTIFY:
+        return HandleNotify(*reinterpret_cast<const NMHDR*>(lParam), result);
+    default:
+        return false;
+    }
+}
+
+bool TWkCustomTreeView::HandlePress(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    ui::TMouseButton button = ui::mbLeft;
+    int vk = VK_LBUTTON;
+    if (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) { button = ui::mbRight; vk = VK_RBUTTON; }
+    if (msg == WM_MBUTTONDOWN || msg == WM_MBUTTONDBLCLK) { button = ui::mbMiddle; vk = VK_MBUTTON; }
+    const bool isDouble = msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
+    ui::TShiftState shift = ui::MouseShiftState(wParam);
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+
+    // The events run before the control's own press handling, so a handler can select the
+    // node and pop a menu up on a right press.
+    if (isDouble) {
+        shift |= ui::ssDouble;
+        if (button == ui::mbLeft) ui::GuardedCall([&] { DblClick(); });
+    }
+    ui::GuardedCall([&] { MouseDown(button, shift, x, y); });
+    if (!HandleAllocated()) { result = 0; return true; }
+
+    // A handler that ran a modal loop (a popup menu) has seen the button come up already.
+    // The control's press handling would then track a press that is over, until the next
+    // mouse message, and raise its right-click notification late: skip it.
+    if (!isDouble && GetKeyState(vk) >= 0) {
+        result = 0;
+        return true;
+    }
+    result = DefaultHandler(msg, wParam, lParam);
+    return true;
+}
+
+int WheelScrollTarget(int position, int notches, UINT linesPerNotch, int page, int maxPos) {
+    long long step = linesPerNotch == WHEEL_PAGESCROLL ? std::max(1, page) : static_cast<long long>(linesPerNotch);
+    long long target = position - static_cast<long long>(notches) * step;
+    target = std::clamp<long long>(target, 0, std::max(0, maxPos));
+    return static_cast<int>(target);
+}
+
+bool TWkCustomTreeView::HandleWheel(WPARAM wParam, LRESULT& result) {
+    result = 0;
+    HWND wnd = HandleIfAllocated();
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    const bool hasBar = (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_VSCROLL) && GetScrollInfo(wnd, SB_VERT, &si);
+    if (!hasBar) {
+        FWheelRemainder = 0;
+        return true; // nothing to scroll: the wheel is swallowed
+    }
+    // Whole notches only; a fine-grained wheel's smaller steps add up to the next notch.
+    FWheelRemainder += GET_WHEEL_DELTA_WPARAM(wParam);
+    const int notches = FWheelRemainder / WHEEL_DELTA;
+    FWheelRemainder -= notches * WHEEL_DELTA;
+    if (notches == 0) return true;
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    const int maxPos = si.nMax - std::max(0, static_cast<int>(si.nPage) - 1);
+    const int target = WheelScrollTarget(si.nPos, notches, lines, static_cast<int>(si.nPage), maxPos);
+    SendMessageW(wnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, target), 0);
+    SetScrollPos(wnd, SB_VERT, target, TRUE);
+    return true;
+}
+
+bool TWkCustomTreeView::HandleNotify(const NMHDR& header, LRESULT& result) {
+    switch (header.code) {
+    case TVN_ITEMEXPANDINGW: {
+        const auto& nm = reinterpret_cast<const NMTREEVIEWW&>(header);
+        // With AutoSelect a node that collapses is selected first, so the selection never
+        // disappears into the collapsed branch.
+        if (FAutoSelect && nm.action == TVE_COLLAPSE)
+            SendMessageW(HandleIfAllocated(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(nm.itemNew.hItem));
+        result = 0;
+        return true;
+    }
+    case TVN_ITEMEXPANDEDW: {
+        const auto& nm = reinterpret_cast<const NMTREEVIEWW&>(header);
+        if (TTreeNode* node = reinterpret_cast<TTreeNode*>(nm.itemNew.lParam))
+            node->FExpanded = (nm.itemNew.state & TVIS_EXPANDED) != 0;
+        if (FAutoSelect && nm.action == TVE_EXPAND)
+            SendMessageW(HandleIfAllocated(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(nm.itemNew.hItem));
+        result = 0;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// =============================================================================================
+// Unfocused selection outline
+// =============================================================================================
+
+void TWkCustomTreeView::PaintSelectionOutline(ui::TCanvas& canvas) {
+    if (FHideSelection || (HandleAllocated() && Focused())) return;
+    TTreeNode* node = Selected();
+    if (!node) return;
+    const Rect label = node->DisplayRect(true);
+    if (label.IsEmpty()) return;
+    canvas.SetPen(FSelectionPen.Color, FSelectionPen.Width, FSelectionPen.Style);
+    canvas.SetBrush(ui::clNone, ui::TBrushStyle::Clear);
+    canvas.Rectangle(label);
+    canvas.SetPen(FSelectionPen.Color, 1, ui::TPenStyle::Solid);
+}
+
+void TWkCustomTreeView::SetSelectionPen(const TWkPen& value) {
+    if (FSelectionPen == value) return;
+    FSelectionPen = value;
+    Invalidate();
+}
+
+void TWkCustomTreeView::SetAutoSelect(bool value) { FAutoSelect = value; }
+
+// =============================================================================================
+// Layout registration
+// =============================================================================================
+
+namespace {
+using ui::TLayoutContext;
+using ui::TLayoutValue;
+using T = TWkCustomTreeView;
+
+} // namespace
+
+void RegisterWkTreeViewClasses(ui::TClassRegistry& registry) {
+    ui::RegisterControlClass<TWkTreeView>(registry, L"TWkTreeView");
+    RegisterWkFramedControlProperties(registry);
+    registry.Property<T>(L"Images", [](T& t, const TLayoutValue& v, TLayoutContext& c) {
+        c.Reference<ui::TImageList>(v, [&t](ui::TImageList& list) { t.SetImages(&list); });
+    });
+    registry.Property<T>(L"Indent", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetIndent(c.Int(v, 0, 32767)); });
+    registry.Property<T>(L"ReadOnly", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetReadOnly(c.Bool(v)); });
+    registry.Property<T>(L"SortType", [](T&, const TLayoutValue& v, TLayoutContext& c) { c.Enum<TSortType>(v, {{L"stNone", stNone}}); });
+    registry.Property<T>(L"HideSelection", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetHideSelection(c.Bool(v)); });
+    registry.Property<T>(L"ShowButtons", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetShowButtons(c.Bool(v)); });
+    registry.Property<T>(L"ShowLines", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetShowLines(c.Bool(v)); });
+    registry.Property<T>(L"ShowRoot", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetShowRoot(c.Bool(v)); });
+    registry.Property<T>(L"RowSelect", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetRowSelect(c.Bool(v)); });
+    registry.Property<T>(L"HotTrack", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetHotTrack(c.Bool(v)); });
+    registry.Property<T>(L"ToolTips", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetToolTips(c.Bool(v)); });
+    registry.Property<T>(L"SelectionPen.Color", [](T& t, const TLayoutValue& v, TLayoutContext& c) {
+        TWkPen pen = t.SelectionPen();
+        pen.Color = c.Color(v);
+        t.SetSelectionPen(pen);
+    });
+    registry.Property<T>(L"SelectionPen.Width", [](T& t, const TLayoutValue& v, TLayoutContext& c) {
+        TWkPen pen = t.SelectionPen();
+        pen.Width = c.Int(v, 0, 100);
+        t.SetSelectionPen(pen);
+    });
+    registry.Property<T>(L"AutoSelect", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetAutoSelect(c.Bool(v)); });
+}
+
+} // namespace wk

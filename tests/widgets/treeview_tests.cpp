@@ -1,0 +1,299 @@
+// Tree view: nodes mirrored into the platform control (order, levels, data, images, text the
+// system code page cannot hold), the node under a point, the mouse events the game tree
+// relies on, expansion, nodes surviving a re-created window, the painted frame and the
+// wheel. Windows are real (run under Xvfb).
+#include "widgets/WkTreeView.h"
+#include "ui/Application.h"
+#include "ui/Form.h"
+#include "widgets/WkKit.h"
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace wk;
+
+namespace {
+
+WPARAM Wheel(int delta) { return MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))); }
+
+struct TPress {
+    ui::TMouseButton Button;
+    ui::TShiftState Shift;
+    int X, Y;
+};
+
+class TreeViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetKitSettings(true, xcsNormal);
+        form = std::make_unique<ui::TForm>();
+        form->SetBounds(100, 100, 300, 300);
+        tree = new TWkTreeView(form.get());
+        tree->SetParent(form.get());
+        tree->SetBounds(10, 10, 200, 200);
+    }
+
+    // What the control itself holds for a node.
+    TVITEMW ControlItem(TTreeNode* node, wchar_t* text = nullptr, int capacity = 0) {
+        TVITEMW item{};
+        item.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+        item.hItem = node->ItemId();
+        item.pszText = text;
+        item.cchTextMax = capacity;
+        SendMessageW(tree->Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        return item;
+    }
+
+    // The game catalog's shape: a root with games under it.
+    TTreeNode* BuildCatalog(int games) {
+        TTreeNode* root = tree->Items().AddFirst(nullptr, L"^_^ 所有游戏 ^_^", &rootData);
+        root->SetImageIndex(0);
+        root->SetSelectedIndex(0);
+        for (int i = 0; i < games; ++i) {
+            TTreeNode* game = i == 0 ? tree->Items().AddChildFirst(root, L"Game" + std::to_wstring(i), &gameData)
+                                     : tree->Items().AddChild(root, L"Game" + std::to_wstring(i), &gameData);
+            game->SetImageIndex(1);
+            game->SetSelectedIndex(1);
+        }
+        root->Expand(false);
+        return root;
+    }
+
+    std::unique_ptr<ui::TForm> form;
+    TWkTreeView* tree = nullptr;
+    int rootData = 0, gameData = 0;
+};
+
+TEST_F(TreeViewTest, NodesBuiltBeforeTheWindowAreMirroredInOrderWithLevelsDataAndImages) {
+    TTreeNode* root = BuildCatalog(3);
+    TTreeNode* first = tree->Items().AddChildFirst(root, L"Zeroth", &gameData);
+    TTreeNode* second = tree->Items().Add(nullptr, L"Second root");
+    tree->Items().AddFirst(root, L"First root");
+
+    tree->HandleNeeded();
+    ASSERT_EQ(tree->Items().Count(), 7);
+    const std::vector<std::wstring> expected = {L"First root", L"^_^ 所有游戏 ^_^", L"Zeroth", L"Game0",
+                                                L"Game1", L"Game2", L"Second root"};
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(tree->Items().Item(i)->Text(), expected[i]) << i;
+
+    EXPECT_EQ(root->Level(), 0);
+    EXPECT_EQ(first->Level(), 1);
+    EXPECT_EQ(second->Level(), 0);
+    EXPECT_EQ(first->Data(), &gameData);
+    EXPECT_EQ(root->Data(), &rootData);
+
+    // The control's own items: same order under the root, same images, node in lParam.
+    HWND wnd = tree->Handle();
+    auto firstChild = reinterpret_cast<HTREEITEM>(
+        SendMessageW(wnd, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(root->ItemId())));
+    EXPECT_EQ(tree->NodeFromItem(firstChild), first);
+    TVITEMW game = ControlItem(root->Item(1));
+    EXPECT_EQ(game.iImage, 1);
+    EXPECT_EQ(game.iSelectedImage, 1);
+    EXPECT_EQ(ControlItem(root).iImage, 0);
+    EXPECT_EQ(SendMessageW(wnd, TVM_GETCOUNT, 0, 0), 7);
+
+    // Changes after the window exists reach the control too.
+    root->Item(1)->SetImageIndex(2);
+    EXPECT_EQ(ControlItem(root->Item(1)).iImage, 2);
+}
+
+TEST_F(TreeViewTest, TextOutsideTheSystemCodePageSurvivesTheRoundTrip) {
+    // U+1E01 and U+1F600 have no GBK encoding; U+00E9 and the CJK text have one.
+    const std::wstring text = L"游戏 \u1E01 caf\u00E9 \U0001F600";
+    TTreeNode* node = tree->Items().AddChild(nullptr, text);
+    tree->HandleNeeded();
+    wchar_t buffer[64] = {};
+    ControlItem(node, buffer, 64);
+    EXPECT_EQ(std::wstring(buffer), text);
+    node->SetText(L"\u0444\u1E01");
+    ControlItem(node, buffer, 64);
+    EXPECT_EQ(std::wstring(buffer), L"\u0444\u1E01");
+}
+
+TEST_F(TreeViewTest, NodeAtAPointCoversTheWholeRowAndNothingBelowTheLastRow) {
+    TTreeNode* root = BuildCatalog(2);
+    form->Show();
+    const ui::Rect row = root->Item(1)->DisplayRect(false);
+    const ui::Rect label = root->Item(1)->DisplayRect(true);
+    ASSERT_FALSE(row.IsEmpty());
+    const int y = (row.top + row.bottom) / 2;
+    EXPECT_EQ(tree->GetNodeAt(label.left + 2, y), root->Item(1));       // on the label
+    EXPECT_EQ(tree->GetNodeAt(1, y), root->Item(1));                    // in the indent
+    EXPECT_EQ(tree->GetNodeAt(tree->ClientWidth() - 2, y), root->Item(1)); // right of the label
+    EXPECT_EQ(tree->GetNodeAt(label.left + 2, root->DisplayRect(true).top + 1), root);
+    EXPECT_EQ(tree->GetNodeAt(label.left + 2, row.bottom + 1), nullptr); // below the last row
+    EXPECT_EQ(tree->GetNodeAt(label.left + 2, tree->ClientHeight() - 2), nullptr);
+    EXPECT_EQ(tree->GetNodeAt(-5, y), nullptr);                          // outside
+}
+
+TEST_F(TreeViewTest, PressesReachOnMouseDownFirstWithTheirButtonAndPoint) {
+    TTreeNode* root = BuildCatalog(2);
+    form->Show();
+    std::vector<TPress> presses;
+    std::vector<std::wstring> log;
+    tree->OnMouseDown = [&](ui::TObject*, ui::TMouseButton b, ui::TShiftState s, int x, int y) {
+        presses.push_back({b, s, x, y});
+        log.push_back(L"down");
+        // What the game tree does on a right press: select the node under the pointer.
+        if (b == ui::mbRight)
+            if (TTreeNode* node = tree->GetNodeAt(x, y)) tree->SetSelected(node);
+    };
+    tree->OnDblClick = [&](ui::TObject*) { log.push_back(L"dblclick"); };
+
+    const ui::Rect game = root->Item(1)->DisplayRect(true);
+    const int x = game.left + 3, y = game.top + 2;
+    SendMessageW(tree->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
+    SendMessageW(tree->Handle(), WM_MBUTTONDOWN, MK_MBUTTON | MK_SHIFT, MAKELPARAM(x + 1, y + 1));
+    ASSERT_EQ(presses.size(), 2u);
+    EXPECT_EQ(presses[0].Button, ui::mbRight);
+    EXPECT_EQ(presses[0].X, x);
+    EXPECT_EQ(presses[0].Y, y);
+    EXPECT_EQ(presses[1].Button, ui::mbMiddle);
+    EXPECT_EQ(presses[1].X, x + 1);
+    EXPECT_EQ(presses[1].Y, y + 1);
+    EXPECT_TRUE(presses[1].Shift & ui::ssShift);
+    EXPECT_EQ(tree->Selected(), root->Item(1)); // the right press selected the game
+
+    // A double click: the double-click event, then the press with ssDouble, once each.
+    log.clear();
+    presses.clear();
+    SendMessageW(tree->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"dblclick", L"down"}));
+    ASSERT_EQ(presses.size(), 1u);
+    EXPECT_TRUE(presses[0].Shift & ui::ssDouble);
+}
+
+TEST_F(TreeViewTest, ExpandOpensOneLevelAndNodesSurviveARecreatedWindow) {
+    TTreeNode* root = tree->Items().AddChild(nullptr, L"root");
+    TTreeNode* child = tree->Items().AddChild(root, L"child");
+    TTreeNode* grandchild = tree->Items().AddChild(child, L"grandchild");
+    root->Expand(false); // before the window exists
+    tree->SetSelected(child);
+    tree->HandleNeeded();
+    EXPECT_TRUE(root->Expanded());
+    EXPECT_FALSE(child->Expanded());
+    EXPECT_EQ(tree->Selected(), child);
+
+    // An empty node expanded first takes the state once its first child arrives.
+    TTreeNode* later = tree->Items().AddChild(nullptr, L"later");
+    later->Expand(false);
+    tree->Items().AddChild(later, L"late child");
+    EXPECT_TRUE(later->Expanded());
+
+    child->Expand(true);
+    EXPECT_TRUE(child->Expanded());
+    root->Collapse(false); // the control moves the selection up to the collapsed node
+    TTreeNode* selected = tree->Selected();
+    ASSERT_EQ(selected, root);
+    tree->SetToolTips(false); // the control makes its tool tips only at creation: re-created
+    EXPECT_EQ(SendMessageW(tree->Handle(), TVM_GETCOUNT, 0, 0), 5);
+    EXPECT_FALSE(root->Expanded());
+    EXPECT_TRUE(child->Expanded());
+    EXPECT_EQ(tree->Selected(), selected);
+    EXPECT_EQ(tree->NodeFromItem(grandchild->ItemId()), grandchild);
+
+    tree->Items().Clear();
+    EXPECT_EQ(tree->Items().Count(), 0);
+    EXPECT_EQ(SendMessageW(tree->Handle(), TVM_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(tree->Selected(), nullptr);
+}
+
+TEST_F(TreeViewTest, FrameIsPaintedOverTheBorderInTheTreeColour) {
+    tree->SetBounds(0, 0, 20, 16);
+    tree->SetFrameVisible(true);
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    ui::DibSurface dib(20, 16);
+
+    // The game tree: fsNone leaves only the erased border, in the tree's colour.
+    tree->SetFrameStyle(fsNone);
+    dib.Fill(RGB(1, 2, 3));
+    {
+        ui::TCanvas canvas(dib.Dc());
+        tree->PaintNonClient(canvas);
+    }
+    for (auto [x, y] : {std::pair{0, 0}, {1, 1}, {19, 15}, {18, 14}, {10, 0}, {0, 8}})
+        EXPECT_EQ(dib.Pixel(x, y), window) << x << "," << y;
+    EXPECT_EQ(dib.Pixel(2, 2), RGB(1, 2, 3)); // the client area is not touched
+
+    // fsFlat: one ring in the frame colour over the erased border.
+    tree->SetFrameStyle(fsFlat);
+    tree->SetFrameColor(RGB(200, 10, 10));
+    {
+        ui::TCanvas canvas(dib.Dc());
+        tree->PaintNonClient(canvas);
+    }
+    EXPECT_EQ(dib.Pixel(0, 0), RGB(200, 10, 10));
+    EXPECT_EQ(dib.Pixel(19, 15), RGB(200, 10, 10));
+    EXPECT_EQ(dib.Pixel(1, 1), window);
+
+    // No frame at all while FrameVisible is off.
+    dib.Fill(RGB(1, 2, 3));
+    tree->SetFrameVisible(false);
+    {
+        ui::TCanvas canvas(dib.Dc());
+        tree->PaintNonClient(canvas);
+    }
+    EXPECT_EQ(dib.Pixel(0, 0), RGB(1, 2, 3));
+}
+
+TEST_F(TreeViewTest, BackgroundFollowsFocusAndEnabledState) {
+    form->Show();
+    tree->Items().AddChild(nullptr, L"node");
+    auto background = [&] { return static_cast<COLORREF>(SendMessageW(tree->Handle(), TVM_GETBKCOLOR, 0, 0)); };
+
+    // FocusColor left at the normal colour follows Color.
+    tree->SetColor(RGB(250, 250, 200));
+    EXPECT_EQ(tree->FocusColor(), RGB(250, 250, 200));
+    EXPECT_EQ(background(), RGB(250, 250, 200));
+
+    tree->SetFocusColor(RGB(200, 250, 250));
+    tree->SetFocus();
+    EXPECT_EQ(background(), RGB(200, 250, 250));
+    SetFocus(form->Handle());
+    EXPECT_EQ(background(), RGB(250, 250, 200));
+
+    tree->SetDisabledColor(RGB(100, 100, 100));
+    tree->SetEnabled(false);
+    EXPECT_EQ(background(), RGB(100, 100, 100));
+    tree->SetEnabled(true);
+    EXPECT_EQ(background(), RGB(250, 250, 200));
+    EXPECT_EQ(tree->Color(), RGB(250, 250, 200)); // own colour changes do not move the normal one
+}
+
+TEST_F(TreeViewTest, WheelScrollsWholeLinesPerNotchAndIsSwallowedWithoutAScrollBar) {
+    form->Show();
+    for (int i = 0; i < 60; ++i) tree->Items().AddChild(nullptr, L"row " + std::to_wstring(i));
+    HWND wnd = tree->Handle();
+    UINT lines = 0;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    ASSERT_GT(lines, 0u);
+    ASSERT_LT(lines, 20u);
+    auto firstVisible = [&] {
+        auto item = reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
+        for (int i = 0; i < tree->Items().Count(); ++i)
+            if (tree->Items().Item(i)->ItemId() == item) return i;
+        return -1;
+    };
+    EXPECT_EQ(SendMessageW(wnd, WM_MOUSEWHEEL, Wheel(-WHEEL_DELTA), 0), 0);
+    EXPECT_EQ(firstVisible(), static_cast<int>(lines));
+    // Half notches add up: nothing after the first, one notch after the second.
+    SendMessageW(wnd, WM_MOUSEWHEEL, Wheel(-WHEEL_DELTA / 2), 0);
+    EXPECT_EQ(firstVisible(), static_cast<int>(lines));
+    SendMessageW(wnd, WM_MOUSEWHEEL, Wheel(-WHEEL_DELTA / 2), 0);
+    EXPECT_EQ(firstVisible(), 2 * static_cast<int>(lines));
+    // Up past the top stops at the first row.
+    SendMessageW(wnd, WM_MOUSEWHEEL, Wheel(5 * WHEEL_DELTA), 0);
+    EXPECT_EQ(firstVisible(), 0);
+
+    tree->Items().Clear();
+    tree->Items().AddChild(nullptr, L"alone");
+    EXPECT_EQ(SendMessageW(wnd, WM_MOUSEWHEEL, Wheel(-WHEEL_DELTA), 0), 0);
+    EXPECT_EQ(firstVisible(), 0);
+
+    EXPECT_EQ(WheelScrollTarget(10, 1, WHEEL_PAGESCROLL, 7, 50), 3);
+    EXPECT_EQ(WheelScrollTarget(48, -1, 3, 7, 50), 50);
+}
+
+} // namespace

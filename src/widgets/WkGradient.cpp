@@ -103,7 +103,7 @@ void BoxFill(HDC dc, int width, int height, int insetX, int insetY, COLORREF sta
     for (int k = 0; k <= steps + 1;) {
         const COLORREF band = color.Rgb();
         // The band covers steps k .. (last); its outer corner is the corner of its last step.
-        Point corner{cx >> 16, cy >> 16};
+        Point corner;
         int taken = 0;
         for (;;) {
             corner = {cx >> 16, cy >> 16};

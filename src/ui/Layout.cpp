@@ -37,14 +37,16 @@ public:
             }
         }
         FCtx.AddComponent(tree.Name, FRoot);
-        Begin(FRoot);
+        Begin(FRoot, tree.Line);
         ApplyProperties(FRoot, tree);
         for (const TLayoutObject& child : tree.Children) CreateObject(child, FRoot);
 
         FCtx.ResolveReferences();
 
-        FCtx.SetPosition(0, L"");
-        for (TComponent* c : FCreated) c->Loaded();
+        for (const auto& [c, line] : FCreated) {
+            FCtx.SetPosition(line, L"");
+            Guarded([c = c] { c->Loaded(); });
+        }
         // Alignment last, parents before children: each window lays out its children inside
         // the bounds its own parent has just given it.
         for (TWinControl*& entry : FAlignDisabled) {
@@ -56,9 +58,21 @@ public:
     }
 
 private:
-    void Begin(TComponent& c) {
+    // Runs `step`; a failure that is not already a layout error gets the current position.
+    template <typename F>
+    void Guarded(F step) {
+        try {
+            step();
+        } catch (const TLayoutError&) {
+            throw;
+        } catch (const std::exception& e) {
+            FCtx.Fail(ExceptionMessage(e));
+        }
+    }
+
+    void Begin(TComponent& c, int line) {
         c.BeginLoading();
-        FCreated.push_back(&c);
+        FCreated.emplace_back(&c, line);
         // Every stored bound would otherwise re-align the parent at once; one pass at the end
         // does it with all values in place.
         if (auto* w = dynamic_cast<TWinControl*>(&c)) {
@@ -72,13 +86,7 @@ private:
         const TLayoutFactory* factory = FRegistry.FindClass(obj.ClassName);
         if (!factory) FCtx.Fail(L"unknown class '" + obj.ClassName + L"' of object '" + obj.Name + L"'");
         TComponent* c = nullptr;
-        try {
-            c = (*factory)(FRoot, parent, FCtx);
-        } catch (const TLayoutError&) {
-            throw;
-        } catch (const std::exception& e) {
-            FCtx.Fail(ExceptionMessage(e));
-        }
+        Guarded([&] { c = (*factory)(FRoot, parent, FCtx); });
         FCtx.SetPosition(obj.Line, L"");
         try {
             c->SetName(obj.Name);
@@ -86,7 +94,7 @@ private:
             FCtx.Fail(L"duplicate component name '" + obj.Name + L"'");
         }
         FCtx.AddComponent(obj.Name, *c);
-        Begin(*c);
+        Begin(*c, obj.Line);
         ApplyProperties(*c, obj);
         for (const TLayoutObject& child : obj.Children) CreateObject(child, *c);
     }
@@ -96,21 +104,15 @@ private:
             FCtx.SetPosition(prop.Line, prop.Name);
             const TLayoutSetter* setter = FRegistry.FindProperty(c, prop.Name);
             if (!setter) FCtx.Fail(L"unknown property of class " + c.ClassName());
-            try {
-                (*setter)(c, prop.Value, FCtx);
-            } catch (const TLayoutError&) {
-                throw;
-            } catch (const std::exception& e) {
-                // A setter's own failure (a missing picture resource, say) gets the position.
-                FCtx.Fail(ExceptionMessage(e));
-            }
+            // A setter's own failure (a missing picture resource, say) gets the position.
+            Guarded([&] { (*setter)(c, prop.Value, FCtx); });
         }
     }
 
     TComponent& FRoot;
     TLayoutContext FCtx;
     const TClassRegistry& FRegistry;
-    std::vector<TComponent*> FCreated;
+    std::vector<std::pair<TComponent*, int>> FCreated; // with the line of each object
     std::vector<TWinControl*> FAlignDisabled;
 };
 

@@ -32,6 +32,13 @@ bool RegularFileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+void SetProgramFont(ui::TForm& form) {
+    ui::TFont font = form.Font();
+    font.Name = L"宋体";
+    font.SetSize(9);
+    form.SetFont(font);
+}
+
 void RegisterProgramClasses() {
     static bool registered = false;
     if (registered) return;
@@ -88,10 +95,7 @@ void TFrmFlashGame::FormCreate(ui::TObject*) {
     AppDir = CurrentAppDir();
     ui::Application().SetTitle(kProgramTitle);
     SetCaption(ui::Application().Title());
-    ui::TFont font = Font();
-    font.Name = L"宋体";
-    font.SetSize(9);
-    SetFont(font);
+    SetProgramFont(*this);
     BuildGameCatalog();
 }
 

@@ -68,6 +68,10 @@ private:
 // Whether a regular file (not a directory) exists at the path.
 bool RegularFileExists(const std::wstring& path);
 
+// Sets a window's font to "宋体" at 9 points, which every control that takes its parent's
+// font follows; every window of the program does this when it is created.
+void SetProgramFont(ui::TForm& form);
+
 // Registers the program's widget and player classes with the layout reader (once).
 void RegisterProgramClasses();
 

@@ -1,5 +1,5 @@
 #include "app/FrmHelp.h"
-#include "app/FrmDoc.h"
+#include "app/FrmFlashGame.h"
 #include "ui/Application.h"
 #include "ui/Layout.h"
 #include <memory>
@@ -10,7 +10,7 @@ TFrmHelp::TFrmHelp(ui::TComponent* owner) : ui::TForm(owner) { ui::LoadLayout(*t
 
 void ShowHelpDialog() {
     std::unique_ptr<TFrmHelp> dialog(ui::NewForm<TFrmHelp>(&ui::Application()));
-    SetDialogFont(*dialog);
+    SetProgramFont(*dialog);
     dialog->ShowModal();
 }
 

@@ -234,11 +234,13 @@ TEST(Dialogs, DescriptionIsReadAfreshAndMissingFileGivesAnEmptyMemo) {
             HWND dialog = GetActiveWindow();
             wchar_t caption[64] = {};
             GetWindowTextW(dialog, caption, 64);
-            HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
-            if (!edit) EnumChildWindows(dialog, [](HWND h, LPARAM p) {
-                wchar_t cls[16]; GetClassNameW(h, cls, 16);
-                if (lstrcmpiW(cls, L"Edit") == 0) { *reinterpret_cast<HWND*>(p) = h; return FALSE; }
-                return TRUE; }, reinterpret_cast<LPARAM>(&edit));
+            // The memo is the dialog's multi-line edit window.
+            HWND edit = nullptr;
+            EnumChildWindows(dialog, [](HWND h, LPARAM p) {
+                if (!(GetWindowLongW(h, GWL_STYLE) & ES_MULTILINE)) return TRUE;
+                *reinterpret_cast<HWND*>(p) = h;
+                return FALSE;
+            }, reinterpret_cast<LPARAM>(&edit));
             wchar_t text[256] = {};
             if (edit) GetWindowTextW(edit, text, 256);
             seen.push_back(std::wstring(caption) + L"|" + text);
@@ -256,13 +258,4 @@ TEST(Dialogs, DescriptionIsReadAfreshAndMissingFileGivesAnEmptyMemo) {
     EXPECT_EQ(seen[0], L"游戏说明|第一");
     EXPECT_EQ(seen[1], L"游戏说明|第二");
     EXPECT_EQ(seen[2], L"游戏说明|");
-}
-
-TEST(Dialogs, DescriptionFilesWithByteOrderMarksAreDecoded) {
-    std::wstring path = CurrentAppDir() + L"DocFiles\\Bom.txt";
-    WriteBytes(path, "\xEF\xBB\xBF\xE7\xAC\xAC\xE4\xB8\x80"); // UTF-8 第一
-    EXPECT_EQ(ReadDescriptionFile(path), L"第一");
-    WriteBytes(path, std::string("\xFF\xFE\x2C\x7B\x00\x4E", 6)); // UTF-16LE 第一
-    EXPECT_EQ(ReadDescriptionFile(path), L"第一");
-    EXPECT_THROW(ReadDescriptionFile(CurrentAppDir() + L"DocFiles"), ui::Exception);
 }

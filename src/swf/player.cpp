@@ -18,6 +18,7 @@ struct Player::RenderState {
     std::vector<std::unique_ptr<Mask>> free_masks;
     std::vector<std::unique_ptr<std::vector<uint32_t>>> free_layers;
     ShapeData morph_scratch;
+    int layers = 0;  // how many blend layers the current drawing goes into
 
     std::unique_ptr<Mask> take_mask() {
         std::unique_ptr<Mask> m;
@@ -107,6 +108,12 @@ uint32_t blend_channel(int mode, uint32_t s, uint32_t d, uint32_t sa, uint32_t d
     case 7: return s + d - 2 * std::min(s * da, d * sa) / 255;                                                      // difference
     case 8: return std::min<uint32_t>(255, s + d);                                                                // add
     case 9: return d > s ? d - s : 0;                                                                              // subtract
+    case 13:  // overlay: multiply or screen, chosen by the backdrop
+    case 14: {  // hard light: the same, chosen by the source
+        const bool low = mode == 13 ? 2 * d <= da : 2 * s <= sa;
+        const uint32_t both = low ? 2 * s * d : sa * da - std::min(sa * da, 2 * (da - std::min(d, da)) * (sa - std::min(s, sa)));
+        return (both + s * (255 - da) + d * (255 - sa) + 127) / 255;
+    }
     default: return s + (d * (255 - sa) + 127) / 255;
     }
 }
@@ -115,11 +122,16 @@ uint32_t blend_channel(int mode, uint32_t s, uint32_t d, uint32_t sa, uint32_t d
 
 // Non-normal blend modes: draw the instance into a transparent layer, then combine.
 void Player::RenderState::draw_blended(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting) {
+    // Alpha and erase change the alpha of the layer they are drawn into; straight onto the stage
+    // they have nothing to act on and draw nothing.
+    if ((inst.blend == 11 || inst.blend == 12) && layers == 0) return;
     const int w = ctx.canvas.width, h = ctx.canvas.height;
     std::vector<uint32_t> layer(size_t(w) * h, 0);
     Canvas saved = ctx.canvas;
     ctx.canvas = Canvas{layer.data(), w, h, w};
+    ++layers;
     draw_instance(inst, m, cx, nesting);
+    --layers;
     ctx.canvas = saved;
     const int mode = inst.blend;
     for (int y = 0; y < h; ++y) {
@@ -253,6 +265,7 @@ void Player::render(const RenderTarget& target) {
         rs.ctx.clip = nullptr;
         rs.ctx.mask_target = nullptr;
         rs.fonts = fonts_;
+        rs.layers = 0;
         rs.draw_clip(*root_, stage_matrix(w, h), CxForm{}, 0);
     }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cmath>
 
 namespace swf {
 
@@ -10,7 +11,7 @@ namespace swf {
 // ---------------------------------------------------------------------------------------------
 namespace {
 constexpr int64_t kFlatTolerance = kOne / 8;  // an eighth of a pixel
-constexpr int kMaxCurveSteps = 256;
+
 
 int64_t isqrt(int64_t v) {
     if (v <= 0) return 0;
@@ -40,21 +41,64 @@ int PathBuilder::curve_steps(FixPoint a, FixPoint c, FixPoint b) {
     return int(std::clamp<int64_t>(n, 1, kMaxCurveSteps));
 }
 
-void PathBuilder::quad_to(FixPoint c, FixPoint p) {
-    int n = curve_steps(pen_, c, p);
-    if (n == 1) {
-        line_to(p);
-        return;
+namespace {
+// Approximate arc-length-like integral of the parabola y = x^2 and its inverse; the curve is split
+// where this integral advances evenly, which puts more points where it bends hardest.
+double parabola_integral(double x) {
+    constexpr double d = 0.67;
+    return x / (1 - d + std::sqrt(std::sqrt(d * d * d * d + 0.25 * x * x)));
+}
+double parabola_integral_inverse(double x) {
+    constexpr double b = 0.39;
+    return x * (1 - b + std::sqrt(b * b + 0.25 * x * x));
+}
+}  // namespace
+
+int flatten_quad(double x0, double y0, double cx, double cy, double x1, double y1, double tolerance,
+                 double* ts, int max_steps) {
+    // Map the curve onto a segment of the standard parabola.
+    const double ddx = 2 * cx - x0 - x1, ddy = 2 * cy - y0 - y1;
+    const double cross = (x1 - x0) * ddy - (y1 - y0) * ddx;
+    const double u0 = (cx - x0) * ddx + (cy - y0) * ddy;
+    const double u2 = (x1 - cx) * ddx + (y1 - cy) * ddy;
+    if (std::fabs(cross) < 1e-9 || !std::isfinite(cross)) return 0;
+    const double p0 = u0 / cross, p2 = u2 / cross;
+    const double scale = std::fabs(cross) / (std::hypot(ddx, ddy) * std::fabs(p2 - p0));
+    if (!std::isfinite(scale) || !std::isfinite(p0) || !std::isfinite(p2) || p0 == p2) return 0;
+    const double a0 = parabola_integral(p0), a2 = parabola_integral(p2);
+    const double sqrt_tol = std::sqrt(tolerance), sqrt_scale = std::sqrt(scale);
+    double val;
+    if ((p0 < 0) == (p2 < 0)) {
+        val = std::fabs(a2 - a0) * sqrt_scale;
+    } else {
+        // The segment passes the parabola's vertex: bound by the sharpest point.
+        const double xmin = sqrt_tol / sqrt_scale;
+        val = sqrt_tol * std::fabs(a2 - a0) / parabola_integral(xmin);
     }
-    const int64_t nn = int64_t(n) * n;
-    const FixPoint a = pen_;
+    if (!std::isfinite(val)) return 0;
+    const int n = int(std::clamp(std::ceil(0.5 * val / sqrt_tol), 1.0, double(max_steps)));
+    const double v0 = parabola_integral_inverse(a0), v2 = parabola_integral_inverse(a2);
     for (int i = 1; i < n; ++i) {
-        int64_t u = n - i;
-        int64_t x = u * u * a.x + 2 * u * i * c.x + int64_t(i) * i * p.x;
-        int64_t y = u * u * a.y + 2 * u * i * c.y + int64_t(i) * i * p.y;
-        // Round half away from zero, the same on every platform.
-        auto div = [nn](int64_t v) { return int32_t(v >= 0 ? (v + nn / 2) / nn : -((-v + nn / 2) / nn)); };
-        line_to({div(x), div(y)});
+        const double v = parabola_integral_inverse(a0 + (a2 - a0) * i / n);
+        ts[i - 1] = std::clamp((v - v0) / (v2 - v0), 0.0, 1.0);
+    }
+    return n;
+}
+
+void PathBuilder::quad_to(FixPoint c, FixPoint p) {
+    const FixPoint a = pen_;
+    double ts[kMaxCurveSteps];
+    int n = flatten_quad(a.x, a.y, c.x, c.y, p.x, p.y, kCurveTolerance * kOne, ts, kMaxCurveSteps);
+    if (n == 0) {
+        // Straight or degenerate: uniform steps still follow a control point off the line.
+        n = curve_steps(a, c, p);
+        for (int i = 1; i < n; ++i) ts[i - 1] = double(i) / n;
+    }
+    for (int i = 1; i < n; ++i) {
+        const double t = ts[i - 1], u = 1 - t;
+        const double x = u * u * a.x + 2 * u * t * c.x + t * t * p.x;
+        const double y = u * u * a.y + 2 * u * t * c.y + t * t * p.y;
+        line_to({int32_t(std::lround(x)), int32_t(std::lround(y))});
     }
     line_to(p);
 }

@@ -73,6 +73,16 @@ private:
     FixPoint start_, pen_;
 };
 
+// Curves are split into straight pieces within this distance (device pixels) of the true curve.
+constexpr double kCurveTolerance = 0.1;
+constexpr int kMaxCurveSteps = 1024;
+
+// Splits the quadratic (x0,y0) (cx,cy) (x1,y1) for `tolerance` (in the units of the coordinates
+// given) into n pieces and writes the n-1 inner parameters to `ts`. Returns n, or 0 when the curve
+// is degenerate (straight or a point) and should be split uniformly instead.
+int flatten_quad(double x0, double y0, double cx, double cy, double x1, double y1, double tolerance,
+                 double* ts, int max_steps);
+
 enum class FillRule : uint8_t { EvenOdd, NonZero };
 
 // Stage 4 interface: one call per pixel row with coverage 0..255 for x in [x0, x1).

@@ -186,11 +186,16 @@ void flatten_run(const Matrix& m, const std::vector<const Segment*>& run, std::v
     out.push_back(dev(run[0]->x0, run[0]->y0));
     for (const Segment* s : run) {
         if (s->curve) {
-            FixPoint a = to_fix(m, s->x0, s->y0), c = to_fix(m, s->cx, s->cy), b = to_fix(m, s->x1, s->y1);
-            int n = PathBuilder::curve_steps(a, c, b);
             DPoint p0 = dev(s->x0, s->y0), pc = dev(s->cx, s->cy), p1 = dev(s->x1, s->y1);
+            double ts[kMaxCurveSteps];
+            int n = flatten_quad(p0.x, p0.y, pc.x, pc.y, p1.x, p1.y, kCurveTolerance * kOne, ts, kMaxCurveSteps);
+            if (n == 0) {
+                FixPoint a = to_fix(m, s->x0, s->y0), c = to_fix(m, s->cx, s->cy), b = to_fix(m, s->x1, s->y1);
+                n = PathBuilder::curve_steps(a, c, b);
+                for (int i = 1; i < n; ++i) ts[i - 1] = double(i) / n;
+            }
             for (int i = 1; i < n; ++i) {
-                double t = double(i) / n, u = 1 - t;
+                double t = ts[i - 1], u = 1 - t;
                 out.push_back({u * u * p0.x + 2 * u * t * pc.x + t * t * p1.x,
                                u * u * p0.y + 2 * u * t * pc.y + t * t * p1.y});
             }

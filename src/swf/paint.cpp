@@ -189,34 +189,60 @@ GradientPainter::GradientPainter(const Canvas& c, const Mask* clip, const FillSt
 
 namespace {
 
-// Table lookups with the spread applied; i is scaled so that 256 is the gradient's end.
+// Positions are 16.16 fixed point in table entries (256 is the gradient's end). The spread folds
+// a position into [0, 256); the colour is then blended between the two nearest entries, each entry
+// standing for the middle of its 1/256 of the gradient.
+constexpr int64_t kTableEnd = int64_t(256) << 16;
+
+inline uint32_t sample_table(const uint32_t* lut, int64_t p) {
+    p -= 1 << 15;
+    if (p <= 0) return lut[0];
+    const int64_t i = p >> 16;
+    if (i >= 255) return lut[255];
+    const uint32_t f = uint32_t(p >> 8) & 255;
+    const uint32_t c0 = lut[i], c1 = lut[i + 1];
+    if (c0 == c1 || f == 0) return c0;
+    const uint32_t g = 256 - f;
+    const uint32_t rb = ((c0 & 0x00FF00FF) * g + (c1 & 0x00FF00FF) * f + 0x00800080) >> 8;
+    const uint32_t ag = (((c0 >> 8) & 0x00FF00FF) * g + ((c1 >> 8) & 0x00FF00FF) * f + 0x00800080) >> 8;
+    return (rb & 0x00FF00FF) | ((ag & 0x00FF00FF) << 8);
+}
+
 struct PadSpread {
-    static uint32_t at(const uint32_t* lut, int64_t i) { return lut[i < 0 ? 0 : i > 255 ? 255 : i]; }
+    static int64_t fold(int64_t p) { return p < 0 ? 0 : p >= kTableEnd ? kTableEnd - 1 : p; }
 };
 struct ReflectSpread {
-    static uint32_t at(const uint32_t* lut, int64_t i) {
-        i &= 511;
-        return lut[i > 255 ? 511 - i : i];
+    static int64_t fold(int64_t p) {
+        p &= 2 * kTableEnd - 1;
+        return p >= kTableEnd ? 2 * kTableEnd - 1 - p : p;
     }
 };
 struct RepeatSpread {
-    static uint32_t at(const uint32_t* lut, int64_t i) { return lut[i & 255]; }
+    static int64_t fold(int64_t p) { return p & (kTableEnd - 1); }
 };
 
 template <typename Spread>
 void shade_linear(const uint32_t* lut, int64_t t, int64_t dt, int n, uint32_t* out) {
-    for (int i = 0; i < n; ++i, t += dt) out[i] = Spread::at(lut, t >> 16);
+    for (int i = 0; i < n; ++i, t += dt) out[i] = sample_table(lut, Spread::fold(t));
 }
 
 template <typename Spread>
 void shade_radial(const uint32_t* lut, float gx, float gy, float dx, float dy, int n, uint32_t* out) {
     for (int i = 0; i < n; ++i) {
         float fx = gx + dx * float(i), fy = gy + dy * float(i);
-        out[i] = Spread::at(lut, int64_t(std::sqrt(fx * fx + fy * fy) * (256.0f / 16384.0f)));
+        out[i] = sample_table(lut, Spread::fold(int64_t(std::sqrt(fx * fx + fy * fy) * (65536.0f * 256.0f / 16384.0f))));
     }
 }
 
 }  // namespace
+
+uint32_t GradientPainter::lookup(int64_t p) const {
+    switch (spread_) {
+    case 1: return sample_table(lut_, ReflectSpread::fold(p));
+    case 2: return sample_table(lut_, RepeatSpread::fold(p));
+    default: return sample_table(lut_, PadSpread::fold(p));
+    }
+}
 
 void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
     const double py = y + 0.5;
@@ -256,7 +282,7 @@ void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
             double b = 2 * fx * ddx, c = ddx * ddx + ddy * ddy;
             double disc = std::max(0.0, b * b - 4 * a * c);
             double t = a != 0 ? (-b - std::sqrt(disc)) / (2 * a) : 0;
-            out[i] = lookup(int64_t(std::floor(std::clamp(t * 256, -1e9, 1e9))));
+            out[i] = lookup(int64_t(std::floor(std::clamp(t * 256 * 65536, -1e15, 1e15))));
         }
     }
     }

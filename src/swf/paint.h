@@ -91,14 +91,8 @@ private:
     uint8_t spread_;
     double focal_;
     bool valid_ = true;
-    // Table index for a position scaled so that 256 is the gradient's end, after spreading.
-    uint32_t lookup(int64_t i) const {
-        switch (spread_) {
-        case 1: i &= 511; return lut_[i > 255 ? 511 - i : i];
-        case 2: return lut_[i & 255];
-        default: return lut_[i < 0 ? 0 : i > 255 ? 255 : i];
-        }
-    }
+    // Colour at a 16.16 table position (256 is the gradient's end), before spreading.
+    uint32_t lookup(int64_t p) const;
 };
 
 class BitmapPainter : public Painter {

@@ -1,0 +1,738 @@
+#include "widgets/WkLabel.h"
+#include "ui/Application.h"
+#include "ui/Layout.h"
+#include "widgets/WkBlink.h"
+#include "widgets/WkColors.h"
+#include "widgets/WkFrames.h"
+#include "widgets/WkGraphics.h"
+#include "widgets/WkPanel.h"
+#include <shellapi.h>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace wk {
+
+using ui::Rect;
+using ui::TColor;
+
+// =============================================================================================
+// [1] Helpers
+// =============================================================================================
+
+int NormalizeAngle(int degrees) { return ((degrees % 360) + 360) % 360; }
+
+namespace {
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0x3000; }
+
+std::wstring Trimmed(const std::wstring& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && IsBlank(s[b])) ++b;
+    while (e > b && IsBlank(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
+
+bool StartsWithNoCase(std::wstring_view s, std::wstring_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (towlower(s[i]) != prefix[i]) return false;
+    return true;
+}
+} // namespace
+
+std::wstring LinkTarget(const std::wstring& url, const std::wstring& caption) {
+    const std::wstring target = Trimmed(url);
+    return target.empty() ? Trimmed(caption) : target;
+}
+
+bool IsSafeLinkTarget(std::wstring_view target) {
+    // A handler registered as `program %1` without quotes would split an address at white
+    // space into extra arguments, and a quote could end a quoted %1 early: refuse both, with
+    // control characters. Real addresses carry such characters percent-encoded.
+    for (wchar_t c : target)
+        if (c < 0x20 || c == 0x7F || c == L'"' || IsBlank(c)) return false;
+    size_t rest = 0;
+    if (StartsWithNoCase(target, L"http://")) rest = 7;
+    else if (StartsWithNoCase(target, L"https://")) rest = 8;
+    else if (StartsWithNoCase(target, L"mailto:")) rest = 7;
+    else return false;
+    return target.size() > rest;
+}
+
+namespace {
+// The system's "Open with" choice for .htm files, run from the system folder by its full
+// path so that no program of the same name elsewhere on the search path can stand in.
+void OfferHtmOpenAs() {
+    wchar_t system[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    const std::wstring exe = std::wstring(system) + L"\\rundll32.exe";
+    std::wstring command = L"\"" + exe + L"\" shell32.dll,OpenAs_RunDLL *.htm";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+}
+
+bool EndsWithHtm(const std::wstring& target) {
+    const size_t dot = target.rfind(L'.');
+    if (dot == std::wstring::npos) return false;
+    std::wstring ext = target.substr(dot);
+    for (wchar_t& c : ext) c = static_cast<wchar_t>(towupper(c));
+    return ext == L".HTM";
+}
+} // namespace
+
+bool OpenLinkWithShell(const std::wstring& target) {
+    if (!IsSafeLinkTarget(target)) return false;
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // No error boxes from the shell; wait for a DDE conversation to finish before returning.
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_FLAG_DDEWAIT;
+    info.lpVerb = L"open";
+    info.lpFile = target.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExW(&info)) return true;
+    if (EndsWithHtm(target)) OfferHtmOpenAs();
+    return false;
+}
+
+// =============================================================================================
+// [2] The blink timer's stand-in window
+// =============================================================================================
+//
+// The blink list talks to its members through window messages, and a label has no window:
+// each label keeps a message-only window that passes the two blink messages on to it.
+
+namespace {
+constexpr const wchar_t* kBlinkWindowClass = L"PlumoraWkLabelBlink";
+
+LRESULT CALLBACK BlinkWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == CM_BLINKQUERY || msg == CM_BLINKSTATE) {
+        if (auto* label = reinterpret_cast<TWkLabel*>(GetWindowLongPtrW(wnd, GWLP_USERDATA)))
+            return label->Perform(msg, wParam, lParam);
+        return 0;
+    }
+    return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+HWND CreateBlinkWindow(TWkLabel* label) {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = BlinkWndProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kBlinkWindowClass;
+        registered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }
+    HWND wnd = CreateWindowExW(0, kBlinkWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (wnd) SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(label));
+    return wnd;
+}
+} // namespace
+
+// =============================================================================================
+// [3] TWkLabel: properties
+// =============================================================================================
+
+TWkLabel::TWkLabel(ui::TComponent* owner) : ui::TLabel(owner) {
+    SetColor(ui::clBtnFace);
+    SetParentColor(true);
+    FNormalTextColor = FPaintTextColor = Font().Color;
+    FBlinkWindow = CreateBlinkWindow(this);
+    if (FBlinkWindow) RegisterBlinkingControl(FBlinkWindow);
+}
+
+TWkLabel::~TWkLabel() {
+    if (FBlinkWindow) {
+        UnregisterBlinkingControl(FBlinkWindow);
+        SetWindowLongPtrW(FBlinkWindow, GWLP_USERDATA, 0);
+        DestroyWindow(FBlinkWindow);
+    }
+}
+
+void TWkLabel::SwitchToTrueTypeFont() {
+    if (IsTrueTypeFont(Font())) return;
+    ui::TFont font = Font();
+    font.Name = L"Verdana";
+    SetFont(font);
+}
+
+void TWkLabel::SetAngle(int value) {
+    value = NormalizeAngle(value);
+    if (FAngle == value) return;
+    FAngle = value;
+    if (!IsLoading() && FAngle != 0) SwitchToTrueTypeFont();
+    // The rotation switches without going through SetRotation, which would put the angle
+    // just set back to 0.
+    if (FAngle != 0 && FRotation == roNone) FRotation = roFlat;
+    AdjustBounds();
+    Repaint();
+}
+
+void TWkLabel::SetRotation(TRotation value) {
+    if (FRotation == value) return;
+    FRotation = value;
+    if (!IsLoading() && value != roNone) SwitchToTrueTypeFont();
+    if (value == roNone || value == roFlat) FAngle = 0;
+    if (value == roFlat) FCenterPoint = cpCenter;
+    AdjustBounds();
+    Invalidate();
+}
+
+void TWkLabel::SetCenterPoint(TCenterPoint value) {
+    if (FCenterPoint == value) return;
+    FCenterPoint = value;
+    Invalidate();
+}
+
+void TWkLabel::SetBlinking(bool value) {
+    if (FBlinking == value) return;
+    FBlinking = value;
+    // Switched on, the colour changes at the timer's next phase; off, at once.
+    if (!value) {
+        FPaintTextColor = FNormalTextColor;
+        Repaint();
+    }
+}
+
+void TWkLabel::SetBlinkColor(TColor value) {
+    if (FBlinkColor == value) return;
+    FBlinkColor = value;
+    Invalidate();
+}
+
+std::uint16_t TWkLabel::BlinkIntervalOn() const {
+    const TWkBlinkingControlsList* list = BlinkingControls();
+    return list ? list->IntervalOn() : TWkBlinkingControlsList::kDefaultInterval;
+}
+
+void TWkLabel::SetBlinkIntervalOn(std::uint16_t ms) {
+    if (TWkBlinkingControlsList* list = BlinkingControls()) list->SetIntervalOn(ms);
+}
+
+std::uint16_t TWkLabel::BlinkIntervalOff() const {
+    const TWkBlinkingControlsList* list = BlinkingControls();
+    return list ? list->IntervalOff() : TWkBlinkingControlsList::kDefaultInterval;
+}
+
+void TWkLabel::SetBlinkIntervalOff(std::uint16_t ms) {
+    if (TWkBlinkingControlsList* list = BlinkingControls()) list->SetIntervalOff(ms);
+}
+
+void TWkLabel::SetBlinkPhase(bool on) {
+    FPaintTextColor = on ? FBlinkColor : FNormalTextColor;
+    Repaint();
+}
+
+bool TWkLabel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg == CM_BLINKQUERY) {
+        result = FBlinking ? 1 : 0;
+        return true;
+    }
+    if (msg == CM_BLINKSTATE) {
+        if (FBlinking) SetBlinkPhase(wParam != 0);
+        result = 0;
+        return true;
+    }
+    return ui::TLabel::HandleMessage(msg, wParam, lParam, result);
+}
+
+void TWkLabel::FrameChanged() {
+    AdjustBounds();
+    Invalidate();
+}
+
+#define WK_LABEL_SETTER(Name, Type, Field, After)                                                    \
+    void TWkLabel::Set##Name(Type value) {                                                       \
+        if (Field == value) return;                                                              \
+        Field = value;                                                                           \
+        After();                                                                                 \
+    }
+WK_LABEL_SETTER(BorderOuter, TFrameStyleEx, FBorderOuter, FrameChanged)
+WK_LABEL_SETTER(BorderInner, TFrameStyleEx, FBorderInner, FrameChanged)
+WK_LABEL_SETTER(BorderSides, TSides, FBorderSides, FrameChanged)
+WK_LABEL_SETTER(BorderWidth, int, FBorderWidth, FrameChanged)
+WK_LABEL_SETTER(BevelWidth, int, FBevelWidth, FrameChanged)
+WK_LABEL_SETTER(TextMargin, int, FTextMargin, FrameChanged)
+WK_LABEL_SETTER(ShadowDepth, int, FShadowDepth, FrameChanged)
+WK_LABEL_SETTER(TextStyle, TTextStyle, FTextStyle, FrameChanged)
+WK_LABEL_SETTER(BorderColor, TColor, FBorderColor, Invalidate)
+WK_LABEL_SETTER(BorderHighlight, TColor, FBorderHighlight, Invalidate)
+WK_LABEL_SETTER(BorderShadow, TColor, FBorderShadow, Invalidate)
+WK_LABEL_SETTER(FlatColor, TColor, FFlatColor, Invalidate)
+WK_LABEL_SETTER(FlatColorAdjustment, int, FFlatColorAdjustment, Invalidate)
+WK_LABEL_SETTER(LightTextStyle, bool, FLightTextStyle, Invalidate)
+WK_LABEL_SETTER(HighlightColor, TColor, FHighlightColor, Invalidate)
+WK_LABEL_SETTER(ShadowColor, TColor, FShadowColor, Invalidate)
+#undef WK_LABEL_SETTER
+
+void TWkLabel::SetCondenseCaption(TWkCondenseCaption value) {
+    if (FCondenseCaption == value) return;
+    FCondenseCaption = value;
+    // A shortened caption needs a width of its own to be shortened to.
+    if (value != ccNone) SetAutoSize(false);
+    Invalidate();
+}
+
+void TWkLabel::SetFlyByEnabled(bool value) {
+    if (FFlyByEnabled == value) return;
+    FFlyByEnabled = value;
+    if (!value && FFlyByActive) {
+        FFlyByActive = false;
+        ui::TFont font = Font();
+        font.Color = FFlyBySavedColor;
+        SetFont(font);
+    }
+}
+
+void TWkLabel::SetAutoSize(bool value) {
+    ui::TLabel::SetAutoSize(value);
+    AdjustBounds();
+}
+
+void TWkLabel::SetWordWrap(bool value) {
+    ui::TLabel::SetWordWrap(value);
+    AdjustBounds();
+}
+
+void TWkLabel::MouseEnter() {
+    if (FFlyByEnabled && !FFlyByActive) {
+        FFlyByActive = true;
+        FFlyBySavedColor = Font().Color;
+        ui::TFont font = Font();
+        font.Color = FFlyByColor;
+        SetFont(font);
+    }
+    ui::TLabel::MouseEnter();
+}
+
+void TWkLabel::MouseLeave() {
+    if (FFlyByEnabled && FFlyByActive) {
+        FFlyByActive = false;
+        ui::TFont font = Font();
+        font.Color = FFlyBySavedColor;
+        SetFont(font);
+    }
+    ui::TLabel::MouseLeave();
+}
+
+void TWkLabel::TextChanged() {
+    ui::TLabel::TextChanged();
+    AdjustBounds();
+    Repaint();
+}
+
+void TWkLabel::FontChanged() {
+    ui::TLabel::FontChanged();
+    if (IsLoading()) return;
+    if (!FBlinking) FNormalTextColor = FPaintTextColor = Font().Color;
+    if (FAngle != 0 && !IsTrueTypeFont(Font())) FAngle = 0;
+    AdjustBounds();
+}
+
+void TWkLabel::Loaded() {
+    ui::TLabel::Loaded();
+    if (FRotation == roNone && FAngle != 0) FRotation = roFlat;
+    if (FRotation != roNone) SwitchToTrueTypeFont();
+    FNormalTextColor = FPaintTextColor = Font().Color;
+    AdjustBounds();
+}
+
+// =============================================================================================
+// [4] Sizing
+// =============================================================================================
+
+Rect TWkLabel::ShrinkByFrames(const Rect& rect, bool withBand) const {
+    Rect r = rect;
+    if (withBand) r.Inset(FBorderWidth, FBorderWidth);
+    for (TFrameStyleEx style : {FBorderOuter, FBorderInner}) {
+        const int w = FrameStyleWidth(style, FBevelWidth);
+        r.Inset(HasSide(FBorderSides, sdLeft) ? w : 0, HasSide(FBorderSides, sdTop) ? w : 0,
+                HasSide(FBorderSides, sdRight) ? w : 0, HasSide(FBorderSides, sdBottom) ? w : 0);
+    }
+    return r;
+}
+
+ui::Size TWkLabel::GrowByFrames(ui::Size text) const {
+    int w = text.cx, h = text.cy;
+    const int frames = FrameStyleWidth(FBorderOuter, FBevelWidth) + FrameStyleWidth(FBorderInner, FBevelWidth) + FBorderWidth;
+    w += (HasSide(FBorderSides, sdLeft) ? frames : 0) + (HasSide(FBorderSides, sdRight) ? frames : 0);
+    h += (HasSide(FBorderSides, sdTop) ? frames : 0) + (HasSide(FBorderSides, sdBottom) ? frames : 0);
+    // The painted text stands TextMargin inside the frames on every side: without room for
+    // it an auto-sized label would cut its own caption off.
+    w += 2 * FTextMargin;
+    h += 2 * FTextMargin;
+    if (FTextStyle == tsShadow && FRotation == roNone) {
+        w += FShadowDepth;
+        h += FShadowDepth;
+    }
+    if (FRotation == roFlat && FAngle != 0 && FAngle != 180) {
+        if (FTextStyle == tsShadow) {
+            w += FShadowDepth / 2;
+            h += FShadowDepth / 2;
+        }
+        double beta = (FAngle % 90) + ((FAngle == 90 || FAngle == 270) ? 90 : 0);
+        beta *= std::numbers::pi / 180.0;
+        const double c = std::cos(beta), s = std::sin(beta);
+        const int turnedW = static_cast<int>(std::lround(w * c + h * s));
+        const int turnedH = static_cast<int>(std::lround(w * s + h * c));
+        w = turnedW;
+        h = turnedH;
+    }
+    return {w, h};
+}
+
+void TWkLabel::AdjustBounds() {
+    if (!AutoSize() || IsLoading()) return;
+    Rect r = ShrinkByFrames(ClientRect(), true);
+    r = r.MovedTo({0, 0});
+    ui::MemoryDcOwner dc(CreateCompatibleDC(nullptr));
+    ui::TCanvas canvas(dc);
+    canvas.SetFont(Font());
+    std::wstring text = Caption();
+    if (text.empty()) text = L" ";
+    UINT flags = DT_CALCRECT | DT_EXPANDTABS;
+    if (WordWrap()) flags |= DT_WORDBREAK;
+    if (!ShowAccelChar()) flags |= DT_NOPREFIX;
+    if (!WordWrap()) r.right = r.left;
+    canvas.DrawText(text, r, flags);
+    const ui::Size size = GrowByFrames({r.Width(), r.Height()});
+    int left = Left();
+    if (Alignment() == ui::taRightJustify) left = Left() + Width() - size.cx;
+    SetBounds(left, Top(), size.cx, size.cy);
+}
+
+// =============================================================================================
+// [5] Painting
+// =============================================================================================
+
+void TWkLabel::Paint(ui::TCanvas& canvas, const Rect& update) {
+    const TColor parentColor = Parent() ? Parent()->Color() : Color();
+    const Rect inside = PaintInnerOuterFrames(canvas, ClientRect(), FBorderOuter, FBorderInner, FBorderSides,
+                                              FBorderWidth, FBevelWidth, Color(), parentColor, Transparent(),
+                                              FFlatColor, FFlatColorAdjustment, FBorderColor, FBorderHighlight,
+                                              FBorderShadow);
+    if (!Transparent()) {
+        canvas.SetBrush(Color());
+        canvas.FillRect(inside);
+    }
+    canvas.SetTextBackgroundTransparent(true);
+    if (FRotation == roCurve)
+        PaintCurvedText(canvas);
+    else if (FRotation == roFlat)
+        PaintAngledText(canvas);
+    else
+        PaintStraightText(canvas);
+}
+
+UINT TWkLabel::TextFlags() const {
+    UINT flags = DT_EXPANDTABS;
+    if (Alignment() == ui::taRightJustify) flags |= DT_RIGHT;
+    else if (Alignment() == ui::taCenter) flags |= DT_CENTER;
+    if (WordWrap()) flags |= DT_WORDBREAK;
+    if (!ShowAccelChar()) flags |= DT_NOPREFIX;
+    if (FCondenseCaption == ccAtEnd) flags |= DT_END_ELLIPSIS;
+    if (FCondenseCaption == ccWithinPath) flags |= DT_PATH_ELLIPSIS;
+    return flags;
+}
+
+Rect TWkLabel::PlaceTextVertically(ui::TCanvas& canvas, Rect rect, UINT flags) const {
+    if (Layout() != ui::tlTop) {
+        Rect measure = rect;
+        canvas.DrawText(Caption(), measure, flags | DT_CALCRECT);
+        const int free = rect.Height() - measure.Height();
+        rect.Offset(0, Layout() == ui::tlBottom ? free : free / 2);
+    }
+    if (FTextStyle == tsShadow) {
+        // Keep the shadow copy inside the label.
+        if (Alignment() == ui::taRightJustify) rect.Offset(-FShadowDepth, 0);
+        if (Layout() == ui::tlBottom) rect.Offset(0, -FShadowDepth);
+    }
+    return rect;
+}
+
+void TWkLabel::PaintStraightText(ui::TCanvas& canvas) {
+    Rect t = ShrinkByFrames(ClientRect(), true);
+    t.Inset(FTextMargin, FTextMargin);
+    const UINT flags = TextFlags();
+    const std::wstring text = Caption();
+    ui::TFont font = Font();
+    auto copy = [&](int dx, int dy, TColor color) {
+        font.Color = color;
+        canvas.SetFont(font);
+        Rect r = PlaceTextVertically(canvas, t, flags);
+        r.Offset(dx, dy);
+        canvas.DrawText(text, r, flags);
+    };
+    if (!Enabled()) {
+        copy(1, 1, ui::clBtnHighlight);
+        copy(0, 0, ui::clBtnShadow);
+        return;
+    }
+    if (FTextStyle == tsRaised || FTextStyle == tsRecessed) {
+        const bool raised = FTextStyle == tsRaised;
+        const TColor a = raised ? FHighlightColor : FShadowColor;
+        const TColor z = raised ? FShadowColor : FHighlightColor;
+        if (!(raised && FLightTextStyle)) copy(1, 1, z);
+        if (!(!raised && FLightTextStyle)) copy(-1, -1, a);
+    } else if (FTextStyle == tsShadow) {
+        copy(FShadowDepth, FShadowDepth, FShadowColor);
+    }
+    copy(0, 0, FPaintTextColor);
+}
+
+namespace {
+int Half(int v) { return v / 2; } // truncates toward zero
+} // namespace
+
+void TWkLabel::PaintAngledText(ui::TCanvas& canvas) {
+    Rect t = ShrinkByFrames(ClientRect(), true);
+    t.Inset(FTextMargin, FTextMargin);
+    const std::wstring text = Caption();
+    canvas.SetFont(Font());
+    const int th = canvas.TextHeight(L"Pp");
+    const int w = canvas.TextWidth(text);
+    const double theta = FAngle * std::numbers::pi / 180.0 + std::numbers::pi / 2.0;
+    const double q = th / 4.0;
+    const int e = FTextStyle == tsShadow ? Half(FShadowDepth) : 0;
+    const int hh = th + e, g = w + e;
+    const bool centred = Alignment() == ui::taCenter, right = Alignment() == ui::taRightJustify;
+    int x = Width() / 2, y = Height() / 2;
+    const int dx = static_cast<int>(std::lround(std::cos(theta) * q));
+    UINT align = TA_CENTER | TA_BASELINE;
+    switch (FAngle) {
+    case 0:
+        if (right) x = t.right - w - 2 * e;
+        else if (!centred) x = t.left + e;
+        y -= Half(hh);
+        align = centred ? (TA_CENTER | TA_TOP) : (TA_LEFT | TA_TOP);
+        break;
+    case 90:
+        x -= dx;
+        y = centred ? t.bottom - Half(t.bottom - g) : right ? t.top + e + g : t.bottom - e;
+        align = TA_LEFT | TA_BASELINE;
+        break;
+    case 180:
+        x = centred ? t.right - Half(t.right - g) : right ? t.left + g : t.right - e;
+        y -= hh / 4;
+        align = TA_LEFT | TA_BASELINE;
+        break;
+    case 270:
+        x -= dx;
+        y = centred ? Half(t.bottom - g) : right ? t.bottom - g - e : t.top + e;
+        align = TA_LEFT | TA_BASELINE;
+        break;
+    default:
+        x -= dx;
+        y += static_cast<int>(std::lround(std::sin(theta) * q));
+        break;
+    }
+
+    HDC dc = canvas.Handle();
+    ui::FontOwner rotated = CreateRotatedFont(Font(), FAngle);
+    ui::DcStateGuard state(dc);
+    SelectObject(dc, rotated);
+    SetTextAlign(dc, align);
+    SetBkMode(dc, TRANSPARENT);
+    auto copy = [&](int ox, int oy, TColor color) {
+        SetTextColor(dc, ui::ColorToRGB(color));
+        const Rect clip = t.Offsetted(ox, oy);
+        ExtTextOutW(dc, x + ox, y + oy, ETO_CLIPPED, clip.AsRECT(), text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    };
+    if (!Enabled()) {
+        copy(1, 1, ui::clBtnHighlight);
+        copy(0, 0, ui::clBtnShadow);
+        return;
+    }
+    if (FTextStyle == tsRaised || FTextStyle == tsRecessed) {
+        const bool raised = FTextStyle == tsRaised;
+        if (!(raised && FLightTextStyle)) copy(1, 1, raised ? FShadowColor : FHighlightColor);
+        if (!(!raised && FLightTextStyle)) copy(-1, -1, raised ? FHighlightColor : FShadowColor);
+        copy(0, 0, FPaintTextColor);
+    } else if (FTextStyle == tsShadow) {
+        copy(e, e, FShadowColor);
+        copy(-e, -e, FPaintTextColor);
+    } else {
+        copy(0, 0, FPaintTextColor);
+    }
+}
+
+void TWkLabel::PaintCurvedText(ui::TCanvas& canvas) {
+    const int W = Width(), H = Height(), B = FBorderWidth;
+    static constexpr int kX[] = {0, 1, 2, 0, 1, 2, 0, 1, 2}; // 0 left, 1 centre, 2 right
+    static constexpr int kY[] = {0, 0, 0, 1, 1, 1, 2, 2, 2}; // 0 top, 1 middle, 2 bottom
+    const int col = kX[FCenterPoint], row = kY[FCenterPoint];
+    const ui::Point m{col == 0 ? B : col == 1 ? W / 2 : W - B, row == 0 ? B : row == 1 ? H / 2 : H - B};
+    const int rx = col == 1 ? W / 2 - 2 * B : W - 2 * B;
+    const int ry = row == 1 ? H / 2 - 2 * B : H - 2 * B;
+    // The step along the arc divides by the radius: a label too small for any arc shows no
+    // text rather than dividing by zero.
+    if (rx <= 0 || ry <= 0) return;
+
+    HDC dc = canvas.Handle();
+    canvas.SetFont(Font());
+    const int th = canvas.TextHeight(L"Yy");
+    const int step = canvas.TextWidth(L"w") + 2;
+    ui::DcStateGuard state(dc);
+    SetTextAlign(dc, TA_CENTER | TA_BASELINE);
+    SetBkMode(dc, TRANSPARENT);
+    double alpha = FAngle * std::numbers::pi / 180.0;
+    for (wchar_t ch : Caption()) {
+        const int x = m.x - static_cast<int>(std::lround(std::sin(alpha) * (rx - th)));
+        const int y = m.y - static_cast<int>(std::lround(std::cos(alpha) * (ry - th)));
+        LOGFONTW lf = Font().ToLogFont();
+        lf.lfEscapement = static_cast<LONG>(std::lround(alpha * 1800.0 / std::numbers::pi));
+        ui::FontOwner turned(CreateFontIndirectW(&lf));
+        SelectObject(dc, turned);
+        auto copy = [&](int ox, int oy, TColor color) {
+            SetTextColor(dc, ui::ColorToRGB(color));
+            TextOutW(dc, x + ox, y + oy, &ch, 1);
+        };
+        if (!Enabled()) {
+            copy(1, 1, ui::clBtnHighlight);
+            copy(0, 0, ui::clBtnShadow);
+        } else {
+            if (FTextStyle == tsRaised || FTextStyle == tsRecessed) {
+                const bool raised = FTextStyle == tsRaised;
+                if (!(raised && FLightTextStyle)) copy(1, 1, raised ? FShadowColor : FHighlightColor);
+                if (!(!raised && FLightTextStyle)) copy(-1, -1, raised ? FHighlightColor : FShadowColor);
+            } else if (FTextStyle == tsShadow) {
+                copy(FShadowDepth, FShadowDepth, FShadowColor);
+            }
+            copy(0, 0, FPaintTextColor);
+        }
+        SelectObject(dc, GetStockObject(SYSTEM_FONT)); // the turned font dies at the loop's end
+        alpha -= static_cast<double>(step) / rx;
+    }
+}
+
+// =============================================================================================
+// [6] TWkURLLabel
+// =============================================================================================
+
+namespace {
+// The hand pointer: the program's own cursor resource, or the system's hand without one.
+void RegisterHandCursor() {
+    if (ui::Application().CursorHandle(crWkHandPoint)) return;
+    HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), L"WKCOMMON_HANDCURSOR");
+    if (!hand) hand = LoadCursorW(nullptr, IDC_HAND);
+    ui::Application().SetCursorHandle(crWkHandPoint, hand);
+}
+} // namespace
+
+TWkURLLabel::TWkURLLabel(ui::TComponent* owner) : TWkLabel(owner) {
+    ui::TFont font = Font();
+    font.Color = ui::clHighlight;
+    font.Style = ui::fsUnderline;
+    SetFont(font);
+    RegisterHandCursor();
+    SetCursor(crWkHandPoint);
+}
+
+void TWkURLLabel::ApplyLinkColor() {
+    ui::TFont font = Font();
+    font.Color = FVisited ? FVisitedColor : FUnvisitedColor;
+    SetFont(font);
+    Invalidate();
+}
+
+void TWkURLLabel::SetVisited(bool value) {
+    if (FVisited == value) return;
+    FVisited = value;
+    ApplyLinkColor();
+}
+
+void TWkURLLabel::SetUnvisitedColor(TColor value) {
+    if (FUnvisitedColor == value) return;
+    FUnvisitedColor = value;
+    ApplyLinkColor();
+}
+
+void TWkURLLabel::SetVisitedColor(TColor value) {
+    if (FVisitedColor == value) return;
+    FVisitedColor = value;
+    ApplyLinkColor();
+}
+
+void TWkURLLabel::Click() {
+    TWkLabel::Click();
+    const std::wstring target = LinkTarget(FURL, Caption());
+    // Only web and mail addresses leave the program; anything else does nothing, quietly,
+    // like a link the shell could not open.
+    if (target.empty() || !IsSafeLinkTarget(target)) return;
+    const bool opened = ShellOpen ? ShellOpen(target) : OpenLinkWithShell(target);
+    if (opened) SetVisited(true);
+}
+
+// =============================================================================================
+// [7] Layout registration
+// =============================================================================================
+
+void RegisterWkLabelClasses(ui::TClassRegistry& registry) {
+    using ui::TLayoutContext;
+    using ui::TLayoutValue;
+    using L = TWkLabel;
+    using U = TWkURLLabel;
+    ui::RegisterControlClass<TWkLabel>(registry, L"TWkLabel");
+    ui::RegisterControlClass<TWkURLLabel>(registry, L"TWkURLLabel");
+    registry.Property<L>(L"AutoSize", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetAutoSize(c.Bool(v)); });
+    registry.Property<L>(L"WordWrap", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetWordWrap(c.Bool(v)); });
+    registry.Property<L>(L"Angle", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetAngle(c.Int(v)); });
+    registry.Property<L>(L"Rotation", [](L& l, const TLayoutValue& v, TLayoutContext& c) {
+        l.SetRotation(c.Enum<TRotation>(v, {{L"roNone", roNone}, {L"roFlat", roFlat}, {L"roCurve", roCurve}}));
+    });
+    registry.Property<L>(L"CenterPoint", [](L& l, const TLayoutValue& v, TLayoutContext& c) {
+        l.SetCenterPoint(c.Enum<TCenterPoint>(
+            v, {{L"cpUpperLeft", cpUpperLeft}, {L"cpUpperCenter", cpUpperCenter}, {L"cpUpperRight", cpUpperRight},
+                {L"cpLeftCenter", cpLeftCenter}, {L"cpCenter", cpCenter}, {L"cpRightCenter", cpRightCenter},
+                {L"cpLowerLeft", cpLowerLeft}, {L"cpLowerCenter", cpLowerCenter}, {L"cpLowerRight", cpLowerRight}}));
+    });
+    registry.Property<L>(L"Blinking", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBlinking(c.Bool(v)); });
+    registry.Property<L>(L"BlinkColor", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBlinkColor(c.Color(v)); });
+    registry.Property<L>(L"BlinkIntervalOn", [](L& l, const TLayoutValue& v, TLayoutContext& c) {
+        l.SetBlinkIntervalOn(static_cast<std::uint16_t>(c.Int(v, 0, 0xFFFF)));
+    });
+    registry.Property<L>(L"BlinkIntervalOff", [](L& l, const TLayoutValue& v, TLayoutContext& c) {
+        l.SetBlinkIntervalOff(static_cast<std::uint16_t>(c.Int(v, 0, 0xFFFF)));
+    });
+    registry.Property<L>(L"BorderOuter", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderOuter(ReadFrameStyle(v, c)); });
+    registry.Property<L>(L"BorderInner", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderInner(ReadFrameStyle(v, c)); });
+    registry.Property<L>(L"BorderSides", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderSides(ReadSides(v, c)); });
+    registry.Property<L>(L"BorderWidth", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderWidth(c.Int(v, 0, 0xFFFF)); });
+    registry.Property<L>(L"BevelWidth", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBevelWidth(c.Int(v, 1, 0xFFFF)); });
+    registry.Property<L>(L"BorderColor", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderColor(c.Color(v)); });
+    registry.Property<L>(L"BorderHighlight", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderHighlight(c.Color(v)); });
+    registry.Property<L>(L"BorderShadow", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderShadow(c.Color(v)); });
+    registry.Property<L>(L"FlatColor", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetFlatColor(c.Color(v)); });
+    registry.Property<L>(L"FlatColorAdjustment", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetFlatColorAdjustment(c.Int(v)); });
+    registry.Property<L>(L"CondenseCaption", [](L& l, const TLayoutValue& v, TLayoutContext& c) {
+        l.SetCondenseCaption(c.Enum<TWkCondenseCaption>(v, {{L"ccNone", ccNone}, {L"ccAtEnd", ccAtEnd}, {L"ccWithinPath", ccWithinPath}}));
+    });
+    registry.Property<L>(L"FlyByEnabled", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetFlyByEnabled(c.Bool(v)); });
+    registry.Property<L>(L"FlyByColor", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetFlyByColor(c.Color(v)); });
+    registry.Property<L>(L"TextStyle", [](L& l, const TLayoutValue& v, TLayoutContext& c) {
+        l.SetTextStyle(c.Enum<TTextStyle>(v, {{L"tsNormal", tsNormal}, {L"tsRaised", tsRaised}, {L"tsRecessed", tsRecessed}, {L"tsShadow", tsShadow}}));
+    });
+    registry.Property<L>(L"LightTextStyle", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetLightTextStyle(c.Bool(v)); });
+    registry.Property<L>(L"HighlightColor", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetHighlightColor(c.Color(v)); });
+    registry.Property<L>(L"ShadowColor", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetShadowColor(c.Color(v)); });
+    registry.Property<L>(L"ShadowDepth", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetShadowDepth(c.Int(v, 0, 1000)); });
+    registry.Property<L>(L"TextMargin", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetTextMargin(c.Int(v, 0, 1000)); });
+    // An old set property, read and dropped.
+    registry.Ignored<L>(L"FrameSides");
+
+    registry.Property<U>(L"URL", [](U& u, const TLayoutValue& v, TLayoutContext& c) { u.SetURL(c.String(v)); });
+    registry.Property<U>(L"Visited", [](U& u, const TLayoutValue& v, TLayoutContext& c) { u.SetVisited(c.Bool(v)); });
+    registry.Property<U>(L"UnvisitedColor", [](U& u, const TLayoutValue& v, TLayoutContext& c) { u.SetUnvisitedColor(c.Color(v)); });
+    registry.Property<U>(L"VisitedColor", [](U& u, const TLayoutValue& v, TLayoutContext& c) { u.SetVisitedColor(c.Color(v)); });
+}
+
+} // namespace wk

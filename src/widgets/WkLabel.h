@@ -1,0 +1,210 @@
+// The kit's labels. TWkLabel is a windowless label with 3-D text styles, a frame of the kit's
+// frame styles with a border band, a text margin, rotated text (a straight line at any angle
+// or characters laid along an arc), blinking in a second colour, a colour change while the
+// pointer is over it and captions shortened with an ellipsis. TWkURLLabel turns it into a
+// link: underlined text in the highlight colour, a hand pointer, and a click that hands its
+// URL to the desktop shell and then shows the label in the visited colour.
+//
+// Only web and mail links are opened: a target that is not an http:, https: or mailto:
+// address (a file, a program, a script URL) is refused, whatever the layout says.
+#pragma once
+#include "ui/Label.h"
+#include "widgets/WkPanel.h"
+#include "widgets/WkEnums.h"
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace ui { class TClassRegistry; }
+
+namespace wk {
+
+enum TRotation : unsigned char { roNone, roFlat, roCurve };
+enum TCenterPoint : unsigned char {
+    cpUpperLeft, cpUpperCenter, cpUpperRight, cpLeftCenter, cpCenter, cpRightCenter,
+    cpLowerLeft, cpLowerCenter, cpLowerRight
+};
+enum TWkCondenseCaption : unsigned char { ccNone, ccAtEnd, ccWithinPath };
+
+// The hand pointer of the link labels, registered with the application under this number.
+constexpr ui::TCursor crWkHandPoint = 26000;
+
+class TWkLabel : public ui::TLabel {
+public:
+    explicit TWkLabel(ui::TComponent* owner = nullptr);
+    ~TWkLabel() override;
+    std::wstring ClassName() const override { return L"TWkLabel"; }
+
+    // Stored modulo 360, negative values counted back from 360.
+    int Angle() const { return FAngle; }
+    void SetAngle(int value);
+    TRotation Rotation() const { return FRotation; }
+    void SetRotation(TRotation value);
+    TCenterPoint CenterPoint() const { return FCenterPoint; }
+    void SetCenterPoint(TCenterPoint value);
+
+    bool Blinking() const { return FBlinking; }
+    void SetBlinking(bool value);
+    ui::TColor BlinkColor() const { return FBlinkColor; }
+    void SetBlinkColor(ui::TColor value);
+    // The process-wide blink timer's values: shared by every blinking control.
+    std::uint16_t BlinkIntervalOn() const;
+    void SetBlinkIntervalOn(std::uint16_t ms);
+    std::uint16_t BlinkIntervalOff() const;
+    void SetBlinkIntervalOff(std::uint16_t ms);
+
+    TFrameStyleEx BorderOuter() const { return FBorderOuter; }
+    void SetBorderOuter(TFrameStyleEx value);
+    TFrameStyleEx BorderInner() const { return FBorderInner; }
+    void SetBorderInner(TFrameStyleEx value);
+    TSides BorderSides() const { return FBorderSides; }
+    void SetBorderSides(TSides value);
+    int BorderWidth() const { return FBorderWidth; }
+    void SetBorderWidth(int value);
+    int BevelWidth() const { return FBevelWidth; }
+    void SetBevelWidth(int value);
+    ui::TColor BorderColor() const { return FBorderColor; }
+    void SetBorderColor(ui::TColor value);
+    ui::TColor BorderHighlight() const { return FBorderHighlight; }
+    void SetBorderHighlight(ui::TColor value);
+    ui::TColor BorderShadow() const { return FBorderShadow; }
+    void SetBorderShadow(ui::TColor value);
+    ui::TColor FlatColor() const { return FFlatColor; }
+    void SetFlatColor(ui::TColor value);
+    int FlatColorAdjustment() const { return FFlatColorAdjustment; }
+    void SetFlatColorAdjustment(int value);
+
+    // Anything but ccNone switches AutoSize off.
+    TWkCondenseCaption CondenseCaption() const { return FCondenseCaption; }
+    void SetCondenseCaption(TWkCondenseCaption value);
+    bool FlyByEnabled() const { return FFlyByEnabled; }
+    void SetFlyByEnabled(bool value);
+    ui::TColor FlyByColor() const { return FFlyByColor; }
+    void SetFlyByColor(ui::TColor value) { FFlyByColor = value; }
+    TTextStyle TextStyle() const { return FTextStyle; }
+    void SetTextStyle(TTextStyle value);
+    bool LightTextStyle() const { return FLightTextStyle; }
+    void SetLightTextStyle(bool value);
+    ui::TColor HighlightColor() const { return FHighlightColor; }
+    void SetHighlightColor(ui::TColor value);
+    ui::TColor ShadowColor() const { return FShadowColor; }
+    void SetShadowColor(ui::TColor value);
+    int ShadowDepth() const { return FShadowDepth; }
+    void SetShadowDepth(int value);
+    int TextMargin() const { return FTextMargin; }
+    void SetTextMargin(int value);
+
+    // The framework label's sizing switches, followed by the kit's own sizing.
+    void SetAutoSize(bool value);
+    void SetWordWrap(bool value);
+
+    // The colour the text is painted in now (the font colour, or BlinkColor while blinking).
+    ui::TColor PaintTextColor() const { return FPaintTextColor; }
+    // The blink timer's phase reached the label (true: the blink colour).
+    virtual void SetBlinkPhase(bool on);
+    // The rectangle inside the frames (and the border band when asked).
+    ui::Rect ShrinkByFrames(const ui::Rect& rect, bool withBand) const;
+    // The size a caption box needs with the frames, text margin, shadow and rotation around it.
+    ui::Size GrowByFrames(ui::Size text) const;
+    // Sizes the label to its caption when AutoSize is on.
+    void AdjustBounds();
+
+    void Loaded() override;
+
+protected:
+    // Answers the blink timer's messages (CM_BLINKQUERY, CM_BLINKSTATE).
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void Paint(ui::TCanvas& canvas, const ui::Rect& update) override;
+    void TextChanged() override;
+    void FontChanged() override;
+    void MouseEnter() override;
+    void MouseLeave() override;
+
+private:
+    UINT TextFlags() const;
+    ui::Rect PlaceTextVertically(ui::TCanvas& canvas, ui::Rect rect, UINT flags) const;
+    void PaintStraightText(ui::TCanvas& canvas);
+    void PaintAngledText(ui::TCanvas& canvas);
+    void PaintCurvedText(ui::TCanvas& canvas);
+    void SwitchToTrueTypeFont();
+    void FrameChanged();
+
+    int FAngle = 0;
+    TRotation FRotation = roNone;
+    TCenterPoint FCenterPoint = cpCenter;
+    bool FBlinking = false;
+    ui::TColor FBlinkColor = ui::clHighlight;
+    TFrameStyleEx FBorderOuter = fsNone;
+    TFrameStyleEx FBorderInner = fsNone;
+    TSides FBorderSides = kAllSides;
+    int FBorderWidth = 0;
+    int FBevelWidth = 1;
+    ui::TColor FBorderColor = ui::clBtnFace;
+    ui::TColor FBorderHighlight = ui::clBtnHighlight;
+    ui::TColor FBorderShadow = ui::clBtnShadow;
+    ui::TColor FFlatColor = ui::clBtnShadow;
+    int FFlatColorAdjustment = 30;
+    TWkCondenseCaption FCondenseCaption = ccNone;
+    bool FFlyByEnabled = false;
+    ui::TColor FFlyByColor = ui::clHighlight;
+    ui::TColor FFlyBySavedColor = ui::clNone;
+    bool FFlyByActive = false;
+    TTextStyle FTextStyle = tsNormal;
+    bool FLightTextStyle = false;
+    ui::TColor FHighlightColor = ui::clBtnHighlight;
+    ui::TColor FShadowColor = ui::clBtnShadow;
+    int FShadowDepth = 2;
+    int FTextMargin = 0;
+    ui::TColor FNormalTextColor = ui::clWindowText;
+    ui::TColor FPaintTextColor = ui::clWindowText;
+    HWND FBlinkWindow = nullptr;   // stands for the label in the blink timer's list
+};
+
+class TWkURLLabel : public TWkLabel {
+public:
+    explicit TWkURLLabel(ui::TComponent* owner = nullptr);
+    std::wstring ClassName() const override { return L"TWkURLLabel"; }
+
+    const std::wstring& URL() const { return FURL; }
+    void SetURL(const std::wstring& value) { FURL = value; }
+    bool Visited() const { return FVisited; }
+    void SetVisited(bool value);
+    ui::TColor UnvisitedColor() const { return FUnvisitedColor; }
+    void SetUnvisitedColor(ui::TColor value);
+    ui::TColor VisitedColor() const { return FVisitedColor; }
+    void SetVisitedColor(ui::TColor value);
+
+    // OnClick first, then the link is opened.
+    void Click() override;
+    // Hands a checked target to the shell; replaceable (tests record instead of opening).
+    // Returns whether the shell opened it.
+    std::function<bool(const std::wstring& target)> ShellOpen;
+
+protected:
+    virtual void ApplyLinkColor();
+
+private:
+    std::wstring FURL;
+    bool FVisited = false;
+    ui::TColor FUnvisitedColor = ui::clHighlight;
+    ui::TColor FVisitedColor = 0x800080;
+};
+
+// The target a link label opens: its URL when that is not blank, else its caption, without
+// surrounding white space.
+std::wstring LinkTarget(const std::wstring& url, const std::wstring& caption);
+// Whether a target may go to the shell: an http:// or https:// address or a mailto: address
+// (scheme in any letter case), with no white space, control characters or quotes that a
+// registered handler's command line could split or break out of.
+bool IsSafeLinkTarget(std::wstring_view target);
+// Opens a safe target with the shell's "open" verb; when the shell cannot and the target
+// ends in ".htm", offers the system's choice of program for .htm files.
+bool OpenLinkWithShell(const std::wstring& target);
+
+// Stored angle for a value: modulo 360, negative values counted back from 360.
+int NormalizeAngle(int degrees);
+
+void RegisterWkLabelClasses(ui::TClassRegistry& registry);
+
+} // namespace wk

@@ -1,0 +1,220 @@
+// Labels: which link targets may reach the shell, a click's order of events and the visited
+// colour, the hand pointer, angle storage, automatic size with frames, margins and shadows,
+// painting, and the blink timer's messages.
+#include "widgets/WkLabel.h"
+#include "ui/Application.h"
+#include "ui/Form.h"
+#include "widgets/WkBlink.h"
+#include "widgets/WkKit.h"
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace wk;
+using ui::TColor;
+
+namespace {
+
+class LabelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetKitSettings(true, xcsNormal);
+        form = std::make_unique<ui::TForm>();
+        form->SetBounds(100, 100, 400, 200);
+    }
+
+    template <typename T>
+    T* AddLabel(const std::wstring& caption) {
+        auto* label = new T(form.get());
+        label->SetParent(form.get());
+        label->SetBounds(20, 20, 100, 13);
+        label->SetCaption(caption);
+        return label;
+    }
+
+    // A real click: press and release inside the label.
+    static void ClickOn(ui::TControl& c) {
+        c.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        c.Perform(WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    }
+
+    std::unique_ptr<ui::TForm> form;
+};
+
+TEST(LinkTarget, OnlyWebAndMailAddressesMayReachTheShell) {
+    for (const wchar_t* ok : {L"https://plumora.example.org/", L"HTTP://example.org/a?b=c&d=%20e",
+                              L"mailto:games@plumora.example.org", L"MailTo:x@y.org?subject=Hi%20there"})
+        EXPECT_TRUE(IsSafeLinkTarget(ok)) << ok;
+    for (const wchar_t* refused : {L"", L"file:///C:/Windows/notepad.exe", L"C:\\Windows\\notepad.exe", L"notepad.exe",
+                                   L"\\\\server\\share\\setup.exe", L"javascript:alert(1)", L"ftp://example.org/",
+                                   L"www.example.org", L"http://", L"mailto:", L"https:example.org",
+                                   L"https://example.org/ --gpu-launcher=calc.exe", L"https://example.org/\"x",
+                                   L"https://example.org/\ta", L"https://example.org/\x7F", L"Homepage: https://x.org/"})
+        EXPECT_FALSE(IsSafeLinkTarget(refused)) << refused;
+
+    // The URL when it is not blank, else the caption; surrounding blanks never count.
+    EXPECT_EQ(LinkTarget(L"  https://x.org/ ", L"caption"), L"https://x.org/");
+    EXPECT_EQ(LinkTarget(L"   ", L" mailto:a@b.org "), L"mailto:a@b.org");
+    EXPECT_EQ(LinkTarget(L"", L"   "), L"");
+    // The shell is never asked about a refused target.
+    EXPECT_FALSE(OpenLinkWithShell(L"C:\\Windows\\notepad.exe"));
+}
+
+TEST_F(LabelTest, ClickRunsOnClickThenOpensTheLinkAndShowsItVisited) {
+    std::vector<std::wstring> log;
+    bool shellSucceeds = true;
+    auto* link = AddLabel<TWkURLLabel>(L"Homepage: https://plumora.example.org/");
+    link->SetURL(L"https://plumora.example.org/");
+    link->OnClick = [&](ui::TObject*) { log.push_back(L"click"); };
+    link->ShellOpen = [&](const std::wstring& target) {
+        log.push_back(L"open " + target);
+        return shellSucceeds;
+    };
+    EXPECT_EQ(link->Font().Color, ui::clHighlight);
+    EXPECT_TRUE(link->Font().Style & ui::fsUnderline);
+
+    // The shell fails first: nothing turns visited.
+    shellSucceeds = false;
+    ClickOn(*link);
+    EXPECT_FALSE(link->Visited());
+    shellSucceeds = true;
+    ClickOn(*link);
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"click", L"open https://plumora.example.org/", L"click",
+                                              L"open https://plumora.example.org/"}));
+    EXPECT_TRUE(link->Visited());
+    EXPECT_EQ(link->Font().Color, TColor(0x800080));
+    EXPECT_TRUE(link->Font().Style & ui::fsUnderline);
+
+    // A program or file target: OnClick still runs, the shell is not asked.
+    log.clear();
+    auto* local = AddLabel<TWkURLLabel>(L"Run me");
+    local->SetURL(L"file:///C:/Windows/System32/calc.exe");
+    local->OnClick = link->OnClick;
+    local->ShellOpen = link->ShellOpen;
+    ClickOn(*local);
+    EXPECT_EQ(log, std::vector<std::wstring>{L"click"});
+    EXPECT_FALSE(local->Visited());
+    EXPECT_EQ(local->Font().Color, ui::clHighlight);
+
+    // No URL: the caption is the target.
+    log.clear();
+    local->SetURL(L"");
+    local->SetCaption(L"mailto:games@plumora.example.org");
+    ClickOn(*local);
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"click", L"open mailto:games@plumora.example.org"}));
+}
+
+TEST_F(LabelTest, LinkLabelShowsAHandPointer) {
+    auto* link = AddLabel<TWkURLLabel>(L"EMail: games@plumora.example.org");
+    EXPECT_EQ(link->Cursor(), crWkHandPoint);
+    // Without the program's cursor resource (this test program has none) the system's hand.
+    EXPECT_EQ(ui::Application().CursorHandle(crWkHandPoint), LoadCursorW(nullptr, IDC_HAND));
+}
+
+TEST_F(LabelTest, AngleIsStoredModulo360AndRotationFollowsIt) {
+    auto* label = AddLabel<TWkLabel>(L"Angled");
+    label->SetAngle(-30);
+    EXPECT_EQ(label->Angle(), 330);
+    EXPECT_EQ(label->Rotation(), roFlat); // a fresh label keeps the angle it was given
+    label->SetAngle(400);
+    EXPECT_EQ(label->Angle(), 40);
+    label->SetAngle(-400);
+    EXPECT_EQ(label->Angle(), 320);
+    label->SetRotation(roCurve);
+    label->SetRotation(roFlat);
+    EXPECT_EQ(label->Angle(), 0);
+    EXPECT_EQ(NormalizeAngle(720), 0);
+}
+
+TEST_F(LabelTest, AutoSizeMakesRoomForFramesMarginAndShadow) {
+    auto* plain = AddLabel<TWkLabel>(L"Sized text");
+    auto* shadow = AddLabel<TWkLabel>(L"Sized text");
+    shadow->SetTextStyle(tsShadow);
+    EXPECT_EQ(shadow->Width(), plain->Width() + 2);
+    EXPECT_EQ(shadow->Height(), plain->Height() + 2);
+
+    auto* framed = AddLabel<TWkLabel>(L"Sized text");
+    framed->SetBorderOuter(fsFlat);
+    framed->SetBorderInner(fsRaised);
+    framed->SetBorderWidth(3);
+    framed->SetTextMargin(4);
+    EXPECT_EQ(framed->Width(), plain->Width() + 2 * (1 + 2 + 3 + 4));
+    EXPECT_EQ(framed->Height(), plain->Height() + 2 * (1 + 2 + 3 + 4));
+    framed->SetBorderSides(sdLeft | sdTop);
+    EXPECT_EQ(framed->Width(), plain->Width() + (1 + 2 + 3) + 2 * 4);
+
+    // Turned a quarter, width and height change places.
+    auto* upright = AddLabel<TWkLabel>(L"Sized text");
+    upright->SetAngle(90);
+    EXPECT_EQ(upright->Width(), plain->Height());
+    EXPECT_EQ(upright->Height(), plain->Width());
+
+    // A right-aligned label grows to the left.
+    auto* right = AddLabel<TWkLabel>(L"short");
+    right->SetAlignment(ui::taRightJustify);
+    const int rightEdge = right->Left() + right->Width();
+    right->SetCaption(L"a much longer caption");
+    EXPECT_EQ(right->Left() + right->Width(), rightEdge);
+    EXPECT_LT(right->Left(), 20);
+
+    // Shortened captions keep the width they are given.
+    right->SetCondenseCaption(ccAtEnd);
+    EXPECT_FALSE(right->AutoSize());
+}
+
+TEST_F(LabelTest, TextIsPaintedInTheTextColourOrEngravedWhenDisabled) {
+    auto* label = AddLabel<TWkLabel>(L"WWW");
+    label->SetColor(ui::clWhite);
+    ui::TFont font = label->Font();
+    font.Color = RGB(255, 0, 0);
+    font.Height = -16;
+    label->SetFont(font);
+    label->SetBorderOuter(fsFlat);
+    label->SetFlatColor(RGB(0, 0, 128));
+    label->SetFlatColorAdjustment(0);
+
+    auto count = [&](COLORREF color) {
+        ui::DibSurface dib(label->Width(), label->Height());
+        dib.Fill(RGB(1, 2, 3));
+        label->PaintTo(dib.Dc(), label->ClientRect());
+        int n = 0;
+        for (int y = 0; y < dib.Height(); ++y)
+            for (int x = 0; x < dib.Width(); ++x) n += dib.Pixel(x, y) == color;
+        EXPECT_EQ(dib.Pixel(0, 0), RGB(0, 0, 128));               // the flat frame
+        EXPECT_EQ(dib.Pixel(1, label->Height() - 2), RGB(255, 255, 255)); // the fill inside it
+        return n;
+    };
+    EXPECT_GT(count(RGB(255, 0, 0)), 10);
+    label->SetEnabled(false);
+    EXPECT_EQ(count(RGB(255, 0, 0)), 0);
+    EXPECT_GT(count(GetSysColor(COLOR_BTNSHADOW)), 10);
+}
+
+TEST_F(LabelTest, BlinkTimerSwitchesOnlyBlinkingLabelsAndSharesItsIntervals) {
+    auto* a = AddLabel<TWkLabel>(L"A");
+    auto* b = AddLabel<TWkLabel>(L"B");
+    TWkBlinkingControlsList* list = BlinkingControls();
+    ASSERT_NE(list, nullptr);
+    a->SetBlinkColor(RGB(0, 200, 0));
+    a->SetBlinking(true);
+    const TColor normal = a->PaintTextColor();
+
+    // Walk the phases until the blink colour shows, then back.
+    list->Tick();
+    if (list->BlinkState() == 0) list->Tick();
+    EXPECT_EQ(a->PaintTextColor(), RGB(0, 200, 0));
+    EXPECT_EQ(b->PaintTextColor(), normal); // not blinking: never switched
+    list->Tick();
+    EXPECT_EQ(a->PaintTextColor(), normal);
+    list->Tick();
+    a->SetBlinking(false); // off: back to the normal colour at once
+    EXPECT_EQ(a->PaintTextColor(), normal);
+
+    a->SetBlinkIntervalOn(200);
+    a->SetBlinkIntervalOff(800);
+    EXPECT_EQ(b->BlinkIntervalOn(), 200);
+    EXPECT_EQ(b->BlinkIntervalOff(), 800);
+}
+
+} // namespace

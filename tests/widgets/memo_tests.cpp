@@ -1,0 +1,230 @@
+// Memo: the description dialog's read-only memo stays white (as painted by the control),
+// the state colours' order, lines in and out (also from 8-bit and byte-order-marked files),
+// wrapping instead of horizontal scrolling, no editing while read-only, the painted frame and
+// the wheel. Windows are real (run under Xvfb).
+#include "widgets/WkMemo.h"
+#include "ui/Application.h"
+#include "ui/Form.h"
+#include "widgets/WkKit.h"
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+
+using namespace wk;
+
+namespace {
+
+WPARAM Wheel(int delta) { return MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))); }
+
+class MemoTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetKitSettings(true, xcsNormal);
+        form = std::make_unique<ui::TForm>();
+        form->SetBounds(100, 100, 360, 380);
+        memo = new TWkMemo(form.get());
+        memo->SetParent(form.get());
+        memo->SetBounds(0, 0, 330, 320);
+    }
+
+    // The description dialog's settings, in the layout's order.
+    void ConfigureAsDescription() {
+        memo->SetReadOnly(true);
+        memo->SetColor(ui::clWhite);
+        memo->SetReadOnlyColor(ui::clWhite);
+        memo->SetScrollBars(ssVertical);
+        memo->SetFrameVisible(true);
+        memo->SetFrameColor(12083273);
+    }
+
+    // The control paints its client area into a DIB the way it paints on screen.
+    COLORREF ClientPixelAsPainted(int x, int y) {
+        const ui::Rect client = memo->ClientRect();
+        ui::DibSurface dib(client.Width(), client.Height());
+        dib.Fill(RGB(1, 2, 3));
+        SendMessageW(memo->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dib.Dc()), PRF_CLIENT | PRF_ERASEBKGND);
+        return dib.Pixel(x, y);
+    }
+
+    std::wstring WindowText() {
+        std::wstring text(static_cast<size_t>(GetWindowTextLengthW(memo->Handle())) + 1, L'\0');
+        text.resize(static_cast<size_t>(GetWindowTextW(memo->Handle(), text.data(), static_cast<int>(text.size()))));
+        return text;
+    }
+
+    std::unique_ptr<ui::TForm> form;
+    TWkMemo* memo = nullptr;
+};
+
+TEST_F(MemoTest, ReadOnlyDescriptionMemoIsPaintedWhiteNotInTheDialogGrey) {
+    ConfigureAsDescription();
+    form->Show();
+    memo->Lines().SetText(L"第一行\r\n第二行");
+    EXPECT_EQ(memo->Color(), ui::clWhite);
+    EXPECT_EQ(ClientPixelAsPainted(memo->ClientWidth() - 30, memo->ClientHeight() - 5), RGB(255, 255, 255));
+
+    // Focused it stays white too: FocusColor followed Color when Color was set.
+    memo->SetFocus();
+    EXPECT_EQ(memo->Color(), ui::clWhite);
+    EXPECT_EQ(ClientPixelAsPainted(memo->ClientWidth() - 30, memo->ClientHeight() - 5), RGB(255, 255, 255));
+
+    // The default read-only colour is the info background, and the control shows it.
+    memo->SetReadOnlyColor(ui::clInfoBk);
+    SetFocus(form->Handle());
+    EXPECT_EQ(ClientPixelAsPainted(memo->ClientWidth() - 30, memo->ClientHeight() - 5), GetSysColor(COLOR_INFOBK));
+}
+
+TEST_F(MemoTest, BackgroundPrecedenceIsDisabledThenFocusedThenReadOnlyThenNormal) {
+    form->Show();
+    SetFocus(form->Handle()); // the form focused its first control
+    memo->SetColor(RGB(250, 250, 250));
+    memo->SetFocusColor(RGB(1, 1, 100));
+    memo->SetReadOnlyColor(RGB(2, 100, 2));
+    memo->SetDisabledColor(RGB(100, 2, 2));
+    EXPECT_EQ(memo->Color(), RGB(250, 250, 250));
+    memo->SetReadOnly(true);
+    EXPECT_EQ(memo->Color(), RGB(2, 100, 2));
+    memo->SetFocus();
+    EXPECT_EQ(memo->Color(), RGB(1, 1, 100));
+    memo->SetReadOnlyColorOnFocus(true);
+    EXPECT_EQ(memo->Color(), RGB(2, 100, 2));
+    memo->SetEnabled(false);
+    EXPECT_EQ(memo->Color(), RGB(100, 2, 2));
+    memo->SetEnabled(true);
+    memo->SetReadOnly(false);
+    SetFocus(form->Handle());
+    EXPECT_EQ(memo->Color(), RGB(250, 250, 250));
+}
+
+TEST_F(MemoTest, LinesAreTheTextsLogicalLinesWithCrLfInTheControl) {
+    memo->Lines().SetText(L"one\ntwo\r\nthree\rfour\r\n");
+    form->Show();
+    EXPECT_EQ(memo->Lines().Count(), 4);
+    EXPECT_EQ(memo->Lines()[2], L"three");
+    EXPECT_EQ(WindowText(), L"one\r\ntwo\r\nthree\r\nfour");
+    EXPECT_EQ(memo->Lines().Text(), L"one\r\ntwo\r\nthree\r\nfour\r\n");
+    memo->Lines().Add(L"five");
+    EXPECT_EQ(memo->Lines().ToVector(), (std::vector<std::wstring>{L"one", L"two", L"three", L"four", L"five"}));
+    memo->Lines().Clear();
+    EXPECT_EQ(memo->Lines().Count(), 0);
+
+    EXPECT_EQ(SplitLines(L""), std::vector<std::wstring>{});
+    EXPECT_EQ(SplitLines(L"a\r\n\r\nb"), (std::vector<std::wstring>{L"a", L"", L"b"}));
+}
+
+TEST_F(MemoTest, DescriptionFilesAreReadInTheSystemCodePageOrByTheirByteOrderMark) {
+    // "坦克大战" in GBK, then the same in UTF-8 and UTF-16 with their marks.
+    const std::string gbk = "\xCC\xB9\xBF\xCB\xB4\xF3\xD5\xBD\r\nline 2";
+    const std::string utf8 = "\xEF\xBB\xBF\xE5\x9D\xA6\xE5\x85\x8B\xE5\xA4\xA7\xE6\x88\x98\r\nline 2";
+    const std::string utf16("\xFF\xFE\x66\x57\x4B\x51\x27\x59\x18\x62\x0D\x00\x0A\x00\x32\x00", 16);
+    if (GetACP() == 936) {
+        EXPECT_EQ(DecodeTextFile(gbk), L"坦克大战\r\nline 2");
+    }
+    EXPECT_EQ(DecodeTextFile(utf8), L"坦克大战\r\nline 2");
+    EXPECT_EQ(DecodeTextFile(utf16), L"坦克大战\r\n2");
+
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    const std::wstring path = std::wstring(dir) + L"wkmemo_说明.txt";
+    {
+        std::ofstream out(path.c_str(), std::ios::binary);
+        out << utf8;
+    }
+    memo->Lines().LoadFromFile(path);
+    EXPECT_EQ(memo->Lines().ToVector(), (std::vector<std::wstring>{L"坦克大战", L"line 2"}));
+    DeleteFileW(path.c_str());
+    EXPECT_THROW(memo->Lines().LoadFromFile(path), ui::Exception);
+}
+
+TEST_F(MemoTest, LongLinesWrapWithAVerticalBarAndNoHorizontalScrolling) {
+    ConfigureAsDescription();
+    form->Show();
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(memo->Handle(), GWL_STYLE));
+    EXPECT_TRUE(style & WS_VSCROLL);
+    EXPECT_FALSE(style & WS_HSCROLL);
+    EXPECT_FALSE(style & ES_AUTOHSCROLL);
+    EXPECT_TRUE(style & ES_MULTILINE);
+
+    std::wstring longLine;
+    for (int i = 0; i < 40; ++i) longLine += L"很长的一行说明文字 ";
+    memo->Lines().SetText(longLine);
+    EXPECT_EQ(memo->Lines().Count(), 1);
+    EXPECT_GT(SendMessageW(memo->Handle(), EM_GETLINECOUNT, 0, 0), 3); // shown on several rows
+
+    // Switching wrapping off re-creates the window with its text.
+    memo->SetWordWrap(false);
+    EXPECT_TRUE(GetWindowLongPtrW(memo->Handle(), GWL_STYLE) & ES_AUTOHSCROLL);
+    EXPECT_EQ(SendMessageW(memo->Handle(), EM_GETLINECOUNT, 0, 0), 1);
+    EXPECT_EQ(memo->Lines()[0], longLine);
+}
+
+TEST_F(MemoTest, ReadOnlyMemoTakesNoTypingAndNoPaste) {
+    memo->SetReadOnly(true);
+    form->Show();
+    memo->Lines().SetText(L"fixed");
+    SendMessageW(memo->Handle(), WM_CHAR, L'x', 0);
+    SendMessageW(memo->Handle(), WM_CHAR, VK_BACK, 0);
+    SendMessageW(memo->Handle(), EM_SETSEL, 0, -1);
+    SendMessageW(memo->Handle(), WM_CLEAR, 0, 0);
+    EXPECT_EQ(WindowText(), L"fixed");
+
+    memo->SetReadOnly(false);
+    SendMessageW(memo->Handle(), EM_SETSEL, 5, 5);
+    SendMessageW(memo->Handle(), WM_CHAR, L'x', 0);
+    EXPECT_EQ(WindowText(), L"fixedx");
+}
+
+TEST_F(MemoTest, FrameIsARingInTheFrameColourWithTheMemoColourInside) {
+    ConfigureAsDescription();
+    memo->SetBounds(0, 0, 30, 20);
+    ui::DibSurface dib(30, 20);
+    dib.Fill(RGB(1, 2, 3));
+    {
+        ui::TCanvas canvas(dib.Dc());
+        memo->PaintNonClient(canvas);
+    }
+    const COLORREF frame = 12083273;
+    for (auto [x, y] : {std::pair{0, 0}, {29, 0}, {0, 19}, {29, 19}, {15, 0}, {0, 10}})
+        EXPECT_EQ(dib.Pixel(x, y), frame) << x << "," << y;
+    for (auto [x, y] : {std::pair{1, 1}, {28, 18}, {15, 1}, {1, 10}})
+        EXPECT_EQ(dib.Pixel(x, y), RGB(255, 255, 255)) << x << "," << y;
+    EXPECT_EQ(dib.Pixel(2, 2), RGB(1, 2, 3));
+
+    // With hot tracking and the focus, the hot style and colour apply.
+    memo->SetFrameHotTrack(true);
+    memo->SetFrameHotColor(RGB(0, 0, 255));
+    form->Show();
+    memo->SetFocus();
+    {
+        ui::TCanvas canvas(dib.Dc());
+        memo->PaintNonClient(canvas);
+    }
+    EXPECT_EQ(dib.Pixel(0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(dib.Pixel(1, 1), RGB(0, 0, 255)); // fsFlatBold: two rings
+}
+
+TEST_F(MemoTest, WheelScrollsWholeNotchesOfLines) {
+    form->Show();
+    std::wstring text;
+    for (int i = 0; i < 100; ++i) text += L"line " + std::to_wstring(i) + L"\r\n";
+    memo->Lines().SetText(text);
+    HWND wnd = memo->Handle();
+    UINT lines = 0;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    auto first = [&] { return static_cast<UINT>(SendMessageW(wnd, EM_GETFIRSTVISIBLELINE, 0, 0)); };
+    EXPECT_EQ(SendMessageW(wnd, WM_MOUSEWHEEL, Wheel(-WHEEL_DELTA), 0), 0);
+    EXPECT_EQ(first(), lines);
+    SendMessageW(wnd, WM_MOUSEWHEEL, Wheel(-40), 0);
+    SendMessageW(wnd, WM_MOUSEWHEEL, Wheel(-40), 0);
+    EXPECT_EQ(first(), lines);
+    SendMessageW(wnd, WM_MOUSEWHEEL, Wheel(-40), 0);
+    EXPECT_EQ(first(), 2 * lines);
+
+    const TWheelScroll page = MemoWheelScroll(-2, WHEEL_PAGESCROLL);
+    EXPECT_EQ(page.Command, SB_PAGEDOWN);
+    EXPECT_EQ(page.Count, 2);
+}
+
+} // namespace

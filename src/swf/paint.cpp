@@ -107,14 +107,16 @@ void build_gradient_lut(const Gradient& g, const CxForm& cx, uint32_t out[256]) 
     const bool plain = cx.identity();
     for (int i = 0; i < 256; ++i) {
         const double ratio = i;
+        // The first stop at or past this position ends the piece it lies in; stops are taken in
+        // file order even when their ratios are not.
+        int k = 0;
+        while (k < g.count && ratio > g.ratio[k]) ++k;
         RGBA col;
-        if (ratio <= g.ratio[0]) {
+        if (k == 0) {
             col = g.color[0];
-        } else if (ratio >= g.ratio[g.count - 1]) {
+        } else if (k == g.count) {
             col = g.color[g.count - 1];
         } else {
-            int k = 1;
-            while (k < g.count - 1 && ratio > g.ratio[k]) ++k;
             double r0 = g.ratio[k - 1], r1 = g.ratio[k];
             double t = r1 > r0 ? (ratio - r0) / (r1 - r0) : 1.0;
             RGBA p = g.color[k - 1], q = g.color[k];

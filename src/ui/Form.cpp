@@ -80,6 +80,7 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
 
 TForm::~TForm() {
     if (FModal) FModalResult = mrCancel;
+    if (OnDestroy) GuardedCall([&] { OnDestroy(this); });
 }
 
 void TForm::AfterConstruction() { DoCreate(); }
@@ -301,7 +302,14 @@ void TForm::PlaceOnFirstShow() {
     SetBounds(left, top, Width(), Height());
 }
 
+void TForm::Loaded() {
+    TWinControl::Loaded();
+    // A layout that stores Visible = True shows the form once everything is in place.
+    if (Visible()) ApplyVisible();
+}
+
 void TForm::ApplyVisible() {
+    if (IsLoading()) return;
     if (Visible()) {
         HandleNeeded();
         if (!FShownOnce) {

@@ -42,6 +42,7 @@ public:
     std::wstring ClassName() const override { return L"TForm"; }
     // Fires OnCreate; an exception from it goes to the application's error box.
     void AfterConstruction() override;
+    void Loaded() override;
 
     // --- window -------------------------------------------------------------------------------
     TFormBorderStyle BorderStyle() const { return FBorderStyle; }
@@ -110,6 +111,7 @@ public:
     TNotifyEvent OnHide;
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
+    TNotifyEvent OnDestroy;     // at the start of destruction, controls still in place
 
 protected:
     virtual void DoCreate();

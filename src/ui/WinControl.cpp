@@ -482,11 +482,17 @@ void TWinControl::ReAlign() {
         FAlignPending = true;
         return;
     }
-    FAlignPending = false;
     FAligning = true;
     struct Reset { bool& flag; ~Reset() { flag = false; } } reset{FAligning};
-    Rect r = AlignRect();
-    AlignControls(r);
+    // A request made while aligning (a child's Resize handler re-aligning us) is carried out
+    // after the pass; a few passes settle any sane layout.
+    for (int pass = 0; pass < 3; ++pass) {
+        FAlignPending = false;
+        Rect r = AlignRect();
+        AlignControls(r);
+        if (!FAlignPending) break;
+    }
+    FAlignPending = false;
 }
 
 void TWinControl::EnableAlign() {

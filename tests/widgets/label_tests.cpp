@@ -4,6 +4,7 @@
 #include "widgets/WkLabel.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/Layout.h"
 #include "widgets/WkBlink.h"
 #include "widgets/WkKit.h"
 #include <gtest/gtest.h>
@@ -215,6 +216,40 @@ TEST_F(LabelTest, BlinkTimerSwitchesOnlyBlinkingLabelsAndSharesItsIntervals) {
     a->SetBlinkIntervalOff(800);
     EXPECT_EQ(b->BlinkIntervalOn(), 200);
     EXPECT_EQ(b->BlinkIntervalOff(), 800);
+}
+
+TEST(LabelLayout, BannerLinkLabelsLoadFromTheWindowLayout) {
+    SetKitSettings(true, xcsNormal);
+    ui::TClassRegistry registry;
+    ui::RegisterFrameworkClasses(registry);
+    RegisterWkLabelClasses(registry);
+    ui::TForm form;
+    ui::LoadLayoutText(form, L"Links.layout", R"(object Frm: TForm
+  object WkURLLabel2: TWkURLLabel
+    Left = 392
+    Top = 56
+    Width = 126
+    Height = 13
+    Caption = 'EMail: games@plumora.example.org'
+    URL = 'mailto:games@plumora.example.org'
+    Font.Color = clHighlight
+    Font.Height = -11
+    Font.Name = 'Tahoma'
+    Font.Style = [fsUnderline]
+    ParentFont = False
+    Transparent = True
+  end
+end
+)", registry);
+    auto* link = dynamic_cast<TWkURLLabel*>(form.FindComponent(L"WkURLLabel2"));
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->URL(), L"mailto:games@plumora.example.org");
+    EXPECT_TRUE(link->Transparent());
+    EXPECT_EQ(link->Font().Name, L"Tahoma");
+    EXPECT_EQ(link->PaintTextColor(), ui::clHighlight);
+    EXPECT_EQ(link->Left(), 392);
+    EXPECT_EQ(link->Top(), 56);
+    EXPECT_GT(link->Width(), 20); // sized to its caption after loading
 }
 
 } // namespace

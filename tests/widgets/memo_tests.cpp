@@ -5,6 +5,7 @@
 #include "widgets/WkMemo.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/Layout.h"
 #include "widgets/WkKit.h"
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -225,6 +226,48 @@ TEST_F(MemoTest, WheelScrollsWholeNotchesOfLines) {
     const TWheelScroll page = MemoWheelScroll(-2, WHEEL_PAGESCROLL);
     EXPECT_EQ(page.Command, SB_PAGEDOWN);
     EXPECT_EQ(page.Count, 2);
+}
+
+TEST(MemoLayout, DescriptionMemoLoadedFromItsLayoutIsWhiteReadOnlyAndFramed) {
+    SetKitSettings(true, xcsNormal);
+    ui::TClassRegistry registry;
+    ui::RegisterFrameworkClasses(registry);
+    RegisterWkMemoClasses(registry);
+    ui::TForm form;
+    ui::LoadLayoutText(form, L"Doc.layout", R"(object FrmDoc: TForm
+  ClientWidth = 330
+  ClientHeight = 354
+  object WkMemo1: TWkMemo
+    Left = 0
+    Top = 0
+    Width = 330
+    Height = 320
+    Align = alClient
+    ReadOnly = True
+    Color = clWhite
+    ReadOnlyColor = clWhite
+    ScrollBars = ssVertical
+    FrameVisible = True
+    FrameColor = 12083273
+    TabOrder = 0
+  end
+end
+)", registry);
+    auto* memo = dynamic_cast<TWkMemo*>(form.FindComponent(L"WkMemo1"));
+    ASSERT_NE(memo, nullptr);
+    // FocusColor followed Color while it still equalled the normal colour: white everywhere.
+    EXPECT_EQ(memo->FocusColor(), ui::clWhite);
+    EXPECT_EQ(memo->Color(), ui::clWhite);
+    EXPECT_TRUE(memo->ReadOnly());
+    EXPECT_EQ(memo->FrameColor(), 12083273u);
+    form.Show();
+    memo->SetFocus();
+    EXPECT_EQ(memo->Color(), ui::clWhite);
+    memo->SetEnabled(false);
+    EXPECT_EQ(memo->Color(), ui::clBtnFace);
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(memo->Handle(), GWL_STYLE));
+    EXPECT_TRUE(style & ES_READONLY);
+    EXPECT_TRUE(style & WS_VSCROLL);
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "widgets/WkTreeView.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/ImageList.h"
+#include "ui/Layout.h"
 #include "widgets/WkKit.h"
 #include <gtest/gtest.h>
 #include <memory>
@@ -294,6 +296,56 @@ TEST_F(TreeViewTest, WheelScrollsWholeLinesPerNotchAndIsSwallowedWithoutAScrollB
 
     EXPECT_EQ(WheelScrollTarget(10, 1, WHEEL_PAGESCROLL, 7, 50), 3);
     EXPECT_EQ(WheelScrollTarget(48, -1, 3, 7, 50), 50);
+}
+
+TEST(TreeViewLayout, GameTreeSettingsLoadFromTheWindowLayout) {
+    SetKitSettings(true, xcsNormal);
+    ui::TClassRegistry registry;
+    ui::RegisterFrameworkClasses(registry);
+    RegisterWkTreeViewClasses(registry);
+    ui::TForm form;
+    int downs = 0, doubles = 0;
+    form.RegisterHandler(L"WkTreeView1MouseDown", ui::TMouseEvent([&](ui::TObject*, ui::TMouseButton, ui::TShiftState, int, int) { ++downs; }));
+    form.RegisterHandler(L"WkTreeView1DblClick", ui::TNotifyEvent([&](ui::TObject*) { ++doubles; }));
+    ui::LoadLayoutText(form, L"Tree.layout", R"(object Frm: TForm
+  object WkTreeView1: TWkTreeView
+    Left = 1
+    Top = 1
+    Width = 234
+    Height = 382
+    Align = alClient
+    Images = ImageList1
+    Indent = 19
+    ReadOnly = True
+    FrameStyle = fsNone
+    FrameVisible = True
+    SelectionPen.Color = clBtnShadow
+    OnMouseDown = WkTreeView1MouseDown
+    OnDblClick = WkTreeView1DblClick
+  end
+  object ImageList1: TImageList
+    Width = 16
+    Height = 16
+  end
+end
+)", registry);
+    auto* tree = dynamic_cast<TWkTreeView*>(form.FindComponent(L"WkTreeView1"));
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->Images(), form.FindComponent(L"ImageList1"));
+    EXPECT_TRUE(tree->ReadOnly());
+    EXPECT_TRUE(tree->FrameVisible());
+    EXPECT_EQ(tree->FrameStyle(), fsNone);
+    EXPECT_EQ(tree->Color(), ui::clWindow);
+    EXPECT_EQ(tree->Indent(), 19);
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(tree->Handle(), GWL_STYLE));
+    EXPECT_FALSE(style & TVS_EDITLABELS);
+    EXPECT_TRUE(style & TVS_LINESATROOT);
+    EXPECT_EQ(SendMessageW(tree->Handle(), TVM_GETINDENT, 0, 0), 19);
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0)),
+              tree->Images()->Handle());
+    SendMessageW(tree->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(doubles, 1);
+    EXPECT_EQ(downs, 1);
 }
 
 } // namespace

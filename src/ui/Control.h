@@ -491,7 +491,6 @@ private:
     void OnCaptureChanged();
     bool ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void AddTabOrderList(std::vector<TWinControl*>& list) const;
-    void ApplyWindowZOrder();
 
     HWND FHandle = nullptr;
     WNDPROC FBaseProc = nullptr;        // the wrapped platform control's procedure

@@ -235,11 +235,13 @@ void TWinControl::CreateHandle() {
     FInSetWindowPos = true;
     FBounds = WindowBoundsNow();
     FInSetWindowPos = false;
+    // Later windows above earlier siblings, as windowless children paint (the system puts a
+    // new child window at the bottom).
+    if (Parent()) SetWindowPos(FHandle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
     if (FBaseProc) SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
     CreateWnd();
     for (TControl* c : std::vector<TControl*>(FControls))
         if (c->IsWindowed()) static_cast<TWinControl*>(c)->CreateHandle();
-    ApplyWindowZOrder();
     ReAlign();
 }
 
@@ -258,15 +260,6 @@ void TWinControl::RecreateWnd() {
     DestroyHandle();
     CreateHandle();
     if (wasVisible && !(GetWindowLongW(FHandle, GWL_STYLE) & WS_VISIBLE)) ApplyVisible();
-}
-
-// Child windows are stacked in creation order, later ones on top, as windowless children paint.
-void TWinControl::ApplyWindowZOrder() {
-    for (TControl* c : FControls) {
-        if (!c->IsWindowed()) continue;
-        HWND child = static_cast<TWinControl*>(c)->FHandle;
-        if (child) SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-    }
 }
 
 LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -281,6 +281,16 @@ TEST(GraphicChildren, ReceiveMouseInputTopmostFirstWithCaptureAndHover) {
     send(WM_MOUSEMOVE, 20, 20);
     SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(log, (std::vector<std::wstring>{L"A enter", L"A leave"}));
+
+    // The cursor is the one of the control under the pointer, else the window's own.
+    a->SetCursor(crHandPoint);
+    form->SetCursor(crCross);
+    coretest::PointerAt(*form, 20, 20);
+    SendMessageW(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    coretest::PointerAt(*form, 250, 150);
+    SendMessageW(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_CROSS));
 }
 
 TEST(GraphicChildren, DestroyedChildIsForgottenByItsParent) {

@@ -194,6 +194,8 @@ TEST(ModalForm, ResultEndsTheNestedLoopAndOtherWindowsAreDisabledMeanwhile) {
     EXPECT_EQ(dlg.form->ClientWidth(), 330);
     EXPECT_EQ(dlg.field->BoundsRect(), (Rect{0, 0, 330, 320}));
     EXPECT_EQ(dlg.panel->BoundsRect(), (Rect{0, 320, 330, 354}));
+    // Child windows stack in creation order: the later panel lies above the field.
+    EXPECT_EQ(GetWindow(dlg.panel->Handle(), GW_HWNDNEXT), dlg.field->Handle());
 
     // The close box ends it with mrCancel; a refusing OnCloseQuery keeps it open.
     int queries = 0;

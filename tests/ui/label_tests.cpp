@@ -48,9 +48,18 @@ TEST(Label, AutoSizeFollowsTextAndFontKeepingTheAlignedEdge) {
     EXPECT_EQ(label.BoundsRect().right, right);
     EXPECT_EQ(label.Width(), MeasureText(big, L"Hi").cx);
 
+    // WordWrap keeps the width and grows the height to the wrapped lines.
+    label.SetAlignment(taLeftJustify);
+    const int wrapWidth = MeasureText(big, L"wide words w").cx; // no room for another word
+    label.SetWidth(wrapWidth);
+    label.SetWordWrap(true);
+    label.SetCaption(L"wide words wide words wide");
+    EXPECT_EQ(label.Width(), wrapWidth);
+    EXPECT_EQ(label.Height(), 3 * MeasureText(big, L"w").cy);
+
     label.SetAutoSize(false);
     label.SetCaption(L"A much longer caption");
-    EXPECT_EQ(label.Width(), MeasureText(big, L"Hi").cx);
+    EXPECT_EQ(label.Width(), wrapWidth);
 }
 
 TEST(Label, FillsWithItsColourUnlessTransparentAndEngravesWhenDisabled) {

@@ -7,7 +7,7 @@
 // over one for its base. Setters read their value through TLayoutContext, whose helpers
 // check the value's kind and throw TLayoutError naming file, line and property.
 //
-//   registry.Class<TLabel>(L"TLabel");
+//   RegisterControlClass<TLabel>(registry, L"TLabel");    // Layout.h: factory + placement
 //   registry.Property<TControl>(L"Left", [](TControl& c, const TLayoutValue& v, TLayoutContext& ctx) {
 //       c.SetLeft(ctx.Int(v));
 //   });

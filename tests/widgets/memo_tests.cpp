@@ -206,6 +206,20 @@ TEST_F(MemoTest, FrameIsARingInTheFrameColourWithTheMemoColourInside) {
     EXPECT_EQ(dib.Pixel(1, 1), RGB(0, 0, 255)); // fsFlatBold: two rings
 }
 
+TEST_F(MemoTest, FrameIsOnTheShownWindowAfterTheControlPaintedItsBorder) {
+    ConfigureAsDescription();
+    form->Show();
+    RedrawWindow(memo->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetWindowDC(memo->Handle());
+    const COLORREF corner = GetPixel(dc, 0, 0), inner = GetPixel(dc, 1, 1);
+    const COLORREF bottom = GetPixel(dc, 10, memo->Height() - 1), innerBottom = GetPixel(dc, 10, memo->Height() - 2);
+    ReleaseDC(memo->Handle(), dc);
+    EXPECT_EQ(corner, COLORREF(12083273));
+    EXPECT_EQ(bottom, COLORREF(12083273));
+    EXPECT_EQ(inner, RGB(255, 255, 255));
+    EXPECT_EQ(innerBottom, RGB(255, 255, 255));
+}
+
 TEST_F(MemoTest, WheelScrollsWholeNotchesOfLines) {
     form->Show();
     std::wstring text;

@@ -5,6 +5,7 @@
 #include "ui/Form.h"
 #include "widgets/WkFrames.h"
 #include "widgets/WkGradient.h"
+#include "widgets/WkGraphics.h"
 #include "widgets/WkKit.h"
 #include "widgets/WkThemeParts.h"
 
@@ -93,6 +94,8 @@ void TWkCustomButton::SetThemeAware(bool value) {
 void TWkCustomButton::SetTransparent(bool value) {
     if (FTransparent == value) return;
     FTransparent = value;
+    // Containers whose gradient changes repaint the windows marked transparent.
+    if (HandleAllocated()) MarkWindowTransparent(HandleIfAllocated(), value);
     Invalidate();
 }
 
@@ -174,6 +177,10 @@ void TWkCustomButton::FocusChanged(bool focused) {
 }
 
 void TWkCustomButton::EnabledChanged() {
+    // A disabled window cannot keep the keyboard focus: the form moves it on.
+    if (!Enabled() && Parent() && Focused()) {
+        if (ui::TForm* form = ui::GetParentForm(this)) form->SelectNext(this, true, true);
+    }
     ui::TCustomControl::EnabledChanged();
     Invalidate();
 }
@@ -304,6 +311,7 @@ void TWkButton::PerformPress() {
 
 void TWkButton::CreateWnd() {
     TWkCustomButton::CreateWnd();
+    MarkWindowTransparent(HandleIfAllocated(), Transparent());
     FActsAsDefault = FDefault;
 }
 

@@ -24,12 +24,19 @@ TWkToolButton::TWkToolButton(ui::TComponent* owner) : ui::TGraphicControl(owner)
     // The button clicks on its own release; a double click arrives as a second press.
     SetControlStyle(ui::csCaptureMouse);
     SetBounds(Left(), Top(), 25, 25);
+    FUseToolbarButtonSize = true; // the default size is no choice of the button's own
     SetColor(ui::clBtnFace);
 }
 
 TWkToolButton::~TWkToolButton() {
     if (FImages) FImages->RemoveFreeNotification(this);
     if (FDropDownMenu) FDropDownMenu->RemoveFreeNotification(this);
+}
+
+void TWkToolButton::SetBounds(int left, int top, int width, int height) {
+    // A size chosen outside loading is the button's own, not a toolbar's.
+    if (!IsLoading() && (width != Width() || height != Height())) FUseToolbarButtonSize = false;
+    ui::TGraphicControl::SetBounds(left, top, width, height);
 }
 
 void TWkToolButton::SetAllowAllUp(bool value) {

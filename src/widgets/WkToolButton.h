@@ -85,6 +85,8 @@ public:
 
     // Fired just before the drop-down menu pops up; the sender is the menu.
     ui::TNotifyEvent OnDropDown;
+    void SetBounds(int left, int top, int width, int height) override;
+
     // ---- Operations -------------------------------------------------------------------
     // Fires OnClick, except on a drop-down button whose click is disarmed by its menu.
     void Click() override;

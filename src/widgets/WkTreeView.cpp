@@ -206,6 +206,8 @@ TWkCustomTreeView::TWkCustomTreeView(ui::TComponent* owner) : TWkFramedControl(o
 
 TWkCustomTreeView::~TWkCustomTreeView() {
     if (FImages) FImages->RemoveFreeNotification(this);
+    // The control's items point at the nodes: the window goes before they do.
+    DestroyHandle();
 }
 
 void TWkCustomTreeView::CreateParams(ui::TCreateParams& params) {

@@ -240,6 +240,31 @@ TEST_F(TreeViewTest, FrameIsPaintedOverTheBorderInTheTreeColour) {
     EXPECT_EQ(dib.Pixel(0, 0), RGB(1, 2, 3));
 }
 
+TEST_F(TreeViewTest, UnfocusedSelectionIsOutlinedOnlyWhenSelectionsStayVisible) {
+    TTreeNode* root = BuildCatalog(2);
+    form->Show();
+    SetFocus(form->Handle());
+    tree->SetSelected(root->Item(0));
+    tree->SetSelectionPen({RGB(0, 160, 0), 1, ui::TPenStyle::Solid});
+    const ui::Rect label = root->Item(0)->DisplayRect(true);
+    auto outlined = [&] {
+        ui::DibSurface dib(tree->ClientWidth(), tree->ClientHeight());
+        dib.Fill(RGB(1, 2, 3));
+        {
+            ui::TCanvas canvas(dib.Dc());
+            tree->PaintSelectionOutline(canvas);
+        }
+        return dib.Pixel(label.left, label.top) == RGB(0, 160, 0) &&
+               dib.Pixel(label.right - 1, label.bottom - 1) == RGB(0, 160, 0) &&
+               dib.Pixel((label.left + label.right) / 2, (label.top + label.bottom) / 2) == RGB(1, 2, 3);
+    };
+    EXPECT_FALSE(outlined()); // the game tree hides its selection while unfocused
+    tree->SetHideSelection(false);
+    EXPECT_TRUE(outlined());
+    tree->SetFocus();
+    EXPECT_FALSE(outlined()); // focused, the control shows the selection itself
+}
+
 TEST_F(TreeViewTest, BackgroundFollowsFocusAndEnabledState) {
     form->Show();
     tree->Items().AddChild(nullptr, L"node");

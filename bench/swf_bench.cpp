@@ -2,8 +2,9 @@
 //  (a) ms per frame for 1,000 anti-aliased curved shapes with gradient fills at 1280x720;
 //  (b) ms per frame for the heaviest movie of the conformance corpus at its own size;
 //  peak memory (VmHWM) of a fresh process playing that movie.
-// Usage: swf_bench [--corpus DIR] | swf_bench --movie FILE FRAMES
+// Usage: swf_bench [--corpus DIR] | swf_bench --movie FILE FRAMES | swf_bench --synthetic
 #include <chrono>
+#include <ctime>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -24,6 +25,17 @@ using Clock = std::chrono::steady_clock;
 
 double ms_since(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+// CPU time of this thread in ms: steadier than wall time on a busy machine.
+double cpu_ms() {
+#ifdef __linux__
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+#else
+    return 0;
+#endif
 }
 
 // A blob of eight quadratic curves around (cx, cy), radius r (twips).
@@ -78,17 +90,19 @@ void synthetic_scene() {
     const swf::Matrix to_px{1 / 20.0, 0, 0, 1 / 20.0, 0, 0};
     // The machine is shared: report the best of several rounds.
     const int frames = 20;
-    double best = 1e9;
+    double best = 1e9, best_cpu = 1e9;
     for (int round = 0; round < 5; ++round) {
         auto t0 = Clock::now();
+        const double c0 = cpu_ms();
         for (int f = 0; f < frames; ++f) {
             std::fill(pixels.begin(), pixels.end(), 0xFFFFFFFFu);
             for (const auto& s : shapes) swf::draw_shape(ctx, s, to_px, swf::CxForm{});
         }
         best = std::min(best, ms_since(t0) / frames);
+        best_cpu = std::min(best_cpu, (cpu_ms() - c0) / frames);
     }
-    std::printf("(a) 1000 AA curved shapes, opaque linear/radial gradients, %dx%d: %.2f ms/frame (best of 5)\n",
-                W, H, best);
+    std::printf("(a) 1000 AA curved shapes, opaque linear/radial gradients, %dx%d: %.2f ms/frame, %.2f ms CPU "
+                "(best of 5)\n", W, H, best, best_cpu);
 }
 
 // Plays a movie for `frames` frames, rendering each; returns ms per frame.
@@ -124,6 +138,10 @@ int main(int argc, char** argv) {
         play(argv[2], std::atoi(argv[3]), false);
         long kib = peak_kib();
         if (kib >= 0) std::printf("peak memory (VmHWM): %.1f MiB\n", kib / 1024.0);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--synthetic") == 0) {
+        synthetic_scene();
         return 0;
     }
     std::string corpus = "/work/shared/swf-corpus";

@@ -69,6 +69,15 @@ void Painter::row(int y, int x0, int x1, const uint8_t* coverage) {
         cov = cov_.data();
     }
     uint32_t* dst = canvas_.row(y) + x0;
+#if defined(__GNUC__)
+    // Shapes arrive row by row: fetch the canvas a few rows ahead, the next rows' spans are
+    // mostly above or below this one.
+    if (y + 3 < canvas_.height) {
+        const uint32_t* ahead = canvas_.row(y + 3) + x0;
+        for (int i = 0; i < n; i += 16) __builtin_prefetch(ahead + i, 1);
+        __builtin_prefetch(ahead + n - 1, 1);
+    }
+#endif
     if (opaque_solid_) {
         for (int i = 0; i < n; ++i) {
             if (cov[i] == 255)
@@ -79,6 +88,23 @@ void Painter::row(int y, int x0, int x1, const uint8_t* coverage) {
         return;
     }
     src_.resize(n);
+    if (opaque_shade_) {
+        // Fully covered runs are shaded straight into the canvas; only edge pixels blend.
+        for (int i = 0; i < n;) {
+            int j = i;
+            if (cov[i] == 255) {
+                while (j < n && cov[j] == 255) ++j;
+                shade(y, x0 + i, j - i, dst + i);
+            } else {
+                while (j < n && cov[j] != 255) ++j;
+                shade(y, x0 + i, j - i, src_.data());
+                for (int k = i; k < j; ++k)
+                    if (cov[k]) dst[k] = blend(dst[k], src_[k - i], cov[k]);
+            }
+            i = j;
+        }
+        return;
+    }
     shade(y, x0, n, src_.data());
     for (int i = 0; i < n; ++i) {
         const uint32_t c = cov[i], s = src_[i];
@@ -135,7 +161,27 @@ void build_gradient_lut(const Gradient& g, const CxForm& cx, uint32_t out[256]) 
     }
 }
 
-const uint32_t* GradientCache::get(const Gradient& g, const CxForm& cx) {
+namespace {
+inline uint64_t widen(uint32_t c) {
+    uint64_t v = c;
+    v = (v | v << 16) & 0x0000FFFF0000FFFFull;
+    return (v | v << 8) & 0x00FF00FF00FF00FFull;
+}
+inline uint32_t narrow(uint64_t v) {
+    v = (v | v >> 8) & 0x0000FFFF0000FFFFull;
+    return uint32_t(v | v >> 16);
+}
+}  // namespace
+
+void build_wide_gradient(const Gradient& g, const CxForm& cx, uint64_t wide[258]) {
+    uint32_t lut[256];
+    build_gradient_lut(g, cx, lut);
+    for (int i = 0; i < 256; ++i) wide[i + 1] = widen(lut[i]);
+    wide[0] = wide[1];
+    wide[257] = wide[256];
+}
+
+const uint64_t* GradientCache::get(const Gradient& g, const CxForm& cx) {
     auto same = [&](const Entry& e) {
         if (e.g.count != g.count || e.g.spread != g.spread || e.g.interpolation != g.interpolation) return false;
         if (std::memcmp(&e.cx, &cx, sizeof cx) != 0) return false;
@@ -153,7 +199,7 @@ const uint32_t* GradientCache::get(const Gradient& g, const CxForm& cx) {
     for (int i = 0; i < 8; ++i) mix(uint32_t(c[i]));
     auto range = index_.equal_range(h);
     for (auto it = range.first; it != range.second; ++it)
-        if (same(entries_[it->second])) return entries_[it->second].lut;
+        if (same(entries_[it->second])) return entries_[it->second].wide + 1;
     constexpr size_t kEntries = 4096;
     if (entries_.size() < kEntries) {
         entries_.emplace_back();
@@ -168,9 +214,9 @@ const uint32_t* GradientCache::get(const Gradient& g, const CxForm& cx) {
     Entry& e = entries_[next_];
     e.g = g;
     e.cx = cx;
-    build_gradient_lut(g, cx, e.lut);
+    build_wide_gradient(g, cx, e.wide);
     index_.emplace(h, next_);
-    return e.lut;
+    return e.wide + 1;
 }
 
 GradientPainter::GradientPainter(const Canvas& c, const Mask* clip, const FillStyle& fill,
@@ -182,11 +228,12 @@ GradientPainter::GradientPainter(const Canvas& c, const Mask* clip, const FillSt
         valid_ = false;
         return;
     }
-    if (cache) {
-        lut_ = cache->get(g, cx);
-    } else {
-        build_gradient_lut(g, cx, own_lut_);
-    }
+    if (cache)
+        wide_ = cache->get(g, cx);
+    else
+        build_wide_gradient(g, cx, own_);
+    opaque_shade_ = true;
+    for (int i = 0; i < 256 && opaque_shade_; ++i) opaque_shade_ = (wide_[i] >> 48) == 255;
 }
 
 namespace {
@@ -196,60 +243,65 @@ namespace {
 // standing for the middle of its 1/256 of the gradient.
 constexpr int64_t kTableEnd = int64_t(256) << 16;
 
-inline uint32_t sample_table(const uint32_t* lut, int64_t p) {
+// `wide` has entries -1 and 256 repeating the ends, so a folded position needs no range checks;
+// its 16-bit lanes let one multiply weigh all four channels.
+inline uint32_t sample_table(const uint64_t* wide, int32_t p) {
     p -= 1 << 15;
-    if (p <= 0) return lut[0];
-    const int64_t i = p >> 16;
-    if (i >= 255) return lut[255];
-    const uint32_t f = uint32_t(p >> 8) & 255;
-    const uint32_t c0 = lut[i], c1 = lut[i + 1];
-    if (c0 == c1 || f == 0) return c0;
-    const uint32_t g = 256 - f;
-    const uint32_t rb = ((c0 & 0x00FF00FF) * g + (c1 & 0x00FF00FF) * f + 0x00800080) >> 8;
-    const uint32_t ag = (((c0 >> 8) & 0x00FF00FF) * g + ((c1 >> 8) & 0x00FF00FF) * f + 0x00800080) >> 8;
-    return (rb & 0x00FF00FF) | ((ag & 0x00FF00FF) << 8);
+    const int32_t i = p >> 16;  // -1 .. 255
+    const uint64_t f = uint32_t(p >> 8) & 255;
+    const uint64_t acc = wide[i] * (256 - f) + wide[i + 1] * f + 0x0080008000800080ull;
+    return narrow((acc >> 8) & 0x00FF00FF00FF00FFull);
 }
 
 struct PadSpread {
-    static int64_t fold(int64_t p) { return p < 0 ? 0 : p >= kTableEnd ? kTableEnd - 1 : p; }
+    static int32_t fold(int64_t p) { return int32_t(p < 0 ? 0 : p >= kTableEnd ? kTableEnd - 1 : p); }
 };
 struct ReflectSpread {
-    static int64_t fold(int64_t p) {
+    static int32_t fold(int64_t p) {
         p &= 2 * kTableEnd - 1;
-        return p >= kTableEnd ? 2 * kTableEnd - 1 - p : p;
+        return int32_t(p >= kTableEnd ? 2 * kTableEnd - 1 - p : p);
     }
 };
 struct RepeatSpread {
-    static int64_t fold(int64_t p) { return p & (kTableEnd - 1); }
+    static int32_t fold(int64_t p) { return int32_t(p & (kTableEnd - 1)); }
 };
 
-template <typename Spread>
-void shade_linear(const uint32_t* lut, int64_t t, int64_t dt, int n, uint32_t* out) {
-    for (int i = 0; i < n; ++i, t += dt) out[i] = sample_table(lut, Spread::fold(t));
+// Kept scalar: vectorised, the 64-bit multiplies become slow emulations.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("no-tree-vectorize")))
+#endif
+void sample_row(const uint64_t* lut, const int32_t* pos, int n, uint32_t* out) {
+    for (int i = 0; i < n; ++i) out[i] = sample_table(lut, pos[i]);
 }
 
 template <typename Spread>
-void shade_radial(const uint32_t* lut, float gx, float gy, float dx, float dy, int n, uint32_t* out) {
+void linear_positions(int64_t t, int64_t dt, int n, int32_t* pos) {
+    for (int i = 0; i < n; ++i, t += dt) pos[i] = Spread::fold(t);
+}
+
+// Distances from the centre, in table positions; kept in float (and clamped to the int32 range)
+// so that the loop vectorises.
+void radial_distances(float gx, float gy, float dx, float dy, int n, int32_t* pos) {
+    constexpr float k = 65536.0f * 256.0f / 16384.0f, limit = 2147483520.0f;
     for (int i = 0; i < n; ++i) {
-        float fx = gx + dx * float(i), fy = gy + dy * float(i);
-        out[i] = sample_table(lut, Spread::fold(int64_t(std::sqrt(fx * fx + fy * fy) * (65536.0f * 256.0f / 16384.0f))));
+        const float fx = gx + dx * float(i), fy = gy + dy * float(i);
+        pos[i] = int32_t(std::min(std::sqrt(fx * fx + fy * fy) * k, limit));
     }
+}
+
+template <typename Spread>
+void fold_row(int n, int32_t* pos) {
+    for (int i = 0; i < n; ++i) pos[i] = Spread::fold(pos[i]);
 }
 
 }  // namespace
-
-uint32_t GradientPainter::lookup(int64_t p) const {
-    switch (spread_) {
-    case 1: return sample_table(lut_, ReflectSpread::fold(p));
-    case 2: return sample_table(lut_, RepeatSpread::fold(p));
-    default: return sample_table(lut_, PadSpread::fold(p));
-    }
-}
 
 void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
     const double py = y + 0.5;
     const double gx0 = inv_.a * (x0 + 0.5) + inv_.c * py + inv_.tx;
     const double gy0 = inv_.b * (x0 + 0.5) + inv_.d * py + inv_.ty;
+    if (pos_.size() < size_t(n)) pos_.resize(n);
+    int32_t* pos = pos_.data();
     switch (type_) {
     case FillType::Linear: {
         // Position along the gradient in 1/65536 of a table entry, stepped exactly per pixel.
@@ -257,21 +309,21 @@ void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
         const int64_t t = int64_t(std::floor(std::clamp((gx0 + 16384.0) * scale, -1e15, 1e15)));
         const int64_t dt = int64_t(std::floor(std::clamp(inv_.a * scale, -1e12, 1e12)));
         if (spread_ == 1)
-            shade_linear<ReflectSpread>(lut_, t, dt, n, out);
+            linear_positions<ReflectSpread>(t, dt, n, pos);
         else if (spread_ == 2)
-            shade_linear<RepeatSpread>(lut_, t, dt, n, out);
+            linear_positions<RepeatSpread>(t, dt, n, pos);
         else
-            shade_linear<PadSpread>(lut_, t, dt, n, out);
+            linear_positions<PadSpread>(t, dt, n, pos);
         break;
     }
     case FillType::Radial: {
-        const float gx = float(gx0), gy = float(gy0), dx = float(inv_.a), dy = float(inv_.b);
+        radial_distances(float(gx0), float(gy0), float(inv_.a), float(inv_.b), n, pos);
         if (spread_ == 1)
-            shade_radial<ReflectSpread>(lut_, gx, gy, dx, dy, n, out);
+            fold_row<ReflectSpread>(n, pos);
         else if (spread_ == 2)
-            shade_radial<RepeatSpread>(lut_, gx, gy, dx, dy, n, out);
+            fold_row<RepeatSpread>(n, pos);
         else
-            shade_radial<PadSpread>(lut_, gx, gy, dx, dy, n, out);
+            fold_row<PadSpread>(n, pos);
         break;
     }
     default: {
@@ -284,10 +336,12 @@ void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
             double b = 2 * fx * ddx, c = ddx * ddx + ddy * ddy;
             double disc = std::max(0.0, b * b - 4 * a * c);
             double t = a != 0 ? (-b - std::sqrt(disc)) / (2 * a) : 0;
-            out[i] = lookup(int64_t(std::floor(std::clamp(t * 256 * 65536, -1e15, 1e15))));
+            const int64_t p = int64_t(std::floor(std::clamp(t * 256 * 65536, -1e15, 1e15)));
+            pos[i] = spread_ == 1 ? ReflectSpread::fold(p) : spread_ == 2 ? RepeatSpread::fold(p) : PadSpread::fold(p);
         }
     }
     }
+    sample_row(wide_, pos, n, out);
 }
 
 // ---------------------------------------------------------------------------------------------

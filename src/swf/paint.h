@@ -38,6 +38,8 @@ protected:
     // True when every shaded pixel is the same opaque colour `solid_` (fast path).
     bool opaque_solid_ = false;
     uint32_t solid_ = 0;
+    // True when every shaded pixel is opaque, so fully covered pixels can be shaded in place.
+    bool opaque_shade_ = false;
 
 private:
     Canvas canvas_;
@@ -58,13 +60,15 @@ protected:
 // content so that shapes drawn every frame do not rebuild them.
 class GradientCache {
 public:
-    const uint32_t* get(const Gradient& g, const CxForm& cx);
+    // The table with each colour widened to four 16-bit lanes (B, G, R, A from the low end), and
+    // entries -1 and 256 repeating the end colours; the pointer is to entry 0.
+    const uint64_t* get(const Gradient& g, const CxForm& cx);
 
 private:
     struct Entry {
         Gradient g;
         CxForm cx;
-        uint32_t lut[256];
+        uint64_t wide[258];
     };
     std::vector<Entry> entries_;
     std::unordered_multimap<uint64_t, size_t> index_;
@@ -72,6 +76,8 @@ private:
 };
 
 void build_gradient_lut(const Gradient& g, const CxForm& cx, uint32_t out[256]);
+// Fills wide[0..257] from the gradient as GradientCache::get describes.
+void build_wide_gradient(const Gradient& g, const CxForm& cx, uint64_t wide[258]);
 
 class GradientPainter : public Painter {
 public:
@@ -84,15 +90,14 @@ protected:
     void shade(int y, int x0, int n, uint32_t* out) override;
 
 private:
-    uint32_t own_lut_[256];
-    const uint32_t* lut_ = own_lut_;
+    uint64_t own_[258];
+    const uint64_t* wide_ = own_ + 1;  // as GradientCache::get returns
+    std::vector<int32_t> pos_;
     Matrix inv_;  // device -> gradient square
     FillType type_;
     uint8_t spread_;
     double focal_;
     bool valid_ = true;
-    // Colour at a 16.16 table position (256 is the gradient's end), before spreading.
-    uint32_t lookup(int64_t p) const;
 };
 
 class BitmapPainter : public Painter {

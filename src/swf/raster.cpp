@@ -256,19 +256,16 @@ void Rasterizer::fill(EdgeList& list, FillRule rule, const ClipBox& clip, bool a
         int32_t* __restrict del = delta_.data();
         uint8_t* __restrict out = out_.data();
         int32_t run = 0;
-        int lo = touched_lo, hi = touched_lo;
         for (int i = touched_lo; i < touched_hi; ++i) {
             run += del[i];
-            int32_t c = run + cov[i];
-            del[i] = 0;
-            cov[i] = 0;
-            uint8_t v = c >= full ? 255 : c <= 0 ? 0 : uint8_t((c * 255 + full / 2) >> shift);
-            out[i] = v;
-            if (v) hi = i + 1;
+            const int32_t c = std::clamp(run + cov[i], 0, full);
+            out[i] = uint8_t((c * 255 + full / 2) >> shift);
         }
-        delta_[touched_hi] = 0;
-        cover_[touched_hi] = 0;
-        while (lo < hi && out_[lo] == 0) ++lo;
+        std::fill(del + touched_lo, del + touched_hi + 1, 0);
+        std::fill(cov + touched_lo, cov + touched_hi + 1, 0);
+        int lo = touched_lo, hi = touched_hi;
+        while (lo < hi && out[lo] == 0) ++lo;
+        while (hi > lo && out[hi - 1] == 0) --hi;
         if (lo < hi) sink.row(y, px0 + lo, px0 + hi, out_.data() + lo);
     }
 }

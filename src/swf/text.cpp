@@ -31,6 +31,9 @@ std::unique_ptr<FontDef> parse_font1(Reader& r) {
     if (r.failed()) return f;
     std::vector<size_t> offsets{first};
     for (size_t i = 1; i < n && !r.failed(); ++i) offsets.push_back(r.u16());
+    // A table cut short by the end of the tag keeps only the glyphs whose offsets were read.
+    if (r.failed()) offsets.pop_back();
+    n = offsets.size();
     offsets.push_back(table_end - base);
     for (size_t i = 0; i < n; ++i) {
         size_t from = base + offsets[i], to = base + offsets[i + 1];

@@ -1,0 +1,18 @@
+// libFuzzer entry point: loads arbitrary bytes as a movie, then plays and draws a few frames into a
+// small picture so that shapes, bitmaps, fonts and text are decoded and rasterised too.
+#include <cstdint>
+#include <vector>
+
+#include "swf/player.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    swf::Player player;
+    if (!player.load(data, size).ok()) return 0;
+    std::vector<uint32_t> pixels(64 * 48);
+    player.set_quality(size & 1 ? swf::Quality::High : swf::Quality::Low);
+    for (int frame = 0; frame < 3; ++frame) {
+        player.render({pixels.data(), 64, 48, 64 * 4, swf::PixelFormat::BgraPremultiplied});
+        player.advance();
+    }
+    return 0;
+}

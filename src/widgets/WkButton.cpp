@@ -3,6 +3,7 @@
 // painting · registration.
 #include "widgets/WkButton.h"
 #include "ui/Form.h"
+#include "ui/Layout.h"
 #include "widgets/WkFrames.h"
 #include "widgets/WkGradient.h"
 #include "widgets/WkGraphics.h"
@@ -547,8 +548,6 @@ void TWkButton::PaintButtonCaption(TCanvas& canvas) {
 // =========================================================================================
 // Registration
 // =========================================================================================
-
-#include "ui/Layout.h"
 
 namespace wk {
 

@@ -243,6 +243,10 @@ private:
     bool FFirstResize = true;
 };
 
+// A one-pixel frame on rect in `color` without its four corner pixels (the flat frame of
+// panes and of the simple caption).
+void PaintCornerlessFrame(ui::TCanvas& canvas, const ui::Rect& rect, TColor color);
+
 // Registers the status bar and pane classes with their stored properties.
 void RegisterWkStatusBarClasses(ui::TClassRegistry& registry);
 

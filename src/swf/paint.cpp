@@ -258,8 +258,9 @@ struct PadSpread {
 };
 struct ReflectSpread {
     static int32_t fold(int64_t p) {
+        // Mirrored exactly about the end, so the way back matches the way out.
         p &= 2 * kTableEnd - 1;
-        return int32_t(p >= kTableEnd ? 2 * kTableEnd - 1 - p : p);
+        return int32_t(p > kTableEnd ? 2 * kTableEnd - p : p);
     }
 };
 struct RepeatSpread {

@@ -129,7 +129,8 @@ std::unique_ptr<TextDef> parse_text(Reader& r, int version) {
             int index = int(r.ub(glyph_bits));
             int advance = r.sb(advance_bits);
             run.glyphs.push_back({index, x});
-            x += advance;
+            // Hostile advances must not overflow; a few million twips is far off any stage.
+            x = int(std::clamp<int64_t>(int64_t(x) + advance, -(1 << 28), 1 << 28));
         }
         r.align();
         if (r.failed()) break;

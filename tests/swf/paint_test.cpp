@@ -1,0 +1,241 @@
+// Fill painting and compositing: gradient tables and their sampling, curve splitting, blend
+// modes, and loader inputs that once read out of bounds or overflowed.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "swf/movie.h"
+#include "swf/paint.h"
+#include "swf/player.h"
+#include "swf/raster.h"
+#include "swf_writer.h"
+
+namespace {
+
+int red(uint32_t c) { return int(c >> 16 & 255); }
+int green(uint32_t c) { return int(c >> 8 & 255); }
+int blue(uint32_t c) { return int(c & 255); }
+
+swf::Gradient gradient(std::initializer_list<std::pair<int, swf::RGBA>> stops) {
+    swf::Gradient g;
+    for (const auto& [ratio, colour] : stops) {
+        g.ratio[g.count] = uint8_t(ratio);
+        g.color[g.count] = colour;
+        ++g.count;
+    }
+    return g;
+}
+
+constexpr swf::RGBA kR{255, 0, 0, 255}, kG{0, 255, 0, 255}, kB{0, 0, 255, 255}, kC{0, 255, 255, 255},
+    kM{255, 0, 255, 255}, kY{255, 255, 0, 255}, kBlack{0, 0, 0, 255}, kWhite{255, 255, 255, 255};
+
+// Paints one fully covered row of `width` pixels with a linear gradient whose square spans
+// `span` pixels starting at x = 0.
+std::vector<uint32_t> linear_row(const swf::Gradient& g, int width, double span, uint8_t spread = 0) {
+    std::vector<uint32_t> px(width, 0);
+    swf::Canvas canvas{px.data(), width, 1, width};
+    swf::FillStyle fill;
+    fill.type = swf::FillType::Linear;
+    fill.gradient = g;
+    fill.gradient.spread = spread;
+    const swf::Matrix to_device{span / 32768, 0, 0, 1, span / 2, 0};
+    swf::GradientPainter painter(canvas, nullptr, fill, to_device, swf::CxForm{});
+    std::vector<uint8_t> cov(width, 255);
+    painter.row(0, 0, width, cov.data());
+    return px;
+}
+
+}  // namespace
+
+TEST(GradientTable, StopsAreSearchedInFileOrder) {
+    // Ratios out of order: each position takes the piece ending at the first stop at or past it.
+    swf::Gradient g = gradient({{31, kR}, {80, kG}, {50, kC}, {100, kM}, {200, kB}, {150, kY}});
+    uint32_t t[256];
+    swf::build_gradient_lut(g, swf::CxForm{}, t);
+    EXPECT_EQ(t[10], 0xFFFF0000u);   // before the first stop
+    EXPECT_EQ(t[220], 0xFFFFFF00u);  // past every stop: the last colour, not the highest ratio's
+    EXPECT_NEAR(red(t[60]), 104, 1);  // red -> green
+    EXPECT_NEAR(green(t[60]), 151, 1);
+    EXPECT_NEAR(red(t[90]), 204, 1);  // cyan -> magenta, not green -> cyan
+    EXPECT_NEAR(green(t[90]), 51, 1);
+    EXPECT_NEAR(red(t[170]), 76, 1);  // magenta -> blue, although yellow's ratio is lower
+    EXPECT_EQ(blue(t[170]), 255);
+
+    // Two stops at one ratio make a hard edge.
+    swf::build_gradient_lut(gradient({{0, kR}, {128, kR}, {128, kB}, {255, kB}}), swf::CxForm{}, t);
+    EXPECT_EQ(t[128], 0xFFFF0000u);
+    EXPECT_EQ(t[129], 0xFF0000FFu);
+}
+
+TEST(GradientPainter, BlendsBetweenTableEntries) {
+    const swf::Gradient g = gradient({{0, kBlack}, {255, kWhite}});
+    // One table entry per pixel: every entry once, in order.
+    auto row = linear_row(g, 256, 256);
+    for (int x = 0; x < 256; ++x) EXPECT_NEAR(blue(row[x]), x, 1) << x;
+    // Four pixels per entry: the ramp is smooth instead of stepping every fourth pixel.
+    row = linear_row(g, 1024, 1024);
+    for (int x = 0; x < 1024; ++x) {
+        const double expected = std::clamp((x + 0.5) / 4 - 0.5, 0.0, 255.0);
+        ASSERT_NEAR(blue(row[x]), expected, 0.6) << x;
+        if (x) ASSERT_LE(blue(row[x]) - blue(row[x - 1]), 1) << x;
+    }
+}
+
+TEST(GradientPainter, SpreadModesOutsideTheSquare) {
+    const swf::Gradient g = gradient({{0, kBlack}, {255, kWhite}});
+    auto pad = linear_row(g, 256, 64, 0), reflect = linear_row(g, 256, 64, 1), repeat = linear_row(g, 256, 64, 2);
+    for (int x = 0; x < 64; ++x) {
+        EXPECT_EQ(pad[x], repeat[x]);
+        EXPECT_EQ(pad[x], reflect[x]);
+        EXPECT_EQ(pad[64 + x], 0xFFFFFFFFu);             // pad holds the end colour
+        EXPECT_EQ(repeat[64 + x], repeat[x]) << x;        // repeat starts over
+        EXPECT_EQ(reflect[127 - x], reflect[x]) << x;     // reflect runs back
+    }
+}
+
+TEST(CurveSplitting, PiecesStayWithinTheToleranceAndFollowTheBend) {
+    struct P {
+        double x, y;
+    };
+    const P a{0, 0}, c{100, 100}, b{200, 0};
+    auto at = [&](double t) {
+        const double u = 1 - t;
+        return P{u * u * a.x + 2 * u * t * c.x + t * t * b.x, u * u * a.y + 2 * u * t * c.y + t * t * b.y};
+    };
+    double ts[swf::kMaxCurveSteps];
+    const int n = swf::flatten_quad(a.x, a.y, c.x, c.y, b.x, b.y, 0.1, ts, swf::kMaxCurveSteps);
+    ASSERT_GT(n, 4);
+    std::vector<double> all{0};
+    for (int i = 0; i + 1 < n; ++i) all.push_back(ts[i]);
+    all.push_back(1);
+    for (size_t i = 1; i < all.size(); ++i) {
+        ASSERT_GT(all[i], all[i - 1]);
+        // The curve between two split points stays close to the straight piece joining them.
+        const P p = at(all[i - 1]), q = at(all[i]);
+        const double len = std::hypot(q.x - p.x, q.y - p.y);
+        for (int k = 1; k < 16; ++k) {
+            const P m = at(all[i - 1] + (all[i] - all[i - 1]) * k / 16);
+            const double dist = std::fabs((q.x - p.x) * (m.y - p.y) - (q.y - p.y) * (m.x - p.x)) / len;
+            EXPECT_LE(dist, 0.1 * 1.1) << "piece " << i;
+        }
+    }
+    // Tighter tolerance, more pieces; the sharpest bend (at t = 0.5) gets the shortest pieces.
+    EXPECT_GT(swf::flatten_quad(a.x, a.y, c.x, c.y, b.x, b.y, 0.01, ts, swf::kMaxCurveSteps), 2 * n);
+    // Straight or degenerate curves are left to the caller; huge ones are capped.
+    EXPECT_EQ(swf::flatten_quad(0, 0, 50, 50, 100, 100, 0.1, ts, swf::kMaxCurveSteps), 0);
+    EXPECT_EQ(swf::flatten_quad(5, 5, 5, 5, 5, 5, 0.1, ts, swf::kMaxCurveSteps), 0);
+    EXPECT_EQ(swf::flatten_quad(0, 0, 1e9, 1e9, 2e9, 0, 0.1, ts, 16), 16);
+}
+
+namespace {
+
+// PlaceObject3 of a character at a depth with a blend mode.
+void place_blend(swftest::Movie& m, uint16_t id, uint16_t depth, uint8_t blend) {
+    swftest::Bits b;
+    b.u8(0x02 | 0x04);  // character, matrix
+    b.u8(0x02);         // blend mode
+    b.u16(depth);
+    b.u16(id);
+    b.matrix();
+    b.u8(blend);
+    m.tag(70, b.bytes);
+}
+
+uint32_t render_pixel(const std::vector<uint8_t>& bytes, int x, int y) {
+    swf::Player p;
+    EXPECT_TRUE(p.load(bytes.data(), bytes.size()).ok());
+    p.set_quality(swf::Quality::Low);
+    std::vector<uint32_t> px(20 * 20);
+    p.render({px.data(), 20, 20, 20 * 4, swf::PixelFormat::BgraPremultiplied});
+    return px[size_t(y) * 20 + x];
+}
+
+// A (64,128,192) backdrop over the whole stage and a (200,100,30) square on its left half.
+std::vector<uint8_t> blend_movie(uint8_t mode) {
+    swftest::Movie m(20, 20);
+    m.background(255, 255, 255);
+    m.shape_rgba(1, 64, 128, 192, 255, swftest::Movie::rect_records(0, 0, 400, 400), 400);
+    m.shape_rgba(2, 200, 100, 30, 255, swftest::Movie::rect_records(0, 0, 200, 400), 400);
+    m.place(1, 1);
+    place_blend(m, 2, 2, mode);
+    m.show_frame();
+    return m.fws();
+}
+
+}  // namespace
+
+TEST(BlendModes, OverlayAndHardLightPickMultiplyOrScreenPerChannel) {
+    // Overlay chooses by the backdrop, hard light by the source.
+    const uint32_t overlay = render_pixel(blend_movie(13), 5, 5);
+    EXPECT_NEAR(red(overlay), 100, 1);  // dark backdrop: 2sd
+    EXPECT_NEAR(green(overlay), 101, 1);
+    EXPECT_NEAR(blue(overlay), 144, 1);  // light backdrop: screen
+    const uint32_t hard = render_pixel(blend_movie(14), 5, 5);
+    EXPECT_NEAR(red(hard), 173, 1);  // light source: screen
+    EXPECT_NEAR(green(hard), 100, 1);
+    EXPECT_NEAR(blue(hard), 45, 1);
+    EXPECT_EQ(render_pixel(blend_movie(14), 15, 5), 0xFF4080C0u);  // outside the square
+}
+
+TEST(BlendModes, AlphaAndEraseActOnlyInsideALayer) {
+    for (uint8_t mode : {11, 12}) EXPECT_EQ(render_pixel(blend_movie(mode), 5, 5), 0xFF4080C0u) << int(mode);
+
+    // In a layer, erase cuts the layer's own backdrop away and the stage shows through.
+    swftest::Movie m(20, 20);
+    m.background(255, 255, 255);
+    m.shape_rgba(1, 64, 128, 192, 255, swftest::Movie::rect_records(0, 0, 400, 400), 400);
+    m.shape_rgba(2, 0, 0, 0, 255, swftest::Movie::rect_records(0, 0, 200, 400), 400);
+    m.begin_sprite(3, 1);
+    m.place(1, 1);
+    place_blend(m, 2, 2, 12);
+    m.show_frame();
+    m.end_sprite();
+    place_blend(m, 3, 1, 2);
+    m.show_frame();
+    const auto bytes = m.fws();
+    EXPECT_EQ(render_pixel(bytes, 5, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(render_pixel(bytes, 15, 5), 0xFF4080C0u);
+}
+
+TEST(LoaderInputs, FontOffsetTableCutShort) {
+    // DefineFont claiming ten glyphs (first offset 20) in a tag that ends after two offsets.
+    swftest::Movie m;
+    m.tag(10, {1, 0, 20, 0, 4, 0, 7});
+    m.show_frame();
+    const auto bytes = m.fws();
+    auto movie = swf::load_movie(bytes.data(), bytes.size());
+    ASSERT_TRUE(movie.ok());
+    const auto* font = static_cast<const swf::FontDef*>(movie.value()->find(1));
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->glyphs.size(), 2u);
+}
+
+TEST(LoaderInputs, TextAdvancesThatWouldOverflow) {
+    // DefineText with 200 glyphs advancing by nearly -2^31 twips each.
+    swftest::Bits b;
+    b.u16(1);
+    b.rect(0, 100, 0, 100);
+    b.matrix();
+    b.u8(1);   // glyph bits
+    b.u8(32);  // advance bits
+    b.u8(0x80 | 0x01);  // style record: x offset
+    b.u16(0);
+    b.u8(200);
+    for (int i = 0; i < 200; ++i) {
+        b.ub(0, 1);
+        b.sb(-2147483600, 32);
+    }
+    b.align();
+    b.u8(0);
+    swftest::Movie m;
+    m.tag(11, b.bytes);
+    m.show_frame();
+    const auto bytes = m.fws();
+    auto movie = swf::load_movie(bytes.data(), bytes.size());
+    ASSERT_TRUE(movie.ok());
+    const auto* text = static_cast<const swf::TextDef*>(movie.value()->find(1));
+    ASSERT_NE(text, nullptr);
+    ASSERT_EQ(text->runs.size(), 1u);
+    ASSERT_EQ(text->runs[0].glyphs.size(), 200u);
+    for (const auto& [index, x] : text->runs[0].glyphs) EXPECT_GE(x, -(1 << 28));
+}

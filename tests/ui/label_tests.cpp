@@ -72,6 +72,7 @@ TEST(Label, FillsWithItsColourUnlessTransparentAndEngravesWhenDisabled) {
     label.SetColor(RGB(10, 20, 30));
     const COLORREF back = RGB(0, 200, 0);
     DibSurface dib(label.Width() + 2, label.Height() + 2);
+    const long handles = GdiLiveHandleCount();
 
     dib.Fill(back);
     label.PaintTo(dib.Dc(), label.ClientRect());
@@ -90,4 +91,5 @@ TEST(Label, FillsWithItsColourUnlessTransparentAndEngravesWhenDisabled) {
     EXPECT_EQ(CountPixels(dib, RGB(0, 0, 0)), 0);
     EXPECT_GT(CountPixels(dib, ColorToRGB(clBtnShadow)), 10);
     EXPECT_GT(CountPixels(dib, ColorToRGB(clBtnHighlight)), 5);
+    EXPECT_EQ(GdiLiveHandleCount(), handles);
 }

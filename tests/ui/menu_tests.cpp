@@ -63,7 +63,9 @@ TEST(PopupMenu, ChoosingAnItemRunsItsHandlerOnly) {
         EXPECT_TRUE(IsWindow(owner));
         return seen.at(2).id; // "游戏说明"
     });
+    const long handles = GdiLiveHandleCount();
     EXPECT_EQ(f.menu.Popup(40, 50), doc);
+    EXPECT_EQ(GdiLiveHandleCount(), handles); // the menu was destroyed after tracking
     EXPECT_EQ(at, (Point{40, 50}));
     EXPECT_EQ(f.clicked, (std::vector<std::wstring>{L"游戏说明"}));
     ASSERT_EQ(seen.size(), 4u); // the hidden item is left out

@@ -60,7 +60,9 @@ for _ in $(seq 120); do
   sleep 0.5
 done
 if [ -z "$window" ]; then
-  echo "run-demo: no window titled \"$title\" appeared within 60 seconds" >&2
+  # Whatever is on the screen (an error box, say) tells why.
+  import -window root "$shot"
+  echo "run-demo: no window titled \"$title\" appeared within 60 seconds; the screen is in $shot" >&2
   exit 1
 fi
 sleep 4   # let it maximise, fill the tree and paint

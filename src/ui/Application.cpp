@@ -174,7 +174,8 @@ bool TApplication::IsKeyMessage(const MSG& msg) {
 bool TApplication::ProcessMessage(MSG& msg) {
     if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
     if (msg.message == WM_QUIT) {
-        FTerminated = true;
+        // Outside every loop nobody is there to end (a main form closed by a test).
+        if (FLoopDepth > 0) FTerminated = true;
         return true;
     }
     bool handled = false;
@@ -200,13 +201,16 @@ void TApplication::ProcessMessages() {
 
 void TApplication::Run() {
     Initialize();
-    FTerminated = false;
-    ++FRunDepth;
+    BeginLoop();
+    struct End { TApplication& app; ~End() { app.EndLoop(); } } end{*this};
     if (FMainForm && !FMainForm->Visible()) FMainForm->Show();
     while (!FTerminated) HandleMessage();
-    // Run is over: leave the flag clear so that windows shown afterwards (by tests, or the
-    // program's own shut-down code) can still run modal loops.
-    if (--FRunDepth == 0) FTerminated = false;
+}
+
+void TApplication::EndLoop() {
+    // The outermost loop is over: leave the flag clear so that windows shown afterwards (by
+    // tests, or the program's own shut-down code) can still run modal loops.
+    if (FLoopDepth > 0 && --FLoopDepth == 0) FTerminated = false;
 }
 
 void TApplication::Terminate() { PostQuitMessage(0); }

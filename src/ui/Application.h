@@ -44,6 +44,10 @@ public:
     // Ends Run (and any modal loop) by posting WM_QUIT.
     void Terminate();
     bool Terminated() const { return FTerminated; }
+    // Brackets a message loop (Run, ShowModal). WM_QUIT counts only while a loop runs; when
+    // the outermost loop ends, Terminated is clear again for whatever runs next.
+    void BeginLoop() { ++FLoopDepth; }
+    void EndLoop();
 
     // --- errors -------------------------------------------------------------------------------
     // Shows the standard error box: caption Title, error icon, one OK button, text
@@ -87,7 +91,7 @@ private:
     TForm* FMainForm = nullptr;
     bool FTerminated = false;
     bool FInitialized = false;
-    int FRunDepth = 0;
+    int FLoopDepth = 0;
     HWND FHandle = nullptr;
     std::deque<std::function<void()>> FQueuedCalls;
     std::map<TCursor, HCURSOR> FCursors;

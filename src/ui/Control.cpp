@@ -233,8 +233,9 @@ void TControl::TakeParentFont(const TFont& font) {
 void TControl::NotifyFontChanged() {
     if (IsWindowed()) {
         auto* self = static_cast<TWinControl*>(this);
-        self->FFontHandle.Reset();
-        // Platform controls draw with the font they were sent, not ours.
+        // The old font is deleted only after the platform control has been given the new one:
+        // it draws with the font it was sent, not ours.
+        FontOwner old = std::move(self->FFontHandle);
         if (self->FHandle && self->IsPlatformControl())
             SendMessageW(self->FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(self->FontHandle()), TRUE);
     }

@@ -386,19 +386,21 @@ TModalResult TForm::ShowModal() {
     EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&disabled));
     FModal = true;
     FModalResult = mrNone;
+    app.BeginLoop();
     // Undone on every way out, exceptions included.
     struct Restore {
         TForm& form;
         DisabledWindows& disabled;
         HWND activeBefore;
         ~Restore() {
+            Application().EndLoop();
             // Enable the other windows before hiding the dialog, or the system activates a
             // window of another program instead of the dialog's owner.
             for (HWND w : disabled.List)
                 if (IsWindow(w)) EnableWindow(w, TRUE);
             form.FModal = false;
             if (form.HandleAllocated()) {
-                form.Hide();
+                GuardedCall([&] { form.Hide(); });   // OnHide must not throw out of here
                 if (activeBefore && IsWindow(activeBefore)) SetActiveWindow(activeBefore);
             }
         }
@@ -450,10 +452,6 @@ void TForm::Activated(bool active) {
 }
 
 void TForm::FocusControlChanged(TWinControl* control) {
-    if (control == FActiveControl && control) {
-        BroadcastActiveControl(this, control);
-        return;
-    }
     FActiveControl = control;
     BroadcastActiveControl(this, control);
 }

@@ -448,6 +448,14 @@ TEST(ApplicationLoop, RunEndsWhenTheMainFormClosesAndModalLoopsNestInside) {
     EXPECT_EQ(inner, mrRetry);
     EXPECT_TRUE(closedByFree);
     EXPECT_FALSE(Application().Terminated());
+
+    // Closing the main form while no loop runs ends nothing that comes later.
+    main->Show();
+    main->Close();
+    Pump(20);
+    EXPECT_FALSE(Application().Terminated());
+    Application().QueueCall([&] { dlg.form->SetModalResult(mrOk); });
+    EXPECT_EQ(dlg.form->ShowModal(), mrOk);
     Application().SetMainForm(nullptr);
     delete main;
 }

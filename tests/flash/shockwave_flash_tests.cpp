@@ -1,6 +1,5 @@
 #include "flash/ShockwaveFlash.h"
 #include "ui/Form.h"
-#include "ui/Gdi.h"
 #include "ui/Layout.h"
 #include "test_movies.h"
 
@@ -82,33 +81,6 @@ TEST(ShockwaveFlash, ReactivationNeedsAParentAndKeepsTheMovie) {
     EXPECT_THROW(player->LoadMovie(0, movie.Path() + L".missing"), EOleError);
     EXPECT_EQ(player->Playback().CurrentFrame(), 2);
     EXPECT_TRUE(player->TimerRunning());
-    delete form;
-}
-
-TEST(ShockwaveFlash, PaintsTheFrameAtTheClientSize) {
-    TempMovie movie(SmallMovie());
-    ui::TForm* form = ui::NewForm<ui::TForm>(nullptr);
-    auto* player = new TShockwaveFlash(form);
-    player->SetParent(form);
-    player->SetBounds(0, 0, 300, 100);
-    player->LoadMovie(0, movie.Path());
-    player->SetBackgroundColor(0);
-    long handles = ui::GdiLiveHandleCount();
-    {
-        ui::DibSurface dib(300, 100);
-        player->PaintTo(dib.Dc(), {0, 0, 300, 100});
-        EXPECT_EQ(dib.Pixel(49, 50), RGB(0, 0, 0));  // letterbox in the host colour
-        EXPECT_EQ(dib.Pixel(50, 50), RGB(255, 0, 0)); // stage scaled x2, centred
-        EXPECT_EQ(dib.Pixel(249, 50), RGB(255, 0, 0));
-        EXPECT_EQ(dib.Pixel(250, 50), RGB(0, 0, 0));
-        player->SetScaleMode(smNoScale);
-        player->PaintTo(dib.Dc(), {0, 0, 300, 100});
-        EXPECT_EQ(dib.Pixel(99, 50), RGB(0, 0, 0));
-        EXPECT_EQ(dib.Pixel(100, 25), RGB(255, 0, 0));
-        EXPECT_EQ(dib.Pixel(199, 74), RGB(255, 0, 0));
-        EXPECT_EQ(dib.Pixel(200, 50), RGB(0, 0, 0));
-    }
-    EXPECT_EQ(ui::GdiLiveHandleCount(), handles);
     delete form;
 }
 

@@ -1,6 +1,7 @@
 #include "widgets/WkTreeView.h"
 #include "ui/Application.h"
 #include "ui/ImageList.h"
+#include "ui/Menu.h"
 #include "ui/Layout.h"
 #include <windowsx.h>
 #include <algorithm>
@@ -206,6 +207,7 @@ TWkCustomTreeView::TWkCustomTreeView(ui::TComponent* owner) : TWkFramedControl(o
 
 TWkCustomTreeView::~TWkCustomTreeView() {
     if (FImages) FImages->RemoveFreeNotification(this);
+    if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
     // The control's items point at the nodes: the window goes before they do.
     DestroyHandle();
 }
@@ -350,6 +352,14 @@ void TWkCustomTreeView::Notification(ui::TComponent* component, ui::TOperation o
         FImages = nullptr;
         ApplyImages();
     }
+    if (operation == ui::opRemove && component == FPopupMenu) FPopupMenu = nullptr;
+}
+
+void TWkCustomTreeView::SetPopupMenu(ui::TPopupMenu* value) {
+    if (FPopupMenu == value) return;
+    if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
+    FPopupMenu = value;
+    if (FPopupMenu) FPopupMenu->FreeNotification(this);
 }
 
 int TWkCustomTreeView::Indent() const {
@@ -411,6 +421,9 @@ bool TWkCustomTreeView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
         FPendingSelection = Selected();
         ForgetItems(FItems.FRoots);
         return false;
+    case WM_CONTEXTMENU:
+        result = 0;
+        return HandleContextMenu(lParam);
     case ui::CN_NOTIFY:
         return HandleNotify(*reinterpret_cast<const NMHDR*>(lParam), result);
     default:
@@ -479,8 +492,49 @@ bool TWkCustomTreeView::HandleWheel(WPARAM wParam, LRESULT& result) {
     return true;
 }
 
+void TWkCustomTreeView::ShowNodeMenu(TTreeNode* node, ui::Point pos) {
+    ui::TPopupMenu* menu = FPopupMenu;
+    if (OnNodeContextMenu) OnNodeContextMenu(this, node, pos, menu);
+    if (!menu) return;
+    // The control may hold the capture from the click; the menu needs the mouse.
+    if (GetCapture() == HandleIfAllocated()) ReleaseCapture();
+    const ui::Point screen = ClientToScreen(pos);
+    menu->Popup(screen.x, screen.y);
+}
+
+bool TWkCustomTreeView::HandleContextMenu(LPARAM lParam) {
+    const bool fromKeyboard = GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1;
+    if (fromKeyboard) {
+        // The menu key or Shift+F10: the selected node's menu at the middle of its label.
+        if (TTreeNode* node = Selected()) {
+            const Rect label = node->DisplayRect(true);
+            ui::GuardedCall([&] { ShowNodeMenu(node, {(label.left + label.right) / 2, (label.top + label.bottom) / 2}); });
+        } else if (FPopupMenu) {
+            const ui::Point origin = ClientToScreen({0, 0});
+            ui::GuardedCall([&] { FPopupMenu->Popup(origin.x, origin.y); });
+        }
+        return true;
+    }
+    // From the mouse this comes only for a right click that had no node to act on (the
+    // right-click notification deals with the others): the tree's own menu, without a node.
+    const ui::Point pos = ScreenToClient({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    ui::GuardedCall([&] { ShowNodeMenu(nullptr, pos); });
+    return true;
+}
+
 bool TWkCustomTreeView::HandleNotify(const NMHDR& header, LRESULT& result) {
     switch (header.code) {
+    case NM_RCLICK: {
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        const ui::Point pos = ScreenToClient(cursor);
+        TTreeNode* node = GetNodeAt(pos.x, pos.y);
+        if (!node) node = Selected();
+        if (!node) return false;
+        ui::GuardedCall([&] { ShowNodeMenu(node, pos); });
+        result = 1; // handled: the control sends no WM_CONTEXTMENU of its own
+        return true;
+    }
     case TVN_ITEMEXPANDINGW: {
         const auto& nm = reinterpret_cast<const NMTREEVIEWW&>(header);
         // With AutoSelect a node that collapses is selected first, so the selection never
@@ -564,6 +618,9 @@ void RegisterWkTreeViewClasses(ui::TClassRegistry& registry) {
         TWkPen pen = t.SelectionPen();
         pen.Width = c.Int(v, 0, 100);
         t.SetSelectionPen(pen);
+    });
+    registry.Property<T>(L"PopupMenu", [](T& t, const TLayoutValue& v, TLayoutContext& c) {
+        c.Reference<ui::TPopupMenu>(v, [&t](ui::TPopupMenu& menu) { t.SetPopupMenu(&menu); });
     });
     registry.Property<T>(L"AutoSelect", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetAutoSelect(c.Bool(v)); });
 }

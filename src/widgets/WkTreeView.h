@@ -11,6 +11,7 @@
 #pragma once
 #include "widgets/WkFramedControl.h"
 #include <commctrl.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 namespace ui {
 class TClassRegistry;
 class TImageList;
+class TPopupMenu;
 } // namespace ui
 
 namespace wk {
@@ -130,6 +132,11 @@ struct TWkPen {
     bool operator==(const TWkPen&) const = default;
 };
 
+// Asked before a node's context menu opens: may move the point (client coordinates) or
+// replace the menu (nullptr: no menu). `node` is nullptr for a menu of the tree itself.
+using TNodeContextMenuEvent =
+    std::function<void(ui::TObject* sender, TTreeNode* node, ui::Point& pos, ui::TPopupMenu*& menu)>;
+
 class TWkCustomTreeView : public TWkFramedControl {
 public:
     explicit TWkCustomTreeView(ui::TComponent* owner = nullptr);
@@ -174,6 +181,12 @@ public:
     bool AutoSelect() const { return FAutoSelect; }
     void SetAutoSelect(bool value);
 
+    // The tree's own context menu, opened for a right click on a node (or the selected node)
+    // and for the keyboard's menu keys.
+    ui::TPopupMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(ui::TPopupMenu* value);
+    TNodeContextMenuEvent OnNodeContextMenu;
+
     // Draws the unfocused selection outline over the painted client area, when one is due.
     void PaintSelectionOutline(ui::TCanvas& canvas);
 
@@ -192,6 +205,8 @@ private:
     bool HandlePress(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool HandleWheel(WPARAM wParam, LRESULT& result);
     bool HandleNotify(const NMHDR& header, LRESULT& result);
+    bool HandleContextMenu(LPARAM lParam);
+    void ShowNodeMenu(TTreeNode* node, ui::Point pos);
     void InsertItem(TTreeNode& node, bool first);
     void InsertItems(std::vector<std::unique_ptr<TTreeNode>>& nodes, HTREEITEM parent);
     void ForgetItems(std::vector<std::unique_ptr<TTreeNode>>& nodes);
@@ -202,6 +217,7 @@ private:
     TTreeNodes FItems{*this};
     TTreeNode* FPendingSelection = nullptr;   // selection to restore when the window is made
     ui::TImageList* FImages = nullptr;
+    ui::TPopupMenu* FPopupMenu = nullptr;
     int FIndent = -1;                         // -1: the platform's default
     bool FReadOnly = false;
     bool FHideSelection = true;

@@ -7,6 +7,7 @@
 #include "ui/Form.h"
 #include "ui/ImageList.h"
 #include "ui/Layout.h"
+#include "ui/Menu.h"
 #include "widgets/WkKit.h"
 #include <gtest/gtest.h>
 #include <memory>
@@ -200,6 +201,45 @@ TEST_F(TreeViewTest, ExpandOpensOneLevelAndNodesSurviveARecreatedWindow) {
     EXPECT_EQ(tree->Items().Count(), 0);
     EXPECT_EQ(SendMessageW(tree->Handle(), TVM_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(tree->Selected(), nullptr);
+}
+
+TEST_F(TreeViewTest, ContextMenusOpenAtTheNodeAndCanBeMovedOrDropped) {
+    TTreeNode* root = BuildCatalog(2);
+    form->Show();
+    auto* menu = new ui::TPopupMenu(form.get());
+    std::vector<ui::Point> shownAt;
+    menu->SetTracker([&](HMENU, int x, int y, HWND) { shownAt.push_back({x, y}); return 0u; });
+    tree->SetPopupMenu(menu);
+    std::vector<TTreeNode*> asked;
+    bool drop = false;
+    tree->OnNodeContextMenu = [&](ui::TObject*, TTreeNode* node, ui::Point& pos, ui::TPopupMenu*& m) {
+        asked.push_back(node);
+        if (drop) m = nullptr;
+    };
+
+    // The menu key: the selected node's menu at the middle of its label.
+    tree->SetSelected(root->Item(1));
+    SendMessageW(tree->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree->Handle()), MAKELPARAM(-1, -1));
+    const ui::Rect label = root->Item(1)->DisplayRect(true);
+    ASSERT_EQ(shownAt.size(), 1u);
+    EXPECT_EQ(shownAt[0], tree->ClientToScreen({(label.left + label.right) / 2, (label.top + label.bottom) / 2}));
+    EXPECT_EQ(asked, std::vector<TTreeNode*>{root->Item(1)});
+
+    // A right click: the node under the pointer, at the pointer.
+    const ui::Rect rootLabel = root->DisplayRect(true);
+    const ui::Point pointer = tree->ClientToScreen({rootLabel.left + 2, rootLabel.top + 2});
+    SetCursorPos(pointer.x, pointer.y);
+    NMHDR click{tree->Handle(), 0, static_cast<UINT>(NM_RCLICK)};
+    EXPECT_EQ(SendMessageW(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click)), 1);
+    ASSERT_EQ(shownAt.size(), 2u);
+    EXPECT_EQ(shownAt[1], pointer);
+    EXPECT_EQ(asked.back(), root);
+
+    // The handler removes the menu: nothing opens.
+    drop = true;
+    SendMessageW(tree->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree->Handle()), MAKELPARAM(-1, -1));
+    EXPECT_EQ(shownAt.size(), 2u);
+    EXPECT_EQ(asked.size(), 3u);
 }
 
 TEST_F(TreeViewTest, FrameIsPaintedOverTheBorderInTheTreeColour) {

@@ -10,6 +10,7 @@
 #include "ui/Layout.h"
 #include "ui/Menu.h"
 #include "widgets/WkButton.h"
+#include "widgets/WkLabel.h"
 #include "widgets/WkMemo.h"
 #include "widgets/WkPanel.h"
 #include "widgets/WkSplitter.h"
@@ -72,6 +73,7 @@ ui::TClassRegistry FullRegistry() {
     wk::RegisterWkTreeViewClasses(r);
     wk::RegisterWkMemoClasses(r);
     wk::RegisterWkButtonClasses(r);
+    wk::RegisterWkLabelClasses(r);
     flash::RegisterFlashClasses(r);
     return r;
 }
@@ -134,6 +136,54 @@ TEST(Resources, IconBitmapsAndPicturesHaveTheirSizes) {
         EXPECT_EQ(pixels.Width, p.w);
         EXPECT_EQ(pixels.Height, p.h);
     }
+}
+
+TEST(WindowLayouts, MainWindowPlacesEveryControl) {
+    ui::TClassRegistry registry = FullRegistry();
+    TLayoutHost* form = ui::NewForm<TLayoutHost>(nullptr);
+    ui::LoadLayout(*form, L"TFRMFLASHGAME", registry);
+
+    EXPECT_EQ(form->Width(), 720);
+    EXPECT_EQ(form->Height(), 520);
+    EXPECT_EQ(form->Constraints().MinWidth, 720);
+    EXPECT_EQ(form->Constraints().MinHeight, 520);
+
+    auto* banner = Find<wk::TWkPanel>(*form, L"WkPanel1");
+    ASSERT_NE(banner, nullptr);
+    for (const wchar_t* name : {L"Image1", L"Image2", L"BtnFit", L"BtnRealSize", L"BtnHelp", L"WkURLLabel1", L"WkURLLabel2"}) {
+        auto* c = Find<ui::TControl>(*form, name);
+        ASSERT_NE(c, nullptr) << "missing control";
+        EXPECT_EQ(c->Parent(), banner);
+    }
+    auto* help = Find<wk::TWkToolButton>(*form, L"BtnHelp");
+    EXPECT_EQ(help->BoundsRect(), ui::Rect::FromXYWH(671, 45, 30, 30));
+    EXPECT_EQ(help->Anchors(), unsigned(ui::akTop | ui::akRight));
+    EXPECT_EQ(help->Hint(), L"帮助");
+    EXPECT_EQ(Find<ui::TImage>(*form, L"Image1")->Picture().Width(), 490);
+
+    auto* splitter = Find<wk::TWkSplitter>(*form, L"WkSplitter1");
+    ASSERT_NE(splitter, nullptr);
+    EXPECT_EQ(splitter->Position(), 236);
+    EXPECT_EQ(Find<ui::TControl>(*form, L"WkTreeView1")->Parent(), splitter->UpperLeftPane());
+    auto* player = Find<flash::TShockwaveFlash>(*form, L"ShockwaveFlash1");
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->Parent(), splitter->LowerRightPane());
+    EXPECT_EQ(player->ScaleMode(), flash::smShowAll);
+
+    auto* list1 = Find<ui::TImageList>(*form, L"ImageList1");
+    auto* list2 = Find<ui::TImageList>(*form, L"ImageList2");
+    ASSERT_TRUE(list1 && list2);
+    EXPECT_EQ(list1->Count(), 5);
+    EXPECT_EQ(list2->Count(), 1);
+    EXPECT_EQ(list2->Width(), 26);
+
+    auto* menu = Find<ui::TPopupMenu>(*form, L"PopupMenu1");
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->Items().Count(), 3);
+    EXPECT_EQ(menu->Items().Item(0)->Caption(), L"开始游戏");
+    EXPECT_TRUE(menu->Items().Item(1)->IsSeparator());
+    EXPECT_EQ(menu->Items().Item(2)->Caption(), L"游戏说明");
+    delete form;
 }
 
 TEST(WindowLayouts, DialogsLoadWithTheirClientSizes) {

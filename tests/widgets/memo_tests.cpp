@@ -220,6 +220,45 @@ TEST_F(MemoTest, FrameIsOnTheShownWindowAfterTheControlPaintedItsBorder) {
     EXPECT_EQ(innerBottom, RGB(255, 255, 255));
 }
 
+TEST_F(MemoTest, CaretLineAndColumnCountFromOneAndMovesAreReported) {
+    form->Show();
+    memo->Lines().SetText(L"ab\r\ncdef\r\ng");
+    std::vector<std::pair<int, int>> reports;
+    memo->OnLineColChange = [&](ui::TObject*, int line, int column) { reports.push_back({line, column}); };
+    SendMessageW(memo->Handle(), EM_SETSEL, 0, 0);
+    EXPECT_EQ(memo->CaretLine(), 1);
+    EXPECT_EQ(memo->CaretColumn(), 1);
+    memo->SetCaretLine(2);
+    memo->SetCaretColumn(4);
+    EXPECT_EQ(memo->CaretLine(), 2);
+    EXPECT_EQ(memo->CaretColumn(), 4);
+    memo->SetCaretColumn(6); // past the line's end + 1: no move, no report
+    EXPECT_EQ(memo->CaretColumn(), 4);
+    memo->SetCaretLine(9);   // no such line
+    EXPECT_EQ(memo->CaretLine(), 2);
+    EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{2, 1}, {2, 4}}));
+}
+
+TEST_F(MemoTest, EnterMovesTheFocusOnInsteadOfBreakingTheLineWhenAsked) {
+    auto* next = new TWkMemo(form.get());
+    next->SetParent(form.get());
+    next->SetBounds(0, 330, 100, 20);
+    memo->SetTabOnEnter(true);
+    form->Show();
+    memo->SetFocus();
+    memo->Lines().SetText(L"text");
+    SendMessageW(memo->Handle(), WM_CHAR, L'\r', 0);
+    EXPECT_EQ(WindowText(), L"text");
+    EXPECT_EQ(GetFocus(), next->Handle());
+
+    memo->SetTabOnEnter(false);
+    memo->SetFocus();
+    SendMessageW(memo->Handle(), EM_SETSEL, 4, 4);
+    SendMessageW(memo->Handle(), WM_CHAR, L'\r', 0);
+    EXPECT_EQ(WindowText(), L"text\r\n");
+    EXPECT_EQ(GetFocus(), memo->Handle());
+}
+
 TEST_F(MemoTest, WheelScrollsWholeNotchesOfLines) {
     form->Show();
     std::wstring text;

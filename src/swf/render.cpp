@@ -283,7 +283,8 @@ void draw_shape(RenderContext& ctx, const ShapeData& shape, const Matrix& m, con
             auto sink = make_painter(ctx, g.fills[k - 1], m, cx);
             fill_with(ctx, rule, sink.get());
         }
-        if (!g.lines.empty()) draw_strokes(ctx, g, m, cx);
+        // Masks are made of fills only: their outlines do not widen what they let through.
+        if (!g.lines.empty() && !ctx.mask_target) draw_strokes(ctx, g, m, cx);
     }
 }
 

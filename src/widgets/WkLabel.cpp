@@ -285,12 +285,7 @@ void TWkLabel::SetCondenseCaption(TWkCondenseCaption value) {
 void TWkLabel::SetFlyByEnabled(bool value) {
     if (FFlyByEnabled == value) return;
     FFlyByEnabled = value;
-    if (!value && FFlyByActive) {
-        FFlyByActive = false;
-        ui::TFont font = Font();
-        font.Color = FFlyBySavedColor;
-        SetFont(font);
-    }
+    if (!value && FFlyByActive) EndFlyBy();
 }
 
 void TWkLabel::SetAutoSize(bool value) {
@@ -307,6 +302,7 @@ void TWkLabel::MouseEnter() {
     if (FFlyByEnabled && !FFlyByActive) {
         FFlyByActive = true;
         FFlyBySavedColor = Font().Color;
+        FFlyBySavedParentFont = ParentFont();
         ui::TFont font = Font();
         font.Color = FFlyByColor;
         SetFont(font);
@@ -314,13 +310,18 @@ void TWkLabel::MouseEnter() {
     ui::TLabel::MouseEnter();
 }
 
+void TWkLabel::EndFlyBy() {
+    FFlyByActive = false;
+    ui::TFont font = Font();
+    font.Color = FFlyBySavedColor;
+    SetFont(font);
+    // Setting the font cut the label loose from its parent's; a label that followed it
+    // goes on following it.
+    if (FFlyBySavedParentFont) SetParentFont(true);
+}
+
 void TWkLabel::MouseLeave() {
-    if (FFlyByEnabled && FFlyByActive) {
-        FFlyByActive = false;
-        ui::TFont font = Font();
-        font.Color = FFlyBySavedColor;
-        SetFont(font);
-    }
+    if (FFlyByEnabled && FFlyByActive) EndFlyBy();
     ui::TLabel::MouseLeave();
 }
 

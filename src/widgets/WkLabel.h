@@ -128,6 +128,7 @@ private:
     void PaintAngledText(ui::TCanvas& canvas);
     void PaintCurvedText(ui::TCanvas& canvas);
     void SwitchToTrueTypeFont();
+    void EndFlyBy();
     void FrameChanged();
 
     int FAngle = 0;
@@ -150,6 +151,7 @@ private:
     ui::TColor FFlyByColor = ui::clHighlight;
     ui::TColor FFlyBySavedColor = ui::clNone;
     bool FFlyByActive = false;
+    bool FFlyBySavedParentFont = false;
     TTextStyle FTextStyle = tsNormal;
     bool FLightTextStyle = false;
     ui::TColor FHighlightColor = ui::clBtnHighlight;

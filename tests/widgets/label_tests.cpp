@@ -164,6 +164,24 @@ TEST_F(LabelTest, AutoSizeMakesRoomForFramesMarginAndShadow) {
     EXPECT_FALSE(right->AutoSize());
 }
 
+TEST_F(LabelTest, FlyByColourLastsWhileThePointerIsOverAndKeepsTheParentFont) {
+    auto* label = AddLabel<TWkLabel>(L"Hover");
+    label->SetFlyByEnabled(true);
+    label->SetFlyByColor(RGB(0, 0, 255));
+    ASSERT_TRUE(label->ParentFont());
+    const TColor before = label->Font().Color;
+    form->Show(); // the hover needs the window under the point
+    form->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(label->Left() + 2, label->Top() + 2));
+    EXPECT_EQ(label->PaintTextColor(), RGB(0, 0, 255));
+    form->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(300, 150));
+    EXPECT_EQ(label->PaintTextColor(), before);
+    EXPECT_TRUE(label->ParentFont());
+    ui::TFont font = form->Font();
+    font.Name = L"Tahoma";
+    form->SetFont(font);
+    EXPECT_EQ(label->Font().Name, L"Tahoma");
+}
+
 TEST_F(LabelTest, TextIsPaintedInTheTextColourOrEngravedWhenDisabled) {
     auto* label = AddLabel<TWkLabel>(L"WWW");
     label->SetColor(ui::clWhite);

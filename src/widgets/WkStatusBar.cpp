@@ -169,6 +169,13 @@ void TWkStatusBar::Paint(TCanvas& canvas, const Rect& update) {
                               DT_LEFT);
         return;
     }
+    // The panel's paint, with the bar's own gradient colours.
+    if (Transparent()) {
+        if (FullRepaint() && HandleAllocated()) PaintParentBackground(HandleIfAllocated(), canvas.Handle(), false);
+    } else {
+        canvas.SetBrush(Color());
+        canvas.FillRect(bounds);
+    }
     const Rect content = PaintFrames(canvas, bounds);
     if (!Transparent()) {
         if (VisualStyle() == vsGradient) {
@@ -178,7 +185,7 @@ void TWkStatusBar::Paint(TCanvas& canvas, const Rect& update) {
             PaintFill(canvas, content);
         }
     }
-    PaintGrid(canvas, content);
+    if (ShowGrid()) PaintGrid(canvas, content);
     PaintCaption(canvas, content);
 
     if (FSimpleStatus) {

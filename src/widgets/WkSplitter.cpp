@@ -11,7 +11,7 @@
 //   [8] Layout registration
 #include "widgets/WkSplitter.h"
 #include "ui/Form.h"
-#include "ui/LayoutRegistry.h"
+#include "ui/Layout.h"
 #include "widgets/WkFrames.h"
 #include <climits>
 #include <cmath>
@@ -199,7 +199,7 @@ void TWkSplitter::SetPosition(int value) {
 }
 
 void TWkSplitter::ConstrainPosition(int& position) const {
-    if (!FPanes[0]->Visible() || !FPanes[1]->Visible()) return;
+    if (!FPanes[0] || !FPanes[1] || !FPanes[0]->Visible() || !FPanes[1]->Visible()) return;
     const bool ignoreMargins = FHotSpot.Closed && FHotSpotIgnoreMargins;
     const int low = ignoreMargins ? 0 : FMarginMin;
     const int high = ignoreMargins ? 0 : FMarginMax;
@@ -365,7 +365,8 @@ void TWkSplitter::AlignControls(Rect&) {
 }
 
 void TWkSplitter::LayoutPanes() {
-    if (IsLoading() || IsDestroying() || FInLayout) return;
+    // The panes are missing while the constructor makes them (adding the first realigns).
+    if (IsLoading() || IsDestroying() || FInLayout || !FPanes[0] || !FPanes[1]) return;
     FInLayout = true;
     DisableAlign();
     struct TResume {
@@ -547,11 +548,7 @@ void RegisterPaneData(ui::TClassRegistry& registry, const std::wstring& prefix, 
 
 void RegisterWkSplitterClasses(ui::TClassRegistry& registry) {
     using S = TWkSplitter;
-    registry.Class<TWkSplitter>(L"TWkSplitter", [](ui::TComponent& owner, ui::TComponent& parent, TLayoutContext&) {
-        auto* splitter = new TWkSplitter(&owner);
-        splitter->SetParent(dynamic_cast<ui::TWinControl*>(&parent));
-        return splitter;
-    });
+    ui::RegisterControlClass<TWkSplitter>(registry, L"TWkSplitter");
     const auto intProperty = [&registry](const wchar_t* name, void (S::*setter)(int)) {
         registry.Property<S>(name, [setter](S& s, const TLayoutValue& v, TLayoutContext& c) { (s.*setter)(c.Int(v)); });
     };
@@ -600,8 +597,8 @@ void RegisterWkSplitterClasses(ui::TClassRegistry& registry) {
     registry.Property<S>(L"SelectedPane", [](S& s, const TLayoutValue& v, TLayoutContext& c) {
         s.SetSelectedPane(c.Enum<TSelectedPane>(v, {{L"spUpperLeft", spUpperLeft}, {L"spLowerRight", spLowerRight}}));
     });
-    registry.Property<S>(L"OnChange", [](S& s, const TLayoutValue& v, TLayoutContext& c) { s.OnChange = ReadNotifyHandler(v, c); });
-    registry.Property<S>(L"OnHotSpotClick", [](S& s, const TLayoutValue& v, TLayoutContext& c) { s.OnHotSpotClick = ReadNotifyHandler(v, c); });
+    registry.Property<S>(L"OnChange", [](S& s, const TLayoutValue& v, TLayoutContext& c) { s.OnChange = ui::LayoutNotifyHandler(v, c); });
+    registry.Property<S>(L"OnHotSpotClick", [](S& s, const TLayoutValue& v, TLayoutContext& c) { s.OnHotSpotClick = ui::LayoutNotifyHandler(v, c); });
     RegisterPaneData(registry, L"UpperLeft", 1);
     RegisterPaneData(registry, L"LowerRight", 2);
 

@@ -343,7 +343,8 @@ bool TWkSplitter::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
         break; // the framework keeps its own capture bookkeeping too
     case WM_SHOWWINDOW:
         if (wParam)
-            for (TWkSplitterPane* pane : FPanes) pane->Invalidate();
+            for (TWkSplitterPane* pane : FPanes)
+                if (pane) pane->Invalidate();
         break;
     }
     return TWkCustomPanel::HandleMessage(msg, wParam, lParam, result);

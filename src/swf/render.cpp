@@ -179,16 +179,33 @@ private:
     }
 };
 
+// Curves are split in the shape's own units (twips, or glyph units for text) so that a shape
+// breaks into the same pieces wherever it is drawn; under strong magnification the pieces are
+// kept within half a device pixel instead.
+constexpr double kLocalCurveTolerance = 2.0;
+constexpr double kMaxDeviceCurveError = 0.5;
+
+double local_tolerance(const Matrix& m) {
+    const double scale = std::sqrt(std::fabs(m.determinant()));
+    return scale > 0 ? std::min(kLocalCurveTolerance, kMaxDeviceCurveError / scale) : kLocalCurveTolerance;
+}
+
+// Parameters where the curve of `s` is split, or 0 when it is straight or degenerate.
+int split_curve(const Segment& s, double tolerance, double* ts) {
+    return flatten_quad(s.x0, s.y0, s.cx, s.cy, s.x1, s.y1, tolerance, ts, kMaxCurveSteps);
+}
+
 // Flattens a run of connected segments into device points (24.8 units as doubles).
 void flatten_run(const Matrix& m, const std::vector<const Segment*>& run, std::vector<DPoint>& out) {
     out.clear();
+    const double tolerance = local_tolerance(m);
     auto dev = [&m](double x, double y) { return DPoint{m.apply_x(x, y) * kOne, m.apply_y(x, y) * kOne}; };
     out.push_back(dev(run[0]->x0, run[0]->y0));
     for (const Segment* s : run) {
         if (s->curve) {
             DPoint p0 = dev(s->x0, s->y0), pc = dev(s->cx, s->cy), p1 = dev(s->x1, s->y1);
             double ts[kMaxCurveSteps];
-            int n = flatten_quad(p0.x, p0.y, pc.x, pc.y, p1.x, p1.y, kCurveTolerance * kOne, ts, kMaxCurveSteps);
+            int n = split_curve(*s, tolerance, ts);
             if (n == 0) {
                 FixPoint a = to_fix(m, s->x0, s->y0), c = to_fix(m, s->cx, s->cy), b = to_fix(m, s->x1, s->y1);
                 n = PathBuilder::curve_steps(a, c, b);
@@ -218,14 +235,32 @@ void fill_with(RenderContext& ctx, FillRule rule, SpanSink* sink) {
     ctx.edges.clear();
 }
 
-void add_segment(PathBuilder& pb, const Matrix& m, const Segment& s, bool reversed) {
+void add_segment(PathBuilder& pb, const Matrix& m, const Segment& s, bool reversed, double tolerance) {
     FixPoint a = to_fix(m, s.x0, s.y0), b = to_fix(m, s.x1, s.y1);
-    if (reversed) std::swap(a, b);
-    pb.move_to(a);
-    if (s.curve)
+    double ts[kMaxCurveSteps];
+    const int n = s.curve ? split_curve(s, tolerance, ts) : 1;
+    if (s.curve && n == 0) {
+        if (reversed) std::swap(a, b);
+        pb.move_to(a);
         pb.quad_to(to_fix(m, s.cx, s.cy), b);
-    else
-        pb.line_to(b);
+        return;
+    }
+    // Points are made in the curve's own direction and walked backwards when reversed, so both
+    // sides of a shared edge get exactly the same pieces.
+    FixPoint pts[kMaxCurveSteps + 1];
+    pts[0] = a;
+    for (int i = 1; i < n; ++i) {
+        const double t = ts[i - 1], u = 1 - t;
+        pts[i] = to_fix(m, u * u * s.x0 + 2 * u * t * s.cx + t * t * s.x1, u * u * s.y0 + 2 * u * t * s.cy + t * t * s.y1);
+    }
+    pts[n] = b;
+    if (reversed) {
+        pb.move_to(pts[n]);
+        for (int i = n - 1; i >= 0; --i) pb.line_to(pts[i]);
+    } else {
+        pb.move_to(pts[0]);
+        for (int i = 1; i <= n; ++i) pb.line_to(pts[i]);
+    }
 }
 
 void draw_strokes(RenderContext& ctx, const StyleGroup& g, const Matrix& m, const CxForm& cx) {
@@ -270,14 +305,15 @@ void draw_strokes(RenderContext& ctx, const StyleGroup& g, const Matrix& m, cons
 
 void draw_shape(RenderContext& ctx, const ShapeData& shape, const Matrix& m, const CxForm& cx) {
     const FillRule rule = shape.nonzero ? FillRule::NonZero : FillRule::EvenOdd;
+    const double tolerance = local_tolerance(m);
     for (const StyleGroup& g : shape.groups) {
         PathBuilder pb(ctx.edges);
         for (size_t k = 1; k <= g.fills.size(); ++k) {
             for (const Segment& s : g.segments) {
                 if (s.fill1 == k && s.fill0 != k)
-                    add_segment(pb, m, s, false);
+                    add_segment(pb, m, s, false, tolerance);
                 else if (s.fill0 == k && s.fill1 != k)
-                    add_segment(pb, m, s, true);
+                    add_segment(pb, m, s, true, tolerance);
             }
             if (ctx.edges.empty()) continue;
             auto sink = make_painter(ctx, g.fills[k - 1], m, cx);
@@ -291,7 +327,8 @@ void draw_shape(RenderContext& ctx, const ShapeData& shape, const Matrix& m, con
 void draw_glyph(RenderContext& ctx, const std::vector<Segment>& glyph, const Matrix& m, RGBA color,
                 const CxForm& cx) {
     PathBuilder pb(ctx.edges);
-    for (const Segment& s : glyph) add_segment(pb, m, s, false);
+    const double tolerance = local_tolerance(m);
+    for (const Segment& s : glyph) add_segment(pb, m, s, false, tolerance);
     FillStyle f;
     f.color = color;
     auto sink = make_painter(ctx, f, m, cx);

@@ -210,6 +210,43 @@ TEST_F(LabelTest, TextIsPaintedInTheTextColourOrEngravedWhenDisabled) {
     EXPECT_GT(count(GetSysColor(COLOR_BTNSHADOW)), 10);
 }
 
+TEST_F(LabelTest, TurnedAndCurvedTextPaintWithoutLeakingAndTinyArcsPaintNothing) {
+    auto* label = AddLabel<TWkLabel>(L"Round and round");
+    ui::TFont font = label->Font();
+    font.Name = L"Tahoma";
+    font.Color = RGB(255, 0, 0);
+    label->SetFont(font);
+    label->SetColor(ui::clWhite);
+    // Turned glyphs are smoothed: count clearly red pixels, not only pure red ones.
+    auto redPixels = [&] {
+        ui::DibSurface dib(label->Width(), label->Height());
+        label->PaintTo(dib.Dc(), label->ClientRect());
+        int n = 0;
+        for (int y = 0; y < dib.Height(); ++y)
+            for (int x = 0; x < dib.Width(); ++x) {
+                const COLORREF c = dib.Pixel(x, y);
+                n += GetRValue(c) > 200 && GetGValue(c) < 140 && GetBValue(c) < 140;
+            }
+        return n;
+    };
+    const long handles = ui::GdiLiveHandleCount();
+    const DWORD gdiObjects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    label->SetAngle(45);
+    label->SetTextStyle(tsShadow);
+    EXPECT_GT(redPixels(), 10);
+    label->SetAutoSize(false);
+    label->SetBounds(20, 20, 120, 120);
+    label->SetRotation(roCurve);
+    label->SetTextStyle(tsRaised);
+    EXPECT_GT(redPixels(), 10);
+    EXPECT_EQ(ui::GdiLiveHandleCount(), handles);
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiObjects);
+
+    // A border as wide as the label leaves no radius for the arc.
+    label->SetBorderWidth(60);
+    EXPECT_EQ(redPixels(), 0);
+}
+
 TEST_F(LabelTest, BlinkTimerSwitchesOnlyBlinkingLabelsAndSharesItsIntervals) {
     auto* a = AddLabel<TWkLabel>(L"A");
     auto* b = AddLabel<TWkLabel>(L"B");

@@ -227,6 +227,38 @@ TEST(StatusPane, BlinkListLivesFromFirstPaneToLast) {
     EXPECT_EQ(BlinkingControls(), nullptr);
 }
 
+TEST_F(StatusBarTest, BitmapGlyphDrawsItsCellWithoutLeaking) {
+    // A 32 x 16 bitmap of two cells: red, then green for the disabled look; the bottom-left
+    // pixel's colour (magenta) is transparent.
+    ui::DibSurface cells(32, 16);
+    cells.Fill(RGB(255, 0, 0));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 16; x < 32; ++x) SetPixelV(cells.Dc(), x, y, RGB(0, 255, 0));
+    SetPixelV(cells.Dc(), 0, 15, RGB(255, 0, 255));
+    SetPixelV(cells.Dc(), 5, 5, RGB(255, 0, 255));
+    ui::BitmapOwner glyph(CreateCompatibleBitmap(cells.Dc(), 32, 16));
+    {
+        ui::MemoryDcOwner dc(CreateCompatibleDC(cells.Dc()));
+        ui::SelectGuard select(dc, glyph);
+        BitBlt(dc, 0, 0, 32, 16, cells.Dc(), 0, 0, SRCCOPY);
+    }
+    pane->SetImages(nullptr);
+    pane->SetGlyph(std::move(glyph));
+    EXPECT_EQ(pane->NumGlyphs(), 2);
+    bar->SetShowSizeGrip(false);
+    const long handlesBefore = ui::GdiLiveHandleCount();
+    {
+        auto dib = Render();
+        EXPECT_EQ(dib->Pixel(4, 2), RGB(255, 0, 0));
+        EXPECT_EQ(dib->Pixel(19, 16), RGB(255, 0, 0));
+        EXPECT_EQ(dib->Pixel(4 + 5, 2 + 5), dib->Pixel(2, 7)); // transparent: the bar shows
+        pane->SetEnabled(false);
+        auto disabled = Render();
+        EXPECT_EQ(disabled->Pixel(4, 2), RGB(0, 255, 0));
+    }
+    EXPECT_EQ(ui::GdiLiveHandleCount(), handlesBefore);
+}
+
 TEST(StatusPane, GlyphCellsFollowTheBitmap) {
     TWkGlyphStatus pane;
     auto bitmap = [](int w, int h) {

@@ -153,6 +153,42 @@ TEST_F(ToolButtonTest, ImageChoiceFollowsStateAndIndexes) {
     EXPECT_NE(none->Pixel(5, 5), kImageColor);
 }
 
+TEST_F(ToolButtonTest, ClassicLooksAndNoLeakedHandles) {
+    const long handlesBefore = ui::GdiLiveHandleCount();
+    // Classic, not flat, latched in a group: a lowered frame around a checkerboard of
+    // button face and highlight (highlight where x + y is even).
+    button->SetVisualStyle(vsClassic);
+    button->SetFlat(false);
+    button->SetImageIndex(-1);
+    button->SetGroupIndex(1);
+    button->SetDown(true);
+    auto latched = Render(*button);
+    EXPECT_EQ(latched->Pixel(0, 0), ui::ColorToRGB(ui::clBtnShadow));
+    EXPECT_EQ(latched->Pixel(19, 19), ui::ColorToRGB(ui::clBtnHighlight));
+    EXPECT_EQ(latched->Pixel(4, 4), ui::ColorToRGB(ui::clBtnHighlight));
+    EXPECT_EQ(latched->Pixel(5, 4), ui::ColorToRGB(ui::clBtnFace));
+    // Up and not flat: the raised button border, no dither.
+    button->SetAllowAllUp(true);
+    button->SetDown(false);
+    auto up = Render(*button);
+    EXPECT_EQ(up->Pixel(0, 0), ui::ColorToRGB(ui::clBtnHighlight));
+    EXPECT_EQ(up->Pixel(19, 19), ui::ColorToRGB(ui::cl3DDkShadow));
+    EXPECT_EQ(up->Pixel(4, 4), kBackground);
+    // Flat classic at rest draws nothing; a drop-down adds its arrow (5, 3, 1 pixels wide).
+    button->SetFlat(true);
+    button->SetToolStyle(tsDropDown);
+    auto arrow = Render(*button);
+    const int ax = button->Width() - 8, ay = button->Height() / 2 + 2;
+    EXPECT_EQ(arrow->Pixel(0, 0), kBackground);
+    EXPECT_EQ(arrow->Pixel(ax, ay), ui::ColorToRGB(ui::clWindowText));
+    EXPECT_EQ(arrow->Pixel(ax - 2, ay - 2), ui::ColorToRGB(ui::clWindowText));
+    EXPECT_EQ(arrow->Pixel(ax - 1, ay), kBackground);
+    latched.reset();
+    up.reset();
+    arrow.reset();
+    EXPECT_EQ(ui::GdiLiveHandleCount(), handlesBefore);
+}
+
 TEST_F(ToolButtonTest, ClickNeedsPressAndReleaseInside) {
     // Press, drag out (face pops up), drag back in (pressed again), release: one click.
     Press(*button, 5, 5);

@@ -268,8 +268,11 @@ struct LaidGlyph {
 void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& m, const CxForm& cx,
                     FontProvider* fonts) {
     if (field.border) {
-        draw_rect(ctx, field.bounds, m, RGBA{0, 0, 0, 255}, cx);
-        Rect inner{field.bounds.xmin + 20, field.bounds.xmax - 20, field.bounds.ymin + 20, field.bounds.ymax - 20};
+        // A one-pixel frame whose right and bottom sides lie just outside the bounds, around a
+        // white inside that fills the bounds up to them.
+        const Rect& b = field.bounds;
+        draw_rect(ctx, Rect{b.xmin, b.xmax + 20, b.ymin, b.ymax + 20}, m, RGBA{0, 0, 0, 255}, cx);
+        Rect inner{b.xmin + 20, b.xmax, b.ymin + 20, b.ymax};
         draw_rect(ctx, inner, m, RGBA{255, 255, 255, 255}, cx);
     }
     if (field.text.empty() || !ctx.movie) return;

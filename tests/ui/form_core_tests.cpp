@@ -211,6 +211,39 @@ TEST(ModalForm, ResultEndsTheNestedLoopAndOtherWindowsAreDisabledMeanwhile) {
     dlg.form->Hide();
 }
 
+// The dialogs' BorderWidth: a margin between frame and client area, in the form's colour.
+TEST(FormBorderWidth, MarginIsNonClientAndPaintedInTheFormColour) {
+    std::unique_ptr<TForm> form(new TForm(nullptr));
+    form->SetBorderStyle(bsDialog);
+    form->SetColor(RGB(0, 128, 0));
+    form->SetBounds(100, 100, 100, 100);
+    form->SetClientSize(200, 120);
+    form->Show();
+    Pump(30);
+    EXPECT_EQ(form->ClientWidth(), 200);
+    form->SetBorderWidth(6);   // on a live window: the client area shrinks by the margin
+    Pump(30);
+    EXPECT_EQ(form->ClientWidth(), 188);
+    EXPECT_EQ(form->ClientHeight(), 108);
+    form->SetClientSize(200, 120);
+    Pump(30);
+    RECT window, client;
+    GetWindowRect(form->Handle(), &window);
+    GetClientRect(form->Handle(), &client);
+    MapWindowPoints(form->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+    EXPECT_EQ(client.right - client.left, 200);
+    HDC dc = GetWindowDC(form->Handle());
+    COLORREF margin = GetPixel(dc, client.left - window.left - 3, client.top - window.top + 10);
+    COLORREF inside = GetPixel(dc, client.left - window.left + 3, client.top - window.top + 10);
+    ReleaseDC(form->Handle(), dc);
+    EXPECT_EQ(margin, RGB(0, 128, 0));
+    EXPECT_EQ(inside, RGB(0, 128, 0));
+    // Client coordinates start inside the margin.
+    Point origin = form->ClientToScreen(Point{0, 0});
+    EXPECT_EQ(origin.x, client.left);
+    EXPECT_EQ(origin.y, client.top);
+}
+
 TEST(ModalForm, EnterClicksTheDefaultButtonUnlessTheFocusedControlKeepsIt) {
     {
         TestDialog dlg;

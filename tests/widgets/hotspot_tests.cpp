@@ -205,4 +205,27 @@ TEST_F(HotSpotTest, EscapeOrLostCaptureEndsAnOutlineDragWithoutMoving) {
     for (const auto& e : TakeEvents()) EXPECT_EQ(e.rfind("changing", 0), 0u) << e;
 }
 
+// Cursor requests light the hot spot up and pick the bar cursors (the stock ones here: the
+// test program carries no cursor resources); a locked bar leaves the cursor alone.
+TEST_F(HotSpotTest, CursorRequestsTrackTheHotSpotAndChooseTheCursor) {
+    form.Show();
+    UpdateWindow(form.Handle());
+    const auto hover = [this](int x, int y) {
+        POINT p{x, y};
+        ClientToScreen(Wnd(), &p);
+        SetCursorPos(p.x, p.y);
+        SetCursor(nullptr);
+        SendMessageW(Wnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Wnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        ui::WindowDc dc(Wnd());
+        return GetPixel(dc, 241, 150);  // inside the hot spot's frame
+    };
+    EXPECT_EQ(hover(243, 196), Rgb(ui::clWindow));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    EXPECT_EQ(hover(243, 50), Rgb(ui::clBtnFace));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZEWE));
+    splitter->SetLockBar(true);
+    hover(243, 50);
+    EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_SIZEWE));
+}
+
 } // namespace

@@ -268,12 +268,16 @@ struct LaidGlyph {
 void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& m, const CxForm& cx,
                     FontProvider* fonts) {
     if (field.border) {
-        // A one-pixel frame whose right and bottom sides lie just outside the bounds, around a
-        // white inside that fills the bounds up to them.
+        // A white inside with a one-pixel frame around it; the frame's right and bottom sides lie
+        // just outside the bounds, and the corner where they meet is left out.
         const Rect& b = field.bounds;
-        draw_rect(ctx, Rect{b.xmin, b.xmax + 20, b.ymin, b.ymax + 20}, m, RGBA{0, 0, 0, 255}, cx);
-        Rect inner{b.xmin + 20, b.xmax, b.ymin + 20, b.ymax};
-        draw_rect(ctx, inner, m, RGBA{255, 255, 255, 255}, cx);
+        constexpr int px = 20;
+        const RGBA black{0, 0, 0, 255}, white{255, 255, 255, 255};
+        draw_rect(ctx, Rect{b.xmin + px, b.xmax, b.ymin + px, b.ymax}, m, white, cx);
+        draw_rect(ctx, Rect{b.xmin, b.xmax + px, b.ymin, b.ymin + px}, m, black, cx);  // top
+        draw_rect(ctx, Rect{b.xmin, b.xmin + px, b.ymin + px, b.ymax + px}, m, black, cx);  // left
+        draw_rect(ctx, Rect{b.xmin + px, b.xmax, b.ymax, b.ymax + px}, m, black, cx);  // bottom
+        draw_rect(ctx, Rect{b.xmax, b.xmax + px, b.ymin + px, b.ymax}, m, black, cx);  // right
     }
     if (field.text.empty() || !ctx.movie) return;
     std::u32string text = decode_text(field.text, ctx.movie->version);

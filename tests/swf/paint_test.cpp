@@ -239,3 +239,30 @@ TEST(LoaderInputs, TextAdvancesThatWouldOverflow) {
     ASSERT_EQ(text->runs[0].glyphs.size(), 200u);
     for (const auto& [index, x] : text->runs[0].glyphs) EXPECT_GE(x, -(1 << 28));
 }
+
+TEST(EditText, FrameCoversTheRowAndColumnPastItsBoundsButNotThatCorner) {
+    // A bordered, empty field over pixels 2..10 on a grey stage.
+    swftest::Bits b;
+    b.u16(1);
+    b.rect(40, 200, 40, 200);
+    b.u8(0x00);
+    b.u8(0x08);  // border
+    b.u8(0);     // no variable name
+    swftest::Movie m(20, 20);
+    m.background(128, 128, 128);
+    m.tag(37, b.bytes);
+    m.place(1, 1);
+    m.show_frame();
+    const auto bytes = m.fws();
+    constexpr uint32_t black = 0xFF000000u, white = 0xFFFFFFFFu, grey = 0xFF808080u;
+    for (int i = 2; i <= 9; ++i) {
+        EXPECT_EQ(render_pixel(bytes, i, 2), black) << "top " << i;
+        EXPECT_EQ(render_pixel(bytes, 2, i), black) << "left " << i;
+        EXPECT_EQ(render_pixel(bytes, i, 10), black) << "bottom " << i;
+        EXPECT_EQ(render_pixel(bytes, 10, i), black) << "right " << i;
+    }
+    EXPECT_EQ(render_pixel(bytes, 10, 10), grey);
+    EXPECT_EQ(render_pixel(bytes, 5, 5), white);
+    EXPECT_EQ(render_pixel(bytes, 11, 5), grey);
+    EXPECT_EQ(render_pixel(bytes, 5, 11), grey);
+}

@@ -6,7 +6,7 @@
 #include "ui/Layout.h"
 #include "ui/Menu.h"
 #include "widgets/WkButton.h"
-//LABEL#include "widgets/WkLabel.h"
+#include "widgets/WkLabel.h"
 #include "widgets/WkMemo.h"
 #include "widgets/WkPanel.h"
 #include "widgets/WkSplitter.h"
@@ -51,7 +51,7 @@ void RegisterProgramClasses() {
     wk::RegisterWkButtonClasses(registry);
     wk::RegisterWkTreeViewClasses(registry);
     wk::RegisterWkMemoClasses(registry);
-    //LABEL wk::RegisterWkLabelClasses(registry);
+    wk::RegisterWkLabelClasses(registry);
     flash::RegisterFlashClasses(registry);
 }
 
@@ -177,7 +177,10 @@ void TFrmFlashGame::BtnRealSizeClick(ui::TObject*) { ShockwaveFlash1->PutPropert
 void TFrmFlashGame::BtnHelpClick(ui::TObject*) { ShowHelpDialog(); }
 
 void TFrmFlashGame::WkSplitter1Change(ui::TObject*) {
-    // The player is activated again at its new bounds; its movie stays loaded.
+    // The player is activated again at its new bounds; its movie stays loaded. While the
+    // layout is still being read the splitter already lays out its panes, before the player
+    // exists: there is nothing to activate yet.
+    if (!ShockwaveFlash1) return;
     ShockwaveFlash1->Reactivate();
 }
 

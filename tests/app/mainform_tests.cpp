@@ -30,6 +30,12 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
     std::ofstream(std::filesystem::path(path), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+BOOL CALLBACK FindMultiLineEdit(HWND window, LPARAM found) {
+    if (!(GetWindowLongW(window, GWL_STYLE) & ES_MULTILINE)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 struct Box {
     std::wstring text, caption;
     UINT flags;
@@ -236,11 +242,7 @@ TEST(Dialogs, DescriptionIsReadAfreshAndMissingFileGivesAnEmptyMemo) {
             GetWindowTextW(dialog, caption, 64);
             // The memo is the dialog's multi-line edit window.
             HWND edit = nullptr;
-            EnumChildWindows(dialog, [](HWND h, LPARAM p) {
-                if (!(GetWindowLongW(h, GWL_STYLE) & ES_MULTILINE)) return TRUE;
-                *reinterpret_cast<HWND*>(p) = h;
-                return FALSE;
-            }, reinterpret_cast<LPARAM>(&edit));
+            EnumChildWindows(dialog, FindMultiLineEdit, reinterpret_cast<LPARAM>(&edit));
             wchar_t text[256] = {};
             if (edit) GetWindowTextW(edit, text, 256);
             seen.push_back(std::wstring(caption) + L"|" + text);

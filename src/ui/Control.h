@@ -429,7 +429,8 @@ protected:
     virtual void CreateParams(TCreateParams& params);
     // The window exists (children's windows not yet): set up window-side state here.
     virtual void CreateWnd() {}
-    // The window is about to be destroyed.
+    // The window is about to be destroyed by DestroyHandle/RecreateWnd. A window that goes
+    // with its parent's window, or with the control, sees only WM_DESTROY (HandleMessage).
     virtual void DestroyWnd() {}
     void DestroyHandle();
 

@@ -68,6 +68,10 @@ struct DPoint {
 class Stroker {
 public:
     Stroker(EdgeList& out, double half_width) : out_(out), hw_(half_width) {}
+    // Strokes points given in other units: `to_device` takes them to 24.8 device units and
+    // `px_per_unit` is its largest scale in device pixels, for sizing round parts.
+    Stroker(EdgeList& out, double half_width, const Matrix& to_device, double px_per_unit)
+        : out_(out), hw_(half_width), xf_(to_device), px_per_unit_(px_per_unit / kOne), transformed_(true) {}
 
     void stroke(const std::vector<DPoint>& pts, bool closed, const LineStyle& ls) {
         if (pts.size() < 2) {
@@ -93,8 +97,17 @@ public:
 private:
     EdgeList& out_;
     double hw_;
+    Matrix xf_;
+    double px_per_unit_ = 1.0 / kOne;
+    bool transformed_ = false;
+    std::vector<DPoint> dev_;
 
     void polygon(const DPoint* p, size_t n) {
+        if (transformed_) {
+            dev_.resize(n);
+            for (size_t i = 0; i < n; ++i) dev_[i] = {xf_.apply_x(p[i].x, p[i].y), xf_.apply_y(p[i].x, p[i].y)};
+            p = dev_.data();
+        }
         double area = 0;
         for (size_t i = 0; i < n; ++i) {
             const DPoint& a = p[i];
@@ -129,7 +142,7 @@ private:
 
     void circle(DPoint c) {
         // Enough sides that the polygon stays within 1/32 px of the true circle.
-        const double r_px = hw_ / kOne;
+        const double r_px = hw_ * px_per_unit_;
         const double ratio = std::clamp(1 - (1.0 / 32) / std::max(r_px, 1e-3), -1.0, 1.0);
         int steps = std::clamp(int(std::ceil(kPi / std::acos(ratio))), 8, 256);
         std::vector<DPoint> q(steps);
@@ -196,9 +209,9 @@ int split_curve(const Segment& s, double tolerance, double* ts) {
 }
 
 // Flattens a run of connected segments into device points (24.8 units as doubles).
-void flatten_run(const Matrix& m, const std::vector<const Segment*>& run, std::vector<DPoint>& out) {
+void flatten_run(const Matrix& m, const std::vector<const Segment*>& run, std::vector<DPoint>& out,
+                 double tolerance) {
     out.clear();
-    const double tolerance = local_tolerance(m);
     auto dev = [&m](double x, double y) { return DPoint{m.apply_x(x, y) * kOne, m.apply_y(x, y) * kOne}; };
     out.push_back(dev(run[0]->x0, run[0]->y0));
     for (const Segment* s : run) {
@@ -224,6 +237,13 @@ void flatten_run(const Matrix& m, const std::vector<const Segment*>& run, std::v
     for (size_t i = 1; i < out.size(); ++i)
         if (std::fabs(out[i].x - out[k - 1].x) > 0.5 || std::fabs(out[i].y - out[k - 1].y) > 0.5) out[k++] = out[i];
     out.resize(k);
+}
+
+// True when the matrix scales evenly in every direction (rotation and mirroring allowed).
+bool conformal(const Matrix& m) {
+    const double sx = std::hypot(m.a, m.b), sy = std::hypot(m.c, m.d);
+    const double skew = std::fabs(m.a * m.c + m.b * m.d);
+    return std::fabs(sx - sy) <= 0.01 * std::max(sx, sy) && skew <= 0.01 * sx * sy;
 }
 
 double stroke_scale(const Matrix& m) {
@@ -270,13 +290,21 @@ void draw_strokes(RenderContext& ctx, const StyleGroup& g, const Matrix& m, cons
     for (size_t k = 1; k <= g.lines.size(); ++k) {
         const LineStyle& ls = g.lines[k - 1];
         double width_px = ls.width * scale;
-        if (ls.no_hscale || ls.no_vscale) width_px = ls.width / 20.0;
+        const bool fixed_width = ls.no_hscale || ls.no_vscale;
+        if (fixed_width) width_px = ls.width / 20.0;
+        // Scaled unevenly or skewed, a stroke is outlined in the shape's own units and then
+        // transformed, so that it stretches with the shape; hairlines stay one pixel wide.
+        const bool local = !fixed_width && width_px >= 1.0 && !conformal(m);
         width_px = std::max(width_px, 1.0);  // hairlines and thin strokes draw one pixel wide
-        Stroker st(ctx.edges, width_px * kOne / 2);
+        const double px_per_unit = std::max(std::hypot(m.a, m.b), std::hypot(m.c, m.d));
+        Stroker st = local ? Stroker(ctx.edges, ls.width / 2.0, Matrix{m.a * kOne, m.b * kOne, m.c * kOne, m.d * kOne, m.tx * kOne, m.ty * kOne}, px_per_unit)
+                           : Stroker(ctx.edges, width_px * kOne / 2);
+        const Matrix flat_m = local ? Matrix{1.0 / kOne, 0, 0, 1.0 / kOne, 0, 0} : m;
+        const double tolerance = local ? kLocalCurveTolerance : local_tolerance(m);
         const Segment* prev = nullptr;
         auto flush = [&] {
             if (run.empty()) return;
-            flatten_run(m, run, pts);
+            flatten_run(flat_m, run, pts, tolerance);
             bool closed = run.size() > 1 && run.front()->x0 == run.back()->x1 && run.front()->y0 == run.back()->y1;
             if (closed && pts.size() > 1 && std::fabs(pts.front().x - pts.back().x) <= 0.5 &&
                 std::fabs(pts.front().y - pts.back().y) <= 0.5)

@@ -266,3 +266,40 @@ TEST(EditText, FrameCoversTheRowAndColumnPastItsBoundsButNotThatCorner) {
     EXPECT_EQ(render_pixel(bytes, 11, 5), grey);
     EXPECT_EQ(render_pixel(bytes, 5, 11), grey);
 }
+
+TEST(Strokes, StretchWithAShapeScaledUnevenly) {
+    // A square outline 1 px wide (in the shape's units) stretched four times horizontally: the
+    // vertical sides become 4 px wide, the horizontal ones stay 1 px.
+    swftest::Bits b;
+    b.u16(1);
+    b.rect(0, 200, 0, 200);
+    b.u8(0);  // no fills
+    b.u8(1);  // one line style: 20 twips, black
+    b.u16(20);
+    b.u8(0), b.u8(0), b.u8(0);
+    swftest::ShapeRecords s(0, 1);
+    s.style(10, 10, -1, -1, 1);
+    s.line(80, 0);
+    s.line(0, 80);
+    s.line(-80, 0);
+    s.line(0, -80);
+    b.append(s.end());
+    swftest::Bits place;
+    place.u8(0x02 | 0x04);
+    place.u16(1);
+    place.u16(1);
+    place.matrix_scale(4, 1, 0, 0);
+    swftest::Movie m(20, 20);
+    m.background(255, 255, 255);
+    m.tag(2, b.bytes);
+    m.tag(26, place.bytes);
+    m.show_frame();
+    const auto bytes = m.fws();
+    // The left side runs along x = 2 px (10 twips * 4 / 20), covering 0..4; the top along y = 0.5.
+    constexpr uint32_t black = 0xFF000000u, white = 0xFFFFFFFFu;
+    EXPECT_EQ(render_pixel(bytes, 0, 2), black);
+    EXPECT_EQ(render_pixel(bytes, 3, 2), black);
+    EXPECT_EQ(render_pixel(bytes, 4, 2), white);
+    EXPECT_EQ(render_pixel(bytes, 8, 0), black);
+    EXPECT_EQ(render_pixel(bytes, 8, 1), white);
+}

@@ -205,6 +205,30 @@ TEST_F(HotSpotTest, EscapeOrLostCaptureEndsAnOutlineDragWithoutMoving) {
     for (const auto& e : TakeEvents()) EXPECT_EQ(e.rfind("changing", 0), 0u) << e;
 }
 
+// Stacked panes: the same rules along y, arrows pointing up.
+TEST_F(HotSpotTest, VerticalBarDragsAndCollapsesAlongY) {
+    splitter->SetOrientation(orVertical);
+    ASSERT_EQ(splitter->HotSpotRect(), Rect(215, 240, 497, 247));
+    auto dib = Render();
+    const COLORREF dot = Rgb(ui::clHighlight);
+    for (int x : {223, 489}) {
+        EXPECT_EQ(dib->Pixel(x, 242), dot) << x;      // tip above the centre row 243
+        EXPECT_EQ(dib->Pixel(x - 2, 244), dot) << x;  // base below it
+        EXPECT_NE(dib->Pixel(x - 2, 242), dot) << x;
+    }
+    EXPECT_EQ(dib->Pixel(230, 243), dot);  // first grip dot, 15 in
+
+    Down(100, 243);
+    Move(100, 283);
+    Up(100, 283);
+    EXPECT_EQ(splitter->Position(), 276);
+    EXPECT_EQ(splitter->LowerRightPane()->BoundsRect(), Rect(4, 287, 708, 388));
+    TakeEvents();
+    Click(356, 283);
+    EXPECT_EQ(TakeEvents(), (Events{"changing 0", "change 0", "hotspot"}));
+    EXPECT_EQ(splitter->UpperLeftPane()->Height(), 0);
+}
+
 // Cursor requests light the hot spot up and pick the bar cursors (the stock ones here: the
 // test program carries no cursor resources); a locked bar leaves the cursor alone.
 TEST_F(HotSpotTest, CursorRequestsTrackTheHotSpotAndChooseTheCursor) {

@@ -2,7 +2,7 @@
 // the frame controller. Layout registration is at the end.
 #include "widgets/WkPanel.h"
 #include "ui/Form.h"
-#include "ui/LayoutRegistry.h"
+#include "ui/Layout.h"
 #include "widgets/WkColors.h"
 #include "widgets/WkFrames.h"
 #include "widgets/WkGradient.h"
@@ -399,20 +399,9 @@ TSides ReadSides(const TLayoutValue& v, TLayoutContext& ctx) {
     return ctx.Set<TSide>(v, {{L"sdLeft", sdLeft}, {L"sdTop", sdTop}, {L"sdRight", sdRight}, {L"sdBottom", sdBottom}});
 }
 
-ui::TNotifyEvent ReadNotifyHandler(const TLayoutValue& v, TLayoutContext& c) {
-    auto* form = dynamic_cast<ui::TForm*>(&c.Root());
-    const ui::TNotifyEvent* handler = form ? form->FindNotifyHandler(c.Identifier(v)) : nullptr;
-    if (!handler) c.Fail(L"unknown event handler '" + c.Identifier(v) + L"'");
-    return *handler;
-}
-
 void RegisterWkPanelClasses(ui::TClassRegistry& registry) {
     using P = TWkCustomPanel;
-    registry.Class<TWkPanel>(L"TWkPanel", [](ui::TComponent& owner, ui::TComponent& parent, TLayoutContext&) {
-        auto* panel = new TWkPanel(&owner);
-        panel->SetParent(dynamic_cast<ui::TWinControl*>(&parent));
-        return panel;
-    });
+    ui::RegisterControlClass<TWkPanel>(registry, L"TWkPanel");
     registry.Property<P>(L"BorderOuter", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderOuter(ReadFrameStyle(v, c)); });
     registry.Property<P>(L"BorderInner", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderInner(ReadFrameStyle(v, c)); });
     registry.Property<P>(L"BorderSides", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderSides(ReadSides(v, c)); });
@@ -462,7 +451,7 @@ void RegisterWkPanelClasses(ui::TClassRegistry& registry) {
     registry.Property<P>(L"FrameController", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
         c.Reference<TWkFrameController>(v, [&p](TWkFrameController& fc) { p.SetFrameController(&fc); });
     });
-    registry.Property<P>(L"OnPaint", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.OnPaint = ReadNotifyHandler(v, c); });
+    registry.Property<P>(L"OnPaint", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.OnPaint = ui::LayoutNotifyHandler(v, c); });
     // Names older layouts may still carry.
     registry.Ignored<P>(L"FrameSides");
     registry.Ignored<P>(L"ThemeAware");

@@ -226,8 +226,6 @@ public:
 // Layout value readers the kit's registrations share.
 TFrameStyleEx ReadFrameStyle(const ui::TLayoutValue& value, ui::TLayoutContext& context);
 TSides ReadSides(const ui::TLayoutValue& value, ui::TLayoutContext& context);
-// An event handler named in a layout, looked up in the root form's handler table.
-ui::TNotifyEvent ReadNotifyHandler(const ui::TLayoutValue& value, ui::TLayoutContext& context);
 
 // Registers TWkPanel and the properties of every TWkCustomPanel (derived widgets included).
 void RegisterWkPanelClasses(ui::TClassRegistry& registry);

@@ -77,7 +77,9 @@ TEST(GradientPainter, BlendsBetweenTableEntries) {
     for (int x = 0; x < 1024; ++x) {
         const double expected = std::clamp((x + 0.5) / 4 - 0.5, 0.0, 255.0);
         ASSERT_NEAR(blue(row[x]), expected, 0.6) << x;
-        if (x) ASSERT_LE(blue(row[x]) - blue(row[x - 1]), 1) << x;
+        if (x) {
+            ASSERT_LE(blue(row[x]) - blue(row[x - 1]), 1) << x;
+        }
     }
 }
 

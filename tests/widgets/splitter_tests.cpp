@@ -3,6 +3,7 @@
 // limits, hidden panes, the vertical orientation, and reading the main window's layout form.
 #include "splitter_fixture.h"
 #include "ui/Layout.h"
+#include <memory>
 
 using namespace wk;
 using ui::Rect;
@@ -97,6 +98,25 @@ TEST_F(SplitterTest, VerticalOrientationStacksThePanes) {
     EXPECT_EQ(splitter->HotSpotRect(), Rect(215, 240, 497, 247));
     splitter->SetPosition(1000);  // limited by the height now
     EXPECT_EQ(splitter->Position(), 384 - 7);
+}
+
+// Grooves sink (shadow left/top), bumps rise: two 3-pixel strips in the middle of the bar.
+TEST_F(SplitterTest, GrooveAndBumpBars) {
+    const auto render = [this] {
+        auto dib = std::make_unique<ui::DibSurface>(splitter->Width(), splitter->Height());
+        splitter->PaintTo(dib->Dc(), Rect{0, 0, splitter->Width(), splitter->Height()});
+        return dib;
+    };
+    const COLORREF shadow = ui::ColorToRGB(ui::clBtnShadow), light = ui::ColorToRGB(ui::clBtnHighlight);
+    splitter->SetSplitterStyle(ssGroove);
+    auto dib = render();
+    EXPECT_EQ((std::vector<COLORREF>{dib->Pixel(240, 50), dib->Pixel(242, 50), dib->Pixel(243, 50), dib->Pixel(245, 50)}),
+              (std::vector<COLORREF>{shadow, light, shadow, light}));
+    EXPECT_EQ(dib->Pixel(246, 50), RGB(255, 255, 255));
+    splitter->SetSplitterStyle(ssBump);
+    dib = render();
+    EXPECT_EQ((std::vector<COLORREF>{dib->Pixel(240, 50), dib->Pixel(242, 50), dib->Pixel(243, 50), dib->Pixel(245, 50)}),
+              (std::vector<COLORREF>{light, shadow, light, shadow}));
 }
 
 TEST_F(SplitterTest, RefusedChangeLeavesEverythingAsItWas) {

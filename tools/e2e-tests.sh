@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Drives the real Plumora.exe under Wine as a user would, with xdotool on the current X display
+# (run-test-programs.sh runs it inside Xvfb), and checks what appears: the maximised main
+# window, the two start-failure boxes, the description dialog closed with Alt+O, the help
+# dialog closed with Enter, and a program still running at the end.
+# Prints one line per check and ends with "e2e: N passed, M failed".
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+exe=$root/build/win64/src/app/Plumora.exe
+install=$root/build/e2e-install
+passed=0; failed=0
+check() { # name, then a command that succeeds when the check holds
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL e2e: $name"; fi
+}
+window_appears() { # title [seconds]: a window with exactly this title shows in time
+  for _ in $(seq $(( ${2:-10} * 4 ))); do xdotool search --name "^$1\$" >/dev/null 2>&1 && return 0; sleep 0.25; done
+  return 1
+}
+window_gone() {
+  for _ in $(seq 40); do xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0; sleep 0.25; done
+  return 1
+}
+no_box_appears() { sleep 2; ! xdotool search --name '^(错误|提示)$' >/dev/null 2>&1; }
+main_is_maximised() {
+  local w; w=$(xdotool search --name '^Plumora Version 1.0.1$' getwindowgeometry 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p' | head -1)
+  [ -n "$w" ] && [ "$w" -ge 1280 ]
+}
+still_running() { kill -0 "$pid" 2>/dev/null; }
+
+if [ ! -e "$exe" ]; then echo "FAIL e2e: Plumora.exe was not built"; echo "e2e: 0 passed, 1 failed"; exit 1; fi
+
+# Install folder: three games in a known order (the directory search lists them by name).
+rm -rf "$install"; mkdir -p "$install"
+/usr/bin/python3 "$root/tools/make-demo.py" "$install/demo" >/dev/null
+mkdir -p "$install/FlashFiles" "$install/DocFiles"
+cp "$exe" "$install/"
+cp "$install/demo/FlashFiles/Bouncing Ball.swf" "$install/FlashFiles/A Ball.swf"
+cp "$install/demo/DocFiles/Bouncing Ball.txt" "$install/DocFiles/A Ball.txt"
+printf 'not a movie' > "$install/FlashFiles/B Broken.swf"
+cp "$install/FlashFiles/A Ball.swf" "$install/FlashFiles/C Gone.swf"
+rm -rf "$install/demo"
+
+"$root/tools/wine-run.sh" "$install/Plumora.exe" &
+pid=$!
+trap 'kill $pid 2>/dev/null; WINEPREFIX=$root/build/win64/wineprefix wineserver -k 2>/dev/null' EXIT
+
+check "the main window opens" window_appears "Plumora Version 1.0.1" 90
+sleep 3
+check "the main window is maximised on its first activation" main_is_maximised
+rm -f "$install/FlashFiles/C Gone.swf"   # deleted after the catalog was read
+
+# Tree rows at the maximised size: the root, then one row of 16 pixels per game.
+row() { echo $((108 + 16 * $1)); }
+xdotool mousemove 80 "$(row 1)" click --repeat 2 --delay 80 1
+check "a good game starts without a box" no_box_appears
+xdotool mousemove 80 "$(row 2)" click --repeat 2 --delay 80 1
+check "an unreadable movie gives the 错误 box" window_appears "错误"
+xdotool key Return
+check "the 错误 box closes with Enter" window_gone "错误"
+xdotool mousemove 80 "$(row 3)" click --repeat 2 --delay 80 1
+check "a deleted movie gives the 提示 box" window_appears "提示"
+xdotool key Return
+window_gone "提示" >/dev/null
+
+xdotool mousemove 80 "$(row 1)" click 3
+sleep 1
+xdotool mousemove 124 $(( $(row 1) + 38 )) click 1      # the menu's second item, "游戏说明"
+check "游戏说明 opens the description dialog" window_appears "游戏说明"
+xdotool key alt+o
+check "Alt+O closes the description dialog" window_gone "游戏说明"
+
+xdotool mousemove 1253 79 click 1                        # the help button at the banner's right
+check "the help button opens the help dialog" window_appears "帮助"
+xdotool key Return
+check "Enter closes the help dialog" window_gone "帮助"
+check "the program is still running" still_running
+
+echo "e2e: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

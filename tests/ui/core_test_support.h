@@ -63,6 +63,10 @@ inline ui::TForm* ShowTestForm(int width = 400, int height = 300) {
 inline POINT PointerAt(ui::TControl& control, int x, int y) {
     ui::Point p = control.ClientToScreen(ui::Point{x, y});
     SetCursorPos(p.x, p.y);
+    // Under Wine the new position can take a moment to be reported; wait for it without
+    // processing messages (the tests send their own).
+    POINT now{};
+    for (int i = 0; i < 100 && (!GetCursorPos(&now) || now.x != p.x || now.y != p.y); ++i) Sleep(5);
     return POINT{p.x, p.y};
 }
 

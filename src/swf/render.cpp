@@ -141,9 +141,9 @@ private:
     }
 
     void circle(DPoint c) {
-        // Enough sides that the polygon stays within 1/32 px of the true circle.
+        // Enough sides that the polygon stays within 1/128 px of the true circle.
         const double r_px = hw_ * px_per_unit_;
-        const double ratio = std::clamp(1 - (1.0 / 32) / std::max(r_px, 1e-3), -1.0, 1.0);
+        const double ratio = std::clamp(1 - (1.0 / 128) / std::max(r_px, 1e-3), -1.0, 1.0);
         int steps = std::clamp(int(std::ceil(kPi / std::acos(ratio))), 8, 256);
         std::vector<DPoint> q(steps);
         for (int i = 0; i < steps; ++i) {

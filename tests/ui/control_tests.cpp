@@ -120,6 +120,11 @@ TEST(Anchors, KeepTheDistancesToTheRightEdgeWhenTheParentResizes) {
     EXPECT_EQ(form->Width(), 1100);
     EXPECT_EQ(banner->Width(), form->ClientWidth());
     EXPECT_EQ(banner->ClientWidth() - help->BoundsRect().right, 11);
+    form->SetWindowState(wsMaximized);
+    Pump(50);
+    EXPECT_GT(form->Width(), 1100);
+    EXPECT_EQ(banner->Width(), form->ClientWidth());
+    EXPECT_EQ(banner->ClientWidth() - help->BoundsRect().right, 11);
 }
 
 TEST(Constraints, FormsCannotBeMadeSmallerThanTheirMinimum) {

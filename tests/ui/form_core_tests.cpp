@@ -318,27 +318,38 @@ TEST(ModalForm, TabMovesTheFocusInTabOrder) {
     EXPECT_EQ(order, (std::vector<TWinControl*>{dlg.cancel, dlg.ok, dlg.field, dlg.cancel, dlg.field, dlg.cancel}));
 }
 
-// OnActivate fires for every activation, so the program can maximise its window on the first
-// one only. (Maximising a window that is already shown is left out here: under Wine without a
-// window manager it raises an X error once any other top-level window has been destroyed.)
-TEST(FormActivation, OnActivateFiresForEachActivationAndTheStateIsKept) {
+// The main window's rule, built on OnActivate: maximised on the first activation only, so a
+// window the user restores stays restored when it is activated again.
+TEST(FormActivation, MaximisedOnTheFirstActivationOnly) {
     std::unique_ptr<TForm> form(new TForm(nullptr));
     form->SetBounds(211, 147, 720, 520);
     form->SetPosition(poScreenCenter);
+    bool firstActivate = true;
     int activations = 0, deactivations = 0;
-    form->OnActivate = [&](TObject*) { ++activations; };
+    Rect shownAt;
+    form->OnActivate = [&](TObject*) {
+        ++activations;
+        if (firstActivate) {
+            shownAt = form->BoundsRect();
+            firstActivate = false;
+            form->SetWindowState(wsMaximized);
+        }
+    };
     form->OnDeactivate = [&](TObject*) { ++deactivations; };
     form->Show();
     Pump(50);
     EXPECT_EQ(activations, 1);
-    EXPECT_TRUE(form->Active());
-    // Centred in the work area when first shown.
+    EXPECT_EQ(form->WindowState(), wsMaximized);
+    // It was centred in the work area when first shown.
     MONITORINFO mi{};
     mi.cbSize = sizeof(mi);
     GetMonitorInfoW(MonitorFromWindow(form->Handle(), MONITOR_DEFAULTTONEAREST), &mi);
-    EXPECT_NEAR(form->Left() + form->Width() / 2, (mi.rcWork.left + mi.rcWork.right) / 2, 1);
-    EXPECT_NEAR(form->Top() + form->Height() / 2, (mi.rcWork.top + mi.rcWork.bottom) / 2, 1);
+    EXPECT_NEAR(shownAt.left + shownAt.Width() / 2, (mi.rcWork.left + mi.rcWork.right) / 2, 1);
+    EXPECT_NEAR(shownAt.top + shownAt.Height() / 2, (mi.rcWork.top + mi.rcWork.bottom) / 2, 1);
 
+    form->SetWindowState(wsNormal);
+    Pump(20);
+    EXPECT_EQ(form->BoundsRect(), shownAt);
     std::unique_ptr<TForm> other(coretest::ShowTestForm());
     SetActiveWindow(other->Handle());
     Pump(20);
@@ -347,6 +358,16 @@ TEST(FormActivation, OnActivateFiresForEachActivationAndTheStateIsKept) {
     SetActiveWindow(form->Handle());
     Pump(20);
     EXPECT_EQ(activations, 2);
+    EXPECT_EQ(form->WindowState(), wsNormal);
+
+    // A form asked to be maximised before it shows opens maximised.
+    std::unique_ptr<TForm> big(new TForm(nullptr));
+    big->SetBounds(50, 50, 300, 200);
+    big->SetWindowState(wsMaximized);
+    big->Show();
+    Pump(30);
+    EXPECT_EQ(big->WindowState(), wsMaximized);
+    EXPECT_GT(big->Width(), 300);
 }
 
 TEST(Hints, ShownAfterThePauseForTheControlUnderThePointer) {

@@ -135,7 +135,7 @@ void RegisterLabelClasses(TClassRegistry& registry) {
     registry.Property<TLabel>(L"Transparent", [](TLabel& l, V v, C ctx) { l.SetTransparent(ctx.Bool(v)); });
     registry.Property<TLabel>(L"ShowAccelChar", [](TLabel& l, V v, C ctx) { l.SetShowAccelChar(ctx.Bool(v)); });
     registry.Property<TLabel>(L"Alignment", [](TLabel& l, V v, C ctx) {
-        l.SetAlignment(ctx.Enum<TAlignment>(v, {{L"taLeftJustify", taLeftJustify}, {L"taRightJustify", taRightJustify}, {L"taCenter", taCenter}}));
+        l.SetAlignment(LayoutAlignment(v, ctx));
     });
     registry.Property<TLabel>(L"Layout", [](TLabel& l, V v, C ctx) {
         l.SetLayout(ctx.Enum<TTextLayout>(v, {{L"tlTop", tlTop}, {L"tlCenter", tlCenter}, {L"tlBottom", tlBottom}}));

@@ -156,6 +156,10 @@ E FindHandler(const TLayoutValue& v, TLayoutContext& ctx, const E* (TForm::*find
 
 } // namespace
 
+TAlignment LayoutAlignment(const TLayoutValue& v, TLayoutContext& ctx) {
+    return ctx.Enum<TAlignment>(v, {{L"taLeftJustify", taLeftJustify}, {L"taRightJustify", taRightJustify}, {L"taCenter", taCenter}});
+}
+
 TNotifyEvent LayoutNotifyHandler(const TLayoutValue& v, TLayoutContext& ctx) { return FindHandler(v, ctx, &TForm::FindNotifyHandler); }
 TMouseEvent LayoutMouseHandler(const TLayoutValue& v, TLayoutContext& ctx) { return FindHandler(v, ctx, &TForm::FindMouseHandler); }
 TMouseMoveEvent LayoutMouseMoveHandler(const TLayoutValue& v, TLayoutContext& ctx) { return FindHandler(v, ctx, &TForm::FindMouseMoveHandler); }

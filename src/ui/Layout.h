@@ -44,6 +44,10 @@ TKeyEvent LayoutKeyHandler(const TLayoutValue& v, TLayoutContext& ctx);
 TKeyPressEvent LayoutKeyPressHandler(const TLayoutValue& v, TLayoutContext& ctx);
 TCloseEvent LayoutCloseHandler(const TLayoutValue& v, TLayoutContext& ctx);
 
+// --- shared value readers ---
+// taLeftJustify, taRightJustify or taCenter: the text alignment several classes store.
+TAlignment LayoutAlignment(const TLayoutValue& v, TLayoutContext& ctx);
+
 // --- factories for registrations ---
 
 // A non-visual component: owned by the root, not placed anywhere.

@@ -557,8 +557,6 @@ using V = const ui::TLayoutValue&;
 using C = ui::TLayoutContext&;
 using B = TWkButton&;
 
-const ui::TLayoutNames<ui::TAlignment> kAlignmentNames = {
-    {L"taLeftJustify", ui::taLeftJustify}, {L"taRightJustify", ui::taRightJustify}, {L"taCenter", ui::taCenter}};
 const ui::TLayoutNames<TAlignmentVertical> kAlignmentVerticalNames = {
     {L"avTop", avTop}, {L"avCenter", avCenter}, {L"avBottom", avBottom}};
 const ui::TLayoutNames<TWkHotTrackColorType> kHotTrackColorTypeNames = {
@@ -570,7 +568,7 @@ const ui::TLayoutNames<TTextStyle> kTextStyleNames = {
 
 void RegisterWkButtonClasses(ui::TClassRegistry& r) {
     ui::RegisterControlClass<TWkButton>(r, L"TWkButton");
-    r.Property<TWkButton>(L"Alignment", [](B b, V v, C c) { b.SetAlignment(c.Enum(v, kAlignmentNames)); });
+    r.Property<TWkButton>(L"Alignment", [](B b, V v, C c) { b.SetAlignment(ui::LayoutAlignment(v, c)); });
     r.Property<TWkButton>(L"AlignmentVertical", [](B b, V v, C c) {
         b.SetAlignmentVertical(c.Enum(v, kAlignmentVerticalNames));
     });

@@ -269,12 +269,6 @@ using P = TWkCustomStatusPane&;
 using G = TWkCustomGlyphStatus&;
 using S = TWkStatusBar&;
 
-const ui::TLayoutNames<TFrameStyle> kFrameStyleNames = {
-    {L"fsNone", fsNone},     {L"fsFlat", fsFlat},         {L"fsGroove", fsGroove}, {L"fsBump", fsBump},
-    {L"fsLowered", fsLowered}, {L"fsButtonDown", fsButtonDown}, {L"fsRaised", fsRaised}, {L"fsButtonUp", fsButtonUp},
-    {L"fsStatus", fsStatus}, {L"fsPopup", fsPopup},       {L"fsFlatBold", fsFlatBold}};
-const ui::TLayoutNames<ui::TAlignment> kAlignmentNames = {
-    {L"taLeftJustify", ui::taLeftJustify}, {L"taRightJustify", ui::taRightJustify}, {L"taCenter", ui::taCenter}};
 const ui::TLayoutNames<TGlyphAlignment> kGlyphAlignmentNames = {{L"gaLeft", gaLeft}, {L"gaRight", gaRight}};
 
 } // namespace
@@ -285,17 +279,17 @@ void RegisterWkStatusBarClasses(ui::TClassRegistry& r) {
     r.Property<TWkStatusBar>(L"ShowSizeGrip", [](S s, V v, C c) { s.SetShowSizeGrip(c.Bool(v)); });
     r.Property<TWkStatusBar>(L"SimpleStatus", [](S s, V v, C c) { s.SetSimpleStatus(c.Bool(v)); });
     r.Property<TWkStatusBar>(L"SimpleCaption", [](S s, V v, C c) { s.SetSimpleCaption(c.String(v)); });
-    r.Property<TWkStatusBar>(L"SimpleFrameStyle", [](S s, V v, C c) { s.SetSimpleFrameStyle(c.Enum(v, kFrameStyleNames)); });
+    r.Property<TWkStatusBar>(L"SimpleFrameStyle", [](S s, V v, C c) { s.SetSimpleFrameStyle(ReadFrameStyle(v, c)); });
     r.Property<TWkStatusBar>(L"AutoScalePanes", [](S s, V v, C c) { s.SetAutoScalePanes(c.Bool(v)); });
 
     ui::RegisterControlClass<TWkGlyphStatus>(r, L"TWkGlyphStatus");
-    r.Property<TWkCustomStatusPane>(L"Alignment", [](P p, V v, C c) { p.SetAlignment(c.Enum(v, kAlignmentNames)); });
+    r.Property<TWkCustomStatusPane>(L"Alignment", [](P p, V v, C c) { p.SetAlignment(ui::LayoutAlignment(v, c)); });
     r.Property<TWkCustomStatusPane>(L"CaptionOffset", [](P p, V v, C c) { p.SetCaptionOffset(c.Int(v)); });
     r.Property<TWkCustomStatusPane>(L"AutoSize", [](P p, V v, C c) { p.SetAutoSize(c.Bool(v)); });
     r.Property<TWkCustomStatusPane>(L"DefaultWidth", [](P p, V v, C c) { p.SetDefaultWidth(c.Int(v)); });
     r.Property<TWkCustomStatusPane>(L"AutoHint", [](P p, V v, C c) { p.SetAutoHint(c.Bool(v)); });
     r.Property<TWkCustomStatusPane>(L"BorderWidth", [](P p, V v, C c) { p.SetBorderWidth(c.Int(v)); });
-    r.Property<TWkCustomStatusPane>(L"FrameStyle", [](P p, V v, C c) { p.SetFrameStyle(c.Enum(v, kFrameStyleNames)); });
+    r.Property<TWkCustomStatusPane>(L"FrameStyle", [](P p, V v, C c) { p.SetFrameStyle(ReadFrameStyle(v, c)); });
     r.Property<TWkCustomStatusPane>(L"FlatColor", [](P p, V v, C c) { p.SetFlatColor(c.Color(v)); });
     r.Property<TWkCustomStatusPane>(L"FlatColorAdjustment", [](P p, V v, C c) { p.SetFlatColorAdjustment(c.Int(v)); });
     r.Property<TWkCustomStatusPane>(L"FillColor", [](P p, V v, C c) { p.SetFillColor(c.Color(v)); });

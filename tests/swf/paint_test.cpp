@@ -305,3 +305,70 @@ TEST(Strokes, StretchWithAShapeScaledUnevenly) {
     EXPECT_EQ(render_pixel(bytes, 8, 0), black);
     EXPECT_EQ(render_pixel(bytes, 8, 1), white);
 }
+
+TEST(Masks, OnlyTheMaskShapesFillsLetContentThrough) {
+    // Mask: a 20 px square (pixels 10..29) with a 10 px outline; content: red over the stage.
+    swftest::Bits b;
+    b.u16(1);
+    b.rect(0, 800, 0, 800);
+    b.u8(1);
+    b.u8(0x00);
+    b.u8(0), b.u8(0), b.u8(0), b.u8(255);
+    b.u8(1);
+    b.u16(200);
+    b.u8(0), b.u8(0), b.u8(0), b.u8(255);
+    swftest::ShapeRecords s(1, 1);
+    s.style(200, 200, -1, 1, 1);
+    s.line(400, 0);
+    s.line(0, 400);
+    s.line(-400, 0);
+    s.line(0, -400);
+    b.append(s.end());
+    swftest::Movie m(40, 40);
+    m.background(255, 255, 255);
+    m.tag(32, b.bytes);
+    m.shape_rgba(2, 255, 0, 0, 255, swftest::Movie::rect_records(0, 0, 800, 800), 800);
+    m.place(1, 1, 0, 0, /*clip_depth=*/2);
+    m.place(2, 2);
+    m.show_frame();
+    const auto bytes = m.fws();
+    swf::Player p;
+    ASSERT_TRUE(p.load(bytes.data(), bytes.size()).ok());
+    p.set_quality(swf::Quality::Low);
+    std::vector<uint32_t> px(40 * 40);
+    p.render({px.data(), 40, 40, 40 * 4, swf::PixelFormat::BgraPremultiplied});
+    EXPECT_EQ(px[20 * 40 + 20], 0xFFFF0000u);  // inside the fill
+    EXPECT_EQ(px[20 * 40 + 10], 0xFFFF0000u);
+    EXPECT_EQ(px[20 * 40 + 7], 0xFFFFFFFFu);   // under the outline only
+    EXPECT_EQ(px[32 * 40 + 20], 0xFFFFFFFFu);
+    EXPECT_EQ(px[2 * 40 + 2], 0xFFFFFFFFu);
+}
+
+TEST(GradientPainter, RadialDistancesAndSpreads) {
+    // Radial black -> white over a radius of 64 px, centred on pixel (0, 0)'s corner.
+    std::vector<uint32_t> px(128 * 128, 0);
+    swf::Canvas canvas{px.data(), 128, 128, 128};
+    for (uint8_t spread : {0, 1, 2}) {
+        swf::FillStyle fill;
+        fill.type = swf::FillType::Radial;
+        fill.gradient = gradient({{0, kBlack}, {255, kWhite}});
+        fill.gradient.spread = spread;
+        swf::GradientPainter painter(canvas, nullptr, fill, swf::Matrix{64.0 / 16384, 0, 0, 64.0 / 16384, 0, 0},
+                                     swf::CxForm{});
+        std::vector<uint8_t> cov(128, 255);
+        for (int y = 0; y < 128; ++y) painter.row(y, 0, 128, cov.data());
+        for (int y = 0; y < 128; y += 9) {
+            for (int x = 0; x < 128; x += 7) {
+                const double d = std::hypot(x + 0.5, y + 0.5) / 64;  // in gradient radii
+                double t = d;
+                if (spread == 0) t = std::min(d, 1.0);
+                if (spread == 1) t = std::fmod(d, 2.0) > 1 ? 2 - std::fmod(d, 2.0) : std::fmod(d, 2.0);
+                if (spread == 2) t = std::fmod(d, 1.0);
+                // Near a repeat's wrap the colour jumps; leave those pixels out.
+                if (spread == 2 && (t < 0.03 || t > 0.97)) continue;
+                EXPECT_NEAR(blue(px[y * 128 + x]), std::clamp(t * 256 - 0.5, 0.0, 255.0), 1.5)
+                    << "spread " << int(spread) << " at " << x << "," << y;
+            }
+        }
+    }
+}

@@ -69,6 +69,7 @@ void Painter::row(int y, int x0, int x1, const uint8_t* coverage) {
         cov = cov_.data();
     }
     uint32_t* dst = canvas_.row(y) + x0;
+    if (canvas_.dirty) canvas_.dirty->add(x0, y, x1, y + 1);
 #if defined(__GNUC__)
     // Shapes arrive row by row: fetch the canvas a few rows ahead, the next rows' spans are
     // mostly above or below this one.

@@ -2,6 +2,7 @@
 // into a premultiplied BGRA canvas, through an optional 8-bit clip mask.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -13,10 +14,21 @@
 namespace swf {
 
 // A caller-owned pixel buffer, premultiplied BGRA (0xAARRGGBB words), top-down.
+// The box of pixels drawn into so far (right/bottom exclusive; empty while x0 >= x1).
+struct DirtyBox {
+    int x0 = INT32_MAX, y0 = INT32_MAX, x1 = INT32_MIN, y1 = INT32_MIN;
+    bool empty() const { return x0 >= x1 || y0 >= y1; }
+    void add(int ax0, int ay0, int ax1, int ay1) {
+        x0 = x0 < ax0 ? x0 : ax0, y0 = y0 < ay0 ? y0 : ay0;
+        x1 = x1 > ax1 ? x1 : ax1, y1 = y1 > ay1 ? y1 : ay1;
+    }
+};
+
 struct Canvas {
     uint32_t* pixels = nullptr;
     int width = 0, height = 0;
     int stride = 0;  // in pixels
+    DirtyBox* dirty = nullptr;  // when set, painters widen it by what they draw
     uint32_t* row(int y) const { return pixels + ptrdiff_t(y) * stride; }
 };
 

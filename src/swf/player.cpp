@@ -99,7 +99,7 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
 namespace {
 
 // Per-channel blend of premultiplied source s over destination d (both 0..255).
-uint32_t blend_channel(int mode, uint32_t s, uint32_t d, uint32_t sa, uint32_t da) {
+inline uint32_t blend_channel(int mode, uint32_t s, uint32_t d, uint32_t sa, uint32_t da) {
     switch (mode) {
     case 3: return (s * d + 127) / 255 + (s * (255 - da) + 127) / 255 + (d * (255 - sa) + 127) / 255;  // multiply
     case 4: return s + d - (s * d + 127) / 255;                                                          // screen
@@ -118,6 +118,60 @@ uint32_t blend_channel(int mode, uint32_t s, uint32_t d, uint32_t sa, uint32_t d
     }
 }
 
+// One row of a blend layer onto the canvas; the mode is a template argument so that its choice
+// is made once per row rather than per channel.
+template <int mode>
+void composite(uint32_t* dst, const uint32_t* src, int n) {
+    for (int x = 0; x < n; ++x) {
+        uint32_t s = src[x];
+        if (s == 0) continue;
+        uint32_t d = dst[x];
+        uint32_t sa = s >> 24, da = d >> 24;
+        if (mode == 10) {  // invert
+            uint32_t out = 0;
+            for (int sh = 0; sh < 24; sh += 8) {
+                uint32_t dc = (d >> sh) & 255;
+                out |= (((da - std::min(dc, da)) * sa + dc * (255 - sa) + 127) / 255) << sh;
+            }
+            dst[x] = out | (da << 24);
+            continue;
+        }
+        if (mode == 11 || mode == 12) {  // alpha, erase: change the destination's alpha
+            uint32_t keep = mode == 11 ? sa : 255 - sa;
+            uint32_t out = 0;
+            for (int sh = 0; sh < 32; sh += 8) out |= ((((d >> sh) & 255) * keep + 127) / 255) << sh;
+            dst[x] = out;
+            continue;
+        }
+        uint32_t out = 0;
+        for (int sh = 0; sh < 24; sh += 8) {
+            uint32_t v = blend_channel(mode, (s >> sh) & 255, (d >> sh) & 255, sa, da);
+            out |= std::min<uint32_t>(v, 255) << sh;
+        }
+        uint32_t a = mode == 8 || mode == 9 ? std::min<uint32_t>(255, sa + da - (sa * da + 127) / 255)
+                                             : sa + (da * (255 - sa) + 127) / 255;
+        dst[x] = out | std::min<uint32_t>(a, 255) << 24;
+    }
+}
+
+void composite_row(int mode, uint32_t* dst, const uint32_t* src, int n) {
+    switch (mode) {
+    case 3: return composite<3>(dst, src, n);
+    case 4: return composite<4>(dst, src, n);
+    case 5: return composite<5>(dst, src, n);
+    case 6: return composite<6>(dst, src, n);
+    case 7: return composite<7>(dst, src, n);
+    case 8: return composite<8>(dst, src, n);
+    case 9: return composite<9>(dst, src, n);
+    case 10: return composite<10>(dst, src, n);
+    case 11: return composite<11>(dst, src, n);
+    case 12: return composite<12>(dst, src, n);
+    case 13: return composite<13>(dst, src, n);
+    case 14: return composite<14>(dst, src, n);
+    default: return composite<1>(dst, src, n);
+    }
+}
+
 }  // namespace
 
 // Non-normal blend modes: draw the instance into a transparent layer, then combine.
@@ -126,48 +180,39 @@ void Player::RenderState::draw_blended(const Instance& inst, const Matrix& m, co
     // they have nothing to act on and draw nothing.
     if ((inst.blend == 11 || inst.blend == 12) && layers == 0) return;
     const int w = ctx.canvas.width, h = ctx.canvas.height;
-    std::vector<uint32_t> layer(size_t(w) * h, 0);
+    // Layers come from a pool and are kept clear outside what was drawn into them last.
+    std::unique_ptr<std::vector<uint32_t>> buffer;
+    if (!free_layers.empty()) {
+        buffer = std::move(free_layers.back());
+        free_layers.pop_back();
+    } else {
+        buffer = std::make_unique<std::vector<uint32_t>>();
+    }
+    if (buffer->size() != size_t(w) * h) buffer->assign(size_t(w) * h, 0);
+    std::vector<uint32_t>& layer = *buffer;
     Canvas saved = ctx.canvas;
-    ctx.canvas = Canvas{layer.data(), w, h, w};
+    DirtyBox drawn;
+    ctx.canvas = Canvas{layer.data(), w, h, w, &drawn};
     ++layers;
     draw_instance(inst, m, cx, nesting);
     --layers;
     ctx.canvas = saved;
-    const int mode = inst.blend;
-    for (int y = 0; y < h; ++y) {
-        uint32_t* dst = saved.row(y);
-        const uint32_t* src = layer.data() + size_t(y) * w;
-        for (int x = 0; x < w; ++x) {
-            uint32_t s = src[x];
-            if (s == 0) continue;
-            uint32_t d = dst[x];
-            uint32_t sa = s >> 24, da = d >> 24;
-            if (mode == 10) {  // invert
-                uint32_t out = 0;
-                for (int sh = 0; sh < 24; sh += 8) {
-                    uint32_t dc = (d >> sh) & 255;
-                    out |= (((da - std::min(dc, da)) * sa + dc * (255 - sa) + 127) / 255) << sh;
-                }
-                dst[x] = out | (da << 24);
-                continue;
-            }
-            if (mode == 11 || mode == 12) {  // alpha, erase: change the destination's alpha
-                uint32_t keep = mode == 11 ? sa : 255 - sa;
-                uint32_t out = 0;
-                for (int sh = 0; sh < 32; sh += 8) out |= ((((d >> sh) & 255) * keep + 127) / 255) << sh;
-                dst[x] = out;
-                continue;
-            }
-            uint32_t out = 0;
-            for (int sh = 0; sh < 24; sh += 8) {
-                uint32_t v = blend_channel(mode, (s >> sh) & 255, (d >> sh) & 255, sa, da);
-                out |= std::min<uint32_t>(v, 255) << sh;
-            }
-            uint32_t a = mode == 8 || mode == 9 ? std::min<uint32_t>(255, sa + da - (sa * da + 127) / 255)
-                                                 : sa + (da * (255 - sa) + 127) / 255;
-            dst[x] = out | std::min<uint32_t>(a, 255) << 24;
+    struct Recycle {
+        RenderState& rs;
+        std::unique_ptr<std::vector<uint32_t>>& buf;
+        const DirtyBox& box;
+        int w;
+        ~Recycle() {
+            if (!box.empty())
+                for (int y = box.y0; y < box.y1; ++y)
+                    std::fill(buf->begin() + ptrdiff_t(y) * w + box.x0, buf->begin() + ptrdiff_t(y) * w + box.x1, 0u);
+            rs.free_layers.push_back(std::move(buf));
         }
-    }
+    } recycle{*this, buffer, drawn, w};
+    if (drawn.empty()) return;
+    if (saved.dirty) saved.dirty->add(drawn.x0, drawn.y0, drawn.x1, drawn.y1);
+    for (int y = drawn.y0; y < drawn.y1; ++y)
+        composite_row(inst.blend, saved.row(y) + drawn.x0, layer.data() + size_t(y) * w + drawn.x0, drawn.x1 - drawn.x0);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -372,3 +372,26 @@ TEST(GradientPainter, RadialDistancesAndSpreads) {
         }
     }
 }
+
+TEST(BlendModes, LayersStartClearEveryTime) {
+    // A difference-blended square moves between frames: the old position must not linger in
+    // the reused layer.
+    swftest::Movie m(20, 20);
+    m.background(0, 0, 0);
+    m.shape_rgba(1, 255, 255, 255, 255, swftest::Movie::rect_records(0, 0, 100, 100), 400);
+    place_blend(m, 1, 1, 7);
+    m.show_frame();
+    m.move(1, 200, 200);
+    m.show_frame();
+    const auto bytes = m.fws();
+    swf::Player p;
+    ASSERT_TRUE(p.load(bytes.data(), bytes.size()).ok());
+    p.set_quality(swf::Quality::Low);
+    std::vector<uint32_t> px(20 * 20);
+    p.render({px.data(), 20, 20, 20 * 4, swf::PixelFormat::BgraPremultiplied});
+    EXPECT_EQ(px[2 * 20 + 2], 0xFFFFFFFFu);
+    p.advance();
+    p.render({px.data(), 20, 20, 20 * 4, swf::PixelFormat::BgraPremultiplied});
+    EXPECT_EQ(px[2 * 20 + 2], 0xFF000000u);
+    EXPECT_EQ(px[12 * 20 + 12], 0xFFFFFFFFu);
+}

@@ -147,7 +147,7 @@ struct RecordReader {
     bool line2;
     bool glyph = false;
     std::vector<StyleGroup>* groups = nullptr;  // null: segments go to `flat`
-    std::vector<Segment> flat;
+    std::vector<Segment> flat{};
 
     void read(unsigned fill_bits, unsigned line_bits) {
         int32_t x = 0, y = 0;

@@ -28,8 +28,10 @@ if [ -z "${PLUMORA_DEMO_IN_XVFB:-}" ]; then
   "$python" "$root/tools/make-demo.py" "$install"
 fi
 
-# The program runs in the build's Wine prefix (Chinese code page, 宋体 mapped to a CJK font).
-export WINEPREFIX=$root/build/win64/wineprefix
+# The program runs in a Wine prefix of its own, set up like the build's (Chinese code page, 宋体
+# mapped to a CJK font). Not the test prefix: one prefix's windows cannot live on two X displays,
+# and a test run under another Xvfb would make either side fail with X "BadWindow" errors.
+export WINEPREFIX=$root/build/demo-wineprefix
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${PLUMORA_DEMO_IN_XVFB:-}" ]; then
   echo "run-demo: starting Plumora on $DISPLAY (close its window to end)"

@@ -4,6 +4,7 @@
 // LockBar, a refusing OnChanging, Escape and a lost capture during an outline drag, and
 // live dragging. Mouse and keys are real messages to the splitter's window.
 #include "splitter_fixture.h"
+#include "ui/Application.h"
 #include "widgets/WkColors.h"
 #include <algorithm>
 #include <cstdlib>
@@ -238,6 +239,11 @@ TEST_F(HotSpotTest, CursorRequestsTrackTheHotSpotAndChooseTheCursor) {
         POINT p{x, y};
         ClientToScreen(Wnd(), &p);
         SetCursorPos(p.x, p.y);
+        // Under Wine the new position can take a moment to be reported.
+        POINT now{};
+        for (int i = 0; i < 100 && (!GetCursorPos(&now) || now.x != p.x || now.y != p.y); ++i) Sleep(5);
+        // Let the mouse moves the jump produced be handled first, as they would be.
+        ui::Application().ProcessMessages();
         SetCursor(nullptr);
         SendMessageW(Wnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Wnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         ui::WindowDc dc(Wnd());

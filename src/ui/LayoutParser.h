@@ -74,7 +74,7 @@ struct TLayoutObject {
 // including invalid UTF-8, and on text after the root object's `end`.
 TLayoutObject ParseLayout(const std::wstring& fileName, std::string_view utf8Text);
 
-// Case-insensitive comparison of ASCII names (Pascal-style identifiers).
+// Case-insensitive comparison of ASCII names (layout identifiers).
 bool SameName(std::wstring_view a, std::wstring_view b);
 
 // UTF-8/UTF-16 conversion for messages; invalid UTF-8 bytes become U+FFFD.

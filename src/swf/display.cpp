@@ -2,8 +2,13 @@
 
 namespace swf {
 
-Clip::Clip(const Movie& movie, const Timeline* timeline, int nesting, const FrameHook* hook)
-    : movie_(movie), timeline_(timeline), nesting_(nesting), hook_(hook) {}
+Clip::Clip(const Movie& movie, const Timeline* timeline, int nesting, const FrameHook* hook, size_t* budget)
+    : movie_(movie), timeline_(timeline), nesting_(nesting), hook_(hook), budget_(budget ? budget : &own_budget_) {}
+
+Clip::~Clip() {
+    list_.clear();  // children give their places back while the count is still here
+    if (budget_ != &own_budget_) ++*budget_;
+}
 
 Instance Clip::make_instance(uint16_t depth, const Placement& p) {
     Instance inst;
@@ -18,12 +23,14 @@ Instance Clip::make_instance(uint16_t depth, const Placement& p) {
     inst.visible = p.visible;
     inst.name = p.name;
     inst.fresh = true;
-    if (inst.character && nesting_ + 1 < kMaxNesting) {
+    if (inst.character && nesting_ + 1 < kMaxNesting && *budget_ > 0) {
         if (inst.character->kind == CharKind::Sprite) {
             const auto& sprite = static_cast<const SpriteDef&>(*inst.character);
-            inst.clip = std::make_unique<Clip>(movie_, &sprite.timeline, nesting_ + 1, hook_);
+            inst.clip = std::make_unique<Clip>(movie_, &sprite.timeline, nesting_ + 1, hook_, budget_);
+            --*budget_;
         } else if (inst.character->kind == CharKind::Button) {
-            inst.clip = std::make_unique<Clip>(movie_, nullptr, nesting_ + 1, hook_);
+            inst.clip = std::make_unique<Clip>(movie_, nullptr, nesting_ + 1, hook_, budget_);
+            --*budget_;
         }
     }
     return inst;

@@ -33,11 +33,19 @@ struct Instance {
 using FrameHook = std::function<void(Clip& clip, int frame, const Frame& data)>;
 
 constexpr int kMaxNesting = 64;
+// How many sprite and button instances one movie may have alive at once: a file whose sprites
+// place themselves (or each other) more than once would otherwise grow without bound.
+constexpr size_t kMaxClips = 50000;
 
 class Clip {
 public:
-    // A timeline instance. `timeline` may be null for a button's fixed state list.
-    Clip(const Movie& movie, const Timeline* timeline, int nesting, const FrameHook* hook);
+    // A timeline instance. `timeline` may be null for a button's fixed state list. The root clip
+    // (no `budget`) keeps the count of clips its tree may still create.
+    Clip(const Movie& movie, const Timeline* timeline, int nesting, const FrameHook* hook,
+         size_t* budget = nullptr);
+    ~Clip();
+    Clip(const Clip&) = delete;
+    Clip& operator=(const Clip&) = delete;
 
     int current_frame() const { return current_; }  // 0-based, -1 before the first
     int frame_count() const { return timeline_ ? int(timeline_->frames.size()) : 1; }
@@ -76,6 +84,8 @@ private:
     const Timeline* timeline_;
     int nesting_;
     const FrameHook* hook_;
+    size_t own_budget_ = kMaxClips;  // used by the root only; outlives list_ below
+    size_t* budget_;
     int current_ = -1;
     bool playing_ = true;
     std::map<int, Instance> list_;

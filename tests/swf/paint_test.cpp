@@ -395,3 +395,30 @@ TEST(BlendModes, LayersStartClearEveryTime) {
     EXPECT_EQ(px[2 * 20 + 2], 0xFF000000u);
     EXPECT_EQ(px[12 * 20 + 12], 0xFFFFFFFFu);
 }
+
+namespace {
+size_t count_clips(const swf::Clip& c) {
+    size_t n = 0;
+    for (const auto& [depth, inst] : c.display_list())
+        if (inst.clip) n += 1 + count_clips(*inst.clip);
+    return n;
+}
+}  // namespace
+
+TEST(LoaderInputs, SpritesPlacingThemselvesStayBounded) {
+    // Sprite 1 places itself at two depths: unchecked, that is 2^64 instances.
+    swftest::Movie m(20, 20);
+    m.begin_sprite(1, 1);
+    m.place(1, 1);
+    m.place(1, 2);
+    m.show_frame();
+    m.end_sprite();
+    m.place(1, 1);
+    m.show_frame();
+    const auto bytes = m.fws();
+    swf::Player p;
+    ASSERT_TRUE(p.load(bytes.data(), bytes.size()).ok());
+    p.advance();
+    EXPECT_LE(count_clips(*p.root()), swf::kMaxClips);
+    EXPECT_GT(count_clips(*p.root()), 1000u);
+}

@@ -1,5 +1,6 @@
 // Helpers shared by the framework's window tests: message pumping, recording controls.
 #pragma once
+#include "../common/pointer.h"
 #include "ui/Application.h"
 #include "ui/Control.h"
 #include "ui/Form.h"
@@ -62,11 +63,7 @@ inline ui::TForm* ShowTestForm(int width = 400, int height = 300) {
 // does not send leave notices for a pointer that is elsewhere.
 inline POINT PointerAt(ui::TControl& control, int x, int y) {
     ui::Point p = control.ClientToScreen(ui::Point{x, y});
-    SetCursorPos(p.x, p.y);
-    // Under Wine the new position can take a moment to be reported; wait for it without
-    // processing messages (the tests send their own).
-    POINT now{};
-    for (int i = 0; i < 100 && (!GetCursorPos(&now) || now.x != p.x || now.y != p.y); ++i) Sleep(5);
+    testsupport::MovePointerTo(p.x, p.y);
     return POINT{p.x, p.y};
 }
 

@@ -3,6 +3,7 @@
 // (events in order), drags from the hot spot and from a collapsed bar, hsdBoth halves,
 // LockBar, a refusing OnChanging, Escape and a lost capture during an outline drag, and
 // live dragging. Mouse and keys are real messages to the splitter's window.
+#include "../common/pointer.h"
 #include "splitter_fixture.h"
 #include "ui/Application.h"
 #include "widgets/WkColors.h"
@@ -238,10 +239,7 @@ TEST_F(HotSpotTest, CursorRequestsTrackTheHotSpotAndChooseTheCursor) {
     const auto hover = [this](int x, int y) {
         POINT p{x, y};
         ClientToScreen(Wnd(), &p);
-        SetCursorPos(p.x, p.y);
-        // Under Wine the new position can take a moment to be reported.
-        POINT now{};
-        for (int i = 0; i < 100 && (!GetCursorPos(&now) || now.x != p.x || now.y != p.y); ++i) Sleep(5);
+        testsupport::MovePointerTo(p.x, p.y);
         // Let the mouse moves the jump produced be handled first, as they would be.
         ui::Application().ProcessMessages();
         SetCursor(nullptr);

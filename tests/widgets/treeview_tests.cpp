@@ -2,6 +2,7 @@
 // system code page cannot hold), the node under a point, the mouse events the game tree
 // relies on, expansion, nodes surviving a re-created window, the painted frame and the
 // wheel. Windows are real (run under Xvfb).
+#include "../common/pointer.h"
 #include "widgets/WkTreeView.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
@@ -228,7 +229,7 @@ TEST_F(TreeViewTest, ContextMenusOpenAtTheNodeAndCanBeMovedOrDropped) {
     // A right click: the node under the pointer, at the pointer.
     const ui::Rect rootLabel = root->DisplayRect(true);
     const ui::Point pointer = tree->ClientToScreen({rootLabel.left + 2, rootLabel.top + 2});
-    SetCursorPos(pointer.x, pointer.y);
+    testsupport::MovePointerTo(pointer.x, pointer.y);
     NMHDR click{tree->Handle(), 0, static_cast<UINT>(NM_RCLICK)};
     EXPECT_EQ(SendMessageW(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click)), 1);
     ASSERT_EQ(shownAt.size(), 2u);

@@ -37,6 +37,20 @@ Instance Clip::make_instance(uint16_t depth, const Placement& p) {
 }
 
 // Called after the instance is in the list, so the child can find its place.
+// What a fresh placement of a character records from its PlaceObject.
+Clip::Placement Clip::placement_of(const DisplayOp& op) {
+    Clip::Placement p;
+    p.character = op.character;
+    p.matrix = op.matrix;
+    p.cxform = op.cxform;
+    p.ratio = op.ratio;
+    p.clip_depth = op.clip_depth;
+    p.blend = op.blend;
+    p.visible = op.visible;
+    p.name = op.name;
+    return p;
+}
+
 static void start_child(Instance& inst) {
     if (!inst.clip) return;
     if (inst.character->kind == CharKind::Sprite)
@@ -54,16 +68,7 @@ void Clip::apply_op(const DisplayOp& op) {
     const bool move = op.flags & PlaceMove, has_char = op.flags & PlaceHasCharacter;
     if (!move && has_char) {
         if (it != list_.end()) return;  // depth taken: the first placement stays
-        Placement p;
-        p.character = op.character;
-        p.matrix = op.matrix;
-        p.cxform = op.cxform;
-        p.ratio = op.ratio;
-        p.clip_depth = op.clip_depth;
-        p.blend = op.blend;
-        p.visible = op.visible;
-        p.name = op.name;
-        auto [pos, ok] = list_.emplace(op.depth, make_instance(op.depth, p));
+        auto [pos, ok] = list_.emplace(op.depth, make_instance(op.depth, placement_of(op)));
         start_child(pos->second);
         return;
     }
@@ -114,16 +119,7 @@ void Clip::rewind_to(int frame) {
             auto it = target.find(op.depth);
             if (!move && has_char) {
                 if (it != target.end()) continue;
-                Placement p;
-                p.character = op.character;
-                p.matrix = op.matrix;
-                p.cxform = op.cxform;
-                p.ratio = op.ratio;
-                p.clip_depth = op.clip_depth;
-                p.blend = op.blend;
-                p.visible = op.visible;
-                p.name = op.name;
-                target.emplace(op.depth, p);
+                target.emplace(op.depth, placement_of(op));
                 continue;
             }
             if (!move || it == target.end()) continue;

@@ -78,6 +78,7 @@ private:
     void apply_op(const DisplayOp& op);
     void rewind_to(int frame);
     Instance make_instance(uint16_t depth, const Placement& p);
+    static Placement placement_of(const DisplayOp& op);
     void enter_frame(int frame);
 
     const Movie& movie_;

@@ -211,25 +211,24 @@ void FillGradient(TCanvas& canvas, const Rect& rect, TGradientDirection directio
     const auto rows = ui::TOrientationAxis::Vertical, columns = ui::TOrientationAxis::Horizontal;
     switch (direction) {
     case gdHorizontalEnd:
-        LineFill(dc, rows, 0, h, e, s, kStrip, lineQuota);
-        TileBitmap(dc, kStrip, h, w, h);
-        break;
-    case gdHorizontalCenter: {
-        const int m = h / 2;
-        LineFill(dc, rows, 0, m + 1, e, s, kStrip, lineQuota);
-        LineFill(dc, rows, m + 1, h, s, e, kStrip, lineQuota);
-        TileBitmap(dc, kStrip, h, w, h);
-        break;
-    }
+    case gdHorizontalCenter:
     case gdVerticalEnd:
-        LineFill(dc, columns, 0, w, e, s, kStrip, lineQuota);
-        TileBitmap(dc, w, kStrip, w, h);
-        break;
     case gdVerticalCenter: {
-        const int m = w / 2;
-        LineFill(dc, columns, 0, m + 1, e, s, kStrip, lineQuota);
-        LineFill(dc, columns, m + 1, w, s, e, kStrip, lineQuota);
-        TileBitmap(dc, w, kStrip, w, h);
+        // Rows (horizontal bands) or columns: one strip of kStrip pixels, then tiled.
+        const bool byRows = direction == gdHorizontalEnd || direction == gdHorizontalCenter;
+        const auto axis = byRows ? rows : columns;
+        const int extent = byRows ? h : w;
+        if (direction == gdHorizontalEnd || direction == gdVerticalEnd) {
+            LineFill(dc, axis, 0, extent, e, s, kStrip, lineQuota);
+        } else {
+            const int m = extent / 2;
+            LineFill(dc, axis, 0, m + 1, e, s, kStrip, lineQuota);
+            LineFill(dc, axis, m + 1, extent, s, e, kStrip, lineQuota);
+        }
+        if (byRows)
+            TileBitmap(dc, kStrip, h, w, h);
+        else
+            TileBitmap(dc, w, kStrip, w, h);
         break;
     }
     case gdHorizontalBox:

@@ -146,46 +146,37 @@ void DiagonalFill(HDC dc, int width, int height, COLORREF first, COLORREF second
     const int dx = (width << 16) / half, dy = (height << 16) / half;
     const int w = width, h = height;
 
+    // Both halves step along the diagonal the same way, one band of at least `quota` steps
+    // (longer while the colour stays the same) at a time; only the band's polygon differs.
+    // (x, y) is where the band ends, (xBefore, yBefore) where it began; `last` closes a half.
+    using PolygonAt = std::vector<POINT> (*)(int x, int y, int xBefore, int yBefore, int w, int h);
+    auto sweep = [&](PolygonAt band, PolygonAt last) {
+        int x = 0, y = h << 16;
+        for (;;) {
+            const COLORREF bandColor = color.Rgb();
+            const int xBefore = x >> 16, yBefore = y >> 16;
+            int taken = 0;
+            do {
+                x += dx;
+                y -= dy;
+                color += colorStep;
+                ++taken;
+            } while (y >= 0 && (taken <= quota || color.Rgb() == bandColor));
+            if (y < 0) {
+                FillPolygon(dc, last(x >> 16, y >> 16, xBefore, yBefore, w, h), bandColor, mirror, w);
+                return;
+            }
+            FillPolygon(dc, band(x >> 16, y >> 16, xBefore, yBefore, w, h), bandColor, mirror, w);
+        }
+    };
     // First half: lines from the left side (0, Y) to the bottom edge (X, h), Y rising from h
     // to 0 while X runs from 0 to w; it ends on the diagonal.
-    int x = 0, y = h << 16;
-    for (;;) {
-        const COLORREF band = color.Rgb();
-        const int xBefore = x >> 16, yBefore = y >> 16;
-        int taken = 0;
-        do {
-            x += dx;
-            y -= dy;
-            color += colorStep;
-            ++taken;
-        } while (y >= 0 && (taken <= quota || color.Rgb() == band));
-        if (y < 0) {
-            FillPolygon(dc, {{0, 0}, {0, yBefore}, {xBefore, h}, {w, h}}, band, mirror, w);
-            break;
-        }
-        FillPolygon(dc, {{0, y >> 16}, {0, yBefore}, {xBefore, h}, {x >> 16, h}}, band, mirror, w);
-    }
-
+    sweep([](int x, int y, int xb, int yb, int, int h) -> std::vector<POINT> { return {{0, y}, {0, yb}, {xb, h}, {x, h}}; },
+          [](int, int, int xb, int yb, int w, int h) -> std::vector<POINT> { return {{0, 0}, {0, yb}, {xb, h}, {w, h}}; });
     // Second half: lines from the top edge (X, 0) to the right side (w, Y), from the diagonal
     // to the top-right corner; the colour goes on from where the first half stopped.
-    x = 0;
-    y = h << 16;
-    for (;;) {
-        const COLORREF band = color.Rgb();
-        const int xBefore = x >> 16, yBefore = y >> 16;
-        int taken = 0;
-        do {
-            x += dx;
-            y -= dy;
-            color += colorStep;
-            ++taken;
-        } while (y >= 0 && (taken <= quota || color.Rgb() == band));
-        if (y < 0) {
-            FillPolygon(dc, {{w, 0}, {xBefore, 0}, {w, yBefore}}, band, mirror, w);
-            break;
-        }
-        FillPolygon(dc, {{x >> 16, 0}, {xBefore, 0}, {w, yBefore}, {w, y >> 16}}, band, mirror, w);
-    }
+    sweep([](int x, int y, int xb, int yb, int w, int) -> std::vector<POINT> { return {{x, 0}, {xb, 0}, {w, yb}, {w, y}}; },
+          [](int, int, int xb, int yb, int w, int) -> std::vector<POINT> { return {{w, 0}, {xb, 0}, {w, yb}}; });
 }
 
 } // namespace

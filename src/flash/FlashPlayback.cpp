@@ -55,7 +55,7 @@ COLORREF RgbToColorRef(int rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0x
 
 EOleError::EOleError(const std::wstring& message) : std::runtime_error(ToUtf8(message)), FMessage(message) {}
 
-TFlashPlayback::TFlashPlayback() = default;
+TFlashPlayback::TFlashPlayback() { FPlayer.set_font_provider(&FFonts); }
 TFlashPlayback::~TFlashPlayback() = default;
 
 // ---------------------------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "flash/WindowsFontProvider.h"
 #include "swf/player.h"
 #include "ui/Geometry.h"
 
@@ -104,6 +105,8 @@ private:
     static std::vector<std::uint8_t> ReadMovieFile(const std::wstring& path);
     void Invalidate() { FDirty = true; }
 
+    // Declared before the player, which keeps a pointer to it, so it outlives the player.
+    WindowsFontProvider FFonts;
     swf::Player FPlayer;
     std::wstring FMoviePath;
     int FScaleMode = smShowAll;

@@ -1,0 +1,136 @@
+#include "flash/WindowsFontProvider.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+
+using flash::WindowsFontProvider;
+
+namespace {
+
+struct Box {
+    int xmin = INT_MAX, ymin = INT_MAX, xmax = INT_MIN, ymax = INT_MIN;
+};
+
+Box Bounds(const swf::DeviceGlyph& g) {
+    Box b;
+    for (const auto& s : g.outline)
+        for (auto [x, y] : {std::pair{s.x0, s.y0}, std::pair{s.x1, s.y1}}) {
+            b.xmin = std::min(b.xmin, x), b.xmax = std::max(b.xmax, x);
+            b.ymin = std::min(b.ymin, y), b.ymax = std::max(b.ymax, y);
+        }
+    return b;
+}
+
+int Contours(const swf::DeviceGlyph& g) {
+    return int(std::count_if(g.outline.begin(), g.outline.end(), [](const swf::Segment& s) { return s.move; }));
+}
+
+// Every contour ends where it started, so even-odd filling sees closed shapes.
+bool ContoursClosed(const swf::DeviceGlyph& g) {
+    for (size_t i = 0; i < g.outline.size();) {
+        size_t j = i + 1;
+        while (j < g.outline.size() && !g.outline[j].move) ++j;
+        const auto &first = g.outline[i], &last = g.outline[j - 1];
+        if (first.x0 != last.x1 || first.y0 != last.y1) return false;
+        for (size_t k = i + 1; k < j; ++k)
+            if (g.outline[k].x0 != g.outline[k - 1].x1 || g.outline[k].y0 != g.outline[k - 1].y1) return false;
+        i = j;
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(FontProviderTest, CapitalAFromSansSitsOnTheBaselineInsideTheEm) {
+    WindowsFontProvider fonts;
+    const swf::DeviceGlyph* a = fonts.glyph("_sans", false, false, U'A');
+    ASSERT_NE(a, nullptr);
+    ASSERT_FALSE(a->outline.empty());
+    EXPECT_GT(a->advance, 300);
+    EXPECT_LT(a->advance, 1024);
+    EXPECT_TRUE(ContoursClosed(*a));
+    const Box b = Bounds(*a);
+    // y down: the apex is well above the baseline, the feet on it.
+    EXPECT_LT(b.ymin, -500);
+    EXPECT_GE(b.ymin, -1024);
+    EXPECT_NEAR(b.ymax, 0, 8);
+    EXPECT_GE(b.xmin, -8);
+    EXPECT_LE(b.xmax, 1024);
+}
+
+TEST(FontProviderTest, ContoursAndBlanks) {
+    WindowsFontProvider fonts;
+    const swf::DeviceGlyph* space = fonts.glyph("_sans", false, false, U' ');
+    ASSERT_NE(space, nullptr);
+    EXPECT_TRUE(space->outline.empty());
+    EXPECT_GT(space->advance, 0);
+
+    const swf::DeviceGlyph* o = fonts.glyph("_sans", false, false, U'o');
+    ASSERT_NE(o, nullptr);
+    EXPECT_EQ(Contours(*o), 2);
+    EXPECT_TRUE(ContoursClosed(*o));
+    EXPECT_TRUE(std::any_of(o->outline.begin(), o->outline.end(), [](const swf::Segment& s) { return s.curve; }));
+}
+
+TEST(FontProviderTest, GlyphsAreCachedPerFaceAndStyle) {
+    WindowsFontProvider fonts;
+    const swf::DeviceGlyph* first = fonts.glyph("_sans", false, false, U'g');
+    EXPECT_EQ(fonts.glyph("_sans", false, false, U'g'), first);
+    EXPECT_NE(fonts.glyph("_sans", true, false, U'g'), first);
+    EXPECT_NE(fonts.glyph("_serif", false, false, U'g'), first);
+
+    const swf::DeviceGlyph* regular = fonts.glyph("_sans", false, false, U'W');
+    const swf::DeviceGlyph* bold = fonts.glyph("_sans", true, false, U'W');
+    ASSERT_TRUE(regular && bold);
+    EXPECT_GE(bold->advance, regular->advance);
+}
+
+TEST(FontProviderTest, FilledCacheStartsOverAndKeepsRecentPointersValid) {
+    WindowsFontProvider fonts;
+    const swf::DeviceGlyph* a = fonts.glyph("_sans", false, false, U'A');
+    ASSERT_NE(a, nullptr);
+    const int advance = a->advance;
+    for (char32_t ch = 0x100; ch < 0x100 + WindowsFontProvider::kMaxGlyphsPerFace; ++ch) fonts.glyph("_sans", false, false, ch);
+    EXPECT_EQ(a->advance, advance);  // still readable: retired, not freed
+    const swf::DeviceGlyph* again = fonts.glyph("_sans", false, false, U'A');
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->advance, advance);
+}
+
+TEST(FontProviderTest, OddFacesAndCharactersAreSafe) {
+    WindowsFontProvider fonts;
+    for (const std::string& face : {std::string("No Such Font Anywhere"), std::string(), std::string("\xff\xfe bad utf-8"),
+                                    std::string("Arial\0tail", 10),
+                                    std::string("a face name far longer than the thirty-one characters GDI keeps")}) {
+        const swf::DeviceGlyph* g = fonts.glyph(face, false, false, U'A');
+        ASSERT_NE(g, nullptr) << face;
+        EXPECT_GT(g->advance, 0);
+    }
+    EXPECT_EQ(WindowsFontProvider::ResolveFaceName("_typewriter"), L"Courier New");
+    EXPECT_EQ(WindowsFontProvider::ResolveFaceName("\xe5\xae\x8b\xe4\xbd\x93"), L"\u5b8b\u4f53");
+
+    for (char32_t ch : {char32_t(0), char32_t(U'\n'), char32_t(0xD800), char32_t(0x1F600), char32_t(0x10FFFF),
+                        char32_t(0xFFFFFFFF), char32_t(0xE000), char32_t(0xFFFF)}) {
+        const swf::DeviceGlyph* g = fonts.glyph("_sans", false, false, ch);
+        if (g) {
+            EXPECT_TRUE(ContoursClosed(*g));
+        }
+    }
+    EXPECT_EQ(fonts.glyph("_sans", false, false, 0x1F600), nullptr);
+    for (int i = 0; i < int(WindowsFontProvider::kMaxFaces) + 10; ++i)
+        EXPECT_NE(fonts.glyph("Face " + std::to_string(i), false, false, U'x'), nullptr);
+}
+
+TEST(FontProviderTest, MetricsAreInTheEm) {
+    WindowsFontProvider fonts;
+    int ascent = 0, descent = 0;
+    fonts.metrics("_sans", ascent, descent);
+    EXPECT_GT(ascent, 700);
+    EXPECT_LT(ascent, 1100);
+    EXPECT_GT(descent, 100);
+    EXPECT_LT(descent, 400);
+    fonts.metrics("\xff", ascent, descent);
+    EXPECT_GT(ascent, 0);
+}

@@ -1,9 +1,14 @@
+#include "flash/FlashPlayback.h"
 #include "flash/WindowsFontProvider.h"
+#include "test_movies.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
+#include <fstream>
+#include <string>
+#include <vector>
 
 using flash::WindowsFontProvider;
 
@@ -39,6 +44,51 @@ bool ContoursClosed(const swf::DeviceGlyph& g) {
         i = j;
     }
     return true;
+}
+
+// A white 200 x 60 stage with one device-font text field ("_sans", 40 px, black) showing `text`.
+std::vector<uint8_t> EditTextMovie(const std::string& text) {
+    using namespace flash_test;
+    std::vector<uint8_t> body = SwfRect(200 * 20, 60 * 20);
+    Append(body, {0, 12, 1, 0});  // 12 fps, one frame
+    Append(body, Tag(9, {255, 255, 255}));
+    std::vector<uint8_t> font;
+    Put16(font, 1);
+    Append(font, {0, 0, 5, '_', 's', 'a', 'n', 's', 0, 0});  // no flags, no glyphs
+    Append(body, Tag(48, font));
+    std::vector<uint8_t> field;
+    Put16(field, 2);
+    Append(field, SwfRect(200 * 20, 60 * 20));
+    Append(field, {0x80 | 0x04 | 0x01, 0x00});  // text, colour, font
+    Put16(field, 1);
+    Put16(field, 40 * 20);
+    Append(field, {0, 0, 0, 255, 0});  // black, empty variable name
+    field.insert(field.end(), text.begin(), text.end());
+    field.push_back(0);
+    Append(body, Tag(37, field));
+    Append(body, Tag(26, {0x02, 1, 0, 2, 0}));  // PlaceObject2: character 2 at depth 1
+    Append(body, Tag(1, {}));
+    Append(body, Tag(0, {}));
+    std::vector<uint8_t> file = {'F', 'W', 'S', 8};
+    const uint32_t total = uint32_t(body.size() + 8);
+    for (int i = 0; i < 4; ++i) file.push_back(uint8_t(total >> (8 * i)));
+    Append(file, body);
+    return file;
+}
+
+int DarkPixelsOfTextField(const std::string& text) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + L"plumora-device-font-" + std::to_wstring(GetCurrentProcessId()) + L".swf";
+    const auto bytes = EditTextMovie(text);
+    std::ofstream(path.c_str(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    flash::TFlashPlayback player;
+    player.LoadMovie(0, path);
+    DeleteFileW(path.c_str());
+    player.RenderFrame(200, 60);
+    return int(std::count_if(player.Pixels().begin(), player.Pixels().end(), [](uint32_t p) {
+        return (p & 0xFF) < 96 && (p >> 8 & 0xFF) < 96 && (p >> 16 & 0xFF) < 96;
+    }));
 }
 
 } // namespace
@@ -133,4 +183,13 @@ TEST(FontProviderTest, MetricsAreInTheEm) {
     EXPECT_LT(descent, 400);
     fonts.metrics("\xff", ascent, descent);
     EXPECT_GT(ascent, 0);
+}
+
+// The player control draws device text with system letters: words leave ink, and a full stop
+// stays a dot (the engine's block fallback would paint a box most of a line tall).
+TEST(FontProviderTest, PlayerDrawsDeviceTextWithSystemGlyphs) {
+    EXPECT_GT(DarkPixelsOfTextField("Hello"), 150);
+    const int dot = DarkPixelsOfTextField(".");
+    EXPECT_GT(dot, 0);
+    EXPECT_LT(dot, 100);
 }

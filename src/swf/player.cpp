@@ -73,7 +73,7 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
     };
     for (const auto& [depth, inst] : clip.display_list()) {
         while (!masks.empty() && depth > masks.back().until) pop_mask();
-        const Matrix im = m * inst.matrix;
+        const Matrix im = snap_to_twips(m * inst.matrix);
         const CxForm icx = cx * inst.cxform;
         if (inst.clip_depth) {
             // A mask: its shape (fills and strokes, alpha ignored) limits the depths above it.

@@ -331,6 +331,13 @@ void draw_strokes(RenderContext& ctx, const StyleGroup& g, const Matrix& m, cons
 
 }  // namespace
 
+Matrix snap_to_twips(Matrix m) {
+    constexpr double kTwipsPerPixel = 20;
+    m.tx = std::round(m.tx * kTwipsPerPixel) / kTwipsPerPixel;
+    m.ty = std::round(m.ty * kTwipsPerPixel) / kTwipsPerPixel;
+    return m;
+}
+
 void draw_shape(RenderContext& ctx, const ShapeData& shape, const Matrix& m, const CxForm& cx) {
     const FillRule rule = shape.nonzero ? FillRule::NonZero : FillRule::EvenOdd;
     const double tolerance = local_tolerance(m);

@@ -26,6 +26,10 @@ struct RenderContext {
     ClipBox box() const { return {0, 0, canvas.width, canvas.height}; }
 };
 
+// Placements compose with their translation kept in whole twips (1/20 device pixel): the offset
+// a scaled parent gives its children lands on the twip grid, not between it.
+Matrix snap_to_twips(Matrix m);
+
 void draw_shape(RenderContext& ctx, const ShapeData& shape, const Matrix& m, const CxForm& cx);
 // Morph shapes: interpolated at ratio/65535 into `scratch`, then drawn.
 void interpolate_morph(const MorphDef& def, uint16_t ratio, ShapeData& out);

@@ -190,7 +190,8 @@ void draw_text(RenderContext& ctx, const TextDef& text, const Matrix& m, const C
         const double scale = run.height / font.units_per_em;
         for (auto [index, x] : run.glyphs) {
             if (index < 0 || size_t(index) >= font.glyphs.size()) continue;
-            draw_glyph(ctx, font.glyphs[index].segments, base * glyph_matrix(x, run.y, scale), run.color, cx);
+            const Matrix gm = snap_to_twips(base * glyph_matrix(x, run.y, scale));
+            draw_glyph(ctx, font.glyphs[index].segments, gm, run.color, cx);
         }
     }
 }

@@ -225,3 +225,65 @@ TEST(Player, LinearGradientRunsAcrossTheGradientSquare) {
     Image img = render(m.fws());
     for (int x : {0, 64, 128, 200, 255}) EXPECT_NEAR(int(img.at(x, 5) & 0xFF), x, 1) << x;
 }
+
+namespace {
+
+// PlaceObject2 of `id` at `depth` with a uniform scale and a translation.
+void place_scaled(swftest::Movie& m, uint16_t id, uint16_t depth, double scale, int tx, int ty) {
+    swftest::Bits b;
+    b.u8(0x02 | 0x04);
+    b.u16(depth);
+    b.u16(id);
+    b.matrix_scale(scale, scale, tx, ty);
+    m.tag(26, b.bytes);
+}
+
+}  // namespace
+
+TEST(Player, TranslationsComposeOntoWholeTwips) {
+    // A sprite scaled by 0.3 moves its child 34 twips: 10.2 twips on the stage, which lands on
+    // 10 twips (half a pixel), so pixel 0's centre is inside the child's square. The same holds
+    // for a glyph of static text offset inside a scaled text block.
+    swftest::Movie m(20, 20);
+    m.background(255, 255, 255);
+    m.shape_rgba(1, 255, 0, 0, 255, swftest::Movie::rect_records(0, 0, 200, 200));
+    m.begin_sprite(2, 1);
+    m.place(1, 1, 34, 34);
+    m.show_frame();
+    m.end_sprite();
+    place_scaled(m, 2, 1, 0.3, 0, 0);
+    // DefineFont with one square glyph (1024 units) and a DefineText placing it 34 twips in.
+    swftest::ShapeRecords glyph(1, 0);
+    glyph.style(0, -1024, -1, 1);
+    glyph.line(1024, 0);
+    glyph.line(0, 1024);
+    glyph.line(-1024, 0);
+    glyph.line(0, -1024);
+    swftest::Bits font;
+    font.u16(3);
+    font.u16(2);  // offset of the only glyph
+    font.append(glyph.end());
+    m.tag(10, font.bytes);
+    swftest::Bits text;
+    text.u16(4);
+    text.rect(0, 400, 0, 400);
+    text.matrix();
+    text.u8(1), text.u8(8);  // glyph bits, advance bits
+    text.u8(0x8F);
+    text.u16(3);
+    text.u8(0), text.u8(0), text.u8(255);
+    text.u16(34), text.u16(234), text.u16(200);  // x, y (baseline), height
+    text.u8(1);
+    text.ub(0, 1), text.sb(0, 8);
+    text.u8(0);
+    m.tag(11, text.bytes);
+    place_scaled(m, 4, 2, 0.3, 200, 0);  // ten pixels to the right
+    m.show_frame();
+    Image img = render(m.fws());
+    for (int x0 : {0, 10}) {
+        const uint32_t colour = x0 ? kBlue : kRed;
+        EXPECT_EQ(img.at(x0, 0), colour) << x0;
+        EXPECT_EQ(img.at(x0 + 1, 1), colour) << x0;
+        EXPECT_EQ(img.at(x0 + 3, 3), kWhite) << x0;
+    }
+}

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "swf/filter.h"
 #include "swf/types.h"
 
 namespace swf {
@@ -86,6 +87,7 @@ enum PlaceFlags : uint16_t {
     PlaceHasClipDepth = 0x40,
     PlaceHasBlend = 0x100,
     PlaceHasVisible = 0x200,
+    PlaceHasFilters = 0x400,
 };
 
 struct DisplayOp {
@@ -100,6 +102,7 @@ struct DisplayOp {
     Matrix matrix;
     CxForm cxform;
     std::string name;
+    FilterListPtr filters;  // null: none
 };
 
 // Action bytes for a later script engine: kept per frame, in file order.
@@ -204,6 +207,7 @@ struct ButtonRecord {
     Matrix matrix;
     CxForm cxform;
     uint8_t blend = 0;
+    FilterListPtr filters;
 };
 
 struct ButtonDef : Character {

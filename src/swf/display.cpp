@@ -22,6 +22,7 @@ Instance Clip::make_instance(uint16_t depth, const Placement& p) {
     inst.blend = p.blend;
     inst.visible = p.visible;
     inst.name = p.name;
+    inst.filters = p.filters;
     inst.fresh = true;
     if (inst.character && nesting_ + 1 < kMaxNesting && *budget_ > 0) {
         if (inst.character->kind == CharKind::Sprite) {
@@ -48,6 +49,7 @@ Clip::Placement Clip::placement_of(const DisplayOp& op) {
     p.blend = op.blend;
     p.visible = op.visible;
     p.name = op.name;
+    p.filters = op.filters;
     return p;
 }
 
@@ -85,6 +87,7 @@ void Clip::apply_op(const DisplayOp& op) {
         p.blend = inst.blend;
         p.visible = inst.visible;
         p.name = inst.name;
+        p.filters = inst.filters;
         Instance fresh = make_instance(op.depth, p);
         inst = std::move(fresh);
         start_child(inst);
@@ -94,6 +97,7 @@ void Clip::apply_op(const DisplayOp& op) {
     if (op.flags & PlaceHasRatio) inst.ratio = op.ratio;
     if (op.flags & PlaceHasBlend) inst.blend = op.blend;
     if (op.flags & PlaceHasVisible) inst.visible = op.visible;
+    if (op.flags & PlaceHasFilters) inst.filters = op.filters;
 }
 
 void Clip::enter_frame(int frame) {
@@ -130,6 +134,7 @@ void Clip::rewind_to(int frame) {
             if (op.flags & PlaceHasRatio) p.ratio = op.ratio;
             if (op.flags & PlaceHasBlend) p.blend = op.blend;
             if (op.flags & PlaceHasVisible) p.visible = op.visible;
+            if (op.flags & PlaceHasFilters) p.filters = op.filters;
         }
     }
     for (auto it = list_.begin(); it != list_.end();) {
@@ -148,6 +153,7 @@ void Clip::rewind_to(int frame) {
             inst.cxform = p.cxform;
             inst.blend = p.blend;
             inst.visible = p.visible;
+            inst.filters = p.filters;
             continue;
         }
         auto [pos, ok] = list_.emplace(depth, make_instance(uint16_t(depth), p));
@@ -200,6 +206,7 @@ void Clip::set_button_state(const ButtonDef& def, uint8_t state_mask) {
         p.matrix = rec.matrix;
         p.cxform = rec.cxform;
         p.blend = rec.blend;
+        p.filters = rec.filters;
         if (list_.count(rec.depth)) continue;
         auto [pos, ok] = list_.emplace(rec.depth, make_instance(rec.depth, p));
         start_child(pos->second);

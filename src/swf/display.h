@@ -26,6 +26,7 @@ struct Instance {
     bool visible = true;
     bool fresh = false;  // created during the current tick: its clip starts next tick
     std::string name;
+    FilterListPtr filters;  // null for the usual unfiltered instance
     std::unique_ptr<Clip> clip;  // sprites and buttons
 };
 
@@ -72,6 +73,7 @@ private:
         uint8_t blend = 0;
         bool visible = true;
         std::string name;
+        FilterListPtr filters;
     };
 
     void apply_frame(int frame);

@@ -2,6 +2,7 @@
 // timelines (PlaceObject 1/2/3, RemoveObject 1/2, ShowFrame, FrameLabel, actions).
 #include "swf/movie.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -27,25 +28,104 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Control tags
 // ---------------------------------------------------------------------------------------------
-void skip_filters(Reader& r) {
-    unsigned n = r.u8();
-    for (unsigned i = 0; i < n && !r.failed(); ++i) {
-        switch (r.u8()) {
-        case 0: r.skip(23); break;
-        case 1: r.skip(9); break;
-        case 2: r.skip(15); break;
-        case 3: r.skip(27); break;
-        case 4:
-        case 7: r.skip(5 * size_t(r.u8()) + 19); break;
-        case 5: {
-            size_t x = r.u8(), y = r.u8();
-            r.skip(4 * x * y + 13);
-            break;
-        }
-        case 6: r.skip(80); break;
-        default: r.fail(); return;
-        }
+// Blur sizes and distances are 16.16 in the file; anything past what the player draws is clamped
+// here so that the image code can trust them.
+double blur_size(Reader& r) { return std::clamp(r.fixed16(), 0.0, kMaxBlur); }
+
+void read_shadow_flags(Filter& f, uint8_t flags, bool four_bit_passes) {
+    f.inner = flags & 0x80;
+    f.knockout = flags & 0x40;
+    f.composite_source = flags & 0x20;
+    if (four_bit_passes) f.on_top = flags & 0x10;
+    f.passes = flags & (four_bit_passes ? 0x0F : 0x1F);
+}
+
+// One filter body. Returns false (reader failed) when the body is cut short or unknown.
+bool read_filter(Reader& r, Filter& f) {
+    const uint8_t id = r.u8();
+    if (id > 7) {
+        r.fail();
+        return false;
     }
+    f.type = FilterType(id);
+    switch (f.type) {
+    case FilterType::DropShadow:
+        f.color = r.rgba();
+        f.blur_x = blur_size(r), f.blur_y = blur_size(r);
+        f.angle = r.fixed16(), f.distance = r.fixed16();
+        f.strength = r.fixed8();
+        read_shadow_flags(f, r.u8(), false);
+        break;
+    case FilterType::Blur: {
+        f.blur_x = blur_size(r), f.blur_y = blur_size(r);
+        f.passes = r.u8() >> 3;
+        break;
+    }
+    case FilterType::Glow:
+        f.color = r.rgba();
+        f.blur_x = blur_size(r), f.blur_y = blur_size(r);
+        f.strength = r.fixed8();
+        read_shadow_flags(f, r.u8(), false);
+        break;
+    case FilterType::Bevel:
+        // Files put the lit colour first, whatever the published layout says.
+        f.highlight = r.rgba();
+        f.color = r.rgba();
+        f.blur_x = blur_size(r), f.blur_y = blur_size(r);
+        f.angle = r.fixed16(), f.distance = r.fixed16();
+        f.strength = r.fixed8();
+        read_shadow_flags(f, r.u8(), true);
+        break;
+    case FilterType::GradientGlow:
+    case FilterType::GradientBevel: {
+        const unsigned n = r.u8();
+        if (size_t(n) * 5 > r.remaining()) {
+            r.fail();
+            return false;
+        }
+        for (unsigned i = 0; i < n; ++i) f.gradient_colors.push_back(r.rgba());
+        for (unsigned i = 0; i < n; ++i) f.gradient_ratios.push_back(r.u8());
+        f.blur_x = blur_size(r), f.blur_y = blur_size(r);
+        f.angle = r.fixed16(), f.distance = r.fixed16();
+        f.strength = r.fixed8();
+        read_shadow_flags(f, r.u8(), true);
+        break;
+    }
+    case FilterType::Convolution: {
+        f.matrix_x = r.u8(), f.matrix_y = r.u8();
+        f.divisor = r.f32(), f.bias = r.f32();
+        const size_t cells = size_t(f.matrix_x) * f.matrix_y;
+        if (cells * 4 > r.remaining()) {
+            r.fail();
+            return false;
+        }
+        f.kernel.resize(cells);
+        for (float& k : f.kernel) k = r.f32();
+        f.color = r.rgba();
+        const uint8_t flags = r.u8();
+        f.clamp = flags & 0x02;
+        f.preserve_alpha = flags & 0x01;
+        break;
+    }
+    case FilterType::ColorMatrix:
+        for (float& v : f.cm) v = r.f32();
+        break;
+    }
+    return !r.failed();
+}
+
+// A FILTERLIST: the filters read in full, or null for an empty list. A cut-short list keeps the
+// filters before the cut and leaves the reader failed.
+FilterListPtr read_filters(Reader& r) {
+    const unsigned n = r.u8();
+    auto list = std::make_shared<FilterList>();
+    for (unsigned i = 0; i < n && !r.failed(); ++i) {
+        Filter f;
+        if (!read_filter(r, f)) break;
+        list->push_back(std::move(f));
+    }
+    if (list->empty()) return nullptr;
+    return list;
 }
 
 DisplayOp parse_place1(Reader& r) {
@@ -75,7 +155,10 @@ DisplayOp parse_place23(Reader& r, bool three) {
     if (f1 & 0x20) op.name = r.str();
     if (f1 & 0x40) op.clip_depth = r.u16();
     if (three) {
-        if (f2 & 0x01) skip_filters(r);
+        if (f2 & 0x01) {
+            op.filters = read_filters(r);
+            op.flags |= PlaceHasFilters;
+        }
         if (f2 & 0x02) {
             op.blend = r.u8();
             op.flags |= PlaceHasBlend;
@@ -110,7 +193,7 @@ std::unique_ptr<ButtonDef> parse_button(Reader& r, bool two) {
         rec.depth = r.u16();
         rec.matrix = r.matrix();
         if (two) rec.cxform = r.cxform(true);
-        if (flags & 0x10) skip_filters(r);
+        if (flags & 0x10) rec.filters = read_filters(r);
         if (flags & 0x20) rec.blend = r.u8();
         if (r.failed()) break;
         b->records.push_back(rec);

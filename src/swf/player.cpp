@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "swf/filter.h"
 #include "swf/render.h"
 #include "swf/text.h"
 
@@ -17,6 +18,8 @@ struct Player::RenderState {
     FontProvider* fonts = nullptr;
     std::vector<std::unique_ptr<Mask>> free_masks;
     std::vector<std::unique_ptr<std::vector<uint32_t>>> free_layers;
+    std::vector<std::unique_ptr<std::vector<uint32_t>>> free_filter_layers;  // canvas plus margins
+    FilterImage filter_image;
     ShapeData morph_scratch;
     int layers = 0;  // how many blend layers the current drawing goes into
 
@@ -37,6 +40,7 @@ struct Player::RenderState {
     void draw_clip(const Clip& clip, const Matrix& m, const CxForm& cx, int nesting);
     void draw_instance(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting);
     void draw_blended(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting);
+    void draw_filtered(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting);
 };
 
 void Player::RenderState::draw_instance(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting) {
@@ -88,7 +92,9 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
             continue;
         }
         if (!inst.visible) continue;
-        if (inst.blend > 1 && !ctx.mask_target)
+        if (inst.filters && !ctx.mask_target)
+            draw_filtered(inst, im, icx, nesting);
+        else if (inst.blend > 1 && !ctx.mask_target)
             draw_blended(inst, im, icx, nesting);
         else
             draw_instance(inst, im, icx, nesting);
@@ -213,6 +219,71 @@ void Player::RenderState::draw_blended(const Instance& inst, const Matrix& m, co
     if (saved.dirty) saved.dirty->add(drawn.x0, drawn.y0, drawn.x1, drawn.y1);
     for (int y = drawn.y0; y < drawn.y1; ++y)
         composite_row(inst.blend, saved.row(y) + drawn.x0, layer.data() + size_t(y) * w + drawn.x0, drawn.x1 - drawn.x0);
+}
+
+// Filtered instances are drawn into an image that reaches past the canvas by what the filters can
+// spread in from outside it, filtered there, colour-transformed (the transform acts on the filtered
+// picture, glows and shadows included) and then combined like a blend layer, through the mask.
+void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting) {
+    if ((inst.blend == 11 || inst.blend == 12) && layers == 0) return;
+    const FilterMargin fm = filter_margin(*inst.filters);
+    const int w = ctx.canvas.width + fm.left + fm.right, h = ctx.canvas.height + fm.top + fm.bottom;
+    std::unique_ptr<std::vector<uint32_t>> buffer;
+    if (!free_filter_layers.empty()) {
+        buffer = std::move(free_filter_layers.back());
+        free_filter_layers.pop_back();
+    } else {
+        buffer = std::make_unique<std::vector<uint32_t>>();
+    }
+    if (buffer->size() != size_t(w) * h) buffer->assign(size_t(w) * h, 0);
+    const Canvas saved = ctx.canvas;
+    const Mask* saved_clip = ctx.clip;
+    DirtyBox drawn;
+    ctx.canvas = Canvas{buffer->data(), w, h, w, &drawn};
+    ctx.clip = nullptr;  // the mask cuts the filtered picture, not the source
+    Matrix shifted = m;
+    shifted.tx += fm.left;
+    shifted.ty += fm.top;
+    ++layers;
+    draw_instance(inst, shifted, CxForm{}, nesting);
+    --layers;
+    ctx.canvas = saved;
+    ctx.clip = saved_clip;
+    if (drawn.empty()) {
+        free_filter_layers.push_back(std::move(buffer));
+        return;
+    }
+    // Only the drawn box and what the filters spread it into is worked on.
+    const int x0 = std::max(0, drawn.x0 - fm.left), y0 = std::max(0, drawn.y0 - fm.top);
+    const int x1 = std::min(w, drawn.x1 + fm.right), y1 = std::min(h, drawn.y1 + fm.bottom);
+    FilterImage& img = filter_image;
+    img.width = x1 - x0, img.height = y1 - y0;
+    img.pixels.resize(size_t(img.width) * img.height);
+    for (int y = y0; y < y1; ++y) {
+        uint32_t* src = buffer->data() + size_t(y) * w;
+        std::copy(src + x0, src + x1, img.row(y - y0));
+        if (y >= drawn.y0 && y < drawn.y1) std::fill(src + drawn.x0, src + drawn.x1, 0u);
+    }
+    free_filter_layers.push_back(std::move(buffer));
+    apply_filters(*inst.filters, img);
+    if (!cx.identity())
+        for (uint32_t& px : img.pixels) px = apply_cxform_premultiplied(px, cx);
+    // Back to canvas coordinates, cut to the canvas.
+    const int cx0 = std::max(0, x0 - fm.left), cy0 = std::max(0, y0 - fm.top);
+    const int cx1 = std::min(saved.width, x1 - fm.left), cy1 = std::min(saved.height, y1 - fm.top);
+    if (cx0 >= cx1 || cy0 >= cy1) return;
+    if (saved.dirty) saved.dirty->add(cx0, cy0, cx1, cy1);
+    std::vector<uint32_t> masked;
+    for (int y = cy0; y < cy1; ++y) {
+        const uint32_t* src = img.row(y + fm.top - y0) + (cx0 + fm.left - x0);
+        if (saved_clip) {
+            masked.assign(src, src + (cx1 - cx0));
+            const uint8_t* cov = saved_clip->row(y) + cx0;
+            for (int x = 0; x < cx1 - cx0; ++x) masked[x] = scale_premultiplied(masked[x], cov[x]);
+            src = masked.data();
+        }
+        composite_row(inst.blend > 1 ? inst.blend : 1, saved.row(y) + cx0, src, cx1 - cx0);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,0 +1,357 @@
+// Filter image operations on premultiplied BGRA. Shadows, glows and bevels work from the blurred
+// alpha plane of the source; the blur filter blurs all four planes.
+#include "swf/filter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+inline uint32_t mul255(uint32_t a, uint32_t b) { return (a * b + 127) / 255; }
+
+// Pixels reached by one pass of a box `size` wide, to either side.
+int box_reach(double size) {
+    if (size <= 1) return 0;
+    return int(std::ceil(std::min(size, kMaxBlur) / 2 - 0.5));
+}
+
+int passes_of(const Filter& f) { return std::clamp(f.passes, 1, kMaxPasses); }
+
+// ---------------------------------------------------------------------------------------------
+// Box blur
+// ---------------------------------------------------------------------------------------------
+struct BoxWeights {
+    int full = 0;        // taps -full..full weigh `w_full`
+    uint32_t w_full = 0;  // 16.16
+    uint32_t w_end = 0;   // the partly covered taps at +-(full + 1)
+};
+
+BoxWeights box_weights(double size) {
+    size = std::min(size, kMaxBlur);
+    const double half = size / 2;
+    BoxWeights b;
+    b.full = int(std::floor(half - 0.5));
+    const double end = half - (b.full + 0.5);
+    b.w_full = uint32_t(std::lround(65536.0 / size));
+    b.w_end = uint32_t(std::lround(65536.0 * end / size));
+    return b;
+}
+
+// One pass over n samples `step` apart, through `tmp` (n entries). Outside the line is clear.
+void box_line(uint8_t* line, int n, ptrdiff_t step, const BoxWeights& b, uint8_t* tmp) {
+    for (int i = 0; i < n; ++i) tmp[i] = line[i * step];
+    auto at = [&](int i) -> uint32_t { return i >= 0 && i < n ? tmp[i] : 0; };
+    uint32_t sum = 0;
+    for (int k = -b.full; k <= b.full; ++k) sum += at(k);
+    for (int i = 0; i < n; ++i) {
+        const uint32_t ends = at(i - b.full - 1) + at(i + b.full + 1);
+        const uint32_t v = (sum * b.w_full + ends * b.w_end + 32768) >> 16;
+        line[i * step] = uint8_t(std::min<uint32_t>(v, 255));
+        sum += at(i + b.full + 1);
+        sum -= at(i - b.full);
+    }
+}
+
+}  // namespace
+
+void blur_plane(uint8_t* plane, int width, int height, double size_x, double size_y, int passes) {
+    if (width <= 0 || height <= 0) return;
+    passes = std::clamp(passes, 1, kMaxPasses);
+    std::vector<uint8_t> tmp(size_t(std::max(width, height)));
+    if (size_x > 1) {
+        const BoxWeights b = box_weights(size_x);
+        for (int p = 0; p < passes; ++p)
+            for (int y = 0; y < height; ++y) box_line(plane + ptrdiff_t(y) * width, width, 1, b, tmp.data());
+    }
+    if (size_y > 1) {
+        const BoxWeights b = box_weights(size_y);
+        for (int p = 0; p < passes; ++p)
+            for (int x = 0; x < width; ++x) box_line(plane + x, height, width, b, tmp.data());
+    }
+}
+
+FilterMargin filter_margin(const FilterList& list) {
+    FilterMargin m;
+    for (const Filter& f : list) {
+        int rx = box_reach(f.blur_x) * passes_of(f), ry = box_reach(f.blur_y) * passes_of(f);
+        int dx = 0, dy = 0;
+        switch (f.type) {
+        case FilterType::DropShadow:
+        case FilterType::Bevel:
+        case FilterType::GradientBevel:
+        case FilterType::GradientGlow: {
+            const double d = std::clamp(f.distance, -double(kMaxFilterMargin), double(kMaxFilterMargin));
+            dx = int(std::ceil(std::fabs(std::cos(f.angle) * d)));
+            dy = int(std::ceil(std::fabs(std::sin(f.angle) * d)));
+            break;
+        }
+        case FilterType::Convolution:
+            rx = f.matrix_x / 2;
+            ry = f.matrix_y / 2;
+            break;
+        case FilterType::ColorMatrix: rx = ry = 0; break;
+        default: break;
+        }
+        if (f.inner && f.type != FilterType::Blur) continue;  // inner effects stay inside the source
+        m.left = std::min(kMaxFilterMargin, m.left + rx + dx);
+        m.right = std::min(kMaxFilterMargin, m.right + rx + dx);
+        m.top = std::min(kMaxFilterMargin, m.top + ry + dy);
+        m.bottom = std::min(kMaxFilterMargin, m.bottom + ry + dy);
+    }
+    return m;
+}
+
+namespace {
+
+std::vector<uint8_t> alpha_plane(const FilterImage& img) {
+    std::vector<uint8_t> a(img.pixels.size());
+    for (size_t i = 0; i < a.size(); ++i) a[i] = uint8_t(img.pixels[i] >> 24);
+    return a;
+}
+
+// `p` moved by (dx, dy); what comes in from outside is `fill`.
+std::vector<uint8_t> shifted(const std::vector<uint8_t>& p, int w, int h, int dx, int dy, uint8_t fill) {
+    if (dx == 0 && dy == 0) return p;
+    std::vector<uint8_t> out(p.size(), fill);
+    for (int y = 0; y < h; ++y) {
+        const int sy = y - dy;
+        if (sy < 0 || sy >= h) continue;
+        const int x0 = std::max(0, dx), x1 = std::min(w, w + dx);
+        if (x0 < x1) std::copy_n(p.data() + ptrdiff_t(sy) * w + (x0 - dx), x1 - x0, out.data() + ptrdiff_t(y) * w + x0);
+    }
+    return out;
+}
+
+void offset_of(const Filter& f, int& dx, int& dy) {
+    const double d = std::clamp(f.distance, -double(kMaxFilterMargin), double(kMaxFilterMargin));
+    dx = int(std::lround(std::cos(f.angle) * d));
+    dy = int(std::lround(std::sin(f.angle) * d));
+}
+
+void strengthen(std::vector<uint8_t>& p, double strength) {
+    if (strength == 1) return;
+    const uint32_t s = uint32_t(std::clamp(strength, 0.0, 255.0) * 256);
+    for (uint8_t& v : p) v = uint8_t(std::min<uint32_t>(255, (v * s + 128) >> 8));
+}
+
+// src over dst, both premultiplied.
+inline uint32_t over(uint32_t src, uint32_t dst) {
+    const uint32_t ia = 255 - (src >> 24);
+    if (ia == 255) return dst;
+    if (ia == 0) return src;
+    uint32_t out = 0;
+    for (int sh = 0; sh < 32; sh += 8)
+        out |= std::min<uint32_t>(255, ((src >> sh) & 255) + mul255((dst >> sh) & 255, ia)) << sh;
+    return out;
+}
+
+inline uint32_t scale(uint32_t px, uint32_t k) {
+    if (k == 255) return px;
+    uint32_t out = 0;
+    for (int sh = 0; sh < 32; sh += 8) out |= mul255((px >> sh) & 255, k) << sh;
+    return out;
+}
+
+// Puts an effect layer (premultiplied colour per pixel, from `effect`) together with the source
+// the way shadows and glows do: outer effects go behind the source or replace it (knockout), inner
+// ones lie on top of it, inside its alpha.
+template <typename Effect>
+void combine(FilterImage& img, const Filter& f, Effect effect) {
+    const bool inner = f.inner;
+    for (size_t i = 0; i < img.pixels.size(); ++i) {
+        const uint32_t src = img.pixels[i], sa = src >> 24;
+        uint32_t e = effect(i);
+        if (inner) {
+            e = scale(e, sa);
+            img.pixels[i] = f.knockout || !f.composite_source ? e : over(e, src);
+        } else if (f.knockout) {
+            img.pixels[i] = scale(e, 255 - sa);
+        } else {
+            img.pixels[i] = f.composite_source ? over(src, e) : e;
+        }
+    }
+}
+
+void shadow_or_glow(const Filter& f, FilterImage& img) {
+    const int w = img.width, h = img.height;
+    std::vector<uint8_t> a = alpha_plane(img);
+    if (f.inner)
+        for (uint8_t& v : a) v = uint8_t(255 - v);
+    blur_plane(a.data(), w, h, f.blur_x, f.blur_y, passes_of(f));
+    int dx = 0, dy = 0;
+    if (f.type == FilterType::DropShadow) offset_of(f, dx, dy);
+    a = shifted(a, w, h, dx, dy, f.inner ? 255 : 0);
+    strengthen(a, f.strength);
+    const uint32_t color = premultiply(f.color);
+    combine(img, f, [&](size_t i) { return scale(color, a[i]); });
+}
+
+// The colour a gradient glow or bevel gives each 0..255 position, premultiplied.
+std::vector<uint32_t> gradient_table(const Filter& f) {
+    std::vector<uint32_t> lut(256, 0);
+    const size_t n = std::min(f.gradient_colors.size(), f.gradient_ratios.size());
+    if (n == 0) return lut;
+    for (int i = 0; i < 256; ++i) {
+        size_t k = 0;
+        while (k < n && f.gradient_ratios[k] < i) ++k;
+        RGBA c;
+        if (k == 0)
+            c = f.gradient_colors[0];
+        else if (k == n)
+            c = f.gradient_colors[n - 1];
+        else {
+            const int r0 = f.gradient_ratios[k - 1], r1 = f.gradient_ratios[k];
+            c = RGBA::lerp(f.gradient_colors[k - 1], f.gradient_colors[k], r1 > r0 ? double(i - r0) / (r1 - r0) : 1.0);
+        }
+        lut[i] = premultiply(c);
+    }
+    return lut;
+}
+
+void gradient_glow(const Filter& f, FilterImage& img) {
+    const int w = img.width, h = img.height;
+    std::vector<uint8_t> a = alpha_plane(img);
+    if (f.inner)
+        for (uint8_t& v : a) v = uint8_t(255 - v);
+    blur_plane(a.data(), w, h, f.blur_x, f.blur_y, passes_of(f));
+    int dx = 0, dy = 0;
+    offset_of(f, dx, dy);
+    a = shifted(a, w, h, dx, dy, f.inner ? 255 : 0);
+    strengthen(a, f.strength);
+    const std::vector<uint32_t> lut = gradient_table(f);
+    combine(img, f, [&](size_t i) { return lut[a[i]]; });
+}
+
+// Bevels light the source from `angle`: the blurred alpha seen from behind the light minus the one
+// seen from in front of it gives the shadow side; the other way round, the lit side.
+void bevel(const Filter& f, FilterImage& img) {
+    const int w = img.width, h = img.height;
+    std::vector<uint8_t> a = alpha_plane(img);
+    blur_plane(a.data(), w, h, f.blur_x, f.blur_y, passes_of(f));
+    int dx = 0, dy = 0;
+    offset_of(f, dx, dy);
+    const std::vector<uint8_t> behind = shifted(a, w, h, dx, dy, 0), ahead = shifted(a, w, h, -dx, -dy, 0);
+    const uint32_t s = uint32_t(std::clamp(f.strength, 0.0, 255.0) * 256);
+    const bool gradient = f.type == FilterType::GradientBevel;
+    const std::vector<uint32_t> lut = gradient ? gradient_table(f) : std::vector<uint32_t>();
+    const uint32_t shadow = premultiply(f.color), light = premultiply(f.highlight);
+    for (size_t i = 0; i < img.pixels.size(); ++i) {
+        const int diff = int(behind[i]) - int(ahead[i]);
+        const uint32_t amount = std::min<uint32_t>(255, (uint32_t(std::abs(diff)) * s + 128) >> 8);
+        uint32_t e;
+        if (gradient) {
+            const int signed_amount = diff >= 0 ? int(amount) : -int(amount);
+            e = lut[std::clamp(128 + signed_amount / 2, 0, 255)];
+        } else {
+            e = amount == 0 ? 0 : scale(diff > 0 ? shadow : light, amount);
+        }
+        // Inner bevels stay inside the source; outer ones lie behind it; full ones lie on top.
+        const uint32_t src = img.pixels[i], sa = src >> 24;
+        if (f.inner) e = scale(e, sa);
+        if (f.knockout)
+            img.pixels[i] = f.inner || f.on_top ? e : scale(e, 255 - sa);
+        else if (f.inner || f.on_top)
+            img.pixels[i] = over(e, src);
+        else
+            img.pixels[i] = over(src, e);
+    }
+}
+
+inline RGBA unpremultiply(uint32_t px) {
+    const uint32_t a = px >> 24;
+    if (a == 0) return {0, 0, 0, 0};
+    auto u = [a](uint32_t c) { return uint8_t(std::min<uint32_t>(255, (c * 255 + a / 2) / a)); };
+    return {u((px >> 16) & 255), u((px >> 8) & 255), u(px & 255), uint8_t(a)};
+}
+
+void color_matrix(const Filter& f, FilterImage& img) {
+    const float* m = f.cm;
+    for (uint32_t& px : img.pixels) {
+        const RGBA c = unpremultiply(px);
+        const float in[4] = {float(c.r), float(c.g), float(c.b), float(c.a)};
+        uint8_t out[4];
+        for (int r = 0; r < 4; ++r) {
+            const float* row = m + 5 * r;
+            const float v = row[0] * in[0] + row[1] * in[1] + row[2] * in[2] + row[3] * in[3] + row[4];
+            out[r] = uint8_t(std::lround(std::clamp(v, 0.0f, 255.0f)));
+        }
+        px = premultiply(RGBA{out[0], out[1], out[2], out[3]});
+    }
+}
+
+void convolution(const Filter& f, FilterImage& img) {
+    const int mx = f.matrix_x, my = f.matrix_y, w = img.width, h = img.height;
+    if (mx <= 0 || my <= 0 || f.kernel.size() < size_t(mx) * my) return;
+    const float div = f.divisor == 0 || !std::isfinite(f.divisor) ? 1.0f : f.divisor;
+    std::vector<RGBA> src(img.pixels.size());
+    for (size_t i = 0; i < src.size(); ++i) src[i] = unpremultiply(img.pixels[i]);
+    const int ox = mx / 2, oy = my / 2;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            float acc[4] = {0, 0, 0, 0};
+            for (int j = 0; j < my; ++j) {
+                for (int i = 0; i < mx; ++i) {
+                    int sx = x + i - ox, sy = y + j - oy;
+                    RGBA c;
+                    if (sx >= 0 && sx < w && sy >= 0 && sy < h) {
+                        c = src[size_t(sy) * w + sx];
+                    } else if (f.clamp) {
+                        c = src[size_t(std::clamp(sy, 0, h - 1)) * w + std::clamp(sx, 0, w - 1)];
+                    } else {
+                        c = f.color;
+                    }
+                    const float k = f.kernel[size_t(j) * mx + i];
+                    acc[0] += k * c.r, acc[1] += k * c.g, acc[2] += k * c.b, acc[3] += k * c.a;
+                }
+            }
+            auto out = [&](float v) { return uint8_t(std::lround(std::clamp(v / div + f.bias, 0.0f, 255.0f))); };
+            const RGBA own = src[size_t(y) * w + x];
+            RGBA c{out(acc[0]), out(acc[1]), out(acc[2]), f.preserve_alpha ? own.a : out(acc[3])};
+            img.pixels[size_t(y) * w + x] = premultiply(c);
+        }
+    }
+}
+
+void blur_image(const Filter& f, FilterImage& img) {
+    const int w = img.width, h = img.height;
+    std::vector<uint8_t> plane(img.pixels.size());
+    for (int sh = 0; sh < 32; sh += 8) {
+        for (size_t i = 0; i < plane.size(); ++i) plane[i] = uint8_t(img.pixels[i] >> sh);
+        blur_plane(plane.data(), w, h, f.blur_x, f.blur_y, passes_of(f));
+        const uint32_t keep = ~(255u << sh);
+        for (size_t i = 0; i < plane.size(); ++i) img.pixels[i] = (img.pixels[i] & keep) | uint32_t(plane[i]) << sh;
+    }
+    // Channels blurred apart may round above their alpha; premultiplied colour must not.
+    for (uint32_t& px : img.pixels) {
+        const uint32_t a = px >> 24;
+        uint32_t out = a << 24;
+        for (int sh = 0; sh < 24; sh += 8) out |= std::min((px >> sh) & 255, a) << sh;
+        px = out;
+    }
+}
+
+}  // namespace
+
+uint32_t scale_premultiplied(uint32_t px, uint32_t k) { return scale(px, k); }
+
+void apply_filter(const Filter& f, FilterImage& img) {
+    if (img.width <= 0 || img.height <= 0) return;
+    switch (f.type) {
+    case FilterType::Blur: blur_image(f, img); break;
+    case FilterType::DropShadow:
+    case FilterType::Glow: shadow_or_glow(f, img); break;
+    case FilterType::GradientGlow: gradient_glow(f, img); break;
+    case FilterType::Bevel:
+    case FilterType::GradientBevel: bevel(f, img); break;
+    case FilterType::Convolution: convolution(f, img); break;
+    case FilterType::ColorMatrix: color_matrix(f, img); break;
+    }
+}
+
+void apply_filters(const FilterList& list, FilterImage& img) {
+    for (const Filter& f : list) apply_filter(f, img);
+}
+
+}  // namespace swf

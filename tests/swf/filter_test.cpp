@@ -1,0 +1,260 @@
+// Filters: box blur sums, shadow offsets and flags, colour matrices, filter lists read from
+// movies (whole and cut short) and filtered objects drawn by the player.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <numeric>
+
+#include "swf/filter.h"
+#include "swf/player.h"
+#include "swf_writer.h"
+
+namespace {
+
+using swf::Filter;
+using swf::FilterImage;
+using swf::FilterType;
+
+FilterImage blank(int w, int h) {
+    FilterImage img;
+    img.width = w, img.height = h;
+    img.pixels.assign(size_t(w) * h, 0);
+    return img;
+}
+
+uint32_t alpha(uint32_t px) { return px >> 24; }
+
+void put_fixed(swftest::Bits& b, double v) { b.u32(uint32_t(int32_t(std::lround(v * 65536)))); }
+void put_float(swftest::Bits& b, float v) {
+    uint32_t u;
+    std::memcpy(&u, &v, 4);
+    b.u32(u);
+}
+
+// A movie with a 10x10 px red square at (40, 40) placed by PlaceObject3 with `filters` (a FILTERLIST).
+std::vector<uint8_t> filtered_square(const std::vector<uint8_t>& filters, int stage = 100) {
+    swftest::Movie m(stage, stage, 8);
+    m.background(255, 255, 255);
+    m.shape_rgba(1, 255, 0, 0, 255, swftest::Movie::rect_records(0, 0, 200, 200), 200);
+    swftest::Bits b;
+    b.u8(0x06);  // character, matrix
+    b.u8(0x01);  // filter list
+    b.u16(1);
+    b.u16(1);
+    b.matrix(800, 800);
+    b.append(filters);
+    m.tag(70, b.bytes);
+    m.show_frame();
+    return m.fws();
+}
+
+std::vector<uint8_t> render_movie(const std::vector<uint8_t>& bytes, int w = 100, int h = 100) {
+    swf::Player p;
+    EXPECT_TRUE(p.load(bytes.data(), bytes.size()).ok());
+    p.set_quality(swf::Quality::Low);
+    std::vector<uint8_t> rgba(size_t(w) * h * 4);
+    p.render({rgba.data(), w, h, w * 4, swf::PixelFormat::RgbaStraight});
+    return rgba;
+}
+
+const swf::FilterList* placed_filters(const swf::Player& p) {
+    const auto& list = const_cast<swf::Player&>(p).root()->display_list();
+    return list.empty() || !list.begin()->second.filters ? nullptr : list.begin()->second.filters.get();
+}
+
+}  // namespace
+
+TEST(Filters, BoxBlurSpreadsByTheCoveredShareOfEachPixel) {
+    // Odd sizes cover whole pixels: a 3-wide box spreads one pixel evenly over 3x3.
+    std::vector<uint8_t> p(9 * 9, 0);
+    p[4 * 9 + 4] = 255;
+    swf::blur_plane(p.data(), 9, 9, 3, 3, 1);
+    EXPECT_EQ(p[4 * 9 + 4], 28);
+    EXPECT_EQ(p[3 * 9 + 3], 28);
+    EXPECT_EQ(p[2 * 9 + 4], 0);
+    // Even sizes reach half into the next pixel: 2 gives 1/4, 1/2, 1/4 per direction.
+    std::fill(p.begin(), p.end(), 0);
+    p[4 * 9 + 4] = 255;
+    swf::blur_plane(p.data(), 9, 9, 2, 2, 1);
+    EXPECT_EQ(p[4 * 9 + 4], 64);
+    EXPECT_EQ(p[4 * 9 + 5], 32);
+    EXPECT_EQ(p[3 * 9 + 3], 16);
+    // An edge: a 5-wide box ramps over 5 pixels in steps of 1/5 and keeps the total.
+    std::vector<uint8_t> edge(20, 0);
+    std::fill(edge.begin() + 10, edge.end(), 255);
+    swf::blur_plane(edge.data(), 20, 1, 5, 0, 1);
+    EXPECT_EQ((std::vector<int>{edge[7], edge[8], edge[9], edge[10], edge[11], edge[12]}),
+              (std::vector<int>{0, 51, 102, 153, 204, 255}));
+    // More passes spread further; sizes up to one pixel change nothing.
+    std::vector<uint8_t> two(20, 0);
+    two[10] = 255;
+    swf::blur_plane(two.data(), 20, 1, 3, 0, 2);
+    EXPECT_GT(two[8], 0);
+    EXPECT_NEAR(std::accumulate(two.begin(), two.end(), 0), 255, 3);
+    std::vector<uint8_t> same(20, 7);
+    swf::blur_plane(same.data(), 20, 1, 1, 1, 3);
+    EXPECT_EQ(same, std::vector<uint8_t>(20, 7));
+}
+
+TEST(Filters, DropShadowFollowsAngleDistanceAndFlags) {
+    Filter f;
+    f.type = FilterType::DropShadow;
+    f.color = {0, 0, 0, 255};
+    f.distance = 4;
+    auto one_pixel = [] {
+        FilterImage img = blank(20, 20);
+        img.pixels[5 * 20 + 5] = 0xFFFF0000;
+        return img;
+    };
+    FilterImage img = one_pixel();
+    swf::apply_filter(f, img);  // angle 0: to the right
+    EXPECT_EQ(img.pixels[5 * 20 + 9], 0xFF000000u);
+    EXPECT_EQ(img.pixels[5 * 20 + 5], 0xFFFF0000u);
+    f.angle = 3.14159265 / 2;  // down
+    f.strength = 0.5;
+    img = one_pixel();
+    swf::apply_filter(f, img);
+    EXPECT_EQ(img.pixels[9 * 20 + 5], 0x80000000u);
+    EXPECT_EQ(img.pixels[5 * 20 + 9], 0u);
+    // Knockout: the shadow stays, the object goes.
+    f.strength = 1;
+    f.knockout = true;
+    img = one_pixel();
+    swf::apply_filter(f, img);
+    EXPECT_EQ(img.pixels[5 * 20 + 5], 0u);
+    EXPECT_EQ(img.pixels[9 * 20 + 5], 0xFF000000u);
+}
+
+TEST(Filters, InnerShadowStaysInsideTheSource) {
+    Filter f;
+    f.type = FilterType::DropShadow;
+    f.color = {0, 0, 255, 255};
+    f.distance = 1;
+    f.inner = true;
+    auto block = [] {
+        FilterImage img = blank(10, 10);
+        for (int y = 3; y < 6; ++y)
+            for (int x = 3; x < 6; ++x) img.pixels[y * 10 + x] = 0xFFFF0000;
+        return img;
+    };
+    FilterImage img = block();
+    swf::apply_filter(f, img);
+    EXPECT_EQ(img.pixels[4 * 10 + 3], 0xFF0000FFu);  // lit from the left: the left column is shaded
+    EXPECT_EQ(img.pixels[4 * 10 + 4], 0xFFFF0000u);
+    EXPECT_EQ(img.pixels[4 * 10 + 2], 0u);  // nothing outside
+    f.knockout = true;
+    img = block();
+    swf::apply_filter(f, img);
+    EXPECT_EQ(img.pixels[4 * 10 + 3], 0xFF0000FFu);
+    EXPECT_EQ(img.pixels[4 * 10 + 4], 0u);
+}
+
+TEST(Filters, ColorMatrixWorksOnStraightColour) {
+    Filter f;
+    f.type = FilterType::ColorMatrix;
+    const float identity[20] = {1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0};
+    std::memcpy(f.cm, identity, sizeof identity);
+    FilterImage img = blank(3, 1);
+    img.pixels = {swf::premultiply({200, 100, 50, 255}), swf::premultiply({255, 0, 0, 128}), 0};
+    const std::vector<uint32_t> before = img.pixels;
+    swf::apply_filter(f, img);
+    EXPECT_EQ(img.pixels, before);
+    // Red and blue swapped, green halved plus 10 (offsets in 0..255 units), alpha kept.
+    const float swap[20] = {0, 0, 1, 0, 0, 0, 0.5f, 0, 0, 10, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0};
+    std::memcpy(f.cm, swap, sizeof swap);
+    img.pixels = {swf::premultiply({200, 100, 50, 255}), swf::premultiply({255, 0, 0, 128}), 0};
+    swf::apply_filter(f, img);
+    EXPECT_EQ(img.pixels[0], swf::premultiply({50, 60, 200, 255}));
+    EXPECT_EQ(img.pixels[1], swf::premultiply({0, 10, 255, 128}));
+}
+
+TEST(Filters, FilterListsAreReadFromPlacements) {
+    swftest::Bits fl;
+    fl.u8(3);
+    fl.u8(0);  // drop shadow
+    fl.u8(10), fl.u8(20), fl.u8(30), fl.u8(255);
+    put_fixed(fl, 4), put_fixed(fl, 6), put_fixed(fl, 0.5), put_fixed(fl, 3);
+    fl.u16(2 << 8);  // strength 2
+    fl.u8(0x80 | 0x20 | 2);  // inner, composite, 2 passes
+    fl.u8(1);  // blur
+    put_fixed(fl, 300), put_fixed(fl, 2);  // past the largest size
+    fl.u8(3 << 3);
+    fl.u8(6);  // colour matrix
+    for (int i = 0; i < 20; ++i) put_float(fl, float(i));
+    const auto bytes = filtered_square(fl.bytes);
+    swf::Player p;
+    ASSERT_TRUE(p.load(bytes.data(), bytes.size()).ok());
+    const swf::FilterList* list = placed_filters(p);
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->size(), 3u);
+    const Filter& s = (*list)[0];
+    EXPECT_EQ(s.type, FilterType::DropShadow);
+    EXPECT_EQ(s.color, (swf::RGBA{10, 20, 30, 255}));
+    EXPECT_EQ(s.blur_x, 4);
+    EXPECT_EQ(s.blur_y, 6);
+    EXPECT_EQ(s.distance, 3);
+    EXPECT_EQ(s.strength, 2);
+    EXPECT_TRUE(s.inner && s.composite_source && !s.knockout);
+    EXPECT_EQ(s.passes, 2);
+    EXPECT_EQ((*list)[1].blur_x, swf::kMaxBlur);
+    EXPECT_EQ((*list)[1].passes, 3);
+    EXPECT_EQ((*list)[2].cm[19], 19.0f);
+}
+
+TEST(Filters, CutShortOrLyingFilterListsEndCleanly) {
+    // Count 5, one whole blur, then a glow cut off in its colour.
+    swftest::Bits fl;
+    fl.u8(5);
+    fl.u8(1);
+    put_fixed(fl, 2), put_fixed(fl, 2);
+    fl.u8(1 << 3);
+    fl.u8(2);
+    fl.u8(255);
+    swf::Player p;
+    const auto bytes = filtered_square(fl.bytes);
+    ASSERT_TRUE(p.load(bytes.data(), bytes.size()).ok());
+    const swf::FilterList* list = placed_filters(p);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->size(), 1u);
+    // A convolution claiming a 255x255 matrix in a few bytes, and an unknown filter id.
+    for (std::vector<uint8_t> body : {std::vector<uint8_t>{1, 5, 255, 255, 0, 0, 0, 0}, std::vector<uint8_t>{2, 9, 0}}) {
+        const auto bad = filtered_square(body);
+        swf::Player q;
+        ASSERT_TRUE(q.load(bad.data(), bad.size()).ok());
+        EXPECT_EQ(placed_filters(q), nullptr);
+        render_movie(bad);
+    }
+}
+
+TEST(Filters, PlayerDrawsFilteredObjectsWithinABoundedMargin) {
+    // A knockout glow: a halo around the square and nothing of the square itself.
+    swftest::Bits fl;
+    fl.u8(1);
+    fl.u8(2);
+    fl.u8(0), fl.u8(0), fl.u8(255), fl.u8(255);
+    put_fixed(fl, 5), put_fixed(fl, 5);
+    fl.u16(1 << 8);
+    fl.u8(0x40 | 0x20 | 1);
+    const auto px = render_movie(filtered_square(fl.bytes));
+    auto at = [&](int x, int y) {
+        const uint8_t* p = &px[(size_t(y) * 100 + x) * 4];
+        return std::vector<int>{p[0], p[1], p[2]};
+    };
+    EXPECT_EQ(at(45, 45), (std::vector<int>{255, 255, 255}));   // knocked out
+    EXPECT_EQ(at(39, 45), (std::vector<int>{153, 153, 255}));   // 2/5 blue, one pixel out
+    EXPECT_EQ(at(37, 45), (std::vector<int>{255, 255, 255}));   // past the reach of the blur
+    // A huge blur on a big stage draws (within the margin clamp) without trouble.
+    swftest::Bits huge;
+    huge.u8(1);
+    huge.u8(1);
+    put_fixed(huge, 255), put_fixed(huge, 255);
+    huge.u8(15 << 3);
+    swf::FilterList list(1);
+    list[0].blur_x = list[0].blur_y = 255;
+    list[0].passes = 15;
+    const swf::FilterMargin m = swf::filter_margin(list);
+    EXPECT_EQ(m.left, swf::kMaxFilterMargin);
+    const auto big = render_movie(filtered_square(huge.bytes, 2000), 400, 400);
+    EXPECT_EQ(big.size(), 400u * 400 * 4);
+}

@@ -3,6 +3,7 @@
 // object). Platform-neutral; the render walk decides when an object needs them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>

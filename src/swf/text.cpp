@@ -225,16 +225,53 @@ std::u32string decode_text(const std::string& s, int version) {
 
 namespace {
 
-// Minimal HTML: tags dropped, <br> and paragraph ends become line breaks, entities decoded.
-std::u32string strip_html(const std::u32string& in) {
-    std::u32string out;
+// Text with, per character, whether its format asks for the font's kerning pairs.
+struct StyledText {
+    std::u32string chars;
+    std::vector<bool> kerning;
+    void push(char32_t c, bool kern) {
+        chars.push_back(c);
+        kerning.push_back(kern);
+    }
+};
+
+// The value of `name="..."` (or single-quoted) inside a lower-cased tag body, if present.
+bool tag_attribute(const std::u32string& tag, const std::u32string& name, std::u32string& value) {
+    for (size_t at = tag.find(name); at != std::u32string::npos; at = tag.find(name, at + 1)) {
+        if (at > 0 && tag[at - 1] != U' ' && tag[at - 1] != U'\t') continue;
+        size_t i = at + name.size();
+        while (i < tag.size() && tag[i] == U' ') ++i;
+        if (i >= tag.size() || tag[i] != U'=') continue;
+        ++i;
+        while (i < tag.size() && tag[i] == U' ') ++i;
+        if (i >= tag.size() || (tag[i] != U'"' && tag[i] != U'\'')) continue;
+        const size_t end = tag.find(tag[i], i + 1);
+        if (end == std::u32string::npos) return false;
+        value = tag.substr(i + 1, end - i - 1);
+        return true;
+    }
+    return false;
+}
+
+// Minimal HTML: tags dropped, <br> and paragraph ends become line breaks, entities decoded. The
+// kerning attribute of <font> is kept per character, nested fonts restoring the outer setting.
+StyledText parse_html(const std::u32string& in) {
+    StyledText out;
+    std::vector<bool> kern_stack{false};
     for (size_t i = 0; i < in.size(); ++i) {
+        const bool kern = kern_stack.back();
         if (in[i] == U'<') {
             size_t j = in.find(U'>', i);
             if (j == std::u32string::npos) break;
             std::u32string tag = in.substr(i + 1, j - i - 1);
             for (auto& c : tag) c = c < 128 ? char32_t(std::tolower(int(c))) : c;
-            if (tag == U"br" || tag == U"br/" || tag == U"/p" || tag.rfind(U"/li", 0) == 0) out.push_back(U'\n');
+            if (tag == U"br" || tag == U"br/" || tag == U"/p" || tag.rfind(U"/li", 0) == 0) out.push(U'\n', kern);
+            if (tag.rfind(U"font", 0) == 0 && (tag.size() == 4 || tag[4] == U' ')) {
+                std::u32string v;
+                kern_stack.push_back(tag_attribute(tag, U"kerning", v) ? v == U"1" || v == U"true" : kern);
+            } else if (tag == U"/font" && kern_stack.size() > 1) {
+                kern_stack.pop_back();
+            }
             i = j;
         } else if (in[i] == U'&') {
             static const std::pair<const char32_t*, char32_t> ents[] = {
@@ -243,19 +280,28 @@ std::u32string strip_html(const std::u32string& in) {
             for (auto& [name, ch] : ents) {
                 std::u32string n(name);
                 if (in.compare(i, n.size(), n) == 0) {
-                    out.push_back(ch);
+                    out.push(ch, kern);
                     i += n.size() - 1;
                     done = true;
                     break;
                 }
             }
-            if (!done) out.push_back(in[i]);
+            if (!done) out.push(in[i], kern);
         } else {
-            out.push_back(in[i]);
+            out.push(in[i], kern);
         }
     }
-    while (!out.empty() && out.back() == U'\n') out.pop_back();
+    while (!out.chars.empty() && out.chars.back() == U'\n') {
+        out.chars.pop_back();
+        out.kerning.pop_back();
+    }
     return out;
+}
+
+int kerning_of(const FontDef& font, char32_t a, char32_t b) {
+    if (a > 0xFFFF || b > 0xFFFF || font.kerning.empty()) return 0;
+    auto it = font.kerning.find(uint32_t(a) << 16 | uint32_t(b));
+    return it == font.kerning.end() ? 0 : it->second;
 }
 
 struct LaidGlyph {
@@ -281,8 +327,15 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
         draw_rect(ctx, Rect{b.xmax, b.xmax + px, b.ymin + px, b.ymax}, m, black, cx);  // right
     }
     if (field.text.empty() || !ctx.movie) return;
-    std::u32string text = decode_text(field.text, ctx.movie->version);
-    if (field.html) text = strip_html(text);
+    StyledText styled;
+    const std::u32string decoded = decode_text(field.text, ctx.movie->version);
+    if (field.html) {
+        styled = parse_html(decoded);
+    } else {
+        styled.chars = decoded;
+        styled.kerning.assign(decoded.size(), false);
+    }
+    std::u32string& text = styled.chars;
     if (field.password) std::fill(text.begin(), text.end(), U'*');
 
     const FontDef* font = nullptr;
@@ -327,12 +380,18 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
     std::vector<std::vector<LaidGlyph>> lines(1);
     double pen = 0;
     size_t last_space = SIZE_MAX;
-    for (char32_t c : text) {
+    char32_t previous = 0;
+    for (size_t ci = 0; ci < text.size(); ++ci) {
+        const char32_t c = text[ci];
+        // Kerning pairs pull the pen before the second letter, spaces included.
+        if (embedded && styled.kerning[ci] && previous) pen += kerning_of(*font, previous, c) * scale;
+        previous = c;
         if (c == U'\r' || c == U'\n') {
             if (!field.multiline && false) continue;
             lines.emplace_back();
             pen = 0;
             last_space = SIZE_MAX;
+            previous = 0;
             continue;
         }
         LaidGlyph g{nullptr, pen, 0};

@@ -1,0 +1,98 @@
+// Text fields: layout of embedded-font glyphs (kerning from HTML formats).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "swf/player.h"
+#include "swf_writer.h"
+
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFFFFu, kBlack = 0xFF000000u;
+
+// DefineFont2 (1024 units to the em) whose glyphs for `codes` are boxes 256 units wide and a full
+// em tall, advancing 512 units, with one kerning pair.
+std::vector<uint8_t> box_font(uint16_t id, const std::string& codes, char kern_a, char kern_b, int16_t kern) {
+    swftest::Bits b;
+    b.u16(id);
+    b.u8(0x80);  // layout, narrow codes and offsets
+    b.u8(0);
+    b.u8(3);
+    b.bytes.insert(b.bytes.end(), {'b', 'o', 'x'});
+    const size_t n = codes.size();
+    b.u16(uint16_t(n));
+    std::vector<uint8_t> glyph;
+    {
+        swftest::ShapeRecords s(1, 0);
+        s.style(0, -1024, -1, 1);
+        s.line(256, 0);
+        s.line(0, 1024);
+        s.line(-256, 0);
+        s.line(0, -1024);
+        glyph = s.end();
+    }
+    const size_t table = 2 * (n + 1);
+    for (size_t i = 0; i <= n; ++i) b.u16(uint16_t(table + i * glyph.size()));
+    for (size_t i = 0; i < n; ++i) b.append(glyph);
+    for (char c : codes) b.u8(uint8_t(c));
+    b.u16(1024), b.u16(0), b.u16(0);  // ascent, descent, leading
+    for (size_t i = 0; i < n; ++i) b.u16(512);
+    for (size_t i = 0; i < n; ++i) b.rect(0, 256, -1024, 0);
+    b.u16(1);
+    b.u8(uint8_t(kern_a)), b.u8(uint8_t(kern_b)), b.u16(uint16_t(kern));
+    return b.bytes;
+}
+
+// DefineEditText with an embedded font, HTML text, 20 px high, black.
+std::vector<uint8_t> html_field(uint16_t id, uint16_t font, int width, const std::string& html) {
+    swftest::Bits b;
+    b.u16(id);
+    b.rect(-40, width, -40, 440);
+    b.u8(0x80 | 0x04 | 0x01);  // text, colour, font
+    b.u8(0x02 | 0x01);         // HTML, embedded outlines
+    b.u16(font);
+    b.u16(400);
+    b.u8(0), b.u8(0), b.u8(0), b.u8(255);
+    b.str("");
+    b.str(html);
+    return b.bytes;
+}
+
+std::vector<uint32_t> render(const std::vector<uint8_t>& bytes, int w, int h) {
+    swf::Player p;
+    EXPECT_TRUE(p.load(bytes.data(), bytes.size()).ok());
+    p.set_quality(swf::Quality::Low);
+    p.set_scale_mode(3);
+    std::vector<uint32_t> px(size_t(w) * h, 0);
+    p.render({px.data(), w, h, w * 4, swf::PixelFormat::BgraPremultiplied});
+    return px;
+}
+
+}  // namespace
+
+TEST(EditText, KerningPairsApplyWhereTheFontFormatAsksForThem) {
+    // "AV" with a pair pulling V back 256 units (5 px at 20 px): kerned, V's box covers 5..9 px
+    // right after A's 0..4; unkerned it sits at 10..14. One field per row of 25 px.
+    swftest::Movie m(40, 100);
+    m.background(255, 255, 255);
+    m.tag(48, box_font(1, "AV", 'A', 'V', -256));
+    const char* rows[] = {
+        "<font kerning=\"1\">AV</font>",                               // kerned
+        "<font kerning=\"0\">AV</font>",                               // asked off
+        "AV",                                                          // no format: off
+        "<font kerning='1'><font face=\"box\">AV</font></font>",    // inherited by a nested font
+    };
+    for (int i = 0; i < 4; ++i) {
+        m.tag(37, html_field(uint16_t(10 + i), 1, 800, rows[i]));
+        m.place(uint16_t(10 + i), uint16_t(i + 1), 0, i * 500);
+    }
+    m.show_frame();
+    const auto px = render(m.fws(), 40, 100);
+    const bool kerned[] = {true, false, false, true};
+    for (int i = 0; i < 4; ++i) {
+        const int y = i * 25 + 10;
+        EXPECT_EQ(px[size_t(y) * 40 + 2], kBlack) << i;
+        EXPECT_EQ(px[size_t(y) * 40 + 7], kerned[i] ? kBlack : kWhite) << i;
+        EXPECT_EQ(px[size_t(y) * 40 + 12], kerned[i] ? kWhite : kBlack) << i;
+    }
+}

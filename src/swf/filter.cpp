@@ -72,6 +72,19 @@ void blur_plane(uint8_t* plane, int width, int height, double size_x, double siz
     }
 }
 
+FilterList scale_filters(const FilterList& list, double sx, double sy) {
+    FilterList out = list;
+    for (Filter& f : out) {
+        f.blur_x = std::min(f.blur_x * sx, kMaxBlur);
+        f.blur_y = std::min(f.blur_y * sy, kMaxBlur);
+        // The offset keeps its direction on the stage: scale its two components apart.
+        const double dx = std::cos(f.angle) * f.distance * sx, dy = std::sin(f.angle) * f.distance * sy;
+        f.distance = std::hypot(dx, dy);
+        f.angle = std::atan2(dy, dx);
+    }
+    return out;
+}
+
 FilterMargin filter_margin(const FilterList& list) {
     FilterMargin m;
     for (const Filter& f : list) {

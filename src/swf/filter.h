@@ -54,6 +54,9 @@ constexpr int kMaxPasses = 15;
 // How far (pixels) beyond the visible area content may still reach into it through a filter.
 constexpr int kMaxFilterMargin = 512;
 
+// The list with sizes and distances for a stage drawn `sx` by `sy` times its size.
+FilterList scale_filters(const FilterList& list, double sx, double sy);
+
 // How far the filters can spread an image beyond what was drawn, per side.
 struct FilterMargin {
     int left = 0, top = 0, right = 0, bottom = 0;

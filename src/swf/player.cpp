@@ -20,6 +20,7 @@ struct Player::RenderState {
     std::vector<std::unique_ptr<std::vector<uint32_t>>> free_layers;
     std::vector<std::unique_ptr<std::vector<uint32_t>>> free_filter_layers;  // canvas plus margins
     FilterImage filter_image;
+    double screen_x = 1, screen_y = 1;  // stage pixels -> target pixels: filter sizes follow it
     ShapeData morph_scratch;
     int layers = 0;  // how many blend layers the current drawing goes into
 
@@ -226,7 +227,14 @@ void Player::RenderState::draw_blended(const Instance& inst, const Matrix& m, co
 // picture, glows and shadows included) and then combined like a blend layer, through the mask.
 void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting) {
     if ((inst.blend == 11 || inst.blend == 12) && layers == 0) return;
-    const FilterMargin fm = filter_margin(*inst.filters);
+    // Filter sizes are in stage pixels; a stage shown larger blurs and offsets further.
+    FilterList scaled;
+    const FilterList* list = inst.filters.get();
+    if (screen_x != 1 || screen_y != 1) {
+        scaled = scale_filters(*list, screen_x, screen_y);
+        list = &scaled;
+    }
+    const FilterMargin fm = filter_margin(*list);
     const int w = ctx.canvas.width + fm.left + fm.right, h = ctx.canvas.height + fm.top + fm.bottom;
     std::unique_ptr<std::vector<uint32_t>> buffer;
     if (!free_filter_layers.empty()) {
@@ -265,7 +273,7 @@ void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, c
         if (y >= drawn.y0 && y < drawn.y1) std::fill(src + drawn.x0, src + drawn.x1, 0u);
     }
     free_filter_layers.push_back(std::move(buffer));
-    apply_filters(*inst.filters, img);
+    apply_filters(*list, img);
     if (!cx.identity())
         for (uint32_t& px : img.pixels) px = apply_cxform_premultiplied(px, cx);
     // Back to canvas coordinates, cut to the canvas.
@@ -382,7 +390,9 @@ void Player::render(const RenderTarget& target) {
         rs.ctx.mask_target = nullptr;
         rs.fonts = fonts_;
         rs.layers = 0;
-        rs.draw_clip(*root_, stage_matrix(w, h), CxForm{}, 0);
+        const Matrix stage = stage_matrix(w, h);
+        rs.screen_x = stage.a * 20, rs.screen_y = stage.d * 20;
+        rs.draw_clip(*root_, stage, CxForm{}, 0);
     }
 
     if (direct) return;

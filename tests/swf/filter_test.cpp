@@ -244,6 +244,20 @@ TEST(Filters, PlayerDrawsFilteredObjectsWithinABoundedMargin) {
     EXPECT_EQ(at(45, 45), (std::vector<int>{255, 255, 255}));   // knocked out
     EXPECT_EQ(at(39, 45), (std::vector<int>{153, 153, 255}));   // 2/5 blue, one pixel out
     EXPECT_EQ(at(37, 45), (std::vector<int>{255, 255, 255}));   // past the reach of the blur
+    // Shown at twice the stage size, a shadow 4 stage pixels away lands 8 target pixels away.
+    swftest::Bits ds;
+    ds.u8(1);
+    ds.u8(0);
+    ds.u8(0), ds.u8(0), ds.u8(0), ds.u8(255);
+    put_fixed(ds, 0), put_fixed(ds, 0), put_fixed(ds, 0), put_fixed(ds, 4);
+    ds.u16(1 << 8);
+    ds.u8(0x20 | 1);
+    const auto twice = render_movie(filtered_square(ds.bytes), 200, 200);
+    auto red_at = [&](int x, int y) { return int(twice[(size_t(y) * 200 + x) * 4]); };
+    EXPECT_EQ(red_at(99, 90), 255);   // the square, 80..99
+    EXPECT_EQ(red_at(100, 90), 0);    // its shadow, 88..107
+    EXPECT_EQ(red_at(107, 90), 0);
+    EXPECT_EQ(red_at(108, 90), 255);
     // A huge blur on a big stage draws (within the margin clamp) without trouble.
     swftest::Bits huge;
     huge.u8(1);

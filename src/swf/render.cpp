@@ -246,6 +246,14 @@ bool conformal(const Matrix& m) {
     return std::fabs(sx - sy) <= 0.01 * std::max(sx, sy) && skew <= 0.01 * sx * sy;
 }
 
+// The least a unit length in any direction is stretched by the matrix (its smaller singular value).
+double least_stretch(const Matrix& m) {
+    const double sum = m.a * m.a + m.b * m.b + m.c * m.c + m.d * m.d;
+    const double det = m.determinant();
+    const double gap = std::sqrt(std::max(0.0, sum * sum - 4 * det * det));
+    return std::sqrt(std::max(0.0, (sum - gap) / 2));
+}
+
 double stroke_scale(const Matrix& m) {
     return (std::sqrt(m.a * m.a + m.b * m.b) + std::sqrt(m.c * m.c + m.d * m.d)) / 2;
 }
@@ -293,11 +301,15 @@ void draw_strokes(RenderContext& ctx, const StyleGroup& g, const Matrix& m, cons
         const bool fixed_width = ls.no_hscale || ls.no_vscale;
         if (fixed_width) width_px = ls.width / 20.0;
         // Scaled unevenly or skewed, a stroke is outlined in the shape's own units and then
-        // transformed, so that it stretches with the shape; hairlines stay one pixel wide.
-        const bool local = !fixed_width && width_px >= 1.0 && !conformal(m);
+        // transformed, so that it stretches with the shape; hairlines stay one pixel wide. A
+        // non-scaling stroke keeps its width where the shape is squeezed most and stretches from
+        // there.
+        const double least = least_stretch(m);
+        const double local_width = fixed_width ? (least > 0 ? width_px / least : 0) : ls.width;
+        const bool local = width_px >= 1.0 && !conformal(m) && local_width > 0;
         width_px = std::max(width_px, 1.0);  // hairlines and thin strokes draw one pixel wide
         const double px_per_unit = std::max(std::hypot(m.a, m.b), std::hypot(m.c, m.d));
-        Stroker st = local ? Stroker(ctx.edges, ls.width / 2.0, Matrix{m.a * kOne, m.b * kOne, m.c * kOne, m.d * kOne, m.tx * kOne, m.ty * kOne}, px_per_unit)
+        Stroker st = local ? Stroker(ctx.edges, local_width / 2.0, Matrix{m.a * kOne, m.b * kOne, m.c * kOne, m.d * kOne, m.tx * kOne, m.ty * kOne}, px_per_unit)
                            : Stroker(ctx.edges, width_px * kOne / 2);
         const Matrix flat_m = local ? Matrix{1.0 / kOne, 0, 0, 1.0 / kOne, 0, 0} : m;
         const double tolerance = local ? kLocalCurveTolerance : local_tolerance(m);

@@ -287,3 +287,44 @@ TEST(Player, TranslationsComposeOntoWholeTwips) {
         EXPECT_EQ(img.at(x0 + 3, 3), kWhite) << x0;
     }
 }
+
+TEST(Player, NonScalingStrokesKeepTheirWidthWhereTheShapeIsSqueezedMost) {
+    // A one-pixel stroke marked not to scale, drawn under a 4:1 horizontal stretch: vertically
+    // the shape keeps its size, so the horizontal line stays 1 px tall, and the vertical line
+    // widens with the stretch to 4 px. No caps, so the lines end where they are drawn.
+    swftest::Bits b;
+    b.u16(1);
+    b.rect(0, 200, 0, 400);
+    b.rect(0, 200, 0, 400);
+    b.u8(0);     // shape flags
+    b.u8(0);     // no fills
+    b.u8(1);     // one line style
+    b.u16(20);   // 1 px
+    b.u8(0x56);  // no caps, bevel joins, no horizontal or vertical scaling
+    b.u8(0x01);  // no end caps
+    b.u8(0), b.u8(0), b.u8(0), b.u8(255);
+    swftest::ShapeRecords s(0, 1);
+    s.style(100, 20, -1, -1, 1);
+    s.line(0, 200);
+    s.style(20, 310, -1, -1, 1);
+    s.line(160, 0);
+    b.append(s.end());
+    swftest::Movie m(40, 20);
+    m.background(255, 255, 255);
+    m.tag(83, b.bytes);
+    swftest::Bits place;
+    place.u8(0x02 | 0x04);
+    place.u16(1);
+    place.u16(1);
+    place.matrix_scale(4, 1, 0, 0);
+    m.tag(26, place.bytes);
+    m.show_frame();
+    Image img = render(m.fws());
+    constexpr uint32_t kBlack = 0xFF000000u;
+    for (int x = 18; x <= 21; ++x) EXPECT_EQ(img.at(x, 5), kBlack) << x;
+    EXPECT_EQ(img.at(17, 5), kWhite);
+    EXPECT_EQ(img.at(22, 5), kWhite);
+    EXPECT_EQ(img.at(10, 15), kBlack);
+    EXPECT_EQ(img.at(10, 14), kWhite);
+    EXPECT_EQ(img.at(10, 16), kWhite);
+}

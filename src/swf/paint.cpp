@@ -57,6 +57,47 @@ uint32_t apply_cxform_premultiplied(uint32_t px, const CxForm& cx) {
 // ---------------------------------------------------------------------------------------------
 // Painter: coverage x mask, then src-over
 // ---------------------------------------------------------------------------------------------
+namespace {
+
+inline int lowest_bit(uint32_t v) {
+#if defined(__GNUC__)
+    return __builtin_ctz(v);
+#else
+    int n = 0;
+    while (!(v & 1)) v >>= 1, ++n;
+    return n;
+#endif
+}
+
+// The end of the run of full coverage (255) starting at i, or of the run of anything else:
+// most of a shape's row is one long full run.
+inline int end_of_full(const uint8_t* cov, int i, int n) {
+#if defined(__SSE2__)
+    const __m128i full = _mm_set1_epi8(char(0xFF));
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cov + i));
+        const uint32_t not_full = ~uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, full))) & 0xFFFF;
+        if (not_full) return i + lowest_bit(not_full);
+    }
+#endif
+    while (i < n && cov[i] == 255) ++i;
+    return i;
+}
+inline int end_of_partial(const uint8_t* cov, int i, int n) {
+#if defined(__SSE2__)
+    const __m128i full = _mm_set1_epi8(char(0xFF));
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cov + i));
+        const uint32_t is_full = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, full)));
+        if (is_full) return i + lowest_bit(is_full);
+    }
+#endif
+    while (i < n && cov[i] != 255) ++i;
+    return i;
+}
+
+}  // namespace
+
 void Painter::row(int y, int x0, int x1, const uint8_t* coverage) {
     const int n = x1 - x0;
     const uint8_t* cov = coverage;
@@ -82,33 +123,9 @@ void Painter::row(int y, int x0, int x1, const uint8_t* coverage) {
         __builtin_prefetch(ahead + n - 1, 1);
     }
 #endif
-    if (opaque_solid_) {
-        for (int i = 0; i < n; ++i) {
-            if (cov[i] == 255)
-                dst[i] = solid_;
-            else if (cov[i])
-                dst[i] = blend(dst[i], solid_, cov[i]);
-        }
-        return;
-    }
+    if (opaque_solid_) return solid_row(cov, n, dst);
+    if (opaque_shade_) return opaque_row(y, x0, n, cov, dst);
     src_.resize(n);
-    if (opaque_shade_) {
-        // Fully covered runs are shaded straight into the canvas; only edge pixels blend.
-        for (int i = 0; i < n;) {
-            int j = i;
-            if (cov[i] == 255) {
-                while (j < n && cov[j] == 255) ++j;
-                shade(y, x0 + i, j - i, dst + i);
-            } else {
-                while (j < n && cov[j] != 255) ++j;
-                shade(y, x0 + i, j - i, src_.data());
-                for (int k = i; k < j; ++k)
-                    if (cov[k]) dst[k] = blend(dst[k], src_[k - i], cov[k]);
-            }
-            i = j;
-        }
-        return;
-    }
     shade(y, x0, n, src_.data());
     for (int i = 0; i < n; ++i) {
         const uint32_t c = cov[i], s = src_[i];
@@ -116,6 +133,49 @@ void Painter::row(int y, int x0, int x1, const uint8_t* coverage) {
             dst[i] = s;
         else if (c)
             dst[i] = blend(dst[i], s, c);
+    }
+}
+
+void Painter::solid_row(const uint8_t* cov, int n, uint32_t* dst) {
+    for (int i = 0; i < n;) {
+        if (cov[i] == 255) {
+            const int end = end_of_full(cov, i, n);
+            std::fill(dst + i, dst + end, solid_);
+            i = end;
+        } else {
+            if (cov[i]) dst[i] = blend(dst[i], solid_, cov[i]);
+            ++i;
+        }
+    }
+}
+
+// An opaque fill replaces what is under it wherever coverage is full, so the whole row is shaded
+// straight into the canvas; what lay under the partly covered pixels is kept first and blended
+// back under the new colour. The row is shaded in pieces that alternate between full and
+// partial coverage, the split the colours have always been computed with.
+void Painter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
+    starts_.clear();
+    for (int i = 0; i < n;) {
+        starts_.push_back(i);
+        i = cov[i] == 255 ? end_of_full(cov, i, n) : end_of_partial(cov, i, n);
+    }
+    const int count = int(starts_.size());
+    auto piece_end = [&](int p) { return p + 1 < count ? starts_[p + 1] : n; };
+    src_.resize(n);
+    uint32_t* under = src_.data();
+    for (int p = 0; p < count; ++p)
+        if (cov[starts_[p]] != 255) std::copy(dst + starts_[p], dst + piece_end(p), under + starts_[p]);
+    shade_pieces(y, x0, n, starts_.data(), count, dst);
+    for (int p = 0; p < count; ++p) {
+        if (cov[starts_[p]] == 255) continue;
+        for (int k = starts_[p]; k < piece_end(p); ++k) dst[k] = cov[k] ? blend(under[k], dst[k], cov[k]) : under[k];
+    }
+}
+
+void Painter::shade_pieces(int y, int x0, int n, const int* starts, int count, uint32_t* out) {
+    for (int p = 0; p < count; ++p) {
+        const int end = p + 1 < count ? starts[p + 1] : n;
+        shade(y, x0 + starts[p], end - starts[p], out + starts[p]);
     }
 }
 
@@ -165,27 +225,23 @@ void build_gradient_lut(const Gradient& g, const CxForm& cx, uint32_t out[256]) 
     }
 }
 
-namespace {
-inline uint64_t widen(uint32_t c) {
-    uint64_t v = c;
-    v = (v | v << 16) & 0x0000FFFF0000FFFFull;
-    return (v | v << 8) & 0x00FF00FF00FF00FFull;
-}
-inline uint32_t narrow(uint64_t v) {
-    v = (v | v >> 8) & 0x0000FFFF0000FFFFull;
-    return uint32_t(v | v >> 16);
-}
-}  // namespace
-
-void build_wide_gradient(const Gradient& g, const CxForm& cx, uint64_t wide[258]) {
+void build_gradient_ramp(const Gradient& g, const CxForm& cx, GradientRamp& out) {
     uint32_t lut[256];
     build_gradient_lut(g, cx, lut);
-    for (int i = 0; i < 256; ++i) wide[i + 1] = widen(lut[i]);
-    wide[0] = wide[1];
-    wide[257] = wide[256];
+    auto colour = [&lut](int i) { return lut[std::clamp(i, 0, 255)]; };
+    out.opaque = true;
+    for (int j = 0; j < 257; ++j) {
+        const uint32_t c = colour(j - 1), next = colour(j);
+        for (int lane = 0; lane < 4; ++lane) {
+            const int v = int(c >> (8 * lane) & 255), w = int(next >> (8 * lane) & 255);
+            out.steps[j].base[lane] = uint16_t(v * 256 + 128);
+            out.steps[j].delta[lane] = uint16_t(w - v);
+        }
+        out.opaque &= (c >> 24) == 255;
+    }
 }
 
-const uint64_t* GradientCache::get(const Gradient& g, const CxForm& cx) {
+const GradientRamp& GradientCache::get(const Gradient& g, const CxForm& cx) {
     auto same = [&](const Entry& e) {
         if (e.g.count != g.count || e.g.spread != g.spread || e.g.interpolation != g.interpolation) return false;
         if (std::memcmp(&e.cx, &cx, sizeof cx) != 0) return false;
@@ -203,24 +259,20 @@ const uint64_t* GradientCache::get(const Gradient& g, const CxForm& cx) {
     for (int i = 0; i < 8; ++i) mix(uint32_t(c[i]));
     auto range = index_.equal_range(h);
     for (auto it = range.first; it != range.second; ++it)
-        if (same(entries_[it->second])) return entries_[it->second].wide + 1;
+        if (same(*entries_[it->second])) return entries_[it->second]->ramp;
     constexpr size_t kEntries = 4096;
-    if (entries_.size() < kEntries) {
-        entries_.emplace_back();
-        next_ = entries_.size() - 1;
-    } else {
-        // Full: start over rather than track ages; tables are cheap to rebuild once.
+    if (entries_.size() >= kEntries) {
+        // Full: start over rather than track ages; ramps are cheap to rebuild once.
         entries_.clear();
         index_.clear();
-        entries_.emplace_back();
-        next_ = 0;
     }
-    Entry& e = entries_[next_];
-    e.g = g;
-    e.cx = cx;
-    build_wide_gradient(g, cx, e.wide);
-    index_.emplace(h, next_);
-    return e.wide + 1;
+    auto e = std::make_unique<Entry>();
+    e->g = g;
+    e->cx = cx;
+    build_gradient_ramp(g, cx, e->ramp);
+    index_.emplace(h, entries_.size());
+    entries_.push_back(std::move(e));
+    return entries_.back()->ramp;
 }
 
 GradientPainter::GradientPainter(const Canvas& c, const Mask* clip, const FillStyle& fill,
@@ -232,30 +284,22 @@ GradientPainter::GradientPainter(const Canvas& c, const Mask* clip, const FillSt
         valid_ = false;
         return;
     }
-    if (cache)
-        wide_ = cache->get(g, cx);
-    else
-        build_wide_gradient(g, cx, own_);
-    opaque_shade_ = true;
-    for (int i = 0; i < 256 && opaque_shade_; ++i) opaque_shade_ = (wide_[i] >> 48) == 255;
+    if (cache) {
+        ramp_ = &cache->get(g, cx);
+    } else {
+        own_ = std::make_unique<GradientRamp>();
+        build_gradient_ramp(g, cx, *own_);
+        ramp_ = own_.get();
+    }
+    opaque_shade_ = ramp_->opaque;
 }
 
 namespace {
 
 // Positions are 16.16 fixed point in table entries (256 is the gradient's end). The spread folds
-// a position into [0, 256); the colour is then blended between the two nearest entries, each entry
+// a position into [0, 256]; the colour is then blended between the two nearest entries, each entry
 // standing for the middle of its 1/256 of the gradient.
 constexpr int64_t kTableEnd = int64_t(256) << 16;
-
-// `wide` has entries -1 and 256 repeating the ends, so a folded position needs no range checks;
-// its 16-bit lanes let one multiply weigh all four channels.
-inline uint32_t sample_table(const uint64_t* wide, int32_t p) {
-    p -= 1 << 15;
-    const int32_t i = p >> 16;  // -1 .. 255
-    const uint64_t f = uint32_t(p >> 8) & 255;
-    const uint64_t acc = wide[i] * (256 - f) + wide[i + 1] * f + 0x0080008000800080ull;
-    return narrow((acc >> 8) & 0x00FF00FF00FF00FFull);
-}
 
 struct PadSpread {
     static int32_t fold(int64_t p) { return int32_t(p < 0 ? 0 : p >= kTableEnd ? kTableEnd - 1 : p); }
@@ -271,95 +315,188 @@ struct RepeatSpread {
     static int32_t fold(int64_t p) { return int32_t(p & (kTableEnd - 1)); }
 };
 
+// Stage "sample": the colour at each folded position. Half an entry back from the position, the
+// whole part picks the step (entry -1 is step 0) and the next byte is the blend fraction.
+inline uint32_t sample_one(const GradientStep* steps, int32_t p) {
+    const uint32_t q = uint32_t(p) + (1 << 15);
+    const GradientStep& s = steps[q >> 16];
+    const uint32_t f = q >> 8 & 255;
+    uint32_t c = 0;
+    for (int lane = 0; lane < 4; ++lane)
+        c |= uint32_t(uint16_t(s.base[lane] + s.delta[lane] * f) >> 8) << (8 * lane);
+    return c;
+}
+
 #if defined(__SSE2__)
-// Two neighbouring entries are one 16-byte load of eight 16-bit lanes; one multiply weighs both.
-void sample_row(const uint64_t* lut, const int32_t* pos, int n, uint32_t* out) {
-    const __m128i round = _mm_set1_epi16(128);
-    for (int i = 0; i < n; ++i) {
-        const int32_t p = pos[i] - (1 << 15);
-        const int32_t k = p >> 16;
-        const int f = (p >> 8) & 255;
-        const __m128i pair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lut + k));
-        const __m128i weights = _mm_unpacklo_epi64(_mm_set1_epi16(short(256 - f)), _mm_set1_epi16(short(f)));
-        const __m128i prod = _mm_mullo_epi16(pair, weights);
-        const __m128i sum = _mm_add_epi16(_mm_add_epi16(prod, _mm_srli_si128(prod, 8)), round);
-        out[i] = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(_mm_srli_epi16(sum, 8), sum)));
+// Four pixels at a time: the fractions are spread over 16-bit lanes, and two steps side by side
+// give one register of bases and one of deltas for a single multiply.
+void sample_row(const GradientStep* steps, const int32_t* pos, int n, uint32_t* out) {
+    const __m128i half = _mm_set1_epi32(1 << 15), byte = _mm_set1_epi32(255);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i q = _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pos + i)), half);
+        alignas(16) int32_t k[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(k), _mm_srli_epi32(q, 16));
+        __m128i f = _mm_and_si128(_mm_srli_epi32(q, 8), byte);
+        f = _mm_packs_epi32(f, f);     // f0 f1 f2 f3 f0 f1 f2 f3
+        f = _mm_unpacklo_epi16(f, f);  // f0 f0 f1 f1 f2 f2 f3 f3
+        const __m128i f01 = _mm_unpacklo_epi32(f, f), f23 = _mm_unpackhi_epi32(f, f);
+        const __m128i s0 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[0]));
+        const __m128i s1 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[1]));
+        const __m128i s2 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[2]));
+        const __m128i s3 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[3]));
+        const __m128i c01 = _mm_add_epi16(_mm_unpacklo_epi64(s0, s1), _mm_mullo_epi16(_mm_unpackhi_epi64(s0, s1), f01));
+        const __m128i c23 = _mm_add_epi16(_mm_unpacklo_epi64(s2, s3), _mm_mullo_epi16(_mm_unpackhi_epi64(s2, s3), f23));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         _mm_packus_epi16(_mm_srli_epi16(c01, 8), _mm_srli_epi16(c23, 8)));
     }
+    for (; i < n; ++i) out[i] = sample_one(steps, pos[i]);
 }
 #else
-void sample_row(const uint64_t* lut, const int32_t* pos, int n, uint32_t* out) {
-    for (int i = 0; i < n; ++i) out[i] = sample_table(lut, pos[i]);
+void sample_row(const GradientStep* steps, const int32_t* pos, int n, uint32_t* out) {
+    for (int i = 0; i < n; ++i) out[i] = sample_one(steps, pos[i]);
 }
 #endif
 
+// Reflect and repeat only keep the low 25 bits of a position, so stepping in wrapping 32-bit
+// arithmetic gives the same folded positions as 64-bit.
 template <typename Spread>
-void linear_positions(int64_t t, int64_t dt, int n, int32_t* pos) {
-    for (int i = 0; i < n; ++i, t += dt) pos[i] = Spread::fold(t);
+void step_wrapped(int64_t t, int64_t dt, int n, int32_t* pos) {
+    uint32_t p = uint32_t(t);
+    const uint32_t d = uint32_t(dt);
+    for (int i = 0; i < n; ++i, p += d) pos[i] = Spread::fold(p);
 }
 
-// Distances from the centre, in table positions; kept in float (and clamped to the int32 range)
-// so that the loop vectorises.
-void radial_distances(float gx, float gy, float dx, float dy, int n, int32_t* pos) {
-    constexpr float k = 65536.0f * 256.0f / 16384.0f, limit = 2147483520.0f;
-    for (int i = 0; i < n; ++i) {
-        const float fx = gx + dx * float(i), fy = gy + dy * float(i);
-        pos[i] = int32_t(std::min(std::sqrt(fx * fx + fy * fy) * k, limit));
+// Number of leading pixels of t, t + dt, ... (n of them) that are below `limit`.
+int count_below(int64_t t, int64_t dt, int n, int64_t limit) {
+    if (t >= limit) return 0;
+    if (dt <= 0) return n;
+    return int(std::min<int64_t>(n, (limit - t + dt - 1) / dt));
+}
+
+// Pad: the pixels before and past the square take the end positions, and in between the positions
+// stay inside the table, where 32-bit steps are exact.
+void step_padded(int64_t t, int64_t dt, int n, int32_t* pos) {
+    const int64_t last = kTableEnd - 1;
+    const int64_t end = t + (n - 1) * dt;
+    if (std::min(t, end) >= 0 && std::max(t, end) <= last) {
+        // The usual case, all inside: no divisions to find where the ends are.
+        uint32_t p = uint32_t(t);
+        for (int i = 0; i < n; ++i, p += uint32_t(dt)) pos[i] = int32_t(p);
+        return;
     }
+    int head, tail;  // pixels clamped at the start and at the end of the row
+    int32_t head_pos, tail_pos;
+    if (dt >= 0) {
+        head = count_below(t, dt, n, 0);
+        tail = n - head - count_below(t + head * dt, dt, n - head, kTableEnd);
+        head_pos = 0, tail_pos = int32_t(last);
+    } else {
+        head = count_below(-t, -dt, n, -last);  // pixels with t >= kTableEnd
+        tail = n - head - count_below(-(t + head * dt), -dt, n - head, 1);
+        head_pos = int32_t(last), tail_pos = 0;
+    }
+    std::fill(pos, pos + head, head_pos);
+    uint32_t p = uint32_t(t + head * dt);
+    const uint32_t d = uint32_t(dt);
+    for (int i = head; i < n - tail; ++i, p += d) pos[i] = int32_t(p);
+    std::fill(pos + n - tail, pos + n, tail_pos);
 }
 
-template <typename Spread>
-void fold_row(int n, int32_t* pos) {
-    for (int i = 0; i < n; ++i) pos[i] = Spread::fold(pos[i]);
+// std::floor for values already clamped to well inside the int64 range, without a library call.
+inline int64_t floor_to_int(double v) {
+    const int64_t i = int64_t(v);
+    return i - (double(i) > v ? 1 : 0);
 }
 
 }  // namespace
 
-void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
+void GradientPainter::linear_positions(double gx0, int n, int32_t* pos) {
+    // Position along the gradient in 1/65536 of a table entry, stepped exactly per pixel.
+    const double scale = 256.0 / 32768.0 * 65536.0;
+    const int64_t t = floor_to_int(std::clamp((gx0 + 16384.0) * scale, -1e15, 1e15));
+    const int64_t dt = floor_to_int(std::clamp(inv_.a * scale, -1e12, 1e12));
+    if (spread_ == 1)
+        step_wrapped<ReflectSpread>(t, dt, n, pos);
+    else if (spread_ == 2)
+        step_wrapped<RepeatSpread>(t, dt, n, pos);
+    else
+        step_padded(t, dt, n, pos);
+}
+
+void GradientPainter::radial_positions(double gx0, double gy0, int n, int32_t* pos) {
+    // Distances from the centre in table positions, in float; clamped to the int32 range first
+    // (NaN from a degenerate matrix stays NaN and converts to INT32_MIN, which every spread folds
+    // like any other position).
+    constexpr float k = 65536.0f * 256.0f / 16384.0f, limit = 2147483520.0f;
+    const float gx = float(gx0), gy = float(gy0), dx = float(inv_.a), dy = float(inv_.b);
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128 vgx = _mm_set1_ps(gx), vgy = _mm_set1_ps(gy), vdx = _mm_set1_ps(dx), vdy = _mm_set1_ps(dy);
+    const __m128 vk = _mm_set1_ps(k), vlimit = _mm_set1_ps(limit);
+    __m128 index = _mm_setr_ps(0, 1, 2, 3);
+    const __m128 four = _mm_set1_ps(4);
+    for (; i + 4 <= n; i += 4, index = _mm_add_ps(index, four)) {
+        const __m128 fx = _mm_add_ps(vgx, _mm_mul_ps(vdx, index)), fy = _mm_add_ps(vgy, _mm_mul_ps(vdy, index));
+        const __m128 d = _mm_mul_ps(_mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(fx, fx), _mm_mul_ps(fy, fy))), vk);
+        // min(limit, d) keeps a NaN d, as std::min(d, limit) does.
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pos + i), _mm_cvttps_epi32(_mm_min_ps(vlimit, d)));
+    }
+#endif
+    for (; i < n; ++i) {
+        const float fx = gx + dx * float(i), fy = gy + dy * float(i);
+        pos[i] = int32_t(std::min(std::sqrt(fx * fx + fy * fy) * k, limit));
+    }
+    if (spread_ == 1)
+        for (int j = 0; j < n; ++j) pos[j] = ReflectSpread::fold(pos[j]);
+    else if (spread_ == 2)
+        for (int j = 0; j < n; ++j) pos[j] = RepeatSpread::fold(pos[j]);
+    else
+        for (int j = 0; j < n; ++j) pos[j] = PadSpread::fold(pos[j]);
+}
+
+void GradientPainter::focal_positions(double gx0, double gy0, int n, int32_t* pos) {
+    // t is how far along the ray from the focal point F to the unit circle we are.
+    const double fx = focal_ * 16384.0, R2 = 16384.0 * 16384.0;
+    const double a = fx * fx - R2;
+    double gx = gx0, gy = gy0;
+    for (int i = 0; i < n; ++i, gx += inv_.a, gy += inv_.b) {
+        double ddx = gx - fx, ddy = gy;
+        double b = 2 * fx * ddx, c = ddx * ddx + ddy * ddy;
+        double disc = std::max(0.0, b * b - 4 * a * c);
+        double t = a != 0 ? (-b - std::sqrt(disc)) / (2 * a) : 0;
+        const int64_t p = int64_t(std::floor(std::clamp(t * 256 * 65536, -1e15, 1e15)));
+        pos[i] = spread_ == 1 ? ReflectSpread::fold(p) : spread_ == 2 ? RepeatSpread::fold(p) : PadSpread::fold(p);
+    }
+}
+
+void GradientPainter::positions(int y, int x0, int n, int32_t* pos) {
     const double py = y + 0.5;
     const double gx0 = inv_.a * (x0 + 0.5) + inv_.c * py + inv_.tx;
     const double gy0 = inv_.b * (x0 + 0.5) + inv_.d * py + inv_.ty;
+    if (type_ == FillType::Linear)
+        linear_positions(gx0, n, pos);
+    else if (type_ == FillType::Radial)
+        radial_positions(gx0, gy0, n, pos);
+    else
+        focal_positions(gx0, gy0, n, pos);
+}
+
+void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
+    if (pos_.size() < size_t(n)) pos_.resize(n);
+    positions(y, x0, n, pos_.data());
+    sample_row(ramp_->steps, pos_.data(), n, out);
+}
+
+// Positions piece by piece, then one pass over the table for the whole row.
+void GradientPainter::shade_pieces(int y, int x0, int n, const int* starts, int count, uint32_t* out) {
     if (pos_.size() < size_t(n)) pos_.resize(n);
     int32_t* pos = pos_.data();
-    switch (type_) {
-    case FillType::Linear: {
-        // Position along the gradient in 1/65536 of a table entry, stepped exactly per pixel.
-        const double scale = 256.0 / 32768.0 * 65536.0;
-        const int64_t t = int64_t(std::floor(std::clamp((gx0 + 16384.0) * scale, -1e15, 1e15)));
-        const int64_t dt = int64_t(std::floor(std::clamp(inv_.a * scale, -1e12, 1e12)));
-        if (spread_ == 1)
-            linear_positions<ReflectSpread>(t, dt, n, pos);
-        else if (spread_ == 2)
-            linear_positions<RepeatSpread>(t, dt, n, pos);
-        else
-            linear_positions<PadSpread>(t, dt, n, pos);
-        break;
+    for (int p = 0; p < count; ++p) {
+        const int end = p + 1 < count ? starts[p + 1] : n;
+        positions(y, x0 + starts[p], end - starts[p], pos + starts[p]);
     }
-    case FillType::Radial: {
-        radial_distances(float(gx0), float(gy0), float(inv_.a), float(inv_.b), n, pos);
-        if (spread_ == 1)
-            fold_row<ReflectSpread>(n, pos);
-        else if (spread_ == 2)
-            fold_row<RepeatSpread>(n, pos);
-        else
-            fold_row<PadSpread>(n, pos);
-        break;
-    }
-    default: {
-        // Focal: t is how far along the ray from the focal point F to the unit circle we are.
-        const double fx = focal_ * 16384.0, R2 = 16384.0 * 16384.0;
-        const double a = fx * fx - R2;
-        double gx = gx0, gy = gy0;
-        for (int i = 0; i < n; ++i, gx += inv_.a, gy += inv_.b) {
-            double ddx = gx - fx, ddy = gy;
-            double b = 2 * fx * ddx, c = ddx * ddx + ddy * ddy;
-            double disc = std::max(0.0, b * b - 4 * a * c);
-            double t = a != 0 ? (-b - std::sqrt(disc)) / (2 * a) : 0;
-            const int64_t p = int64_t(std::floor(std::clamp(t * 256 * 65536, -1e15, 1e15)));
-            pos[i] = spread_ == 1 ? ReflectSpread::fold(p) : spread_ == 2 ? RepeatSpread::fold(p) : PadSpread::fold(p);
-        }
-    }
-    }
-    sample_row(wide_, pos, n, out);
+    sample_row(ramp_->steps, pos, n, out);
 }
 
 // ---------------------------------------------------------------------------------------------

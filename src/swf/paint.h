@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -47,6 +48,10 @@ public:
 protected:
     // Writes n premultiplied source colours for pixels (x0..x0+n-1, y).
     virtual void shade(int y, int x0, int n, uint32_t* out) = 0;
+    // Writes the row x0..x0+n-1 in consecutive pieces, each shaded as if on its own (shade()
+    // called at its start), starting at the offsets `starts` (the first is 0). Gradients step
+    // their positions from each piece's start and override this to do all pieces in one pass.
+    virtual void shade_pieces(int y, int x0, int n, const int* starts, int count, uint32_t* out);
     // True when every shaded pixel is the same opaque colour `solid_` (fast path).
     bool opaque_solid_ = false;
     uint32_t solid_ = 0;
@@ -54,10 +59,14 @@ protected:
     bool opaque_shade_ = false;
 
 private:
+    void solid_row(const uint8_t* cov, int n, uint32_t* dst);
+    void opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst);
+
     Canvas canvas_;
     const Mask* clip_;
     std::vector<uint32_t> src_;
     std::vector<uint8_t> cov_;
+    std::vector<int> starts_;
 };
 
 class SolidPainter : public Painter {
@@ -68,28 +77,39 @@ protected:
     void shade(int y, int x0, int n, uint32_t* out) override;
 };
 
-// Gradient colour tables (256 premultiplied entries, colour transform applied), remembered by
-// content so that shapes drawn every frame do not rebuild them.
+// A gradient's 256-entry colour table (premultiplied, colour transform applied) laid out for
+// blending each entry with its right-hand neighbour. Step j holds entry i = j - 1 (-1..255; the
+// ends repeat) as four 16-bit lanes B, G, R, A of colour * 256 + 128, then four lanes of
+// colour(i + 1) - colour(i), both modulo 2^16. base + delta * f for a fraction f of 0..255 is then
+// exactly colour(i) * (256 - f) + colour(i + 1) * f + 128, whose top byte is the blended channel:
+// one 16-bit multiply blends all four channels and no intermediate result overflows.
+struct alignas(16) GradientStep {
+    uint16_t base[4];
+    uint16_t delta[4];
+};
+
+struct GradientRamp {
+    GradientStep steps[257];
+    bool opaque = false;  // every entry has alpha 255
+};
+
+void build_gradient_lut(const Gradient& g, const CxForm& cx, uint32_t out[256]);
+void build_gradient_ramp(const Gradient& g, const CxForm& cx, GradientRamp& out);
+
+// Gradient ramps remembered by content, so that shapes drawn every frame do not rebuild them.
 class GradientCache {
 public:
-    // The table with each colour widened to four 16-bit lanes (B, G, R, A from the low end), and
-    // entries -1 and 256 repeating the end colours; the pointer is to entry 0.
-    const uint64_t* get(const Gradient& g, const CxForm& cx);
+    const GradientRamp& get(const Gradient& g, const CxForm& cx);
 
 private:
     struct Entry {
         Gradient g;
         CxForm cx;
-        uint64_t wide[258];
+        GradientRamp ramp;
     };
-    std::vector<Entry> entries_;
+    std::vector<std::unique_ptr<Entry>> entries_;
     std::unordered_multimap<uint64_t, size_t> index_;
-    size_t next_ = 0;
 };
-
-void build_gradient_lut(const Gradient& g, const CxForm& cx, uint32_t out[256]);
-// Fills wide[0..257] from the gradient as GradientCache::get describes.
-void build_wide_gradient(const Gradient& g, const CxForm& cx, uint64_t wide[258]);
 
 class GradientPainter : public Painter {
 public:
@@ -100,10 +120,16 @@ public:
 
 protected:
     void shade(int y, int x0, int n, uint32_t* out) override;
+    void shade_pieces(int y, int x0, int n, const int* starts, int count, uint32_t* out) override;
 
 private:
-    uint64_t own_[258];
-    const uint64_t* wide_ = own_ + 1;  // as GradientCache::get returns
+    void positions(int y, int x0, int n, int32_t* pos);
+    void linear_positions(double gx0, int n, int32_t* pos);
+    void radial_positions(double gx0, double gy0, int n, int32_t* pos);
+    void focal_positions(double gx0, double gy0, int n, int32_t* pos);
+
+    std::unique_ptr<GradientRamp> own_;  // when there is no cache
+    const GradientRamp* ramp_ = nullptr;
     std::vector<int32_t> pos_;
     Matrix inv_;  // device -> gradient square
     FillType type_;

@@ -7,6 +7,7 @@
 //   4. span fill the coverage row goes to a SpanSink (the fill painters in paint.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -117,10 +118,30 @@ private:
         int32_t x;
         int32_t dir;
     };
-    std::vector<Active> active_;
+    // A row's coverage is kept sparse, in the cells that spans start or end in: a pixel's
+    // coverage is the running sum of the carries of the cells left of it plus its own cell's
+    // cover. A span [xa, xb) changes only the cells of xa and xb, and every pixel between two
+    // marked cells has the same coverage, so interior runs cost nothing until they are written.
+    struct Cell {
+        int32_t cover;
+        int32_t carry;
+    };
+    struct RowGeometry {
+        int px0 = 0, width = 0;  // first pixel column of the buffers, and how many columns
+        int32_t xlo = 0, xhi = 0;  // clip edges in 24.8
+    };
+
+    template <bool kAntialias, bool kClampX>
+    void scan(const std::vector<Edge>& edges, FillRule rule, int row0, int row1, const RowGeometry& g,
+              SpanSink& sink);
+    static bool resolve_row(Cell* cells, uint64_t* marks, uint8_t* out, const RowGeometry& g, int32_t full,
+                            int shift, int& lo, int& hi);
+
+    // Buffers kept between fills so that shapes allocate nothing once they have grown.
+    std::vector<Active> active_;  // room for every edge
     std::vector<Crossing> crossings_;
-    std::vector<int32_t> cover_;  // per-pixel partial coverage of the current row
-    std::vector<int32_t> delta_;  // running-sum deltas for fully covered pixels
+    std::vector<Cell> cells_;      // one per pixel column of the row, and one past the end
+    std::vector<uint64_t> marks_;  // one bit per cell that this row changed, cleared by each row
     std::vector<uint8_t> out_;
 };
 

@@ -17,7 +17,8 @@ int box_reach(double size) {
     return int(std::ceil(std::min(size, kMaxBlur) / 2 - 0.5));
 }
 
-int passes_of(const Filter& f) { return std::clamp(f.passes, 1, kMaxPasses); }
+// Quality 0 asks for no blur at all.
+int passes_of(const Filter& f) { return std::clamp(f.passes, 0, kMaxPasses); }
 
 // ---------------------------------------------------------------------------------------------
 // Box blur
@@ -57,8 +58,8 @@ void box_line(uint8_t* line, int n, ptrdiff_t step, const BoxWeights& b, uint8_t
 }  // namespace
 
 void blur_plane(uint8_t* plane, int width, int height, double size_x, double size_y, int passes) {
-    if (width <= 0 || height <= 0) return;
-    passes = std::clamp(passes, 1, kMaxPasses);
+    if (width <= 0 || height <= 0 || passes <= 0) return;
+    passes = std::min(passes, kMaxPasses);
     std::vector<uint8_t> tmp(size_t(std::max(width, height)));
     if (size_x > 1) {
         const BoxWeights b = box_weights(size_x);

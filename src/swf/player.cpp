@@ -243,7 +243,9 @@ void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, c
     } else {
         buffer = std::make_unique<std::vector<uint32_t>>();
     }
-    if (buffer->size() != size_t(w) * h) buffer->assign(size_t(w) * h, 0);
+    // Clear everywhere, so a larger buffer serves any smaller size: objects with different
+    // margins share buffers without clearing them again.
+    if (buffer->size() < size_t(w) * h) buffer->assign(size_t(w) * h, 0);
     const Canvas saved = ctx.canvas;
     const Mask* saved_clip = ctx.clip;
     DirtyBox drawn;

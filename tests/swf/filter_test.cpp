@@ -86,15 +86,18 @@ TEST(Filters, BoxBlurSpreadsByTheCoveredShareOfEachPixel) {
     swf::blur_plane(edge.data(), 20, 1, 5, 0, 1);
     EXPECT_EQ((std::vector<int>{edge[7], edge[8], edge[9], edge[10], edge[11], edge[12]}),
               (std::vector<int>{0, 51, 102, 153, 204, 255}));
-    // More passes spread further; sizes up to one pixel change nothing.
+    // More passes spread further; sizes up to one pixel, or no passes (quality 0), change nothing.
     std::vector<uint8_t> two(20, 0);
     two[10] = 255;
     swf::blur_plane(two.data(), 20, 1, 3, 0, 2);
     EXPECT_GT(two[8], 0);
     EXPECT_NEAR(std::accumulate(two.begin(), two.end(), 0), 255, 3);
     std::vector<uint8_t> same(20, 7);
+    same[3] = 200;
+    const std::vector<uint8_t> before = same;
     swf::blur_plane(same.data(), 20, 1, 1, 1, 3);
-    EXPECT_EQ(same, std::vector<uint8_t>(20, 7));
+    swf::blur_plane(same.data(), 20, 1, 5, 5, 0);
+    EXPECT_EQ(same, before);
 }
 
 TEST(Filters, DropShadowFollowsAngleDistanceAndFlags) {

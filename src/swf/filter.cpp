@@ -168,6 +168,15 @@ inline uint32_t scale(uint32_t px, uint32_t k) {
     return out;
 }
 
+// Effect e laid on the source inside its alpha only: the result keeps the source's alpha.
+inline uint32_t atop(uint32_t e, uint32_t src) {
+    const uint32_t sa = src >> 24;
+    const uint32_t a = scale(e, sa), b = scale(src, 255 - (e >> 24));
+    uint32_t out = 0;
+    for (int sh = 0; sh < 32; sh += 8) out |= std::min<uint32_t>(255, ((a >> sh) & 255) + ((b >> sh) & 255)) << sh;
+    return out;
+}
+
 // Puts an effect layer (premultiplied colour per pixel, from `effect`) together with the source
 // the way shadows and glows do: outer effects go behind the source or replace it (knockout), inner
 // ones lie on top of it, inside its alpha.
@@ -178,8 +187,7 @@ void combine(FilterImage& img, const Filter& f, Effect effect) {
         const uint32_t src = img.pixels[i], sa = src >> 24;
         uint32_t e = effect(i);
         if (inner) {
-            e = scale(e, sa);
-            img.pixels[i] = f.knockout || !f.composite_source ? e : over(e, src);
+            img.pixels[i] = f.knockout || !f.composite_source ? scale(e, sa) : atop(e, src);
         } else if (f.knockout) {
             img.pixels[i] = scale(e, 255 - sa);
         } else {
@@ -263,10 +271,11 @@ void bevel(const Filter& f, FilterImage& img) {
         }
         // Inner bevels stay inside the source; outer ones lie behind it; full ones lie on top.
         const uint32_t src = img.pixels[i], sa = src >> 24;
-        if (f.inner) e = scale(e, sa);
         if (f.knockout)
-            img.pixels[i] = f.inner || f.on_top ? e : scale(e, 255 - sa);
-        else if (f.inner || f.on_top)
+            img.pixels[i] = f.inner ? scale(e, sa) : f.on_top ? e : scale(e, 255 - sa);
+        else if (f.inner)
+            img.pixels[i] = atop(e, src);
+        else if (f.on_top)
             img.pixels[i] = over(e, src);
         else
             img.pixels[i] = over(src, e);

@@ -146,6 +146,13 @@ TEST(Filters, InnerShadowStaysInsideTheSource) {
     EXPECT_EQ(img.pixels[4 * 10 + 3], 0xFF0000FFu);  // lit from the left: the left column is shaded
     EXPECT_EQ(img.pixels[4 * 10 + 4], 0xFFFF0000u);
     EXPECT_EQ(img.pixels[4 * 10 + 2], 0u);  // nothing outside
+    // Over a half-transparent source the shade keeps the source's alpha; the see-through inside
+    // counts as half outside.
+    img = block();
+    for (uint32_t& px : img.pixels) px = px ? 0x80800000 : 0;
+    swf::apply_filter(f, img);
+    EXPECT_EQ(img.pixels[4 * 10 + 3], 0x80000080u);
+    EXPECT_EQ(img.pixels[4 * 10 + 4], 0x80400040u);
     f.knockout = true;
     img = block();
     swf::apply_filter(f, img);

@@ -373,8 +373,30 @@ void apply_filter(const Filter& f, FilterImage& img) {
     }
 }
 
-void apply_filters(const FilterList& list, FilterImage& img) {
-    for (const Filter& f : list) apply_filter(f, img);
+namespace {
+
+uint64_t work_of(const Filter& f, const FilterImage& img) {
+    const uint64_t pixels = uint64_t(img.width) * uint64_t(img.height);
+    switch (f.type) {
+    case FilterType::Blur: return pixels * (1 + 8 * uint64_t(passes_of(f)));  // 4 planes, 2 directions
+    case FilterType::Convolution: return pixels * (1 + uint64_t(f.matrix_x) * uint64_t(f.matrix_y));
+    case FilterType::ColorMatrix: return pixels;
+    default: return pixels * (4 + 2 * uint64_t(passes_of(f)));
+    }
+}
+
+}  // namespace
+
+void apply_filters(const FilterList& list, FilterImage& img, uint64_t& budget) {
+    for (const Filter& f : list) {
+        const uint64_t work = work_of(f, img);
+        if (work > budget) {
+            budget = 0;
+            return;
+        }
+        budget -= work;
+        apply_filter(f, img);
+    }
 }
 
 }  // namespace swf

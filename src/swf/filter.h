@@ -71,9 +71,17 @@ struct FilterImage {
     const uint32_t* row(int y) const { return pixels.data() + ptrdiff_t(y) * width; }
 };
 
-// Applies the filters in order. The image must already hold the margin filter_margin() asks for
-// around the drawn pixels; nothing is drawn outside it.
-void apply_filters(const FilterList& list, FilterImage& image);
+// Filter work is counted in pixel passes (one box pass over one plane of one pixel, or one
+// pixel of a colour step). A frame spends at most this much; filters past it are left out, so
+// that a file stacking hundreds of large blurs still draws in bounded time.
+constexpr uint64_t kFilterWorkPerFrame = uint64_t(1) << 28;
+// How many filters of a list are kept; real content uses a handful.
+constexpr size_t kMaxFilters = 32;
+
+// Applies the filters in order, while `budget` (pixel passes) lasts; each one applied is taken
+// from it. The image must already hold the margin filter_margin() asks for around the drawn
+// pixels; nothing is drawn outside it.
+void apply_filters(const FilterList& list, FilterImage& image, uint64_t& budget);
 void apply_filter(const Filter& f, FilterImage& image);
 
 // Every channel of a premultiplied pixel times k/255 (a mask's coverage, say).

@@ -122,7 +122,7 @@ FilterListPtr read_filters(Reader& r) {
     for (unsigned i = 0; i < n && !r.failed(); ++i) {
         Filter f;
         if (!read_filter(r, f)) break;
-        list->push_back(std::move(f));
+        if (list->size() < kMaxFilters) list->push_back(std::move(f));  // the rest is read past
     }
     if (list->empty()) return nullptr;
     return list;

@@ -21,6 +21,7 @@ struct Player::RenderState {
     std::vector<std::unique_ptr<std::vector<uint32_t>>> free_filter_layers;  // canvas plus margins
     FilterImage filter_image;
     double screen_x = 1, screen_y = 1;  // stage pixels -> target pixels: filter sizes follow it
+    uint64_t filter_budget = kFilterWorkPerFrame;  // what filters may still spend this frame
     ShapeData morph_scratch;
     int layers = 0;  // how many blend layers the current drawing goes into
 
@@ -275,7 +276,7 @@ void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, c
         if (y >= drawn.y0 && y < drawn.y1) std::fill(src + drawn.x0, src + drawn.x1, 0u);
     }
     free_filter_layers.push_back(std::move(buffer));
-    apply_filters(*list, img);
+    apply_filters(*list, img, filter_budget);
     if (!cx.identity())
         for (uint32_t& px : img.pixels) px = apply_cxform_premultiplied(px, cx);
     // Back to canvas coordinates, cut to the canvas.
@@ -394,6 +395,7 @@ void Player::render(const RenderTarget& target) {
         rs.layers = 0;
         const Matrix stage = stage_matrix(w, h);
         rs.screen_x = stage.a * 20, rs.screen_y = stage.d * 20;
+        rs.filter_budget = kFilterWorkPerFrame;
         rs.draw_clip(*root_, stage, CxForm{}, 0);
     }
 

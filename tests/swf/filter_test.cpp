@@ -100,6 +100,20 @@ TEST(Filters, BoxBlurSpreadsByTheCoveredShareOfEachPixel) {
     EXPECT_EQ(same, before);
 }
 
+TEST(Filters, WorkStopsWhenTheFrameBudgetRunsOut) {
+    Filter blur;
+    blur.type = FilterType::Blur;
+    blur.blur_x = blur.blur_y = 3;
+    const swf::FilterList list(3, blur);
+    FilterImage once = blank(10, 10), limited = blank(10, 10);
+    once.pixels[55] = limited.pixels[55] = 0xFFFFFFFF;
+    swf::apply_filter(blur, once);
+    uint64_t budget = 100 * 9 + 50;  // one blur pass over 10x10 pixels and a little
+    swf::apply_filters(list, limited, budget);
+    EXPECT_EQ(limited.pixels, once.pixels);
+    EXPECT_EQ(budget, 0u);
+}
+
 TEST(Filters, DropShadowFollowsAngleDistanceAndFlags) {
     Filter f;
     f.type = FilterType::DropShadow;
@@ -210,6 +224,19 @@ TEST(Filters, FilterListsAreReadFromPlacements) {
     EXPECT_EQ((*list)[1].blur_x, swf::kMaxBlur);
     EXPECT_EQ((*list)[1].passes, 3);
     EXPECT_EQ((*list)[2].cm[19], 19.0f);
+    // Past the kept number of filters the rest is read but not kept.
+    swftest::Bits many;
+    many.u8(200);
+    for (int i = 0; i < 200; ++i) {
+        many.u8(1);
+        put_fixed(many, 2), put_fixed(many, 2);
+        many.u8(1 << 3);
+    }
+    const auto crowded = filtered_square(many.bytes);
+    swf::Player q;
+    ASSERT_TRUE(q.load(crowded.data(), crowded.size()).ok());
+    ASSERT_TRUE(placed_filters(q));
+    EXPECT_EQ(placed_filters(q)->size(), swf::kMaxFilters);
 }
 
 TEST(Filters, CutShortOrLyingFilterListsEndCleanly) {

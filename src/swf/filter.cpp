@@ -108,7 +108,7 @@ FilterMargin filter_margin(const FilterList& list) {
         case FilterType::ColorMatrix: rx = ry = 0; break;
         default: break;
         }
-        if (f.inner && f.type != FilterType::Blur) continue;  // inner effects stay inside the source
+        // Inner effects draw only inside the source, but they need the clear pixels around it.
         m.left = std::min(kMaxFilterMargin, m.left + rx + dx);
         m.right = std::min(kMaxFilterMargin, m.right + rx + dx);
         m.top = std::min(kMaxFilterMargin, m.top + ry + dy);

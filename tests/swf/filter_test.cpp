@@ -281,6 +281,18 @@ TEST(Filters, PlayerDrawsFilteredObjectsWithinABoundedMargin) {
     EXPECT_EQ(at(45, 45), (std::vector<int>{255, 255, 255}));   // knocked out
     EXPECT_EQ(at(39, 45), (std::vector<int>{153, 153, 255}));   // 2/5 blue, one pixel out
     EXPECT_EQ(at(37, 45), (std::vector<int>{255, 255, 255}));   // past the reach of the blur
+    // An inner glow shades the square's own edge, from the clear pixels around it.
+    swftest::Bits ig;
+    ig.u8(1);
+    ig.u8(2);
+    ig.u8(0), ig.u8(0), ig.u8(255), ig.u8(255);
+    put_fixed(ig, 5), put_fixed(ig, 5);
+    ig.u16(1 << 8);
+    ig.u8(0x80 | 0x20 | 1);
+    const auto inner = render_movie(filtered_square(ig.bytes));
+    EXPECT_EQ(inner[(45 * 100 + 40) * 4 + 2], 102);  // 2/5 blue at the edge...
+    EXPECT_EQ(inner[(45 * 100 + 45) * 4 + 2], 0);    // ...none in the middle
+    EXPECT_EQ(inner[(45 * 100 + 39) * 4 + 0], 255);  // and nothing outside
     // Shown at twice the stage size, a shadow 4 stage pixels away lands 8 target pixels away.
     swftest::Bits ds;
     ds.u8(1);

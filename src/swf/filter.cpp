@@ -196,16 +196,23 @@ void combine(FilterImage& img, const Filter& f, Effect effect) {
     }
 }
 
-void shadow_or_glow(const Filter& f, FilterImage& img) {
+// What shadows and glows are coloured from: the source's alpha (inverted for inner effects, so
+// that the clear outside casts onto the inside), blurred, moved and strengthened.
+std::vector<uint8_t> effect_alpha(const Filter& f, const FilterImage& img, bool offset) {
     const int w = img.width, h = img.height;
     std::vector<uint8_t> a = alpha_plane(img);
     if (f.inner)
         for (uint8_t& v : a) v = uint8_t(255 - v);
     blur_plane(a.data(), w, h, f.blur_x, f.blur_y, passes_of(f));
     int dx = 0, dy = 0;
-    if (f.type == FilterType::DropShadow) offset_of(f, dx, dy);
+    if (offset) offset_of(f, dx, dy);
     a = shifted(a, w, h, dx, dy, f.inner ? 255 : 0);
     strengthen(a, f.strength);
+    return a;
+}
+
+void shadow_or_glow(const Filter& f, FilterImage& img) {
+    const std::vector<uint8_t> a = effect_alpha(f, img, f.type == FilterType::DropShadow);
     const uint32_t color = premultiply(f.color);
     combine(img, f, [&](size_t i) { return scale(color, a[i]); });
 }
@@ -233,15 +240,7 @@ std::vector<uint32_t> gradient_table(const Filter& f) {
 }
 
 void gradient_glow(const Filter& f, FilterImage& img) {
-    const int w = img.width, h = img.height;
-    std::vector<uint8_t> a = alpha_plane(img);
-    if (f.inner)
-        for (uint8_t& v : a) v = uint8_t(255 - v);
-    blur_plane(a.data(), w, h, f.blur_x, f.blur_y, passes_of(f));
-    int dx = 0, dy = 0;
-    offset_of(f, dx, dy);
-    a = shifted(a, w, h, dx, dy, f.inner ? 255 : 0);
-    strengthen(a, f.strength);
+    const std::vector<uint8_t> a = effect_alpha(f, img, true);
     const std::vector<uint32_t> lut = gradient_table(f);
     combine(img, f, [&](size_t i) { return lut[a[i]]; });
 }
@@ -282,6 +281,12 @@ void bevel(const Filter& f, FilterImage& img) {
     }
 }
 
+// A channel worked out in floating point, back in 0..255 (overflowing sums and NaN included).
+inline uint8_t to_channel(float v) {
+    if (!(v > 0)) return 0;
+    return v < 255 ? uint8_t(std::lround(v)) : 255;
+}
+
 inline RGBA unpremultiply(uint32_t px) {
     const uint32_t a = px >> 24;
     if (a == 0) return {0, 0, 0, 0};
@@ -298,7 +303,7 @@ void color_matrix(const Filter& f, FilterImage& img) {
         for (int r = 0; r < 4; ++r) {
             const float* row = m + 5 * r;
             const float v = row[0] * in[0] + row[1] * in[1] + row[2] * in[2] + row[3] * in[3] + row[4];
-            out[r] = uint8_t(std::lround(std::clamp(v, 0.0f, 255.0f)));
+            out[r] = to_channel(v);
         }
         px = premultiply(RGBA{out[0], out[1], out[2], out[3]});
     }
@@ -329,7 +334,7 @@ void convolution(const Filter& f, FilterImage& img) {
                     acc[0] += k * c.r, acc[1] += k * c.g, acc[2] += k * c.b, acc[3] += k * c.a;
                 }
             }
-            auto out = [&](float v) { return uint8_t(std::lround(std::clamp(v / div + f.bias, 0.0f, 255.0f))); };
+            auto out = [&](float v) { return to_channel(v / div + f.bias); };
             const RGBA own = src[size_t(y) * w + x];
             RGBA c{out(acc[0]), out(acc[1]), out(acc[2]), f.preserve_alpha ? own.a : out(acc[3])};
             img.pixels[size_t(y) * w + x] = premultiply(c);

@@ -193,6 +193,40 @@ TEST(Filters, ColorMatrixWorksOnStraightColour) {
     EXPECT_EQ(img.pixels[1], swf::premultiply({0, 10, 255, 128}));
 }
 
+TEST(Filters, ConvolutionDividesAddsBiasAndTreatsEdges) {
+    Filter f;
+    f.type = FilterType::Convolution;
+    f.matrix_x = f.matrix_y = 3;
+    f.kernel.assign(9, 1.0f);
+    f.divisor = 9;
+    f.bias = 10;
+    f.color = {0, 0, 0, 0};
+    auto grey = [] {
+        FilterImage img = blank(3, 3);
+        img.pixels.assign(9, swf::premultiply({90, 90, 90, 255}));
+        return img;
+    };
+    // Clamped edges repeat the border: every pixel averages to itself, plus the bias.
+    FilterImage img = grey();
+    swf::apply_filter(f, img);
+    EXPECT_EQ(img.pixels[0], swf::premultiply({100, 100, 100, 255}));
+    // Unclamped edges read the default colour (clear here); alpha is convolved unless preserved.
+    f.clamp = false;
+    img = grey();
+    swf::apply_filter(f, img);
+    EXPECT_EQ(img.pixels[4], swf::premultiply({100, 100, 100, 255}));
+    EXPECT_EQ(img.pixels[0], swf::premultiply({50, 50, 50, 123}));
+    f.preserve_alpha = true;
+    img = grey();
+    swf::apply_filter(f, img);
+    EXPECT_EQ(img.pixels[0], swf::premultiply({50, 50, 50, 255}));
+    // Sums that overflow to infinity or NaN still give a colour.
+    f.kernel[0] = 3e38f, f.kernel[1] = -3e38f;
+    img = grey();
+    swf::apply_filter(f, img);
+    EXPECT_EQ(img.pixels[4] >> 24, 255u);
+}
+
 TEST(Filters, FilterListsAreReadFromPlacements) {
     swftest::Bits fl;
     fl.u8(3);

@@ -3,6 +3,7 @@
 #include "swf/text.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "swf/movie.h"
 #include "swf/parse.h"
@@ -374,7 +375,11 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
     const double left = field.bounds.xmin + gutter + field.left_margin;
     const double right = field.bounds.xmax - gutter - field.right_margin;
     const double width = right - left;
-    const double line_height = (ascent + descent) * scale + field.leading;
+    // The field lays its text out in whole twips: every advance, kerning adjustment and font
+    // metric scaled to the text size is cut down to a whole twip before it moves the pen.
+    auto twips = [scale](double font_units) { return std::floor(font_units * scale); };
+    auto advance_of = [&twips](const LaidGlyph& g) { return twips(g.advance); };
+    const double line_height = twips(ascent) + twips(descent) + field.leading;
 
     // Break into lines: explicit breaks always; wrapping at spaces when the field wraps.
     std::vector<std::vector<LaidGlyph>> lines(1);
@@ -384,7 +389,7 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
     for (size_t ci = 0; ci < text.size(); ++ci) {
         const char32_t c = text[ci];
         // Kerning pairs pull the pen before the second letter, spaces included.
-        if (embedded && styled.kerning[ci] && previous) pen += kerning_of(*font, previous, c) * scale;
+        if (embedded && styled.kerning[ci] && previous) pen += twips(kerning_of(*font, previous, c));
         previous = c;
         if (c == U'\r' || c == U'\n') {
             if (!field.multiline && false) continue;
@@ -398,7 +403,7 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
         if (!glyph_of(c, g)) continue;
         g.x = pen;
         auto& line = lines.back();
-        if (field.word_wrap && pen + g.advance * scale > width && !line.empty()) {
+        if (field.word_wrap && pen + advance_of(g) > width && !line.empty()) {
             std::vector<LaidGlyph> carry;
             if (last_space != SIZE_MAX && last_space + 1 < line.size()) {
                 carry.assign(line.begin() + last_space + 1, line.end());
@@ -410,21 +415,21 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
                 k.x -= shift;
                 lines.back().push_back(k);
             }
-            pen = carry.empty() ? 0 : carry.back().x + carry.back().advance * scale;
+            pen = carry.empty() ? 0 : carry.back().x + advance_of(carry.back());
             last_space = SIZE_MAX;
             g.x = pen;
         }
         if (c == U' ') last_space = lines.back().size();
         lines.back().push_back(g);
-        pen += g.advance * scale;
+        pen += advance_of(g);
     }
 
-    double baseline = field.bounds.ymin + gutter + ascent * scale;
+    double baseline = field.bounds.ymin + gutter + twips(ascent);
     for (auto& line : lines) {
-        double line_width = line.empty() ? 0 : line.back().x + line.back().advance * scale;
+        double line_width = line.empty() ? 0 : line.back().x + advance_of(line.back());
         double x0 = left + (line.empty() ? 0 : 0);
         if (field.align == 1) x0 = right - line_width;
-        if (field.align == 2) x0 = left + (width - line_width) / 2;
+        if (field.align == 2) x0 = left + std::floor((width - line_width) / 2);
         for (const LaidGlyph& g : line)
             if (g.outline) draw_glyph(ctx, *g.outline, m * glyph_matrix(x0 + g.x, baseline, scale), field.color, cx);
         baseline += line_height;

@@ -11,8 +11,9 @@ namespace {
 constexpr uint32_t kWhite = 0xFFFFFFFFu, kBlack = 0xFF000000u;
 
 // DefineFont2 (1024 units to the em) whose glyphs for `codes` are boxes 256 units wide and a full
-// em tall, advancing 512 units, with one kerning pair.
-std::vector<uint8_t> box_font(uint16_t id, const std::string& codes, char kern_a, char kern_b, int16_t kern) {
+// em tall, advancing `advance` units, with one kerning pair.
+std::vector<uint8_t> box_font(uint16_t id, const std::string& codes, char kern_a, char kern_b, int16_t kern,
+                              uint16_t advance = 512, uint16_t ascent = 1024) {
     swftest::Bits b;
     b.u16(id);
     b.u8(0x80);  // layout, narrow codes and offsets
@@ -35,24 +36,28 @@ std::vector<uint8_t> box_font(uint16_t id, const std::string& codes, char kern_a
     for (size_t i = 0; i <= n; ++i) b.u16(uint16_t(table + i * glyph.size()));
     for (size_t i = 0; i < n; ++i) b.append(glyph);
     for (char c : codes) b.u8(uint8_t(c));
-    b.u16(1024), b.u16(0), b.u16(0);  // ascent, descent, leading
-    for (size_t i = 0; i < n; ++i) b.u16(512);
+    b.u16(ascent), b.u16(0), b.u16(0);  // ascent, descent, leading
+    for (size_t i = 0; i < n; ++i) b.u16(advance);
     for (size_t i = 0; i < n; ++i) b.rect(0, 256, -1024, 0);
     b.u16(1);
     b.u8(uint8_t(kern_a)), b.u8(uint8_t(kern_b)), b.u16(uint16_t(kern));
     return b.bytes;
 }
 
-// DefineEditText with an embedded font, HTML text, 20 px high, black.
-std::vector<uint8_t> html_field(uint16_t id, uint16_t font, int width, const std::string& html) {
+// DefineEditText with an embedded font, HTML text, 20 px high, black; align 0 left, 2 centre.
+std::vector<uint8_t> html_field(uint16_t id, uint16_t font, int width, const std::string& html, int align = -1) {
     swftest::Bits b;
     b.u16(id);
     b.rect(-40, width, -40, 440);
-    b.u8(0x80 | 0x04 | 0x01);  // text, colour, font
-    b.u8(0x02 | 0x01);         // HTML, embedded outlines
+    b.u8(0x80 | 0x04 | 0x01);                   // text, colour, font
+    b.u8(0x02 | 0x01 | (align >= 0 ? 0x20 : 0));  // HTML, embedded outlines, layout
     b.u16(font);
     b.u16(400);
     b.u8(0), b.u8(0), b.u8(0), b.u8(255);
+    if (align >= 0) {
+        b.u8(uint8_t(align));
+        b.u16(0), b.u16(0), b.u16(0), b.u16(0);  // margins, indent, leading
+    }
     b.str("");
     b.str(html);
     return b.bytes;
@@ -95,4 +100,37 @@ TEST(EditText, KerningPairsApplyWhereTheFontFormatAsksForThem) {
         EXPECT_EQ(px[size_t(y) * 40 + 7], kerned[i] ? kBlack : kWhite) << i;
         EXPECT_EQ(px[size_t(y) * 40 + 12], kerned[i] ? kWhite : kBlack) << i;
     }
+}
+
+TEST(EditText, LayoutMovesInWholeTwips) {
+    // At 20 px an advance of 514 units is 200.78 twips and an ascent of 1026 units 400.78: both
+    // count as whole twips (200, 400). Ten boxes from a field placed 4 twips right and 10 down:
+    // the tenth box spans 1804..1904 twips (90.2..95.2 px), the boxes' tops lie at 0.5 px.
+    swftest::Movie m(100, 20);
+    m.background(255, 255, 255);
+    m.tag(48, box_font(1, "A", 'A', 'A', 0, 514, 1026));
+    m.tag(37, html_field(2, 1, 2400, "AAAAAAAAAA"));
+    m.place(2, 1, 4, 10);
+    m.show_frame();
+    const auto px = render(m.fws(), 100, 20);
+    auto at = [&px](int x, int y) { return px[size_t(y) * 100 + x]; };
+    EXPECT_EQ(at(90, 5), kBlack);
+    EXPECT_EQ(at(94, 5), kBlack);
+    EXPECT_EQ(at(95, 5), kWhite);
+    EXPECT_EQ(at(89, 5), kWhite);
+    EXPECT_EQ(at(92, 0), kBlack);
+    EXPECT_EQ(at(2, 0), kBlack);
+
+    // Centred in 401 twips, a 200-twip line starts 100 twips in, not 100.5: placed 10 twips
+    // right, its box covers 110..210 twips (5.5..10.5 px).
+    swftest::Movie c(20, 20);
+    c.background(255, 255, 255);
+    c.tag(48, box_font(1, "A", 'A', 'A', 0));
+    c.tag(37, html_field(2, 1, 441, "A", 2));
+    c.place(2, 1, 10, 0);
+    c.show_frame();
+    const auto centred = render(c.fws(), 20, 20);
+    EXPECT_EQ(centred[5 * 20 + 5], kBlack);
+    EXPECT_EQ(centred[5 * 20 + 9], kBlack);
+    EXPECT_EQ(centred[5 * 20 + 10], kWhite);
 }

@@ -385,22 +385,27 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
     std::vector<std::vector<LaidGlyph>> lines(1);
     double pen = 0;
     size_t last_space = SIZE_MAX;
-    char32_t previous = 0;
+    char32_t previous = 0;  // the letter laid last on this line, if any
     for (size_t ci = 0; ci < text.size(); ++ci) {
         const char32_t c = text[ci];
-        // Kerning pairs pull the pen before the second letter, spaces included.
-        if (embedded && styled.kerning[ci] && previous) pen += twips(kerning_of(*font, previous, c));
-        previous = c;
+        // A kerning pair lengthens the first letter's advance (spaces included) before that is
+        // cut to whole twips.
+        if (embedded && styled.kerning[ci] && previous && !lines.back().empty()) {
+            LaidGlyph& before = lines.back().back();
+            before.advance += kerning_of(*font, previous, c);
+            pen = before.x + advance_of(before);
+        }
+        previous = 0;
         if (c == U'\r' || c == U'\n') {
             if (!field.multiline && false) continue;
             lines.emplace_back();
             pen = 0;
             last_space = SIZE_MAX;
-            previous = 0;
             continue;
         }
         LaidGlyph g{nullptr, pen, 0};
         if (!glyph_of(c, g)) continue;
+        previous = c;
         g.x = pen;
         auto& line = lines.back();
         if (field.word_wrap && pen + advance_of(g) > width && !line.empty()) {

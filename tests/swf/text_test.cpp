@@ -133,4 +133,18 @@ TEST(EditText, LayoutMovesInWholeTwips) {
     EXPECT_EQ(centred[5 * 20 + 5], kBlack);
     EXPECT_EQ(centred[5 * 20 + 9], kBlack);
     EXPECT_EQ(centred[5 * 20 + 10], kWhite);
+
+    // A kerning pair of -2 units joins A's 514-unit advance before the cut: 512 units make 200
+    // twips exactly (cutting 200.78 and -0.78 apart would give 199). Placed 11 twips right, V's
+    // box covers 211..311 twips (10.55..15.55 px).
+    swftest::Movie k(20, 20);
+    k.background(255, 255, 255);
+    k.tag(48, box_font(1, "AV", 'A', 'V', -2, 514));
+    k.tag(37, html_field(2, 1, 800, "<font kerning=\"1\">AV</font>"));
+    k.place(2, 1, 11, 0);
+    k.show_frame();
+    const auto kerned = render(k.fws(), 20, 20);
+    EXPECT_EQ(kerned[5 * 20 + 10], kWhite);
+    EXPECT_EQ(kerned[5 * 20 + 11], kBlack);
+    EXPECT_EQ(kerned[5 * 20 + 15], kBlack);
 }

@@ -205,6 +205,11 @@ double local_tolerance(const Matrix& m) {
 
 // Parameters where the curve of `s` is split, or 0 when it is straight or degenerate.
 int split_curve(const Segment& s, double tolerance, double* ts) {
+    // A curve whose chord already lies within the tolerance is drawn as that chord: its farthest
+    // point from the chord is half the control point's distance from it.
+    const double chord = std::hypot(double(s.x1 - s.x0), double(s.y1 - s.y0));
+    const double bend = std::fabs(double(s.cx - s.x0) * (s.y1 - s.y0) - double(s.cy - s.y0) * (s.x1 - s.x0));
+    if (chord > 0 && bend / (2 * chord) <= tolerance) return 1;
     return flatten_quad(s.x0, s.y0, s.cx, s.cy, s.x1, s.y1, tolerance, ts, kMaxCurveSteps);
 }
 

@@ -328,3 +328,24 @@ TEST(Player, NonScalingStrokesKeepTheirWidthWhereTheShapeIsSqueezedMost) {
     EXPECT_EQ(img.at(10, 14), kWhite);
     EXPECT_EQ(img.at(10, 16), kWhite);
 }
+
+TEST(Player, NearlyStraightCurvesDrawAsTheirChord) {
+    // A curve from (92,23) to (142,273) twips bowing less than a tenth of a pixel from its chord
+    // bounds a red area on its right. Pixel (5,5)'s centre, (110,110) twips, lies between the
+    // chord (x = 109.4 there) and the curve (x = 111.3): drawn as its chord, the curve takes it in.
+    swftest::ShapeRecords s;
+    s.style(92, 23, 1, -1);
+    s.curve(9, 26, 41, 224);
+    s.line(158, 0);
+    s.line(0, -250);
+    s.line(-208, 0);
+    swftest::Movie m(20, 20);
+    m.background(255, 255, 255);
+    m.shape_rgba(1, 255, 0, 0, 255, s.end());
+    m.place(1, 1);
+    m.show_frame();
+    Image img = render(m.fws());
+    EXPECT_EQ(img.at(5, 5), kRed);
+    EXPECT_EQ(img.at(4, 5), kWhite);
+    EXPECT_EQ(img.at(8, 5), kRed);
+}

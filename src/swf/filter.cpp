@@ -40,18 +40,45 @@ BoxWeights box_weights(double size) {
     return b;
 }
 
-// One pass over n samples `step` apart, through `tmp` (n entries). Outside the line is clear.
-void box_line(uint8_t* line, int n, ptrdiff_t step, const BoxWeights& b, uint8_t* tmp) {
-    for (int i = 0; i < n; ++i) tmp[i] = line[i * step];
-    auto at = [&](int i) -> uint32_t { return i >= 0 && i < n ? tmp[i] : 0; };
+// One horizontal pass over a row of n samples. `padded` holds the row between clear borders as
+// wide as the box reaches, so the running sum needs no bounds checks.
+void box_row(uint8_t* line, int n, const BoxWeights& b, std::vector<uint8_t>& padded) {
+    const int pad = b.full + 1;
+    padded.assign(size_t(n) + 2 * size_t(pad) + 1, 0);
+    std::copy_n(line, n, padded.data() + pad);
+    const uint8_t* in = padded.data() + pad;
     uint32_t sum = 0;
-    for (int k = -b.full; k <= b.full; ++k) sum += at(k);
+    for (int k = -b.full; k <= b.full; ++k) sum += in[k];
     for (int i = 0; i < n; ++i) {
-        const uint32_t ends = at(i - b.full - 1) + at(i + b.full + 1);
-        const uint32_t v = (sum * b.w_full + ends * b.w_end + 32768) >> 16;
-        line[i * step] = uint8_t(std::min<uint32_t>(v, 255));
-        sum += at(i + b.full + 1);
-        sum -= at(i - b.full);
+        const uint32_t ends = in[i - pad] + in[i + pad];
+        line[i] = uint8_t(std::min<uint32_t>((sum * b.w_full + ends * b.w_end + 32768) >> 16, 255));
+        sum += in[i + pad];
+        sum -= in[i - b.full];
+    }
+}
+
+// One vertical pass, a whole row at a time with a running sum per column, so that memory is
+// read along rows rather than down columns.
+void box_columns(uint8_t* plane, int w, int h, const BoxWeights& b, std::vector<uint8_t>& copy,
+                 std::vector<uint32_t>& sums) {
+    copy.assign(plane, plane + size_t(w) * h);
+    sums.assign(size_t(w), 0);
+    auto row = [&](int y) -> const uint8_t* { return y >= 0 && y < h ? copy.data() + size_t(y) * w : nullptr; };
+    for (int k = -b.full; k <= b.full; ++k)
+        if (const uint8_t* r = row(k))
+            for (int x = 0; x < w; ++x) sums[x] += r[x];
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* above = row(y - b.full - 1);
+        const uint8_t* below = row(y + b.full + 1);
+        uint8_t* out = plane + size_t(y) * w;
+        for (int x = 0; x < w; ++x) {
+            const uint32_t ends = (above ? above[x] : 0) + (below ? below[x] : 0);
+            out[x] = uint8_t(std::min<uint32_t>((sums[x] * b.w_full + ends * b.w_end + 32768) >> 16, 255));
+        }
+        if (below)
+            for (int x = 0; x < w; ++x) sums[x] += below[x];
+        if (const uint8_t* leaving = row(y - b.full))
+            for (int x = 0; x < w; ++x) sums[x] -= leaving[x];
     }
 }
 
@@ -60,16 +87,17 @@ void box_line(uint8_t* line, int n, ptrdiff_t step, const BoxWeights& b, uint8_t
 void blur_plane(uint8_t* plane, int width, int height, double size_x, double size_y, int passes) {
     if (width <= 0 || height <= 0 || passes <= 0) return;
     passes = std::min(passes, kMaxPasses);
-    std::vector<uint8_t> tmp(size_t(std::max(width, height)));
     if (size_x > 1) {
         const BoxWeights b = box_weights(size_x);
+        std::vector<uint8_t> padded;
         for (int p = 0; p < passes; ++p)
-            for (int y = 0; y < height; ++y) box_line(plane + ptrdiff_t(y) * width, width, 1, b, tmp.data());
+            for (int y = 0; y < height; ++y) box_row(plane + ptrdiff_t(y) * width, width, b, padded);
     }
     if (size_y > 1) {
         const BoxWeights b = box_weights(size_y);
-        for (int p = 0; p < passes; ++p)
-            for (int x = 0; x < width; ++x) box_line(plane + x, height, width, b, tmp.data());
+        std::vector<uint8_t> copy;
+        std::vector<uint32_t> sums;
+        for (int p = 0; p < passes; ++p) box_columns(plane, width, height, b, copy, sums);
     }
 }
 
@@ -86,7 +114,17 @@ FilterList scale_filters(const FilterList& list, double sx, double sy) {
     return out;
 }
 
-FilterMargin filter_margin(const FilterList& list) {
+int filter_margin_limit(int width, int height) {
+    return std::clamp(std::max(width, height) / 2, kMinFilterMargin, kMaxFilterMargin);
+}
+
+uint64_t filter_work_per_frame(int width, int height) {
+    // A few full-area blurs of the best quality, and never less than a small stage's worth.
+    return std::max<uint64_t>(uint64_t(1) << 24, uint64_t(std::max(width, 0)) * uint64_t(std::max(height, 0)) * 128);
+}
+
+FilterMargin filter_margin(const FilterList& list, int limit) {
+    limit = std::clamp(limit, 0, kMaxFilterMargin);
     FilterMargin m;
     for (const Filter& f : list) {
         int rx = box_reach(f.blur_x) * passes_of(f), ry = box_reach(f.blur_y) * passes_of(f);
@@ -109,10 +147,10 @@ FilterMargin filter_margin(const FilterList& list) {
         default: break;
         }
         // Inner effects draw only inside the source, but they need the clear pixels around it.
-        m.left = std::min(kMaxFilterMargin, m.left + rx + dx);
-        m.right = std::min(kMaxFilterMargin, m.right + rx + dx);
-        m.top = std::min(kMaxFilterMargin, m.top + ry + dy);
-        m.bottom = std::min(kMaxFilterMargin, m.bottom + ry + dy);
+        m.left = std::min(limit, m.left + rx + dx);
+        m.right = std::min(limit, m.right + rx + dx);
+        m.top = std::min(limit, m.top + ry + dy);
+        m.bottom = std::min(limit, m.bottom + ry + dy);
     }
     return m;
 }

@@ -51,8 +51,12 @@ using FilterListPtr = std::shared_ptr<const FilterList>;
 // The filter limits the player honours: larger values in the file are clamped to these.
 constexpr double kMaxBlur = 255;
 constexpr int kMaxPasses = 15;
-// How far (pixels) beyond the visible area content may still reach into it through a filter.
+// How far (pixels) beyond the visible area content may still reach into it through a filter: at
+// most half the larger side of the area, within these bounds. What lies further out reaches the
+// area only as a faint haze.
+constexpr int kMinFilterMargin = 64;
 constexpr int kMaxFilterMargin = 512;
+int filter_margin_limit(int width, int height);
 
 // The list with sizes and distances for a stage drawn `sx` by `sy` times its size.
 FilterList scale_filters(const FilterList& list, double sx, double sy);
@@ -61,7 +65,7 @@ FilterList scale_filters(const FilterList& list, double sx, double sy);
 struct FilterMargin {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
-FilterMargin filter_margin(const FilterList& list);
+FilterMargin filter_margin(const FilterList& list, int limit = kMaxFilterMargin);
 
 // A premultiplied BGRA image, `width` pixels per row.
 struct FilterImage {
@@ -72,9 +76,10 @@ struct FilterImage {
 };
 
 // Filter work is counted in pixel passes (one box pass over one plane of one pixel, or one
-// pixel of a colour step). A frame spends at most this much; filters past it are left out, so
-// that a file stacking hundreds of large blurs still draws in bounded time.
-constexpr uint64_t kFilterWorkPerFrame = uint64_t(1) << 28;
+// pixel of a colour step). A frame spends at most this much for an area of this many pixels;
+// filters past it are left out, so that a file stacking many large blurs still draws in bounded
+// time.
+uint64_t filter_work_per_frame(int width, int height);
 // How many filters of a list are kept; real content uses a handful.
 constexpr size_t kMaxFilters = 32;
 

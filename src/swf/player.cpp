@@ -21,7 +21,7 @@ struct Player::RenderState {
     std::vector<std::unique_ptr<std::vector<uint32_t>>> free_filter_layers;  // canvas plus margins
     FilterImage filter_image;
     double screen_x = 1, screen_y = 1;  // stage pixels -> target pixels: filter sizes follow it
-    uint64_t filter_budget = kFilterWorkPerFrame;  // what filters may still spend this frame
+    uint64_t filter_budget = 0;  // what filters may still spend this frame
     ShapeData morph_scratch;
     int layers = 0;  // how many blend layers the current drawing goes into
 
@@ -235,7 +235,7 @@ void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, c
         scaled = scale_filters(*list, screen_x, screen_y);
         list = &scaled;
     }
-    const FilterMargin fm = filter_margin(*list);
+    const FilterMargin fm = filter_margin(*list, filter_margin_limit(ctx.canvas.width, ctx.canvas.height));
     const int w = ctx.canvas.width + fm.left + fm.right, h = ctx.canvas.height + fm.top + fm.bottom;
     std::unique_ptr<std::vector<uint32_t>> buffer;
     if (!free_filter_layers.empty()) {
@@ -395,7 +395,7 @@ void Player::render(const RenderTarget& target) {
         rs.layers = 0;
         const Matrix stage = stage_matrix(w, h);
         rs.screen_x = stage.a * 20, rs.screen_y = stage.d * 20;
-        rs.filter_budget = kFilterWorkPerFrame;
+        rs.filter_budget = filter_work_per_frame(w, h);
         rs.draw_clip(*root_, stage, CxForm{}, 0);
     }
 

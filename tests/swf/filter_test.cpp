@@ -341,9 +341,11 @@ TEST(Filters, PlayerDrawsFilteredObjectsWithinABoundedMargin) {
     EXPECT_EQ(red_at(100, 90), 0);    // its shadow, 88..107
     EXPECT_EQ(red_at(107, 90), 0);
     EXPECT_EQ(red_at(108, 90), 255);
-    // The largest blur reaches no further than the margin clamp.
+    // The largest blur reaches no further than the margin clamp, which small areas lower.
     swf::FilterList list(1);
     list[0].blur_x = list[0].blur_y = swf::kMaxBlur;
     list[0].passes = swf::kMaxPasses;
     EXPECT_EQ(swf::filter_margin(list).left, swf::kMaxFilterMargin);
+    EXPECT_EQ(swf::filter_margin(list, swf::filter_margin_limit(64, 48)).left, swf::kMinFilterMargin);
+    EXPECT_EQ(swf::filter_margin(list, swf::filter_margin_limit(800, 600)).top, 400);
 }

@@ -226,13 +226,19 @@ std::u32string decode_text(const std::string& s, int version) {
 
 namespace {
 
-// Text with, per character, whether its format asks for the font's kerning pairs.
+// What an HTML <font> sets for the characters inside it.
+struct Format {
+    bool kerning = false;  // apply the font's kerning pairs
+    RGBA color;
+};
+
+// Text with the format of each character.
 struct StyledText {
     std::u32string chars;
-    std::vector<bool> kerning;
-    void push(char32_t c, bool kern) {
+    std::vector<Format> formats;
+    void push(char32_t c, const Format& f) {
         chars.push_back(c);
-        kerning.push_back(kern);
+        formats.push_back(f);
     }
 };
 
@@ -254,24 +260,42 @@ bool tag_attribute(const std::u32string& tag, const std::u32string& name, std::u
     return false;
 }
 
+// "#rrggbb" (the alpha kept from `base`), or false when the value is not that.
+bool parse_color(const std::u32string& v, RGBA base, RGBA& out) {
+    if (v.size() != 7 || v[0] != U'#') return false;
+    uint32_t rgb = 0;
+    for (size_t i = 1; i < 7; ++i) {
+        const char32_t c = v[i];
+        const int d = c >= U'0' && c <= U'9' ? int(c - U'0') : c >= U'a' && c <= U'f' ? int(c - U'a') + 10 : -1;
+        if (d < 0) return false;
+        rgb = rgb << 4 | uint32_t(d);
+    }
+    out = {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), base.a};
+    return true;
+}
+
 // Minimal HTML: tags dropped, <br> and paragraph ends become line breaks, entities decoded. The
-// kerning attribute of <font> is kept per character, nested fonts restoring the outer setting.
-StyledText parse_html(const std::u32string& in) {
+// colour and kerning attributes of <font> are kept per character, a closing </font> restoring
+// the outer format. `base` is the field's own format.
+StyledText parse_html(const std::u32string& in, const Format& base) {
     StyledText out;
-    std::vector<bool> kern_stack{false};
+    std::vector<Format> stack{base};
     for (size_t i = 0; i < in.size(); ++i) {
-        const bool kern = kern_stack.back();
+        const Format current = stack.back();
         if (in[i] == U'<') {
             size_t j = in.find(U'>', i);
             if (j == std::u32string::npos) break;
             std::u32string tag = in.substr(i + 1, j - i - 1);
             for (auto& c : tag) c = c < 128 ? char32_t(std::tolower(int(c))) : c;
-            if (tag == U"br" || tag == U"br/" || tag == U"/p" || tag.rfind(U"/li", 0) == 0) out.push(U'\n', kern);
+            if (tag == U"br" || tag == U"br/" || tag == U"/p" || tag.rfind(U"/li", 0) == 0) out.push(U'\n', current);
             if (tag.rfind(U"font", 0) == 0 && (tag.size() == 4 || tag[4] == U' ')) {
+                Format f = current;
                 std::u32string v;
-                kern_stack.push_back(tag_attribute(tag, U"kerning", v) ? v == U"1" || v == U"true" : kern);
-            } else if (tag == U"/font" && kern_stack.size() > 1) {
-                kern_stack.pop_back();
+                if (tag_attribute(tag, U"kerning", v)) f.kerning = v == U"1" || v == U"true";
+                if (tag_attribute(tag, U"color", v)) parse_color(v, base.color, f.color);
+                stack.push_back(f);
+            } else if (tag == U"/font" && stack.size() > 1) {
+                stack.pop_back();
             }
             i = j;
         } else if (in[i] == U'&') {
@@ -281,20 +305,20 @@ StyledText parse_html(const std::u32string& in) {
             for (auto& [name, ch] : ents) {
                 std::u32string n(name);
                 if (in.compare(i, n.size(), n) == 0) {
-                    out.push(ch, kern);
+                    out.push(ch, current);
                     i += n.size() - 1;
                     done = true;
                     break;
                 }
             }
-            if (!done) out.push(in[i], kern);
+            if (!done) out.push(in[i], current);
         } else {
-            out.push(in[i], kern);
+            out.push(in[i], current);
         }
     }
     while (!out.chars.empty() && out.chars.back() == U'\n') {
         out.chars.pop_back();
-        out.kerning.pop_back();
+        out.formats.pop_back();
     }
     return out;
 }
@@ -309,6 +333,7 @@ struct LaidGlyph {
     const std::vector<Segment>* outline;
     double x;
     int advance;
+    RGBA color;
 };
 
 }  // namespace
@@ -330,11 +355,13 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
     if (field.text.empty() || !ctx.movie) return;
     StyledText styled;
     const std::u32string decoded = decode_text(field.text, ctx.movie->version);
+    Format base;
+    base.color = field.color;
     if (field.html) {
-        styled = parse_html(decoded);
+        styled = parse_html(decoded, base);
     } else {
         styled.chars = decoded;
-        styled.kerning.assign(decoded.size(), false);
+        styled.formats.assign(decoded.size(), base);
     }
     std::u32string& text = styled.chars;
     if (field.password) std::fill(text.begin(), text.end(), U'*');
@@ -390,7 +417,7 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
         const char32_t c = text[ci];
         // A kerning pair lengthens the first letter's advance (spaces included) before that is
         // cut to whole twips.
-        if (embedded && styled.kerning[ci] && previous && !lines.back().empty()) {
+        if (embedded && styled.formats[ci].kerning && previous && !lines.back().empty()) {
             LaidGlyph& before = lines.back().back();
             before.advance += kerning_of(*font, previous, c);
             pen = before.x + advance_of(before);
@@ -403,7 +430,7 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
             last_space = SIZE_MAX;
             continue;
         }
-        LaidGlyph g{nullptr, pen, 0};
+        LaidGlyph g{nullptr, pen, 0, styled.formats[ci].color};
         if (!glyph_of(c, g)) continue;
         previous = c;
         g.x = pen;
@@ -436,7 +463,7 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
         if (field.align == 1) x0 = right - line_width;
         if (field.align == 2) x0 = left + std::floor((width - line_width) / 2);
         for (const LaidGlyph& g : line)
-            if (g.outline) draw_glyph(ctx, *g.outline, m * glyph_matrix(x0 + g.x, baseline, scale), field.color, cx);
+            if (g.outline) draw_glyph(ctx, *g.outline, m * glyph_matrix(x0 + g.x, baseline, scale), g.color, cx);
         baseline += line_height;
     }
 }

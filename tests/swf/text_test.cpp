@@ -148,3 +148,19 @@ TEST(EditText, LayoutMovesInWholeTwips) {
     EXPECT_EQ(kerned[5 * 20 + 11], kBlack);
     EXPECT_EQ(kerned[5 * 20 + 15], kBlack);
 }
+
+TEST(EditText, FontColoursApplyInsideTheirTagsOnly) {
+    // Boxes 10 px apart: A in the font's red, V in the nested blue, the last A back in red and
+    // the V after the tags in the field's own black; a malformed colour keeps the outer one.
+    swftest::Movie m(60, 20);
+    m.background(255, 255, 255);
+    m.tag(48, box_font(1, "AV", 'A', 'V', 0));
+    m.tag(37, html_field(2, 1, 1200,
+                         "<font color=\"#ff0000\">A<font color='#0000FF'>V</font>A<font color=\"red\">A</font></font>V"));
+    m.place(2, 1);
+    m.show_frame();
+    const auto px = render(m.fws(), 60, 20);
+    constexpr uint32_t red = 0xFFFF0000u, blue = 0xFF0000FFu;
+    const uint32_t expected[] = {red, blue, red, red, kBlack};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(px[5 * 60 + i * 10 + 2], expected[i]) << i;
+}

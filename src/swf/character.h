@@ -88,6 +88,7 @@ enum PlaceFlags : uint16_t {
     PlaceHasBlend = 0x100,
     PlaceHasVisible = 0x200,
     PlaceHasFilters = 0x400,
+    PlaceHasCache = 0x800,
 };
 
 struct DisplayOp {
@@ -103,6 +104,7 @@ struct DisplayOp {
     CxForm cxform;
     std::string name;
     FilterListPtr filters;  // null: none
+    bool cache_as_bitmap = false;
 };
 
 // Action bytes for a later script engine: kept per frame, in file order.

@@ -1,6 +1,51 @@
 #include "swf/display.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace swf {
+
+namespace {
+
+// Widens `acc` by the box around `r` mapped through `m`.
+void add_box(Rect& acc, bool& any, const Rect& r, const Matrix& m) {
+    const double xs[2] = {double(r.xmin), double(r.xmax)}, ys[2] = {double(r.ymin), double(r.ymax)};
+    for (double x : xs)
+        for (double y : ys) {
+            const auto px = int32_t(std::lround(std::clamp(m.apply_x(x, y), -1e9, 1e9)));
+            const auto py = int32_t(std::lround(std::clamp(m.apply_y(x, y), -1e9, 1e9)));
+            if (!any) acc = {px, px, py, py};
+            any = true;
+            acc.xmin = std::min(acc.xmin, px), acc.xmax = std::max(acc.xmax, px);
+            acc.ymin = std::min(acc.ymin, py), acc.ymax = std::max(acc.ymax, py);
+        }
+}
+
+bool bounds_at(const Instance& inst, Rect& out, int nesting) {
+    if (!inst.character || nesting >= kMaxNesting) return false;
+    bool any = false;
+    const Matrix identity;
+    switch (inst.character->kind) {
+    case CharKind::Shape: add_box(out, any, static_cast<const ShapeDef&>(*inst.character).shape.bounds, identity); break;
+    case CharKind::Morph: add_box(out, any, static_cast<const MorphDef&>(*inst.character).start.bounds, identity); break;
+    case CharKind::Text: add_box(out, any, static_cast<const TextDef&>(*inst.character).bounds, identity); break;
+    case CharKind::EditText: add_box(out, any, static_cast<const EditTextDef&>(*inst.character).bounds, identity); break;
+    case CharKind::Sprite:
+    case CharKind::Button:
+        if (!inst.clip) break;
+        for (const auto& [depth, child] : inst.clip->display_list()) {
+            Rect r;
+            if (child.clip_depth == 0 && bounds_at(child, r, nesting + 1)) add_box(out, any, r, child.matrix);
+        }
+        break;
+    default: break;
+    }
+    return any;
+}
+
+}  // namespace
+
+bool instance_bounds(const Instance& inst, Rect& out) { return bounds_at(inst, out, 0); }
 
 Clip::Clip(const Movie& movie, const Timeline* timeline, int nesting, const FrameHook* hook, size_t* budget)
     : movie_(movie), timeline_(timeline), nesting_(nesting), hook_(hook), budget_(budget ? budget : &own_budget_) {}
@@ -23,6 +68,7 @@ Instance Clip::make_instance(uint16_t depth, const Placement& p) {
     inst.visible = p.visible;
     inst.name = p.name;
     inst.filters = p.filters;
+    inst.cache_as_bitmap = p.cache_as_bitmap;
     inst.fresh = true;
     if (inst.character && nesting_ + 1 < kMaxNesting && *budget_ > 0) {
         if (inst.character->kind == CharKind::Sprite) {
@@ -50,6 +96,7 @@ Clip::Placement Clip::placement_of(const DisplayOp& op) {
     p.visible = op.visible;
     p.name = op.name;
     p.filters = op.filters;
+    p.cache_as_bitmap = op.cache_as_bitmap;
     return p;
 }
 
@@ -88,6 +135,7 @@ void Clip::apply_op(const DisplayOp& op) {
         p.visible = inst.visible;
         p.name = inst.name;
         p.filters = inst.filters;
+        p.cache_as_bitmap = inst.cache_as_bitmap;
         Instance fresh = make_instance(op.depth, p);
         inst = std::move(fresh);
         start_child(inst);
@@ -98,6 +146,7 @@ void Clip::apply_op(const DisplayOp& op) {
     if (op.flags & PlaceHasBlend) inst.blend = op.blend;
     if (op.flags & PlaceHasVisible) inst.visible = op.visible;
     if (op.flags & PlaceHasFilters) inst.filters = op.filters;
+    if (op.flags & PlaceHasCache) inst.cache_as_bitmap = op.cache_as_bitmap;
 }
 
 void Clip::enter_frame(int frame) {
@@ -135,6 +184,7 @@ void Clip::rewind_to(int frame) {
             if (op.flags & PlaceHasBlend) p.blend = op.blend;
             if (op.flags & PlaceHasVisible) p.visible = op.visible;
             if (op.flags & PlaceHasFilters) p.filters = op.filters;
+            if (op.flags & PlaceHasCache) p.cache_as_bitmap = op.cache_as_bitmap;
         }
     }
     for (auto it = list_.begin(); it != list_.end();) {
@@ -154,6 +204,7 @@ void Clip::rewind_to(int frame) {
             inst.blend = p.blend;
             inst.visible = p.visible;
             inst.filters = p.filters;
+            inst.cache_as_bitmap = p.cache_as_bitmap;
             continue;
         }
         auto [pos, ok] = list_.emplace(depth, make_instance(uint16_t(depth), p));

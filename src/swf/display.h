@@ -27,8 +27,13 @@ struct Instance {
     bool fresh = false;  // created during the current tick: its clip starts next tick
     std::string name;
     FilterListPtr filters;  // null for the usual unfiltered instance
+    bool cache_as_bitmap = false;
     std::unique_ptr<Clip> clip;  // sprites and buttons
 };
+
+// The instance's bounds in its own twips: its definition's, or for sprites and buttons the union
+// of what they hold now. False when there is nothing to bound.
+bool instance_bounds(const Instance& inst, Rect& out);
 
 // Called for every frame a clip enters, with that frame's action blocks (scripts hook in here).
 using FrameHook = std::function<void(Clip& clip, int frame, const Frame& data)>;
@@ -74,6 +79,7 @@ private:
         bool visible = true;
         std::string name;
         FilterListPtr filters;
+        bool cache_as_bitmap = false;
     };
 
     void apply_frame(int frame);

@@ -101,6 +101,24 @@ void blur_plane(uint8_t* plane, int width, int height, double size_x, double siz
     }
 }
 
+Matrix on_whole_pixels(const Rect& bounds, const Matrix& m) {
+    double x = 0, y = 0;
+    bool first = true;
+    for (double bx : {double(bounds.xmin), double(bounds.xmax)})
+        for (double by : {double(bounds.ymin), double(bounds.ymax)}) {
+            // The corner in 1/256 pixels, as the rasteriser sees it.
+            const double cx = std::round(m.apply_x(bx, by) * 256) / 256, cy = std::round(m.apply_y(bx, by) * 256) / 256;
+            x = first ? cx : std::min(x, cx);
+            y = first ? cy : std::min(y, cy);
+            first = false;
+        }
+    if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 1e9 || std::fabs(y) > 1e9) return m;
+    Matrix out = m;
+    out.tx += std::floor(x + 0.5) - x;
+    out.ty += std::floor(y + 0.5) - y;
+    return out;
+}
+
 FilterList scale_filters(const FilterList& list, double sx, double sy) {
     FilterList out = list;
     for (Filter& f : out) {

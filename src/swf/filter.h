@@ -58,6 +58,11 @@ constexpr int kMinFilterMargin = 64;
 constexpr int kMaxFilterMargin = 512;
 int filter_margin_limit(int width, int height);
 
+// Filtered and bitmap-cached objects are drawn as a picture whose corner sits on a whole pixel:
+// `m` (local twips -> device pixels) moved by the fraction that rounds the top-left corner of
+// `bounds` (local twips) to the nearest whole pixel, halves upwards.
+Matrix on_whole_pixels(const Rect& bounds, const Matrix& m);
+
 // The list with sizes and distances for a stage drawn `sx` by `sy` times its size.
 FilterList scale_filters(const FilterList& list, double sx, double sy);
 

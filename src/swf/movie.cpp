@@ -163,7 +163,10 @@ DisplayOp parse_place23(Reader& r, bool three) {
             op.blend = r.u8();
             op.flags |= PlaceHasBlend;
         }
-        if (f2 & 0x04) r.u8();
+        if (f2 & 0x04) {
+            op.cache_as_bitmap = r.u8() != 0;
+            op.flags |= PlaceHasCache;
+        }
         if (f2 & 0x20) {
             op.visible = r.u8() != 0;
             op.flags |= PlaceHasVisible;

@@ -79,7 +79,7 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
     };
     for (const auto& [depth, inst] : clip.display_list()) {
         while (!masks.empty() && depth > masks.back().until) pop_mask();
-        const Matrix im = snap_to_twips(m * inst.matrix);
+        Matrix im = snap_to_twips(m * inst.matrix);
         const CxForm icx = cx * inst.cxform;
         if (inst.clip_depth) {
             // A mask: its shape (fills and strokes, alpha ignored) limits the depths above it.
@@ -94,6 +94,9 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
             continue;
         }
         if (!inst.visible) continue;
+        Rect bounds;
+        if ((inst.filters || inst.cache_as_bitmap) && !ctx.mask_target && instance_bounds(inst, bounds))
+            im = on_whole_pixels(bounds, im);
         if (inst.filters && !ctx.mask_target)
             draw_filtered(inst, im, icx, nesting);
         else if (inst.blend > 1 && !ctx.mask_target)

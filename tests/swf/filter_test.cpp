@@ -32,8 +32,9 @@ void put_float(swftest::Bits& b, float v) {
     b.u32(u);
 }
 
-// A movie with a 10x10 px red square at (40, 40) placed by PlaceObject3 with `filters` (a FILTERLIST).
-std::vector<uint8_t> filtered_square(const std::vector<uint8_t>& filters, int stage = 100) {
+// A movie with a 10x10 px red square at (40, 40) (or `at` twips) placed by PlaceObject3 with
+// `filters` (a FILTERLIST).
+std::vector<uint8_t> filtered_square(const std::vector<uint8_t>& filters, int stage = 100, int at = 800) {
     swftest::Movie m(stage, stage, 8);
     m.background(255, 255, 255);
     m.shape_rgba(1, 255, 0, 0, 255, swftest::Movie::rect_records(0, 0, 200, 200), 200);
@@ -42,17 +43,18 @@ std::vector<uint8_t> filtered_square(const std::vector<uint8_t>& filters, int st
     b.u8(0x01);  // filter list
     b.u16(1);
     b.u16(1);
-    b.matrix(800, 800);
+    b.matrix(at, at);
     b.append(filters);
     m.tag(70, b.bytes);
     m.show_frame();
     return m.fws();
 }
 
-std::vector<uint8_t> render_movie(const std::vector<uint8_t>& bytes, int w = 100, int h = 100) {
+std::vector<uint8_t> render_movie(const std::vector<uint8_t>& bytes, int w = 100, int h = 100,
+                                  swf::Quality quality = swf::Quality::Low) {
     swf::Player p;
     EXPECT_TRUE(p.load(bytes.data(), bytes.size()).ok());
-    p.set_quality(swf::Quality::Low);
+    p.set_quality(quality);
     std::vector<uint8_t> rgba(size_t(w) * h * 4);
     p.render({rgba.data(), w, h, w * 4, swf::PixelFormat::RgbaStraight});
     return rgba;
@@ -348,4 +350,26 @@ TEST(Filters, PlayerDrawsFilteredObjectsWithinABoundedMargin) {
     EXPECT_EQ(swf::filter_margin(list).left, swf::kMaxFilterMargin);
     EXPECT_EQ(swf::filter_margin(list, swf::filter_margin_limit(64, 48)).left, swf::kMinFilterMargin);
     EXPECT_EQ(swf::filter_margin(list, swf::filter_margin_limit(800, 600)).top, 400);
+}
+
+TEST(Filters, FilteredObjectsSitOnWholePixels) {
+    // The top-left corner of the bounds rounds to the nearest pixel, halves upwards.
+    const swf::Rect bounds{-50, 5710, -50, 5710};
+    swf::Matrix m = swf::on_whole_pixels(bounds, {0.05, 0, 0, 0.05, 108, 43});
+    EXPECT_DOUBLE_EQ(m.tx, 108.5);
+    EXPECT_DOUBLE_EQ(m.ty, 43.5);
+    m = swf::on_whole_pixels(bounds, {0.05, 0, 0, 0.05, 6.05, 4.95});
+    EXPECT_NEAR(m.tx, 6.5, 1.0 / 256);  // within the rasteriser's 1/256 pixel
+    EXPECT_NEAR(m.ty, 4.5, 1.0 / 256);
+    // Drawn anti-aliased at x = 40.4 px, a square with an (identity) colour matrix lands on
+    // whole pixels: crisp at 40 and clear at 50.
+    swftest::Bits cm;
+    cm.u8(1);
+    cm.u8(6);
+    for (int i = 0; i < 20; ++i) put_float(cm, i % 6 == 0 ? 1.0f : 0.0f);
+    const auto px = render_movie(filtered_square(cm.bytes, 100, 808), 100, 100, swf::Quality::High);
+    auto green = [&](int x) { return int(px[(size_t(45) * 100 + x) * 4 + 1]); };
+    EXPECT_EQ(green(40), 0);
+    EXPECT_EQ(green(49), 0);
+    EXPECT_EQ(green(50), 255);
 }

@@ -149,10 +149,10 @@ void Painter::solid_row(const uint8_t* cov, int n, uint32_t* dst) {
     }
 }
 
-// An opaque fill replaces what is under it wherever coverage is full, so the whole row is shaded
-// straight into the canvas; what lay under the partly covered pixels is kept first and blended
-// back under the new colour. The row is shaded in pieces that alternate between full and
-// partial coverage, the split the colours have always been computed with.
+// An opaque fill replaces what is under it wherever coverage is full, so those runs are shaded
+// straight into the canvas and only the partly covered runs are shaded aside and blended. The row
+// is shaded in pieces that alternate between full and partial coverage, the split the colours
+// have always been computed with.
 void Painter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
     starts_.clear();
     for (int i = 0; i < n;) {
@@ -160,22 +160,22 @@ void Painter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst
         i = cov[i] == 255 ? end_of_full(cov, i, n) : end_of_partial(cov, i, n);
     }
     const int count = int(starts_.size());
-    auto piece_end = [&](int p) { return p + 1 < count ? starts_[p + 1] : n; };
     src_.resize(n);
-    uint32_t* under = src_.data();
-    for (int p = 0; p < count; ++p)
-        if (cov[starts_[p]] != 255) std::copy(dst + starts_[p], dst + piece_end(p), under + starts_[p]);
-    shade_pieces(y, x0, n, starts_.data(), count, dst);
+    uint32_t* aside = src_.data();
+    shade_pieces(y, x0, n, starts_.data(), count, cov, dst, aside);
     for (int p = 0; p < count; ++p) {
-        if (cov[starts_[p]] == 255) continue;
-        for (int k = starts_[p]; k < piece_end(p); ++k) dst[k] = cov[k] ? blend(under[k], dst[k], cov[k]) : under[k];
+        const int start = starts_[p], end = p + 1 < count ? starts_[p + 1] : n;
+        if (cov[start] == 255) continue;
+        for (int k = start; k < end; ++k)
+            if (cov[k]) dst[k] = blend(dst[k], aside[k], cov[k]);
     }
 }
 
-void Painter::shade_pieces(int y, int x0, int n, const int* starts, int count, uint32_t* out) {
+void Painter::shade_pieces(int y, int x0, int n, const int* starts, int count, const uint8_t* cov, uint32_t* full,
+                           uint32_t* partial) {
     for (int p = 0; p < count; ++p) {
-        const int end = p + 1 < count ? starts[p + 1] : n;
-        shade(y, x0 + starts[p], end - starts[p], out + starts[p]);
+        const int start = starts[p], end = p + 1 < count ? starts[p + 1] : n;
+        shade(y, x0 + start, end - start, (cov[start] == 255 ? full : partial) + start);
     }
 }
 
@@ -328,29 +328,35 @@ inline uint32_t sample_one(const GradientStep* steps, int32_t p) {
 }
 
 #if defined(__SSE2__)
-// Four pixels at a time: the fractions are spread over 16-bit lanes, and two steps side by side
-// give one register of bases and one of deltas for a single multiply.
+// Four colours from four positions: the fractions are spread over 16-bit lanes, and two steps side
+// by side give one register of bases and one of deltas for a single multiply.
+inline __m128i sample_four(const GradientStep* steps, const int32_t* pos) {
+    const __m128i q = _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pos)), _mm_set1_epi32(1 << 15));
+    alignas(16) int32_t k[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(k), _mm_srli_epi32(q, 16));
+    __m128i f = _mm_and_si128(_mm_srli_epi32(q, 8), _mm_set1_epi32(255));
+    f = _mm_packs_epi32(f, f);     // f0 f1 f2 f3 f0 f1 f2 f3
+    f = _mm_unpacklo_epi16(f, f);  // f0 f0 f1 f1 f2 f2 f3 f3
+    const __m128i f01 = _mm_unpacklo_epi32(f, f), f23 = _mm_unpackhi_epi32(f, f);
+    const __m128i s0 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[0]));
+    const __m128i s1 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[1]));
+    const __m128i s2 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[2]));
+    const __m128i s3 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[3]));
+    const __m128i c01 = _mm_add_epi16(_mm_unpacklo_epi64(s0, s1), _mm_mullo_epi16(_mm_unpackhi_epi64(s0, s1), f01));
+    const __m128i c23 = _mm_add_epi16(_mm_unpacklo_epi64(s2, s3), _mm_mullo_epi16(_mm_unpackhi_epi64(s2, s3), f23));
+    return _mm_packus_epi16(_mm_srli_epi16(c01, 8), _mm_srli_epi16(c23, 8));
+}
+
+// `pos` must hold valid positions up to the next multiple of four past n.
 void sample_row(const GradientStep* steps, const int32_t* pos, int n, uint32_t* out) {
-    const __m128i half = _mm_set1_epi32(1 << 15), byte = _mm_set1_epi32(255);
     int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        const __m128i q = _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pos + i)), half);
-        alignas(16) int32_t k[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(k), _mm_srli_epi32(q, 16));
-        __m128i f = _mm_and_si128(_mm_srli_epi32(q, 8), byte);
-        f = _mm_packs_epi32(f, f);     // f0 f1 f2 f3 f0 f1 f2 f3
-        f = _mm_unpacklo_epi16(f, f);  // f0 f0 f1 f1 f2 f2 f3 f3
-        const __m128i f01 = _mm_unpacklo_epi32(f, f), f23 = _mm_unpackhi_epi32(f, f);
-        const __m128i s0 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[0]));
-        const __m128i s1 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[1]));
-        const __m128i s2 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[2]));
-        const __m128i s3 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[3]));
-        const __m128i c01 = _mm_add_epi16(_mm_unpacklo_epi64(s0, s1), _mm_mullo_epi16(_mm_unpackhi_epi64(s0, s1), f01));
-        const __m128i c23 = _mm_add_epi16(_mm_unpacklo_epi64(s2, s3), _mm_mullo_epi16(_mm_unpackhi_epi64(s2, s3), f23));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                         _mm_packus_epi16(_mm_srli_epi16(c01, 8), _mm_srli_epi16(c23, 8)));
+    for (; i + 4 <= n; i += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), sample_four(steps, pos + i));
+    if (i < n) {
+        alignas(16) uint32_t last[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(last), sample_four(steps, pos + i));
+        std::copy(last, last + (n - i), out + i);
     }
-    for (; i < n; ++i) out[i] = sample_one(steps, pos[i]);
 }
 #else
 void sample_row(const GradientStep* steps, const int32_t* pos, int n, uint32_t* out) {
@@ -424,35 +430,44 @@ void GradientPainter::linear_positions(double gx0, int n, int32_t* pos) {
         step_padded(t, dt, n, pos);
 }
 
+// Distances from the centre in table positions, in float; clamped to the int32 range (NaN from a
+// degenerate matrix stays NaN and converts to INT32_MIN, which every spread folds like any other
+// position). Blocks of four are written whole, up to three positions past n: callers leave room,
+// and the next piece overwrites them.
 void GradientPainter::radial_positions(double gx0, double gy0, int n, int32_t* pos) {
-    // Distances from the centre in table positions, in float; clamped to the int32 range first
-    // (NaN from a degenerate matrix stays NaN and converts to INT32_MIN, which every spread folds
-    // like any other position).
     constexpr float k = 65536.0f * 256.0f / 16384.0f, limit = 2147483520.0f;
     const float gx = float(gx0), gy = float(gy0), dx = float(inv_.a), dy = float(inv_.b);
-    int i = 0;
 #if defined(__SSE2__)
     const __m128 vgx = _mm_set1_ps(gx), vgy = _mm_set1_ps(gy), vdx = _mm_set1_ps(dx), vdy = _mm_set1_ps(dy);
-    const __m128 vk = _mm_set1_ps(k), vlimit = _mm_set1_ps(limit);
+    const __m128 vk = _mm_set1_ps(k), vlimit = _mm_set1_ps(limit), four = _mm_set1_ps(4);
+    // Pad in float: min(last, d) keeps a NaN d and max(d, 0) turns it into 0, as folding
+    // INT32_MIN would; truncation commutes with clamping to whole numbers.
+    const __m128 vlast = _mm_set1_ps(float(kTableEnd - 1)), zero = _mm_setzero_ps();
+    const __m128i mirror_mask = _mm_set1_epi32(int32_t(2 * kTableEnd - 1)), repeat_mask = _mm_set1_epi32(int32_t(kTableEnd - 1));
+    const __m128i end = _mm_set1_epi32(int32_t(kTableEnd)), twice_end = _mm_set1_epi32(int32_t(2 * kTableEnd));
     __m128 index = _mm_setr_ps(0, 1, 2, 3);
-    const __m128 four = _mm_set1_ps(4);
-    for (; i + 4 <= n; i += 4, index = _mm_add_ps(index, four)) {
+    for (int i = 0; i < n; i += 4, index = _mm_add_ps(index, four)) {
         const __m128 fx = _mm_add_ps(vgx, _mm_mul_ps(vdx, index)), fy = _mm_add_ps(vgy, _mm_mul_ps(vdy, index));
         const __m128 d = _mm_mul_ps(_mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(fx, fx), _mm_mul_ps(fy, fy))), vk);
-        // min(limit, d) keeps a NaN d, as std::min(d, limit) does.
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(pos + i), _mm_cvttps_epi32(_mm_min_ps(vlimit, d)));
+        __m128i p;
+        if (spread_ == 1) {
+            p = _mm_and_si128(_mm_cvttps_epi32(_mm_min_ps(vlimit, d)), mirror_mask);
+            const __m128i past = _mm_cmpgt_epi32(p, end);
+            p = _mm_or_si128(_mm_andnot_si128(past, p), _mm_and_si128(past, _mm_sub_epi32(twice_end, p)));
+        } else if (spread_ == 2) {
+            p = _mm_and_si128(_mm_cvttps_epi32(_mm_min_ps(vlimit, d)), repeat_mask);
+        } else {
+            p = _mm_cvttps_epi32(_mm_max_ps(_mm_min_ps(vlast, d), zero));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pos + i), p);
+    }
+#else
+    for (int i = 0; i < n; ++i) {
+        const float fx = gx + dx * float(i), fy = gy + dy * float(i);
+        const int32_t p = int32_t(std::min(std::sqrt(fx * fx + fy * fy) * k, limit));
+        pos[i] = spread_ == 1 ? ReflectSpread::fold(p) : spread_ == 2 ? RepeatSpread::fold(p) : PadSpread::fold(p);
     }
 #endif
-    for (; i < n; ++i) {
-        const float fx = gx + dx * float(i), fy = gy + dy * float(i);
-        pos[i] = int32_t(std::min(std::sqrt(fx * fx + fy * fy) * k, limit));
-    }
-    if (spread_ == 1)
-        for (int j = 0; j < n; ++j) pos[j] = ReflectSpread::fold(pos[j]);
-    else if (spread_ == 2)
-        for (int j = 0; j < n; ++j) pos[j] = RepeatSpread::fold(pos[j]);
-    else
-        for (int j = 0; j < n; ++j) pos[j] = PadSpread::fold(pos[j]);
 }
 
 void GradientPainter::focal_positions(double gx0, double gy0, int n, int32_t* pos) {
@@ -482,21 +497,33 @@ void GradientPainter::positions(int y, int x0, int n, int32_t* pos) {
         focal_positions(gx0, gy0, n, pos);
 }
 
-void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
-    if (pos_.size() < size_t(n)) pos_.resize(n);
-    positions(y, x0, n, pos_.data());
-    sample_row(ramp_->steps, pos_.data(), n, out);
+// Position buffers have room for radial blocks of four past the row, and the positions there are
+// kept valid for the sampler's last block.
+int32_t* GradientPainter::position_buffer(int n) {
+    if (pos_.size() < size_t(n) + 4) pos_.resize(size_t(n) + 4);
+    return pos_.data();
 }
 
-// Positions piece by piece, then one pass over the table for the whole row.
-void GradientPainter::shade_pieces(int y, int x0, int n, const int* starts, int count, uint32_t* out) {
-    if (pos_.size() < size_t(n)) pos_.resize(n);
-    int32_t* pos = pos_.data();
+void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
+    int32_t* pos = position_buffer(n);
+    positions(y, x0, n, pos);
+    std::fill(pos + n, pos + n + 3, 0);
+    sample_row(ramp_->steps, pos, n, out);
+}
+
+// Positions piece by piece into one buffer, then the table is sampled piece by piece.
+void GradientPainter::shade_pieces(int y, int x0, int n, const int* starts, int count, const uint8_t* cov,
+                                   uint32_t* full, uint32_t* partial) {
+    int32_t* pos = position_buffer(n);
     for (int p = 0; p < count; ++p) {
         const int end = p + 1 < count ? starts[p + 1] : n;
         positions(y, x0 + starts[p], end - starts[p], pos + starts[p]);
     }
-    sample_row(ramp_->steps, pos, n, out);
+    std::fill(pos + n, pos + n + 3, 0);
+    for (int p = 0; p < count; ++p) {
+        const int start = starts[p], end = p + 1 < count ? starts[p + 1] : n;
+        sample_row(ramp_->steps, pos + start, end - start, (cov[start] == 255 ? full : partial) + start);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -49,9 +49,12 @@ protected:
     // Writes n premultiplied source colours for pixels (x0..x0+n-1, y).
     virtual void shade(int y, int x0, int n, uint32_t* out) = 0;
     // Writes the row x0..x0+n-1 in consecutive pieces, each shaded as if on its own (shade()
-    // called at its start), starting at the offsets `starts` (the first is 0). Gradients step
-    // their positions from each piece's start and override this to do all pieces in one pass.
-    virtual void shade_pieces(int y, int x0, int n, const int* starts, int count, uint32_t* out);
+    // called at its start), starting at the offsets `starts` (the first is 0): pieces whose
+    // first coverage is 255 into `full`, the others into `partial` (both indexed from x0).
+    // Gradients step their positions from each piece's start and override this to do all
+    // pieces in one pass.
+    virtual void shade_pieces(int y, int x0, int n, const int* starts, int count, const uint8_t* cov,
+                              uint32_t* full, uint32_t* partial);
     // True when every shaded pixel is the same opaque colour `solid_` (fast path).
     bool opaque_solid_ = false;
     uint32_t solid_ = 0;
@@ -120,9 +123,11 @@ public:
 
 protected:
     void shade(int y, int x0, int n, uint32_t* out) override;
-    void shade_pieces(int y, int x0, int n, const int* starts, int count, uint32_t* out) override;
+    void shade_pieces(int y, int x0, int n, const int* starts, int count, const uint8_t* cov, uint32_t* full,
+                      uint32_t* partial) override;
 
 private:
+    int32_t* position_buffer(int n);
     void positions(int y, int x0, int n, int32_t* pos);
     void linear_positions(double gx0, int n, int32_t* pos);
     void radial_positions(double gx0, double gy0, int n, int32_t* pos);

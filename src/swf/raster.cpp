@@ -258,15 +258,15 @@ void Rasterizer::scan(const std::vector<Edge>& edge_list, FillRule rule, int row
             // sub-scanline and take on the edges that start at or above it.
             size_t keep = 0;
             for (size_t i = 0; i < count; ++i) {
-                Active a = act[i];
+                Active& a = act[i];
                 if (a.y1 <= sy) continue;
-                a.x += a.q;
-                a.rem += a.r;
                 // The carry is as likely as not: without a branch there is nothing to mispredict.
-                const int64_t carry = a.rem >= a.dy;
-                a.x += carry;
-                a.rem -= a.dy & -carry;
-                act[keep++] = a;
+                const int64_t rem = a.rem + a.r;
+                const int64_t carry = rem >= a.dy;
+                a.x += a.q + carry;
+                a.rem = rem - (a.dy & -carry);
+                if (keep != i) act[keep] = a;
+                ++keep;
             }
             while (next < edge_count && edges[next].y0 <= sy) {
                 const Edge& e = edges[next++];

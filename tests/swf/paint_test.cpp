@@ -422,3 +422,54 @@ TEST(LoaderInputs, SpritesPlacingThemselvesStayBounded) {
     EXPECT_LE(count_clips(*p.root()), swf::kMaxClips);
     EXPECT_GT(count_clips(*p.root()), 1000u);
 }
+
+TEST(GradientPainter, PartlyCoveredPixelsBlendTheFullRowsColour) {
+    // One table entry per pixel, so each pixel's colour is the same however the row is split into
+    // fully and partly covered runs.
+    const swf::Gradient g = gradient({{0, kR}, {128, kG}, {255, kB}});
+    const std::vector<uint32_t> solid = linear_row(g, 256, 256);
+    const uint32_t under = 0xFF204060;
+    std::vector<uint32_t> px(256, under);
+    swf::Canvas canvas{px.data(), 256, 1, 256};
+    swf::FillStyle fill;
+    fill.type = swf::FillType::Linear;
+    fill.gradient = g;
+    swf::GradientPainter painter(canvas, nullptr, fill, swf::Matrix{256.0 / 32768, 0, 0, 1, 128, 0}, swf::CxForm{});
+    std::vector<uint8_t> cov(256);
+    for (int x = 0; x < 256; ++x) cov[x] = x % 37 < 20 ? 255 : x % 37 < 24 ? 0 : uint8_t(x * 7);
+    painter.row(0, 0, 256, cov.data());
+    for (int x = 0; x < 256; ++x) {
+        if (cov[x] == 255) {
+            EXPECT_EQ(px[x], solid[x]) << x;
+        } else if (cov[x] == 0) {
+            EXPECT_EQ(px[x], under) << x;
+        } else {
+            for (int shift : {0, 8, 16}) {
+                const double s = solid[x] >> shift & 255, d = under >> shift & 255, c = cov[x] / 255.0;
+                EXPECT_NEAR(px[x] >> shift & 255, s * c + d * (1 - c), 1.0) << x << " channel " << shift;
+            }
+            EXPECT_EQ(px[x] >> 24, 255u);
+        }
+    }
+}
+
+TEST(GradientPainter, PaddedRowsLeaveTheSquareAtBothEnds) {
+    // A mirrored black -> white gradient 100 px wide centred on x = 100: the row starts past the
+    // white end, runs down through the square and out past the black end.
+    const swf::Gradient g = gradient({{0, kBlack}, {255, kWhite}});
+    for (double sign : {-1.0, 1.0}) {
+        std::vector<uint32_t> px(200, 0);
+        swf::Canvas canvas{px.data(), 200, 1, 200};
+        swf::FillStyle fill;
+        fill.type = swf::FillType::Linear;
+        fill.gradient = g;
+        swf::GradientPainter painter(canvas, nullptr, fill, swf::Matrix{sign * 100 / 32768, 0, 0, 1, 100, 0},
+                                     swf::CxForm{});
+        std::vector<uint8_t> cov(200, 255);
+        painter.row(0, 0, 200, cov.data());
+        for (int x = 0; x < 200; ++x) {
+            const double t = 0.5 + sign * (x + 0.5 - 100) / 100;  // 0..1 across the square
+            EXPECT_NEAR(blue(px[x]), std::clamp(t * 256 - 0.5, 0.0, 255.0), 1.5) << "sign " << sign << " x " << x;
+        }
+    }
+}

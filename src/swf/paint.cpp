@@ -1,6 +1,7 @@
 #include "swf/paint.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #if defined(__SSE2__)
@@ -125,7 +126,7 @@ void Painter::row(int y, int x0, int x1, const uint8_t* coverage) {
 #endif
     if (opaque_solid_) return solid_row(cov, n, dst);
     if (opaque_shade_) return opaque_row(y, x0, n, cov, dst);
-    src_.resize(n);
+    if (src_.size() < size_t(n)) src_.resize(n);
     shade(y, x0, n, src_.data());
     for (int i = 0; i < n; ++i) {
         const uint32_t c = cov[i], s = src_[i];
@@ -154,17 +155,18 @@ void Painter::solid_row(const uint8_t* cov, int n, uint32_t* dst) {
 // is shaded in pieces that alternate between full and partial coverage, the split the colours
 // have always been computed with.
 void Painter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
-    starts_.clear();
+    if (starts_.size() < size_t(n)) starts_.resize(n);  // at most one piece per pixel
+    if (src_.size() < size_t(n)) src_.resize(n);
+    int* starts = starts_.data();
+    int count = 0;
     for (int i = 0; i < n;) {
-        starts_.push_back(i);
+        starts[count++] = i;
         i = cov[i] == 255 ? end_of_full(cov, i, n) : end_of_partial(cov, i, n);
     }
-    const int count = int(starts_.size());
-    src_.resize(n);
     uint32_t* aside = src_.data();
-    shade_pieces(y, x0, n, starts_.data(), count, cov, dst, aside);
+    shade_pieces(y, x0, n, starts, count, cov, dst, aside);
     for (int p = 0; p < count; ++p) {
-        const int start = starts_[p], end = p + 1 < count ? starts_[p + 1] : n;
+        const int start = starts[p], end = p + 1 < count ? starts[p + 1] : n;
         if (cov[start] == 255) continue;
         for (int k = start; k < end; ++k)
             if (cov[k]) dst[k] = blend(dst[k], aside[k], cov[k]);
@@ -257,22 +259,40 @@ const GradientRamp& GradientCache::get(const Gradient& g, const CxForm& cx) {
         mix(uint32_t(g.ratio[i]) << 24 ^ (g.color[i].r | g.color[i].g << 8 | g.color[i].b << 16) ^ uint32_t(g.color[i].a) << 20);
     const int32_t* c = &cx.rm;
     for (int i = 0; i < 8; ++i) mix(uint32_t(c[i]));
-    auto range = index_.equal_range(h);
-    for (auto it = range.first; it != range.second; ++it)
-        if (same(*entries_[it->second])) return entries_[it->second]->ramp;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = h & mask; !slots_.empty() && slots_[i]; i = (i + 1) & mask) {
+        const uint32_t e = slots_[i] - 1;
+        if (entry_hash_[e] == h && same(*entries_[e])) return entries_[e]->ramp;
+    }
     constexpr size_t kEntries = 4096;
     if (entries_.size() >= kEntries) {
         // Full: start over rather than track ages; ramps are cheap to rebuild once.
         entries_.clear();
-        index_.clear();
+        entry_hash_.clear();
+        std::fill(slots_.begin(), slots_.end(), 0u);
     }
     auto e = std::make_unique<Entry>();
     e->g = g;
     e->cx = cx;
     build_gradient_ramp(g, cx, e->ramp);
-    index_.emplace(h, entries_.size());
     entries_.push_back(std::move(e));
+    entry_hash_.push_back(h);
+    if (slots_.size() < 2 * entries_.size()) {
+        size_t size = 64;
+        while (size < 4 * entries_.size()) size *= 2;  // a power of two, for the mask
+        slots_.assign(size, 0u);
+        for (size_t i = 0; i < entries_.size(); ++i) index(entry_hash_[i], uint32_t(i));
+    } else {
+        index(h, uint32_t(entries_.size() - 1));
+    }
     return entries_.back()->ramp;
+}
+
+void GradientCache::index(uint64_t hash, uint32_t entry) {
+    const size_t mask = slots_.size() - 1;
+    size_t i = hash & mask;
+    while (slots_[i]) i = (i + 1) & mask;
+    slots_[i] = entry + 1;
 }
 
 GradientPainter::GradientPainter(const Canvas& c, const Mask* clip, const FillStyle& fill,
@@ -377,7 +397,10 @@ void step_wrapped(int64_t t, int64_t dt, int n, int32_t* pos) {
 int count_below(int64_t t, int64_t dt, int n, int64_t limit) {
     if (t >= limit) return 0;
     if (dt <= 0) return n;
-    return int(std::min<int64_t>(n, (limit - t + dt - 1) / dt));
+    const int64_t num = limit - t + dt - 1;
+    // Usually both fit 32 bits, and a 32-bit division is several times quicker.
+    const int64_t q = num <= INT32_MAX && dt <= INT32_MAX ? int32_t(num) / int32_t(dt) : num / dt;
+    return int(std::min<int64_t>(n, q));
 }
 
 // Pad: the pixels before and past the square take the end positions, and in between the positions

@@ -5,7 +5,6 @@
 #include <climits>
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "swf/character.h"
@@ -110,8 +109,13 @@ private:
         CxForm cx;
         GradientRamp ramp;
     };
+    void index(uint64_t hash, uint32_t entry);
+
     std::vector<std::unique_ptr<Entry>> entries_;
-    std::unordered_multimap<uint64_t, size_t> index_;
+    std::vector<uint64_t> entry_hash_;
+    // Open addressing over entries_ (index + 1, 0 for empty), at most half full: one probe or
+    // two find a ramp, where a node-based map costs a few cache misses per shape.
+    std::vector<uint32_t> slots_;
 };
 
 class GradientPainter : public Painter {

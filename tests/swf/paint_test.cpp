@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "swf/movie.h"
 #include "swf/paint.h"
@@ -470,6 +471,28 @@ TEST(GradientPainter, PaddedRowsLeaveTheSquareAtBothEnds) {
         for (int x = 0; x < 200; ++x) {
             const double t = 0.5 + sign * (x + 0.5 - 100) / 100;  // 0..1 across the square
             EXPECT_NEAR(blue(px[x]), std::clamp(t * 256 - 0.5, 0.0, 255.0), 1.5) << "sign " << sign << " x " << x;
+        }
+    }
+}
+
+TEST(GradientCache, FindsEachRampByContentThroughGrowthAndRestart) {
+    // More distinct gradients than the cache keeps: the table grows, starts over when full, and
+    // every lookup still returns the ramp built from that gradient and transform.
+    swf::GradientCache cache;
+    auto make = [](int i) {
+        swf::Gradient g = gradient({{0, kBlack}, {255, swf::RGBA{uint8_t(i), uint8_t(i >> 8), 7, 255}}});
+        g.ratio[1] = uint8_t(200 + i % 50);
+        return g;
+    };
+    swf::GradientRamp want;
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 5000; i += round ? 7 : 1) {
+            swf::CxForm cx;
+            cx.ra = i % 3;
+            const swf::GradientRamp& got = cache.get(make(i), cx);
+            swf::build_gradient_ramp(make(i), cx, want);
+            ASSERT_EQ(std::memcmp(got.steps, want.steps, sizeof want.steps), 0) << "gradient " << i;
+            ASSERT_EQ(&cache.get(make(i), cx), &got) << "a second lookup finds the same ramp";
         }
     }
 }

@@ -190,6 +190,15 @@ bool Rasterizer::resolve_row(Cell* cells, uint64_t* marks, uint8_t* out, const R
     return lo < hi;
 }
 
+// One sub-scanline down an edge. The carry is as likely as not: without a branch there is
+// nothing to mispredict.
+inline void Rasterizer::advance(Active& a) {
+    const int64_t rem = a.rem + a.r;
+    const int64_t carry = rem >= a.dy;
+    a.x += a.q + carry;
+    a.rem = rem - (a.dy & -carry);
+}
+
 // Stages 3a-3c, row by row. Everything the inner loops touch is held in locals, so that stores
 // into the buffers do not make the compiler reload counters it cannot prove unaliased.
 // kClampX is false when the edges lie inside the clip horizontally, so crossings need no clamp.
@@ -250,75 +259,145 @@ void Rasterizer::scan(const std::vector<Edge>& edge_list, FillRule rule, int row
         hi = std::max(hi, ib);
     };
 
-    for (int y = row0; y < row1; ++y) {
-        for (int s = 0; s < subs; ++s) {
-            const int32_t sy = y * kOne + s * sub_step + sub_step / 2;  // sample line
+    // Stage 3a: drops the edges that end above the sample line, advances the rest by one
+    // sub-scanline and takes on the edges that start at or above it.
+    auto step_edges = [&](int32_t sy) {
+        size_t keep = 0;
+        for (size_t i = 0; i < count; ++i) {
+            Active& a = act[i];
+            if (a.y1 <= sy) continue;
+            advance(a);
+            if (keep != i) act[keep] = a;
+            ++keep;
+        }
+        while (next < edge_count && edges[next].y0 <= sy) {
+            const Edge& e = edges[next++];
+            if (e.y1 <= sy) continue;
+            Active& a = act[keep++];
+            a.dy = int64_t(e.y1) - e.y0;
+            const int64_t dx = int64_t(e.x1) - e.x0;
+            floor_divmod(int64_t(sy - e.y0) * dx, a.dy, a.x, a.rem);
+            a.x += e.x0;
+            floor_divmod(int64_t(sub_step) * dx, a.dy, a.q, a.r);
+            a.y1 = e.y1;
+            a.dir = e.dir;
+        }
+        count = keep;
+    };
 
-            // Stage 3a: drop the edges that end above the sample line, advance the rest by one
-            // sub-scanline and take on the edges that start at or above it.
-            size_t keep = 0;
+    // Stage 3b: the inside spans of one sample line. Two crossings (every sample line of a
+    // simple outline) always bound an inside span under either fill rule; more are sorted and
+    // walked with the winding number.
+    auto add_sample_line = [&]() {
+        if (count == 2) {
+            const int32_t a = crossing_x(act[0]), b = crossing_x(act[1]);
+            if (a < b)
+                add_span(a, b);
+            else if (b < a)
+                add_span(b, a);
+        } else if (count > 2) {
             for (size_t i = 0; i < count; ++i) {
-                Active& a = act[i];
-                if (a.y1 <= sy) continue;
-                // The carry is as likely as not: without a branch there is nothing to mispredict.
-                const int64_t rem = a.rem + a.r;
-                const int64_t carry = rem >= a.dy;
-                a.x += a.q + carry;
-                a.rem = rem - (a.dy & -carry);
-                if (keep != i) act[keep] = a;
-                ++keep;
+                const Crossing k{crossing_x(act[i]), act[i].dir};
+                // Few crossings, mostly in last line's order: insertion sort beats std::sort.
+                size_t j = i;
+                while (j > 0 && crossings[j - 1].x > k.x) {
+                    crossings[j] = crossings[j - 1];
+                    --j;
+                }
+                crossings[j] = k;
             }
-            while (next < edge_count && edges[next].y0 <= sy) {
-                const Edge& e = edges[next++];
-                if (e.y1 <= sy) continue;
-                Active& a = act[keep++];
-                a.dy = int64_t(e.y1) - e.y0;
-                const int64_t dx = int64_t(e.x1) - e.x0;
-                floor_divmod(int64_t(sy - e.y0) * dx, a.dy, a.x, a.rem);
-                a.x += e.x0;
-                floor_divmod(int64_t(sub_step) * dx, a.dy, a.q, a.r);
-                a.y1 = e.y1;
-                a.dir = e.dir;
+            int winding = 0;
+            for (size_t i = 0; i + 1 < count; ++i) {
+                winding += crossings[i].dir;
+                const bool inside = rule == FillRule::NonZero ? winding != 0 : (winding & 1) != 0;
+                if (inside && crossings[i].x < crossings[i + 1].x) add_span(crossings[i].x, crossings[i + 1].x);
             }
-            count = keep;
+        }
+    };
 
-            // Stage 3b: the inside spans. Two crossings (every sample line of a simple outline)
-            // always bound an inside span under either fill rule; more are sorted and walked with
-            // the winding number.
-            if (count == 2) {
-                const int32_t a = crossing_x(act[0]), b = crossing_x(act[1]);
-                if (a < b)
-                    add_span(a, b);
-                else if (b < a)
-                    add_span(b, a);
-            } else if (count > 2) {
-                for (size_t i = 0; i < count; ++i) {
-                    const Crossing k{crossing_x(act[i]), act[i].dir};
-                    // Few crossings, mostly in last line's order: insertion sort beats std::sort.
-                    size_t j = i;
-                    while (j > 0 && crossings[j - 1].x > k.x) {
-                        crossings[j] = crossings[j - 1];
-                        --j;
-                    }
-                    crossings[j] = k;
-                }
-                int winding = 0;
-                for (size_t i = 0; i + 1 < count; ++i) {
-                    winding += crossings[i].dir;
-                    const bool inside = rule == FillRule::NonZero ? winding != 0 : (winding & 1) != 0;
-                    if (inside && crossings[i].x < crossings[i + 1].x) add_span(crossings[i].x, crossings[i + 1].x);
-                }
-            }
+    uint8_t* const out = out_.data();
+    for (int y = row0; y < row1; ++y) {
+        const int32_t first_line = y * kOne + sub_step / 2;
+        step_edges(first_line);
+        // Most rows of most shapes are crossed by the same two edges on every sample line.
+        const int32_t last_line = first_line + (subs - 1) * sub_step;
+        if (kAntialias && count == 2 && act[0].y1 > last_line && act[1].y1 > last_line &&
+            (next >= edge_count || edges[next].y0 > last_line)) {
+            int row_lo, row_hi;
+            if (two_edge_row(act, cells, g, out, row_lo, row_hi)) sink.row(y, px0 + row_lo, px0 + row_hi, out + row_lo);
+            continue;
+        }
+        add_sample_line();
+        for (int s = 1; s < subs; ++s) {
+            step_edges(first_line + s * sub_step);
+            add_sample_line();
         }
         if (lo > hi) {
             if (count == 0 && next >= edge_count) break;
             continue;
         }
-        if (resolve_row(cells, marks, out_.data(), g, full, shift, lo, hi))
-            sink.row(y, px0 + lo, px0 + hi, out_.data() + lo);
+        if (resolve_row(cells, marks, out, g, full, shift, lo, hi)) sink.row(y, px0 + lo, px0 + hi, out + lo);
         lo = INT_MAX;
         hi = INT_MIN;
     }
+}
+
+// A row whose four sample lines all cross the same two edges (already at the first line, and
+// advanced here for the other three). Its spans go into the cells as usual, but the cells can
+// only lie between the leftmost and rightmost span start and between the leftmost and
+// rightmost span end, so those two stretches are resolved column by column without marks, and
+// the columns between them are covered by every non-empty span alike.
+bool Rasterizer::two_edge_row(Active* act, Cell* cells, const RowGeometry& g, uint8_t* out, int& lo, int& hi) {
+    constexpr int32_t full = kOne * kSubsamples;
+    constexpr int shift = kSubpixelBits + kSubsampleBits;
+    constexpr int32_t kFrac = kOne - 1;
+    auto crossing_x = [&g](const Active& a) {  // as in scan()
+        const int64_t x = a.x + (a.rem > 0 ? 1 : 0);
+        return int32_t(g.clamp_x ? std::clamp<int64_t>(x, g.xlo, g.xhi) : x);
+    };
+    int spans = 0;
+    int a_lo = INT_MAX, a_hi = INT_MIN, b_lo = INT_MAX, b_hi = INT_MIN;
+    for (int s = 0; s < kSubsamples; ++s) {
+        if (s) advance(act[0]), advance(act[1]);
+        const int32_t c0 = crossing_x(act[0]), c1 = crossing_x(act[1]);
+        if (c0 == c1) continue;  // an empty span adds nothing
+        const int32_t xa = std::min(c0, c1), xb = std::max(c0, c1);
+        const int ia = std::clamp((xa >> kSubpixelBits) - g.px0, 0, g.width);
+        const int ib = std::clamp((xb >> kSubpixelBits) - g.px0, 0, g.width);
+        if (ia == ib) {
+            cells[ia].cover += xb - xa;
+        } else {
+            cells[ia].cover += kOne - (xa & kFrac);
+            cells[ia].carry += kOne;
+            cells[ib].cover += (xb & kFrac) - kOne;
+            cells[ib].carry -= kOne;
+        }
+        ++spans;
+        a_lo = std::min(a_lo, ia), a_hi = std::max(a_hi, ia);
+        b_lo = std::min(b_lo, ib), b_hi = std::max(b_hi, ib);
+    }
+    if (spans == 0) return false;
+    auto to_byte = [](int32_t c) { return uint8_t(((c < 0 ? 0 : c > full ? full : c) * 255 + full / 2) >> shift); };
+    int32_t run = 0;
+    // Resolves columns [from, to] of the cells into out (those below the width), clearing them.
+    auto stretch = [&](int from, int to) {
+        for (int t = from; t <= to; ++t) {
+            if (t < g.width) out[t] = to_byte(run + cells[t].cover);
+            run += cells[t].carry;
+            cells[t] = {0, 0};
+        }
+    };
+    if (a_hi + 1 < b_lo) {
+        stretch(a_lo, a_hi);
+        std::memset(out + a_hi + 1, to_byte(run), size_t(b_lo - a_hi - 1));
+        stretch(b_lo, b_hi);
+    } else {
+        stretch(a_lo, b_hi);
+    }
+    lo = a_lo, hi = std::min(b_hi + 1, g.width);
+    while (lo < hi && out[lo] == 0) ++lo;
+    while (hi > lo && out[hi - 1] == 0) --hi;
+    return lo < hi;
 }
 
 void Rasterizer::fill(EdgeList& list, FillRule rule, const ClipBox& clip, bool antialias, SpanSink& sink) {
@@ -348,7 +427,8 @@ void Rasterizer::fill(EdgeList& list, FillRule rule, const ClipBox& clip, bool a
         active_.resize(edges.size());
         crossings_.resize(edges.size());
     }
-    const bool clamp_x = list.xmin() < g.xlo || list.xmax() > g.xhi;
+    g.clamp_x = list.xmin() < g.xlo || list.xmax() > g.xhi;
+    const bool clamp_x = g.clamp_x;
     if (antialias)
         clamp_x ? scan<true, true>(edges, rule, row0, row1, g, sink) : scan<true, false>(edges, rule, row0, row1, g, sink);
     else

@@ -129,11 +129,14 @@ private:
     struct RowGeometry {
         int px0 = 0, width = 0;  // first pixel column of the buffers, and how many columns
         int32_t xlo = 0, xhi = 0;  // clip edges in 24.8
+        bool clamp_x = false;      // whether edges reach past the clip's sides
     };
 
     template <bool kAntialias, bool kClampX>
     void scan(const std::vector<Edge>& edges, FillRule rule, int row0, int row1, const RowGeometry& g,
               SpanSink& sink);
+    static void advance(Active& a);
+    static bool two_edge_row(Active* act, Cell* cells, const RowGeometry& g, uint8_t* out, int& lo, int& hi);
     static bool resolve_row(Cell* cells, uint64_t* marks, uint8_t* out, const RowGeometry& g, int32_t full,
                             int shift, int& lo, int& hi);
 

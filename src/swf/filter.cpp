@@ -219,6 +219,7 @@ inline uint32_t over(uint32_t src, uint32_t dst) {
 
 inline uint32_t scale(uint32_t px, uint32_t k) {
     if (k == 255) return px;
+    if (k == 0) return 0;
     uint32_t out = 0;
     for (int sh = 0; sh < 32; sh += 8) out |= mul255((px >> sh) & 255, k) << sh;
     return out;
@@ -241,7 +242,10 @@ void combine(FilterImage& img, const Filter& f, Effect effect) {
     const bool inner = f.inner;
     for (size_t i = 0; i < img.pixels.size(); ++i) {
         const uint32_t src = img.pixels[i], sa = src >> 24;
-        uint32_t e = effect(i);
+        // Most pixels are clear of the effect, or covered by an opaque source in front of it.
+        if (!inner && !f.knockout && f.composite_source && sa == 255) continue;
+        const uint32_t e = effect(i);
+        if (e == 0 && !f.knockout && f.composite_source) continue;
         if (inner) {
             img.pixels[i] = f.knockout || !f.composite_source ? scale(e, sa) : atop(e, src);
         } else if (f.knockout) {
@@ -419,6 +423,14 @@ void blur_image(const Filter& f, FilterImage& img) {
 }  // namespace
 
 uint32_t scale_premultiplied(uint32_t px, uint32_t k) { return scale(px, k); }
+
+void composite_over(uint32_t* dst, const uint32_t* src, int n) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t s = src[i];
+        if (s == 0) continue;
+        dst[i] = (s >> 24) == 255 ? s : over(s, dst[i]);
+    }
+}
 
 void apply_filter(const Filter& f, FilterImage& img) {
     if (img.width <= 0 || img.height <= 0) return;

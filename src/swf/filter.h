@@ -96,6 +96,8 @@ void apply_filter(const Filter& f, FilterImage& image);
 
 // Every channel of a premultiplied pixel times k/255 (a mask's coverage, say).
 uint32_t scale_premultiplied(uint32_t px, uint32_t k);
+// n premultiplied pixels of `src` over `dst` (the normal blend mode).
+void composite_over(uint32_t* dst, const uint32_t* src, int n);
 
 // Box blur of one 8-bit plane: a box `size` pixels wide centred on each pixel (end pixels weighed
 // by how much of them the box covers), `passes` times, horizontally then vertically.

@@ -296,7 +296,10 @@ void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, c
             for (int x = 0; x < cx1 - cx0; ++x) masked[x] = scale_premultiplied(masked[x], cov[x]);
             src = masked.data();
         }
-        composite_row(inst.blend > 1 ? inst.blend : 1, saved.row(y) + cx0, src, cx1 - cx0);
+        if (inst.blend > 1)
+            composite_row(inst.blend, saved.row(y) + cx0, src, cx1 - cx0);
+        else
+            composite_over(saved.row(y) + cx0, src, cx1 - cx0);
     }
 }
 

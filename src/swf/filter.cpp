@@ -243,11 +243,13 @@ void combine(FilterImage& img, const Filter& f, Effect effect) {
     for (size_t i = 0; i < img.pixels.size(); ++i) {
         const uint32_t src = img.pixels[i], sa = src >> 24;
         // Most pixels are clear of the effect, or covered by an opaque source in front of it.
-        if (!inner && !f.knockout && f.composite_source && sa == 255) continue;
+        if (!inner && !f.on_top && !f.knockout && f.composite_source && sa == 255) continue;
         const uint32_t e = effect(i);
         if (e == 0 && !f.knockout && f.composite_source) continue;
         if (inner) {
             img.pixels[i] = f.knockout || !f.composite_source ? scale(e, sa) : atop(e, src);
+        } else if (f.on_top) {  // a gradient glow of the full kind: on top, inside and out
+            img.pixels[i] = f.knockout || !f.composite_source ? e : over(e, src);
         } else if (f.knockout) {
             img.pixels[i] = scale(e, 255 - sa);
         } else {

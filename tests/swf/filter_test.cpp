@@ -176,6 +176,30 @@ TEST(Filters, InnerShadowStaysInsideTheSource) {
     EXPECT_EQ(img.pixels[4 * 10 + 4], 0u);
 }
 
+TEST(Filters, GradientGlowColoursByStrengthAndCanLieOnTop) {
+    Filter f;
+    f.type = FilterType::GradientGlow;
+    f.gradient_colors = {{0, 0, 255, 0}, {0, 0, 255, 255}};
+    f.gradient_ratios = {0, 255};
+    f.distance = 1;
+    f.strength = 0.5;
+    auto block = [] {
+        FilterImage img = blank(10, 1);
+        for (int x = 3; x < 6; ++x) img.pixels[x] = 0xFFFF0000;
+        return img;
+    };
+    FilterImage img = block();
+    swf::apply_filter(f, img);
+    EXPECT_EQ(img.pixels[6], swf::premultiply({0, 0, 255, 128}));  // half way up the gradient
+    EXPECT_EQ(img.pixels[4], 0xFFFF0000u);                          // behind the source
+    f.on_top = true;
+    f.strength = 1;
+    img = block();
+    swf::apply_filter(f, img);
+    EXPECT_EQ(img.pixels[4], 0xFF0000FFu);  // the full kind lies on top
+    EXPECT_EQ(img.pixels[3], 0xFFFF0000u);  // nothing reaches in from the left
+}
+
 TEST(Filters, ColorMatrixWorksOnStraightColour) {
     Filter f;
     f.type = FilterType::ColorMatrix;

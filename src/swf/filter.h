@@ -57,6 +57,9 @@ constexpr int kMaxPasses = 15;
 constexpr int kMinFilterMargin = 64;
 constexpr int kMaxFilterMargin = 512;
 int filter_margin_limit(int width, int height);
+// How many pixels of off-screen pictures filtered objects may hold at once. Filtered objects
+// nested in each other each hold one, every level wider by its margin, while the inner ones draw.
+constexpr size_t kMaxFilterArea = size_t(1) << 24;
 
 // Filtered and bitmap-cached objects are drawn as a picture whose corner sits on a whole pixel:
 // `m` (local twips -> device pixels) moved by the fraction that rounds the top-left corner of

@@ -22,6 +22,7 @@ struct Player::RenderState {
     FilterImage filter_image;
     double screen_x = 1, screen_y = 1;  // stage pixels -> target pixels: filter sizes follow it
     uint64_t filter_budget = 0;  // what filters may still spend this frame
+    size_t filter_area_in_use = 0;  // pixels of the filter pictures being drawn into
     ShapeData morph_scratch;
     int layers = 0;  // how many blend layers the current drawing goes into
 
@@ -240,6 +241,13 @@ void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, c
     }
     const FilterMargin fm = filter_margin(*list, filter_margin_limit(ctx.canvas.width, ctx.canvas.height));
     const int w = ctx.canvas.width + fm.left + fm.right, h = ctx.canvas.height + fm.top + fm.bottom;
+    // Filtered objects inside filtered objects each hold a picture while the inner ones draw;
+    // past the area limit the inner ones draw unfiltered.
+    const size_t area = size_t(w) * size_t(h);
+    if (filter_area_in_use + area > kMaxFilterArea) {
+        draw_instance(inst, m, cx, nesting);
+        return;
+    }
     std::unique_ptr<std::vector<uint32_t>> buffer;
     if (!free_filter_layers.empty()) {
         buffer = std::move(free_filter_layers.back());
@@ -259,7 +267,9 @@ void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, c
     shifted.tx += fm.left;
     shifted.ty += fm.top;
     ++layers;
+    filter_area_in_use += area;
     draw_instance(inst, shifted, CxForm{}, nesting);
+    filter_area_in_use -= area;
     --layers;
     ctx.canvas = saved;
     ctx.clip = saved_clip;

@@ -397,3 +397,36 @@ TEST(Filters, FilteredObjectsSitOnWholePixels) {
     EXPECT_EQ(green(49), 0);
     EXPECT_EQ(green(50), 255);
 }
+
+TEST(Filters, NestedFilteredClipsStayWithinABoundedPicture) {
+    // Sixty sprites inside each other, each with the largest blur: every level would widen the
+    // off-screen picture by its margin; past the area limit the inner levels draw unfiltered.
+    swftest::Bits blur;
+    blur.u8(1);
+    blur.u8(1);
+    put_fixed(blur, 255), put_fixed(blur, 255);
+    blur.u8(15 << 3);
+    swftest::Movie m(100, 100, 8);
+    m.background(255, 255, 255);
+    m.shape_rgba(1, 255, 0, 0, 255, swftest::Movie::rect_records(0, 0, 200, 200), 200);
+    auto place3 = [&](uint16_t id, int tx) {
+        swftest::Bits b;
+        b.u8(0x06);
+        b.u8(0x01);
+        b.u16(1);
+        b.u16(id);
+        b.matrix(tx, tx);
+        b.append(blur.bytes);
+        m.tag(70, b.bytes);
+    };
+    for (uint16_t id = 2; id <= 61; ++id) {
+        m.begin_sprite(id, 1);
+        place3(uint16_t(id - 1), 0);
+        m.show_frame();
+        m.end_sprite();
+    }
+    place3(61, 800);
+    m.show_frame();
+    const auto px = render_movie(m.fws());
+    EXPECT_LT(px[(45 * 100 + 45) * 4 + 1], 255);  // the blurred square still shows
+}

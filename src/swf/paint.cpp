@@ -150,26 +150,30 @@ void Painter::solid_row(const uint8_t* cov, int n, uint32_t* dst) {
     }
 }
 
-// An opaque fill replaces what is under it wherever coverage is full, so those runs are shaded
-// straight into the canvas and only the partly covered runs are shaded aside and blended. The row
-// is shaded in pieces that alternate between full and partial coverage, the split the colours
-// have always been computed with.
+// An opaque fill replaces what is under it wherever coverage is full, so the whole row is shaded
+// straight into the canvas; the few partly covered pixels are kept first and blended back under
+// the new colour. The row is shaded in pieces that alternate between full and partial coverage,
+// the split the colours have always been computed with.
 void Painter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
     if (starts_.size() < size_t(n)) starts_.resize(n);  // at most one piece per pixel
     if (src_.size() < size_t(n)) src_.resize(n);
     int* starts = starts_.data();
+    uint32_t* under = src_.data();
     int count = 0;
     for (int i = 0; i < n;) {
         starts[count++] = i;
-        i = cov[i] == 255 ? end_of_full(cov, i, n) : end_of_partial(cov, i, n);
+        if (cov[i] == 255) {
+            i = end_of_full(cov, i, n);
+        } else {
+            const int end = end_of_partial(cov, i, n);
+            for (; i < end; ++i) under[i] = dst[i];
+        }
     }
-    uint32_t* aside = src_.data();
-    shade_pieces(y, x0, n, starts, count, cov, dst, aside);
+    shade_pieces(y, x0, n, starts, count, cov, dst, dst);
     for (int p = 0; p < count; ++p) {
         const int start = starts[p], end = p + 1 < count ? starts[p + 1] : n;
         if (cov[start] == 255) continue;
-        for (int k = start; k < end; ++k)
-            if (cov[k]) dst[k] = blend(dst[k], aside[k], cov[k]);
+        for (int k = start; k < end; ++k) dst[k] = cov[k] ? blend(under[k], dst[k], cov[k]) : under[k];
     }
 }
 
@@ -375,7 +379,7 @@ void sample_row(const GradientStep* steps, const int32_t* pos, int n, uint32_t* 
     if (i < n) {
         alignas(16) uint32_t last[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(last), sample_four(steps, pos + i));
-        std::copy(last, last + (n - i), out + i);
+        for (int k = 0; i + k < n; ++k) out[i + k] = last[k];
     }
 }
 #else
@@ -534,7 +538,8 @@ void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
     sample_row(ramp_->steps, pos, n, out);
 }
 
-// Positions piece by piece into one buffer, then the table is sampled piece by piece.
+// Positions piece by piece into one buffer, then the table is sampled in one pass where every
+// piece goes to the same row.
 void GradientPainter::shade_pieces(int y, int x0, int n, const int* starts, int count, const uint8_t* cov,
                                    uint32_t* full, uint32_t* partial) {
     int32_t* pos = position_buffer(n);
@@ -543,6 +548,7 @@ void GradientPainter::shade_pieces(int y, int x0, int n, const int* starts, int 
         positions(y, x0 + starts[p], end - starts[p], pos + starts[p]);
     }
     std::fill(pos + n, pos + n + 3, 0);
+    if (full == partial) return sample_row(ramp_->steps, pos, n, full);
     for (int p = 0; p < count; ++p) {
         const int start = starts[p], end = p + 1 < count ? starts[p + 1] : n;
         sample_row(ramp_->steps, pos + start, end - start, (cov[start] == 255 ? full : partial) + start);

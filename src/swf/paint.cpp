@@ -299,6 +299,16 @@ void GradientCache::index(uint64_t hash, uint32_t entry) {
     slots_[i] = entry + 1;
 }
 
+namespace {
+// std::floor for values already clamped to well inside the int64 range, without a library call.
+inline int64_t floor_to_int(double v) {
+    const int64_t i = int64_t(v);
+    return i - (double(i) > v ? 1 : 0);
+}
+// Gradient square units to 16.16 table positions along a linear gradient.
+constexpr double kLinearScale = 256.0 / 32768.0 * 65536.0;
+}  // namespace
+
 GradientPainter::GradientPainter(const Canvas& c, const Mask* clip, const FillStyle& fill,
                                  const Matrix& to_device, const CxForm& cx, GradientCache* cache)
     : Painter(c, clip), type_(fill.type), spread_(fill.gradient.spread), focal_(fill.gradient.focal) {
@@ -316,6 +326,8 @@ GradientPainter::GradientPainter(const Canvas& c, const Mask* clip, const FillSt
         ramp_ = own_.get();
     }
     opaque_shade_ = ramp_->opaque;
+    // Per-pixel steps are the same for every row: worked out once here.
+    linear_step_ = floor_to_int(std::clamp(inv_.a * kLinearScale, -1e12, 1e12));
 }
 
 namespace {
@@ -436,19 +448,12 @@ void step_padded(int64_t t, int64_t dt, int n, int32_t* pos) {
     std::fill(pos + n - tail, pos + n, tail_pos);
 }
 
-// std::floor for values already clamped to well inside the int64 range, without a library call.
-inline int64_t floor_to_int(double v) {
-    const int64_t i = int64_t(v);
-    return i - (double(i) > v ? 1 : 0);
-}
-
 }  // namespace
 
 void GradientPainter::linear_positions(double gx0, int n, int32_t* pos) {
     // Position along the gradient in 1/65536 of a table entry, stepped exactly per pixel.
-    const double scale = 256.0 / 32768.0 * 65536.0;
-    const int64_t t = floor_to_int(std::clamp((gx0 + 16384.0) * scale, -1e15, 1e15));
-    const int64_t dt = floor_to_int(std::clamp(inv_.a * scale, -1e12, 1e12));
+    const int64_t t = floor_to_int(std::clamp((gx0 + 16384.0) * kLinearScale, -1e15, 1e15));
+    const int64_t dt = linear_step_;
     if (spread_ == 1)
         step_wrapped<ReflectSpread>(t, dt, n, pos);
     else if (spread_ == 2)
@@ -543,9 +548,19 @@ void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
 void GradientPainter::shade_pieces(int y, int x0, int n, const int* starts, int count, const uint8_t* cov,
                                    uint32_t* full, uint32_t* partial) {
     int32_t* pos = position_buffer(n);
+    // The row's share of the matrix product is the same for every piece; the sums keep the order
+    // positions() uses, so each piece starts exactly where shading it alone would.
+    const double py = y + 0.5, row_x = inv_.c * py, row_y = inv_.d * py;
     for (int p = 0; p < count; ++p) {
-        const int end = p + 1 < count ? starts[p + 1] : n;
-        positions(y, x0 + starts[p], end - starts[p], pos + starts[p]);
+        const int start = starts[p], len = (p + 1 < count ? starts[p + 1] : n) - start;
+        const double px = x0 + start + 0.5;
+        const double gx0 = inv_.a * px + row_x + inv_.tx;
+        if (type_ == FillType::Linear)
+            linear_positions(gx0, len, pos + start);
+        else if (type_ == FillType::Radial)
+            radial_positions(gx0, inv_.b * px + row_y + inv_.ty, len, pos + start);
+        else
+            focal_positions(gx0, inv_.b * px + row_y + inv_.ty, len, pos + start);
     }
     std::fill(pos + n, pos + n + 3, 0);
     if (full == partial) return sample_row(ramp_->steps, pos, n, full);

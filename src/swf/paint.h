@@ -144,6 +144,7 @@ private:
     FillType type_;
     uint8_t spread_;
     double focal_;
+    int64_t linear_step_ = 0;  // per pixel, in 16.16 table positions
     bool valid_ = true;
 };
 

@@ -23,8 +23,6 @@ FilterImage blank(int w, int h) {
     return img;
 }
 
-uint32_t alpha(uint32_t px) { return px >> 24; }
-
 void put_fixed(swftest::Bits& b, double v) { b.u32(uint32_t(int32_t(std::lround(v * 65536)))); }
 void put_float(swftest::Bits& b, float v) {
     uint32_t u;

@@ -253,16 +253,10 @@ TEST(Player, TranslationsComposeOntoWholeTwips) {
     m.end_sprite();
     place_scaled(m, 2, 1, 0.3, 0, 0);
     // DefineFont with one square glyph (1024 units) and a DefineText placing it 34 twips in.
-    swftest::ShapeRecords glyph(1, 0);
-    glyph.style(0, -1024, -1, 1);
-    glyph.line(1024, 0);
-    glyph.line(0, 1024);
-    glyph.line(-1024, 0);
-    glyph.line(0, -1024);
     swftest::Bits font;
     font.u16(3);
     font.u16(2);  // offset of the only glyph
-    font.append(glyph.end());
+    font.append(swftest::box_glyph(1024));
     m.tag(10, font.bytes);
     swftest::Bits text;
     text.u16(4);

@@ -123,6 +123,18 @@ private:
     int fb_, lb_;
 };
 
+// A font glyph: a box `width` units wide standing a full em (1024 units) on the baseline, filled
+// by fill style 1 on its right side.
+inline std::vector<uint8_t> box_glyph(int width) {
+    ShapeRecords s(1, 0);
+    s.style(0, -1024, -1, 1);
+    s.line(width, 0);
+    s.line(0, 1024);
+    s.line(-width, 0);
+    s.line(0, -1024);
+    return s.end();
+}
+
 class Movie {
 public:
     Movie(int width_px = 100, int height_px = 100, int version = 8) : version_(version) {

@@ -22,16 +22,7 @@ std::vector<uint8_t> box_font(uint16_t id, const std::string& codes, char kern_a
     b.bytes.insert(b.bytes.end(), {'b', 'o', 'x'});
     const size_t n = codes.size();
     b.u16(uint16_t(n));
-    std::vector<uint8_t> glyph;
-    {
-        swftest::ShapeRecords s(1, 0);
-        s.style(0, -1024, -1, 1);
-        s.line(256, 0);
-        s.line(0, 1024);
-        s.line(-256, 0);
-        s.line(0, -1024);
-        glyph = s.end();
-    }
+    const std::vector<uint8_t> glyph = swftest::box_glyph(256);
     const size_t table = 2 * (n + 1);
     for (size_t i = 0; i <= n; ++i) b.u16(uint16_t(table + i * glyph.size()));
     for (size_t i = 0; i < n; ++i) b.append(glyph);

@@ -151,37 +151,21 @@ void Painter::solid_row(const uint8_t* cov, int n, uint32_t* dst) {
 }
 
 // An opaque fill replaces what is under it wherever coverage is full, so the whole row is shaded
-// straight into the canvas; the few partly covered pixels are kept first and blended back under
-// the new colour. The row is shaded in pieces that alternate between full and partial coverage,
-// the split the colours have always been computed with.
+// straight into the canvas in one pass; the few partly covered pixels are kept first and blended
+// back under the new colour.
 void Painter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
-    if (starts_.size() < size_t(n)) starts_.resize(n);  // at most one piece per pixel
-    if (src_.size() < size_t(n)) src_.resize(n);
-    int* starts = starts_.data();
+    if (src_.size() < size_t(2 * n)) src_.resize(size_t(2 * n));
     uint32_t* under = src_.data();
-    int count = 0;
-    for (int i = 0; i < n;) {
-        starts[count++] = i;
-        if (cov[i] == 255) {
-            i = end_of_full(cov, i, n);
-        } else {
-            const int end = end_of_partial(cov, i, n);
-            for (; i < end; ++i) under[i] = dst[i];
-        }
+    uint32_t* where = under + n;  // which pixel each kept colour belongs to
+    int kept = 0;
+    for (int i = end_of_full(cov, 0, n); i < n; i = end_of_full(cov, i, n)) {
+        const int end = end_of_partial(cov, i, n);
+        for (; i < end; ++i) under[kept] = dst[i], where[kept++] = uint32_t(i);
     }
-    shade_pieces(y, x0, n, starts, count, cov, dst, dst);
-    for (int p = 0; p < count; ++p) {
-        const int start = starts[p], end = p + 1 < count ? starts[p + 1] : n;
-        if (cov[start] == 255) continue;
-        for (int k = start; k < end; ++k) dst[k] = cov[k] ? blend(under[k], dst[k], cov[k]) : under[k];
-    }
-}
-
-void Painter::shade_pieces(int y, int x0, int n, const int* starts, int count, const uint8_t* cov, uint32_t* full,
-                           uint32_t* partial) {
-    for (int p = 0; p < count; ++p) {
-        const int start = starts[p], end = p + 1 < count ? starts[p + 1] : n;
-        shade(y, x0 + start, end - start, (cov[start] == 255 ? full : partial) + start);
+    shade(y, x0, n, dst);
+    for (int k = 0; k < kept; ++k) {
+        const uint32_t i = where[k], c = cov[i];
+        dst[i] = c ? blend(under[k], dst[i], c) : under[k];
     }
 }
 
@@ -328,6 +312,7 @@ GradientPainter::GradientPainter(const Canvas& c, const Mask* clip, const FillSt
     opaque_shade_ = ramp_->opaque;
     // Per-pixel steps are the same for every row: worked out once here.
     linear_step_ = floor_to_int(std::clamp(inv_.a * kLinearScale, -1e12, 1e12));
+    anchor_x_ = to_device.tx == to_device.tx ? int(std::clamp(to_device.tx, -1e6, 1e6)) : 0;
 }
 
 namespace {
@@ -450,10 +435,12 @@ void step_padded(int64_t t, int64_t dt, int n, int32_t* pos) {
 
 }  // namespace
 
-void GradientPainter::linear_positions(double gx0, int n, int32_t* pos) {
-    // Position along the gradient in 1/65536 of a table entry, stepped exactly per pixel.
-    const int64_t t = floor_to_int(std::clamp((gx0 + 16384.0) * kLinearScale, -1e15, 1e15));
+void GradientPainter::linear_positions(int y, int x0, int n, int32_t* pos) {
+    // Position along the gradient in 1/65536 of a table entry: the row's start at column 0, then
+    // exact integer steps, so a pixel's position does not depend on where its run begins.
+    const double origin = inv_.c * (y + 0.5) + inv_.tx + inv_.a * 0.5;
     const int64_t dt = linear_step_;
+    const int64_t t = floor_to_int(std::clamp((origin + 16384.0) * kLinearScale, -1e15, 1e15)) + int64_t(x0) * dt;
     if (spread_ == 1)
         step_wrapped<ReflectSpread>(t, dt, n, pos);
     else if (spread_ == 2)
@@ -464,11 +451,13 @@ void GradientPainter::linear_positions(double gx0, int n, int32_t* pos) {
 
 // Distances from the centre in table positions, in float; clamped to the int32 range (NaN from a
 // degenerate matrix stays NaN and converts to INT32_MIN, which every spread folds like any other
-// position). Blocks of four are written whole, up to three positions past n: callers leave room,
-// and the next piece overwrites them.
-void GradientPainter::radial_positions(double gx0, double gy0, int n, int32_t* pos) {
+// position). Blocks of four are written whole, up to three positions past n: callers leave room.
+void GradientPainter::radial_positions(int y, int x0, int n, int32_t* pos) {
     constexpr float k = 65536.0f * 256.0f / 16384.0f, limit = 2147483520.0f;
-    const float gx = float(gx0), gy = float(gy0), dx = float(inv_.a), dy = float(inv_.b);
+    // Each pixel's float sums start from the anchor column: the same operations whatever x0 is.
+    const double py = y + 0.5, ax = anchor_x_ + 0.5;
+    const float gx = float(inv_.a * ax + inv_.c * py + inv_.tx), gy = float(inv_.b * ax + inv_.d * py + inv_.ty);
+    const float dx = float(inv_.a), dy = float(inv_.b), first = float(x0 - anchor_x_);
 #if defined(__SSE2__)
     const __m128 vgx = _mm_set1_ps(gx), vgy = _mm_set1_ps(gy), vdx = _mm_set1_ps(dx), vdy = _mm_set1_ps(dy);
     const __m128 vk = _mm_set1_ps(k), vlimit = _mm_set1_ps(limit), four = _mm_set1_ps(4);
@@ -477,7 +466,7 @@ void GradientPainter::radial_positions(double gx0, double gy0, int n, int32_t* p
     const __m128 vlast = _mm_set1_ps(float(kTableEnd - 1)), zero = _mm_setzero_ps();
     const __m128i mirror_mask = _mm_set1_epi32(int32_t(2 * kTableEnd - 1)), repeat_mask = _mm_set1_epi32(int32_t(kTableEnd - 1));
     const __m128i end = _mm_set1_epi32(int32_t(kTableEnd)), twice_end = _mm_set1_epi32(int32_t(2 * kTableEnd));
-    __m128 index = _mm_setr_ps(0, 1, 2, 3);
+    __m128 index = _mm_add_ps(_mm_set1_ps(first), _mm_setr_ps(0, 1, 2, 3));
     for (int i = 0; i < n; i += 4, index = _mm_add_ps(index, four)) {
         const __m128 fx = _mm_add_ps(vgx, _mm_mul_ps(vdx, index)), fy = _mm_add_ps(vgy, _mm_mul_ps(vdy, index));
         const __m128 d = _mm_mul_ps(_mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(fx, fx), _mm_mul_ps(fy, fy))), vk);
@@ -495,19 +484,20 @@ void GradientPainter::radial_positions(double gx0, double gy0, int n, int32_t* p
     }
 #else
     for (int i = 0; i < n; ++i) {
-        const float fx = gx + dx * float(i), fy = gy + dy * float(i);
+        const float fx = gx + dx * (first + float(i)), fy = gy + dy * (first + float(i));
         const int32_t p = int32_t(std::min(std::sqrt(fx * fx + fy * fy) * k, limit));
         pos[i] = spread_ == 1 ? ReflectSpread::fold(p) : spread_ == 2 ? RepeatSpread::fold(p) : PadSpread::fold(p);
     }
 #endif
 }
 
-void GradientPainter::focal_positions(double gx0, double gy0, int n, int32_t* pos) {
+void GradientPainter::focal_positions(int y, int x0, int n, int32_t* pos) {
     // t is how far along the ray from the focal point F to the unit circle we are.
     const double fx = focal_ * 16384.0, R2 = 16384.0 * 16384.0;
     const double a = fx * fx - R2;
-    double gx = gx0, gy = gy0;
-    for (int i = 0; i < n; ++i, gx += inv_.a, gy += inv_.b) {
+    const double py = y + 0.5, row_x = inv_.c * py + inv_.tx, row_y = inv_.d * py + inv_.ty;
+    for (int i = 0; i < n; ++i) {
+        const double px = x0 + i + 0.5, gx = inv_.a * px + row_x, gy = inv_.b * px + row_y;
         double ddx = gx - fx, ddy = gy;
         double b = 2 * fx * ddx, c = ddx * ddx + ddy * ddy;
         double disc = std::max(0.0, b * b - 4 * a * c);
@@ -518,15 +508,12 @@ void GradientPainter::focal_positions(double gx0, double gy0, int n, int32_t* po
 }
 
 void GradientPainter::positions(int y, int x0, int n, int32_t* pos) {
-    const double py = y + 0.5;
-    const double gx0 = inv_.a * (x0 + 0.5) + inv_.c * py + inv_.tx;
-    const double gy0 = inv_.b * (x0 + 0.5) + inv_.d * py + inv_.ty;
     if (type_ == FillType::Linear)
-        linear_positions(gx0, n, pos);
+        linear_positions(y, x0, n, pos);
     else if (type_ == FillType::Radial)
-        radial_positions(gx0, gy0, n, pos);
+        radial_positions(y, x0, n, pos);
     else
-        focal_positions(gx0, gy0, n, pos);
+        focal_positions(y, x0, n, pos);
 }
 
 // Position buffers have room for radial blocks of four past the row, and the positions there are
@@ -541,33 +528,6 @@ void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
     positions(y, x0, n, pos);
     std::fill(pos + n, pos + n + 3, 0);
     sample_row(ramp_->steps, pos, n, out);
-}
-
-// Positions piece by piece into one buffer, then the table is sampled in one pass where every
-// piece goes to the same row.
-void GradientPainter::shade_pieces(int y, int x0, int n, const int* starts, int count, const uint8_t* cov,
-                                   uint32_t* full, uint32_t* partial) {
-    int32_t* pos = position_buffer(n);
-    // The row's share of the matrix product is the same for every piece; the sums keep the order
-    // positions() uses, so each piece starts exactly where shading it alone would.
-    const double py = y + 0.5, row_x = inv_.c * py, row_y = inv_.d * py;
-    for (int p = 0; p < count; ++p) {
-        const int start = starts[p], len = (p + 1 < count ? starts[p + 1] : n) - start;
-        const double px = x0 + start + 0.5;
-        const double gx0 = inv_.a * px + row_x + inv_.tx;
-        if (type_ == FillType::Linear)
-            linear_positions(gx0, len, pos + start);
-        else if (type_ == FillType::Radial)
-            radial_positions(gx0, inv_.b * px + row_y + inv_.ty, len, pos + start);
-        else
-            focal_positions(gx0, inv_.b * px + row_y + inv_.ty, len, pos + start);
-    }
-    std::fill(pos + n, pos + n + 3, 0);
-    if (full == partial) return sample_row(ramp_->steps, pos, n, full);
-    for (int p = 0; p < count; ++p) {
-        const int start = starts[p], end = p + 1 < count ? starts[p + 1] : n;
-        sample_row(ramp_->steps, pos + start, end - start, (cov[start] == 255 ? full : partial) + start);
-    }
 }
 
 // ---------------------------------------------------------------------------------------------

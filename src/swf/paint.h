@@ -45,15 +45,9 @@ public:
     void row(int y, int x0, int x1, const uint8_t* coverage) override;
 
 protected:
-    // Writes n premultiplied source colours for pixels (x0..x0+n-1, y).
+    // Writes n premultiplied source colours for pixels (x0..x0+n-1, y). Each colour depends on its
+    // pixel alone, never on where the run starts, so a row may be shaded in any split.
     virtual void shade(int y, int x0, int n, uint32_t* out) = 0;
-    // Writes the row x0..x0+n-1 in consecutive pieces, each shaded as if on its own (shade()
-    // called at its start), starting at the offsets `starts` (the first is 0): pieces whose
-    // first coverage is 255 into `full`, the others into `partial` (both indexed from x0).
-    // Gradients step their positions from each piece's start and override this to do all
-    // pieces in one pass.
-    virtual void shade_pieces(int y, int x0, int n, const int* starts, int count, const uint8_t* cov,
-                              uint32_t* full, uint32_t* partial);
     // True when every shaded pixel is the same opaque colour `solid_` (fast path).
     bool opaque_solid_ = false;
     uint32_t solid_ = 0;
@@ -68,7 +62,6 @@ private:
     const Mask* clip_;
     std::vector<uint32_t> src_;
     std::vector<uint8_t> cov_;
-    std::vector<int> starts_;
 };
 
 class SolidPainter : public Painter {
@@ -127,15 +120,13 @@ public:
 
 protected:
     void shade(int y, int x0, int n, uint32_t* out) override;
-    void shade_pieces(int y, int x0, int n, const int* starts, int count, const uint8_t* cov, uint32_t* full,
-                      uint32_t* partial) override;
 
 private:
     int32_t* position_buffer(int n);
     void positions(int y, int x0, int n, int32_t* pos);
-    void linear_positions(double gx0, int n, int32_t* pos);
-    void radial_positions(double gx0, double gy0, int n, int32_t* pos);
-    void focal_positions(double gx0, double gy0, int n, int32_t* pos);
+    void linear_positions(int y, int x0, int n, int32_t* pos);
+    void radial_positions(int y, int x0, int n, int32_t* pos);
+    void focal_positions(int y, int x0, int n, int32_t* pos);
 
     std::unique_ptr<GradientRamp> own_;  // when there is no cache
     const GradientRamp* ramp_ = nullptr;
@@ -145,6 +136,9 @@ private:
     uint8_t spread_;
     double focal_;
     int64_t linear_step_ = 0;  // per pixel, in 16.16 table positions
+    // Radial distances are taken in float from this device column, near the gradient's centre,
+    // so that the float sums stay small wherever the shape lies on the canvas.
+    int anchor_x_ = 0;
     bool valid_ = true;
 };
 

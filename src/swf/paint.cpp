@@ -218,16 +218,10 @@ void build_gradient_lut(const Gradient& g, const CxForm& cx, uint32_t out[256]) 
 void build_gradient_ramp(const Gradient& g, const CxForm& cx, GradientRamp& out) {
     uint32_t lut[256];
     build_gradient_lut(g, cx, lut);
-    auto colour = [&lut](int i) { return lut[std::clamp(i, 0, 255)]; };
     out.opaque = true;
-    for (int j = 0; j < 257; ++j) {
-        const uint32_t c = colour(j - 1), next = colour(j);
-        for (int lane = 0; lane < 4; ++lane) {
-            const int v = int(c >> (8 * lane) & 255), w = int(next >> (8 * lane) & 255);
-            out.steps[j].base[lane] = uint16_t(v * 256 + 128);
-            out.steps[j].delta[lane] = uint16_t(w - v);
-        }
-        out.opaque &= (c >> 24) == 255;
+    for (int j = 0; j < 258; ++j) {
+        out.colours[j] = lut[std::clamp(j - 1, 0, 255)];
+        out.opaque &= (out.colours[j] >> 24) == 255;
     }
 }
 
@@ -337,21 +331,25 @@ struct RepeatSpread {
 };
 
 // Stage "sample": the colour at each folded position. Half an entry back from the position, the
-// whole part picks the step (entry -1 is step 0) and the next byte is the blend fraction.
-inline uint32_t sample_one(const GradientStep* steps, int32_t p) {
+// whole part picks the entry (entry -1 is colours[0]) and the next byte is the fraction f towards
+// its right-hand neighbour. Each channel is colour * 256 + 128 + (next - colour) * f, worked modulo
+// 2^16: that equals colour * (256 - f) + next * f + 128, whose top byte is the blended channel.
+inline uint32_t sample_one(const uint32_t* colours, int32_t p) {
     const uint32_t q = uint32_t(p) + (1 << 15);
-    const GradientStep& s = steps[q >> 16];
+    const uint32_t c = colours[q >> 16], next = colours[(q >> 16) + 1];
     const uint32_t f = q >> 8 & 255;
-    uint32_t c = 0;
-    for (int lane = 0; lane < 4; ++lane)
-        c |= uint32_t(uint16_t(s.base[lane] + s.delta[lane] * f) >> 8) << (8 * lane);
-    return c;
+    uint32_t out = 0;
+    for (int lane = 0; lane < 32; lane += 8) {
+        const uint32_t v = c >> lane & 255, w = next >> lane & 255;
+        out |= uint32_t(uint16_t(v * 256 + 128 + (w - v) * f) >> 8) << lane;
+    }
+    return out;
 }
 
 #if defined(__SSE2__)
-// Four colours from four positions: the fractions are spread over 16-bit lanes, and two steps side
-// by side give one register of bases and one of deltas for a single multiply.
-inline __m128i sample_four(const GradientStep* steps, const int32_t* pos) {
+// Four colours from four positions: each 8-byte load brings an entry and its neighbour, two of them
+// widened to 16-bit lanes give one register of colours and one of neighbours for a single multiply.
+inline __m128i sample_four(const uint32_t* colours, const int32_t* pos) {
     const __m128i q = _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pos)), _mm_set1_epi32(1 << 15));
     alignas(16) int32_t k[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(k), _mm_srli_epi32(q, 16));
@@ -359,29 +357,31 @@ inline __m128i sample_four(const GradientStep* steps, const int32_t* pos) {
     f = _mm_packs_epi32(f, f);     // f0 f1 f2 f3 f0 f1 f2 f3
     f = _mm_unpacklo_epi16(f, f);  // f0 f0 f1 f1 f2 f2 f3 f3
     const __m128i f01 = _mm_unpacklo_epi32(f, f), f23 = _mm_unpackhi_epi32(f, f);
-    const __m128i s0 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[0]));
-    const __m128i s1 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[1]));
-    const __m128i s2 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[2]));
-    const __m128i s3 = _mm_load_si128(reinterpret_cast<const __m128i*>(steps + k[3]));
-    const __m128i c01 = _mm_add_epi16(_mm_unpacklo_epi64(s0, s1), _mm_mullo_epi16(_mm_unpackhi_epi64(s0, s1), f01));
-    const __m128i c23 = _mm_add_epi16(_mm_unpacklo_epi64(s2, s3), _mm_mullo_epi16(_mm_unpackhi_epi64(s2, s3), f23));
-    return _mm_packus_epi16(_mm_srli_epi16(c01, 8), _mm_srli_epi16(c23, 8));
+    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
+    auto pair = [&](int a, int b, __m128i fab) {
+        const __m128i ca = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(colours + a)), zero);
+        const __m128i cb = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(colours + b)), zero);
+        const __m128i c = _mm_unpacklo_epi64(ca, cb), next = _mm_unpackhi_epi64(ca, cb);
+        const __m128i base = _mm_or_si128(_mm_slli_epi16(c, 8), half);
+        return _mm_srli_epi16(_mm_add_epi16(base, _mm_mullo_epi16(_mm_sub_epi16(next, c), fab)), 8);
+    };
+    return _mm_packus_epi16(pair(k[0], k[1], f01), pair(k[2], k[3], f23));
 }
 
 // `pos` must hold valid positions up to the next multiple of four past n.
-void sample_row(const GradientStep* steps, const int32_t* pos, int n, uint32_t* out) {
+void sample_row(const uint32_t* colours, const int32_t* pos, int n, uint32_t* out) {
     int i = 0;
     for (; i + 4 <= n; i += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), sample_four(steps, pos + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), sample_four(colours, pos + i));
     if (i < n) {
         alignas(16) uint32_t last[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(last), sample_four(steps, pos + i));
+        _mm_store_si128(reinterpret_cast<__m128i*>(last), sample_four(colours, pos + i));
         for (int k = 0; i + k < n; ++k) out[i + k] = last[k];
     }
 }
 #else
-void sample_row(const GradientStep* steps, const int32_t* pos, int n, uint32_t* out) {
-    for (int i = 0; i < n; ++i) out[i] = sample_one(steps, pos[i]);
+void sample_row(const uint32_t* colours, const int32_t* pos, int n, uint32_t* out) {
+    for (int i = 0; i < n; ++i) out[i] = sample_one(colours, pos[i]);
 }
 #endif
 
@@ -527,7 +527,7 @@ void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
     int32_t* pos = position_buffer(n);
     positions(y, x0, n, pos);
     std::fill(pos + n, pos + n + 3, 0);
-    sample_row(ramp_->steps, pos, n, out);
+    sample_row(ramp_->colours, pos, n, out);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -491,7 +491,7 @@ TEST(GradientCache, FindsEachRampByContentThroughGrowthAndRestart) {
             cx.ra = i % 3;
             const swf::GradientRamp& got = cache.get(make(i), cx);
             swf::build_gradient_ramp(make(i), cx, want);
-            ASSERT_EQ(std::memcmp(got.steps, want.steps, sizeof want.steps), 0) << "gradient " << i;
+            ASSERT_EQ(std::memcmp(got.colours, want.colours, sizeof want.colours), 0) << "gradient " << i;
             ASSERT_EQ(&cache.get(make(i), cx), &got) << "a second lookup finds the same ramp";
         }
     }

@@ -97,6 +97,46 @@ inline int end_of_partial(const uint8_t* cov, int i, int n) {
     return i;
 }
 
+#if defined(__SSE2__)
+// x * m / 255 in 16-bit lanes, rounded as blend() rounds.
+inline __m128i mul_255(__m128i x, __m128i m) {
+    const __m128i t = _mm_mullo_epi16(x, m);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_set1_epi16(128)), _mm_srli_epi16(t, 8)), 8);
+}
+
+// Four opaque source pixels over four canvas pixels with coverages c4 (one byte each, lowest
+// first): exactly blend(dst, src, c) for each. Each channel is src * c + dst * (255 - c), both
+// scaled to at most c and 255 - c, so the sum never passes 255.
+inline __m128i over_opaque4(__m128i dst, __m128i src, uint32_t c4) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i c = _mm_cvtsi32_si128(int(c4));
+    c = _mm_unpacklo_epi8(c, c);
+    c = _mm_unpacklo_epi16(c, c);  // each coverage in all four bytes of its pixel
+    const __m128i c_lo = _mm_unpacklo_epi8(c, zero), c_hi = _mm_unpackhi_epi8(c, zero);
+    const __m128i full = _mm_set1_epi16(255);
+    const __m128i lo = _mm_add_epi16(mul_255(_mm_unpacklo_epi8(src, zero), c_lo),
+                                     mul_255(_mm_unpacklo_epi8(dst, zero), _mm_sub_epi16(full, c_lo)));
+    const __m128i hi = _mm_add_epi16(mul_255(_mm_unpackhi_epi8(src, zero), c_hi),
+                                     mul_255(_mm_unpackhi_epi8(dst, zero), _mm_sub_epi16(full, c_hi)));
+    return _mm_packus_epi16(lo, hi);
+}
+#endif
+
+// Opaque colours over the canvas: full coverage replaces what is there.
+void over_opaque_row(const uint32_t* src, const uint8_t* cov, int n, uint32_t* dst) {
+    int i = 0;
+#if defined(__SSE2__)
+    for (; i + 4 <= n; i += 4) {
+        uint32_t c4;
+        std::memcpy(&c4, cov + i, 4);
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+        __m128i* d = reinterpret_cast<__m128i*>(dst + i);
+        _mm_storeu_si128(d, c4 == 0xFFFFFFFFu ? s : over_opaque4(_mm_loadu_si128(d), s, c4));
+    }
+#endif
+    for (; i < n; ++i) dst[i] = cov[i] == 255 ? src[i] : blend(dst[i], src[i], cov[i]);
+}
+
 }  // namespace
 
 void Painter::row(int y, int x0, int x1, const uint8_t* coverage) {
@@ -150,23 +190,10 @@ void Painter::solid_row(const uint8_t* cov, int n, uint32_t* dst) {
     }
 }
 
-// An opaque fill replaces what is under it wherever coverage is full, so the whole row is shaded
-// straight into the canvas in one pass; the few partly covered pixels are kept first and blended
-// back under the new colour.
 void Painter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
-    if (src_.size() < size_t(2 * n)) src_.resize(size_t(2 * n));
-    uint32_t* under = src_.data();
-    uint32_t* where = under + n;  // which pixel each kept colour belongs to
-    int kept = 0;
-    for (int i = end_of_full(cov, 0, n); i < n; i = end_of_full(cov, i, n)) {
-        const int end = end_of_partial(cov, i, n);
-        for (; i < end; ++i) under[kept] = dst[i], where[kept++] = uint32_t(i);
-    }
-    shade(y, x0, n, dst);
-    for (int k = 0; k < kept; ++k) {
-        const uint32_t i = where[k], c = cov[i];
-        dst[i] = c ? blend(under[k], dst[i], c) : under[k];
-    }
+    if (src_.size() < size_t(n)) src_.resize(n);
+    shade(y, x0, n, src_.data());
+    over_opaque_row(src_.data(), cov, n, dst);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -528,6 +555,28 @@ void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
     positions(y, x0, n, pos);
     std::fill(pos + n, pos + n + 3, 0);
     sample_row(ramp_->colours, pos, n, out);
+}
+
+// Sampled four pixels at a time straight over the canvas, the partly covered ones blended as they go.
+void GradientPainter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
+    int32_t* pos = position_buffer(n);
+    positions(y, x0, n, pos);
+    std::fill(pos + n, pos + n + 3, 0);
+    int i = 0;
+#if defined(__SSE2__)
+    const uint32_t* colours = ramp_->colours;
+    for (; i + 4 <= n; i += 4) {
+        uint32_t c4;
+        std::memcpy(&c4, cov + i, 4);
+        const __m128i s = sample_four(colours, pos + i);
+        __m128i* d = reinterpret_cast<__m128i*>(dst + i);
+        _mm_storeu_si128(d, c4 == 0xFFFFFFFFu ? s : over_opaque4(_mm_loadu_si128(d), s, c4));
+    }
+#endif
+    for (; i < n; ++i) {
+        const uint32_t s = sample_one(ramp_->colours, pos[i]);
+        dst[i] = cov[i] == 255 ? s : blend(dst[i], s, cov[i]);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

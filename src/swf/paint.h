@@ -51,12 +51,13 @@ protected:
     // True when every shaded pixel is the same opaque colour `solid_` (fast path).
     bool opaque_solid_ = false;
     uint32_t solid_ = 0;
-    // True when every shaded pixel is opaque, so fully covered pixels can be shaded in place.
+    // True when every shaded pixel is opaque: rows go through opaque_row().
     bool opaque_shade_ = false;
+    // Shades the row and puts it over the canvas in one pass; only called when opaque_shade_.
+    virtual void opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst);
 
 private:
     void solid_row(const uint8_t* cov, int n, uint32_t* dst);
-    void opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst);
 
     Canvas canvas_;
     const Mask* clip_;
@@ -113,6 +114,7 @@ public:
 
 protected:
     void shade(int y, int x0, int n, uint32_t* out) override;
+    void opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) override;
 
 private:
     int32_t* position_buffer(int n);

@@ -177,10 +177,18 @@ TEST(FlashPlayback, StagePlacementFollowsScaleAndAlignModes) {
         EXPECT_EQ(dib.Pixel(s.right - 1, midY), kRed);
         EXPECT_EQ(dib.Pixel(midX, s.top), kRed);
         EXPECT_EQ(dib.Pixel(midX, s.bottom - 1), kRed);
-        if (s.left > 0) EXPECT_EQ(dib.Pixel(s.left - 1, midY), RGB(0, 0, 0));
-        if (s.right < 300) EXPECT_EQ(dib.Pixel(s.right, midY), RGB(0, 0, 0));
-        if (s.top > 0) EXPECT_EQ(dib.Pixel(midX, s.top - 1), RGB(0, 0, 0));
-        if (s.bottom < 100) EXPECT_EQ(dib.Pixel(midX, s.bottom), RGB(0, 0, 0));
+        if (s.left > 0) {
+            EXPECT_EQ(dib.Pixel(s.left - 1, midY), RGB(0, 0, 0));
+        }
+        if (s.right < 300) {
+            EXPECT_EQ(dib.Pixel(s.right, midY), RGB(0, 0, 0));
+        }
+        if (s.top > 0) {
+            EXPECT_EQ(dib.Pixel(midX, s.top - 1), RGB(0, 0, 0));
+        }
+        if (s.bottom < 100) {
+            EXPECT_EQ(dib.Pixel(midX, s.bottom), RGB(0, 0, 0));
+        }
     }
     EXPECT_EQ(ui::GdiLiveHandleCount(), handles);
 }

@@ -65,7 +65,7 @@ int flatten_quad(double x0, double y0, double cx, double cy, double x1, double y
     const double u2 = (x1 - cx) * ddx + (y1 - cy) * ddy;
     if (std::fabs(cross) < 1e-9 || !std::isfinite(cross)) return 0;
     const double p0 = u0 / cross, p2 = u2 / cross;
-    const double scale = std::fabs(cross) / (std::hypot(ddx, ddy) * std::fabs(p2 - p0));
+    const double scale = std::fabs(cross) / (std::sqrt(ddx * ddx + ddy * ddy) * std::fabs(p2 - p0));
     if (!std::isfinite(scale) || !std::isfinite(p0) || !std::isfinite(p2) || p0 == p2) return 0;
     const double a0 = parabola_integral(p0), a2 = parabola_integral(p2);
     const double sqrt_tol = std::sqrt(tolerance), sqrt_scale = std::sqrt(scale);

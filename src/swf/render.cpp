@@ -14,10 +14,20 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kCoordLimit = double(1 << 26);  // keep 24.8 device coordinates far from overflow
 
+// std::lround (halves away from zero) for values clamped to +-kCoordLimit, without the library
+// call: truncation and the fraction left are both exact.
+inline int32_t round_fix(double v) {
+    if (v != v) return 0;  // as lround's out-of-range result comes out once narrowed
+    int32_t i = int32_t(v);
+    const double f = v - double(i);
+    i += (f >= 0.5) - (f <= -0.5);
+    return i;
+}
+
 FixPoint to_fix(const Matrix& m, double x, double y) {
     double dx = std::clamp(m.apply_x(x, y) * kOne, -kCoordLimit, kCoordLimit);
     double dy = std::clamp(m.apply_y(x, y) * kOne, -kCoordLimit, kCoordLimit);
-    return {int32_t(std::lround(dx)), int32_t(std::lround(dy))};
+    return {round_fix(dx), round_fix(dy)};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -207,7 +217,9 @@ double local_tolerance(const Matrix& m) {
 int split_curve(const Segment& s, double tolerance, double* ts) {
     // A curve whose chord already lies within the tolerance is drawn as that chord: its farthest
     // point from the chord is half the control point's distance from it.
-    const double chord = std::hypot(double(s.x1 - s.x0), double(s.y1 - s.y0));
+    // Whole twips: the sum of squares is exact, and its square root as well rounded as hypot's.
+    const double cx = double(s.x1) - s.x0, cy = double(s.y1) - s.y0;
+    const double chord = std::sqrt(cx * cx + cy * cy);
     const double bend = std::fabs(double(s.cx - s.x0) * (s.y1 - s.y0) - double(s.cy - s.y0) * (s.x1 - s.x0));
     if (chord > 0 && bend / (2 * chord) <= tolerance) return 1;
     return flatten_quad(s.x0, s.y0, s.cx, s.cy, s.x1, s.y1, tolerance, ts, kMaxCurveSteps);

@@ -496,3 +496,36 @@ TEST(GradientCache, FindsEachRampByContentThroughGrowthAndRestart) {
         }
     }
 }
+
+TEST(GradientPainter, EachPixelsColourIsTheSameHoweverTheRowIsSplit) {
+    // Rotated, unevenly scaled squares at odd offsets, so positions fall between table entries and
+    // rows run through several spread cycles. Painted whole, then in pieces of 1 to 9 pixels.
+    const swf::Gradient g = gradient({{0, kR}, {90, kG}, {200, kB}, {255, kY}});
+    const swf::Matrix to_device{37.3 / 32768, 21.1 / 32768, -13.7 / 32768, 29.9 / 32768, 101.37, 3.61};
+    constexpr int kWidth = 300, kRows = 3;
+    std::vector<uint8_t> cov(kWidth);
+    for (int x = 0; x < kWidth; ++x) cov[x] = x % 23 < 15 ? 255 : uint8_t(x * 11);
+    for (swf::FillType type : {swf::FillType::Linear, swf::FillType::Radial, swf::FillType::Focal}) {
+        for (uint8_t spread : {0, 1, 2}) {
+            swf::FillStyle fill;
+            fill.type = type;
+            fill.gradient = g;
+            fill.gradient.spread = spread;
+            fill.gradient.focal = 0.6;
+            std::vector<uint32_t> whole(kWidth * kRows, 0xFF102030), split = whole;
+            swf::Canvas a{whole.data(), kWidth, kRows, kWidth}, b{split.data(), kWidth, kRows, kWidth};
+            swf::GradientPainter pa(a, nullptr, fill, to_device, swf::CxForm{});
+            swf::GradientPainter pb(b, nullptr, fill, to_device, swf::CxForm{});
+            for (int y = 0; y < kRows; ++y) {
+                pa.row(y, 0, kWidth, cov.data());
+                for (int x = 0, k = 0; x < kWidth; ++k) {
+                    const int end = std::min(kWidth, x + 1 + (k * 7 + y) % 9);
+                    pb.row(y, x, end, cov.data() + x);
+                    x = end;
+                }
+            }
+            for (int i = 0; i < kWidth * kRows; ++i)
+                ASSERT_EQ(whole[i], split[i]) << "type " << int(type) << " spread " << int(spread) << " pixel " << i;
+        }
+    }
+}

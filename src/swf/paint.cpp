@@ -60,16 +60,6 @@ uint32_t apply_cxform_premultiplied(uint32_t px, const CxForm& cx) {
 // ---------------------------------------------------------------------------------------------
 namespace {
 
-inline int lowest_bit(uint32_t v) {
-#if defined(__GNUC__)
-    return __builtin_ctz(v);
-#else
-    int n = 0;
-    while (!(v & 1)) v >>= 1, ++n;
-    return n;
-#endif
-}
-
 // The end of the run of full coverage (255) starting at i, or of the run of anything else:
 // most of a shape's row is one long full run.
 inline int end_of_full(const uint8_t* cov, int i, int n) {

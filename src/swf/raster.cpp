@@ -143,18 +143,6 @@ inline void floor_divmod(int64_t num, int64_t den, int64_t& q, int64_t& r) {
 }
 }  // namespace
 
-namespace {
-inline int lowest_bit(uint64_t v) {
-#if defined(__GNUC__)
-    return __builtin_ctzll(v);
-#else
-    int n = 0;
-    while (!(v & 1)) v >>= 1, ++n;
-    return n;
-#endif
-}
-}  // namespace
-
 // Stage 3d: turns the row's marked cells into coverage bytes in `out`, clearing cells and marks
 // for the next row. Columns between two marked cells take the running sum, written as one run.
 // [lo, hi] holds the lowest and highest marked cell; on return [lo, hi) is the covered range with

@@ -13,6 +13,17 @@
 
 namespace swf {
 
+// Index of the lowest set bit of a non-zero word (the scans over coverage and mark bits use it).
+inline int lowest_bit(uint64_t v) {
+#if defined(__GNUC__)
+    return __builtin_ctzll(v);
+#else
+    int n = 0;
+    while (!(v & 1)) v >>= 1, ++n;
+    return n;
+#endif
+}
+
 constexpr int kSubpixelBits = 8;
 constexpr int32_t kOne = 1 << kSubpixelBits;  // one device pixel in 24.8
 

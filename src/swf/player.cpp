@@ -184,6 +184,14 @@ void composite_row(int mode, uint32_t* dst, const uint32_t* src, int n) {
     }
 }
 
+// A pixel buffer from a pool of spare ones, or a new empty one.
+std::unique_ptr<std::vector<uint32_t>> take_buffer(std::vector<std::unique_ptr<std::vector<uint32_t>>>& pool) {
+    if (pool.empty()) return std::make_unique<std::vector<uint32_t>>();
+    std::unique_ptr<std::vector<uint32_t>> buffer = std::move(pool.back());
+    pool.pop_back();
+    return buffer;
+}
+
 }  // namespace
 
 // Non-normal blend modes: draw the instance into a transparent layer, then combine.
@@ -193,13 +201,7 @@ void Player::RenderState::draw_blended(const Instance& inst, const Matrix& m, co
     if ((inst.blend == 11 || inst.blend == 12) && layers == 0) return;
     const int w = ctx.canvas.width, h = ctx.canvas.height;
     // Layers come from a pool and are kept clear outside what was drawn into them last.
-    std::unique_ptr<std::vector<uint32_t>> buffer;
-    if (!free_layers.empty()) {
-        buffer = std::move(free_layers.back());
-        free_layers.pop_back();
-    } else {
-        buffer = std::make_unique<std::vector<uint32_t>>();
-    }
+    std::unique_ptr<std::vector<uint32_t>> buffer = take_buffer(free_layers);
     if (buffer->size() != size_t(w) * h) buffer->assign(size_t(w) * h, 0);
     std::vector<uint32_t>& layer = *buffer;
     Canvas saved = ctx.canvas;
@@ -248,13 +250,7 @@ void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, c
         draw_instance(inst, m, cx, nesting);
         return;
     }
-    std::unique_ptr<std::vector<uint32_t>> buffer;
-    if (!free_filter_layers.empty()) {
-        buffer = std::move(free_filter_layers.back());
-        free_filter_layers.pop_back();
-    } else {
-        buffer = std::make_unique<std::vector<uint32_t>>();
-    }
+    std::unique_ptr<std::vector<uint32_t>> buffer = take_buffer(free_filter_layers);
     // Clear everywhere, so a larger buffer serves any smaller size: objects with different
     // margins share buffers without clearing them again.
     if (buffer->size() < size_t(w) * h) buffer->assign(size_t(w) * h, 0);

@@ -64,6 +64,18 @@ std::vector<uint32_t> render(const std::vector<uint8_t>& bytes, int w, int h) {
     return px;
 }
 
+// A white w x h stage holding one font and one text field placed at (x, y) twips, rendered.
+std::vector<uint32_t> render_field(int w, int h, const std::vector<uint8_t>& font, const std::vector<uint8_t>& field,
+                                   int x = 0, int y = 0) {
+    swftest::Movie m(w, h);
+    m.background(255, 255, 255);
+    m.tag(48, font);
+    m.tag(37, field);
+    m.place(2, 1, x, y);
+    m.show_frame();
+    return render(m.fws(), w, h);
+}
+
 }  // namespace
 
 TEST(EditText, KerningPairsApplyWhereTheFontFormatAsksForThem) {
@@ -97,13 +109,8 @@ TEST(EditText, LayoutMovesInWholeTwips) {
     // At 20 px an advance of 514 units is 200.78 twips and an ascent of 1026 units 400.78: both
     // count as whole twips (200, 400). Ten boxes from a field placed 4 twips right and 10 down:
     // the tenth box spans 1804..1904 twips (90.2..95.2 px), the boxes' tops lie at 0.5 px.
-    swftest::Movie m(100, 20);
-    m.background(255, 255, 255);
-    m.tag(48, box_font(1, "A", 'A', 'A', 0, 514, 1026));
-    m.tag(37, html_field(2, 1, 2400, "AAAAAAAAAA"));
-    m.place(2, 1, 4, 10);
-    m.show_frame();
-    const auto px = render(m.fws(), 100, 20);
+    const auto px = render_field(100, 20, box_font(1, "A", 'A', 'A', 0, 514, 1026),
+                                 html_field(2, 1, 2400, "AAAAAAAAAA"), 4, 10);
     auto at = [&px](int x, int y) { return px[size_t(y) * 100 + x]; };
     EXPECT_EQ(at(90, 5), kBlack);
     EXPECT_EQ(at(94, 5), kBlack);
@@ -114,13 +121,7 @@ TEST(EditText, LayoutMovesInWholeTwips) {
 
     // Centred in 401 twips, a 200-twip line starts 100 twips in, not 100.5: placed 10 twips
     // right, its box covers 110..210 twips (5.5..10.5 px).
-    swftest::Movie c(20, 20);
-    c.background(255, 255, 255);
-    c.tag(48, box_font(1, "A", 'A', 'A', 0));
-    c.tag(37, html_field(2, 1, 441, "A", 2));
-    c.place(2, 1, 10, 0);
-    c.show_frame();
-    const auto centred = render(c.fws(), 20, 20);
+    const auto centred = render_field(20, 20, box_font(1, "A", 'A', 'A', 0), html_field(2, 1, 441, "A", 2), 10);
     EXPECT_EQ(centred[5 * 20 + 5], kBlack);
     EXPECT_EQ(centred[5 * 20 + 9], kBlack);
     EXPECT_EQ(centred[5 * 20 + 10], kWhite);
@@ -128,13 +129,8 @@ TEST(EditText, LayoutMovesInWholeTwips) {
     // A kerning pair of -2 units joins A's 514-unit advance before the cut: 512 units make 200
     // twips exactly (cutting 200.78 and -0.78 apart would give 199). Placed 11 twips right, V's
     // box covers 211..311 twips (10.55..15.55 px).
-    swftest::Movie k(20, 20);
-    k.background(255, 255, 255);
-    k.tag(48, box_font(1, "AV", 'A', 'V', -2, 514));
-    k.tag(37, html_field(2, 1, 800, "<font kerning=\"1\">AV</font>"));
-    k.place(2, 1, 11, 0);
-    k.show_frame();
-    const auto kerned = render(k.fws(), 20, 20);
+    const auto kerned = render_field(20, 20, box_font(1, "AV", 'A', 'V', -2, 514),
+                                     html_field(2, 1, 800, "<font kerning=\"1\">AV</font>"), 11);
     EXPECT_EQ(kerned[5 * 20 + 10], kWhite);
     EXPECT_EQ(kerned[5 * 20 + 11], kBlack);
     EXPECT_EQ(kerned[5 * 20 + 15], kBlack);
@@ -143,14 +139,9 @@ TEST(EditText, LayoutMovesInWholeTwips) {
 TEST(EditText, FontColoursApplyInsideTheirTagsOnly) {
     // Boxes 10 px apart: A in the font's red, V in the nested blue, the last A back in red and
     // the V after the tags in the field's own black; a malformed colour keeps the outer one.
-    swftest::Movie m(60, 20);
-    m.background(255, 255, 255);
-    m.tag(48, box_font(1, "AV", 'A', 'V', 0));
-    m.tag(37, html_field(2, 1, 1200,
-                         "<font color=\"#ff0000\">A<font color='#0000FF'>V</font>A<font color=\"red\">A</font></font>V"));
-    m.place(2, 1);
-    m.show_frame();
-    const auto px = render(m.fws(), 60, 20);
+    const auto px = render_field(
+        60, 20, box_font(1, "AV", 'A', 'V', 0),
+        html_field(2, 1, 1200, "<font color=\"#ff0000\">A<font color='#0000FF'>V</font>A<font color=\"red\">A</font></font>V"));
     constexpr uint32_t red = 0xFFFF0000u, blue = 0xFF0000FFu;
     const uint32_t expected[] = {red, blue, red, red, kBlack};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(px[5 * 60 + i * 10 + 2], expected[i]) << i;

@@ -27,6 +27,7 @@ struct Gradient {
     uint8_t ratio[16] = {};
     RGBA color[16];
     double focal = 0;  // -1..1, focal gradients only
+    bool operator==(const Gradient&) const = default;
 };
 
 struct FillStyle {
@@ -37,6 +38,7 @@ struct FillStyle {
     uint16_t bitmap_id = 0;
     bool repeat = true;
     bool smooth = true;
+    bool operator==(const FillStyle&) const = default;
 };
 
 enum class Cap : uint8_t { Round = 0, None = 1, Square = 2 };
@@ -51,6 +53,7 @@ struct LineStyle {
     bool has_fill = false;
     bool no_hscale = false, no_vscale = false, no_close = false;
     FillStyle fill;
+    bool operator==(const LineStyle&) const = default;
 };
 
 // One edge in shape twips. A curve is quadratic with control point (cx, cy).
@@ -59,6 +62,7 @@ struct Segment {
     uint16_t fill0 = 0, fill1 = 0, line = 0;  // 1-based indices into the group's styles
     bool curve = false;
     bool move = false;  // a MoveTo or style change came right before this edge
+    bool operator==(const Segment&) const = default;
 };
 
 // Styles replaced by a NewStyles record start a new group, drawn after the previous one.
@@ -66,12 +70,14 @@ struct StyleGroup {
     std::vector<FillStyle> fills;
     std::vector<LineStyle> lines;
     std::vector<Segment> segments;
+    bool operator==(const StyleGroup&) const = default;
 };
 
 struct ShapeData {
     Rect bounds;
     std::vector<StyleGroup> groups;
     bool nonzero = false;  // DefineShape4 UsesFillWindingRule
+    bool operator==(const ShapeData&) const = default;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -116,11 +116,18 @@ void EdgeList::add(FixPoint a, FixPoint b) {
     } else {
         e = {b.x, b.y, a.x, a.y, -1};
     }
+    sorted_ = sorted_ && (edges_.empty() || edges_.back().y0 <= e.y0);
     edges_.push_back(e);
     xmin_ = std::min({xmin_, a.x, b.x});
     xmax_ = std::max({xmax_, a.x, b.x});
     ymin_ = std::min(ymin_, e.y0);
     ymax_ = std::max(ymax_, e.y1);
+}
+
+void EdgeList::sort_by_top() {
+    if (sorted_) return;
+    std::sort(edges_.begin(), edges_.end(), [](const Edge& a, const Edge& b) { return a.y0 < b.y0; });
+    sorted_ = true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -390,8 +397,8 @@ bool Rasterizer::two_edge_row(Active* act, Cell* cells, const RowGeometry& g, ui
 
 void Rasterizer::fill(EdgeList& list, FillRule rule, const ClipBox& clip, bool antialias, SpanSink& sink) {
     if (list.empty() || clip.x1 <= clip.x0 || clip.y1 <= clip.y0) return;
-    auto& edges = list.edges();
-    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.y0 < b.y0; });
+    list.sort_by_top();
+    const auto& edges = list.edges();
 
     const int row0 = std::max(clip.y0, list.ymin() >> kSubpixelBits);
     const int row1 = std::min(clip.y1, ((list.ymax() + kOne - 1) >> kSubpixelBits) + 1);

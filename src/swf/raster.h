@@ -45,18 +45,23 @@ public:
         edges_.clear();
         ymin_ = xmin_ = INT32_MAX;
         ymax_ = xmax_ = INT32_MIN;
+        sorted_ = true;
     }
+    // Orders the edges by their top, as the coverage stage takes them; a list kept between
+    // frames is sorted once.
+    void sort_by_top();
     bool empty() const { return edges_.empty(); }
-    std::vector<Edge>& edges() { return edges_; }
     const std::vector<Edge>& edges() const { return edges_; }
     int32_t xmin() const { return xmin_; }
     int32_t xmax() const { return xmax_; }
     int32_t ymin() const { return ymin_; }
     int32_t ymax() const { return ymax_; }
+    size_t bytes() const { return edges_.capacity() * sizeof(Edge); }
 
 private:
     std::vector<Edge> edges_;
     int32_t xmin_ = INT32_MAX, xmax_ = INT32_MIN, ymin_ = INT32_MAX, ymax_ = INT32_MIN;
+    bool sorted_ = true;
 };
 
 // Stage 1: flattening. Points are 24.8 device coordinates.

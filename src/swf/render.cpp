@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "swf/movie.h"
 
@@ -308,54 +309,87 @@ void add_segment(PathBuilder& pb, const Matrix& m, const Segment& s, bool revers
     }
 }
 
-void draw_strokes(RenderContext& ctx, const StyleGroup& g, const Matrix& m, const CxForm& cx) {
+// The outline of the strokes of line style k of the group, to be filled non-zero.
+void stroke_edges(const StyleGroup& g, size_t k, const Matrix& m, EdgeList& out) {
     const double scale = stroke_scale(m);
+    const LineStyle& ls = g.lines[k - 1];
+    double width_px = ls.width * scale;
+    const bool fixed_width = ls.no_hscale || ls.no_vscale;
+    if (fixed_width) width_px = ls.width / 20.0;
+    // Scaled unevenly or skewed, a stroke is outlined in the shape's own units and then
+    // transformed, so that it stretches with the shape; hairlines stay one pixel wide. A
+    // non-scaling stroke keeps its width where the shape is squeezed most and stretches from
+    // there.
+    const double least = least_stretch(m);
+    const double local_width = fixed_width ? (least > 0 ? width_px / least : 0) : ls.width;
+    const bool local = width_px >= 1.0 && !conformal(m) && local_width > 0;
+    width_px = std::max(width_px, 1.0);  // hairlines and thin strokes draw one pixel wide
+    const double px_per_unit = std::max(std::hypot(m.a, m.b), std::hypot(m.c, m.d));
+    Stroker st = local ? Stroker(out, local_width / 2.0, Matrix{m.a * kOne, m.b * kOne, m.c * kOne, m.d * kOne, m.tx * kOne, m.ty * kOne}, px_per_unit)
+                       : Stroker(out, width_px * kOne / 2);
+    const Matrix flat_m = local ? Matrix{1.0 / kOne, 0, 0, 1.0 / kOne, 0, 0} : m;
+    const double tolerance = local ? kLocalCurveTolerance : local_tolerance(m);
     std::vector<const Segment*> run;
     std::vector<DPoint> pts;
-    for (size_t k = 1; k <= g.lines.size(); ++k) {
-        const LineStyle& ls = g.lines[k - 1];
-        double width_px = ls.width * scale;
-        const bool fixed_width = ls.no_hscale || ls.no_vscale;
-        if (fixed_width) width_px = ls.width / 20.0;
-        // Scaled unevenly or skewed, a stroke is outlined in the shape's own units and then
-        // transformed, so that it stretches with the shape; hairlines stay one pixel wide. A
-        // non-scaling stroke keeps its width where the shape is squeezed most and stretches from
-        // there.
-        const double least = least_stretch(m);
-        const double local_width = fixed_width ? (least > 0 ? width_px / least : 0) : ls.width;
-        const bool local = width_px >= 1.0 && !conformal(m) && local_width > 0;
-        width_px = std::max(width_px, 1.0);  // hairlines and thin strokes draw one pixel wide
-        const double px_per_unit = std::max(std::hypot(m.a, m.b), std::hypot(m.c, m.d));
-        Stroker st = local ? Stroker(ctx.edges, local_width / 2.0, Matrix{m.a * kOne, m.b * kOne, m.c * kOne, m.d * kOne, m.tx * kOne, m.ty * kOne}, px_per_unit)
-                           : Stroker(ctx.edges, width_px * kOne / 2);
-        const Matrix flat_m = local ? Matrix{1.0 / kOne, 0, 0, 1.0 / kOne, 0, 0} : m;
-        const double tolerance = local ? kLocalCurveTolerance : local_tolerance(m);
-        const Segment* prev = nullptr;
-        auto flush = [&] {
-            if (run.empty()) return;
-            flatten_run(flat_m, run, pts, tolerance);
-            bool closed = run.size() > 1 && run.front()->x0 == run.back()->x1 && run.front()->y0 == run.back()->y1;
-            if (closed && pts.size() > 1 && std::fabs(pts.front().x - pts.back().x) <= 0.5 &&
-                std::fabs(pts.front().y - pts.back().y) <= 0.5)
-                pts.pop_back();
-            if (closed) pts.push_back(pts.front());
-            st.stroke(pts, closed, ls);
-            run.clear();
-        };
-        for (const Segment& s : g.segments) {
-            if (s.line != k) continue;
-            bool connected = prev && prev + 1 == &s && prev->x1 == s.x0 && prev->y1 == s.y0;
-            if (!connected) flush();
-            run.push_back(&s);
-            prev = &s;
-        }
-        flush();
-        if (ctx.edges.empty()) continue;
-        FillStyle solid;
-        solid.color = ls.color;
-        auto sink = make_painter(ctx, ls.has_fill ? ls.fill : solid, m, cx);
-        fill_with(ctx, FillRule::NonZero, sink.get());
+    const Segment* prev = nullptr;
+    auto flush = [&] {
+        if (run.empty()) return;
+        flatten_run(flat_m, run, pts, tolerance);
+        bool closed = run.size() > 1 && run.front()->x0 == run.back()->x1 && run.front()->y0 == run.back()->y1;
+        if (closed && pts.size() > 1 && std::fabs(pts.front().x - pts.back().x) <= 0.5 &&
+            std::fabs(pts.front().y - pts.back().y) <= 0.5)
+            pts.pop_back();
+        if (closed) pts.push_back(pts.front());
+        st.stroke(pts, closed, ls);
+        run.clear();
+    };
+    for (const Segment& s : g.segments) {
+        if (s.line != k) continue;
+        bool connected = prev && prev + 1 == &s && prev->x1 == s.x0 && prev->y1 == s.y0;
+        if (!connected) flush();
+        run.push_back(&s);
+        prev = &s;
     }
+    flush();
+}
+
+// Fill k of the group is the region with k on one side of its edges and not on the other.
+void fill_edges(const StyleGroup& g, size_t k, const Matrix& m, double tolerance, EdgeList& out) {
+    PathBuilder pb(out);
+    for (const Segment& s : g.segments) {
+        if (s.fill1 == k && s.fill0 != k)
+            add_segment(pb, m, s, false, tolerance);
+        else if (s.fill0 == k && s.fill1 != k)
+            add_segment(pb, m, s, true, tolerance);
+    }
+}
+
+// Every group's fills, then its strokes, in the order they are drawn.
+void build_outlines(const ShapeData& shape, const Matrix& m, ShapeOutlines& out) {
+    const double tolerance = local_tolerance(m);
+    out.passes.clear();
+    for (size_t gi = 0; gi < shape.groups.size(); ++gi) {
+        const StyleGroup& g = shape.groups[gi];
+        auto add_pass = [&](size_t k, bool stroke) {
+            ShapeOutlines::Pass p;
+            p.group = uint16_t(gi), p.style = uint16_t(k), p.stroke = stroke;
+            if (stroke)
+                stroke_edges(g, k, m, p.edges);
+            else
+                fill_edges(g, k, m, tolerance, p.edges);
+            if (!p.edges.empty()) out.passes.push_back(std::move(p));
+        };
+        for (size_t k = 1; k <= g.fills.size(); ++k) add_pass(k, false);
+        for (size_t k = 1; k <= g.lines.size(); ++k) add_pass(k, true);
+    }
+}
+
+size_t shape_bytes(const ShapeData& s) {
+    size_t n = sizeof(ShapeData) + s.groups.capacity() * sizeof(StyleGroup);
+    for (const StyleGroup& g : s.groups)
+        n += g.fills.capacity() * sizeof(FillStyle) + g.lines.capacity() * sizeof(LineStyle) +
+             g.segments.capacity() * sizeof(Segment);
+    return n;
 }
 
 }  // namespace
@@ -367,24 +401,85 @@ Matrix snap_to_twips(Matrix m) {
     return m;
 }
 
+size_t ShapeOutlines::bytes() const {
+    size_t n = passes.capacity() * sizeof(Pass);
+    for (const Pass& p : passes) n += p.edges.bytes();
+    return n;
+}
+
+size_t OutlineCache::KeyHash::operator()(const Key& k) const {
+    uint64_t h = uint64_t(reinterpret_cast<uintptr_t>(k.shape)) * 0x9E3779B97F4A7C15ull;
+    for (double v : {k.m.a, k.m.b, k.m.c, k.m.d, k.m.tx, k.m.ty}) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        h = (h ^ bits) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+    }
+    return size_t(h);
+}
+
+ShapeOutlines& OutlineCache::get(const ShapeData& shape, const Matrix& m, Builder build) {
+    ++clock_;
+    const Key key{&shape, m};
+    auto it = entries_.find(key);
+    if (it != entries_.end()) {
+        Entry& e = *it->second;
+        e.last_use = clock_;
+        if (e.shape == shape) return e.outlines;
+        bytes_ -= e.bytes;  // the shape changed under the same address: made afresh below
+        entries_.erase(it);
+    }
+    auto e = std::make_unique<Entry>();
+    build(shape, m, e->outlines);
+    e->bytes = e->outlines.bytes() + shape_bytes(shape);
+    if (e->bytes > kBudget / 4) {
+        uncached_ = std::move(e->outlines);
+        return uncached_;
+    }
+    e->shape = shape;
+    e->last_use = clock_;
+    bytes_ += e->bytes;
+    Entry& kept = *e;
+    entries_.emplace(key, std::move(e));
+    if (bytes_ > kBudget) evict_for(&kept);
+    return kept.outlines;
+}
+
+// Drops the least recently used entries until a quarter of the budget is free again.
+void OutlineCache::evict_for(const Entry* keep) {
+    std::vector<std::pair<uint64_t, Key>> order;
+    order.reserve(entries_.size());
+    for (const auto& [key, e] : entries_)
+        if (e.get() != keep) order.push_back({e->last_use, key});
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [use, key] : order) {
+        if (bytes_ <= kBudget / 4 * 3) break;
+        auto it = entries_.find(key);
+        bytes_ -= it->second->bytes;
+        entries_.erase(it);
+    }
+}
+
+void OutlineCache::clear() {
+    entries_.clear();
+    uncached_.passes.clear();
+    bytes_ = 0;
+}
+
 void draw_shape(RenderContext& ctx, const ShapeData& shape, const Matrix& m, const CxForm& cx) {
     const FillRule rule = shape.nonzero ? FillRule::NonZero : FillRule::EvenOdd;
-    const double tolerance = local_tolerance(m);
-    for (const StyleGroup& g : shape.groups) {
-        PathBuilder pb(ctx.edges);
-        for (size_t k = 1; k <= g.fills.size(); ++k) {
-            for (const Segment& s : g.segments) {
-                if (s.fill1 == k && s.fill0 != k)
-                    add_segment(pb, m, s, false, tolerance);
-                else if (s.fill0 == k && s.fill1 != k)
-                    add_segment(pb, m, s, true, tolerance);
-            }
-            if (ctx.edges.empty()) continue;
-            auto sink = make_painter(ctx, g.fills[k - 1], m, cx);
-            fill_with(ctx, rule, sink.get());
+    for (ShapeOutlines::Pass& pass : ctx.outlines.get(shape, m, build_outlines).passes) {
+        const StyleGroup& g = shape.groups[pass.group];
+        std::unique_ptr<SpanSink> sink;
+        if (!pass.stroke) {
+            sink = make_painter(ctx, g.fills[pass.style - 1], m, cx);
+        } else if (!ctx.mask_target) {  // masks are made of fills only
+            const LineStyle& ls = g.lines[pass.style - 1];
+            FillStyle solid;
+            solid.color = ls.color;
+            sink = make_painter(ctx, ls.has_fill ? ls.fill : solid, m, cx);
         }
-        // Masks are made of fills only: their outlines do not widen what they let through.
-        if (!g.lines.empty() && !ctx.mask_target) draw_strokes(ctx, g, m, cx);
+        if (sink) ctx.raster.fill(pass.edges, pass.stroke ? FillRule::NonZero : rule, ctx.box(), ctx.antialias, *sink);
     }
 }
 

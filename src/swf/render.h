@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "swf/character.h"
@@ -13,6 +14,58 @@ namespace swf {
 
 struct Movie;
 
+// A shape's fills and strokes flattened into edge lists for one matrix, in drawing order.
+struct ShapeOutlines {
+    struct Pass {
+        uint16_t group = 0;  // index into the shape's style groups
+        uint16_t style = 0;  // 1-based fill style, or line style when `stroke`
+        bool stroke = false;
+        EdgeList edges;
+    };
+    std::vector<Pass> passes;
+    size_t bytes() const;
+};
+
+// Outlines of the shapes drawn so far, by shape and matrix: most of a movie is drawn again
+// unchanged frame after frame, and then skips flattening. An entry keeps a copy of the shape it
+// was made from and serves only while the shape drawn still equals it, so a shape object that
+// changes or is replaced at the same address is simply flattened again. The least recently used
+// entries go when the outlines outgrow kBudget.
+class OutlineCache {
+public:
+    using Builder = void (*)(const ShapeData&, const Matrix&, ShapeOutlines&);
+    static constexpr size_t kBudget = size_t(16) << 20;
+
+    // The outlines of `shape` under `m`, made by `build` unless kept from before. Valid until the
+    // next call.
+    ShapeOutlines& get(const ShapeData& shape, const Matrix& m, Builder build);
+    void clear();
+    size_t bytes() const { return bytes_; }
+    size_t size() const { return entries_.size(); }
+
+private:
+    struct Key {
+        const ShapeData* shape;
+        Matrix m;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const;
+    };
+    struct Entry {
+        ShapeData shape;
+        ShapeOutlines outlines;
+        size_t bytes = 0;
+        uint64_t last_use = 0;
+    };
+    void evict_for(const Entry* keep);
+
+    std::unordered_map<Key, std::unique_ptr<Entry>, KeyHash> entries_;
+    ShapeOutlines uncached_;  // outlines too big to keep
+    size_t bytes_ = 0;
+    uint64_t clock_ = 0;
+};
+
 struct RenderContext {
     Canvas canvas;
     const Movie* movie = nullptr;
@@ -22,6 +75,7 @@ struct RenderContext {
     Rasterizer raster;
     EdgeList edges;
     GradientCache gradients;
+    OutlineCache outlines;
 
     ClipBox box() const { return {0, 0, canvas.width, canvas.height}; }
 };

@@ -41,11 +41,13 @@ struct Rect {
     int32_t xmin = 0, xmax = 0, ymin = 0, ymax = 0;
     int32_t width() const { return xmax - xmin; }
     int32_t height() const { return ymax - ymin; }
+    bool operator==(const Rect&) const = default;
 };
 
 // x' = a*x + c*y + tx; y' = b*x + d*y + ty (SWF order: a=ScaleX, b=RotateSkew0, c=RotateSkew1).
 struct Matrix {
     double a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
+    bool operator==(const Matrix&) const = default;
 
     // this ∘ m: apply m first, then this.
     Matrix operator*(const Matrix& m) const {

@@ -343,3 +343,60 @@ TEST(Player, NearlyStraightCurvesDrawAsTheirChord) {
     EXPECT_EQ(img.at(4, 5), kWhite);
     EXPECT_EQ(img.at(8, 5), kRed);
 }
+
+namespace {
+
+// A red square from (x, y) twips, 100 twips a side, as a shape of four edges.
+void set_square(swf::ShapeData& s, int x, int y) {
+    s.groups.assign(1, {});
+    swf::FillStyle f;
+    f.color = {255, 0, 0, 255};
+    s.groups[0].fills.push_back(f);
+    const int px[] = {x, x + 100, x + 100, x, x}, py[] = {y, y, y + 100, y + 100, y};
+    for (int i = 0; i < 4; ++i) {
+        swf::Segment sg;
+        sg.x0 = px[i], sg.y0 = py[i], sg.x1 = px[i + 1], sg.y1 = py[i + 1];
+        sg.fill1 = 1;
+        s.groups[0].segments.push_back(sg);
+    }
+}
+
+}  // namespace
+
+TEST(Render, OutlinesKeptBetweenDrawsFollowTheShapeAndItsMatrix) {
+    std::vector<uint32_t> px(16 * 16);
+    swf::RenderContext ctx;
+    ctx.canvas = {px.data(), 16, 16, 16};
+    ctx.antialias = false;
+    const swf::Matrix to_px{1 / 20.0, 0, 0, 1 / 20.0, 0, 0}, moved{1 / 20.0, 0, 0, 1 / 20.0, 8, 0};
+    auto draw = [&](const swf::ShapeData& s, const swf::Matrix& m) {
+        std::fill(px.begin(), px.end(), kWhite);
+        swf::draw_shape(ctx, s, m, swf::CxForm{});
+    };
+    swf::ShapeData s;
+    set_square(s, 0, 0);
+    draw(s, to_px);
+    EXPECT_EQ(px[2 * 16 + 2], kRed);
+    draw(s, moved);  // the same shape elsewhere
+    EXPECT_EQ(px[2 * 16 + 2], kWhite);
+    EXPECT_EQ(px[2 * 16 + 10], kRed);
+    EXPECT_EQ(ctx.outlines.size(), 2u);
+    draw(s, to_px);  // and back: kept, not made again
+    EXPECT_EQ(px[2 * 16 + 2], kRed);
+    EXPECT_EQ(ctx.outlines.size(), 2u);
+
+    // The same object changed (as a morph's scratch shape changes every frame): drawn as it is now.
+    set_square(s, 200, 200);
+    draw(s, to_px);
+    EXPECT_EQ(px[2 * 16 + 2], kWhite);
+    EXPECT_EQ(px[12 * 16 + 12], kRed);
+
+    // A shape whose outlines would not fit is drawn all the same, without being kept.
+    swf::ShapeData big;
+    set_square(big, 0, 0);
+    big.groups[0].segments.resize(swf::OutlineCache::kBudget / sizeof(swf::Segment), big.groups[0].segments[0]);
+    const size_t kept = ctx.outlines.size();
+    draw(big, to_px);
+    EXPECT_EQ(px[2 * 16 + 2], kRed);
+    EXPECT_EQ(ctx.outlines.size(), kept);
+}

@@ -240,6 +240,13 @@ void build_gradient_ramp(const Gradient& g, const CxForm& cx, GradientRamp& out)
         out.colours[j] = lut[std::clamp(j - 1, 0, 255)];
         out.opaque &= (out.colours[j] >> 24) == 255;
     }
+    for (int j = 0; j < 257; ++j) {
+        for (int lane = 0; lane < 4; ++lane) {
+            const uint32_t c = out.colours[j] >> (8 * lane) & 255, next = out.colours[j + 1] >> (8 * lane) & 255;
+            out.wide[j][lane] = uint16_t(c * 256 + 128);
+            out.wide[j][lane + 4] = uint16_t(next - c);
+        }
+    }
 }
 
 const GradientRamp& GradientCache::get(const Gradient& g, const CxForm& cx) {
@@ -364,41 +371,126 @@ inline uint32_t sample_one(const uint32_t* colours, int32_t p) {
 }
 
 #if defined(__SSE2__)
-// Four colours from four positions: each 8-byte load brings an entry and its neighbour, two of them
-// widened to 16-bit lanes give one register of colours and one of neighbours for a single multiply.
-inline __m128i sample_four(const uint32_t* colours, const int32_t* pos) {
-    const __m128i q = _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pos)), _mm_set1_epi32(1 << 15));
+// Four colours from four positions, two pixels to a register: the wide entries of both give their
+// colours in one half and their steps in the other, for one multiply by the fractions.
+inline __m128i sample_four(const GradientRamp& ramp, __m128i pos) {
+    const __m128i q = _mm_add_epi32(pos, _mm_set1_epi32(1 << 15));
     alignas(16) int32_t k[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(k), _mm_srli_epi32(q, 16));
     __m128i f = _mm_and_si128(_mm_srli_epi32(q, 8), _mm_set1_epi32(255));
     f = _mm_packs_epi32(f, f);     // f0 f1 f2 f3 f0 f1 f2 f3
     f = _mm_unpacklo_epi16(f, f);  // f0 f0 f1 f1 f2 f2 f3 f3
     const __m128i f01 = _mm_unpacklo_epi32(f, f), f23 = _mm_unpackhi_epi32(f, f);
-    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
     auto pair = [&](int a, int b, __m128i fab) {
-        const __m128i ca = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(colours + a)), zero);
-        const __m128i cb = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(colours + b)), zero);
-        const __m128i c = _mm_unpacklo_epi64(ca, cb), next = _mm_unpackhi_epi64(ca, cb);
-        const __m128i base = _mm_or_si128(_mm_slli_epi16(c, 8), half);
-        return _mm_srli_epi16(_mm_add_epi16(base, _mm_mullo_epi16(_mm_sub_epi16(next, c), fab)), 8);
+        const __m128i wa = _mm_load_si128(reinterpret_cast<const __m128i*>(ramp.wide[a]));
+        const __m128i wb = _mm_load_si128(reinterpret_cast<const __m128i*>(ramp.wide[b]));
+        const __m128i base = _mm_unpacklo_epi64(wa, wb), step = _mm_unpackhi_epi64(wa, wb);
+        return _mm_srli_epi16(_mm_add_epi16(base, _mm_mullo_epi16(step, fab)), 8);
     };
     return _mm_packus_epi16(pair(k[0], k[1], f01), pair(k[2], k[3], f23));
 }
+inline __m128i sample_four(const GradientRamp& ramp, const int32_t* pos) {
+    return sample_four(ramp, _mm_loadu_si128(reinterpret_cast<const __m128i*>(pos)));
+}
+
+// The spreads on four positions at once, as PadSpread, ReflectSpread and RepeatSpread fold one.
+// Pad takes positions that fit 32 bits.
+inline __m128i pad_four(__m128i p) {
+    const __m128i last = _mm_set1_epi32(int32_t(kTableEnd - 1));
+    p = _mm_andnot_si128(_mm_cmplt_epi32(p, _mm_setzero_si128()), p);
+    const __m128i past = _mm_cmpgt_epi32(p, last);
+    return _mm_or_si128(_mm_andnot_si128(past, p), _mm_and_si128(past, last));
+}
+inline __m128i reflect_four(__m128i p) {
+    p = _mm_and_si128(p, _mm_set1_epi32(int32_t(2 * kTableEnd - 1)));
+    const __m128i past = _mm_cmpgt_epi32(p, _mm_set1_epi32(int32_t(kTableEnd)));
+    return _mm_or_si128(_mm_andnot_si128(past, p),
+                        _mm_and_si128(past, _mm_sub_epi32(_mm_set1_epi32(int32_t(2 * kTableEnd)), p)));
+}
+inline __m128i repeat_four(__m128i p) { return _mm_and_si128(p, _mm_set1_epi32(int32_t(kTableEnd - 1))); }
+
+// Sources of positions, four pixels at a time, for gradient_over_opaque():
+// positions worked out beforehand,
+struct StoredPositions {
+    const int32_t* pos;
+    __m128i next() {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pos));
+        pos += 4;
+        return p;
+    }
+};
+// linear ones stepped in 32 bits (what the spread keeps of them is exact: see step_wrapped and
+// step_padded),
+template <int kSpread>
+struct LinearPositions {
+    __m128i p, step;
+    LinearPositions(int64_t t, int64_t dt) {
+        const uint32_t p0 = uint32_t(t), d = uint32_t(dt);
+        p = _mm_setr_epi32(int32_t(p0), int32_t(p0 + d), int32_t(p0 + 2 * d), int32_t(p0 + 3 * d));
+        step = _mm_set1_epi32(int32_t(4 * d));
+    }
+    __m128i next() {
+        const __m128i folded = kSpread == 1 ? reflect_four(p) : kSpread == 2 ? repeat_four(p) : pad_four(p);
+        p = _mm_add_epi32(p, step);
+        return folded;
+    }
+};
+// and radial distances, with the same float operations as radial_positions().
+template <int kSpread>
+struct RadialPositions {
+    __m128 gx, gy, dx, dy, index;
+    __m128 next_index() { const __m128 i = index; index = _mm_add_ps(index, _mm_set1_ps(4)); return i; }
+    __m128i next() {
+        constexpr float k = 65536.0f * 256.0f / 16384.0f, limit = 2147483520.0f;
+        const __m128 i = next_index();
+        const __m128 fx = _mm_add_ps(gx, _mm_mul_ps(dx, i)), fy = _mm_add_ps(gy, _mm_mul_ps(dy, i));
+        const __m128 d = _mm_mul_ps(_mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(fx, fx), _mm_mul_ps(fy, fy))), _mm_set1_ps(k));
+        if (kSpread == 1) return reflect_four(_mm_cvttps_epi32(_mm_min_ps(_mm_set1_ps(limit), d)));
+        if (kSpread == 2) return repeat_four(_mm_cvttps_epi32(_mm_min_ps(_mm_set1_ps(limit), d)));
+        // Pad in float: min(last, d) keeps a NaN d and max(d, 0) turns it into 0, as folding
+        // INT32_MIN would; truncation commutes with clamping to whole numbers.
+        return _mm_cvttps_epi32(_mm_max_ps(_mm_min_ps(_mm_set1_ps(float(kTableEnd - 1)), d), _mm_setzero_ps()));
+    }
+};
+
+// Samples n colours from `positions` straight over the canvas, four at a time, the partly covered
+// ones blended as they go. The last block works on a copy, so nothing past n is touched.
+template <class Positions>
+void gradient_over_opaque(const GradientRamp& ramp, Positions positions, int n, const uint8_t* cov, uint32_t* dst) {
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        uint32_t c4;
+        std::memcpy(&c4, cov + i, 4);
+        const __m128i s = sample_four(ramp, positions.next());
+        __m128i* d = reinterpret_cast<__m128i*>(dst + i);
+        _mm_storeu_si128(d, c4 == 0xFFFFFFFFu ? s : over_opaque4(_mm_loadu_si128(d), s, c4));
+    }
+    if (i < n) {
+        const size_t left = size_t(n - i);
+        uint32_t c4 = 0;
+        std::memcpy(&c4, cov + i, left);
+        alignas(16) uint32_t d[4] = {};
+        std::memcpy(d, dst + i, left * 4);
+        const __m128i s = sample_four(ramp, positions.next());
+        _mm_store_si128(reinterpret_cast<__m128i*>(d), over_opaque4(_mm_load_si128(reinterpret_cast<__m128i*>(d)), s, c4));
+        std::memcpy(dst + i, d, left * 4);
+    }
+}
 
 // `pos` must hold valid positions up to the next multiple of four past n.
-void sample_row(const uint32_t* colours, const int32_t* pos, int n, uint32_t* out) {
+void sample_row(const GradientRamp& ramp, const int32_t* pos, int n, uint32_t* out) {
     int i = 0;
     for (; i + 4 <= n; i += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), sample_four(colours, pos + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), sample_four(ramp, pos + i));
     if (i < n) {
         alignas(16) uint32_t last[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(last), sample_four(colours, pos + i));
+        _mm_store_si128(reinterpret_cast<__m128i*>(last), sample_four(ramp, pos + i));
         for (int k = 0; i + k < n; ++k) out[i + k] = last[k];
     }
 }
 #else
-void sample_row(const uint32_t* colours, const int32_t* pos, int n, uint32_t* out) {
-    for (int i = 0; i < n; ++i) out[i] = sample_one(colours, pos[i]);
+void sample_row(const GradientRamp& ramp, const int32_t* pos, int n, uint32_t* out) {
+    for (int i = 0; i < n; ++i) out[i] = sample_one(ramp.colours, pos[i]);
 }
 #endif
 
@@ -452,12 +544,15 @@ void step_padded(int64_t t, int64_t dt, int n, int32_t* pos) {
 
 }  // namespace
 
-void GradientPainter::linear_positions(int y, int x0, int n, int32_t* pos) {
-    // Position along the gradient in 1/65536 of a table entry: the row's start at column 0, then
-    // exact integer steps, so a pixel's position does not depend on where its run begins.
+// Position along the gradient in 1/65536 of a table entry: the row's start at column 0, then
+// exact integer steps, so a pixel's position does not depend on where its run begins.
+int64_t GradientPainter::linear_start(int y, int x0) const {
     const double origin = inv_.c * (y + 0.5) + inv_.tx + inv_.a * 0.5;
-    const int64_t dt = linear_step_;
-    const int64_t t = floor_to_int(std::clamp((origin + 16384.0) * kLinearScale, -1e15, 1e15)) + int64_t(x0) * dt;
+    return floor_to_int(std::clamp((origin + 16384.0) * kLinearScale, -1e15, 1e15)) + int64_t(x0) * linear_step_;
+}
+
+void GradientPainter::linear_positions(int y, int x0, int n, int32_t* pos) {
+    const int64_t dt = linear_step_, t = linear_start(y, x0);
     if (spread_ == 1)
         step_wrapped<ReflectSpread>(t, dt, n, pos);
     else if (spread_ == 2)
@@ -544,29 +639,48 @@ void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
     int32_t* pos = position_buffer(n);
     positions(y, x0, n, pos);
     std::fill(pos + n, pos + n + 3, 0);
-    sample_row(ramp_->colours, pos, n, out);
+    sample_row(*ramp_, pos, n, out);
 }
 
-// Sampled four pixels at a time straight over the canvas, the partly covered ones blended as they go.
+// Opaque gradients are sampled straight over the canvas. Linear and radial positions are made in
+// registers as they are sampled; the others go through the position buffer.
 void GradientPainter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
+#if defined(__SSE2__)
+    const GradientRamp& colours = *ramp_;
+    if (type_ == FillType::Linear) {
+        const int64_t dt = linear_step_, t = linear_start(y, x0);
+        const int64_t end = t + int64_t(n + 3) * dt;
+        constexpr int64_t kSafe = int64_t(1) << 29;  // pad steps in 32 bits without overflow
+        if (spread_ == 1) return gradient_over_opaque(colours, LinearPositions<1>(t, dt), n, cov, dst);
+        if (spread_ == 2) return gradient_over_opaque(colours, LinearPositions<2>(t, dt), n, cov, dst);
+        if (std::max(std::llabs(t), std::llabs(end)) < kSafe)
+            return gradient_over_opaque(colours, LinearPositions<0>(t, dt), n, cov, dst);
+    } else if (type_ == FillType::Radial) {
+        const double py = y + 0.5, ax = anchor_x_ + 0.5;
+        auto start = [&](auto positions) {
+            positions.gx = _mm_set1_ps(float(inv_.a * ax + inv_.c * py + inv_.tx));
+            positions.gy = _mm_set1_ps(float(inv_.b * ax + inv_.d * py + inv_.ty));
+            positions.dx = _mm_set1_ps(float(inv_.a));
+            positions.dy = _mm_set1_ps(float(inv_.b));
+            positions.index = _mm_add_ps(_mm_set1_ps(float(x0 - anchor_x_)), _mm_setr_ps(0, 1, 2, 3));
+            gradient_over_opaque(colours, positions, n, cov, dst);
+        };
+        if (spread_ == 1) return start(RadialPositions<1>{});
+        if (spread_ == 2) return start(RadialPositions<2>{});
+        return start(RadialPositions<0>{});
+    }
     int32_t* pos = position_buffer(n);
     positions(y, x0, n, pos);
     std::fill(pos + n, pos + n + 3, 0);
-    int i = 0;
-#if defined(__SSE2__)
-    const uint32_t* colours = ramp_->colours;
-    for (; i + 4 <= n; i += 4) {
-        uint32_t c4;
-        std::memcpy(&c4, cov + i, 4);
-        const __m128i s = sample_four(colours, pos + i);
-        __m128i* d = reinterpret_cast<__m128i*>(dst + i);
-        _mm_storeu_si128(d, c4 == 0xFFFFFFFFu ? s : over_opaque4(_mm_loadu_si128(d), s, c4));
-    }
-#endif
-    for (; i < n; ++i) {
+    gradient_over_opaque(colours, StoredPositions{pos}, n, cov, dst);
+#else
+    int32_t* pos = position_buffer(n);
+    positions(y, x0, n, pos);
+    for (int i = 0; i < n; ++i) {
         const uint32_t s = sample_one(ramp_->colours, pos[i]);
         dst[i] = cov[i] == 255 ? s : blend(dst[i], s, cov[i]);
     }
+#endif
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -407,61 +407,97 @@ size_t ShapeOutlines::bytes() const {
     return n;
 }
 
-size_t OutlineCache::KeyHash::operator()(const Key& k) const {
-    uint64_t h = uint64_t(reinterpret_cast<uintptr_t>(k.shape)) * 0x9E3779B97F4A7C15ull;
-    for (double v : {k.m.a, k.m.b, k.m.c, k.m.d, k.m.tx, k.m.ty}) {
+uint64_t OutlineCache::hash_of(const ShapeData* shape, const Matrix& m) {
+    uint64_t h = uint64_t(reinterpret_cast<uintptr_t>(shape)) * 0x9E3779B97F4A7C15ull;
+    for (double v : {m.a, m.b, m.c, m.d, m.tx, m.ty}) {
         uint64_t bits;
         std::memcpy(&bits, &v, sizeof bits);
         h = (h ^ bits) * 0xFF51AFD7ED558CCDull;
         h ^= h >> 32;
     }
-    return size_t(h);
+    return h;
+}
+
+OutlineCache::Entry* OutlineCache::find(uint64_t hash, const ShapeData* shape, const Matrix& m) {
+    if (slots_.empty()) return nullptr;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (!slot.entry) return nullptr;
+        if (slot.hash != hash) continue;
+        Entry* e = entries_[slot.entry - 1].get();
+        if (e->key == shape && e->m == m) return e;
+    }
+}
+
+void OutlineCache::index(uint64_t hash, uint32_t entry) {
+    const size_t mask = slots_.size() - 1;
+    size_t i = hash & mask;
+    while (slots_[i].entry) i = (i + 1) & mask;
+    slots_[i] = {hash, entry + 1};
+}
+
+// Sizes the table to a power of two at least four times the entries and fills it again.
+void OutlineCache::reindex() {
+    size_t size = 64;
+    while (size < 4 * entries_.size()) size *= 2;
+    slots_.assign(size, Slot{});
+    for (size_t i = 0; i < entries_.size(); ++i) index(entries_[i]->hash, uint32_t(i));
 }
 
 ShapeOutlines& OutlineCache::get(const ShapeData& shape, const Matrix& m, Builder build) {
     ++clock_;
-    const Key key{&shape, m};
-    auto it = entries_.find(key);
-    if (it != entries_.end()) {
-        Entry& e = *it->second;
-        e.last_use = clock_;
-        if (e.shape == shape) return e.outlines;
-        bytes_ -= e.bytes;  // the shape changed under the same address: made afresh below
-        entries_.erase(it);
+    const uint64_t hash = hash_of(&shape, m);
+    Entry* e = find(hash, &shape, m);
+    if (e && e->shape == shape) {
+        e->last_use = clock_;
+        return e->outlines;
     }
-    auto e = std::make_unique<Entry>();
-    build(shape, m, e->outlines);
-    e->bytes = e->outlines.bytes() + shape_bytes(shape);
-    if (e->bytes > kBudget / 4) {
-        uncached_ = std::move(e->outlines);
+    ShapeOutlines made;
+    build(shape, m, made);
+    const size_t bytes = made.bytes() + shape_bytes(shape);
+    if (bytes > kBudget / 4) {
+        uncached_ = std::move(made);
         return uncached_;
     }
+    if (!e) {  // a new entry; otherwise the shape changed under the same address and is replaced
+        entries_.push_back(std::make_unique<Entry>());
+        e = entries_.back().get();
+        e->key = &shape, e->m = m, e->hash = hash;
+        if (slots_.size() < 2 * entries_.size())
+            reindex();
+        else
+            index(hash, uint32_t(entries_.size() - 1));
+    }
+    bytes_ = bytes_ - e->bytes + bytes;
     e->shape = shape;
+    e->outlines = std::move(made);
+    e->bytes = bytes;
     e->last_use = clock_;
-    bytes_ += e->bytes;
-    Entry& kept = *e;
-    entries_.emplace(key, std::move(e));
-    if (bytes_ > kBudget) evict_for(&kept);
-    return kept.outlines;
+    if (bytes_ > kBudget) evict_for(e);
+    return e->outlines;
 }
 
 // Drops the least recently used entries until a quarter of the budget is free again.
 void OutlineCache::evict_for(const Entry* keep) {
-    std::vector<std::pair<uint64_t, Key>> order;
+    std::vector<std::pair<uint64_t, Entry*>> order;
     order.reserve(entries_.size());
-    for (const auto& [key, e] : entries_)
-        if (e.get() != keep) order.push_back({e->last_use, key});
+    for (const auto& e : entries_)
+        if (e.get() != keep) order.push_back({e->last_use, e.get()});
     std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& [use, key] : order) {
+    for (const auto& [use, e] : order) {
         if (bytes_ <= kBudget / 4 * 3) break;
-        auto it = entries_.find(key);
-        bytes_ -= it->second->bytes;
-        entries_.erase(it);
+        bytes_ -= e->bytes;
+        e->bytes = 0;
+        e->key = nullptr;  // marked for removal
     }
+    std::erase_if(entries_, [](const std::unique_ptr<Entry>& e) { return e->key == nullptr; });
+    reindex();
 }
 
 void OutlineCache::clear() {
     entries_.clear();
+    slots_.clear();
     uncached_.passes.clear();
     bytes_ = 0;
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "swf/character.h"
@@ -44,23 +43,28 @@ public:
     size_t size() const { return entries_.size(); }
 
 private:
-    struct Key {
-        const ShapeData* shape;
-        Matrix m;
-        bool operator==(const Key&) const = default;
-    };
-    struct KeyHash {
-        size_t operator()(const Key& k) const;
-    };
     struct Entry {
-        ShapeData shape;
+        const ShapeData* key = nullptr;
+        Matrix m;
+        uint64_t hash = 0;
+        ShapeData shape;  // as it was when the outlines were made
         ShapeOutlines outlines;
         size_t bytes = 0;
         uint64_t last_use = 0;
     };
+    // Open addressing over entries_ by hash, at most half full; entry is an index + 1 (0: empty).
+    struct Slot {
+        uint64_t hash = 0;
+        uint32_t entry = 0;
+    };
+    static uint64_t hash_of(const ShapeData* shape, const Matrix& m);
+    Entry* find(uint64_t hash, const ShapeData* shape, const Matrix& m);
+    void index(uint64_t hash, uint32_t entry);
+    void reindex();
     void evict_for(const Entry* keep);
 
-    std::unordered_map<Key, std::unique_ptr<Entry>, KeyHash> entries_;
+    std::vector<std::unique_ptr<Entry>> entries_;
+    std::vector<Slot> slots_;
     ShapeOutlines uncached_;  // outlines too big to keep
     size_t bytes_ = 0;
     uint64_t clock_ = 0;

@@ -466,14 +466,13 @@ void gradient_over_opaque(const GradientRamp& ramp, Positions positions, int n, 
         _mm_storeu_si128(d, c4 == 0xFFFFFFFFu ? s : over_opaque4(_mm_loadu_si128(d), s, c4));
     }
     if (i < n) {
-        const size_t left = size_t(n - i);
+        const int left = n - i;  // 1..3: copied by hand, a memcpy call would cost more than the pixels
         uint32_t c4 = 0;
-        std::memcpy(&c4, cov + i, left);
         alignas(16) uint32_t d[4] = {};
-        std::memcpy(d, dst + i, left * 4);
+        for (int k = 0; k < left; ++k) c4 |= uint32_t(cov[i + k]) << (8 * k), d[k] = dst[i + k];
         const __m128i s = sample_four(ramp, positions.next());
         _mm_store_si128(reinterpret_cast<__m128i*>(d), over_opaque4(_mm_load_si128(reinterpret_cast<__m128i*>(d)), s, c4));
-        std::memcpy(dst + i, d, left * 4);
+        for (int k = 0; k < left; ++k) dst[i + k] = d[k];
     }
 }
 

@@ -430,4 +430,52 @@ void Rasterizer::fill(EdgeList& list, FillRule rule, const ClipBox& clip, bool a
         clamp_x ? scan<false, true>(edges, rule, row0, row1, g, sink) : scan<false, false>(edges, rule, row0, row1, g, sink);
 }
 
+// ---------------------------------------------------------------------------------------------
+// Kept coverage
+// ---------------------------------------------------------------------------------------------
+class CoverageRows::Recorder : public SpanSink {
+public:
+    Recorder(CoverageRows& out, SpanSink& sink) : out_(out), sink_(sink) {}
+    void row(int y, int x0, int x1, const uint8_t* coverage) override {
+        const int n = x1 - x0;
+        int head = 0;
+        while (head < n && coverage[head] != 255) ++head;
+        int full = 0;
+        for (uint64_t eight; head + full + 8 <= n; full += 8) {
+            std::memcpy(&eight, coverage + head + full, 8);
+            if (eight != ~uint64_t(0)) break;
+        }
+        while (head + full < n && coverage[head + full] == 255) ++full;
+        out_.rows_.push_back({y, x0, x1, uint32_t(out_.bytes_.size()), head, full});
+        out_.bytes_.insert(out_.bytes_.end(), coverage, coverage + head);
+        out_.bytes_.insert(out_.bytes_.end(), coverage + head + full, coverage + n);
+        sink_.row(y, x0, x1, coverage);
+    }
+
+private:
+    CoverageRows& out_;
+    SpanSink& sink_;
+};
+
+void CoverageRows::record(Rasterizer& raster, EdgeList& edges, FillRule rule, const ClipBox& clip, bool antialias,
+                          SpanSink& sink) {
+    rows_.clear();
+    bytes_.clear();
+    Recorder recorder(*this, sink);
+    raster.fill(edges, rule, clip, antialias, recorder);
+    rule_ = rule, clip_ = clip, antialias_ = antialias, recorded_ = true;
+}
+
+void CoverageRows::replay(SpanSink& sink) {
+    for (const Row& r : rows_) {
+        const int n = r.x1 - r.x0;
+        if (line_.size() < size_t(n)) line_.resize(n);
+        const uint8_t* kept = bytes_.data() + r.offset;
+        std::memcpy(line_.data(), kept, size_t(r.head));
+        std::memset(line_.data() + r.head, 255, size_t(r.full));
+        std::memcpy(line_.data() + r.head + r.full, kept + r.head, size_t(n - r.head - r.full));
+        sink.row(r.y, r.x0, r.x1, line_.data());
+    }
+}
+
 }  // namespace swf

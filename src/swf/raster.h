@@ -164,4 +164,37 @@ private:
     std::vector<uint8_t> out_;
 };
 
+// The rows one fill handed to its sink, kept so that the same edges under the same clip can be
+// handed again without the coverage stage. A row is kept as the bytes before its first fully
+// covered pixel, the length of that full run, and the bytes after it: for the usual outline a few
+// bytes at either end.
+class CoverageRows {
+public:
+    // Rasterizer::fill() through `sink`, keeping what it hands on.
+    void record(Rasterizer& raster, EdgeList& edges, FillRule rule, const ClipBox& clip, bool antialias,
+                SpanSink& sink);
+    bool recorded_for(FillRule rule, const ClipBox& clip, bool antialias) const {
+        return recorded_ && rule == rule_ && antialias == antialias_ && clip.x0 == clip_.x0 && clip.y0 == clip_.y0 &&
+               clip.x1 == clip_.x1 && clip.y1 == clip_.y1;
+    }
+    void replay(SpanSink& sink);
+    void forget() { recorded_ = false; }
+    size_t bytes() const { return rows_.capacity() * sizeof(Row) + bytes_.capacity(); }
+
+private:
+    struct Row {
+        int32_t y, x0, x1;
+        uint32_t offset;  // of its kept bytes in bytes_
+        int32_t head, full;  // bytes before the full run, and the run's length
+    };
+    class Recorder;
+
+    std::vector<Row> rows_;
+    std::vector<uint8_t> bytes_;
+    std::vector<uint8_t> line_;  // a row spelled out again for the sink
+    FillRule rule_ = FillRule::EvenOdd;
+    ClipBox clip_;
+    bool antialias_ = false, recorded_ = false;
+};
+
 }  // namespace swf

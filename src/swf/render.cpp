@@ -364,24 +364,29 @@ void fill_edges(const StyleGroup& g, size_t k, const Matrix& m, double tolerance
     }
 }
 
-// Every group's fills, then its strokes, in the order they are drawn.
+// Every group's fills, then its strokes, in the order they are drawn. Passes already in `out`
+// are written over, so that outlines made again and again reuse their buffers.
 void build_outlines(const ShapeData& shape, const Matrix& m, ShapeOutlines& out) {
     const double tolerance = local_tolerance(m);
-    out.passes.clear();
+    size_t used = 0;
     for (size_t gi = 0; gi < shape.groups.size(); ++gi) {
         const StyleGroup& g = shape.groups[gi];
         auto add_pass = [&](size_t k, bool stroke) {
-            ShapeOutlines::Pass p;
+            if (used == out.passes.size()) out.passes.emplace_back();
+            ShapeOutlines::Pass& p = out.passes[used];
             p.group = uint16_t(gi), p.style = uint16_t(k), p.stroke = stroke;
+            p.edges.clear();
+            p.coverage.forget();
             if (stroke)
                 stroke_edges(g, k, m, p.edges);
             else
                 fill_edges(g, k, m, tolerance, p.edges);
-            if (!p.edges.empty()) out.passes.push_back(std::move(p));
+            if (!p.edges.empty()) ++used;
         };
         for (size_t k = 1; k <= g.fills.size(); ++k) add_pass(k, false);
         for (size_t k = 1; k <= g.lines.size(); ++k) add_pass(k, true);
     }
+    out.passes.resize(used);
 }
 
 size_t shape_bytes(const ShapeData& s) {
@@ -449,9 +454,15 @@ ShapeOutlines& OutlineCache::get(const ShapeData& shape, const Matrix& m, Builde
     ++clock_;
     const uint64_t hash = hash_of(&shape, m);
     Entry* e = find(hash, &shape, m);
+    last_ = nullptr;
     if (e && e->shape == shape) {
         e->last_use = clock_;
+        last_ = e;
         return e->outlines;
+    }
+    if (!e && !seen_before(hash)) {
+        build(shape, m, uncached_);
+        return uncached_;
     }
     ShapeOutlines made;
     build(shape, m, made);
@@ -475,7 +486,30 @@ ShapeOutlines& OutlineCache::get(const ShapeData& shape, const Matrix& m, Builde
     e->bytes = bytes;
     e->last_use = clock_;
     if (bytes_ > kBudget) evict_for(e);
+    last_ = e;
     return e->outlines;
+}
+
+// Whether the hash was drawn before; remembers it if not.
+bool OutlineCache::seen_before(uint64_t hash) {
+    hash |= 1;  // never 0, which marks an empty slot
+    if (seen_.empty() || seen_count_ >= seen_.size() / 2) {
+        seen_.assign(8192, 0);
+        seen_count_ = 0;
+    }
+    const size_t mask = seen_.size() - 1;
+    size_t i = hash & mask;
+    for (; seen_[i]; i = (i + 1) & mask)
+        if (seen_[i] == hash) return true;
+    seen_[i] = hash;
+    ++seen_count_;
+    return false;
+}
+
+void OutlineCache::grew(size_t by) {
+    if (!last_) return;
+    last_->bytes += by;
+    bytes_ += by;
 }
 
 // Drops the least recently used entries until a quarter of the budget is free again.
@@ -496,15 +530,31 @@ void OutlineCache::evict_for(const Entry* keep) {
 }
 
 void OutlineCache::clear() {
+    last_ = nullptr;
     entries_.clear();
     slots_.clear();
+    seen_.clear();
+    seen_count_ = 0;
     uncached_.passes.clear();
     bytes_ = 0;
 }
 
+// Kept outlines keep their coverage too: filled again under the same clip, they hand the same
+// rows to the painter without the coverage stage.
+void fill_pass(RenderContext& ctx, ShapeOutlines::Pass& pass, FillRule rule, bool kept, SpanSink& sink) {
+    const ClipBox box = ctx.box();
+    if (!kept) return ctx.raster.fill(pass.edges, rule, box, ctx.antialias, sink);
+    if (pass.coverage.recorded_for(rule, box, ctx.antialias)) return pass.coverage.replay(sink);
+    const size_t before = pass.coverage.bytes();
+    pass.coverage.record(ctx.raster, pass.edges, rule, box, ctx.antialias, sink);
+    ctx.outlines.grew(pass.coverage.bytes() - before);
+}
+
 void draw_shape(RenderContext& ctx, const ShapeData& shape, const Matrix& m, const CxForm& cx) {
     const FillRule rule = shape.nonzero ? FillRule::NonZero : FillRule::EvenOdd;
-    for (ShapeOutlines::Pass& pass : ctx.outlines.get(shape, m, build_outlines).passes) {
+    ShapeOutlines& outlines = ctx.outlines.get(shape, m, build_outlines);
+    const bool kept = ctx.outlines.keeps(outlines);
+    for (ShapeOutlines::Pass& pass : outlines.passes) {
         const StyleGroup& g = shape.groups[pass.group];
         std::unique_ptr<SpanSink> sink;
         if (!pass.stroke) {
@@ -515,7 +565,7 @@ void draw_shape(RenderContext& ctx, const ShapeData& shape, const Matrix& m, con
             solid.color = ls.color;
             sink = make_painter(ctx, ls.has_fill ? ls.fill : solid, m, cx);
         }
-        if (sink) ctx.raster.fill(pass.edges, pass.stroke ? FillRule::NonZero : rule, ctx.box(), ctx.antialias, *sink);
+        if (sink) fill_pass(ctx, pass, pass.stroke ? FillRule::NonZero : rule, kept, *sink);
     }
 }
 

@@ -20,16 +20,18 @@ struct ShapeOutlines {
         uint16_t style = 0;  // 1-based fill style, or line style when `stroke`
         bool stroke = false;
         EdgeList edges;
+        CoverageRows coverage;  // what the edges gave last time they were filled
     };
     std::vector<Pass> passes;
     size_t bytes() const;
 };
 
 // Outlines of the shapes drawn so far, by shape and matrix: most of a movie is drawn again
-// unchanged frame after frame, and then skips flattening. An entry keeps a copy of the shape it
-// was made from and serves only while the shape drawn still equals it, so a shape object that
-// changes or is replaced at the same address is simply flattened again. The least recently used
-// entries go when the outlines outgrow kBudget.
+// unchanged frame after frame, and then skips flattening. A shape is kept the second time it is
+// drawn with the same matrix, so that shapes on the move cost no copies. An entry keeps a copy of
+// the shape it was made from and serves only while the shape drawn still equals it, so a shape
+// object that changes or is replaced at the same address is simply flattened again. The least
+// recently used entries go when the outlines outgrow kBudget.
 class OutlineCache {
 public:
     using Builder = void (*)(const ShapeData&, const Matrix&, ShapeOutlines&);
@@ -39,6 +41,10 @@ public:
     // next call.
     ShapeOutlines& get(const ShapeData& shape, const Matrix& m, Builder build);
     void clear();
+    // Whether outlines just returned by get() are kept, and worth adding coverage to; grew()
+    // counts what those last returned grew by.
+    bool keeps(const ShapeOutlines& outlines) const { return &outlines != &uncached_; }
+    void grew(size_t by);
     size_t bytes() const { return bytes_; }
     size_t size() const { return entries_.size(); }
 
@@ -65,7 +71,13 @@ private:
 
     std::vector<std::unique_ptr<Entry>> entries_;
     std::vector<Slot> slots_;
-    ShapeOutlines uncached_;  // outlines too big to keep
+    bool seen_before(uint64_t hash);
+
+    // Hashes of shapes and matrices drawn once (open addressing, 0 empty), emptied when half full.
+    std::vector<uint64_t> seen_;
+    size_t seen_count_ = 0;
+    ShapeOutlines uncached_;  // outlines drawn once or too big to keep
+    Entry* last_ = nullptr;   // what get() returned last, when kept
     size_t bytes_ = 0;
     uint64_t clock_ = 0;
 };

@@ -363,33 +363,39 @@ void set_square(swf::ShapeData& s, int x, int y) {
 
 }  // namespace
 
-TEST(Render, OutlinesKeptBetweenDrawsFollowTheShapeAndItsMatrix) {
+TEST(Render, ShapesKeptBetweenDrawsFollowTheShapeAndItsMatrix) {
     std::vector<uint32_t> px(16 * 16);
     swf::RenderContext ctx;
     ctx.canvas = {px.data(), 16, 16, 16};
-    ctx.antialias = false;
-    const swf::Matrix to_px{1 / 20.0, 0, 0, 1 / 20.0, 0, 0}, moved{1 / 20.0, 0, 0, 1 / 20.0, 8, 0};
+    // Anti-aliased, on a fraction of a pixel: the kept coverage has partly covered pixels.
+    const swf::Matrix to_px{1 / 20.0, 0, 0, 1 / 20.0, 0.3, 0.6}, moved{1 / 20.0, 0, 0, 1 / 20.0, 8.3, 0.6};
     auto draw = [&](const swf::ShapeData& s, const swf::Matrix& m) {
         std::fill(px.begin(), px.end(), kWhite);
         swf::draw_shape(ctx, s, m, swf::CxForm{});
+        return px;
     };
     swf::ShapeData s;
     set_square(s, 0, 0);
-    draw(s, to_px);
-    EXPECT_EQ(px[2 * 16 + 2], kRed);
-    draw(s, moved);  // the same shape elsewhere
-    EXPECT_EQ(px[2 * 16 + 2], kWhite);
-    EXPECT_EQ(px[2 * 16 + 10], kRed);
+    const auto first = draw(s, to_px);
+    EXPECT_EQ(first[2 * 16 + 2], kRed);
+    EXPECT_NE(first[0], kRed);
+    EXPECT_NE(first[0], kWhite);
+    EXPECT_EQ(ctx.outlines.size(), 0u);  // drawn once: nothing kept
+    EXPECT_EQ(draw(s, to_px), first);    // kept now, its coverage recorded
+    EXPECT_EQ(ctx.outlines.size(), 1u);
+    EXPECT_EQ(draw(s, to_px), first);    // and handed again
+    draw(s, moved);
+    const auto elsewhere = draw(s, moved);
+    EXPECT_EQ(elsewhere[2 * 16 + 2], kWhite);
+    EXPECT_EQ(elsewhere[2 * 16 + 10], kRed);
     EXPECT_EQ(ctx.outlines.size(), 2u);
-    draw(s, to_px);  // and back: kept, not made again
-    EXPECT_EQ(px[2 * 16 + 2], kRed);
-    EXPECT_EQ(ctx.outlines.size(), 2u);
+    EXPECT_EQ(draw(s, to_px), first);
 
     // The same object changed (as a morph's scratch shape changes every frame): drawn as it is now.
     set_square(s, 200, 200);
-    draw(s, to_px);
-    EXPECT_EQ(px[2 * 16 + 2], kWhite);
-    EXPECT_EQ(px[12 * 16 + 12], kRed);
+    const auto changed = draw(s, to_px);
+    EXPECT_EQ(changed[2 * 16 + 2], kWhite);
+    EXPECT_EQ(changed[12 * 16 + 12], kRed);
 
     // A shape whose outlines would not fit is drawn all the same, without being kept.
     swf::ShapeData big;
@@ -397,6 +403,6 @@ TEST(Render, OutlinesKeptBetweenDrawsFollowTheShapeAndItsMatrix) {
     big.groups[0].segments.resize(swf::OutlineCache::kBudget / sizeof(swf::Segment), big.groups[0].segments[0]);
     const size_t kept = ctx.outlines.size();
     draw(big, to_px);
-    EXPECT_EQ(px[2 * 16 + 2], kRed);
+    EXPECT_EQ(draw(big, to_px), first);
     EXPECT_EQ(ctx.outlines.size(), kept);
 }

@@ -291,21 +291,20 @@ void add_segment(PathBuilder& pb, const Matrix& m, const Segment& s, bool revers
         pb.quad_to(to_fix(m, s.cx, s.cy), b);
         return;
     }
-    // Points are made in the curve's own direction and walked backwards when reversed, so both
-    // sides of a shared edge get exactly the same pieces.
-    FixPoint pts[kMaxCurveSteps + 1];
-    pts[0] = a;
-    for (int i = 1; i < n; ++i) {
+    // Points are made from the curve's own parameters and walked backwards when reversed, so
+    // both sides of a shared edge get exactly the same pieces.
+    auto point = [&](int i) {
+        if (i == 0) return a;
+        if (i == n) return b;
         const double t = ts[i - 1], u = 1 - t;
-        pts[i] = to_fix(m, u * u * s.x0 + 2 * u * t * s.cx + t * t * s.x1, u * u * s.y0 + 2 * u * t * s.cy + t * t * s.y1);
-    }
-    pts[n] = b;
+        return to_fix(m, u * u * s.x0 + 2 * u * t * s.cx + t * t * s.x1, u * u * s.y0 + 2 * u * t * s.cy + t * t * s.y1);
+    };
     if (reversed) {
-        pb.move_to(pts[n]);
-        for (int i = n - 1; i >= 0; --i) pb.line_to(pts[i]);
+        pb.move_to(b);
+        for (int i = n - 1; i >= 0; --i) pb.line_to(point(i));
     } else {
-        pb.move_to(pts[0]);
-        for (int i = 1; i <= n; ++i) pb.line_to(pts[i]);
+        pb.move_to(a);
+        for (int i = 1; i <= n; ++i) pb.line_to(point(i));
     }
 }
 

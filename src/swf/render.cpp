@@ -281,30 +281,50 @@ void fill_with(RenderContext& ctx, FillRule rule, SpanSink* sink) {
     ctx.edges.clear();
 }
 
-void add_segment(PathBuilder& pb, const Matrix& m, const Segment& s, bool reversed, double tolerance) {
-    FixPoint a = to_fix(m, s.x0, s.y0), b = to_fix(m, s.x1, s.y1);
+using LocalPoint = ShapeOutlines::LocalPoint;
+
+// The pieces of one edge in shape units, appended to `out` as a subpath. They are made from the
+// curve's own parameters and walked backwards when reversed, so both sides of a shared edge get
+// exactly the same pieces.
+void add_local_segment(const Segment& s, bool reversed, double tolerance, std::vector<LocalPoint>& out) {
+    const double x0 = s.x0, y0 = s.y0, x1 = s.x1, y1 = s.y1;
     double ts[kMaxCurveSteps];
     const int n = s.curve ? split_curve(s, tolerance, ts) : 1;
     if (s.curve && n == 0) {
-        if (reversed) std::swap(a, b);
-        pb.move_to(a);
-        pb.quad_to(to_fix(m, s.cx, s.cy), b);
+        out.push_back({reversed ? x1 : x0, reversed ? y1 : y0, LocalPoint::Move});
+        out.push_back({double(s.cx), double(s.cy), LocalPoint::Control});
+        out.push_back({reversed ? x0 : x1, reversed ? y0 : y1, LocalPoint::Line});
         return;
     }
-    // Points are made from the curve's own parameters and walked backwards when reversed, so
-    // both sides of a shared edge get exactly the same pieces.
-    auto point = [&](int i) {
-        if (i == 0) return a;
-        if (i == n) return b;
+    auto point = [&](int i, LocalPoint::Kind kind) {
+        if (i == 0) return LocalPoint{x0, y0, kind};
+        if (i == n) return LocalPoint{x1, y1, kind};
         const double t = ts[i - 1], u = 1 - t;
-        return to_fix(m, u * u * s.x0 + 2 * u * t * s.cx + t * t * s.x1, u * u * s.y0 + 2 * u * t * s.cy + t * t * s.y1);
+        return LocalPoint{u * u * x0 + 2 * u * t * s.cx + t * t * x1, u * u * y0 + 2 * u * t * s.cy + t * t * y1, kind};
     };
     if (reversed) {
-        pb.move_to(b);
-        for (int i = n - 1; i >= 0; --i) pb.line_to(point(i));
+        out.push_back(point(n, LocalPoint::Move));
+        for (int i = n - 1; i >= 0; --i) out.push_back(point(i, LocalPoint::Line));
     } else {
-        pb.move_to(a);
-        for (int i = 1; i <= n; ++i) pb.line_to(point(i));
+        out.push_back(point(0, LocalPoint::Move));
+        for (int i = 1; i <= n; ++i) out.push_back(point(i, LocalPoint::Line));
+    }
+}
+
+// Places local points with the matrix: device edges in 24.8.
+void edges_from_points(const Matrix& m, const std::vector<LocalPoint>& points, EdgeList& out) {
+    PathBuilder pb(out);
+    for (size_t i = 0; i < points.size(); ++i) {
+        const LocalPoint& p = points[i];
+        const FixPoint f = to_fix(m, p.x, p.y);
+        if (p.kind == LocalPoint::Move) {
+            pb.move_to(f);
+        } else if (p.kind == LocalPoint::Line) {
+            pb.line_to(f);
+        } else if (i + 1 < points.size()) {
+            ++i;
+            pb.quad_to(f, to_fix(m, points[i].x, points[i].y));
+        }
     }
 }
 
@@ -353,14 +373,27 @@ void stroke_edges(const StyleGroup& g, size_t k, const Matrix& m, EdgeList& out)
 }
 
 // Fill k of the group is the region with k on one side of its edges and not on the other.
-void fill_edges(const StyleGroup& g, size_t k, const Matrix& m, double tolerance, EdgeList& out) {
-    PathBuilder pb(out);
+void fill_points(const StyleGroup& g, size_t k, double tolerance, std::vector<LocalPoint>& out) {
     for (const Segment& s : g.segments) {
         if (s.fill1 == k && s.fill0 != k)
-            add_segment(pb, m, s, false, tolerance);
+            add_local_segment(s, false, tolerance, out);
         else if (s.fill0 == k && s.fill1 != k)
-            add_segment(pb, m, s, true, tolerance);
+            add_local_segment(s, true, tolerance, out);
     }
+}
+
+// Makes the edges of every pass for `m`, whose scale and rotation the fills' points were made for.
+void place_outlines(const ShapeData& shape, const Matrix& m, ShapeOutlines& out) {
+    for (ShapeOutlines::Pass& p : out.passes) {
+        p.edges.clear();
+        p.coverage.forget();
+        if (p.stroke)
+            stroke_edges(shape.groups[p.group], p.style, m, p.edges);
+        else
+            edges_from_points(m, p.points, p.edges);
+    }
+    out.tx = m.tx, out.ty = m.ty;
+    out.draws_here = 0;
 }
 
 // Every group's fills, then its strokes, in the order they are drawn. Passes already in `out`
@@ -372,20 +405,16 @@ void build_outlines(const ShapeData& shape, const Matrix& m, ShapeOutlines& out)
         const StyleGroup& g = shape.groups[gi];
         auto add_pass = [&](size_t k, bool stroke) {
             if (used == out.passes.size()) out.passes.emplace_back();
-            ShapeOutlines::Pass& p = out.passes[used];
+            ShapeOutlines::Pass& p = out.passes[used++];
             p.group = uint16_t(gi), p.style = uint16_t(k), p.stroke = stroke;
-            p.edges.clear();
-            p.coverage.forget();
-            if (stroke)
-                stroke_edges(g, k, m, p.edges);
-            else
-                fill_edges(g, k, m, tolerance, p.edges);
-            if (!p.edges.empty()) ++used;
+            p.points.clear();
+            if (!stroke) fill_points(g, k, tolerance, p.points);
         };
         for (size_t k = 1; k <= g.fills.size(); ++k) add_pass(k, false);
         for (size_t k = 1; k <= g.lines.size(); ++k) add_pass(k, true);
     }
     out.passes.resize(used);
+    place_outlines(shape, m, out);
 }
 
 size_t shape_bytes(const ShapeData& s) {
@@ -407,13 +436,13 @@ Matrix snap_to_twips(Matrix m) {
 
 size_t ShapeOutlines::bytes() const {
     size_t n = passes.capacity() * sizeof(Pass);
-    for (const Pass& p : passes) n += p.edges.bytes();
+    for (const Pass& p : passes) n += p.edges.bytes() + p.points.capacity() * sizeof(LocalPoint) + p.coverage.bytes();
     return n;
 }
 
 uint64_t OutlineCache::hash_of(const ShapeData* shape, const Matrix& m) {
     uint64_t h = uint64_t(reinterpret_cast<uintptr_t>(shape)) * 0x9E3779B97F4A7C15ull;
-    for (double v : {m.a, m.b, m.c, m.d, m.tx, m.ty}) {
+    for (double v : {m.a, m.b, m.c, m.d}) {
         uint64_t bits;
         std::memcpy(&bits, &v, sizeof bits);
         h = (h ^ bits) * 0xFF51AFD7ED558CCDull;
@@ -430,7 +459,7 @@ OutlineCache::Entry* OutlineCache::find(uint64_t hash, const ShapeData* shape, c
         if (!slot.entry) return nullptr;
         if (slot.hash != hash) continue;
         Entry* e = entries_[slot.entry - 1].get();
-        if (e->key == shape && e->m == m) return e;
+        if (e->key == shape && e->m.a == m.a && e->m.b == m.b && e->m.c == m.c && e->m.d == m.d) return e;
     }
 }
 
@@ -449,22 +478,31 @@ void OutlineCache::reindex() {
     for (size_t i = 0; i < entries_.size(); ++i) index(entries_[i]->hash, uint32_t(i));
 }
 
-ShapeOutlines& OutlineCache::get(const ShapeData& shape, const Matrix& m, Builder build) {
+ShapeOutlines& OutlineCache::get(const ShapeData& shape, const Matrix& m) {
     ++clock_;
     const uint64_t hash = hash_of(&shape, m);
     Entry* e = find(hash, &shape, m);
     last_ = nullptr;
     if (e && e->shape == shape) {
+        ShapeOutlines& o = e->outlines;
+        if (o.tx != m.tx || o.ty != m.ty) {  // moved: placed again
+            place_outlines(shape, m, o);
+            const size_t bytes = o.bytes() + shape_bytes(shape);
+            bytes_ = bytes_ - e->bytes + bytes;
+            e->bytes = bytes;
+        }
+        ++o.draws_here;
         e->last_use = clock_;
         last_ = e;
-        return e->outlines;
+        return o;
     }
     if (!e && !seen_before(hash)) {
-        build(shape, m, uncached_);
+        build_outlines(shape, m, uncached_);
         return uncached_;
     }
     ShapeOutlines made;
-    build(shape, m, made);
+    build_outlines(shape, m, made);
+    made.draws_here = 1;
     const size_t bytes = made.bytes() + shape_bytes(shape);
     if (bytes > kBudget / 4) {
         uncached_ = std::move(made);
@@ -473,13 +511,14 @@ ShapeOutlines& OutlineCache::get(const ShapeData& shape, const Matrix& m, Builde
     if (!e) {  // a new entry; otherwise the shape changed under the same address and is replaced
         entries_.push_back(std::make_unique<Entry>());
         e = entries_.back().get();
-        e->key = &shape, e->m = m, e->hash = hash;
+        e->key = &shape, e->hash = hash;
         if (slots_.size() < 2 * entries_.size())
             reindex();
         else
             index(hash, uint32_t(entries_.size() - 1));
     }
     bytes_ = bytes_ - e->bytes + bytes;
+    e->m = m;
     e->shape = shape;
     e->outlines = std::move(made);
     e->bytes = bytes;
@@ -538,11 +577,12 @@ void OutlineCache::clear() {
     bytes_ = 0;
 }
 
-// Kept outlines keep their coverage too: filled again under the same clip, they hand the same
-// rows to the painter without the coverage stage.
-void fill_pass(RenderContext& ctx, ShapeOutlines::Pass& pass, FillRule rule, bool kept, SpanSink& sink) {
+// Outlines kept and drawn in the same place again keep their coverage too: filled again under
+// the same clip, they hand the same rows to the painter without the coverage stage.
+void fill_pass(RenderContext& ctx, ShapeOutlines::Pass& pass, FillRule rule, bool settled, SpanSink& sink) {
     const ClipBox box = ctx.box();
-    if (!kept) return ctx.raster.fill(pass.edges, rule, box, ctx.antialias, sink);
+    if (pass.edges.empty()) return;
+    if (!settled) return ctx.raster.fill(pass.edges, rule, box, ctx.antialias, sink);
     if (pass.coverage.recorded_for(rule, box, ctx.antialias)) return pass.coverage.replay(sink);
     const size_t before = pass.coverage.bytes();
     pass.coverage.record(ctx.raster, pass.edges, rule, box, ctx.antialias, sink);
@@ -551,8 +591,8 @@ void fill_pass(RenderContext& ctx, ShapeOutlines::Pass& pass, FillRule rule, boo
 
 void draw_shape(RenderContext& ctx, const ShapeData& shape, const Matrix& m, const CxForm& cx) {
     const FillRule rule = shape.nonzero ? FillRule::NonZero : FillRule::EvenOdd;
-    ShapeOutlines& outlines = ctx.outlines.get(shape, m, build_outlines);
-    const bool kept = ctx.outlines.keeps(outlines);
+    ShapeOutlines& outlines = ctx.outlines.get(shape, m);
+    const bool settled = ctx.outlines.settled(outlines);
     for (ShapeOutlines::Pass& pass : outlines.passes) {
         const StyleGroup& g = shape.groups[pass.group];
         std::unique_ptr<SpanSink> sink;
@@ -564,15 +604,17 @@ void draw_shape(RenderContext& ctx, const ShapeData& shape, const Matrix& m, con
             solid.color = ls.color;
             sink = make_painter(ctx, ls.has_fill ? ls.fill : solid, m, cx);
         }
-        if (sink) fill_pass(ctx, pass, pass.stroke ? FillRule::NonZero : rule, kept, *sink);
+        if (sink) fill_pass(ctx, pass, pass.stroke ? FillRule::NonZero : rule, settled, *sink);
     }
 }
 
 void draw_glyph(RenderContext& ctx, const std::vector<Segment>& glyph, const Matrix& m, RGBA color,
                 const CxForm& cx) {
-    PathBuilder pb(ctx.edges);
     const double tolerance = local_tolerance(m);
-    for (const Segment& s : glyph) add_segment(pb, m, s, false, tolerance);
+    std::vector<LocalPoint>& points = ctx.glyph_points;
+    points.clear();
+    for (const Segment& s : glyph) add_local_segment(s, false, tolerance, points);
+    edges_from_points(m, points, ctx.edges);
     FillStyle f;
     f.color = color;
     auto sink = make_painter(ctx, f, m, cx);

@@ -13,37 +13,50 @@ namespace swf {
 
 struct Movie;
 
-// A shape's fills and strokes flattened into edge lists for one matrix, in drawing order.
+// A shape's fills and strokes as edge lists for one matrix, in drawing order. Fills keep their
+// pieces in the shape's own units as well, so that the shape moved elsewhere (the same matrix but
+// for its translation) is placed again without flattening anything.
 struct ShapeOutlines {
+    // A point of a fill's outline in shape units, and how the outline reaches it. A Control point
+    // is a curve's, flattened in device pixels together with the point after it (for curves too
+    // close to straight to be split in shape units).
+    struct LocalPoint {
+        enum Kind : uint8_t { Move, Line, Control };
+        double x, y;
+        Kind kind;
+    };
     struct Pass {
         uint16_t group = 0;  // index into the shape's style groups
         uint16_t style = 0;  // 1-based fill style, or line style when `stroke`
         bool stroke = false;
+        std::vector<LocalPoint> points;  // fills only
         EdgeList edges;
         CoverageRows coverage;  // what the edges gave last time they were filled
     };
     std::vector<Pass> passes;
+    double tx = 0, ty = 0;  // the translation the edges are placed for
+    int draws_here = 0;     // how many draws in a row were at that translation
     size_t bytes() const;
 };
 
-// Outlines of the shapes drawn so far, by shape and matrix: most of a movie is drawn again
-// unchanged frame after frame, and then skips flattening. A shape is kept the second time it is
-// drawn with the same matrix, so that shapes on the move cost no copies. An entry keeps a copy of
-// the shape it was made from and serves only while the shape drawn still equals it, so a shape
-// object that changes or is replaced at the same address is simply flattened again. The least
-// recently used entries go when the outlines outgrow kBudget.
+// Outlines of the shapes drawn so far, by shape and matrix less its translation: most of a movie
+// is drawn again unchanged frame after frame, or only moved, and then skips flattening. A shape is
+// kept the second time it is drawn with the same scale and rotation, so that shapes seen once
+// cost no copies; its coverage is kept once it is drawn twice in the same place. An entry keeps a
+// copy of the shape it was made from and serves only while the shape drawn still equals it, so a
+// shape object that changes or is replaced at the same address is simply flattened again. The
+// least recently used entries go when the outlines outgrow kBudget.
 class OutlineCache {
 public:
-    using Builder = void (*)(const ShapeData&, const Matrix&, ShapeOutlines&);
     static constexpr size_t kBudget = size_t(16) << 20;
 
-    // The outlines of `shape` under `m`, made by `build` unless kept from before. Valid until the
-    // next call.
-    ShapeOutlines& get(const ShapeData& shape, const Matrix& m, Builder build);
+    // The outlines of `shape` under `m`. Valid until the next call.
+    ShapeOutlines& get(const ShapeData& shape, const Matrix& m);
     void clear();
-    // Whether outlines just returned by get() are kept, and worth adding coverage to; grew()
-    // counts what those last returned grew by.
-    bool keeps(const ShapeOutlines& outlines) const { return &outlines != &uncached_; }
+    // Whether outlines just returned by get() are kept and were drawn in the same place before,
+    // so that their coverage is worth keeping; grew() counts what the outlines last returned grew
+    // by after get().
+    bool settled(const ShapeOutlines& outlines) const { return &outlines != &uncached_ && outlines.draws_here > 1; }
     void grew(size_t by);
     size_t bytes() const { return bytes_; }
     size_t size() const { return entries_.size(); }
@@ -63,7 +76,7 @@ private:
         uint64_t hash = 0;
         uint32_t entry = 0;
     };
-    static uint64_t hash_of(const ShapeData* shape, const Matrix& m);
+    static uint64_t hash_of(const ShapeData* shape, const Matrix& m);  // of the shape and m less translation
     Entry* find(uint64_t hash, const ShapeData* shape, const Matrix& m);
     void index(uint64_t hash, uint32_t entry);
     void reindex();
@@ -92,6 +105,7 @@ struct RenderContext {
     EdgeList edges;
     GradientCache gradients;
     OutlineCache outlines;
+    std::vector<ShapeOutlines::LocalPoint> glyph_points;  // scratch for glyph outlines
 
     ClipBox box() const { return {0, 0, canvas.width, canvas.height}; }
 };

@@ -368,7 +368,8 @@ TEST(Render, ShapesKeptBetweenDrawsFollowTheShapeAndItsMatrix) {
     swf::RenderContext ctx;
     ctx.canvas = {px.data(), 16, 16, 16};
     // Anti-aliased, on a fraction of a pixel: the kept coverage has partly covered pixels.
-    const swf::Matrix to_px{1 / 20.0, 0, 0, 1 / 20.0, 0.3, 0.6}, moved{1 / 20.0, 0, 0, 1 / 20.0, 8.3, 0.6};
+    const swf::Matrix to_px{1 / 20.0, 0, 0, 1 / 20.0, 0.3, 0.6}, moved{1 / 20.0, 0, 0, 1 / 20.0, 8.3, 0.6},
+        doubled{1 / 10.0, 0, 0, 1 / 10.0, 0.3, 0.6};
     auto draw = [&](const swf::ShapeData& s, const swf::Matrix& m) {
         std::fill(px.begin(), px.end(), kWhite);
         swf::draw_shape(ctx, s, m, swf::CxForm{});
@@ -381,13 +382,20 @@ TEST(Render, ShapesKeptBetweenDrawsFollowTheShapeAndItsMatrix) {
     EXPECT_NE(first[0], kRed);
     EXPECT_NE(first[0], kWhite);
     EXPECT_EQ(ctx.outlines.size(), 0u);  // drawn once: nothing kept
-    EXPECT_EQ(draw(s, to_px), first);    // kept now, its coverage recorded
+    // Kept from the second draw, its coverage from the third, handed again from the fourth.
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(draw(s, to_px), first);
     EXPECT_EQ(ctx.outlines.size(), 1u);
-    EXPECT_EQ(draw(s, to_px), first);    // and handed again
-    draw(s, moved);
-    const auto elsewhere = draw(s, moved);
-    EXPECT_EQ(elsewhere[2 * 16 + 2], kWhite);
-    EXPECT_EQ(elsewhere[2 * 16 + 10], kRed);
+    // Moved: the same outline placed elsewhere, back and forth.
+    for (int i = 0; i < 3; ++i) {
+        const auto elsewhere = draw(s, moved);
+        EXPECT_EQ(elsewhere[2 * 16 + 2], kWhite);
+        EXPECT_EQ(elsewhere[2 * 16 + 10], kRed);
+        EXPECT_EQ(elsewhere[0 * 16 + 8], first[0]);  // the same partly covered corner, 8 pixels on
+    }
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(draw(s, to_px), first);
+    EXPECT_EQ(ctx.outlines.size(), 1u);
+    // Scaled: an outline of its own.
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(draw(s, doubled)[9 * 16 + 9], kRed);
     EXPECT_EQ(ctx.outlines.size(), 2u);
     EXPECT_EQ(draw(s, to_px), first);
 

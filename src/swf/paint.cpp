@@ -87,6 +87,20 @@ inline int end_of_partial(const uint8_t* cov, int i, int n) {
     return i;
 }
 
+// One opaque colour over the canvas: full coverage replaces what is there.
+void solid_over(uint32_t colour, const uint8_t* cov, int n, uint32_t* dst) {
+    for (int i = 0; i < n;) {
+        if (cov[i] == 255) {
+            const int end = end_of_full(cov, i, n);
+            std::fill(dst + i, dst + end, colour);
+            i = end;
+        } else {
+            if (cov[i]) dst[i] = blend(dst[i], colour, cov[i]);
+            ++i;
+        }
+    }
+}
+
 #if defined(__SSE2__)
 // x * m / 255 in 16-bit lanes, rounded as blend() rounds.
 inline __m128i mul_255(__m128i x, __m128i m) {
@@ -154,7 +168,7 @@ void Painter::row(int y, int x0, int x1, const uint8_t* coverage) {
         __builtin_prefetch(ahead + n - 1, 1);
     }
 #endif
-    if (opaque_solid_) return solid_row(cov, n, dst);
+    if (opaque_solid_) return solid_over(solid_, cov, n, dst);
     if (opaque_shade_) return opaque_row(y, x0, n, cov, dst);
     if (src_.size() < size_t(n)) src_.resize(n);
     shade(y, x0, n, src_.data());
@@ -167,18 +181,6 @@ void Painter::row(int y, int x0, int x1, const uint8_t* coverage) {
     }
 }
 
-void Painter::solid_row(const uint8_t* cov, int n, uint32_t* dst) {
-    for (int i = 0; i < n;) {
-        if (cov[i] == 255) {
-            const int end = end_of_full(cov, i, n);
-            std::fill(dst + i, dst + end, solid_);
-            i = end;
-        } else {
-            if (cov[i]) dst[i] = blend(dst[i], solid_, cov[i]);
-            ++i;
-        }
-    }
-}
 
 void Painter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
     if (src_.size() < size_t(n)) src_.resize(n);
@@ -422,9 +424,12 @@ struct StoredPositions {
         pos += 4;
         return p;
     }
+    __m128i last() { return next(); }
 };
 // linear ones stepped in 32 bits (what the spread keeps of them is exact: see step_wrapped and
-// step_padded),
+// step_padded), where kInside stands for padded positions known to lie inside the table but for
+// those past the end of the run, which last() clamps,
+enum LinearFold { kPad = 0, kReflect = 1, kRepeat = 2, kInside = 3 };
 template <int kSpread>
 struct LinearPositions {
     __m128i p, step;
@@ -434,10 +439,14 @@ struct LinearPositions {
         step = _mm_set1_epi32(int32_t(4 * d));
     }
     __m128i next() {
-        const __m128i folded = kSpread == 1 ? reflect_four(p) : kSpread == 2 ? repeat_four(p) : pad_four(p);
+        const __m128i folded = kSpread == kReflect ? reflect_four(p)
+                               : kSpread == kRepeat ? repeat_four(p)
+                               : kSpread == kInside ? p
+                                                    : pad_four(p);
         p = _mm_add_epi32(p, step);
         return folded;
     }
+    __m128i last() { return kSpread == kInside ? pad_four(p) : next(); }
 };
 // and radial distances, with the same float operations as radial_positions().
 template <int kSpread>
@@ -455,6 +464,7 @@ struct RadialPositions {
         // INT32_MIN would; truncation commutes with clamping to whole numbers.
         return _mm_cvttps_epi32(_mm_max_ps(_mm_min_ps(_mm_set1_ps(float(kTableEnd - 1)), d), _mm_setzero_ps()));
     }
+    __m128i last() { return next(); }
 };
 
 // Samples n colours from `positions` straight over the canvas, four at a time, the partly covered
@@ -474,7 +484,7 @@ void gradient_over_opaque(const GradientRamp& ramp, Positions positions, int n, 
         uint32_t c4 = 0;
         alignas(16) uint32_t d[4] = {};
         for (int k = 0; k < left; ++k) c4 |= uint32_t(cov[i + k]) << (8 * k), d[k] = dst[i + k];
-        const __m128i s = sample_four(ramp, positions.next());
+        const __m128i s = sample_four(ramp, positions.last());
         _mm_store_si128(reinterpret_cast<__m128i*>(d), over_opaque4(_mm_load_si128(reinterpret_cast<__m128i*>(d)), s, c4));
         for (int k = 0; k < left; ++k) dst[i + k] = d[k];
     }
@@ -518,31 +528,35 @@ int count_below(int64_t t, int64_t dt, int n, int64_t limit) {
 
 // Pad: the pixels before and past the square take the end positions, and in between the positions
 // stay inside the table, where 32-bit steps are exact.
-void step_padded(int64_t t, int64_t dt, int n, int32_t* pos) {
+struct PadSplit {
+    int head = 0, tail = 0;  // pixels clamped at the start and at the end of the row
+    int32_t head_pos = 0, tail_pos = 0;
+};
+
+PadSplit pad_split(int64_t t, int64_t dt, int n) {
     const int64_t last = kTableEnd - 1;
     const int64_t end = t + (n - 1) * dt;
-    if (std::min(t, end) >= 0 && std::max(t, end) <= last) {
-        // The usual case, all inside: no divisions to find where the ends are.
-        uint32_t p = uint32_t(t);
-        for (int i = 0; i < n; ++i, p += uint32_t(dt)) pos[i] = int32_t(p);
-        return;
-    }
-    int head, tail;  // pixels clamped at the start and at the end of the row
-    int32_t head_pos, tail_pos;
+    PadSplit s;
+    if (std::min(t, end) >= 0 && std::max(t, end) <= last) return s;  // the usual case: no divisions
     if (dt >= 0) {
-        head = count_below(t, dt, n, 0);
-        tail = n - head - count_below(t + head * dt, dt, n - head, kTableEnd);
-        head_pos = 0, tail_pos = int32_t(last);
+        s.head = count_below(t, dt, n, 0);
+        s.tail = n - s.head - count_below(t + s.head * dt, dt, n - s.head, kTableEnd);
+        s.head_pos = 0, s.tail_pos = int32_t(last);
     } else {
-        head = count_below(-t, -dt, n, -last);  // pixels with t >= kTableEnd
-        tail = n - head - count_below(-(t + head * dt), -dt, n - head, 1);
-        head_pos = int32_t(last), tail_pos = 0;
+        s.head = count_below(-t, -dt, n, -last);  // pixels with t >= kTableEnd
+        s.tail = n - s.head - count_below(-(t + s.head * dt), -dt, n - s.head, 1);
+        s.head_pos = int32_t(last), s.tail_pos = 0;
     }
-    std::fill(pos, pos + head, head_pos);
-    uint32_t p = uint32_t(t + head * dt);
+    return s;
+}
+
+void step_padded(int64_t t, int64_t dt, int n, int32_t* pos) {
+    const PadSplit s = pad_split(t, dt, n);
+    std::fill(pos, pos + s.head, s.head_pos);
+    uint32_t p = uint32_t(t + s.head * dt);
     const uint32_t d = uint32_t(dt);
-    for (int i = head; i < n - tail; ++i, p += d) pos[i] = int32_t(p);
-    std::fill(pos + n - tail, pos + n, tail_pos);
+    for (int i = s.head; i < n - s.tail; ++i, p += d) pos[i] = int32_t(p);
+    std::fill(pos + n - s.tail, pos + n, s.tail_pos);
 }
 
 }  // namespace
@@ -652,12 +666,23 @@ void GradientPainter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint3
     const GradientRamp& colours = *ramp_;
     if (type_ == FillType::Linear) {
         const int64_t dt = linear_step_, t = linear_start(y, x0);
-        const int64_t end = t + int64_t(n + 3) * dt;
         constexpr int64_t kSafe = int64_t(1) << 29;  // pad steps in 32 bits without overflow
-        if (spread_ == 1) return gradient_over_opaque(colours, LinearPositions<1>(t, dt), n, cov, dst);
-        if (spread_ == 2) return gradient_over_opaque(colours, LinearPositions<2>(t, dt), n, cov, dst);
-        if (std::max(std::llabs(t), std::llabs(end)) < kSafe)
-            return gradient_over_opaque(colours, LinearPositions<0>(t, dt), n, cov, dst);
+        if (spread_ == 1) return gradient_over_opaque(colours, LinearPositions<kReflect>(t, dt), n, cov, dst);
+        if (spread_ == 2) return gradient_over_opaque(colours, LinearPositions<kRepeat>(t, dt), n, cov, dst);
+        // Padded: the clamped ends are one colour each, and in between no clamping is needed.
+        const PadSplit split = pad_split(t, dt, n);
+        const int mid = n - split.head - split.tail;
+        const int64_t from = t + int64_t(split.head) * dt, to = from + int64_t(mid + 3) * dt;
+        if (std::max(std::llabs(from), std::llabs(to)) < kSafe) {
+            if (split.head) solid_over(sample_one(colours.colours, split.head_pos), cov, split.head, dst);
+            if (mid > 0)
+                gradient_over_opaque(colours, LinearPositions<kInside>(from, dt), mid, cov + split.head, dst + split.head);
+            if (split.tail) {
+                const int at = n - split.tail;
+                solid_over(sample_one(colours.colours, split.tail_pos), cov + at, split.tail, dst + at);
+            }
+            return;
+        }
     } else if (type_ == FillType::Radial) {
         const double py = y + 0.5, ax = anchor_x_ + 0.5;
         auto start = [&](auto positions) {

@@ -57,8 +57,6 @@ protected:
     virtual void opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst);
 
 private:
-    void solid_row(const uint8_t* cov, int n, uint32_t* dst);
-
     Canvas canvas_;
     const Mask* clip_;
     std::vector<uint32_t> src_;

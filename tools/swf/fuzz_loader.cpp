@@ -1,5 +1,7 @@
 // libFuzzer entry point: loads arbitrary bytes as a movie, then plays and draws a few frames into a
-// small picture so that shapes, bitmaps, fonts and text are decoded and rasterised too.
+// small picture so that shapes, bitmaps, fonts and text are decoded and rasterised too. The last
+// frame is drawn again, and at another size, so that kept outlines and coverage are handed again
+// and remade.
 #include <cstdint>
 #include <vector>
 
@@ -14,5 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         player.render({pixels.data(), 64, 48, 64 * 4, swf::PixelFormat::BgraPremultiplied});
         player.advance();
     }
+    for (int again = 0; again < 3; ++again)
+        player.render({pixels.data(), 64, 48, 64 * 4, swf::PixelFormat::BgraPremultiplied});
+    player.render({pixels.data(), 32, 24, 32 * 4, swf::PixelFormat::BgraPremultiplied});
     return 0;
 }

@@ -478,9 +478,9 @@ void CoverageRows::replay(SpanSink& sink) {
         const int n = r.x1 - r.x0;
         if (line_.size() < size_t(n)) line_.resize(n);
         const uint8_t* kept = bytes_.data() + r.offset;
-        std::memcpy(line_.data(), kept, size_t(r.head));
+        std::copy_n(kept, r.head, line_.data());  // (kept may be null when no row has partial pixels)
         fill_run(line_.data() + r.head, 255, size_t(r.full));
-        std::memcpy(line_.data() + r.head + r.full, kept + r.head, size_t(n - r.head - r.full));
+        std::copy_n(kept + r.head, n - r.head - r.full, line_.data() + r.head + r.full);
         sink.row(r.y, r.x0, r.x1, line_.data());
     }
 }

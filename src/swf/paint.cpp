@@ -272,7 +272,7 @@ const GradientRamp& GradientCache::get(const Gradient& g, const CxForm& cx) {
         const uint32_t e = slots_[i] - 1;
         if (entry_hash_[e] == h && same(*entries_[e])) return entries_[e]->ramp;
     }
-    constexpr size_t kEntries = 4096;
+    constexpr size_t kEntries = 2048;  // about 11 MB of ramps at the most
     if (entries_.size() >= kEntries) {
         // Full: start over rather than track ages; ramps are cheap to rebuild once.
         entries_.clear();

@@ -318,19 +318,23 @@ Player::~Player() = default;
 Result<bool> Player::load(const uint8_t* data, size_t size) {
     auto m = load_movie(data, size);
     if (!m) return m.error();
-    movie_ = m.value();
-    root_ = std::make_unique<Clip>(*movie_, &movie_->timeline, 0, &hook_);
-    root_->goto_frame(0);
+    start(m.value());
     return true;
 }
 
 Result<bool> Player::load_file(const std::string& path) {
     auto m = load_movie_file(path);
     if (!m) return m.error();
-    movie_ = m.value();
+    start(m.value());
+    return true;
+}
+
+// A new movie starts on its first frame, with nothing kept from drawing the one before.
+void Player::start(std::shared_ptr<const Movie> movie) {
+    movie_ = std::move(movie);
     root_ = std::make_unique<Clip>(*movie_, &movie_->timeline, 0, &hook_);
     root_->goto_frame(0);
-    return true;
+    state_ = std::make_unique<RenderState>();
 }
 
 double Player::frame_rate() const {

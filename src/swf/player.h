@@ -71,6 +71,8 @@ public:
     Matrix stage_matrix(int width, int height) const;
 
 private:
+    void start(std::shared_ptr<const Movie> movie);
+
     std::shared_ptr<const Movie> movie_;
     std::unique_ptr<Clip> root_;
     FrameHook hook_;

@@ -126,19 +126,50 @@ inline __m128i over_opaque4(__m128i dst, __m128i src, uint32_t c4) {
 }
 #endif
 
-// Opaque colours over the canvas: full coverage replaces what is there.
-void over_opaque_row(const uint32_t* src, const uint8_t* cov, int n, uint32_t* dst) {
+#if defined(__SSE2__)
+// Four premultiplied source pixels over four canvas pixels with coverages c4: exactly blend() for
+// each. The source is scaled by its coverage, the canvas by what the scaled source leaves of it.
+inline __m128i over4(__m128i dst, __m128i src, uint32_t c4) {
+    const __m128i zero = _mm_setzero_si128(), full = _mm_set1_epi16(255);
+    __m128i c = _mm_cvtsi32_si128(int(c4));
+    c = _mm_unpacklo_epi8(c, c);
+    c = _mm_unpacklo_epi16(c, c);
+    auto half = [&](__m128i s, __m128i d, __m128i ch) {
+        s = mul_255(s, ch);
+        const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+        return _mm_add_epi16(s, mul_255(d, _mm_sub_epi16(full, alpha)));
+    };
+    return _mm_packus_epi16(
+        half(_mm_unpacklo_epi8(src, zero), _mm_unpacklo_epi8(dst, zero), _mm_unpacklo_epi8(c, zero)),
+        half(_mm_unpackhi_epi8(src, zero), _mm_unpackhi_epi8(dst, zero), _mm_unpackhi_epi8(c, zero)));
+}
+
+inline bool all_opaque(__m128i src) {
+    const __m128i alpha = _mm_set1_epi32(int32_t(0xFF000000u));
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(src, alpha), alpha)) == 0xFFFF;
+}
+#endif
+
+// Premultiplied colours over the canvas.
+void over_row(const uint32_t* src, const uint8_t* cov, int n, uint32_t* dst) {
     int i = 0;
 #if defined(__SSE2__)
     for (; i + 4 <= n; i += 4) {
         uint32_t c4;
         std::memcpy(&c4, cov + i, 4);
+        if (!c4) continue;
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
         __m128i* d = reinterpret_cast<__m128i*>(dst + i);
-        _mm_storeu_si128(d, c4 == 0xFFFFFFFFu ? s : over_opaque4(_mm_loadu_si128(d), s, c4));
+        _mm_storeu_si128(d, c4 == 0xFFFFFFFFu && all_opaque(s) ? s : over4(_mm_loadu_si128(d), s, c4));
     }
 #endif
-    for (; i < n; ++i) dst[i] = cov[i] == 255 ? src[i] : blend(dst[i], src[i], cov[i]);
+    for (; i < n; ++i) {
+        const uint32_t c = cov[i], s = src[i];
+        if (c == 255 && s >= 0xFF000000u)
+            dst[i] = s;
+        else if (c)
+            dst[i] = blend(dst[i], s, c);
+    }
 }
 
 }  // namespace
@@ -169,23 +200,14 @@ void Painter::row(int y, int x0, int x1, const uint8_t* coverage) {
     }
 #endif
     if (opaque_solid_) return solid_over(solid_, cov, n, dst);
-    if (opaque_shade_) return opaque_row(y, x0, n, cov, dst);
-    if (src_.size() < size_t(n)) src_.resize(n);
-    shade(y, x0, n, src_.data());
-    for (int i = 0; i < n; ++i) {
-        const uint32_t c = cov[i], s = src_[i];
-        if (c == 255 && s >= 0xFF000000u)
-            dst[i] = s;
-        else if (c)
-            dst[i] = blend(dst[i], s, c);
-    }
+    paint_row(y, x0, n, cov, dst);
 }
 
 
-void Painter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
+void Painter::paint_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
     if (src_.size() < size_t(n)) src_.resize(n);
     shade(y, x0, n, src_.data());
-    over_opaque_row(src_.data(), cov, n, dst);
+    over_row(src_.data(), cov, n, dst);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -329,7 +351,6 @@ GradientPainter::GradientPainter(const Canvas& c, const Mask* clip, const FillSt
         build_gradient_ramp(g, cx, *own_);
         ramp_ = own_.get();
     }
-    opaque_shade_ = ramp_->opaque;
 #if defined(__GNUC__)
     // The rows sample the table all over: fetch it while the rasteriser sets out.
     for (size_t i = 0; i < sizeof ramp_->wide; i += 64) __builtin_prefetch(reinterpret_cast<const char*>(ramp_->wide) + i);
@@ -415,7 +436,7 @@ inline __m128i reflect_four(__m128i p) {
 }
 inline __m128i repeat_four(__m128i p) { return _mm_and_si128(p, _mm_set1_epi32(int32_t(kTableEnd - 1))); }
 
-// Sources of positions, four pixels at a time, for gradient_over_opaque():
+// Sources of positions, four pixels at a time, for gradient_over():
 // positions worked out beforehand,
 struct StoredPositions {
     const int32_t* pos;
@@ -468,16 +489,21 @@ struct RadialPositions {
 };
 
 // Samples n colours from `positions` straight over the canvas, four at a time, the partly covered
-// ones blended as they go. The last block works on a copy, so nothing past n is touched.
+// ones (all of them, for a translucent ramp) blended as they go. The last block works on a copy,
+// so nothing past n is touched.
 template <class Positions>
-void gradient_over_opaque(const GradientRamp& ramp, Positions positions, int n, const uint8_t* cov, uint32_t* dst) {
+void gradient_over(const GradientRamp& ramp, Positions positions, int n, const uint8_t* cov, uint32_t* dst) {
+    const bool opaque = ramp.opaque;
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         uint32_t c4;
         std::memcpy(&c4, cov + i, 4);
         const __m128i s = sample_four(ramp, positions.next());
         __m128i* d = reinterpret_cast<__m128i*>(dst + i);
-        _mm_storeu_si128(d, c4 == 0xFFFFFFFFu ? s : over_opaque4(_mm_loadu_si128(d), s, c4));
+        if (opaque)
+            _mm_storeu_si128(d, c4 == 0xFFFFFFFFu ? s : over_opaque4(_mm_loadu_si128(d), s, c4));
+        else if (c4)
+            _mm_storeu_si128(d, over4(_mm_loadu_si128(d), s, c4));
     }
     if (i < n) {
         const int left = n - i;  // 1..3: copied by hand, a memcpy call would cost more than the pixels
@@ -485,7 +511,8 @@ void gradient_over_opaque(const GradientRamp& ramp, Positions positions, int n, 
         alignas(16) uint32_t d[4] = {};
         for (int k = 0; k < left; ++k) c4 |= uint32_t(cov[i + k]) << (8 * k), d[k] = dst[i + k];
         const __m128i s = sample_four(ramp, positions.last());
-        _mm_store_si128(reinterpret_cast<__m128i*>(d), over_opaque4(_mm_load_si128(reinterpret_cast<__m128i*>(d)), s, c4));
+        const __m128i under = _mm_load_si128(reinterpret_cast<__m128i*>(d));
+        _mm_store_si128(reinterpret_cast<__m128i*>(d), opaque ? over_opaque4(under, s, c4) : over4(under, s, c4));
         for (int k = 0; k < left; ++k) dst[i + k] = d[k];
     }
 }
@@ -659,24 +686,26 @@ void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
     sample_row(*ramp_, pos, n, out);
 }
 
-// Opaque gradients are sampled straight over the canvas. Linear and radial positions are made in
+// Gradients are sampled straight over the canvas. Linear and radial positions are made in
 // registers as they are sampled; the others go through the position buffer.
-void GradientPainter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
+void GradientPainter::paint_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
 #if defined(__SSE2__)
     const GradientRamp& colours = *ramp_;
     if (type_ == FillType::Linear) {
         const int64_t dt = linear_step_, t = linear_start(y, x0);
         constexpr int64_t kSafe = int64_t(1) << 29;  // pad steps in 32 bits without overflow
-        if (spread_ == 1) return gradient_over_opaque(colours, LinearPositions<kReflect>(t, dt), n, cov, dst);
-        if (spread_ == 2) return gradient_over_opaque(colours, LinearPositions<kRepeat>(t, dt), n, cov, dst);
-        // Padded: the clamped ends are one colour each, and in between no clamping is needed.
-        const PadSplit split = pad_split(t, dt, n);
+        if (spread_ == 1) return gradient_over(colours, LinearPositions<kReflect>(t, dt), n, cov, dst);
+        if (spread_ == 2) return gradient_over(colours, LinearPositions<kRepeat>(t, dt), n, cov, dst);
+        // Padded and opaque: the clamped ends are one colour each, and in between no clamping is
+        // needed.
+        const PadSplit split = colours.opaque ? pad_split(t, dt, n) : PadSplit{};
         const int mid = n - split.head - split.tail;
         const int64_t from = t + int64_t(split.head) * dt, to = from + int64_t(mid + 3) * dt;
         if (std::max(std::llabs(from), std::llabs(to)) < kSafe) {
+            if (!colours.opaque) return gradient_over(colours, LinearPositions<kPad>(t, dt), n, cov, dst);
             if (split.head) solid_over(sample_one(colours.colours, split.head_pos), cov, split.head, dst);
             if (mid > 0)
-                gradient_over_opaque(colours, LinearPositions<kInside>(from, dt), mid, cov + split.head, dst + split.head);
+                gradient_over(colours, LinearPositions<kInside>(from, dt), mid, cov + split.head, dst + split.head);
             if (split.tail) {
                 const int at = n - split.tail;
                 solid_over(sample_one(colours.colours, split.tail_pos), cov + at, split.tail, dst + at);
@@ -691,7 +720,7 @@ void GradientPainter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint3
             positions.dx = _mm_set1_ps(float(inv_.a));
             positions.dy = _mm_set1_ps(float(inv_.b));
             positions.index = _mm_add_ps(_mm_set1_ps(float(x0 - anchor_x_)), _mm_setr_ps(0, 1, 2, 3));
-            gradient_over_opaque(colours, positions, n, cov, dst);
+            gradient_over(colours, positions, n, cov, dst);
         };
         if (spread_ == 1) return start(RadialPositions<1>{});
         if (spread_ == 2) return start(RadialPositions<2>{});
@@ -700,13 +729,16 @@ void GradientPainter::opaque_row(int y, int x0, int n, const uint8_t* cov, uint3
     int32_t* pos = position_buffer(n);
     positions(y, x0, n, pos);
     std::fill(pos + n, pos + n + 3, 0);
-    gradient_over_opaque(colours, StoredPositions{pos}, n, cov, dst);
+    gradient_over(colours, StoredPositions{pos}, n, cov, dst);
 #else
     int32_t* pos = position_buffer(n);
     positions(y, x0, n, pos);
     for (int i = 0; i < n; ++i) {
         const uint32_t s = sample_one(ramp_->colours, pos[i]);
-        dst[i] = cov[i] == 255 ? s : blend(dst[i], s, cov[i]);
+        if (cov[i] == 255 && s >= 0xFF000000u)
+            dst[i] = s;
+        else if (cov[i])
+            dst[i] = blend(dst[i], s, cov[i]);
     }
 #endif
 }

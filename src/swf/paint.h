@@ -51,10 +51,8 @@ protected:
     // True when every shaded pixel is the same opaque colour `solid_` (fast path).
     bool opaque_solid_ = false;
     uint32_t solid_ = 0;
-    // True when every shaded pixel is opaque: rows go through opaque_row().
-    bool opaque_shade_ = false;
-    // Shades the row and puts it over the canvas in one pass; only called when opaque_shade_.
-    virtual void opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst);
+    // Shades the row and puts it over the canvas (by default: shade(), then source-over).
+    virtual void paint_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst);
 
 private:
     Canvas canvas_;
@@ -114,7 +112,7 @@ public:
 
 protected:
     void shade(int y, int x0, int n, uint32_t* out) override;
-    void opaque_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) override;
+    void paint_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) override;
 
 private:
     int32_t* position_buffer(int n);

@@ -505,6 +505,9 @@ TEST(GradientPainter, EachPixelsColourIsTheSameHoweverTheRowIsSplit) {
     constexpr int kWidth = 300, kRows = 3;
     std::vector<uint8_t> cov(kWidth);
     for (int x = 0; x < kWidth; ++x) cov[x] = x % 23 < 15 ? 255 : uint8_t(x * 11);
+    swf::CxForm translucent;
+    translucent.am = 150;
+    for (const swf::CxForm& cx : {swf::CxForm{}, translucent})
     for (swf::FillType type : {swf::FillType::Linear, swf::FillType::Radial, swf::FillType::Focal}) {
         for (uint8_t spread : {0, 1, 2}) {
             swf::FillStyle fill;
@@ -514,8 +517,8 @@ TEST(GradientPainter, EachPixelsColourIsTheSameHoweverTheRowIsSplit) {
             fill.gradient.focal = 0.6;
             std::vector<uint32_t> whole(kWidth * kRows, 0xFF102030), split = whole;
             swf::Canvas a{whole.data(), kWidth, kRows, kWidth}, b{split.data(), kWidth, kRows, kWidth};
-            swf::GradientPainter pa(a, nullptr, fill, to_device, swf::CxForm{});
-            swf::GradientPainter pb(b, nullptr, fill, to_device, swf::CxForm{});
+            swf::GradientPainter pa(a, nullptr, fill, to_device, cx);
+            swf::GradientPainter pb(b, nullptr, fill, to_device, cx);
             for (int y = 0; y < kRows; ++y) {
                 pa.row(y, 0, kWidth, cov.data());
                 for (int x = 0, k = 0; x < kWidth; ++k) {
@@ -527,5 +530,32 @@ TEST(GradientPainter, EachPixelsColourIsTheSameHoweverTheRowIsSplit) {
             for (int i = 0; i < kWidth * kRows; ++i)
                 ASSERT_EQ(whole[i], split[i]) << "type " << int(type) << " spread " << int(spread) << " pixel " << i;
         }
+    }
+}
+
+TEST(Painter, TranslucentColoursBlendAlikeFourAtATimeAndOneByOne) {
+    // Random canvas pixels (premultiplied) and coverages under translucent colours: a whole row is
+    // blended four pixels at a time, single pixels one by one; both must agree exactly.
+    constexpr int kWidth = 4096;
+    uint32_t seed = 7;
+    auto rnd = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    std::vector<uint32_t> canvas(kWidth);
+    std::vector<uint8_t> cov(kWidth);
+    for (int x = 0; x < kWidth; ++x) {
+        const uint32_t a = rnd() & 255;
+        auto ch = [&] { return a ? rnd() % (a + 1) : 0; };
+        canvas[x] = a << 24 | ch() << 16 | ch() << 8 | ch();
+        cov[x] = x % 5 == 0 ? 255 : x % 7 == 0 ? 0 : uint8_t(rnd());
+    }
+    for (swf::RGBA colour : {swf::RGBA{200, 30, 90, 128}, swf::RGBA{0, 255, 10, 1}, swf::RGBA{255, 255, 255, 254}}) {
+        std::vector<uint32_t> whole = canvas, single = canvas;
+        swf::Canvas a{whole.data(), kWidth, 1, kWidth}, b{single.data(), kWidth, 1, kWidth};
+        swf::SolidPainter pa(a, nullptr, swf::premultiply(colour)), pb(b, nullptr, swf::premultiply(colour));
+        pa.row(0, 0, kWidth, cov.data());
+        for (int x = 0; x < kWidth; ++x) pb.row(0, x, x + 1, cov.data() + x);
+        for (int x = 0; x < kWidth; ++x) ASSERT_EQ(whole[x], single[x]) << "pixel " << x;
     }
 }

@@ -13,6 +13,19 @@ namespace swf {
 // ---------------------------------------------------------------------------------------------
 // Render walk
 // ---------------------------------------------------------------------------------------------
+namespace {
+
+// Keeps of `into` only what `by` covers as well: the less covered of the two at each pixel, so
+// that a clip both masks were already cut by is not counted twice at its edges.
+void narrow_mask(Mask& into, const Mask& by) {
+    const size_t n = std::min(into.data.size(), by.data.size());
+    uint8_t* d = into.data.data();
+    const uint8_t* b = by.data.data();
+    for (size_t i = 0; i < n; ++i) d[i] = std::min(d[i], b[i]);
+}
+
+}  // namespace
+
 struct Player::RenderState {
     RenderContext ctx;
     FontProvider* fonts = nullptr;
@@ -67,34 +80,57 @@ void Player::RenderState::draw_instance(const Instance& inst, const Matrix& m, c
 }
 
 void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxForm& cx, int nesting) {
+    // Each clip layer limits its own depth range, whatever other layers of this list do: ranges
+    // may nest or overlap, and a depth inside several ranges is cut by all of them. Every layer is
+    // drawn cut by the clip this whole list is under (masks inside masked sprites), never by its
+    // siblings, so that a range reaching past a sibling's keeps all of its own shape.
+    const Mask* const outer = ctx.clip;
     struct ActiveMask {
         int until;
         std::unique_ptr<Mask> mask;
-        const Mask* previous;
     };
     std::vector<ActiveMask> masks;
-    auto pop_mask = [&] {
-        ctx.clip = masks.back().previous;
-        free_masks.push_back(std::move(masks.back().mask));
-        masks.pop_back();
+    std::unique_ptr<Mask> intersection;  // of the active masks, when there are several
+    bool changed = false;
+    auto release = [&](std::unique_ptr<Mask>& mask) {
+        if (mask) free_masks.push_back(std::move(mask));
     };
     for (const auto& [depth, inst] : clip.display_list()) {
-        while (!masks.empty() && depth > masks.back().until) pop_mask();
+        for (size_t i = masks.size(); i-- > 0;) {
+            if (depth <= masks[i].until) continue;
+            release(masks[i].mask);
+            masks.erase(masks.begin() + ptrdiff_t(i));
+            changed = true;
+        }
         Matrix im = snap_to_twips(m * inst.matrix);
         const CxForm icx = cx * inst.cxform;
         if (inst.clip_depth) {
-            // A mask: its shape (fills and strokes, alpha ignored) limits the depths above it.
+            // A mask, drawn or not: its fills limit the depths above it, up to clip_depth.
             auto mask = take_mask();
             Mask* saved = ctx.mask_target;
             ctx.mask_target = mask.get();
+            ctx.clip = outer;
             draw_instance(inst, im, icx, nesting);
             ctx.mask_target = saved;
-            const Mask* previous = ctx.clip;
-            ctx.clip = mask.get();
-            masks.push_back({inst.clip_depth, std::move(mask), previous});
+            masks.push_back({inst.clip_depth, std::move(mask)});
+            changed = true;
             continue;
         }
         if (!inst.visible) continue;
+        if (changed) {
+            changed = false;
+            release(intersection);
+            if (masks.empty()) {
+                ctx.clip = outer;
+            } else if (masks.size() == 1) {
+                ctx.clip = masks[0].mask.get();
+            } else {
+                intersection = take_mask();
+                intersection->data = masks[0].mask->data;
+                for (size_t i = 1; i < masks.size(); ++i) narrow_mask(*intersection, *masks[i].mask);
+                ctx.clip = intersection.get();
+            }
+        }
         Rect bounds;
         if ((inst.filters || inst.cache_as_bitmap) && !ctx.mask_target && instance_bounds(inst, bounds))
             im = on_whole_pixels(bounds, im);
@@ -105,7 +141,9 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
         else
             draw_instance(inst, im, icx, nesting);
     }
-    while (!masks.empty()) pop_mask();
+    for (ActiveMask& a : masks) release(a.mask);
+    release(intersection);
+    ctx.clip = outer;
 }
 
 namespace {

@@ -97,6 +97,13 @@ enum PlaceFlags : uint16_t {
     PlaceHasCache = 0x800,
 };
 
+// Event handlers of a placed sprite (PlaceObject2/3 clip actions).
+struct ClipAction {
+    uint32_t events = 0;  // event flags, as in the file's SWF6+ layout
+    uint8_t key = 0;      // keyPress: the key code
+    std::vector<uint8_t> bytes;
+};
+
 struct DisplayOp {
     enum Kind : uint8_t { Place, Remove } kind = Place;
     uint16_t flags = 0;
@@ -111,13 +118,16 @@ struct DisplayOp {
     std::string name;
     FilterListPtr filters;  // null: none
     bool cache_as_bitmap = false;
+    std::shared_ptr<const std::vector<ClipAction>> clip_actions;  // null: none
 };
 
 // Action bytes for a later script engine: kept per frame, in file order.
 struct ActionBlock {
     std::vector<uint8_t> bytes;
     uint16_t init_sprite = 0;  // DoInitAction target, 0 for DoAction
+    uint32_t after_ops = 0;    // how many of the frame's display ops come before it in the file
 };
+
 
 struct Frame {
     std::vector<DisplayOp> ops;
@@ -218,9 +228,15 @@ struct ButtonRecord {
     FilterListPtr filters;
 };
 
+struct ButtonAction {
+    uint16_t conditions = 0;  // transition bits, key code in bits 9-15
+    std::vector<uint8_t> bytes;
+};
+
 struct ButtonDef : Character {
     ButtonDef() : Character(CharKind::Button) {}
     std::vector<ButtonRecord> records;
+    std::vector<ButtonAction> actions;
     bool track_as_menu = false;
 };
 

@@ -47,13 +47,36 @@ bool bounds_at(const Instance& inst, Rect& out, int nesting) {
 
 bool instance_bounds(const Instance& inst, Rect& out) { return bounds_at(inst, out, 0); }
 
-Clip::Clip(const Movie& movie, const Timeline* timeline, int nesting, const FrameHook* hook, size_t* budget)
-    : movie_(movie), timeline_(timeline), nesting_(nesting), hook_(hook), budget_(budget ? budget : &own_budget_) {}
+Clip::Clip(const Movie& movie, const Timeline* timeline, int nesting, World* world, Instance* owner)
+    : movie_(movie), timeline_(timeline), nesting_(nesting), world_(world), owner_(owner) {
+    if (!world_) {
+        own_world_ = std::make_unique<World>();
+        world_ = own_world_.get();
+    }
+    serial_ = world_->next_serial++;
+    world_->clips.emplace(serial_, this);
+}
 
 Clip::~Clip() {
-    list_.clear();  // children give their places back while the count is still here
-    if (budget_ != &own_budget_) ++*budget_;
+    removed_ = true;
+    while (!list_.empty()) erase(std::prev(list_.end()));  // children give their places back first
+    world_->clips.erase(serial_);
+    if (!own_world_) ++world_->budget;
 }
+
+namespace {
+
+// What createEmptyMovieClip places: a sprite of one empty frame.
+const SpriteDef& empty_sprite() {
+    static const SpriteDef def = [] {
+        SpriteDef d;
+        d.timeline.frames.emplace_back();
+        return d;
+    }();
+    return def;
+}
+
+}  // namespace
 
 Instance Clip::make_instance(uint16_t depth, const Placement& p) {
     Instance inst;
@@ -69,21 +92,13 @@ Instance Clip::make_instance(uint16_t depth, const Placement& p) {
     inst.name = p.name;
     inst.filters = p.filters;
     inst.cache_as_bitmap = p.cache_as_bitmap;
+    inst.clip_actions = p.clip_actions;
     inst.fresh = true;
-    if (inst.character && nesting_ + 1 < kMaxNesting && *budget_ > 0) {
-        if (inst.character->kind == CharKind::Sprite) {
-            const auto& sprite = static_cast<const SpriteDef&>(*inst.character);
-            inst.clip = std::make_unique<Clip>(movie_, &sprite.timeline, nesting_ + 1, hook_, budget_);
-            --*budget_;
-        } else if (inst.character->kind == CharKind::Button) {
-            inst.clip = std::make_unique<Clip>(movie_, nullptr, nesting_ + 1, hook_, budget_);
-            --*budget_;
-        }
-    }
+    inst.parent = this;
+    inst.serial = world_->next_serial++;
     return inst;
 }
 
-// Called after the instance is in the list, so the child can find its place.
 // What a fresh placement of a character records from its PlaceObject.
 Clip::Placement Clip::placement_of(const DisplayOp& op) {
     Clip::Placement p;
@@ -97,10 +112,39 @@ Clip::Placement Clip::placement_of(const DisplayOp& op) {
     p.name = op.name;
     p.filters = op.filters;
     p.cache_as_bitmap = op.cache_as_bitmap;
+    p.clip_actions = op.clip_actions;
     return p;
 }
 
-static void start_child(Instance& inst) {
+// Puts an instance in the list, gives sprites and buttons their own timeline, tells the script
+// side, then starts the child on its first frame.
+Instance& Clip::insert(int depth, Instance&& fresh) {
+    auto [pos, ok] = list_.insert_or_assign(depth, std::move(fresh));
+    Instance& inst = pos->second;
+    inst.parent = this;
+    const Character* ch = inst.character;
+    if (ch && nesting_ + 1 < kMaxNesting && world_->budget > 0) {
+        if (ch->kind == CharKind::Sprite) {
+            const auto& sprite = static_cast<const SpriteDef&>(*ch);
+            inst.clip = std::make_unique<Clip>(movie_, &sprite.timeline, nesting_ + 1, world_, &inst);
+            --world_->budget;
+        } else if (ch->kind == CharKind::Button) {
+            inst.clip = std::make_unique<Clip>(movie_, nullptr, nesting_ + 1, world_, &inst);
+            --world_->budget;
+        }
+    }
+    if (world_->events) world_->events->placed(*this, inst);
+    start_child(inst);
+    return inst;
+}
+
+void Clip::erase(std::map<int, Instance>::iterator it) {
+    if (world_->events) world_->events->removing(*this, it->second);
+    if (it->second.clip) it->second.clip->removed_ = true;
+    list_.erase(it);
+}
+
+void Clip::start_child(Instance& inst) {
     if (!inst.clip) return;
     if (inst.character->kind == CharKind::Sprite)
         inst.clip->goto_frame(0);
@@ -109,57 +153,69 @@ static void start_child(Instance& inst) {
 }
 
 void Clip::apply_op(const DisplayOp& op) {
+    auto it = list_.find(op.depth);
     if (op.kind == DisplayOp::Remove) {
-        list_.erase(op.depth);
+        if (it != list_.end() && !it->second.dynamic) erase(it);
         return;
     }
-    auto it = list_.find(op.depth);
     const bool move = op.flags & PlaceMove, has_char = op.flags & PlaceHasCharacter;
     if (!move && has_char) {
         if (it != list_.end()) return;  // depth taken: the first placement stays
-        auto [pos, ok] = list_.emplace(op.depth, make_instance(op.depth, placement_of(op)));
-        start_child(pos->second);
+        insert(op.depth, make_instance(op.depth, placement_of(op)));
         return;
     }
-    if (!move || it == list_.end()) return;
-    Instance& inst = it->second;
-    if (has_char && op.character != inst.character_id) {
+    if (!move || it == list_.end() || it->second.dynamic) return;
+    Instance* inst = &it->second;
+    if (has_char && op.character != inst->character_id) {
         // Replace: a new character at the depth keeps the old instance's transform unless given.
         Placement p;
         p.character = op.character;
-        p.matrix = inst.matrix;
-        p.cxform = inst.cxform;
-        p.ratio = inst.ratio;
-        p.clip_depth = inst.clip_depth;
-        p.blend = inst.blend;
-        p.visible = inst.visible;
-        p.name = inst.name;
-        p.filters = inst.filters;
-        p.cache_as_bitmap = inst.cache_as_bitmap;
-        Instance fresh = make_instance(op.depth, p);
-        inst = std::move(fresh);
-        start_child(inst);
+        p.matrix = inst->matrix;
+        p.cxform = inst->cxform;
+        p.ratio = inst->ratio;
+        p.clip_depth = inst->clip_depth;
+        p.blend = inst->blend;
+        p.visible = inst->visible;
+        p.name = inst->name;
+        p.filters = inst->filters;
+        p.cache_as_bitmap = inst->cache_as_bitmap;
+        const int depth = op.depth;
+        erase(it);
+        inst = &insert(depth, make_instance(uint16_t(depth), p));
     }
-    if (op.flags & PlaceHasMatrix) inst.matrix = op.matrix;
-    if (op.flags & PlaceHasCxform) inst.cxform = op.cxform;
-    if (op.flags & PlaceHasRatio) inst.ratio = op.ratio;
-    if (op.flags & PlaceHasBlend) inst.blend = op.blend;
-    if (op.flags & PlaceHasVisible) inst.visible = op.visible;
-    if (op.flags & PlaceHasFilters) inst.filters = op.filters;
-    if (op.flags & PlaceHasCache) inst.cache_as_bitmap = op.cache_as_bitmap;
+    if (op.flags & PlaceHasMatrix) inst->matrix = op.matrix;
+    if (op.flags & PlaceHasCxform) inst->cxform = op.cxform;
+    if (op.flags & PlaceHasRatio) inst->ratio = op.ratio;
+    if (op.flags & PlaceHasBlend) inst->blend = op.blend;
+    if (op.flags & PlaceHasVisible) inst->visible = op.visible;
+    if (op.flags & PlaceHasFilters) inst->filters = op.filters;
+    if (op.flags & PlaceHasCache) inst->cache_as_bitmap = op.cache_as_bitmap;
 }
 
-void Clip::enter_frame(int frame) {
-    current_ = frame;
-    if (hook_ && *hook_ && timeline_) (*hook_)(*this, frame, timeline_->frames[frame]);
-}
+void Clip::enter_frame(int frame) { current_ = frame; }
 
-void Clip::apply_frame(int frame) {
-    for (const DisplayOp& op : timeline_->frames[frame].ops) apply_op(op);
+// The frame's tags in file order: display ops with the action blocks between them. Init actions
+// go first, ahead of everything else of the frame.
+void Clip::apply_frame(int frame, bool run_actions) {
+    const Frame& f = timeline_->frames[frame];
+    ClipEvents* ev = world_->events;
+    if (ev)
+        for (const ActionBlock& b : f.actions)
+            if (b.init_sprite) ev->actions(*this, b);
+    size_t next = 0;
+    for (size_t i = 0; i <= f.ops.size(); ++i) {
+        while (ev && run_actions && next < f.actions.size() && f.actions[next].after_ops <= i) {
+            if (!f.actions[next].init_sprite) ev->actions(*this, f.actions[next]);
+            ++next;
+        }
+        if (i == f.ops.size() || removed_) break;
+        apply_op(f.ops[i]);
+    }
 }
 
 // Backward jump: work out the depths as they stand at `frame`, then keep every instance that
 // has the same character and ratio there (its own playhead survives) and rebuild the rest.
+// Instances that scripts placed or moved are not the timeline's and stay.
 void Clip::rewind_to(int frame) {
     std::map<int, Placement> target;
     for (int f = 0; f <= frame; ++f) {
@@ -188,17 +244,25 @@ void Clip::rewind_to(int frame) {
         }
     }
     for (auto it = list_.begin(); it != list_.end();) {
+        if (it->second.dynamic) {
+            ++it;
+            continue;
+        }
         auto t = target.find(it->first);
         if (t == target.end() || t->second.character != it->second.character_id ||
-            t->second.ratio != it->second.ratio)
-            it = list_.erase(it);
-        else
+            t->second.ratio != it->second.ratio) {
+            auto next = std::next(it);
+            erase(it);
+            it = next;
+        } else {
             ++it;
+        }
     }
     for (auto& [depth, p] : target) {
         auto it = list_.find(depth);
         if (it != list_.end()) {
             Instance& inst = it->second;
+            if (inst.dynamic) continue;
             inst.matrix = p.matrix;
             inst.cxform = p.cxform;
             inst.blend = p.blend;
@@ -207,8 +271,8 @@ void Clip::rewind_to(int frame) {
             inst.cache_as_bitmap = p.cache_as_bitmap;
             continue;
         }
-        auto [pos, ok] = list_.emplace(depth, make_instance(uint16_t(depth), p));
-        start_child(pos->second);
+        insert(depth, make_instance(uint16_t(depth), p));
+        if (removed_) return;
     }
 }
 
@@ -219,9 +283,15 @@ void Clip::goto_frame(int frame) {
     if (frame >= count) frame = count - 1;
     if (frame == current_) return;
     if (frame > current_) {
-        for (int f = current_ + 1; f <= frame; ++f) apply_frame(f);
+        const int from = current_;
+        current_ = frame;
+        for (int f = from + 1; f <= frame && !removed_; ++f) apply_frame(f, f == frame);
     } else {
+        current_ = frame;
         rewind_to(frame);
+        // The frame's scripts run again, after the list is rebuilt.
+        if (world_->events && !removed_)
+            for (const ActionBlock& b : timeline_->frames[frame].actions) world_->events->actions(*this, b);
     }
     enter_frame(frame);
 }
@@ -234,7 +304,7 @@ bool Clip::goto_label(const std::string& label) {
     return true;
 }
 
-void Clip::tick() {
+void Clip::advance_playhead() {
     for (auto& [depth, inst] : list_) inst.fresh = false;
     if (timeline_ && playing_) {
         const int count = int(timeline_->frames.size());
@@ -243,13 +313,75 @@ void Clip::tick() {
         else if (count > 1)
             goto_frame(0);
     }
+}
+
+void Clip::tick() {
+    advance_playhead();
     for (auto& [depth, inst] : list_) {
         if (inst.clip && !inst.fresh) inst.clip->tick();
     }
 }
 
+Instance* Clip::place_dynamic(int depth, uint16_t character, const std::string& name, const Matrix& m,
+                              const CxForm& cx, std::shared_ptr<const std::vector<ClipAction>> clip_actions) {
+    Placement p;
+    p.clip_actions = std::move(clip_actions);
+    p.character = character;
+    p.matrix = m;
+    p.cxform = cx;
+    p.name = name;
+    if (!movie_.find(character)) return nullptr;
+    if (auto it = list_.find(depth); it != list_.end()) erase(it);
+    Instance inst = make_instance(0, p);
+    inst.depth = depth;
+    inst.dynamic = true;
+    return &insert(depth, std::move(inst));
+}
+
+Instance* Clip::place_empty(int depth, const std::string& name) {
+    if (auto it = list_.find(depth); it != list_.end()) erase(it);
+    Instance inst = make_instance(0, Placement{});
+    inst.depth = depth;
+    inst.dynamic = true;
+    inst.name = name;
+    inst.character = &empty_sprite();
+    return &insert(depth, std::move(inst));
+}
+
+Instance* Clip::place_text_field(int depth, const std::string& name, std::shared_ptr<EditTextDef> def) {
+    if (auto it = list_.find(depth); it != list_.end()) erase(it);
+    Instance inst = make_instance(0, Placement{});
+    inst.depth = depth;
+    inst.dynamic = true;
+    inst.name = name;
+    inst.character = def.get();
+    inst.edit = std::move(def);
+    return &insert(depth, std::move(inst));
+}
+
+void Clip::remove_depth(int depth) {
+    if (auto it = list_.find(depth); it != list_.end()) erase(it);
+}
+
+void Clip::swap_depths(int from, int to) {
+    if (from == to) return;
+    auto a = list_.extract(from);
+    if (a.empty()) return;
+    auto b = list_.extract(to);
+    a.key() = to;
+    a.mapped().depth = to;
+    a.mapped().dynamic = true;
+    list_.insert(std::move(a));
+    if (!b.empty()) {
+        b.key() = from;
+        b.mapped().depth = from;
+        b.mapped().dynamic = true;
+        list_.insert(std::move(b));
+    }
+}
+
 void Clip::set_button_state(const ButtonDef& def, uint8_t state_mask) {
-    list_.clear();
+    while (!list_.empty()) erase(std::prev(list_.end()));
     for (const ButtonRecord& rec : def.records) {
         if (!(rec.states & state_mask)) continue;
         Placement p;
@@ -259,8 +391,7 @@ void Clip::set_button_state(const ButtonDef& def, uint8_t state_mask) {
         p.blend = rec.blend;
         p.filters = rec.filters;
         if (list_.count(rec.depth)) continue;
-        auto [pos, ok] = list_.emplace(rec.depth, make_instance(rec.depth, p));
-        start_child(pos->second);
+        insert(rec.depth, make_instance(rec.depth, p));
     }
     current_ = 0;
 }

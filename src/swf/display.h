@@ -12,10 +12,15 @@
 
 namespace swf {
 
+namespace avm1 {
+class Object;
+}
+
 class Clip;
+struct World;
 
 struct Instance {
-    uint16_t depth = 0;
+    int32_t depth = 0;  // as in the file: scripts' depth 0 is 16384
     uint16_t character_id = 0;
     const Character* character = nullptr;
     Matrix matrix;
@@ -29,26 +34,53 @@ struct Instance {
     FilterListPtr filters;  // null for the usual unfiltered instance
     bool cache_as_bitmap = false;
     std::unique_ptr<Clip> clip;  // sprites and buttons
+    // Scripting: the object scripts see (text fields; sprites and buttons keep theirs on the
+    // clip), whether scripts placed or moved it (the timeline then leaves it alone), and the
+    // text field's state once a script changed it.
+    avm1::Object* object = nullptr;
+    std::shared_ptr<const std::vector<ClipAction>> clip_actions;
+    bool dynamic = false;
+    std::shared_ptr<EditTextDef> edit;
+    Clip* parent = nullptr;
+    uint64_t serial = 0;  // creation order, across the whole movie
 };
 
 // The instance's bounds in its own twips: its definition's, or for sprites and buttons the union
 // of what they hold now. False when there is nothing to bound.
 bool instance_bounds(const Instance& inst, Rect& out);
 
-// Called for every frame a clip enters, with that frame's action blocks (scripts hook in here).
-using FrameHook = std::function<void(Clip& clip, int frame, const Frame& data)>;
+// What the script side hears from the timelines, in the order the tags are applied.
+class ClipEvents {
+public:
+    virtual ~ClipEvents() = default;
+    // A new instance is in its parent's list (before a sprite's first frame is applied).
+    virtual void placed(Clip& parent, Instance& inst) {}
+    // An instance is about to leave its parent's list.
+    virtual void removing(Clip& parent, Instance& inst) {}
+    // An action block of a frame being entered: DoAction, or DoInitAction (init_sprite != 0).
+    virtual void actions(Clip& clip, const ActionBlock& block) {}
+};
 
 constexpr int kMaxNesting = 64;
 // How many sprite and button instances one movie may have alive at once: a file whose sprites
 // place themselves (or each other) more than once would otherwise grow without bound.
 constexpr size_t kMaxClips = 50000;
 
+// What every clip of one movie shares: the count of clips it may still create, the script
+// side's ear, and every live clip by creation order (scripts and playheads run newest first).
+struct World {
+    size_t budget = kMaxClips;
+    ClipEvents* events = nullptr;
+    uint64_t next_serial = 1;
+    std::map<uint64_t, Clip*> clips;
+};
+
 class Clip {
 public:
-    // A timeline instance. `timeline` may be null for a button's fixed state list. The root clip
-    // (no `budget`) keeps the count of clips its tree may still create.
-    Clip(const Movie& movie, const Timeline* timeline, int nesting, const FrameHook* hook,
-         size_t* budget = nullptr);
+    // A timeline instance. `timeline` may be null for a button's fixed state list. A root clip
+    // made without a world keeps one of its own.
+    Clip(const Movie& movie, const Timeline* timeline, int nesting, World* world = nullptr,
+         Instance* owner = nullptr);
     ~Clip();
     Clip(const Clip&) = delete;
     Clip& operator=(const Clip&) = delete;
@@ -59,13 +91,39 @@ public:
     void play() { playing_ = true; }
     void stop() { playing_ = false; }
     const std::map<int, Instance>& display_list() const { return list_; }
+    std::map<int, Instance>& display_list() { return list_; }
     const Timeline* timeline() const { return timeline_; }
+    const Movie& movie() const { return movie_; }
+    World& world() { return *world_; }
+    uint64_t serial() const { return serial_; }
+    Instance* owner() const { return owner_; }  // null for a root
+    Clip* parent() const { return owner_ ? owner_->parent : nullptr; }
+    int nesting() const { return nesting_; }
+    bool removed() const { return removed_; }
+
+    // Scripting.
+    avm1::Object* object = nullptr;
+    std::shared_ptr<ShapeData> drawing;  // what the drawing methods drew, under the children
+    bool enabled = true;
 
     // Moves the playhead to `frame` (0-based), replaying from the start for backward jumps.
     void goto_frame(int frame);
     bool goto_label(const std::string& label);
     // One tick: advance this playhead if playing (looping at the end), then the children's.
     void tick();
+    // Only this playhead (the player moves every clip in creation order).
+    void advance_playhead();
+    // Script placement: a new instance at `depth` (its occupant removed first). Null when the
+    // character is unknown or the clip budget is spent.
+    Instance* place_dynamic(int depth, uint16_t character, const std::string& name, const Matrix& m,
+                            const CxForm& cx,
+                            std::shared_ptr<const std::vector<ClipAction>> clip_actions = nullptr);
+    // An empty sprite (createEmptyMovieClip) or a text field made by script.
+    Instance* place_empty(int depth, const std::string& name);
+    Instance* place_text_field(int depth, const std::string& name, std::shared_ptr<EditTextDef> def);
+    void remove_depth(int depth);
+    // Moves the instance at `from` to `to`, swapping with any occupant.
+    void swap_depths(int from, int to);
     // Builds a button's display list from the records for `state_mask` (1 up, 2 over, 4 down).
     void set_button_state(const ButtonDef& def, uint8_t state_mask);
 
@@ -80,10 +138,14 @@ private:
         std::string name;
         FilterListPtr filters;
         bool cache_as_bitmap = false;
+        std::shared_ptr<const std::vector<ClipAction>> clip_actions;
     };
 
-    void apply_frame(int frame);
+    void apply_frame(int frame, bool run_actions = true);
     void apply_op(const DisplayOp& op);
+    Instance& insert(int depth, Instance&& inst);
+    void erase(std::map<int, Instance>::iterator it);
+    void start_child(Instance& inst);
     void rewind_to(int frame);
     Instance make_instance(uint16_t depth, const Placement& p);
     static Placement placement_of(const DisplayOp& op);
@@ -92,11 +154,13 @@ private:
     const Movie& movie_;
     const Timeline* timeline_;
     int nesting_;
-    const FrameHook* hook_;
-    size_t own_budget_ = kMaxClips;  // used by the root only; outlives list_ below
-    size_t* budget_;
+    std::unique_ptr<World> own_world_;  // a root made alone; outlives list_ below
+    World* world_;
+    Instance* owner_;
+    uint64_t serial_ = 0;
     int current_ = -1;
     bool playing_ = true;
+    bool removed_ = false;
     std::map<int, Instance> list_;
 };
 

@@ -141,7 +141,33 @@ DisplayOp parse_place1(Reader& r) {
     return op;
 }
 
-DisplayOp parse_place23(Reader& r, bool three) {
+// CLIPACTIONS: the event handlers of a placed sprite. Flags are 16 bits in SWF5 files and 32
+// from SWF6; they are kept in the 32-bit layout. A record cut short ends the list.
+std::shared_ptr<const std::vector<ClipAction>> read_clip_actions(Reader& r, int version) {
+    auto list = std::make_shared<std::vector<ClipAction>>();
+    r.u16();  // reserved
+    if (version >= 6) r.u32(); else r.u16();  // all events, repeated in each record
+    while (!r.failed() && r.remaining() > 0) {
+        const uint32_t events = version >= 6 ? r.u32() : r.u16();
+        if (events == 0 || r.failed()) break;
+        uint32_t size = r.u32();
+        if (r.failed() || size > r.remaining()) break;
+        ClipAction a;
+        a.events = events;
+        if (events & 0x20000) {
+            if (size < 1) break;
+            a.key = r.u8();
+            --size;
+        }
+        a.bytes.assign(r.cursor(), r.cursor() + size);
+        r.skip(size);
+        list->push_back(std::move(a));
+        if (list->size() > 1024) break;
+    }
+    return list;
+}
+
+DisplayOp parse_place23(Reader& r, bool three, int version) {
     DisplayOp op;
     uint8_t f1 = r.u8();
     uint8_t f2 = three ? r.u8() : 0;
@@ -173,7 +199,7 @@ DisplayOp parse_place23(Reader& r, bool three) {
         }
         if (f2 & 0x40) r.rgba();
     }
-    // Clip actions (f1 & 0x80) come last and belong to the script milestone.
+    if ((f1 & 0x80) && !r.failed()) op.clip_actions = read_clip_actions(r, version);
     return op;
 }
 
@@ -201,6 +227,20 @@ std::unique_ptr<ButtonDef> parse_button(Reader& r, bool two) {
         if (r.failed()) break;
         b->records.push_back(rec);
         if (b->records.size() > 4096) break;
+    }
+    if (r.failed()) return b;
+    if (!two) {
+        // One action list, run on release.
+        b->actions.push_back({0x08, std::vector<uint8_t>(r.cursor(), r.cursor() + r.remaining())});
+        return b;
+    }
+    while (r.remaining() >= 4 && b->actions.size() < 256) {
+        const uint16_t size = r.u16();
+        const uint16_t cond = r.u16();
+        size_t len = size ? std::min<size_t>(size >= 4 ? size - 4 : 0, r.remaining()) : r.remaining();
+        b->actions.push_back({cond, std::vector<uint8_t>(r.cursor(), r.cursor() + len)});
+        r.skip(len);
+        if (size == 0) break;
     }
     return b;
 }
@@ -269,8 +309,8 @@ struct Loader {
         const int ver = movie.version;
         switch (TagCode(code)) {
         case TagCode::PlaceObject: frame.ops.push_back(parse_place1(body)); break;
-        case TagCode::PlaceObject2: frame.ops.push_back(parse_place23(body, false)); break;
-        case TagCode::PlaceObject3: frame.ops.push_back(parse_place23(body, true)); break;
+        case TagCode::PlaceObject2: frame.ops.push_back(parse_place23(body, false, ver)); break;
+        case TagCode::PlaceObject3: frame.ops.push_back(parse_place23(body, true, ver)); break;
         case TagCode::RemoveObject:
         case TagCode::RemoveObject2: {
             DisplayOp op;
@@ -287,12 +327,14 @@ struct Loader {
             break;
         }
         case TagCode::DoAction:
-            frame.actions.push_back({std::vector<uint8_t>(body.data(), body.data() + body.size()), 0});
+            frame.actions.push_back({std::vector<uint8_t>(body.data(), body.data() + body.size()), 0,
+                                     uint32_t(frame.ops.size())});
             break;
         case TagCode::DoInitAction: {
             uint16_t sprite = body.u16();
+            if (in_sprite) break;  // only the root timeline may hold them
             frame.actions.push_back({std::vector<uint8_t>(body.cursor(), body.cursor() + body.remaining()),
-                                     sprite});
+                                     uint16_t(sprite ? sprite : 0xFFFF), uint32_t(frame.ops.size())});
             break;
         }
         default:
@@ -307,6 +349,10 @@ struct Loader {
             if (!movie.background) movie.background = body.rgb();
             break;
         case TagCode::FileAttributes: movie.actionscript3 = body.u32() & 0x08; break;
+        case TagCode::ScriptLimits:
+            movie.max_recursion = body.u16();
+            movie.script_timeout = body.u16();
+            break;
         case TagCode::DefineShape: define(parse_shape(body, 1)); break;
         case TagCode::DefineShape2: define(parse_shape(body, 2)); break;
         case TagCode::DefineShape3: define(parse_shape(body, 3)); break;

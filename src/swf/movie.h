@@ -22,6 +22,8 @@ struct Movie {
     int header_frame_count = 0;
     std::optional<RGBA> background;
     bool actionscript3 = false;
+    int max_recursion = 0;   // ScriptLimits; 0 = the player's default
+    int script_timeout = 0;  // seconds
     bool truncated = false;  // data ended before the End tag or inside a tag
     std::unordered_map<uint16_t, std::shared_ptr<const Character>> dictionary;
     std::unordered_map<std::string, uint16_t> exports;

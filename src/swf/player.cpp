@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "swf/avm1/runtime.h"
 #include "swf/filter.h"
 #include "swf/render.h"
 #include "swf/text.h"
@@ -69,11 +70,13 @@ void Player::RenderState::draw_instance(const Instance& inst, const Matrix& m, c
         break;
     case CharKind::Text: draw_text(ctx, static_cast<const TextDef&>(*inst.character), m, cx); break;
     case CharKind::EditText:
-        draw_edit_text(ctx, static_cast<const EditTextDef&>(*inst.character), m, cx, fonts);
+        draw_edit_text(ctx, inst.edit ? *inst.edit : static_cast<const EditTextDef&>(*inst.character), m, cx, fonts);
         break;
     case CharKind::Sprite:
     case CharKind::Button:
-        if (inst.clip && nesting < kMaxNesting) draw_clip(*inst.clip, m, cx, nesting + 1);
+        if (!inst.clip || nesting >= kMaxNesting) break;
+        if (inst.clip->drawing) draw_shape(ctx, *inst.clip->drawing, m, cx);
+        draw_clip(*inst.clip, m, cx, nesting + 1);
         break;
     default: break;
     }
@@ -351,11 +354,22 @@ void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, c
 // Player
 // ---------------------------------------------------------------------------------------------
 Player::Player() : state_(std::make_unique<RenderState>()) {}
-Player::~Player() = default;
+Player::~Player() { stop_movie(); }
+
+// The clips go first (their objects live on the script side's heap), then the scripts.
+void Player::stop_movie() {
+    if (world_) world_->events = nullptr;
+    root_.reset();
+    script_.reset();
+    world_.reset();
+}
+
+bool Player::quit_requested() const { return script_ && script_->quit_requested(); }
 
 Result<bool> Player::load(const uint8_t* data, size_t size) {
     auto m = load_movie(data, size);
     if (!m) return m.error();
+    path_.clear();
     start(m.value());
     return true;
 }
@@ -363,16 +377,22 @@ Result<bool> Player::load(const uint8_t* data, size_t size) {
 Result<bool> Player::load_file(const std::string& path) {
     auto m = load_movie_file(path);
     if (!m) return m.error();
+    path_ = path;
     start(m.value());
     return true;
 }
 
 // A new movie starts on its first frame, with nothing kept from drawing the one before.
 void Player::start(std::shared_ptr<const Movie> movie) {
+    stop_movie();
     movie_ = std::move(movie);
-    root_ = std::make_unique<Clip>(*movie_, &movie_->timeline, 0, &hook_);
-    root_->goto_frame(0);
     state_ = std::make_unique<RenderState>();
+    world_ = std::make_unique<World>();
+    avm1::RuntimeOutput out{on_trace_, on_error_, on_url_};
+    script_ = std::make_unique<avm1::Runtime>(*movie_, *world_, std::move(out), path_);
+    world_->events = script_.get();
+    root_ = std::make_unique<Clip>(*movie_, &movie_->timeline, 0, world_.get());
+    script_->start(*root_);
 }
 
 double Player::frame_rate() const {
@@ -381,7 +401,7 @@ double Player::frame_rate() const {
 }
 
 void Player::advance() {
-    if (root_) root_->tick();
+    if (script_) script_->tick();
 }
 
 Matrix Player::stage_matrix(int width, int height) const {
@@ -450,6 +470,7 @@ void Player::render(const RenderTarget& target) {
         const Matrix stage = stage_matrix(w, h);
         rs.screen_x = stage.a * 20, rs.screen_y = stage.d * 20;
         rs.filter_budget = filter_work_per_frame(w, h);
+        if (root_->drawing) draw_shape(rs.ctx, *root_->drawing, stage, CxForm{});
         rs.draw_clip(*root_, stage, CxForm{}, 0);
     }
 

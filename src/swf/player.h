@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,10 @@
 #include "swf/types.h"
 
 namespace swf {
+
+namespace avm1 {
+class Runtime;
+}
 
 enum class ScaleMode : int { ShowAll = 0, NoBorder = 1, ExactFit = 2, NoScale = 3 };
 
@@ -48,7 +53,16 @@ public:
     void set_background_color(int32_t rgb) { host_background_ = rgb; }  // -1: the movie's own
     void set_quality(Quality q) { quality_ = q; }
     void set_font_provider(FontProvider* p) { fonts_ = p ? p : &fallback_fonts_; }
-    void set_frame_hook(FrameHook hook) { hook_ = std::move(hook); }
+    // Where the movie's trace() lines, script errors and getURL/fscommand requests go. Set them
+    // before loading.
+    void set_trace_handler(std::function<void(const std::string&)> f) { on_trace_ = std::move(f); }
+    void set_error_handler(std::function<void(const std::string&)> f) { on_error_ = std::move(f); }
+    void set_url_handler(std::function<void(const std::string& url, const std::string& target)> f) {
+        on_url_ = std::move(f);
+    }
+    // The movie asked to close (fscommand "quit").
+    bool quit_requested() const;
+    avm1::Runtime* scripts() { return script_.get(); }
 
     int stage_width() const { return movie_ ? movie_->stage_width() : 0; }
     int stage_height() const { return movie_ ? movie_->stage_height() : 0; }
@@ -60,7 +74,7 @@ public:
     void play() { if (root_) root_->play(); }
     void stop() { if (root_) root_->stop(); }
     void goto_frame(int frame) { if (root_) root_->goto_frame(frame); }
-    // One frame of the root timeline and every clip in it.
+    // One frame of the root timeline and every clip in it, scripts included.
     void advance();
     Clip* root() { return root_.get(); }
 
@@ -73,9 +87,15 @@ public:
 private:
     void start(std::shared_ptr<const Movie> movie);
 
+    void stop_movie();
+
     std::shared_ptr<const Movie> movie_;
+    std::unique_ptr<World> world_;
+    std::unique_ptr<avm1::Runtime> script_;
     std::unique_ptr<Clip> root_;
-    FrameHook hook_;
+    std::string path_;
+    std::function<void(const std::string&)> on_trace_, on_error_;
+    std::function<void(const std::string&, const std::string&)> on_url_;
     ScaleMode scale_mode_ = ScaleMode::ShowAll;
     int align_ = 0;
     int32_t host_background_ = -1;

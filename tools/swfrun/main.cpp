@@ -1,6 +1,7 @@
 // swfrun: plays a movie headless.
 //   swfrun --frames N --png out.png movie.swf   renders the stage after frame N at scale 1
-//   swfrun --frames N --trace movie.swf         runs N frames, printing trace() output
+//   swfrun --frames N --trace movie.swf         runs N frames, printing trace() output (ends early at
+//                                               fscommand("quit"))
 // Options: --quality low|high (default low: the reference pictures are not anti-aliased);
 //          --size WxH renders the stage scaled to fit W x H pixels instead.
 #include <zlib.h>
@@ -88,6 +89,12 @@ int main(int argc, char** argv) {
     if (movie.empty() || (png.empty() && !trace)) return usage();
 
     swf::Player player;
+    if (trace)
+        player.set_trace_handler([](const std::string& line) {
+            std::fwrite(line.data(), 1, line.size(), stdout);
+            std::fputc('\n', stdout);
+        });
+    player.set_error_handler([](const std::string& message) { std::fprintf(stderr, "swfrun: %s\n", message.c_str()); });
     auto loaded = player.load_file(movie);
     if (!loaded) {
         std::fprintf(stderr, "swfrun: %s: %s\n", movie.c_str(), loaded.error().reason.c_str());
@@ -95,8 +102,8 @@ int main(int argc, char** argv) {
     }
     player.set_quality(quality);
     player.set_scale_mode(int(out_w ? swf::ScaleMode::ShowAll : swf::ScaleMode::NoScale));
-    // Scripts arrive in a later milestone: frames run, trace prints nothing yet.
-    for (int i = 1; i < frames; ++i) player.advance();
+    // The first frame shown counts as frame 1; a movie that asks to quit stops after that frame.
+    for (int i = 1; i < frames && !player.quit_requested(); ++i) player.advance();
 
     if (!png.empty()) {
         const int w = out_w ? out_w : player.stage_width(), h = out_h ? out_h : player.stage_height();

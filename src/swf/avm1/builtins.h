@@ -1,0 +1,18 @@
+// Installers for the built-in classes and functions, one per file, called in this order when the
+// machine starts. Each defines its constructors and prototypes on vm.global.
+#pragma once
+
+namespace swf::avm1 {
+
+class Vm;
+
+void install_object(Vm& vm);     // Object, Function, AsBroadcaster, ASSetPropFlags   (object_builtins.cpp)
+void install_globals(Vm& vm);    // parseInt, parseFloat, isNaN, isFinite, escape, unescape, NaN, Infinity (global_builtins.cpp)
+void install_string(Vm& vm);     // String                                             (string_builtins.cpp)
+void install_number(Vm& vm);     // Number, Boolean                                    (number_builtins.cpp)
+void install_math(Vm& vm);       // Math                                               (math_builtins.cpp)
+void install_array(Vm& vm);      // Array                                              (array_builtins.cpp)
+void install_date(Vm& vm);       // Date                                               (date_builtins.cpp)
+void install_error(Vm& vm);      // Error                                              (object_builtins.cpp)
+
+}  // namespace swf::avm1

@@ -1,0 +1,528 @@
+// Movie clips as objects: display properties, children by name, paths and timeline control.
+#include "swf/avm1/clip.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "swf/avm1/convert.h"
+#include "swf/avm1/runtime.h"
+
+namespace swf::avm1 {
+
+namespace {
+
+constexpr const char* kPropNames[PropCount] = {
+    "_x", "_y", "_xscale", "_yscale", "_currentframe", "_totalframes", "_alpha", "_visible",
+    "_width", "_height", "_rotation", "_target", "_framesloaded", "_name", "_droptarget",
+    "_url", "_highquality", "_focusrect", "_soundbuftime", "_quality", "_xmouse", "_ymouse"};
+
+ClipObject* as_clip(Object* o) { return is_display_object(o) ? static_cast<ClipObject*>(o) : nullptr; }
+
+// A removed clip's object finds a clip of the same path again, if one is there now.
+ClipObject* live(Vm& vm, Object* o) {
+    ClipObject* c = as_clip(o);
+    if (!c) return nullptr;
+    if (c->alive()) return c;
+    if (c->dead_path.empty() || !vm.runtime) return nullptr;
+    Object* again = resolve_clip_path(vm, nullptr, c->dead_path, nullptr);
+    ClipObject* a = as_clip(again);
+    return a && a->alive() ? a : nullptr;
+}
+
+// Bounds of what a clip shows, in its own twips.
+bool content_bounds(const Clip& clip, Rect& out) {
+    bool any = false;
+    auto add = [&](const Rect& r, const Matrix& m) {
+        const double xs[2] = {double(r.xmin), double(r.xmax)}, ys[2] = {double(r.ymin), double(r.ymax)};
+        for (double x : xs)
+            for (double y : ys) {
+                const auto px = int32_t(std::lround(std::clamp(m.apply_x(x, y), -2e9, 2e9)));
+                const auto py = int32_t(std::lround(std::clamp(m.apply_y(x, y), -2e9, 2e9)));
+                if (!any) out = {px, px, py, py};
+                any = true;
+                out.xmin = std::min(out.xmin, px), out.xmax = std::max(out.xmax, px);
+                out.ymin = std::min(out.ymin, py), out.ymax = std::max(out.ymax, py);
+            }
+    };
+    if (clip.drawing && !clip.drawing->groups.empty()) add(clip.drawing->bounds, Matrix{});
+    for (const auto& [depth, child] : clip.display_list()) {
+        Rect r;
+        if (child.clip_depth) continue;
+        if (child.clip) {
+            if (content_bounds(*child.clip, r)) add(r, child.matrix);
+        } else if (instance_bounds(child, r)) {
+            add(r, child.matrix);
+        }
+    }
+    return any;
+}
+
+bool object_bounds(ClipObject* c, Rect& out) {
+    if (c->clip) return content_bounds(*c->clip, out);
+    if (c->inst) return instance_bounds(*c->inst, out);
+    return false;
+}
+
+Matrix local_matrix(ClipObject* c) { return c->inst ? c->inst->matrix : Matrix{}; }
+
+void update_scale_cache(ClipObject* c) {
+    const Matrix m = local_matrix(c);
+    if (c->have_scale && c->scale_for == m) return;
+    c->xscale = std::sqrt(m.a * m.a + m.b * m.b) * 100;
+    c->yscale = std::sqrt(m.c * m.c + m.d * m.d) * 100;
+    if (m.determinant() < 0) c->yscale = -c->yscale;
+    c->rotation = std::atan2(m.b, m.a) * 180 / M_PI;
+    c->have_scale = true;
+    c->scale_for = m;
+}
+
+void rebuild_matrix(ClipObject* c) {
+    if (!c->inst) return;
+    Matrix& m = c->inst->matrix;
+    const double r = c->rotation * M_PI / 180;
+    const double sx = c->xscale / 100, sy = c->yscale / 100;
+    m.a = sx * std::cos(r);
+    m.b = sx * std::sin(r);
+    m.c = -sy * std::sin(r);
+    m.d = sy * std::cos(r);
+    c->scale_for = m;
+}
+
+Runtime* runtime_of(Vm& vm) { return vm.runtime; }
+
+}  // namespace
+
+int clip_prop_index(const std::string& name) {
+    if (name.size() < 2 || name[0] != '_') return -1;
+    for (int i = 0; i < PropCount; ++i) {
+        const char* p = kPropNames[i];
+        size_t n = std::strlen(p);
+        if (n != name.size()) continue;
+        bool same = true;
+        for (size_t k = 0; k < n && same; ++k) same = std::tolower(uint8_t(name[k])) == p[k];
+        if (same) return i;
+    }
+    return -1;
+}
+
+bool is_display_object(Object* o) {
+    return o && (o->kind == ObjKind::Clip || o->kind == ObjKind::Button || o->kind == ObjKind::TextField);
+}
+
+bool clip_alive(Object* o) {
+    ClipObject* c = as_clip(o);
+    return c && c->alive();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Paths
+// ---------------------------------------------------------------------------------------------
+namespace {
+
+std::string instance_name(ClipObject* c) {
+    if (c->inst) return c->inst->name;
+    return {};
+}
+
+}  // namespace
+
+std::string display_path(Vm& vm, Object* o, bool slash) {
+    ClipObject* c = as_clip(o);
+    if (!c) return {};
+    if (!c->alive()) return c->dead_path;
+    std::vector<std::string> parts;
+    int level = 0;
+    for (ClipObject* p = c; p;) {
+        if (!p->inst) {
+            level = p->runtime ? p->runtime->level_of(p) : 0;
+            break;
+        }
+        parts.push_back(p->inst->name);
+        Clip* parent = p->parent;
+        p = parent ? as_clip(parent->object) : nullptr;
+    }
+    std::string out;
+    if (slash) {
+        if (parts.empty()) return level ? "_level" + std::to_string(level) + "/" : "/";
+        if (level) out = "_level" + std::to_string(level);
+        for (auto it = parts.rbegin(); it != parts.rend(); ++it) out += "/" + *it;
+        return out;
+    }
+    out = "_level" + std::to_string(level);
+    for (auto it = parts.rbegin(); it != parts.rend(); ++it) out += "." + *it;
+    return out;
+}
+
+Object* clip_root(Vm& vm, Object* clip) {
+    ClipObject* c = as_clip(clip);
+    if (c && c->alive()) {
+        for (ClipObject* p = c; p;) {
+            if (!p->inst) return p;
+            Clip* parent = p->parent;
+            ClipObject* up = parent ? as_clip(parent->object) : nullptr;
+            if (!up) return p;
+            p = up;
+        }
+    }
+    return clip_level(vm, 0);
+}
+
+Object* clip_parent(Object* clip) {
+    ClipObject* c = as_clip(clip);
+    if (!c || !c->inst || !c->parent) return nullptr;
+    return c->parent->object;
+}
+
+Object* clip_level(Vm& vm, int n) {
+    Runtime* rt = runtime_of(vm);
+    return rt ? rt->level(n) : nullptr;
+}
+
+Object* find_child(Vm& vm, ClipObject* c, Str* name) {
+    if (!c || !c->clip) return nullptr;
+    const bool cs = vm.case_sensitive();
+    const std::string& want = name->text;
+    std::string folded;
+    if (!cs) folded = name->folded ? name->folded->text : fold_case(want);
+    Object* found = nullptr;
+    for (auto& [depth, inst] : c->clip->display_list()) {
+        if (inst.name.empty()) continue;
+        Object* obj = inst.clip ? inst.clip->object : inst.object;
+        if (!obj) continue;
+        if (cs ? inst.name == want : (inst.name.size() == want.size() || !is_ascii(inst.name)) && fold_case(inst.name) == folded) {
+            if (!found) found = obj;  // the lowest depth wins
+        }
+    }
+    return found;
+}
+
+Object* resolve_clip_path(Vm& vm, Object* base, const std::string& path, const std::function<Value(Str*)>& lookup) {
+    if (path.empty()) return base;
+    size_t i = 0;
+    Object* cur = base;
+    if (path[0] == '/') {
+        cur = clip_root(vm, base);
+        i = 1;
+    }
+    bool first = true;
+    while (i < path.size()) {
+        size_t j = path.find_first_of("/.", i);
+        if (j == std::string::npos) j = path.size();
+        // ".." is a step up, not two dots.
+        if (path.compare(i, 2, "..") == 0 && (i + 2 == path.size() || path[i + 2] == '/')) j = i + 2;
+        std::string seg = path.substr(i, j - i);
+        i = j < path.size() ? j + 1 : j;
+        if (seg.empty()) continue;
+        if (seg == ".." || (!vm.case_sensitive() ? fold_case(seg) == "_parent" : seg == "_parent")) {
+            cur = cur ? clip_parent(cur) : nullptr;
+        } else if (fold_case(seg) == "_root" && (vm.version < 7 || seg == "_root")) {
+            cur = clip_root(vm, cur ? cur : base);
+        } else if (seg.size() > 6 && fold_case(seg.substr(0, 6)) == "_level") {
+            cur = clip_level(vm, std::atoi(seg.c_str() + 6));
+        } else if (seg == "this" && first) {
+            // `this` in a path is the clip the path starts from
+        } else {
+            Str* key = vm.intern(seg);
+            Object* next = find_child(vm, as_clip(cur), key);
+            if (!next && cur) {
+                Value v = vm.get(cur, key);
+                if (v.is_object()) next = v.o;
+            }
+            if (!next && first && lookup) {
+                Value v = lookup(key);
+                if (v.is_object()) next = v.o;
+            }
+            cur = next;
+        }
+        first = false;
+        if (!cur) return nullptr;
+    }
+    return cur;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Timeline control
+// ---------------------------------------------------------------------------------------------
+void clip_goto(Vm& vm, Object* o, int frame, bool play) {
+    ClipObject* c = live(vm, o);
+    if (!c || !c->clip || !c->clip->timeline()) return;
+    if (frame >= c->clip->frame_count()) frame = c->clip->frame_count() - 1;
+    if (frame < 0) return;
+    if (play)
+        c->clip->play();
+    else
+        c->clip->stop();
+    c->clip->goto_frame(frame);
+}
+
+bool clip_goto_label(Vm& vm, Object* o, const std::string& label, bool play, int bias) {
+    ClipObject* c = live(vm, o);
+    if (!c || !c->clip || !c->clip->timeline()) return false;
+    const Timeline* tl = c->clip->timeline();
+    const std::string want = fold_case(label);
+    for (const auto& [name, frame] : tl->labels) {
+        if (fold_case(name) != want) continue;
+        clip_goto(vm, c, frame + bias, play);
+        return true;
+    }
+    return false;
+}
+
+void clip_control(Vm& vm, Object* o, ClipControl what) {
+    ClipObject* c = live(vm, o);
+    if (!c || !c->clip) return;
+    Clip& clip = *c->clip;
+    switch (what) {
+    case ClipControl::Play: clip.play(); break;
+    case ClipControl::Stop: clip.stop(); break;
+    case ClipControl::Next:
+        clip.stop();
+        if (clip.current_frame() + 1 < clip.frame_count()) clip.goto_frame(clip.current_frame() + 1);
+        break;
+    case ClipControl::Prev:
+        clip.stop();
+        if (clip.current_frame() > 0) clip.goto_frame(clip.current_frame() - 1);
+        break;
+    }
+}
+
+void clip_call_frame(Vm& vm, Object* o, const Value& frame, const std::function<Object*(const std::string&)>& resolve) {
+    ClipObject* c = live(vm, o);
+    int index = -1;
+    if (frame.is_number()) {
+        index = int(frame.n) - 1;
+    } else {
+        std::string s = vm.to_string(frame)->text;
+        size_t colon = s.rfind(':');
+        if (colon != std::string::npos) {
+            c = live(vm, resolve(s.substr(0, colon)));
+            s = s.substr(colon + 1);
+        }
+        if (!c || !c->clip || !c->clip->timeline()) return;
+        double n = string_to_number(s, 6);
+        if (!std::isnan(n) && !s.empty()) {
+            index = int(n) - 1;
+        } else {
+            const std::string want = fold_case(s);
+            for (const auto& [name, f] : c->clip->timeline()->labels)
+                if (fold_case(name) == want) index = f;
+        }
+    }
+    if (!c || !c->clip || !c->clip->timeline()) return;
+    if (index < 0 || index >= c->clip->frame_count()) return;
+    if (Runtime* rt = runtime_of(vm)) rt->call_frame(*c->clip, index);
+}
+
+void clip_load(Vm& vm, Object* clip, const std::string& url, int flags) {
+    if (Runtime* rt = runtime_of(vm)) rt->load_into(clip, url, flags);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Display properties
+// ---------------------------------------------------------------------------------------------
+Value clip_get_property(Vm& vm, Object* o, int index) {
+    ClipObject* c = live(vm, o);
+    if (!c) return Value();
+    Runtime* rt = runtime_of(vm);
+    Instance* inst = c->inst;
+    Clip* clip = c->clip;
+    switch (index) {
+    case PropX: return inst ? inst->matrix.tx / 20 : 0.0;
+    case PropY: return inst ? inst->matrix.ty / 20 : 0.0;
+    case PropXScale: update_scale_cache(c); return c->xscale;
+    case PropYScale: update_scale_cache(c); return c->yscale;
+    case PropCurrentFrame: return clip ? double(std::max(1, clip->current_frame() + 1)) : 1.0;
+    case PropTotalFrames:
+    case PropFramesLoaded: return clip ? double(clip->frame_count()) : 1.0;
+    case PropAlpha: return inst ? inst->cxform.am * 100.0 / 256 : 100.0;
+    case PropVisible: return inst ? inst->visible : true;
+    case PropWidth:
+    case PropHeight: {
+        Rect r;
+        if (!object_bounds(c, r)) return 0.0;
+        Matrix m = local_matrix(c);
+        const double xs[2] = {double(r.xmin), double(r.xmax)}, ys[2] = {double(r.ymin), double(r.ymax)};
+        double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
+        for (double x : xs)
+            for (double y : ys) {
+                x0 = std::min(x0, m.apply_x(x, y)), x1 = std::max(x1, m.apply_x(x, y));
+                y0 = std::min(y0, m.apply_y(x, y)), y1 = std::max(y1, m.apply_y(x, y));
+            }
+        return index == PropWidth ? (x1 - x0) / 20 : (y1 - y0) / 20;
+    }
+    case PropRotation: update_scale_cache(c); return c->rotation;
+    case PropTarget: return vm.str(display_path(vm, c, true));
+    case PropName: return vm.str(instance_name(c));
+    case PropDropTarget: return vm.names.empty;
+    case PropUrl: return vm.str(rt ? rt->url() : std::string());
+    case PropHighQuality: return 1.0;
+    case PropFocusRect: return true;
+    case PropSoundBufTime: return 5.0;
+    case PropQuality: return vm.intern("HIGH");
+    case PropXMouse:
+    case PropYMouse: {
+        if (!rt) return 0.0;
+        double x, y;
+        rt->mouse_in(c, x, y);
+        return index == PropXMouse ? x : y;
+    }
+    default: return Value();
+    }
+}
+
+void clip_set_property(Vm& vm, Object* o, int index, const Value& v) {
+    ClipObject* c = live(vm, o);
+    if (!c) return;
+    Instance* inst = c->inst;
+    if (index == PropName) {
+        if (inst) inst->name = vm.to_string(v)->text;
+        return;
+    }
+    double n = vm.to_number(v);
+    if (std::isnan(n)) {
+        if (vm.version >= 7 || index == PropVisible) return;
+        n = 0;
+    }
+    if (!inst) return;
+    switch (index) {
+    case PropX:
+    case PropY: {
+        double tw = n * 20;
+        if (!std::isfinite(tw) || std::fabs(tw) > 2147483647.0) tw = -2147483648.0;
+        (index == PropX ? inst->matrix.tx : inst->matrix.ty) = std::trunc(tw);
+        c->scale_for = inst->matrix;
+        break;
+    }
+    case PropXScale:
+        update_scale_cache(c);
+        c->xscale = n;
+        rebuild_matrix(c);
+        break;
+    case PropYScale:
+        update_scale_cache(c);
+        c->yscale = n;
+        rebuild_matrix(c);
+        break;
+    case PropRotation: {
+        update_scale_cache(c);
+        double r = std::fmod(n, 360.0);
+        if (r > 180) r -= 360;
+        if (r < -180) r += 360;
+        c->rotation = r;
+        rebuild_matrix(c);
+        break;
+    }
+    case PropAlpha: inst->cxform.am = int32_t(std::clamp(n * 2.56, -32768.0, 32767.0)); break;
+    case PropVisible: inst->visible = n != 0; break;
+    case PropWidth:
+    case PropHeight: {
+        Rect r;
+        if (!object_bounds(c, r)) break;
+        const double w = (index == PropWidth ? r.width() : r.height()) / 20.0;
+        if (w == 0) break;
+        update_scale_cache(c);
+        (index == PropWidth ? c->xscale : c->yscale) = n / w * 100;
+        rebuild_matrix(c);
+        break;
+    }
+    default: break;  // read-only or global settings with no effect here
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The object's own properties
+// ---------------------------------------------------------------------------------------------
+bool ClipObject::get_virtual(Vm& vm, Str* name, Value& out) {
+    const std::string& t = name->text;
+    if (!t.empty() && t[0] == '_') {
+        int index = clip_prop_index(t);
+        if (index >= 0) {
+            out = alive() ? clip_get_property(vm, this, index) : Value();
+            return true;
+        }
+    }
+    if (kind != ObjKind::TextField) {
+        if (Object* child = find_child(vm, this, name)) {
+            // Own variables come first; a child is found when no variable has the name.
+            if (!find_own(name, vm.case_sensitive())) {
+                out = child;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool ClipObject::set_virtual(Vm& vm, Str* name, const Value& v) {
+    const std::string& t = name->text;
+    if (!t.empty() && t[0] == '_') {
+        int index = clip_prop_index(t);
+        if (index >= 0) {
+            clip_set_property(vm, this, index, v);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ClipObject::has_virtual(Vm& vm, Str* name) {
+    const std::string& t = name->text;
+    if (!t.empty() && t[0] == '_' && clip_prop_index(t) >= 0) return true;
+    return kind != ObjKind::TextField && find_child(vm, this, name) != nullptr;
+}
+
+void ClipObject::list_virtual(Vm& vm, std::vector<Str*>& out) {
+    if (!clip) return;
+    for (auto& [depth, inst] : clip->display_list()) {
+        Object* obj = inst.clip ? inst.clip->object : inst.object;
+        if (obj && !inst.name.empty()) out.push_back(vm.intern(inst.name));
+    }
+}
+
+void ClipObject::trace(Tracer& t) {
+    Object::trace(t);
+    t.mark(mask_of);
+    t.mark(masked_by);
+}
+
+void ClipObject::detach(Vm& vm) {
+    if (!alive()) return;
+    dead_path = display_path(vm, this, false);
+    clip = nullptr;
+    inst = nullptr;
+    parent = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Placing and removing from scripts
+// ---------------------------------------------------------------------------------------------
+Object* clip_duplicate(Vm& vm, Object* o, Str* name, double depth, Object* init) {
+    ClipObject* c = live(vm, o);
+    if (!c || !c->inst || !c->parent || !std::isfinite(depth)) return nullptr;
+    Runtime* rt = runtime_of(vm);
+    if (!rt) return nullptr;
+    return rt->duplicate(c, name->text, int(depth) + 16384, init);
+}
+
+void clip_remove(Vm& vm, Object* o) {
+    ClipObject* c = live(vm, o);
+    if (!c || !c->inst || !c->parent) return;
+    const int as_depth = c->inst->depth - 16384;
+    if (as_depth < 0 || as_depth > 2130690031) return;
+    c->parent->remove_depth(c->inst->depth);
+}
+
+void clip_start_drag(Vm& vm, Object* o, bool lock, bool constrain, double x1, double y1, double x2, double y2) {
+    if (Runtime* rt = runtime_of(vm)) rt->start_drag(live(vm, o), lock, constrain, x1, y1, x2, y2);
+}
+
+void clip_stop_drag(Vm& vm) {
+    if (Runtime* rt = runtime_of(vm)) rt->stop_drag();
+}
+
+uint32_t random_below(Vm& vm, uint32_t n) {
+    if (n == 0) return 0;
+    return uint32_t(vm.random() * n);
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,87 @@
+// Movie clips, buttons and text fields as scripts see them: the object that stands for a display
+// instance, its display properties, paths, and the timeline control the actions use.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "swf/avm1/vm.h"
+#include "swf/display.h"
+
+namespace swf::avm1 {
+
+class Runtime;
+
+// The object of a sprite, button, root or text field. It outlives the instance: once removed it
+// keeps its name and path and acts dead (reads give undefined, writes are dropped).
+class ClipObject : public Object {
+public:
+    ClipObject(Object* proto, ObjKind kind) : Object(proto, kind) {}
+    Clip* clip = nullptr;      // sprites, buttons, roots
+    Instance* inst = nullptr;  // the placed instance (null for a root)
+    Clip* parent = nullptr;    // the clip whose list holds inst
+    Runtime* runtime = nullptr;
+    std::string dead_path;     // what the path was when it was removed
+    // Display properties as last set, so that reading back gives what was written.
+    bool have_scale = false;
+    Matrix scale_for;
+    double xscale = 100, yscale = 100, rotation = 0;
+    std::shared_ptr<const std::vector<ClipAction>> clip_actions;  // onClipEvent handlers
+    Object* mask_of = nullptr;  // setMask: the clip this one masks
+    Object* masked_by = nullptr;
+
+    bool alive() const { return clip || inst; }
+    bool get_virtual(Vm& vm, Str* name, Value& out) override;
+    bool set_virtual(Vm& vm, Str* name, const Value& v) override;
+    bool has_virtual(Vm& vm, Str* name) override;
+    void list_virtual(Vm& vm, std::vector<Str*>& out) override;
+    void trace(Tracer& t) override;
+    void detach(Vm& vm);
+};
+
+enum class ClipControl { Play, Stop, Next, Prev };
+
+// Display property indices (GetProperty/SetProperty and the `_x`… names).
+enum ClipProp {
+    PropX, PropY, PropXScale, PropYScale, PropCurrentFrame, PropTotalFrames, PropAlpha, PropVisible,
+    PropWidth, PropHeight, PropRotation, PropTarget, PropFramesLoaded, PropName, PropDropTarget,
+    PropUrl, PropHighQuality, PropFocusRect, PropSoundBufTime, PropQuality, PropXMouse, PropYMouse,
+    PropCount
+};
+// The index of a `_name` property (case-insensitive), or -1.
+int clip_prop_index(const std::string& name);
+
+bool is_display_object(Object* o);
+bool clip_alive(Object* o);
+std::string display_path(Vm& vm, Object* o, bool slash);
+Object* clip_root(Vm& vm, Object* clip);
+Object* clip_parent(Object* clip);
+Object* clip_level(Vm& vm, int n);
+// A clip from a slash or dot path, relative to `base`; `lookup` resolves a first name that is
+// not a path step (a variable holding a clip).
+Object* resolve_clip_path(Vm& vm, Object* base, const std::string& path, const std::function<Value(Str*)>& lookup);
+// The named child of a clip (instance names follow the version's case rule).
+Object* find_child(Vm& vm, ClipObject* clip, Str* name);
+
+void clip_goto(Vm& vm, Object* clip, int frame, bool play);  // frame 0-based
+bool clip_goto_label(Vm& vm, Object* clip, const std::string& label, bool play, int bias);
+void clip_control(Vm& vm, Object* clip, ClipControl what);
+void clip_call_frame(Vm& vm, Object* clip, const Value& frame, const std::function<Object*(const std::string&)>& resolve);
+void clip_load(Vm& vm, Object* clip, const std::string& url, int flags);
+Value clip_get_property(Vm& vm, Object* clip, int index);
+void clip_set_property(Vm& vm, Object* clip, int index, const Value& v);
+Object* clip_duplicate(Vm& vm, Object* clip, Str* name, double depth, Object* init);
+void clip_remove(Vm& vm, Object* clip);
+void clip_start_drag(Vm& vm, Object* clip, bool lock, bool constrain, double x1, double y1, double x2, double y2);
+void clip_stop_drag(Vm& vm);
+uint32_t random_below(Vm& vm, uint32_t n);
+
+void install_movieclip(Vm& vm);
+// Drawing methods, getBounds/getRect, hitTest (clip_geometry.cpp).
+void install_movieclip_geometry(Vm& vm, Object* movieclip_proto);
+// TextField members and TextFormat (textfield.cpp).
+void install_textfield(Vm& vm, Object* textfield_proto);
+// A text field placed on a timeline or made by script: its variable binding and first text.
+void text_field_placed(Vm& vm, ClipObject* field);  // MovieClip, Button, TextField prototypes and their methods
+
+}  // namespace swf::avm1

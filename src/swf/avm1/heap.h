@@ -1,0 +1,95 @@
+// The collected heap: every string and object the scripts make is a Cell, linked into one list.
+// Collection is mark and sweep from the roots the runtime names (display list, _global, timers,
+// the operand stack of running code); it runs only at points where no native code holds values
+// in C++ locals (see Vm::maybe_collect).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "swf/avm1/value.h"
+
+namespace swf::avm1 {
+
+class Heap;
+
+class Tracer {
+public:
+    void mark(const Value& v);
+    void mark(struct Cell* c);
+    void mark_str(Str* s);
+
+private:
+    friend class Heap;
+    std::vector<Cell*> pending_;
+};
+
+struct Cell {
+    Cell* next_cell = nullptr;
+    bool marked = false;
+    bool is_string = false;
+    virtual ~Cell() = default;
+    virtual void trace(Tracer&) {}
+    virtual size_t cell_size() const { return sizeof(Cell); }
+};
+
+// An immutable UTF-8 string. Interned strings (every property name) are unique per spelling and
+// carry their case-folded twin, so name lookups compare pointers.
+struct Str final : Cell {
+    std::string text;
+    Str* folded = nullptr;  // interned strings only: the interned lower-case form (may be this)
+    bool interned = false;
+    int8_t ascii = -1;  // -1 not known yet
+    int32_t index = -2;  // as an array index: -2 not known yet, -1 not an index
+
+    explicit Str(std::string t) : text(std::move(t)) { is_string = true; }
+    size_t cell_size() const override { return sizeof(Str) + text.capacity(); }
+    bool is_ascii();
+    // The index this string names ("0", "17"), or -1.
+    int32_t array_index();
+};
+
+class Heap {
+public:
+    Heap();
+    ~Heap();
+    Heap(const Heap&) = delete;
+    Heap& operator=(const Heap&) = delete;
+
+    template <typename T, typename... A>
+    T* make(A&&... args) {
+        T* c = new T(std::forward<A>(args)...);
+        link(c);
+        return c;
+    }
+    Str* str(std::string text) { return make<Str>(std::move(text)); }
+    Str* intern(std::string_view text);
+    Str* intern(Str* s) { return s->interned ? s : intern(std::string_view(s->text)); }
+    // The interned string for `text` if one exists, else null (no allocation).
+    Str* find_interned(std::string_view text) const;
+
+    // Collects everything the callback does not reach. The callback marks the roots.
+    void collect(const std::function<void(Tracer&)>& mark_roots);
+    bool wants_collection() const { return allocated_since_ > threshold_; }
+    size_t live_bytes() const { return live_bytes_; }
+    size_t cell_count() const { return cells_; }
+    // Adds to what a cell owns outside its own size (arrays growing, property tables).
+    void note_external(size_t bytes) { allocated_since_ += bytes; }
+
+private:
+    void link(Cell* c);
+
+    Cell* all_ = nullptr;
+    size_t cells_ = 0;
+    size_t live_bytes_ = 0;
+    size_t allocated_since_ = 0;
+    size_t threshold_ = 8u << 20;
+    std::unordered_map<std::string_view, Str*> interned_;
+};
+
+}  // namespace swf::avm1

@@ -1,0 +1,1341 @@
+// The interpreter: runs decoded action blocks and script functions.
+//
+// [Frames]     one ExecState per running block or function, linked innermost first
+// [Names]      variable lookup on the scope chain, paths, special names
+// [Blocks]     with and try regions
+// [Actions]    the dispatch loop
+// [Calls]      script function calls
+#include "swf/avm1/interpreter.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "swf/avm1/actions.h"
+#include "swf/avm1/clip.h"
+#include "swf/avm1/convert.h"
+
+namespace swf::avm1 {
+
+// ---------------------------------------------------------------------------------------------
+// [Frames]
+// ---------------------------------------------------------------------------------------------
+struct Region {
+    enum Kind : uint8_t { With, Try } kind = With;
+    uint32_t begin = 0, end = 0;  // instructions the region covers now
+    Scope* saved_scope = nullptr;
+    // Try regions.
+    const Code::TryDef* def = nullptr;
+    uint32_t try_end = 0, catch_end = 0, finally_end = 0;
+    enum Phase : uint8_t { InTry, InCatch, InFinally } phase = InTry;
+    size_t stack_height = 0;
+    bool pending_throw = false, pending_return = false;
+    Value pending;
+    uint32_t resume = 0;
+};
+
+struct ExecState {
+    ExecState* parent = nullptr;
+    const Code* code = nullptr;
+    std::shared_ptr<const Code> hold;
+    uint32_t pc = 0, end = 0;
+    Scope* scope = nullptr;  // innermost first; _global is searched after it
+    Value self;
+    Object* target = nullptr;  // current target clip (tellTarget changes it)
+    Object* base = nullptr;    // the clip the code belongs to
+    Object* activation = nullptr;
+    FunctionObject* fn = nullptr;
+    Object* super_holder = nullptr;
+    Object* arguments = nullptr;
+    const std::vector<Str*>* pool = nullptr;
+    Value* regs = nullptr;
+    int nregs = 4;
+    std::vector<Value> own_regs;
+    std::vector<Region> regions;
+    size_t stack_base = 0;
+    int version = 6;
+    bool returned = false;
+    Value result;
+};
+
+void trace_exec_states(Vm& vm, Tracer& t) {
+    for (ExecState* e = vm.exec; e; e = e->parent) {
+        t.mark(e->scope);
+        t.mark(e->self);
+        t.mark(e->target);
+        t.mark(e->base);
+        t.mark(e->activation);
+        t.mark(e->fn);
+        t.mark(e->super_holder);
+        t.mark(e->arguments);
+        t.mark(e->result);
+        for (Value& v : e->own_regs) t.mark(v);
+        for (Region& r : e->regions) {
+            t.mark(r.saved_scope);
+            t.mark(r.pending);
+        }
+        if (e->pool)
+            for (Str* s : *e->pool) t.mark_str(s);
+    }
+}
+
+// `super` as a value: member lookups start above the prototype the running method came from.
+class SuperObject final : public Object {
+public:
+    SuperObject(Value self, Object* holder) : Object(nullptr, ObjKind::Other), self(self), holder(holder) {}
+    Value self;
+    Object* holder;
+    void trace(Tracer& t) override {
+        Object::trace(t);
+        t.mark(self);
+        t.mark(holder);
+    }
+};
+
+namespace {
+
+// Checked every this many instructions: the time limit and a chance to collect.
+constexpr uint32_t kCheckEvery = 4096;
+
+struct Interp {
+    Vm& vm;
+    ExecState& f;
+
+    // -- stack --------------------------------------------------------------------------------
+    Value pop() {
+        if (vm.stack.size() <= f.stack_base) return Value();
+        Value v = vm.stack.back();
+        vm.stack.pop_back();
+        return v;
+    }
+    void push(const Value& v) { vm.stack.push_back(v); }
+    Value& top() {
+        if (vm.stack.size() <= f.stack_base) vm.stack.push_back(Value());
+        return vm.stack.back();
+    }
+    bool v4() const { return f.version <= 4; }
+    void push_bool(bool b) {
+        if (v4())
+            push(b ? 1.0 : 0.0);
+        else
+            push(b);
+    }
+    // Argument counts from the stack: capped by what the stack holds.
+    int count(const Value& n) {
+        double c = vm.to_number(n);
+        if (!(c > 0)) return 0;
+        const size_t avail = vm.stack.size() - std::min(vm.stack.size(), f.stack_base);
+        return int(std::min<double>(c, double(avail)));
+    }
+    std::vector<Value> pop_args(int n) {
+        std::vector<Value> args(static_cast<size_t>(n), Value());
+        for (int i = 0; i < n; ++i) args[size_t(i)] = pop();
+        return args;
+    }
+
+    // -- [Names] -------------------------------------------------------------------------------
+    bool same(Str* a, Str* b) const { return a == b || (!vm.case_sensitive() && a->folded == b->folded); }
+
+    Object* root() { return clip_root(vm, f.base ? f.base : f.target); }
+
+    // Names the machine answers itself, whatever the scope holds.
+    bool special(Str* name, Value& out) {
+        const std::string& t = name->text;
+        if (t.empty() || (t[0] != '_' && t[0] != 't' && t[0] != 'T' && t[0] != 's' && t[0] != 'S')) return false;
+        if (same(name, vm.names.this_)) {
+            out = f.self.is_undefined() && !f.fn ? Value(f.target) : f.self;
+            return true;
+        }
+        if (same(name, vm.names._root)) {
+            out = root();
+            return true;
+        }
+        if (same(name, vm.names._parent)) {
+            Object* p = f.target ? clip_parent(f.target) : nullptr;
+            out = p ? Value(p) : Value();
+            return true;
+        }
+        if (same(name, vm.names._global) && f.version >= 6) {
+            out = vm.global;
+            return true;
+        }
+        if (same(name, vm.names.super_) && f.fn && f.version >= 6) {
+            out = make_super();
+            return true;
+        }
+        if (t.size() > 6 && (t.compare(0, 6, "_level") == 0 || (!vm.case_sensitive() && name->folded->text.compare(0, 6, "_level") == 0))) {
+            int n = 0;
+            for (size_t i = 6; i < t.size(); ++i) {
+                if (t[i] < '0' || t[i] > '9') return false;
+                n = n * 10 + (t[i] - '0');
+                if (n > 100000) return false;
+            }
+            Object* l = clip_level(vm, n);
+            out = l ? Value(l) : Value();
+            return true;
+        }
+        return false;
+    }
+
+    Value make_super() {
+        Object* holder = f.super_holder;
+        if (!holder && f.self.is_object()) holder = f.self.o->proto;
+        return vm.heap.make<SuperObject>(f.self, holder);
+    }
+
+    Value lookup(Str* name) {
+        Value out;
+        if (special(name, out)) return out;
+        for (Scope* s = f.scope; s; s = s->parent) {
+            if (!s->object) continue;
+            if (vm.has_property(s->object, name)) return vm.get(s->object, name);
+        }
+        if (vm.has_property(vm.global, name)) return vm.get(vm.global, name);
+        return Value();
+    }
+
+    // Resolves a variable name or path: `a`, `a.b.c`, `/a/b:x`, `../:x`, `_root.a:x`.
+    Value get_variable(Str* name) {
+        const std::string& t = name->text;
+        size_t colon = t.rfind(':');
+        bool has_path = colon != std::string::npos || t.find('/') != std::string::npos ||
+                        (t.find('.') != std::string::npos && t.size() > 1);
+        if (!has_path) return lookup(name);
+        if (colon != std::string::npos) {
+            Object* clip = resolve_target(t.substr(0, colon));
+            if (!clip) return Value();
+            return vm.get(clip, vm.intern(t.substr(colon + 1)));
+        }
+        if (t.find('/') != std::string::npos) {
+            Object* clip = resolve_target(t);
+            return clip ? Value(clip) : Value();
+        }
+        // Dot path: the first name on the scope chain, the rest as members.
+        Value cur;
+        size_t start = 0;
+        bool first = true;
+        while (start <= t.size()) {
+            size_t dot = t.find('.', start);
+            std::string part = t.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+            Str* key = vm.intern(part);
+            if (first) {
+                cur = lookup(key);
+                first = false;
+            } else {
+                if (!cur.is_object()) return Value();
+                Value out;
+                if (part == "_parent" || same(key, vm.names._parent)) {
+                    Object* p = clip_parent(cur.o);
+                    cur = p ? Value(p) : vm.get(cur, key);
+                } else {
+                    cur = vm.get(cur, key);
+                }
+            }
+            if (dot == std::string::npos) break;
+            start = dot + 1;
+        }
+        return cur;
+    }
+
+    void set_variable(Str* name, const Value& v) {
+        const std::string& t = name->text;
+        size_t colon = t.rfind(':');
+        size_t dot = t.rfind('.');
+        if (colon != std::string::npos || (dot != std::string::npos && dot > 0 && t.size() > 1) ||
+            t.find('/') != std::string::npos) {
+            size_t cut = colon != std::string::npos ? colon : dot;
+            if (cut == std::string::npos) return;  // a bare clip path names no variable
+            std::string path = t.substr(0, cut);
+            Str* member = vm.intern(t.substr(cut + 1));
+            Value holder;
+            if (colon != std::string::npos)
+                holder = resolve_target(path);
+            else
+                holder = get_variable(vm.intern(path));
+            if (Object* o = holder.object()) vm.set(o, member, v);
+            return;
+        }
+        for (Scope* s = f.scope; s; s = s->parent) {
+            if (!s->object) continue;
+            if (vm.has_property(s->object, name)) {
+                vm.set(s->object, name, v);
+                return;
+            }
+        }
+        Object* into = f.target ? f.target : f.base;
+        if (!into) into = f.scope ? f.scope->object : vm.global;
+        if (into) vm.set(into, name, v);
+    }
+
+    // A clip from a path string; "" is the current target.
+    Object* resolve_target(const std::string& path) {
+        if (path.empty()) return f.target;
+        return resolve_clip_path(vm, f.target ? f.target : f.base, path, [this](Str* name) { return lookup(name); });
+    }
+
+    Object* target_of(const Value& v) {
+        if (v.is_object() && is_display_object(v.o)) return v.o;
+        if (v.is_undefined()) return f.target;
+        return resolve_target(vm.to_string(v)->text);
+    }
+
+    // -- [Blocks] ------------------------------------------------------------------------------
+    // Called when pc leaves the innermost region (or the code ends).
+    bool leave_regions() {
+        while (!f.regions.empty()) {
+            Region& r = f.regions.back();
+            if (f.pc >= r.begin && f.pc < r.end && !f.returned) return true;
+            if (r.kind == Region::With) {
+                f.scope = r.saved_scope;
+                f.regions.pop_back();
+                continue;
+            }
+            // Try: leaving the try or catch body goes through finally.
+            if (r.phase != Region::InFinally && r.def->flags & 2 && r.finally_end > r.catch_end) {
+                if (f.returned) {
+                    r.pending_return = true;
+                    r.pending = f.result;
+                    f.returned = false;
+                    r.resume = f.end;
+                } else if (!(f.pc >= r.catch_end && f.pc < r.finally_end)) {
+                    r.resume = f.pc;
+                } else {
+                    r.resume = r.finally_end;
+                }
+                r.phase = Region::InFinally;
+                r.begin = r.catch_end;
+                r.end = r.finally_end;
+                if (f.pc < r.begin || f.pc >= r.end) f.pc = r.begin;
+                if (r.begin == r.end) continue;
+                return true;
+            }
+            // Done with the region.
+            Region done = r;
+            f.regions.pop_back();
+            if (done.pending_throw) {
+                vm.throwing = true;
+                vm.exception = done.pending;
+                return false;
+            }
+            if (done.pending_return) {
+                f.returned = true;
+                f.result = done.pending;
+                continue;
+            }
+            if (done.phase == Region::InFinally && f.pc >= done.begin && f.pc <= done.end && done.resume) f.pc = done.resume;
+        }
+        return true;
+    }
+
+    // An exception: the innermost try of this frame that can take it, else the caller's.
+    bool catch_exception() {
+        while (!f.regions.empty()) {
+            Region& r = f.regions.back();
+            if (r.kind == Region::With) {
+                f.scope = r.saved_scope;
+                f.regions.pop_back();
+                continue;
+            }
+            if (r.phase == Region::InTry && (r.def->flags & 1)) {
+                Value ex = vm.exception;
+                vm.throwing = false;
+                vm.exception = Value();
+                if (vm.stack.size() > r.stack_height) vm.stack.resize(r.stack_height);
+                r.phase = Region::InCatch;
+                r.begin = r.try_end;
+                r.end = r.catch_end;
+                f.pc = r.begin;
+                if (r.def->flags & 4) {
+                    if (r.def->reg < f.nregs) f.regs[r.def->reg] = ex;
+                } else if (r.def->name) {
+                    define_local(r.def->name, ex);
+                }
+                return true;
+            }
+            if (r.phase != Region::InFinally && (r.def->flags & 2)) {
+                r.pending_throw = true;
+                r.pending = vm.exception;
+                vm.throwing = false;
+                vm.exception = Value();
+                if (vm.stack.size() > r.stack_height) vm.stack.resize(r.stack_height);
+                r.phase = Region::InFinally;
+                r.begin = r.catch_end;
+                r.end = r.finally_end;
+                f.pc = r.begin;
+                return true;
+            }
+            f.regions.pop_back();
+        }
+        return false;
+    }
+
+    void define_local(Str* name, const Value& v) {
+        Object* into = f.activation ? f.activation : (f.target ? f.target : f.base);
+        if (!into) return;
+        if (f.activation)
+            into->put(name, v, 0, vm.case_sensitive());
+        else
+            vm.set(into, name, v);
+    }
+
+    // -- helpers for actions -------------------------------------------------------------------
+    Value get_member(const Value& obj, const Value& name) {
+        if (obj.is_object() && obj.o->kind == ObjKind::Array && name.is_number()) {
+            auto* a = static_cast<ArrayObject*>(obj.o);
+            double d = name.n;
+            if (d >= 0 && d < double(a->items.size()) && d == double(size_t(d))) return a->items[size_t(d)];
+        }
+        if (obj.is_object() && obj.o->kind == ObjKind::Other) {
+            if (auto* s = dynamic_cast<SuperObject*>(obj.o)) {
+                Object* from = s->holder ? s->holder->proto : nullptr;
+                if (!from) return Value();
+                return vm.get(from, vm.key(name));
+            }
+        }
+        return vm.get(obj, vm.key(name));
+    }
+
+    void set_member(const Value& obj, const Value& name, const Value& v) {
+        if (!obj.is_object()) return;
+        if (obj.o->kind == ObjKind::Array && name.is_number()) {
+            auto* a = static_cast<ArrayObject*>(obj.o);
+            double d = name.n;
+            if (d >= 0 && d < double(a->items.size()) && d == double(size_t(d))) {
+                a->items[size_t(d)] = v;
+                return;
+            }
+        }
+        vm.set(obj.o, vm.key(name), v);
+    }
+
+    Value add2(const Value& a, const Value& b) {
+        if (a.is_number() && b.is_number()) return a.n + b.n;
+        Value pa = vm.to_primitive(a), pb = vm.to_primitive(b);
+        if (pa.is_string() || pb.is_string()) {
+            Str* sa = vm.to_string(pa);
+            Str* sb = vm.to_string(pb);
+            std::string r;
+            r.reserve(sa->text.size() + sb->text.size());
+            r += sa->text;
+            r += sb->text;
+            return vm.str(std::move(r));
+        }
+        return vm.to_number(pa) + vm.to_number(pb);
+    }
+
+    // a < b by the SWF5+ rules: undefined when a NaN is involved.
+    Value less(const Value& a, const Value& b) {
+        if (a.is_number() && b.is_number()) {
+            if (std::isnan(a.n) || std::isnan(b.n)) return Value();
+            return a.n < b.n;
+        }
+        Value pa = vm.to_primitive(a), pb = vm.to_primitive(b);
+        if (pa.is_string() && pb.is_string()) return string_less(pa.s, pb.s);
+        double x = vm.to_number(pa), y = vm.to_number(pb);
+        if (std::isnan(x) || std::isnan(y)) return Value();
+        return x < y;
+    }
+
+    static bool string_less(Str* a, Str* b) {
+        if (a->is_ascii() && b->is_ascii()) return a->text < b->text;
+        return utf8_to_utf16(a->text) < utf8_to_utf16(b->text);
+    }
+
+    bool equals2(Value a, Value b) {
+        for (int guard = 0; guard < 8; ++guard) {
+            if (a.type == b.type) return strict_same(a, b);
+            if (a.is_nullish() && b.is_nullish()) return true;
+            if (a.is_nullish() || b.is_nullish()) return false;
+            if (a.is_number() && b.is_string()) return a.n == vm.to_number(b) || (std::isnan(a.n) && std::isnan(vm.to_number(b)));
+            if (a.is_string() && b.is_number()) return equals2(b, a);
+            if (a.is_bool()) {
+                a = a.b ? 1.0 : 0.0;
+                continue;
+            }
+            if (b.is_bool()) {
+                b = b.b ? 1.0 : 0.0;
+                continue;
+            }
+            if (a.is_object() && !b.is_object()) {
+                if (is_display_object(a.o)) return false;
+                a = vm.to_primitive(a);
+                if (a.is_object()) return false;
+                continue;
+            }
+            if (b.is_object() && !a.is_object()) {
+                if (is_display_object(b.o)) return false;
+                b = vm.to_primitive(b);
+                if (b.is_object()) return false;
+                continue;
+            }
+            return false;
+        }
+        return false;
+    }
+
+    static bool strict_same(const Value& a, const Value& b) {
+        if (a.type != b.type) return false;
+        switch (a.type) {
+        case Type::Undefined:
+        case Type::Null: return true;
+        case Type::Bool: return a.b == b.b;
+        case Type::Number: return a.n == b.n || (std::isnan(a.n) && std::isnan(b.n));
+        case Type::String: return a.s == b.s || a.s->text == b.s->text;
+        case Type::Object: return a.o == b.o;
+        }
+        return false;
+    }
+
+    Str* substring(Str* s, double index, double count, bool multibyte) {
+        // 1-based; index <= 0 counts as 1; negative count runs to the end.
+        int32_t i = to_int32(index), n = to_int32(count);
+        if (std::isnan(count)) n = 0;
+        if (i < 1) i = 1;
+        const bool units = f.version >= 6 || multibyte;
+        if (s->is_ascii() || !units) {
+            const std::string& t = s->text;
+            if (size_t(i) > t.size()) return vm.names.empty;
+            size_t len = n < 0 ? std::string::npos : size_t(n);
+            return vm.str(t.substr(size_t(i - 1), len));
+        }
+        std::u16string u = utf8_to_utf16(s->text);
+        if (size_t(i) > u.size()) return vm.names.empty;
+        size_t len = n < 0 ? std::u16string::npos : size_t(n);
+        return vm.str(utf16_to_utf8(u.substr(size_t(i - 1), len)));
+    }
+
+    double string_length(Str* s, bool multibyte) {
+        if (s->is_ascii() || (f.version < 6 && !multibyte)) return double(s->text.size());
+        return double(utf8_to_utf16(s->text).size());
+    }
+
+    void do_goto_frame2(uint8_t flags, uint16_t bias) {
+        Value frame = pop();
+        const bool play = flags & 1;
+        Object* clip = f.target;
+        if (frame.is_number()) {
+            double d = frame.n;
+            if (std::isnan(d)) return;
+            int64_t n = int64_t(uint32_t(to_uint32(d))) + bias;
+            if (int32_t(n) <= 0) return;
+            clip_goto(vm, clip, int(n) - 1, play);
+            return;
+        }
+        std::string s = frame.is_string() ? frame.s->text : vm.to_string(frame)->text;
+        size_t colon = s.rfind(':');
+        if (colon != std::string::npos) {
+            clip = resolve_target(s.substr(0, colon));
+            s = s.substr(colon + 1);
+            if (!clip) return;
+        }
+        double num = string_to_number(s, 6);
+        if (!s.empty() && !std::isnan(num)) {
+            int64_t n = int64_t(num) + bias;
+            if (n <= 0) return;
+            clip_goto(vm, clip, int(n) - 1, play);
+            return;
+        }
+        clip_goto_label(vm, clip, s, play, bias);
+    }
+
+    void get_url(const std::string& url, const std::string& target, int method) { vm.host.get_url(url, target, method); }
+
+    Value new_function(uint32_t def_index, uint32_t body_end) {
+        const Code::FuncDef& d = f.code->funcs[def_index];
+        FunctionObject* fn = vm.heap.make<FunctionObject>(vm.function_proto);
+        fn->hold_code = f.hold;
+        fn->code_ptr = f.code;
+        fn->begin = f.pc + 1;
+        fn->end = body_end;
+        fn->params = d.params;
+        fn->param_regs = d.regs;
+        fn->flags = d.flags;
+        fn->register_count = d.register_count;
+        fn->v2 = d.v2;
+        fn->version = f.version;
+        fn->name = d.name;
+        fn->scope = f.scope;
+        if (f.pool) fn->pool = *f.pool;
+        fn->base_clip = f.base;
+        Object* proto = vm.new_object();
+        proto->put(vm.names.constructor, fn, DontEnum, true);
+        fn->put(vm.names.prototype, proto, DontEnum, true);
+        return fn;
+    }
+
+    Value construct_named(const Value& ctor, std::vector<Value>& args) {
+        return vm.construct(ctor, args.data(), int(args.size()));
+    }
+
+    Value call_value(const Value& fn, const Value& self, std::vector<Value>& args, Object* holder) {
+        auto* fo = fn.is_object() && fn.o->kind == ObjKind::Function ? static_cast<FunctionObject*>(fn.o) : nullptr;
+        if (!fo) return Value();
+        if (fo->native) return vm.call(fn, self, args.data(), int(args.size()));
+        return call_script(vm, fo, self, args.data(), int(args.size()), holder);
+    }
+
+    void run();
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// [Actions]
+// ---------------------------------------------------------------------------------------------
+void Interp::run() {
+    const Code& code = *f.code;
+    uint32_t budget = kCheckEvery;
+    while (true) {
+        if (f.pc >= f.end || f.returned || (!f.regions.empty() && (f.pc < f.regions.back().begin || f.pc >= f.regions.back().end))) {
+            if (f.regions.empty()) break;
+            if (!leave_regions()) {
+                if (!catch_exception()) return;
+                continue;
+            }
+            if (f.regions.empty() && (f.pc >= f.end || f.returned)) break;
+            continue;
+        }
+        if (--budget == 0) {
+            budget = kCheckEvery;
+            const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - vm.started).count();
+            if (elapsed > vm.timeout_seconds) {
+                vm.host.error("A script has run longer than " + std::to_string(int(vm.timeout_seconds)) +
+                              " seconds and was stopped.");
+                vm.aborting = true;
+            }
+            if (vm.native_depth == 0) vm.maybe_collect();
+        }
+        if (vm.aborting) return;
+        const Code::Insn& in = code.insns[f.pc];
+        ++f.pc;
+        switch (Op(in.op)) {
+        case Op::End: f.pc = f.end; break;
+        case Op::NextFrame: clip_control(vm, f.target, ClipControl::Next); break;
+        case Op::PreviousFrame: clip_control(vm, f.target, ClipControl::Prev); break;
+        case Op::Play: clip_control(vm, f.target, ClipControl::Play); break;
+        case Op::Stop: clip_control(vm, f.target, ClipControl::Stop); break;
+        case Op::ToggleQuality: break;
+        case Op::StopSounds: break;
+        case Op::GotoFrame: clip_goto(vm, f.target, int(in.a), false); break;
+        case Op::GetURL: get_url(code.strings[in.a]->text, code.strings[in.b]->text, 0); break;
+        case Op::WaitForFrame: break;  // every frame is loaded
+        case Op::SetTarget: {
+            const std::string& path = code.strings[in.a]->text;
+            if (path.empty()) {
+                f.target = f.base;
+            } else {
+                Object* t = resolve_target(path);
+                f.target = t ? t : f.base;  // an unresolvable target leaves names on the base
+            }
+            break;
+        }
+        case Op::GoToLabel: clip_goto_label(vm, f.target, code.strings[in.a]->text, false, 0); break;
+        case Op::Push:
+            for (uint32_t i = 0; i < in.b; ++i) {
+                const Code::PushItem& item = code.pushes[in.a + i];
+                if (item.kind == 0)
+                    push(item.value);
+                else if (item.kind == 1)
+                    push(int(item.index) < f.nregs ? f.regs[item.index] : Value());
+                else
+                    push(f.pool && item.index < f.pool->size() ? Value((*f.pool)[item.index]) : Value());
+            }
+            break;
+        case Op::Pop: pop(); break;
+        case Op::Add: {
+            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            push(a + b);
+            break;
+        }
+        case Op::Subtract: {
+            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            push(a - b);
+            break;
+        }
+        case Op::Multiply: {
+            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            push(a * b);
+            break;
+        }
+        case Op::Divide: {
+            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            if (b == 0 && v4())
+                push(vm.intern("#ERROR#"));
+            else
+                push(a / b);
+            break;
+        }
+        case Op::Equals: {
+            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            push_bool(a == b);
+            break;
+        }
+        case Op::Less: {
+            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            push_bool(a < b);
+            break;
+        }
+        case Op::And: {
+            bool b = vm.to_boolean(pop()), a = vm.to_boolean(pop());
+            push_bool(a && b);
+            break;
+        }
+        case Op::Or: {
+            bool b = vm.to_boolean(pop()), a = vm.to_boolean(pop());
+            push_bool(a || b);
+            break;
+        }
+        case Op::Not: push_bool(!vm.to_boolean(pop())); break;
+        case Op::StringEquals: {
+            Str* b = vm.to_string(pop());
+            Str* a = vm.to_string(pop());
+            push_bool(a->text == b->text);
+            break;
+        }
+        case Op::StringLess: {
+            Str* b = vm.to_string(pop());
+            Str* a = vm.to_string(pop());
+            push_bool(string_less(a, b));
+            break;
+        }
+        case Op::StringGreater: {
+            Str* b = vm.to_string(pop());
+            Str* a = vm.to_string(pop());
+            push_bool(string_less(b, a));
+            break;
+        }
+        case Op::StringAdd: {
+            Str* b = vm.to_string(pop());
+            Str* a = vm.to_string(pop());
+            push(vm.str(a->text + b->text));
+            break;
+        }
+        case Op::StringLength:
+        case Op::MBStringLength: push(string_length(vm.to_string(pop()), Op(in.op) == Op::MBStringLength)); break;
+        case Op::StringExtract:
+        case Op::MBStringExtract: {
+            double count = vm.to_number(pop()), index = vm.to_number(pop());
+            Str* s = vm.to_string(pop());
+            push(substring(s, index, count, Op(in.op) == Op::MBStringExtract));
+            break;
+        }
+        case Op::ToInteger: push(double(vm.to_int32(pop()))); break;
+        case Op::CharToAscii:
+        case Op::MBCharToAscii: {
+            Str* s = vm.to_string(pop());
+            if (s->text.empty()) {
+                push(0.0);
+            } else if (s->is_ascii() || (f.version < 6 && Op(in.op) == Op::CharToAscii)) {
+                push(double(uint8_t(s->text[0])));
+            } else {
+                push(double(utf8_to_utf16(s->text)[0]));
+            }
+            break;
+        }
+        case Op::AsciiToChar:
+        case Op::MBAsciiToChar: {
+            uint32_t c = uint32_t(vm.to_int32(pop())) & 0xFFFF;
+            if (c == 0) {
+                push(vm.names.empty);
+            } else if (f.version < 6 && Op(in.op) == Op::AsciiToChar && c < 256) {
+                // Older movies: one byte of the author's code page.
+                push(vm.str(decode_file_string(std::string(1, char(c)), 5)));
+            } else {
+                push(vm.str(utf16_to_utf8(std::u16string(1, char16_t(c)))));
+            }
+            break;
+        }
+        case Op::Jump: f.pc = in.a; break;
+        case Op::If:
+            if (vm.to_boolean(pop())) f.pc = in.a;
+            break;
+        case Op::Call: {
+            Value frame = pop();
+            clip_call_frame(vm, f.target, frame, [this](const std::string& p) { return resolve_target(p); });
+            break;
+        }
+        case Op::GetVariable: {
+            Value name = pop();
+            push(get_variable(vm.key(name)));
+            break;
+        }
+        case Op::SetVariable: {
+            Value v = pop();
+            Value name = pop();
+            set_variable(vm.key(name), v);
+            break;
+        }
+        case Op::GetURL2: {
+            Value target = pop();
+            Value url = pop();
+            const uint8_t flags = uint8_t(in.a);
+            if (flags & 0x40) {
+                // Load into a clip: resolved by path.
+                Object* clip = target_of(target);
+                clip_load(vm, clip, vm.to_string(url)->text, flags);
+            } else {
+                get_url(vm.to_string(url)->text, vm.to_string(target)->text, flags);
+            }
+            break;
+        }
+        case Op::GotoFrame2: do_goto_frame2(uint8_t(in.a), uint16_t(in.b)); break;
+        case Op::SetTarget2: {
+            Value t = pop();
+            if (t.is_object() && is_display_object(t.o)) {
+                f.target = t.o;
+            } else {
+                std::string path = vm.to_string(t)->text;
+                if (path.empty()) {
+                    f.target = f.base;
+                } else {
+                    Object* o = resolve_target(path);
+                    f.target = o ? o : f.base;
+                }
+            }
+            break;
+        }
+        case Op::GetProperty: {
+            Value index = pop();
+            Value target = pop();
+            Object* clip = target_of(target);
+            push(clip ? clip_get_property(vm, clip, int(vm.to_number(index))) : Value());
+            break;
+        }
+        case Op::SetProperty: {
+            Value v = pop();
+            Value index = pop();
+            Value target = pop();
+            Object* clip = target_of(target);
+            if (clip) clip_set_property(vm, clip, int(vm.to_number(index)), v);
+            break;
+        }
+        case Op::CloneSprite: {
+            Value depth = pop();
+            Value name = pop();
+            Value source = pop();
+            Object* clip = target_of(source);
+            if (clip) clip_duplicate(vm, clip, vm.key(name), vm.to_number(depth) - 16384, nullptr);
+            break;
+        }
+        case Op::RemoveSprite: {
+            Object* clip = target_of(pop());
+            if (clip) clip_remove(vm, clip);
+            break;
+        }
+        case Op::StartDrag: {
+            Value target = pop();
+            bool lock = vm.to_boolean(pop());
+            bool constrain = vm.to_boolean(pop());
+            double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+            if (constrain) {
+                y2 = vm.to_number(pop());
+                x2 = vm.to_number(pop());
+                y1 = vm.to_number(pop());
+                x1 = vm.to_number(pop());
+            }
+            Object* clip = target_of(target);
+            if (clip) clip_start_drag(vm, clip, lock, constrain, x1, y1, x2, y2);
+            break;
+        }
+        case Op::EndDrag: clip_stop_drag(vm); break;
+        case Op::WaitForFrame2: pop(); break;
+        case Op::Trace: vm.host.trace(vm.trace_string(pop())); break;
+        case Op::GetTime: push(std::floor(vm.host.timer_ms())); break;
+        case Op::RandomNumber: {
+            int32_t max = vm.to_int32(pop());
+            push(max <= 0 ? 0.0 : double(random_below(vm, uint32_t(max))));
+            break;
+        }
+        // ---- SWF 5 ----
+        case Op::ConstantPool: f.pool = &code.pools[in.a]; break;
+        case Op::CallFunction: {
+            Value name = pop();
+            int n = count(pop());
+            std::vector<Value> args = pop_args(n);
+            Value fn = get_variable(vm.key(name));
+            Value self = f.target ? Value(f.target) : Value();
+            push(call_value(fn, self, args, nullptr));
+            break;
+        }
+        case Op::CallMethod: {
+            Value name = pop();
+            Value obj = pop();
+            int n = count(pop());
+            std::vector<Value> args = pop_args(n);
+            const bool no_name = name.is_undefined() || (name.is_string() && name.s->text.empty());
+            SuperObject* sup = obj.is_object() && obj.o->kind == ObjKind::Other ? dynamic_cast<SuperObject*>(obj.o) : nullptr;
+            if (sup) {
+                Object* from = sup->holder ? sup->holder->proto : nullptr;
+                if (!from) {
+                    push(Value());
+                    break;
+                }
+                if (no_name) {
+                    Value ctor = vm.get(sup->holder, vm.names.__constructor__);
+                    push(call_value(ctor, sup->self, args, from));
+                } else {
+                    Object* holder = nullptr;
+                    Str* key = vm.key(name);
+                    Value fn = vm.get(from, key);
+                    vm.find(from, key, &holder);
+                    push(call_value(fn, sup->self, args, holder));
+                }
+                break;
+            }
+            if (no_name) {
+                push(call_value(obj, f.target ? Value(f.target) : Value(), args, nullptr));
+                break;
+            }
+            Str* key = vm.key(name);
+            Value fn = get_member(obj, key);
+            Value self = obj.is_object() ? obj : Value(vm.to_object(obj));
+            Object* holder = nullptr;
+            if (self.is_object()) vm.find(self.o, key, &holder);
+            if (!fn.is_object() || fn.o->kind != ObjKind::Function) {
+                push(Value());
+                break;
+            }
+            push(call_value(fn, self, args, holder));
+            break;
+        }
+        case Op::Return:
+            f.result = pop();
+            f.returned = true;
+            break;
+        case Op::Modulo: {
+            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            push(std::fmod(a, b));
+            break;
+        }
+        case Op::NewObject: {
+            Value name = pop();
+            int n = count(pop());
+            std::vector<Value> args = pop_args(n);
+            Value ctor = get_variable(vm.key(name));
+            push(construct_named(ctor, args));
+            break;
+        }
+        case Op::NewMethod: {
+            Value name = pop();
+            Value obj = pop();
+            int n = count(pop());
+            std::vector<Value> args = pop_args(n);
+            const bool no_name = name.is_undefined() || (name.is_string() && name.s->text.empty());
+            Value ctor = no_name ? obj : get_member(obj, name);
+            push(construct_named(ctor, args));
+            break;
+        }
+        case Op::DefineLocal: {
+            Value v = pop();
+            Value name = pop();
+            define_local(vm.key(name), v);
+            break;
+        }
+        case Op::DefineLocal2: {
+            Value name = pop();
+            Str* key = vm.key(name);
+            if (f.activation) {
+                if (!f.activation->find_own(key, vm.case_sensitive())) f.activation->put(key, Value(), 0, vm.case_sensitive());
+            } else {
+                Object* into = f.target ? f.target : f.base;
+                if (into && !vm.has_property(into, key)) vm.set(into, key, Value());
+            }
+            break;
+        }
+        case Op::Delete: {
+            Value name = pop();
+            Value obj = pop();
+            bool ok = false;
+            if (Object* o = obj.object()) {
+                Property* p = o->find_own(vm.key(name), vm.case_sensitive());
+                if (p && !(p->flags & DontDelete)) ok = o->remove(vm.key(name), vm.case_sensitive());
+            }
+            push(ok);
+            break;
+        }
+        case Op::Delete2: {
+            Str* key = vm.key(pop());
+            bool ok = false;
+            for (Scope* s = f.scope; s; s = s->parent) {
+                if (!s->object) continue;
+                Property* p = s->object->find_own(key, vm.case_sensitive());
+                if (p) {
+                    if (!(p->flags & DontDelete)) ok = s->object->remove(key, vm.case_sensitive());
+                    break;
+                }
+            }
+            if (!ok) {
+                Property* p = vm.global->find_own(key, vm.case_sensitive());
+                if (p && !(p->flags & DontDelete)) ok = vm.global->remove(key, vm.case_sensitive());
+            }
+            push(ok);
+            break;
+        }
+        case Op::InitArray: {
+            int n = count(pop());
+            ArrayObject* a = vm.new_array();
+            a->items.resize(size_t(n));
+            for (int i = 0; i < n; ++i) a->items[size_t(i)] = pop();
+            push(a);
+            break;
+        }
+        case Op::InitObject: {
+            int n = count(pop());
+            Object* o = vm.new_object();
+            for (int i = 0; i < n; ++i) {
+                Value v = pop();
+                Value name = pop();
+                vm.set(o, vm.key(name), v);
+            }
+            push(o);
+            break;
+        }
+        case Op::TypeOf: push(vm.type_of(pop())); break;
+        case Op::TargetPath: {
+            Value v = pop();
+            if (v.is_object() && is_display_object(v.o))
+                push(vm.str(display_path(vm, v.o, false)));
+            else
+                push(Value());
+            break;
+        }
+        case Op::Enumerate:
+        case Op::Enumerate2: {
+            Value v = pop();
+            if (Op(in.op) == Op::Enumerate) v = get_variable(vm.key(v));
+            push(Value::null());
+            if (Object* o = v.object()) {
+                std::vector<Str*> names = vm.enumerate(o);
+                for (auto it = names.rbegin(); it != names.rend(); ++it) push(*it);
+            }
+            break;
+        }
+        case Op::Add2: {
+            Value b = pop();
+            Value a = pop();
+            push(add2(a, b));
+            break;
+        }
+        case Op::Less2: {
+            Value b = pop();
+            Value a = pop();
+            push(less(a, b));
+            break;
+        }
+        case Op::Greater: {
+            Value b = pop();
+            Value a = pop();
+            push(less(b, a));
+            break;
+        }
+        case Op::Equals2: {
+            Value b = pop();
+            Value a = pop();
+            push(equals2(a, b));
+            break;
+        }
+        case Op::StrictEquals: {
+            Value b = pop();
+            Value a = pop();
+            push(strict_same(a, b));
+            break;
+        }
+        case Op::ToNumber: push(vm.to_number(pop())); break;
+        case Op::ToString: push(vm.to_string(pop())); break;
+        case Op::PushDuplicate: {
+            Value v = top();
+            push(v);
+            break;
+        }
+        case Op::StackSwap: {
+            Value b = pop();
+            Value a = pop();
+            push(b);
+            push(a);
+            break;
+        }
+        case Op::GetMember: {
+            Value name = pop();
+            Value obj = pop();
+            push(get_member(obj, name));
+            break;
+        }
+        case Op::SetMember: {
+            Value v = pop();
+            Value name = pop();
+            Value obj = pop();
+            set_member(obj, name, v);
+            break;
+        }
+        case Op::Increment: push(vm.to_number(pop()) + 1); break;
+        case Op::Decrement: push(vm.to_number(pop()) - 1); break;
+        case Op::StoreRegister:
+            if (int(in.a) < f.nregs) f.regs[in.a] = top();
+            break;
+        case Op::BitAnd: {
+            int32_t b = vm.to_int32(pop()), a = vm.to_int32(pop());
+            push(double(a & b));
+            break;
+        }
+        case Op::BitOr: {
+            int32_t b = vm.to_int32(pop()), a = vm.to_int32(pop());
+            push(double(a | b));
+            break;
+        }
+        case Op::BitXor: {
+            int32_t b = vm.to_int32(pop()), a = vm.to_int32(pop());
+            push(double(a ^ b));
+            break;
+        }
+        case Op::BitLShift: {
+            int32_t n = vm.to_int32(pop()), a = vm.to_int32(pop());
+            push(double(int32_t(uint32_t(a) << (n & 31))));
+            break;
+        }
+        case Op::BitRShift: {
+            int32_t n = vm.to_int32(pop()), a = vm.to_int32(pop());
+            push(double(a >> (n & 31)));
+            break;
+        }
+        case Op::BitURShift: {
+            int32_t n = vm.to_int32(pop());
+            uint32_t a = uint32_t(vm.to_int32(pop()));
+            push(double(a >> (n & 31)));
+            break;
+        }
+        case Op::With: {
+            Value v = pop();
+            Object* o = v.is_object() ? v.o : vm.to_object(v);
+            if (!o || in.a <= f.pc) {
+                f.pc = std::max(f.pc, in.a);
+                break;
+            }
+            Region r;
+            r.kind = Region::With;
+            r.begin = f.pc;
+            r.end = std::min(in.a, f.end);
+            r.saved_scope = f.scope;
+            f.scope = vm.heap.make<Scope>(o, f.scope);
+            f.regions.push_back(r);
+            break;
+        }
+        case Op::DefineFunction:
+        case Op::DefineFunction2: {
+            const uint32_t body_end = std::min(in.b, f.end);
+            Value fn = new_function(in.a, body_end);
+            Str* name = code.funcs[in.a].name;
+            f.pc = body_end;
+            if (name->text.empty())
+                push(fn);
+            else
+                define_local(name, fn);
+            break;
+        }
+        // ---- SWF 6 and 7 ----
+        case Op::InstanceOf: {
+            Value ctor = pop();
+            Value obj = pop();
+            push(obj.is_object() && ctor.is_object() && vm.instance_of(obj.o, ctor.o));
+            break;
+        }
+        case Op::Extends: {
+            Value super_ctor = pop();
+            Value sub = pop();
+            if (!sub.is_object() || !super_ctor.is_object()) break;
+            Object* proto = vm.new_object(vm.get(super_ctor, vm.names.prototype).object());
+            proto->put(vm.names.__constructor__, super_ctor, DontEnum, true);
+            vm.set(sub.o, vm.names.prototype, proto);
+            break;
+        }
+        case Op::CastOp: {
+            Value obj = pop();
+            Value ctor = pop();
+            push(obj.is_object() && ctor.is_object() && vm.instance_of(obj.o, ctor.o) ? obj : Value::null());
+            break;
+        }
+        case Op::ImplementsOp: {
+            Value ctor = pop();
+            int n = count(pop());
+            std::vector<Value> ifaces = pop_args(n);
+            if (Object* c = ctor.object())
+                for (Value& i : ifaces)
+                    if (Object* o = i.object()) c->interfaces.push_back(o);
+            break;
+        }
+        case Op::Try: {
+            const Code::TryDef& t = code.tries[in.a];
+            Region r;
+            r.kind = Region::Try;
+            r.begin = f.pc;
+            r.end = std::min(t.try_end, f.end);
+            r.def = &t;
+            r.try_end = std::min(t.try_end, f.end);
+            r.catch_end = std::max(r.try_end, std::min(t.catch_end, f.end));
+            r.finally_end = std::max(r.catch_end, std::min(t.finally_end, f.end));
+            r.stack_height = vm.stack.size();
+            f.regions.push_back(r);
+            break;
+        }
+        case Op::Throw: {
+            vm.exception = pop();
+            vm.throwing = true;
+            break;
+        }
+        case Op::FSCommand2: push(Value()); break;
+        case Op::StrictMode: break;
+        default: break;  // unknown actions are skipped
+        }
+        if (vm.throwing) {
+            if (!catch_exception()) return;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// [Calls]
+// ---------------------------------------------------------------------------------------------
+namespace {
+
+struct ExecScope {
+    Vm& vm;
+    ExecState& state;
+    ExecScope(Vm& v, ExecState& s) : vm(v), state(s) {
+        s.parent = vm.exec;
+        vm.exec = &s;
+        ++vm.depth;
+    }
+    ~ExecScope() {
+        vm.exec = state.parent;
+        --vm.depth;
+    }
+};
+
+}  // namespace
+
+void Vm::run_block(const std::shared_ptr<const Code>& code, Object* clip) {
+    if (!code || code->insns.empty()) return;
+    if (aborting) return;
+    ExecState s;
+    s.code = code.get();
+    s.hold = code;
+    s.end = uint32_t(code->insns.size());
+    s.target = s.base = clip;
+    s.scope = heap.make<Scope>(clip, nullptr);
+    s.self = clip;
+    s.regs = regs;
+    s.nregs = 4;
+    s.version = code->version;
+    s.stack_base = 0;
+    const bool top = depth == 0;
+    if (top) started = std::chrono::steady_clock::now();
+    ExecScope guard(*this, s);
+    Interp in{*this, s};
+    in.run();
+    if (throwing && top) {
+        host.trace("Warning: Uncaught exception, " + trace_string(exception));  // NOLINT
+        throwing = false;
+        exception = Value();
+    }
+    if (top) aborting = false;
+}
+
+Value call_script(Vm& vm, FunctionObject* fn, const Value& self, const Value* args, int argc, Object* super_holder) {
+    if (vm.aborting || !fn->code_ptr) return Value();
+    if (vm.depth >= vm.max_depth) {
+        vm.host.error("A script called functions more than " + std::to_string(vm.max_depth) +
+                      " levels deep and was stopped.");
+        vm.aborting = true;
+        return Value();
+    }
+    ExecState s;
+    s.code = fn->code_ptr;
+    s.hold = fn->hold_code;
+    s.pc = fn->begin;
+    s.end = std::min<uint32_t>(fn->end, uint32_t(s.code->insns.size()));
+    s.self = self;
+    s.fn = fn;
+    s.version = fn->version;
+    s.pool = &fn->pool;
+    s.super_holder = super_holder;
+    s.stack_base = vm.stack.size();
+    Object* base = fn->base_clip;
+    if (base && !clip_alive(base) && self.is_object() && is_display_object(self.o)) base = self.o;
+    s.base = s.target = base;
+    Object* act = vm.heap.make<Object>(nullptr);
+    s.activation = act;
+    // The scope: SWF6+ closures see the chain they were made in; SWF5 functions see the clip
+    // they were called on.
+    Scope* outer = fn->scope;
+    if (fn->version < 6) {
+        Object* clip = self.is_object() && is_display_object(self.o) ? self.o : base;
+        outer = vm.heap.make<Scope>(clip, nullptr);
+        if (clip) s.target = clip;
+    }
+    s.scope = vm.heap.make<Scope>(act, outer);
+    ExecScope guard(vm, s);
+    // Arguments object.
+    auto make_arguments = [&]() {
+        ArrayObject* a = vm.new_array();
+        a->items.assign(args, args + argc);
+        a->put(vm.names.callee, fn, DontEnum, true);
+        if (vm.exec->parent && vm.exec->parent->fn) a->put(vm.names.caller, vm.exec->parent->fn, DontEnum, true);
+        else a->put(vm.names.caller, Value::null(), DontEnum, true);
+        return a;
+    };
+    const bool cs = vm.case_sensitive();
+    if (!fn->v2) {
+        s.own_regs.assign(4, Value());
+        s.regs = s.own_regs.data();
+        s.nregs = 4;
+        for (size_t i = 0; i < fn->params.size(); ++i)
+            act->put(fn->params[i], int(i) < argc ? args[i] : Value(), 0, cs);
+        s.arguments = make_arguments();
+        act->put(vm.names.arguments, s.arguments, DontEnum, cs);
+        act->put(vm.names.this_, self, DontEnum, cs);
+    } else {
+        const int count = std::max<int>(fn->register_count, 1);
+        s.own_regs.assign(size_t(count), Value());
+        s.regs = s.own_regs.data();
+        s.nregs = count;
+        int r = 1;
+        auto preload = [&](const Value& v) {
+            if (r < count) s.regs[r] = v;
+            ++r;
+        };
+        const uint16_t fl = fn->flags;
+        if (fl & 0x1) preload(self);
+        else if (!(fl & 0x2)) act->put(vm.names.this_, self, DontEnum, cs);
+        if (fl & 0x4) {
+            s.arguments = make_arguments();
+            preload(s.arguments);
+        } else if (!(fl & 0x8)) {
+            s.arguments = make_arguments();
+            act->put(vm.names.arguments, s.arguments, DontEnum, cs);
+        }
+        if (fl & 0x10) {
+            Interp tmp{vm, s};
+            preload(tmp.make_super());
+        } else if (!(fl & 0x20) && vm.version >= 6) {
+            // `super` is answered by name lookup
+        }
+        if (fl & 0x40) preload(clip_root(vm, base));
+        if (fl & 0x80) {
+            Object* p = base ? clip_parent(base) : nullptr;
+            if (p) preload(p);
+        }
+        if (fl & 0x100) preload(vm.global);
+        for (size_t i = 0; i < fn->params.size(); ++i) {
+            Value v = int(i) < argc ? args[i] : Value();
+            uint8_t reg = fn->param_regs[i];
+            if (reg && reg < count)
+                s.regs[reg] = v;
+            else if (!reg)
+                act->put(fn->params[i], v, 0, cs);
+        }
+    }
+    Interp in{vm, s};
+    in.run();
+    if (vm.stack.size() > s.stack_base) vm.stack.resize(s.stack_base);
+    return s.returned ? s.result : Value();
+}
+
+}  // namespace swf::avm1

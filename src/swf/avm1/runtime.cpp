@@ -1,0 +1,411 @@
+// The order of a frame, as the original player runs it:
+//   1. enterFrame: onClipEvent(enterFrame) then onEnterFrame, every clip, newest first;
+//   2. every playing clip moves on, newest first; the tags of the frames entered are applied in
+//      file order, queueing DoInitAction ahead of the rest, DoAction, load and unload events;
+//      a new sprite's initialize/construct events and class constructor run at once;
+//   3. the queue runs first in, first out (scripts may queue more);
+//   4. the frame is drawn.
+#include "swf/avm1/runtime.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/avm1/convert.h"
+
+namespace swf::avm1 {
+
+namespace {
+// A frame whose scripts keep queueing more (a goto on every run) stops here.
+constexpr size_t kMaxTasksPerFrame = 200000;
+}  // namespace
+
+Runtime::Runtime(const Movie& movie, World& world, RuntimeOutput out, std::string url)
+    : vm(*this, movie.version), movie_(movie), world_(world), out_(std::move(out)), url_(std::move(url)) {
+    vm.runtime = this;
+    vm.mark_host_roots = [this](Tracer& t) { mark_roots(t); };
+    if (movie.max_recursion > 0) vm.max_depth = std::min(movie.max_recursion, 65535);
+    if (movie.script_timeout > 0) vm.timeout_seconds = movie.script_timeout;
+    frame_ms_ = 1000.0 / std::clamp(movie.frame_rate > 0 ? movie.frame_rate : 12.0, 0.01, 1000.0);
+    install_runtime_globals(vm);
+}
+
+Runtime::~Runtime() { world_.events = nullptr; }
+
+// ---------------------------------------------------------------------------------------------
+// Host
+// ---------------------------------------------------------------------------------------------
+void Runtime::trace(const std::string& line) {
+    if (out_.trace) out_.trace(line);
+}
+
+void Runtime::error(const std::string& message) {
+    if (out_.error) out_.error(message);
+}
+
+void Runtime::get_url(const std::string& url, const std::string& target, int method) {
+    if (url.size() >= 10 && fold_case(url.substr(0, 10)) == "fscommand:") {
+        if (fold_case(url.substr(10)) == "quit") quit_ = true;
+    }
+    if (out_.get_url) out_.get_url(url, target);
+}
+
+ClipObject* Runtime::level(int n) { return n == 0 ? root_object_ : nullptr; }
+
+// ---------------------------------------------------------------------------------------------
+// Objects for display instances
+// ---------------------------------------------------------------------------------------------
+ClipObject* Runtime::make_object(Clip* clip, Instance* inst, Clip& parent) {
+    ObjKind kind = ObjKind::Clip;
+    Object* proto = vm.movieclip_proto;
+    if (inst && inst->character && inst->character->kind == CharKind::Button) {
+        kind = ObjKind::Button;
+        proto = vm.button_proto;
+    } else if (inst && inst->character && inst->character->kind == CharKind::EditText) {
+        kind = ObjKind::TextField;
+        proto = vm.textfield_proto;
+    }
+    ClipObject* o = vm.heap.make<ClipObject>(proto, kind);
+    o->clip = clip;
+    o->inst = inst;
+    o->parent = inst ? &parent : nullptr;
+    o->runtime = this;
+    if (inst) o->clip_actions = inst->clip_actions;
+    if (clip)
+        clip->object = o;
+    else if (inst)
+        inst->object = o;
+    return o;
+}
+
+void Runtime::start(Clip& root) {
+    root_ = &root;
+    root_object_ = make_object(&root, nullptr, root);
+    vm.new_tick();
+    root.goto_frame(0);
+    run_queue();
+    vm.maybe_collect();
+}
+
+void Runtime::placed(Clip& parent, Instance& inst) {
+    if (!inst.character) return;
+    const CharKind kind = inst.character->kind;
+    if (kind != CharKind::Sprite && kind != CharKind::Button && kind != CharKind::EditText) return;
+    ClipObject* obj = make_object(inst.clip.get(), &inst, parent);
+    if (kind == CharKind::EditText) {
+        text_field_placed(vm, obj);
+        return;
+    }
+    Object* init = pending_init_;
+    pending_init_ = nullptr;
+    init_instance(obj, inst, init);
+}
+
+// A new sprite: its class, the init object's properties, initialize and construct events and the
+// class constructor run now; its load event is queued.
+void Runtime::init_instance(ClipObject* obj, Instance& inst, Object* init) {
+    Value ctor;
+    for (const auto& [name, id] : movie_.exports) {
+        if (id != inst.character_id) continue;
+        auto it = vm.registered_classes.find(vm.case_sensitive() ? name : fold_case(name));
+        if (it != vm.registered_classes.end() && it->second.is_object()) {
+            ctor = it->second;
+            Value proto = vm.get(ctor, vm.names.prototype);
+            if (proto.is_object()) obj->proto = proto.o;
+        }
+        break;
+    }
+    if (init)
+        for (Str* name : vm.enumerate(init)) vm.set(obj, name, vm.get(init, name));
+    run_clip_events(obj, EvInitialize);
+    run_clip_events(obj, EvConstruct);
+    if (ctor.is_object()) {
+        vm.started = std::chrono::steady_clock::now();
+        Value self = obj;
+        if (vm.depth == 0) vm.started = std::chrono::steady_clock::now();
+        vm.call(ctor, self, nullptr, 0);
+        if (vm.throwing) {
+            vm.throwing = false;
+            vm.exception = Value();
+        }
+        if (vm.depth == 0) vm.aborting = false;
+    }
+    queue_.push_back({Task::Event, obj, nullptr, EvLoad, vm.names.onLoad});
+}
+
+void Runtime::queue_unload(Clip& parent, Instance& inst) {
+    if (inst.clip) {
+        auto& list = inst.clip->display_list();
+        for (auto it = list.rbegin(); it != list.rend(); ++it) queue_unload(*inst.clip, it->second);
+    }
+    Object* o = inst.clip ? inst.clip->object : inst.object;
+    ClipObject* obj = is_display_object(o) ? static_cast<ClipObject*>(o) : nullptr;
+    if (!obj) return;
+    bool has_event = false;
+    if (obj->clip_actions)
+        for (const ClipAction& a : *obj->clip_actions) has_event |= (a.events & EvUnload) != 0;
+    if (has_event || vm.find(obj, vm.names.onUnload)) queue_.push_back({Task::Event, obj, nullptr, EvUnload, vm.names.onUnload});
+    if (dragging_ == obj) dragging_ = nullptr;
+    obj->detach(vm);
+}
+
+void Runtime::removing(Clip& parent, Instance& inst) { queue_unload(parent, inst); }
+
+void Runtime::actions(Clip& clip, const ActionBlock& block) {
+    if (block.init_sprite) {
+        if (!init_done_.insert(&block).second) return;
+        queue_.push_back({Task::Actions, root_object_, code_for(block.bytes)});
+        return;
+    }
+    if (!clip.object) return;
+    queue_.push_back({Task::Actions, clip.object, code_for(block.bytes)});
+}
+
+std::shared_ptr<const Code> Runtime::code_for(const std::vector<uint8_t>& bytes) {
+    auto it = codes_.find(&bytes);
+    if (it != codes_.end()) return it->second;
+    auto code = decode(bytes.data(), bytes.size(), movie_.version, vm.heap);
+    vm.code_cache[&bytes] = code;
+    if (code->malformed) error("A script block is damaged; it runs up to the damage.");
+    codes_.emplace(&bytes, code);
+    return code;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Running scripts
+// ---------------------------------------------------------------------------------------------
+void Runtime::run_clip_events(ClipObject* obj, uint32_t event) {
+    if (!obj->clip_actions) return;
+    auto actions = obj->clip_actions;  // the list may be replaced while a handler runs
+    for (const ClipAction& a : *actions) {
+        if (!(a.events & event)) continue;
+        vm.run_block(code_for(a.bytes), obj);
+    }
+}
+
+void Runtime::fire_handler(Object* obj, Str* name) {
+    Value fn = vm.get(obj, name);
+    if (!fn.is_object() || fn.o->kind != ObjKind::Function) return;
+    const bool top = vm.depth == 0;
+    if (top) vm.started = std::chrono::steady_clock::now();
+    vm.call(fn, obj, nullptr, 0);
+    if (vm.throwing) {
+        trace("Warning: Uncaught exception, " + vm.trace_string(vm.exception));
+        vm.throwing = false;
+        vm.exception = Value();
+    }
+    if (top) vm.aborting = false;
+}
+
+void Runtime::run_queue() {
+    size_t ran = 0;
+    while (!queue_.empty()) {
+        if (++ran > kMaxTasksPerFrame) {
+            error("This frame's scripts kept starting more scripts; the rest were dropped.");
+            queue_.clear();
+            break;
+        }
+        Task t = queue_.front();
+        queue_.pop_front();
+        current_ = t.clip;
+        ClipObject* obj = is_display_object(t.clip) ? static_cast<ClipObject*>(t.clip) : nullptr;
+        switch (t.kind) {
+        case Task::Actions:
+            if (obj && obj->alive()) vm.run_block(t.code, obj);
+            break;
+        case Task::Event:
+            if (!obj || (!obj->alive() && t.event != EvUnload)) break;
+            run_clip_events(obj, t.event);
+            if (t.handler) fire_handler(obj, t.handler);
+            break;
+        case Task::Handler:
+            if (obj && obj->alive() && t.handler) fire_handler(obj, t.handler);
+            break;
+        }
+        current_ = nullptr;
+    }
+}
+
+void Runtime::call_frame(Clip& clip, int frame) {
+    const Timeline* tl = clip.timeline();
+    if (!tl || frame < 0 || frame >= int(tl->frames.size()) || !clip.object) return;
+    for (const ActionBlock& b : tl->frames[size_t(frame)].actions)
+        if (!b.init_sprite) vm.run_block(code_for(b.bytes), clip.object);
+}
+
+void Runtime::enter_frame_events() {
+    std::vector<uint64_t> order;
+    order.reserve(world_.clips.size());
+    for (auto it = world_.clips.rbegin(); it != world_.clips.rend(); ++it) order.push_back(it->first);
+    for (uint64_t serial : order) {
+        auto it = world_.clips.find(serial);
+        if (it == world_.clips.end() || it->second->removed()) continue;
+        Object* o = it->second->object;
+        if (!is_display_object(o) || o->kind != ObjKind::Clip) continue;
+        queue_.push_back({Task::Event, o, nullptr, EvEnterFrame, vm.names.onEnterFrame});
+    }
+    run_queue();
+}
+
+void Runtime::tick() {
+    vm.new_tick();
+    clock_ms_ += frame_ms_;
+    run_timers();
+    enter_frame_events();
+    std::vector<uint64_t> order;
+    order.reserve(world_.clips.size());
+    for (auto it = world_.clips.rbegin(); it != world_.clips.rend(); ++it) order.push_back(it->first);
+    for (uint64_t serial : order) {
+        auto it = world_.clips.find(serial);
+        if (it == world_.clips.end() || it->second->removed()) continue;
+        it->second->advance_playhead();
+    }
+    run_queue();
+    vm.maybe_collect();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Timers
+// ---------------------------------------------------------------------------------------------
+int Runtime::add_timer(Value fn, Value self, Str* method, double ms, std::vector<Value> args, bool repeat) {
+    if (!(ms >= 0)) ms = 0;
+    Timer t{next_timer_++, fn, self, method, ms, clock_ms_ + ms, std::move(args), repeat};
+    timers_.push_back(std::move(t));
+    return timers_.back().id;
+}
+
+void Runtime::clear_timer(int id) {
+    timers_.erase(std::remove_if(timers_.begin(), timers_.end(), [id](const Timer& t) { return t.id == id; }),
+                  timers_.end());
+}
+
+void Runtime::run_timers() {
+    std::vector<int> due;
+    for (const Timer& t : timers_)
+        if (t.due <= clock_ms_) due.push_back(t.id);
+    for (int id : due) {
+        auto it = std::find_if(timers_.begin(), timers_.end(), [id](const Timer& t) { return t.id == id; });
+        if (it == timers_.end()) continue;
+        Timer t = *it;
+        if (t.repeat)
+            it->due = clock_ms_ + std::max(t.interval, 1.0);
+        else
+            timers_.erase(it);
+        Value fn = t.method ? vm.get(t.self, t.method) : t.fn;
+        vm.started = std::chrono::steady_clock::now();
+        vm.call(fn, t.self, t.args.data(), int(t.args.size()));
+        if (vm.throwing) {
+            vm.throwing = false;
+            vm.exception = Value();
+        }
+        vm.aborting = false;
+        run_queue();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Placing from scripts
+// ---------------------------------------------------------------------------------------------
+Object* Runtime::duplicate(ClipObject* c, const std::string& name, int depth, Object* init) {
+    Instance* src = c->inst;
+    Clip* parent = c->parent;
+    if (!src || !parent || !src->character || src->character->kind != CharKind::Sprite) return nullptr;
+    pending_init_ = init;
+    auto drawing = c->clip ? c->clip->drawing : nullptr;
+    Instance* inst = parent->place_dynamic(depth, src->character_id, name, src->matrix, src->cxform, src->clip_actions);
+    pending_init_ = nullptr;
+    if (!inst) return nullptr;
+    if (inst->clip) inst->clip->drawing = drawing;
+    inst->visible = src->visible;
+    inst->blend = src->blend;
+    inst->filters = src->filters;
+    return inst->clip ? inst->clip->object : inst->object;
+}
+
+Object* Runtime::attach(ClipObject* parent, const std::string& id, const std::string& name, int depth, Object* init) {
+    if (!parent || !parent->clip) return nullptr;
+    uint16_t character = 0;
+    for (const auto& [export_name, cid] : movie_.exports)
+        if (vm.case_sensitive() ? export_name == id : fold_case(export_name) == fold_case(id)) character = cid;
+    const Character* ch = movie_.find(character);
+    if (!ch || (ch->kind != CharKind::Sprite && ch->kind != CharKind::Button)) return nullptr;
+    pending_init_ = init;
+    Instance* inst = parent->clip->place_dynamic(depth, character, name, Matrix{}, CxForm{});
+    pending_init_ = nullptr;
+    if (!inst) return nullptr;
+    return inst->clip ? inst->clip->object : inst->object;
+}
+
+Object* Runtime::create_empty(ClipObject* parent, const std::string& name, int depth) {
+    if (!parent || !parent->clip) return nullptr;
+    Instance* inst = parent->clip->place_empty(depth, name);
+    return inst && inst->clip ? inst->clip->object : nullptr;
+}
+
+Object* Runtime::create_text_field(ClipObject* parent, const std::string& name, int depth, double x, double y,
+                                   double w, double h) {
+    if (!parent || !parent->clip) return nullptr;
+    auto def = std::make_shared<EditTextDef>();
+    def->bounds = {0, int32_t(std::clamp(w, 0.0, 1e6) * 20), 0, int32_t(std::clamp(h, 0.0, 1e6) * 20)};
+    def->height = 240;
+    Instance* inst = parent->clip->place_text_field(depth, name, std::move(def));
+    if (!inst) return nullptr;
+    inst->matrix.tx = std::trunc(x * 20);
+    inst->matrix.ty = std::trunc(y * 20);
+    return inst->object;
+}
+
+void Runtime::load_into(Object* clip, const std::string& url, int flags) {
+    error("Loading \"" + url + "\" is not supported yet; the request was ignored.");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse and dragging
+// ---------------------------------------------------------------------------------------------
+Matrix Runtime::to_stage(ClipObject* c) {
+    Matrix m;
+    for (int guard = 0; c && c->inst && guard < 256; ++guard) {
+        m = c->inst->matrix * m;
+        Clip* parent = c->parent;
+        c = parent && is_display_object(parent->object) ? static_cast<ClipObject*>(parent->object) : nullptr;
+    }
+    return m;
+}
+
+void Runtime::mouse_in(ClipObject* c, double& x, double& y) {
+    Matrix inv;
+    if (!to_stage(c).invert(inv)) {
+        x = y = 0;
+        return;
+    }
+    x = std::round(inv.apply_x(mouse_x_, mouse_y_)) / 20;
+    y = std::round(inv.apply_y(mouse_x_, mouse_y_)) / 20;
+}
+
+void Runtime::start_drag(ClipObject* c, bool lock, bool constrain, double x1, double y1, double x2, double y2) {
+    dragging_ = c;
+}
+
+void Runtime::stop_drag() { dragging_ = nullptr; }
+
+// ---------------------------------------------------------------------------------------------
+// Collection roots
+// ---------------------------------------------------------------------------------------------
+void Runtime::mark_roots(Tracer& t) {
+    t.mark(root_object_);
+    for (auto& [serial, clip] : world_.clips) {
+        t.mark(clip->object);
+        for (auto& [depth, inst] : clip->display_list()) t.mark(inst.object);
+    }
+    for (Task& task : queue_) t.mark(task.clip);
+    for (Timer& timer : timers_) {
+        t.mark(timer.fn);
+        t.mark(timer.self);
+        t.mark_str(timer.method);
+        for (Value& v : timer.args) t.mark(v);
+    }
+    t.mark(dragging_);
+    t.mark(pending_init_);
+    t.mark(current_);
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,131 @@
+// The script side of a playing movie: it hears the timelines (ClipEvents), gives every clip its
+// object, queues and runs the frame scripts and clip events in the original order, and keeps
+// intervals. The player owns one per movie.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_set>
+
+#include "swf/avm1/clip.h"
+#include "swf/avm1/vm.h"
+#include "swf/display.h"
+#include "swf/movie.h"
+
+namespace swf::avm1 {
+
+// Clip event flags of PlaceObject clip actions.
+enum ClipEvent : uint32_t {
+    EvLoad = 0x1, EvEnterFrame = 0x2, EvUnload = 0x4, EvMouseMove = 0x8, EvMouseDown = 0x10,
+    EvMouseUp = 0x20, EvKeyDown = 0x40, EvKeyUp = 0x80, EvData = 0x100, EvInitialize = 0x200,
+    EvPress = 0x400, EvRelease = 0x800, EvReleaseOutside = 0x1000, EvRollOver = 0x2000,
+    EvRollOut = 0x4000, EvDragOver = 0x8000, EvDragOut = 0x10000, EvKeyPress = 0x20000,
+    EvConstruct = 0x40000,
+};
+
+struct RuntimeOutput {
+    std::function<void(const std::string&)> trace;
+    std::function<void(const std::string&)> error;
+    // getURL and fscommand ("FSCommand:" urls), after the runtime's own handling.
+    std::function<void(const std::string& url, const std::string& target)> get_url;
+};
+
+// setInterval, clearInterval, setTimeout, clearTimeout, updateAfterEvent (timer_builtins.cpp).
+void install_runtime_globals(Vm& vm);
+
+class Runtime final : public ClipEvents, public Host {
+public:
+    Runtime(const Movie& movie, World& world, RuntimeOutput out, std::string url);
+    ~Runtime() override;
+
+    Vm vm;
+
+    // The root's object and its first frame's scripts.
+    void start(Clip& root);
+    // One frame: intervals, enterFrame events, every playhead newest clip first, the queue.
+    void tick();
+    bool quit_requested() const { return quit_; }
+    double frame_ms() const { return frame_ms_; }
+
+    // Host
+    void trace(const std::string& line) override;
+    void error(const std::string& message) override;
+    void get_url(const std::string& url, const std::string& target, int method) override;
+    double timer_ms() override { return clock_ms_; }
+    ClipObject* level(int n) override;
+
+    int level_of(ClipObject* c) const { return c == root_object_ ? 0 : 0; }
+    const std::string& url() const { return url_; }
+    size_t movie_bytes() const { return movie_.declared_length; }
+    int movie_version() const { return movie_.version; }
+    void set_mouse(double x, double y) { mouse_x_ = x, mouse_y_ = y; }  // stage twips
+    void mouse_in(ClipObject* c, double& x, double& y);
+    Matrix to_stage(ClipObject* c);  // local twips -> stage twips
+    void call_frame(Clip& clip, int frame);
+    void load_into(Object* clip, const std::string& url, int flags);
+    Object* duplicate(ClipObject* c, const std::string& name, int depth, Object* init);
+    Object* attach(ClipObject* parent, const std::string& id, const std::string& name, int depth, Object* init);
+    Object* create_empty(ClipObject* parent, const std::string& name, int depth);
+    Object* create_text_field(ClipObject* parent, const std::string& name, int depth, double x, double y, double w, double h);
+    void start_drag(ClipObject* c, bool lock, bool constrain, double x1, double y1, double x2, double y2);
+    void stop_drag();
+
+    // Intervals and timeouts on the player's clock.
+    int add_timer(Value fn, Value self, Str* method, double ms, std::vector<Value> args, bool repeat);
+    void clear_timer(int id);
+
+    // ClipEvents
+    void placed(Clip& parent, Instance& inst) override;
+    void removing(Clip& parent, Instance& inst) override;
+    void actions(Clip& clip, const ActionBlock& block) override;
+
+private:
+    struct Task {
+        enum Kind : uint8_t { Actions, Event, Handler } kind;
+        Object* clip;
+        std::shared_ptr<const Code> code;
+        uint32_t event = 0;
+        Str* handler = nullptr;
+    };
+    struct Timer {
+        int id;
+        Value fn, self;
+        Str* method;
+        double interval, due;
+        std::vector<Value> args;
+        bool repeat;
+    };
+
+    ClipObject* make_object(Clip* clip, Instance* inst, Clip& parent);
+    void init_instance(ClipObject* obj, Instance& inst, Object* init);
+    void run_queue();
+    void run_clip_events(ClipObject* obj, uint32_t event);
+    void fire_handler(Object* obj, Str* name);
+    void run_timers();
+    void enter_frame_events();
+    void mark_roots(Tracer& t);
+    std::shared_ptr<const Code> code_for(const std::vector<uint8_t>& bytes);
+    void queue_unload(Clip& parent, Instance& inst);
+
+    const Movie& movie_;
+    World& world_;
+    RuntimeOutput out_;
+    std::string url_;
+    Clip* root_ = nullptr;
+    ClipObject* root_object_ = nullptr;
+    std::deque<Task> queue_;
+    std::unordered_set<const ActionBlock*> init_done_;
+    std::vector<Timer> timers_;
+    int next_timer_ = 1;
+    double clock_ms_ = 0, frame_ms_ = 1000.0 / 12;
+    double mouse_x_ = 0, mouse_y_ = 0;
+    bool quit_ = false;
+    Object* pending_init_ = nullptr;  // attachMovie's init object for the clip being placed
+    ClipObject* dragging_ = nullptr;
+    Object* current_ = nullptr;  // the clip whose task runs
+    std::unordered_map<const void*, std::shared_ptr<const Code>> codes_;
+};
+
+}  // namespace swf::avm1

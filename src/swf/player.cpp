@@ -390,6 +390,7 @@ void Player::start(std::shared_ptr<const Movie> movie) {
     world_ = std::make_unique<World>();
     avm1::RuntimeOutput out{on_trace_, on_error_, on_url_};
     script_ = std::make_unique<avm1::Runtime>(*movie_, *world_, std::move(out), path_);
+    script_->vm.log_actions = log_actions_;
     world_->events = script_.get();
     root_ = std::make_unique<Clip>(*movie_, &movie_->timeline, 0, world_.get());
     script_->start(*root_);

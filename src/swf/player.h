@@ -60,6 +60,7 @@ public:
     void set_url_handler(std::function<void(const std::string& url, const std::string& target)> f) {
         on_url_ = std::move(f);
     }
+    void set_log_actions(bool on) { log_actions_ = on; }
     // The movie asked to close (fscommand "quit").
     bool quit_requested() const;
     avm1::Runtime* scripts() { return script_.get(); }
@@ -94,6 +95,7 @@ private:
     std::unique_ptr<avm1::Runtime> script_;
     std::unique_ptr<Clip> root_;
     std::string path_;
+    bool log_actions_ = false;
     std::function<void(const std::string&)> on_trace_, on_error_;
     std::function<void(const std::string&, const std::string&)> on_url_;
     ScaleMode scale_mode_ = ScaleMode::ShowAll;

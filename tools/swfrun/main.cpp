@@ -2,7 +2,8 @@
 //   swfrun --frames N --png out.png movie.swf   renders the stage after frame N at scale 1
 //   swfrun --frames N --trace movie.swf         runs N frames, printing trace() output (ends early at
 //                                               fscommand("quit"))
-// Options: --quality low|high (default low: the reference pictures are not anti-aliased);
+// Options: --log-actions prints every action run to stderr;
+//          --quality low|high (default low: the reference pictures are not anti-aliased);
 //          --size WxH renders the stage scaled to fit W x H pixels instead.
 #include <zlib.h>
 
@@ -65,7 +66,7 @@ int usage() {
 int main(int argc, char** argv) {
     int frames = 1;
     std::string png, movie;
-    bool trace = false;
+    bool trace = false, log_actions = false;
     int out_w = 0, out_h = 0;  // 0: the stage size at scale 1
     swf::Quality quality = swf::Quality::Low;
     for (int i = 1; i < argc; ++i) {
@@ -76,6 +77,8 @@ int main(int argc, char** argv) {
             png = argv[++i];
         } else if (a == "--trace") {
             trace = true;
+        } else if (a == "--log-actions") {
+            log_actions = true;
         } else if (a == "--size" && i + 1 < argc) {
             if (std::sscanf(argv[++i], "%dx%d", &out_w, &out_h) != 2 || out_w <= 0 || out_h <= 0) return usage();
         } else if (a == "--quality" && i + 1 < argc) {
@@ -95,6 +98,7 @@ int main(int argc, char** argv) {
             std::fputc('\n', stdout);
         });
     player.set_error_handler([](const std::string& message) { std::fprintf(stderr, "swfrun: %s\n", message.c_str()); });
+    player.set_log_actions(log_actions);
     auto loaded = player.load_file(movie);
     if (!loaded) {
         std::fprintf(stderr, "swfrun: %s: %s\n", movie.c_str(), loaded.error().reason.c_str());

@@ -8,6 +8,7 @@
 #include "swf/avm1/interpreter.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "swf/avm1/actions.h"
@@ -544,7 +545,7 @@ struct Interp {
         FunctionObject* fn = vm.heap.make<FunctionObject>(vm.function_proto);
         fn->hold_code = f.hold;
         fn->code_ptr = f.code;
-        fn->begin = f.pc + 1;
+        fn->begin = f.pc;
         fn->end = body_end;
         fn->params = d.params;
         fn->param_regs = d.regs;
@@ -574,6 +575,30 @@ struct Interp {
     }
 
     void run();
+
+    // Developer aid (swfrun --log-actions): each action with the top of the stack.
+    void log_action(const Code::Insn& in) {
+        const char* name = "?";
+        switch (Op(in.op)) {
+#define SWF_ACTION_NAME(code, n, v) \
+    case Op::n: name = #n; break;
+            SWF_ENUMERATE_ACTIONS(SWF_ACTION_NAME)
+#undef SWF_ACTION_NAME
+        }
+        std::string top_text = vm.stack.size() > f.stack_base ? describe(vm.stack.back()) : "-";
+        std::fprintf(stderr, "%*s%4u %-16s a=%u b=%u  top=%s\n", vm.depth * 2, "", f.pc, name, in.a, in.b, top_text.c_str());
+    }
+    std::string describe(const Value& v) {
+        switch (v.type) {
+        case Type::Undefined: return "undefined";
+        case Type::Null: return "null";
+        case Type::Bool: return v.b ? "true" : "false";
+        case Type::Number: return number_to_string(v.n);
+        case Type::String: return "\"" + v.s->text + "\"";
+        case Type::Object: return v.o->kind == ObjKind::Function ? "[function]" : "[object]";
+        }
+        return "?";
+    }
 };
 
 }  // namespace
@@ -606,6 +631,7 @@ void Interp::run() {
         }
         if (vm.aborting) return;
         const Code::Insn& in = code.insns[f.pc];
+        if (vm.log_actions) log_action(in);
         ++f.pc;
         switch (Op(in.op)) {
         case Op::End: f.pc = f.end; break;

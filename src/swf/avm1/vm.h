@@ -124,6 +124,7 @@ public:
     // Set when a limit stopped the running code: nothing can catch it.
     bool aborting = false;
     int max_depth = 256;
+    bool log_actions = false;  // print every action run (a developer aid)
     double timeout_seconds = 15;
 
     bool case_sensitive() const { return version >= 7; }

@@ -51,7 +51,7 @@ bool same_value(const Value& a, const Value& b) {
 }
 
 // The list a method works on. For arrays it is the array's own storage; for other objects a
-// copy made from `length` and the index properties, written back by commit().
+// copy made from `length` and the own index properties, written back by commit().
 class Elements {
 public:
     Elements(Vm& vm, const Value& self) : vm_(vm) {
@@ -64,8 +64,15 @@ public:
         double n = vm.to_number(vm.get(obj_, vm.names.length));
         size_t len = 0;
         if (n > 0) len = n >= double(kMaxItems) ? kMaxItems : size_t(n);
+        // Elements are the object's own data properties: Flash's array code saw neither the
+        // prototype's elements nor getters (`{length: 3, __proto__: [1, 2, 3]}` joins as three
+        // undefined).
+        const bool cs = vm.case_sensitive();
         loaded_.reserve(len);
-        for (size_t i = 0; i < len; ++i) loaded_.push_back(vm.get(obj_, index_name(vm, i)));
+        for (size_t i = 0; i < len; ++i) {
+            Property* p = obj_->find_own(index_name(vm, i), cs);
+            loaded_.push_back(p && !(p->flags & Accessor) ? p->value : Value());
+        }
         copy_ = loaded_;
     }
 
@@ -213,20 +220,42 @@ bool merge_sort(std::vector<uint32_t>& order, Cmp&& cmp, bool& stop, size_t run)
 // How elements compare under one set of flags, with the keys worked out once per element.
 struct KeyColumn {
     int flags = 0;
-    std::vector<double> numbers;      // NUMERIC
-    std::vector<std::string> texts;   // otherwise
+    std::vector<double> numbers;           // NUMERIC
+    std::vector<std::string_view> texts;   // otherwise: into the strings below or heap strings
+    std::vector<std::string> folded;       // CASEINSENSITIVE keys
+    // The first 8 bytes of each text, big-endian and zero-padded, when they are ASCII (where
+    // byte order is code-unit order): most comparisons end here without touching the strings.
+    std::vector<uint64_t> prefixes;
+    std::vector<uint8_t> has_prefix;
 
+    // Heap strings made here stay alive: no collection runs while a native is on the stack.
     void build(Vm& vm, const std::vector<Value>& values, int f) {
         flags = f;
         if (flags & kNumeric) {
             numbers.reserve(values.size());
-            for (const Value& v : values) numbers.push_back(vm.to_number(v));
+            for (const Value& v : values) numbers.push_back(v.is_number() ? v.n : vm.to_number(v));
+            return;
+        }
+        texts.reserve(values.size());
+        if (flags & kCaseInsensitive) {
+            folded.reserve(values.size());
+            for (const Value& v : values) folded.push_back(lower_key(vm.to_string(v)->text));
+            for (const std::string& k : folded) texts.push_back(k);
         } else {
-            texts.reserve(values.size());
-            for (const Value& v : values) {
-                Str* s = vm.to_string(v);
-                texts.push_back(flags & kCaseInsensitive ? lower_key(s->text) : s->text);
+            for (const Value& v : values) texts.push_back(vm.to_string(v)->text);
+        }
+        prefixes.resize(texts.size());
+        has_prefix.resize(texts.size());
+        for (size_t i = 0; i < texts.size(); ++i) {
+            uint64_t p = 0;
+            bool ascii = true;
+            for (size_t k = 0; k < 8; ++k) {
+                const uint8_t c = k < texts[i].size() ? uint8_t(texts[i][k]) : 0;
+                ascii = ascii && c < 0x80;
+                p = (p << 8) | c;
             }
+            prefixes[i] = p;
+            has_prefix[i] = ascii;
         }
     }
 
@@ -235,9 +264,12 @@ struct KeyColumn {
         int c;
         if (flags & kNumeric) {
             const double x = numbers[a], y = numbers[b];
-            const bool nx = std::isnan(x), ny = std::isnan(y);
-            if (nx || ny) c = nx == ny ? 0 : nx ? 1 : -1;
-            else c = x < y ? -1 : x > y ? 1 : 0;
+            if (x < y) c = -1;
+            else if (x > y) c = 1;
+            else if (x == y) c = 0;
+            else c = std::isnan(x) ? (std::isnan(y) ? 0 : 1) : -1;
+        } else if (prefixes[a] != prefixes[b] && has_prefix[a] && has_prefix[b]) {
+            c = prefixes[a] < prefixes[b] ? -1 : 1;
         } else {
             c = compare_units(texts[a], texts[b]);
         }
@@ -245,13 +277,13 @@ struct KeyColumn {
     }
 };
 
-// Sorts `values` by the comparator; then applies the result flags: UNIQUESORT answers 0 when
-// two elements compared equal, RETURNINDEXEDARRAY answers the order as a new array and leaves
-// the list alone. Otherwise the list is rearranged and `self` returned. A comparator that
-// throws leaves the list as it was.
+// Sorts `values` (the list as it was when the sort began) by the comparator, then applies the
+// result flags: UNIQUESORT answers 0 when two elements compared equal, RETURNINDEXEDARRAY
+// answers the order as a new array and leaves the list alone. Otherwise the list is rearranged
+// and `self` returned. A comparator that throws leaves the list as it was.
 template <typename Cmp>
-Value finish_sort(Vm& vm, Elements& el, const Value& self, int flags, Cmp&& cmp, bool& stop, size_t run) {
-    std::vector<Value> values = el.items();  // the comparator may change the list meanwhile
+Value finish_sort(Vm& vm, Elements& el, const Value& self, const std::vector<Value>& values, int flags, Cmp&& cmp,
+                  bool& stop, size_t run) {
     std::vector<uint32_t> order(values.size());
     for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
     bool equal_seen = false;
@@ -269,10 +301,9 @@ Value finish_sort(Vm& vm, Elements& el, const Value& self, int flags, Cmp&& cmp,
         for (uint32_t i : order) idx.push_back(double(i));
         return make_array(vm, std::move(idx));
     }
-    std::vector<Value> sorted;
-    sorted.reserve(order.size());
-    for (uint32_t i : order) sorted.push_back(values[i]);
-    el.items() = std::move(sorted);
+    std::vector<Value>& items = el.items();
+    items.resize(order.size());
+    for (size_t i = 0; i < order.size(); ++i) items[i] = values[order[i]];
     el.commit();
     return self.is_object() ? self : Value(el.object());
 }
@@ -450,21 +481,17 @@ Value array_sort(Vm& vm, Value self, const Args& args) {
         flags = vm.to_int32(args[1]);
     }
     bool stop = false;
+    const std::vector<Value> values = el.items();  // script run from here on may change the list
     if (fn.is_undefined()) {
         KeyColumn keys;
-        keys.build(vm, el.items(), flags);
+        keys.build(vm, values, flags);
         if (vm.throwing || vm.aborting) return Value();
-        return finish_sort(vm, el, self, flags, [&](uint32_t a, uint32_t b) { return keys.compare(a, b); }, stop, 16);
+        return finish_sort(vm, el, self, values, flags, [&](uint32_t a, uint32_t b) { return keys.compare(a, b); },
+                           stop, 16);
     }
-    // The script's comparator sees the values as they were when the sort began.
-    std::vector<Value> values = el.items();
     auto cmp = [&](uint32_t a, uint32_t b) {
         Value argv[2] = {values[a], values[b]};
         Value r = vm.call(fn, Value::null(), argv, 2);
-        if (vm.throwing || vm.aborting) {
-            stop = true;
-            return 0;
-        }
         double d = r.is_number() ? r.n : vm.to_number(r);
         if (vm.throwing || vm.aborting) {
             stop = true;
@@ -473,7 +500,7 @@ Value array_sort(Vm& vm, Value self, const Args& args) {
         int c = d < 0 ? -1 : d > 0 ? 1 : 0;  // NaN counts as equal
         return flags & kDescending ? -c : c;
     };
-    return finish_sort(vm, el, self, flags, cmp, stop, 1);
+    return finish_sort(vm, el, self, values, flags, cmp, stop, 1);
 }
 
 // sortOn(field | [fields] [, flags | [flags per field]]): orders elements by their named
@@ -516,7 +543,7 @@ Value array_sort_on(Vm& vm, Value self, const Args& args) {
             if (int r = c.compare(a, b)) return r;
         return 0;
     };
-    return finish_sort(vm, el, self, flags, cmp, stop, 16);
+    return finish_sort(vm, el, self, values, flags, cmp, stop, 16);
 }
 
 }  // namespace

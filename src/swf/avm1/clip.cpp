@@ -90,6 +90,13 @@ void rebuild_matrix(ClipObject* c) {
 
 Runtime* runtime_of(Vm& vm) { return vm.runtime; }
 
+// Frame labels match without regard to the case of ASCII letters only.
+std::string ascii_lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return s;
+}
+
 }  // namespace
 
 int clip_prop_index(const std::string& name) {
@@ -259,9 +266,9 @@ bool clip_goto_label(Vm& vm, Object* o, const std::string& label, bool play, int
     ClipObject* c = live(vm, o);
     if (!c || !c->clip || !c->clip->timeline()) return false;
     const Timeline* tl = c->clip->timeline();
-    const std::string want = fold_case(label);
+    const std::string want = ascii_lower(label);
     for (const auto& [name, frame] : tl->labels) {
-        if (fold_case(name) != want) continue;
+        if (ascii_lower(name) != want) continue;
         clip_goto(vm, c, frame + bias, play);
         return true;
     }
@@ -303,9 +310,9 @@ void clip_call_frame(Vm& vm, Object* o, const Value& frame, const std::function<
         if (!std::isnan(n) && !s.empty()) {
             index = int(n) - 1;
         } else {
-            const std::string want = fold_case(s);
+            const std::string want = ascii_lower(s);
             for (const auto& [name, f] : c->clip->timeline()->labels)
-                if (fold_case(name) == want) index = f;
+                if (ascii_lower(name) == want) index = f;
         }
     }
     if (!c || !c->clip || !c->clip->timeline()) return;

@@ -114,6 +114,12 @@ struct Interp {
         return vm.stack.back();
     }
     bool v4() const { return f.version <= 4; }
+    void push_result(const Value& v) {
+        if (v.is_bool())
+            push_bool(v.b);
+        else
+            push(v);
+    }
     void push_bool(bool b) {
         if (v4())
             push(b ? 1.0 : 0.0);
@@ -185,11 +191,14 @@ struct Interp {
 
     Value lookup(Str* name) {
         Value out;
-        if (special(name, out)) return out;
+        // Top-level code answers the special names first; inside functions, variables of those
+        // names on the scope chain win.
+        if (!f.fn && special(name, out)) return out;
         for (Scope* s = f.scope; s; s = s->parent) {
             if (!s->object) continue;
             if (vm.has_property(s->object, name)) return vm.get(s->object, name);
         }
+        if (f.fn && special(name, out)) return out;
         if (vm.has_property(vm.global, name)) return vm.get(vm.global, name);
         return Value();
     }
@@ -271,6 +280,21 @@ struct Interp {
     Object* resolve_target(const std::string& path) {
         if (path.empty()) return f.target;
         return resolve_clip_path(vm, f.target ? f.target : f.base, path, [this](Str* name) { return lookup(name); });
+    }
+
+    // tellTarget: timeline actions and top-level names go to the new target; an unresolvable
+    // one sends them to the root.
+    void set_target(const std::string& path) {
+        if (path.empty()) {
+            retarget(f.base);
+            return;
+        }
+        Object* t = resolve_target(path);
+        retarget(t ? t : root());
+    }
+    void retarget(Object* t) {
+        f.target = t;
+        if (!f.fn) f.scope = vm.heap.make<Scope>(t, nullptr);
     }
 
     Object* target_of(const Value& v) {
@@ -429,6 +453,7 @@ struct Interp {
             if (std::isnan(a.n) || std::isnan(b.n)) return Value();
             return a.n < b.n;
         }
+        if ((a.is_object() && is_display_object(a.o)) || (b.is_object() && is_display_object(b.o))) return Value();
         Value pa = vm.to_primitive(a), pb = vm.to_primitive(b);
         if (pa.is_string() && pb.is_string()) return string_less(pa.s, pb.s);
         double x = vm.to_number(pa), y = vm.to_number(pb);
@@ -446,7 +471,7 @@ struct Interp {
             if (a.type == b.type) return strict_same(a, b);
             if (a.is_nullish() && b.is_nullish()) return true;
             if (a.is_nullish() || b.is_nullish()) return false;
-            if (a.is_number() && b.is_string()) return a.n == vm.to_number(b) || (std::isnan(a.n) && std::isnan(vm.to_number(b)));
+            if (a.is_number() && b.is_string()) return a.n == vm.to_number(b);
             if (a.is_string() && b.is_number()) return equals2(b, a);
             if (a.is_bool()) {
                 a = a.b ? 1.0 : 0.0;
@@ -513,9 +538,8 @@ struct Interp {
         Value frame = pop();
         const bool play = flags & 1;
         Object* clip = f.target;
-        if (frame.is_number()) {
+        if (frame.is_number() && frame.n == std::trunc(frame.n)) {
             double d = frame.n;
-            if (std::isnan(d)) return;
             int64_t n = int64_t(uint32_t(to_uint32(d))) + bias;
             if (int32_t(n) <= 0) return;
             clip_goto(vm, clip, int(n) - 1, play);
@@ -552,7 +576,7 @@ struct Interp {
         fn->flags = d.flags;
         fn->register_count = d.register_count;
         fn->v2 = d.v2;
-        fn->version = f.version;
+        fn->version = std::max(f.version, 5);
         fn->name = d.name;
         fn->scope = f.scope;
         if (f.pool) fn->pool = *f.pool;
@@ -644,16 +668,7 @@ void Interp::run() {
         case Op::GotoFrame: clip_goto(vm, f.target, int(in.a), false); break;
         case Op::GetURL: get_url(code.strings[in.a]->text, code.strings[in.b]->text, 0); break;
         case Op::WaitForFrame: break;  // every frame is loaded
-        case Op::SetTarget: {
-            const std::string& path = code.strings[in.a]->text;
-            if (path.empty()) {
-                f.target = f.base;
-            } else {
-                Object* t = resolve_target(path);
-                f.target = t ? t : f.base;  // an unresolvable target leaves names on the base
-            }
-            break;
-        }
+        case Op::SetTarget: set_target(code.strings[in.a]->text); break;
         case Op::GoToLabel: clip_goto_label(vm, f.target, code.strings[in.a]->text, false, 0); break;
         case Op::Push:
             for (uint32_t i = 0; i < in.b; ++i) {
@@ -668,22 +683,26 @@ void Interp::run() {
             break;
         case Op::Pop: pop(); break;
         case Op::Add: {
-            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            Value vb = pop(), va = pop();
+            double a = vm.to_number(va), b = vm.to_number(vb);
             push(a + b);
             break;
         }
         case Op::Subtract: {
-            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            Value vb = pop(), va = pop();
+            double a = vm.to_number(va), b = vm.to_number(vb);
             push(a - b);
             break;
         }
         case Op::Multiply: {
-            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            Value vb = pop(), va = pop();
+            double a = vm.to_number(va), b = vm.to_number(vb);
             push(a * b);
             break;
         }
         case Op::Divide: {
-            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            Value vb = pop(), va = pop();
+            double a = vm.to_number(va), b = vm.to_number(vb);
             if (b == 0 && v4())
                 push(vm.intern("#ERROR#"));
             else
@@ -691,47 +710,55 @@ void Interp::run() {
             break;
         }
         case Op::Equals: {
-            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            Value vb = pop(), va = pop();
+            double a = vm.to_number(va), b = vm.to_number(vb);
             push_bool(a == b);
             break;
         }
         case Op::Less: {
-            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            Value vb = pop(), va = pop();
+            double a = vm.to_number(va), b = vm.to_number(vb);
             push_bool(a < b);
             break;
         }
         case Op::And: {
-            bool b = vm.to_boolean(pop()), a = vm.to_boolean(pop());
+            Value vb = pop(), va = pop();
+            bool a = vm.to_boolean(va), b = vm.to_boolean(vb);
             push_bool(a && b);
             break;
         }
         case Op::Or: {
-            bool b = vm.to_boolean(pop()), a = vm.to_boolean(pop());
+            Value vb = pop(), va = pop();
+            bool a = vm.to_boolean(va), b = vm.to_boolean(vb);
             push_bool(a || b);
             break;
         }
         case Op::Not: push_bool(!vm.to_boolean(pop())); break;
         case Op::StringEquals: {
-            Str* b = vm.to_string(pop());
-            Str* a = vm.to_string(pop());
+            Value vb = pop(), va = pop();
+            Str* a = vm.to_string(va);
+            Str* b = vm.to_string(vb);
             push_bool(a->text == b->text);
             break;
         }
         case Op::StringLess: {
-            Str* b = vm.to_string(pop());
-            Str* a = vm.to_string(pop());
+            Value vb = pop(), va = pop();
+            Str* a = vm.to_string(va);
+            Str* b = vm.to_string(vb);
             push_bool(string_less(a, b));
             break;
         }
         case Op::StringGreater: {
-            Str* b = vm.to_string(pop());
-            Str* a = vm.to_string(pop());
+            Value vb = pop(), va = pop();
+            Str* a = vm.to_string(va);
+            Str* b = vm.to_string(vb);
             push_bool(string_less(b, a));
             break;
         }
         case Op::StringAdd: {
-            Str* b = vm.to_string(pop());
-            Str* a = vm.to_string(pop());
+            Value vb = pop(), va = pop();
+            Str* a = vm.to_string(va);
+            Str* b = vm.to_string(vb);
             push(vm.str(a->text + b->text));
             break;
         }
@@ -806,17 +833,12 @@ void Interp::run() {
         case Op::GotoFrame2: do_goto_frame2(uint8_t(in.a), uint16_t(in.b)); break;
         case Op::SetTarget2: {
             Value t = pop();
-            if (t.is_object() && is_display_object(t.o)) {
-                f.target = t.o;
-            } else {
-                std::string path = vm.to_string(t)->text;
-                if (path.empty()) {
-                    f.target = f.base;
-                } else {
-                    Object* o = resolve_target(path);
-                    f.target = o ? o : f.base;
-                }
-            }
+            if (t.is_object() && is_display_object(t.o))
+                retarget(t.o);
+            else if (t.is_object())
+                retarget(root());
+            else
+                set_target(vm.to_string(t)->text);
             break;
         }
         case Op::GetProperty: {
@@ -928,7 +950,8 @@ void Interp::run() {
             f.returned = true;
             break;
         case Op::Modulo: {
-            double b = vm.to_number(pop()), a = vm.to_number(pop());
+            Value vb = pop(), va = pop();
+            double a = vm.to_number(va), b = vm.to_number(vb);
             push(std::fmod(a, b));
             break;
         }
@@ -1028,7 +1051,7 @@ void Interp::run() {
         case Op::Enumerate2: {
             Value v = pop();
             if (Op(in.op) == Op::Enumerate) v = get_variable(vm.key(v));
-            push(Value::null());
+            push(Value());
             if (Object* o = v.object()) {
                 std::vector<Str*> names = vm.enumerate(o);
                 for (auto it = names.rbegin(); it != names.rend(); ++it) push(*it);
@@ -1044,25 +1067,25 @@ void Interp::run() {
         case Op::Less2: {
             Value b = pop();
             Value a = pop();
-            push(less(a, b));
+            push_result(less(a, b));
             break;
         }
         case Op::Greater: {
             Value b = pop();
             Value a = pop();
-            push(less(b, a));
+            push_result(less(b, a));
             break;
         }
         case Op::Equals2: {
             Value b = pop();
             Value a = pop();
-            push(equals2(a, b));
+            push_bool(equals2(a, b));
             break;
         }
         case Op::StrictEquals: {
             Value b = pop();
             Value a = pop();
-            push(strict_same(a, b));
+            push_bool(strict_same(a, b));
             break;
         }
         case Op::ToNumber: push(vm.to_number(pop())); break;
@@ -1098,33 +1121,39 @@ void Interp::run() {
             if (int(in.a) < f.nregs) f.regs[in.a] = top();
             break;
         case Op::BitAnd: {
-            int32_t b = vm.to_int32(pop()), a = vm.to_int32(pop());
+            Value vb = pop(), va = pop();
+            int32_t a = vm.to_int32(va), b = vm.to_int32(vb);
             push(double(a & b));
             break;
         }
         case Op::BitOr: {
-            int32_t b = vm.to_int32(pop()), a = vm.to_int32(pop());
+            Value vb = pop(), va = pop();
+            int32_t a = vm.to_int32(va), b = vm.to_int32(vb);
             push(double(a | b));
             break;
         }
         case Op::BitXor: {
-            int32_t b = vm.to_int32(pop()), a = vm.to_int32(pop());
+            Value vb = pop(), va = pop();
+            int32_t a = vm.to_int32(va), b = vm.to_int32(vb);
             push(double(a ^ b));
             break;
         }
         case Op::BitLShift: {
-            int32_t n = vm.to_int32(pop()), a = vm.to_int32(pop());
+            Value vn = pop(), va = pop();
+            int32_t a = vm.to_int32(va), n = vm.to_int32(vn);
             push(double(int32_t(uint32_t(a) << (n & 31))));
             break;
         }
         case Op::BitRShift: {
-            int32_t n = vm.to_int32(pop()), a = vm.to_int32(pop());
+            Value vn = pop(), va = pop();
+            int32_t a = vm.to_int32(va), n = vm.to_int32(vn);
             push(double(a >> (n & 31)));
             break;
         }
         case Op::BitURShift: {
-            int32_t n = vm.to_int32(pop());
-            uint32_t a = uint32_t(vm.to_int32(pop()));
+            Value vn = pop(), va = pop();
+            uint32_t a = uint32_t(vm.to_int32(va));
+            int32_t n = vm.to_int32(vn);
             push(double(a >> (n & 31)));
             break;
         }
@@ -1160,7 +1189,7 @@ void Interp::run() {
         case Op::InstanceOf: {
             Value ctor = pop();
             Value obj = pop();
-            push(obj.is_object() && ctor.is_object() && vm.instance_of(obj.o, ctor.o));
+            push_bool(obj.is_object() && ctor.is_object() && vm.instance_of(obj.o, ctor.o));
             break;
         }
         case Op::Extends: {

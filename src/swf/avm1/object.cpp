@@ -120,8 +120,7 @@ bool ArrayObject::has_virtual(Vm& vm, Str* name) {
 }
 
 void ArrayObject::list_virtual(Vm& vm, std::vector<Str*>& out) {
-    for (size_t i = 0; i < items.size(); ++i)
-        if (!items[i].is_undefined()) out.push_back(vm.intern(number_to_string(double(i))));
+    for (size_t i = 0; i < items.size(); ++i) out.push_back(vm.intern(number_to_string(double(i))));
 }
 
 void ArrayObject::set_length(size_t n) { items.resize(n); }

@@ -54,6 +54,7 @@ Value object_has_own(Vm& vm, Value self, const Args& args) {
     Object* o = self_object(vm, self);
     if (!o || args.size() < 1) return false;
     Str* name = vm.key(args[0]);
+    if (name == vm.names.__proto__ || (!vm.case_sensitive() && name->folded == vm.names.__proto__)) return true;
     if (o->has_virtual(vm, name)) return true;
     Property* p = o->find_own(name, vm.case_sensitive());
     return p && !(p->flags & hidden_mask(vm.version));
@@ -276,7 +277,7 @@ void install_object(Vm& vm) {
 
     vm.define_method(vm.global, "ASSetPropFlags", as_set_prop_flags);
 
-    Object* bc = vm.new_object();
+    Object* bc = vm.new_native(function_ctor);
     vm.define_method(bc, "addListener", broadcaster_add);
     vm.define_method(bc, "removeListener", broadcaster_remove);
     vm.define_method(bc, "broadcastMessage", broadcaster_broadcast);

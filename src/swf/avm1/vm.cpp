@@ -28,7 +28,7 @@ Vm::~Vm() = default;
 void Vm::install_builtins() {
     object_proto = heap.make<Object>(nullptr);
     function_proto = heap.make<FunctionObject>(object_proto);
-    global = heap.make<Object>(object_proto);
+    global = heap.make<Object>(nullptr);  // bare: no toString, no valueOf
     install_object(*this);
     install_globals(*this);
     install_string(*this);
@@ -255,6 +255,7 @@ Value Vm::get(const Value& v, Str* name) {
 }
 
 void Vm::set(Object* o, Str* name, const Value& v0) {
+    if (name->text.empty()) return;  // a property with no name cannot be made
     const bool cs = case_sensitive();
     if (name == names.__proto__ || (!cs && name->folded == names.__proto__)) {
         o->proto = v0.object();

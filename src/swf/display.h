@@ -72,6 +72,7 @@ struct World {
     size_t budget = kMaxClips;
     ClipEvents* events = nullptr;
     uint64_t next_serial = 1;
+    uint64_t instances_made = 0;
     std::map<uint64_t, Clip*> clips;
 };
 
@@ -147,6 +148,8 @@ private:
     void erase(std::map<int, Instance>::iterator it);
     void start_child(Instance& inst);
     void rewind_to(int frame);
+    void rewind_list(int frame);
+    void start_pending();
     Instance make_instance(uint16_t depth, const Placement& p);
     static Placement placement_of(const DisplayOp& op);
     void enter_frame(int frame);
@@ -161,6 +164,8 @@ private:
     int current_ = -1;
     bool playing_ = true;
     bool removed_ = false;
+    bool applying_ = false;  // a frame's tags are being applied
+    std::vector<std::pair<int, uint64_t>> pending_starts_;  // (depth, serial) of children to start
     std::map<int, Instance> list_;
 };
 

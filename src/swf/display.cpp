@@ -122,10 +122,11 @@ Instance& Clip::insert(int depth, Instance&& fresh) {
     auto [pos, ok] = list_.insert_or_assign(depth, std::move(fresh));
     Instance& inst = pos->second;
     inst.parent = this;
-    // Unnamed instances are called "instanceN", counted over every instance of the movie.
-    ++world_->instances_made;
-    if (inst.name.empty()) inst.name = "instance" + std::to_string(world_->instances_made);
+    // Unnamed instances are called "instanceN", counted over the movie's unnamed instances.
     const Character* ch = inst.character;
+    if (inst.name.empty() && ch &&
+        (ch->kind == CharKind::Sprite || ch->kind == CharKind::Button || ch->kind == CharKind::EditText))
+        inst.name = "instance" + std::to_string(++world_->instances_made);
     if (ch && nesting_ + 1 < kMaxNesting && world_->budget > 0) {
         if (ch->kind == CharKind::Sprite) {
             const auto& sprite = static_cast<const SpriteDef&>(*ch);

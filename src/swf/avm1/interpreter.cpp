@@ -219,31 +219,37 @@ struct Interp {
             Object* clip = resolve_target(t);
             return clip ? Value(clip) : Value();
         }
-        // Dot path: the first name on the scope chain, the rest as members.
-        Value cur;
-        size_t start = 0;
-        bool first = true;
-        while (start <= t.size()) {
+        // Dot path: each scope that has the first name is tried in turn until the whole path
+        // resolves; `_global.a.b.c` is reached when a nearer `a` has no `b.c`.
+        std::vector<Str*> parts;
+        for (size_t start = 0;;) {
             size_t dot = t.find('.', start);
-            std::string part = t.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-            Str* key = vm.intern(part);
-            if (first) {
-                cur = lookup(key);
-                first = false;
-            } else {
-                if (!cur.is_object()) return Value();
-                Value out;
-                if (part == "_parent" || same(key, vm.names._parent)) {
-                    Object* p = clip_parent(cur.o);
-                    cur = p ? Value(p) : vm.get(cur, key);
-                } else {
-                    cur = vm.get(cur, key);
-                }
-            }
+            parts.push_back(vm.intern(t.substr(start, dot == std::string::npos ? std::string::npos : dot - start)));
             if (dot == std::string::npos) break;
             start = dot + 1;
         }
-        return cur;
+        auto walk = [&](Value cur) {
+            for (size_t i = 1; i < parts.size(); ++i) {
+                if (!cur.is_object()) return Value();
+                if (same(parts[i], vm.names._parent)) {
+                    Object* p = clip_parent(cur.o);
+                    cur = p ? Value(p) : vm.get(cur, parts[i]);
+                } else {
+                    cur = vm.get(cur, parts[i]);
+                }
+            }
+            return cur;
+        };
+        Value first;
+        if (special(parts[0], first)) return walk(first);
+        Value result;
+        for (Scope* s = f.scope; s; s = s->parent) {
+            if (!s->object || !vm.has_property(s->object, parts[0])) continue;
+            result = walk(vm.get(s->object, parts[0]));
+            if (!result.is_undefined()) return result;
+        }
+        if (vm.has_property(vm.global, parts[0])) result = walk(vm.get(vm.global, parts[0]));
+        return result;
     }
 
     void set_variable(Str* name, const Value& v) {

@@ -418,8 +418,10 @@ struct Interp {
         if (obj.is_object() && obj.o->kind == ObjKind::Other) {
             if (auto* s = dynamic_cast<SuperObject*>(obj.o)) {
                 Object* from = s->holder ? s->holder->proto : nullptr;
+                Str* key = vm.key(name);
                 if (!from) return Value();
-                return vm.get(from, vm.key(name));
+                if (key == vm.names.__proto__) return from->proto ? Value(from->proto) : Value();
+                return vm.get(from, key);
             }
         }
         return vm.get(obj, vm.key(name));
@@ -598,6 +600,13 @@ struct Interp {
     }
 
     Value call_value(const Value& fn, const Value& self, std::vector<Value>& args, Object* holder) {
+        if (fn.is_object() && fn.o->kind == ObjKind::Other)
+            if (auto* sup = dynamic_cast<SuperObject*>(fn.o)) {
+                // super(…): the constructor the prototype was made by.
+                if (!sup->holder) return Value();
+                Value ctor = vm.get(sup->holder, vm.names.__constructor__);
+                return call_value(ctor, sup->self, args, sup->holder->proto);
+            }
         auto* fo = fn.is_object() && fn.o->kind == ObjKind::Function ? static_cast<FunctionObject*>(fn.o) : nullptr;
         if (!fo) return Value();
         if (fo->native) return vm.call(fn, self, args.data(), int(args.size()));
@@ -716,14 +725,17 @@ void Interp::run() {
             break;
         }
         case Op::Equals: {
+            // Converted right operand first, unlike the arithmetic actions.
             Value vb = pop(), va = pop();
-            double a = vm.to_number(va), b = vm.to_number(vb);
+            double b = vm.to_number(vb), a = vm.to_number(va);
+            if (v4()) a = std::isnan(a) ? 0 : a, b = std::isnan(b) ? 0 : b;
             push_bool(a == b);
             break;
         }
         case Op::Less: {
             Value vb = pop(), va = pop();
             double a = vm.to_number(va), b = vm.to_number(vb);
+            if (v4()) a = std::isnan(a) ? 0 : a, b = std::isnan(b) ? 0 : b;
             push_bool(a < b);
             break;
         }
@@ -1160,7 +1172,8 @@ void Interp::run() {
             Value vn = pop(), va = pop();
             uint32_t a = uint32_t(vm.to_int32(va));
             int32_t n = vm.to_int32(vn);
-            push(double(a >> (n & 31)));
+            // A shift by nothing hands the bits back as a signed number.
+            push((n & 31) ? double(a >> (n & 31)) : double(int32_t(a)));
             break;
         }
         case Op::With: {

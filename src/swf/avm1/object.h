@@ -135,6 +135,7 @@ public:
     Scope* scope = nullptr;  // chain captured at definition (SWF6+)
     std::vector<Str*> pool;  // constant pool in force where it was defined
     Object* base_clip = nullptr;  // the timeline that defined it
+    bool shows_as_object = false;  // toString gives "[object Object]" (AsBroadcaster)
 
     void trace(Tracer& t) override;
 };

@@ -23,7 +23,8 @@ Value object_ctor(Vm& vm, Value self, const Args& args) {
 }
 
 Value object_to_string(Vm& vm, Value self, const Args&) {
-    if (self.is_object() && self.o->kind == ObjKind::Function) return vm.intern("[type Function]");
+    if (self.is_object() && self.o->kind == ObjKind::Function && !static_cast<FunctionObject*>(self.o)->shows_as_object)
+        return vm.intern("[type Function]");
     return vm.intern("[object Object]");
 }
 
@@ -118,7 +119,10 @@ Value object_register_class(Vm& vm, Value self, const Args& args) {
 // ---------------------------------------------------------------------------------------------
 // Function
 // ---------------------------------------------------------------------------------------------
-Value function_ctor(Vm& vm, Value self, const Args& args) { return self; }
+Value function_ctor(Vm& vm, Value self, const Args& args) {
+    if (!args.constructing && args[0].is_object()) return args[0];  // Function(f) is f
+    return self;
+}
 
 Value function_call(Vm& vm, Value self, const Args& args) {
     Value this_v = args.size() > 0 && !args[0].is_nullish() ? args[0] : Value();
@@ -152,7 +156,7 @@ Value as_set_prop_flags(Vm& vm, Value self, const Args& args) {
     const uint16_t clear = args.size() > 3 ? uint16_t(vm.to_int32(args[3]) & 0x7FFF) : 0;
     std::vector<Str*> names;
     const Value& props = args[1];
-    bool all = props.is_null() || props.is_undefined();
+    bool all = props.is_null();
     if (Object* a = props.object(); a && a->kind == ObjKind::Array) {
         for (Value& v : static_cast<ArrayObject*>(a)->items) names.push_back(vm.key(v));
     } else if (!all) {
@@ -277,7 +281,8 @@ void install_object(Vm& vm) {
 
     vm.define_method(vm.global, "ASSetPropFlags", as_set_prop_flags);
 
-    Object* bc = vm.new_native(function_ctor);
+    FunctionObject* bc = vm.new_native(function_ctor);
+    bc->shows_as_object = true;  // it prints as a plain object
     vm.define_method(bc, "addListener", broadcaster_add);
     vm.define_method(bc, "removeListener", broadcaster_remove);
     vm.define_method(bc, "broadcastMessage", broadcaster_broadcast);

@@ -219,7 +219,7 @@ Property* Vm::find(Object* o, Str* name, Object** holder) {
 
 Value Vm::get(Object* obj, Str* name) {
     const bool cs = case_sensitive();
-    if (name == names.__proto__ || (!cs && name->folded == names.__proto__)) return obj->proto;
+    if (name == names.__proto__ || (!cs && name->folded == names.__proto__)) return obj->proto ? Value(obj->proto) : Value();
     const uint16_t hidden = hidden_mask(version);
     Object* o = obj;
     for (int i = 0; o && i < kMaxChain; ++i, o = o->proto) {

@@ -82,7 +82,8 @@ void trace_exec_states(Vm& vm, Tracer& t) {
 // `super` as a value: member lookups start above the prototype the running method came from.
 class SuperObject final : public Object {
 public:
-    SuperObject(Value self, Object* holder) : Object(nullptr, ObjKind::Other), self(self), holder(holder) {}
+    SuperObject(Value self, Object* holder)
+        : Object(holder ? holder->proto : nullptr, ObjKind::Other), self(self), holder(holder) {}
     Value self;
     Object* holder;
     void trace(Tracer& t) override {
@@ -1172,8 +1173,8 @@ void Interp::run() {
             Value vn = pop(), va = pop();
             uint32_t a = uint32_t(vm.to_int32(va));
             int32_t n = vm.to_int32(vn);
-            // A shift by nothing hands the bits back as a signed number.
-            push((n & 31) ? double(a >> (n & 31)) : double(int32_t(a)));
+            // Up to SWF8 a shift by nothing hands the bits back as a signed number.
+            push((n & 31) || f.version > 8 ? double(a >> (n & 31)) : double(int32_t(a)));
             break;
         }
         case Op::With: {

@@ -152,8 +152,10 @@ void Runtime::removing(Clip& parent, Instance& inst) { queue_unload(parent, inst
 
 void Runtime::actions(Clip& clip, const ActionBlock& block) {
     if (block.init_sprite) {
+        // Init actions run at once, before anything else of their frame: classes they register
+        // are in place when the frame's clips are made.
         if (!init_done_.insert(&block).second) return;
-        queue_.push_back({Task::Actions, root_object_, code_for(block.bytes)});
+        vm.run_block(code_for(block.bytes), root_object_);
         return;
     }
     if (!clip.object) return;

@@ -194,7 +194,8 @@ Object* find_child(Vm& vm, ClipObject* c, Str* name) {
     Object* found = nullptr;
     for (auto& [depth, inst] : c->clip->display_list()) {
         if (inst.name.empty()) continue;
-        Object* obj = inst.clip ? inst.clip->object : inst.object;
+        // A named shape stands for the clip that holds it.
+        Object* obj = inst.clip ? inst.clip->object : inst.object ? inst.object : c;
         if (!obj) continue;
         if (cs ? inst.name == want : (inst.name.size() == want.size() || !is_ascii(inst.name)) && fold_case(inst.name) == folded) {
             if (!found) found = obj;  // the lowest depth wins

@@ -475,7 +475,29 @@ struct Interp {
         return utf8_to_utf16(a->text) < utf8_to_utf16(b->text);
     }
 
+    Value value_of(const Value& v) {
+        if (!vm.find(v.o, vm.names.valueOf) && !vm.find(v.o, vm.names.toString)) return Value();
+        return vm.call_method(v, vm.names.valueOf, {});
+    }
+
+    // An object that has neither valueOf nor toString (such as _global) compares as undefined.
+    Value bare_as_undefined(const Value& v) {
+        if (v.is_object() && !is_display_object(v.o) && !vm.find(v.o, vm.names.valueOf) && !vm.find(v.o, vm.names.toString))
+            return Value();
+        return v;
+    }
+
     bool equals2(Value a, Value b) {
+        // SWF5 compares two objects by their values.
+        if (f.version <= 5 && a.is_object() && b.is_object() && a.o != b.o && !is_display_object(a.o) &&
+            !is_display_object(b.o)) {
+            a = value_of(a);
+            b = value_of(b);
+        }
+        if (a.type != b.type) {
+            a = bare_as_undefined(a);
+            b = bare_as_undefined(b);
+        }
         for (int guard = 0; guard < 8; ++guard) {
             if (a.type == b.type) return strict_same(a, b);
             if (a.is_nullish() && b.is_nullish()) return true;
@@ -490,15 +512,16 @@ struct Interp {
                 b = b.b ? 1.0 : 0.0;
                 continue;
             }
+            // Objects meet primitives through valueOf alone (no toString fallback).
             if (a.is_object() && !b.is_object()) {
                 if (is_display_object(a.o)) return false;
-                a = vm.to_primitive(a);
+                a = value_of(a);
                 if (a.is_object()) return false;
                 continue;
             }
             if (b.is_object() && !a.is_object()) {
                 if (is_display_object(b.o)) return false;
-                b = vm.to_primitive(b);
+                b = value_of(b);
                 if (b.is_object()) return false;
                 continue;
             }

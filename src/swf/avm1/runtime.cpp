@@ -1,10 +1,11 @@
 // The order of a frame, as the original player runs it:
-//   1. enterFrame: onClipEvent(enterFrame) then onEnterFrame, every clip, newest first;
-//   2. every playing clip moves on, newest first; the tags of the frames entered are applied in
-//      file order, queueing DoInitAction ahead of the rest, DoAction, load and unload events;
-//      a new sprite's initialize/construct events and class constructor run at once;
-//   3. the queue runs first in, first out (scripts may queue more);
-//   4. the frame is drawn.
+//   1. every clip, newest first: its enterFrame event (onClipEvent(enterFrame), onEnterFrame) is
+//      queued, then its playhead moves on; the tags of the frames entered are applied in file
+//      order: DoInitAction runs at once, DoAction, load and unload events are queued, and a new
+//      sprite's initialize/construct events and class constructor run at once; children placed
+//      by a frame start once the frame's own tags are applied;
+//   2. the queue runs first in, first out (scripts may queue more);
+//   3. the frame is drawn.
 #include "swf/avm1/runtime.h"
 
 #include <algorithm>
@@ -234,32 +235,23 @@ void Runtime::call_frame(Clip& clip, int frame) {
         if (!b.init_sprite) vm.run_block(code_for(b.bytes), clip.object);
 }
 
-void Runtime::enter_frame_events() {
-    std::vector<uint64_t> order;
-    order.reserve(world_.clips.size());
-    for (auto it = world_.clips.rbegin(); it != world_.clips.rend(); ++it) order.push_back(it->first);
-    for (uint64_t serial : order) {
-        auto it = world_.clips.find(serial);
-        if (it == world_.clips.end() || it->second->removed()) continue;
-        Object* o = it->second->object;
-        if (!is_display_object(o) || o->kind != ObjKind::Clip) continue;
-        queue_.push_back({Task::Event, o, nullptr, EvEnterFrame, vm.names.onEnterFrame});
-    }
-    run_queue();
-}
-
 void Runtime::tick() {
     vm.new_tick();
     clock_ms_ += frame_ms_;
     run_timers();
-    enter_frame_events();
+    // Newest clip first: its enterFrame event is queued, then its playhead moves (queueing the
+    // scripts and events of what that brings).
     std::vector<uint64_t> order;
     order.reserve(world_.clips.size());
     for (auto it = world_.clips.rbegin(); it != world_.clips.rend(); ++it) order.push_back(it->first);
     for (uint64_t serial : order) {
         auto it = world_.clips.find(serial);
         if (it == world_.clips.end() || it->second->removed()) continue;
-        it->second->advance_playhead();
+        Clip* clip = it->second;
+        Object* o = clip->object;
+        if (is_display_object(o) && o->kind == ObjKind::Clip)
+            queue_.push_back({Task::Event, o, nullptr, EvEnterFrame, vm.names.onEnterFrame});
+        clip->advance_playhead();
     }
     run_queue();
     vm.maybe_collect();

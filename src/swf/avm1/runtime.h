@@ -104,7 +104,6 @@ private:
     void run_clip_events(ClipObject* obj, uint32_t event);
     void fire_handler(Object* obj, Str* name);
     void run_timers();
-    void enter_frame_events();
     void mark_roots(Tracer& t);
     std::shared_ptr<const Code> code_for(const std::vector<uint8_t>& bytes);
     void queue_unload(Clip& parent, Instance& inst);

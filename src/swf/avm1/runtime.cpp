@@ -133,14 +133,14 @@ void Runtime::init_instance(ClipObject* obj, Instance& inst, Object* init) {
     queue_.push_back({Task::Event, obj, nullptr, EvLoad, vm.names.onLoad});
 }
 
+// Children first, in depth order, then the instance itself; each object only once (a parent's
+// removal reaches its children before their own removal does).
 void Runtime::queue_unload(Clip& parent, Instance& inst) {
-    if (inst.clip) {
-        auto& list = inst.clip->display_list();
-        for (auto it = list.rbegin(); it != list.rend(); ++it) queue_unload(*inst.clip, it->second);
-    }
     Object* o = inst.clip ? inst.clip->object : inst.object;
     ClipObject* obj = is_display_object(o) ? static_cast<ClipObject*>(o) : nullptr;
-    if (!obj) return;
+    if (!obj || !obj->alive()) return;
+    if (inst.clip)
+        for (auto& [depth, child] : inst.clip->display_list()) queue_unload(*inst.clip, child);
     bool has_event = false;
     if (obj->clip_actions)
         for (const ClipAction& a : *obj->clip_actions) has_event |= (a.events & EvUnload) != 0;

@@ -120,7 +120,8 @@ uint32_t decode_at(std::string_view s, size_t i) {
     const auto b = [&](size_t k) { return k < s.size() ? uint32_t(uint8_t(s[k])) : 0u; };
     uint32_t c = b(i);
     if (c < 0x80) return c;
-    if (c >= 0xF0 && i + 3 < s.size()) return ((c & 7) << 18) | ((b(i + 1) & 63) << 12) | ((b(i + 2) & 63) << 6) | (b(i + 3) & 63);
+    if (c >= 0xF0 && i + 3 < s.size())
+        return ((c & 7) << 18) | ((b(i + 1) & 63) << 12) | ((b(i + 2) & 63) << 6) | (b(i + 3) & 63);
     if (c >= 0xE0 && i + 2 < s.size()) return ((c & 15) << 12) | ((b(i + 1) & 63) << 6) | (b(i + 2) & 63);
     if (c >= 0xC0 && i + 1 < s.size()) return ((c & 31) << 6) | (b(i + 1) & 63);
     return c;
@@ -411,34 +412,35 @@ Value array_slice(Vm& vm, Value self, const Args& args) {
     return make_array(vm, std::move(out));
 }
 
-// Arrays that hold themselves would join forever; deeper than this they join as "".
-thread_local int join_depth = 0;
+// Lists being joined right now: one that holds itself (directly or further down) joins as ""
+// where it recurs.
+thread_local std::vector<Object*> joining;
 
-std::string join_items(Vm& vm, const std::vector<Value>& items, std::string_view sep) {
+Value join_list(Vm& vm, Elements& el, std::string_view sep) {
+    if (std::find(joining.begin(), joining.end(), el.object()) != joining.end() || joining.size() > 256)
+        return vm.names.empty;
+    const std::vector<Value> items = el.items();  // element toString() calls may change the list
+    joining.push_back(el.object());
     std::string out;
-    if (join_depth > 64) return out;
-    ++join_depth;
     for (size_t i = 0; i < items.size(); ++i) {
         if (i) out += sep;
         out += vm.to_string(items[i])->text;
     }
-    --join_depth;
-    return out;
+    joining.pop_back();
+    return vm.str(std::move(out));
 }
 
 Value array_join(Vm& vm, Value self, const Args& args) {
     Elements el(vm, self);
     if (!el.ok()) return Value();
-    std::string sep = args[0].is_undefined() ? std::string(",") : vm.to_string(args[0])->text;
-    std::vector<Value> items = el.items();  // element toString() calls may change the array
-    return vm.str(join_items(vm, items, sep));
+    const std::string sep = args[0].is_undefined() ? std::string(",") : vm.to_string(args[0])->text;
+    return join_list(vm, el, sep);
 }
 
 Value array_to_string(Vm& vm, Value self, const Args&) {
     Elements el(vm, self);
     if (!el.ok()) return Value();
-    std::vector<Value> items = el.items();
-    return vm.str(join_items(vm, items, ","));
+    return join_list(vm, el, ",");
 }
 
 // concat(v...): a new array of this list's elements and the arguments, arrays among them

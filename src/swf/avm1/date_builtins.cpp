@@ -1,6 +1,7 @@
 // Date: the constructor, Date.UTC, the getters and setters in local time and UTC. The calendar
 // arithmetic is in date_math; this file reads arguments the way Flash did and keeps the time
 // value in the object's `primitive`.
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -144,39 +145,25 @@ Value date_set(Vm& vm, Value self, const Args& args) {
     parts_of(t, Local, p);
     for (int i = 0; i < n; ++i) {
         double v = given[i];
-        const int field = First + i;
         if (First == kMinutes) v = int_minutes_arg(v);
         // setMonth(NaN) is setMonth(0); infinite months still spoil the date.
-        else if (field == kMonth && First == kMonth && std::isnan(v)) v = 0;
-        p[field] = v;
+        else if (First == kMonth && i == 0 && std::isnan(v)) v = 0;
+        p[First + i] = v;
     }
-    double composed = MakeDate(MakeDay(p[kYear], p[kMonth], p[kDate]), MakeTime(p[kHours], p[kMinutes], p[kSeconds], p[kMs]));
-    double result = TimeClip(Local ? UTC(composed) : composed);
-    store(self, result);
-    return result;
+    t = MakeDate(MakeDay(p[kYear], p[kMonth], p[kDate]), MakeTime(p[kHours], p[kMinutes], p[kSeconds], p[kMs]));
+    t = TimeClip(Local ? UTC(t) : t);
+    store(self, t);
+    return t;
 }
 
 // setYear(year [, month [, date]]): setFullYear, except that years 0 to 99 mean 1900 to 1999.
 Value date_set_year(Vm& vm, Value self, const Args& args) {
-    double t;
-    if (!time_of(self, t)) return Value();
+    if (!date_object(self)) return Value();
     double year = std::trunc(vm.to_number(args[0]));
     if (year >= 0 && year <= 99) year += 1900;
-    double month = args.size() > 1 ? vm.to_number(args[1]) : kNaN;
-    double date = args.size() > 2 ? vm.to_number(args[2]) : kNaN;
-    if (!std::isfinite(t)) {
-        store(self, kNaN);
-        return kNaN;
-    }
-    double p[kFieldCount];
-    parts_of(t, true, p);
-    p[kYear] = year;
-    if (args.size() > 1) p[kMonth] = month;
-    if (args.size() > 2) p[kDate] = date;
-    double composed = MakeDate(MakeDay(p[kYear], p[kMonth], p[kDate]), MakeTime(p[kHours], p[kMinutes], p[kSeconds], p[kMs]));
-    double result = TimeClip(UTC(composed));
-    store(self, result);
-    return result;
+    Value argv[3] = {year, args[1], args[2]};
+    Args adjusted{argv, std::clamp(args.size(), 1, 3), false, args.callee};
+    return date_set<kYear, 3, true>(vm, self, adjusted);
 }
 
 Value date_set_time(Vm& vm, Value self, const Args& args) {

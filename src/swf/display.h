@@ -91,6 +91,10 @@ public:
     bool playing() const { return playing_; }
     void play() { playing_ = true; }
     void stop() { playing_ = false; }
+    // Play and stop from the movie's own scripts: a stop there holds against the host's Play.
+    void script_play() { playing_ = true, held_ = false; }
+    void script_stop() { playing_ = false, held_ = true; }
+    bool held() const { return held_; }
     const std::map<int, Instance>& display_list() const { return list_; }
     std::map<int, Instance>& display_list() { return list_; }
     const Timeline* timeline() const { return timeline_; }
@@ -164,6 +168,7 @@ private:
     int current_ = -1;
     bool playing_ = true;
     bool removed_ = false;
+    bool held_ = false;
     bool applying_ = false;  // a frame's tags are being applied
     std::vector<std::pair<int, uint64_t>> pending_starts_;  // (depth, serial) of children to start
     std::map<int, Instance> list_;

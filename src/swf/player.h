@@ -72,7 +72,8 @@ public:
     int current_frame() const { return root_ ? root_->current_frame() : -1; }
     int frame_count() const { return root_ ? root_->frame_count() : 0; }
 
-    void play() { if (root_) root_->play(); }
+    // The host's Play: a movie whose own script stopped its main timeline stays stopped.
+    void play() { if (root_ && !root_->held()) root_->play(); }
     void stop() { if (root_) root_->stop(); }
     void goto_frame(int frame) { if (root_) root_->goto_frame(frame); }
     // One frame of the root timeline and every clip in it, scripts included.

@@ -257,9 +257,9 @@ void clip_goto(Vm& vm, Object* o, int frame, bool play) {
     if (frame >= c->clip->frame_count()) frame = c->clip->frame_count() - 1;
     if (frame < 0) return;
     if (play)
-        c->clip->play();
+        c->clip->script_play();
     else
-        c->clip->stop();
+        c->clip->script_stop();
     c->clip->goto_frame(frame);
 }
 
@@ -281,14 +281,14 @@ void clip_control(Vm& vm, Object* o, ClipControl what) {
     if (!c || !c->clip) return;
     Clip& clip = *c->clip;
     switch (what) {
-    case ClipControl::Play: clip.play(); break;
-    case ClipControl::Stop: clip.stop(); break;
+    case ClipControl::Play: clip.script_play(); break;
+    case ClipControl::Stop: clip.script_stop(); break;
     case ClipControl::Next:
-        clip.stop();
+        clip.script_stop();
         if (clip.current_frame() + 1 < clip.frame_count()) clip.goto_frame(clip.current_frame() + 1);
         break;
     case ClipControl::Prev:
-        clip.stop();
+        clip.script_stop();
         if (clip.current_frame() > 0) clip.goto_frame(clip.current_frame() - 1);
         break;
     }

@@ -115,6 +115,14 @@ struct Interp {
         return vm.stack.back();
     }
     bool v4() const { return f.version <= 4; }
+    // Registers past a function's own count are the top-level ones.
+    Value& reg(uint32_t i) {
+        if (int(i) < f.nregs) return f.regs[i];
+        if (i < 4) return vm.regs[i];
+        scratch_ = Value();
+        return scratch_;
+    }
+    Value scratch_;
     void push_result(const Value& v) {
         if (v.is_bool())
             push_bool(v.b);
@@ -377,7 +385,7 @@ struct Interp {
                 r.end = r.catch_end;
                 f.pc = r.begin;
                 if (r.def->flags & 4) {
-                    if (r.def->reg < f.nregs) f.regs[r.def->reg] = ex;
+                    reg(r.def->reg) = ex;
                 } else if (r.def->name) {
                     define_local(r.def->name, ex);
                 }
@@ -715,7 +723,7 @@ void Interp::run() {
                 if (item.kind == 0)
                     push(item.value);
                 else if (item.kind == 1)
-                    push(int(item.index) < f.nregs ? f.regs[item.index] : Value());
+                    push(reg(item.index));
                 else
                     push(f.pool && item.index < f.pool->size() ? Value((*f.pool)[item.index]) : Value());
             }
@@ -1159,9 +1167,7 @@ void Interp::run() {
         }
         case Op::Increment: push(vm.to_number(pop()) + 1); break;
         case Op::Decrement: push(vm.to_number(pop()) - 1); break;
-        case Op::StoreRegister:
-            if (int(in.a) < f.nregs) f.regs[in.a] = top();
-            break;
+        case Op::StoreRegister: reg(in.a) = top(); break;
         case Op::BitAnd: {
             Value vb = pop(), va = pop();
             int32_t a = vm.to_int32(va), b = vm.to_int32(vb);
@@ -1381,8 +1387,8 @@ Value call_script(Vm& vm, FunctionObject* fn, const Value& self, const Value* ar
     };
     const bool cs = vm.case_sensitive();
     if (!fn->v2) {
-        s.own_regs.assign(4, Value());
-        s.regs = s.own_regs.data();
+        // Plain functions use the top-level registers.
+        s.regs = vm.regs;
         s.nregs = 4;
         for (size_t i = 0; i < fn->params.size(); ++i)
             act->put(fn->params[i], int(i) < argc ? args[i] : Value(), 0, cs);

@@ -229,8 +229,7 @@ Value Vm::get(Object* obj, Str* name) {
         if (p && !(p->flags & hidden)) {
             if (p->flags & Accessor) {
                 auto* pair = reinterpret_cast<AccessorPair*>(p->value.o);
-                if (depth > 64 + max_depth) return Value();
-                return call(pair->getter, obj, nullptr, 0);
+                return call_accessor(pair->getter, obj, nullptr, 0);
             }
             return p->value;
         }
@@ -277,7 +276,7 @@ void Vm::set(Object* o, Str* name, const Value& v0) {
     if (own) {
         if (own->flags & Accessor) {
             auto* pair = reinterpret_cast<AccessorPair*>(own->value.o);
-            if (depth < 64 + max_depth) call(pair->setter, o, &v, 1);
+            call_accessor(pair->setter, o, &v, 1);
             return;
         }
         if (own->flags & ReadOnly) return;
@@ -289,7 +288,7 @@ void Vm::set(Object* o, Str* name, const Value& v0) {
     Property* p = o->proto ? find(o->proto, name, &holder) : nullptr;
     if (p && (p->flags & Accessor)) {
         auto* pair = reinterpret_cast<AccessorPair*>(p->value.o);
-        if (depth < 64 + max_depth) call(pair->setter, o, &v, 1);
+        call_accessor(pair->setter, o, &v, 1);
         return;
     }
     o->put(name, v, 0, cs);
@@ -373,6 +372,16 @@ Value Vm::call(const Value& fn, const Value& self, const Value* args, int argc) 
         return r;
     }
     return call_script(*this, f, self, args, argc, nullptr);
+}
+
+// Getters and setters that reach themselves stop quietly after this many levels.
+Value Vm::call_accessor(const Value& fn, const Value& self, const Value* args, int argc) {
+    constexpr int kMaxAccessorDepth = 65;
+    if (accessor_depth >= kMaxAccessorDepth) return Value();
+    ++accessor_depth;
+    Value r = call(fn, self, args, argc);
+    --accessor_depth;
+    return r;
 }
 
 Value Vm::call_method(const Value& obj, Str* name, std::initializer_list<Value> args) {

@@ -180,6 +180,8 @@ public:
         return call(fn, self, args.begin(), int(args.size()));
     }
     Value call_method(const Value& obj, Str* name, std::initializer_list<Value> args);
+    Value call_accessor(const Value& fn, const Value& self, const Value* args, int argc);
+    int accessor_depth = 0;
     Value construct(const Value& ctor, const Value* args, int argc);
 
     // Runs a top-level action block with `clip` as the target and base clip.

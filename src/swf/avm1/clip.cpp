@@ -11,6 +11,8 @@ namespace swf::avm1 {
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 constexpr const char* kPropNames[PropCount] = {
     "_x", "_y", "_xscale", "_yscale", "_currentframe", "_totalframes", "_alpha", "_visible",
     "_width", "_height", "_rotation", "_target", "_framesloaded", "_name", "_droptarget",
@@ -29,63 +31,86 @@ ClipObject* live(Vm& vm, Object* o) {
     return a && a->alive() ? a : nullptr;
 }
 
-// Bounds of what a clip shows, in its own twips.
-bool content_bounds(const Clip& clip, Rect& out) {
-    bool any = false;
-    auto add = [&](const Rect& r, const Matrix& m) {
-        const double xs[2] = {double(r.xmin), double(r.xmax)}, ys[2] = {double(r.ymin), double(r.ymax)};
-        for (double x : xs)
-            for (double y : ys) {
-                const auto px = int32_t(std::lround(std::clamp(m.apply_x(x, y), -2e9, 2e9)));
-                const auto py = int32_t(std::lround(std::clamp(m.apply_y(x, y), -2e9, 2e9)));
-                if (!any) out = {px, px, py, py};
-                any = true;
-                out.xmin = std::min(out.xmin, px), out.xmax = std::max(out.xmax, px);
-                out.ymin = std::min(out.ymin, py), out.ymax = std::max(out.ymax, py);
-            }
-    };
-    if (clip.drawing && !clip.drawing->groups.empty()) add(clip.drawing->bounds, Matrix{});
-    for (const auto& [depth, child] : clip.display_list()) {
-        Rect r;
-        if (child.clip_depth) continue;
-        if (child.clip) {
-            if (content_bounds(*child.clip, r)) add(r, child.matrix);
-        } else if (instance_bounds(child, r)) {
-            add(r, child.matrix);
-        }
+bool object_bounds(ClipObject* c, Rect& out) { return clip_local_bounds(c, out, true); }
+
+Matrix& own_matrix(ClipObject* c) { return c->inst ? c->inst->matrix : c->root_matrix; }
+Matrix local_matrix(ClipObject* c) { return own_matrix(c); }
+
+// A matrix as scripts see it: the length of each axis and the angle it points at. A mirrored
+// matrix reads as a negative y scale, its y axis turned half a turn back.
+struct Axes {
+    double sx, sy, rx, ry;  // rx, ry in radians
+};
+
+Axes axes_of(const Matrix& m) {
+    Axes a{std::hypot(m.a, m.b), std::hypot(m.c, m.d), std::atan2(m.b, m.a), std::atan2(-m.c, m.d)};
+    if (m.determinant() < 0) {
+        a.sy = -a.sy;
+        a.ry = std::atan2(m.c, -m.d);
     }
-    return any;
+    return a;
 }
-
-bool object_bounds(ClipObject* c, Rect& out) {
-    if (c->clip) return content_bounds(*c->clip, out);
-    if (c->inst) return instance_bounds(*c->inst, out);
-    return false;
-}
-
-Matrix local_matrix(ClipObject* c) { return c->inst ? c->inst->matrix : Matrix{}; }
 
 void update_scale_cache(ClipObject* c) {
     const Matrix m = local_matrix(c);
     if (c->have_scale && c->scale_for == m) return;
-    c->xscale = std::sqrt(m.a * m.a + m.b * m.b) * 100;
-    c->yscale = std::sqrt(m.c * m.c + m.d * m.d) * 100;
-    if (m.determinant() < 0) c->yscale = -c->yscale;
-    c->rotation = std::atan2(m.b, m.a) * 180 / M_PI;
+    const Axes a = axes_of(m);
+    c->xscale = a.sx * 100;
+    c->yscale = a.sy * 100;
+    c->rotation = a.rx * 180 / kPi;
     c->have_scale = true;
     c->scale_for = m;
 }
 
+// Writes the cached scales and rotation back into the matrix. A skew the matrix had (its axes
+// not at right angles) turns along with the rotation. Infinite scales stay out of the products
+// where the angle's sine or cosine is zero, so an unrotated clip scaled to Infinity keeps a
+// usable matrix.
 void rebuild_matrix(ClipObject* c) {
-    if (!c->inst) return;
-    Matrix& m = c->inst->matrix;
-    const double r = c->rotation * M_PI / 180;
+    Matrix& m = own_matrix(c);
+    if (!std::isfinite(c->rotation)) {
+        c->scale_for = m;
+        return;
+    }
+    const Axes now = axes_of(m);
+    const bool both_axes = now.sx != 0 && now.sy != 0 && std::isfinite(now.rx) && std::isfinite(now.ry);
+    const double rx = c->rotation * kPi / 180;
+    const double ry = rx + (both_axes ? now.ry - now.rx : 0);
+    auto mul = [](double s, double trig) { return trig == 0 || s == 0 ? 0.0 : s * trig; };
     const double sx = c->xscale / 100, sy = c->yscale / 100;
-    m.a = sx * std::cos(r);
-    m.b = sx * std::sin(r);
-    m.c = -sy * std::sin(r);
-    m.d = sy * std::cos(r);
+    const double cx = std::cos(rx), sxn = std::sin(rx), cy = std::cos(ry), syn = std::sin(ry);
+    m.a = mul(sx, std::fabs(cx) < 1e-15 ? 0 : cx);
+    m.b = mul(sx, std::fabs(sxn) < 1e-15 ? 0 : sxn);
+    m.c = -mul(sy, std::fabs(syn) < 1e-15 ? 0 : syn);
+    m.d = mul(sy, std::fabs(cy) < 1e-15 ? 0 : cy);
     c->scale_for = m;
+}
+
+// _width and _height: the scale along the clip's own axis that makes its box in the parent
+// that wide or high, the other axis and the rotation kept. A box of w by h turned by the matrix
+// is |a|w + |c|h wide and |b|w + |d|h high.
+void set_extent(ClipObject* c, bool width, double value) {
+    Rect r;
+    if (!object_bounds(c, r)) return;
+    const double w = r.width(), h = r.height();
+    if ((width ? w : h) == 0) return;
+    update_scale_cache(c);
+    const Matrix m = local_matrix(c);
+    const Axes a = axes_of(m);
+    const double rx = c->rotation * kPi / 180;
+    const double ry = rx + (a.sx != 0 && a.sy != 0 ? a.ry - a.rx : 0);
+    double along, across;  // the axis being set projects by `along`; the other adds `across`
+    if (width) {
+        along = std::fabs(std::cos(rx)) * w;
+        across = std::fabs(m.c) * h;
+    } else {
+        along = std::fabs(std::cos(ry)) * h;
+        across = std::fabs(m.b) * w;
+    }
+    if (along < 1e-9) return;
+    const double scale = (value * 20 - across) / along * 100;
+    (width ? c->xscale : c->yscale) = scale;
+    rebuild_matrix(c);
 }
 
 Runtime* runtime_of(Vm& vm) { return vm.runtime; }
@@ -335,8 +360,8 @@ Value clip_get_property(Vm& vm, Object* o, int index) {
     Instance* inst = c->inst;
     Clip* clip = c->clip;
     switch (index) {
-    case PropX: return inst ? inst->matrix.tx / 20 : 0.0;
-    case PropY: return inst ? inst->matrix.ty / 20 : 0.0;
+    case PropX: return local_matrix(c).tx / 20;
+    case PropY: return local_matrix(c).ty / 20;
     case PropXScale: update_scale_cache(c); return c->xscale;
     case PropYScale: update_scale_cache(c); return c->yscale;
     case PropCurrentFrame: return clip ? double(std::max(1, clip->current_frame() + 1)) : 1.0;
@@ -391,14 +416,15 @@ void clip_set_property(Vm& vm, Object* o, int index, const Value& v) {
         if (vm.version >= 7 || index == PropVisible) return;
         n = 0;
     }
-    if (!inst) return;
+    Matrix& m = own_matrix(c);
     switch (index) {
     case PropX:
     case PropY: {
         double tw = n * 20;
         if (!std::isfinite(tw) || std::fabs(tw) > 2147483647.0) tw = -2147483648.0;
-        (index == PropX ? inst->matrix.tx : inst->matrix.ty) = std::trunc(tw);
-        c->scale_for = inst->matrix;
+        const bool cached = c->have_scale && c->scale_for == m;
+        (index == PropX ? m.tx : m.ty) = std::trunc(tw);
+        if (cached) c->scale_for = m;
         break;
     }
     case PropXScale:
@@ -420,19 +446,14 @@ void clip_set_property(Vm& vm, Object* o, int index, const Value& v) {
         rebuild_matrix(c);
         break;
     }
-    case PropAlpha: inst->cxform.am = int32_t(std::clamp(n * 2.56, -32768.0, 32767.0)); break;
-    case PropVisible: inst->visible = n != 0; break;
-    case PropWidth:
-    case PropHeight: {
-        Rect r;
-        if (!object_bounds(c, r)) break;
-        const double w = (index == PropWidth ? r.width() : r.height()) / 20.0;
-        if (w == 0) break;
-        update_scale_cache(c);
-        (index == PropWidth ? c->xscale : c->yscale) = n / w * 100;
-        rebuild_matrix(c);
+    case PropAlpha:
+        if (inst) inst->cxform.am = int32_t(std::clamp(n * 2.56, -32768.0, 32767.0));
         break;
-    }
+    case PropVisible:
+        if (inst) inst->visible = n != 0;
+        break;
+    case PropWidth:
+    case PropHeight: set_extent(c, index == PropWidth, n); break;
     default: break;  // read-only or global settings with no effect here
     }
 }

@@ -32,11 +32,13 @@ Value global_parse_float(Vm& vm, Value, const Args& args) {
     return parse_float(s->text);
 }
 
-// isNaN and isFinite take ToNumber by the version's rules: isNaN(undefined) is false before SWF7
-// and true from it (observed).
-Value global_is_nan(Vm& vm, Value, const Args& args) { return std::isnan(vm.to_number(args[0])); }
+// isNaN and isFinite take ToNumber by the version's rules (isNaN(undefined) is false before SWF7
+// and true from it), but no argument at all is NaN in every version (observed).
+double number_argument(Vm& vm, const Args& args) { return args.size() > 0 ? vm.to_number(args[0]) : NAN; }
 
-Value global_is_finite(Vm& vm, Value, const Args& args) { return std::isfinite(vm.to_number(args[0])); }
+Value global_is_nan(Vm& vm, Value, const Args& args) { return std::isnan(number_argument(vm, args)); }
+
+Value global_is_finite(Vm& vm, Value, const Args& args) { return std::isfinite(number_argument(vm, args)); }
 
 Value global_escape(Vm& vm, Value, const Args& args) {
     if (args.size() == 0) return Value();

@@ -301,7 +301,8 @@ struct Interp {
     // one sends them to the root.
     void set_target(const std::string& path) {
         if (path.empty()) {
-            retarget(f.base);
+            // Back to the base clip; if that was removed meanwhile, names go to the root.
+            retarget(clip_alive(f.base) || !is_display_object(f.base) ? f.base : root());
             return;
         }
         Object* t = resolve_target(path);

@@ -1,10 +1,12 @@
 // Number and Boolean: constructors that convert when called without `new` and box with it, the
 // Number constants, and toString/valueOf on both prototypes.
-#include <cfloat>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
 
 #include "swf/avm1/builtins.h"
-#include "swf/avm1/convert.h"
 #include "swf/avm1/vm.h"
 
 namespace swf::avm1 {
@@ -40,19 +42,38 @@ bool this_primitive(const Value& self, Type type, ObjKind kind, Value& out) {
 
 Value number_ctor(Vm& vm, Value self, const Args& args) {
     const double n = args.size() > 0 ? vm.to_number(args[0]) : 0.0;
-    if (vm.throwing) return Value();
-    if (args.constructing) box(self, ObjKind::Number, n);
-    return args.constructing ? Value() : Value(n);
+    if (!args.constructing || vm.throwing) return n;
+    box(self, ObjKind::Number, n);
+    return Value();
+}
+
+// Digits in radix 2..36 the way the player wrote them (observed): the value becomes a 32-bit
+// integer by C truncation, which turns NaN, the infinities and anything out of range into
+// -2147483648. That one cannot be negated, so its remainders stay negative and come out as the
+// characters below '0' (NaN.toString(2) is "-/0000000000000000000000000000000").
+std::string radix_string(double v, int radix) {
+    int32_t n = v > -2147483649.0 && v < 2147483648.0 ? int32_t(v) : INT32_MIN;
+    const bool negative = n < 0;
+    if (negative && n != INT32_MIN) n = -n;
+    std::string out;
+    do {
+        const int d = n % radix;
+        out.push_back(char(d < 10 ? '0' + d : 'a' + d - 10));
+        n /= radix;
+    } while (n != 0);
+    if (negative) out.push_back('-');
+    std::reverse(out.begin(), out.end());
+    return out;
 }
 
 // toString([radix]): radix 10, a missing one and any outside 2..36 give the usual decimal form
-// (observed: `toString(0)`, `toString(-2)`); other radixes write the integer part (convert.h).
+// (observed: `toString(0)`, `toString(37)`).
 Value number_to_string_method(Vm& vm, Value self, const Args& args) {
     Value v;
     if (!this_primitive(self, Type::Number, ObjKind::Number, v)) return Value();
     const int32_t radix = args.size() > 0 ? vm.to_int32(args[0]) : 10;
-    if (radix == 10 || vm.throwing) return vm.number_string(v.n);
-    return vm.str(number_to_string_radix(v.n, radix));
+    if (radix < 2 || radix > 36 || radix == 10 || vm.throwing) return vm.number_string(v.n);
+    return vm.str(radix_string(v.n, radix));
 }
 
 Value number_value_of(Vm&, Value self, const Args&) {
@@ -95,8 +116,8 @@ void install_number(Vm& vm) {
     FunctionObject* number = vm.make_class("Number", number_ctor, number_proto);
     // Built-in constructors carry their own `constructor` (observed: Number.hasOwnProperty).
     if (vm.function_ctor) vm.define(number, "constructor", vm.function_ctor);
-    vm.define(number, "MAX_VALUE", DBL_MAX, kConstant);
-    vm.define(number, "MIN_VALUE", std::nextafter(0.0, 1.0), kConstant);  // smallest denormal
+    vm.define(number, "MAX_VALUE", std::numeric_limits<double>::max(), kConstant);
+    vm.define(number, "MIN_VALUE", std::numeric_limits<double>::denorm_min(), kConstant);
     vm.define(number, "NaN", NAN, kConstant);
     vm.define(number, "POSITIVE_INFINITY", INFINITY, kConstant);
     vm.define(number, "NEGATIVE_INFINITY", -INFINITY, kConstant);

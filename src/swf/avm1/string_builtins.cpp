@@ -218,22 +218,22 @@ Value string_split(Vm& vm, Value self, const Args& args) {
     if (vm.throwing) return Value();
     if (limit <= 0) return out;
     with_units(s, sep, [&](auto u, auto v) {
+        // Adds a piece; false once the limit is reached.
         auto add = [&](size_t from, size_t count) {
             out->items.push_back(make(vm, u.substr(from, count)));
             return int64_t(out->items.size()) < limit;
         };
         if (v.empty()) {
             for (size_t i = 0; i < u.size(); ++i)
-                if (!add(i, 1)) return 0;
-            return 0;
+                if (!add(i, 1)) return;
+            return;
         }
         size_t begin = 0;
         for (size_t at = u.find(v); at != decltype(u)::npos; at = u.find(v, begin)) {
-            if (!add(begin, at - begin)) return 0;
+            if (!add(begin, at - begin)) return;
             begin = at + v.size();
         }
         add(begin, u.size() - begin);
-        return 0;
     });
     return out;
 }

@@ -56,6 +56,26 @@ bool write_png(const std::string& path, const uint8_t* rgba, int w, int h) {
     return ok;
 }
 
+// A trace line as the player's log shows it: a carriage return starts a new line, and a lone
+// surrogate (kept by the machine as a three-byte sequence) shows as the replacement character.
+std::string log_text(const std::string& line) {
+    std::string out;
+    out.reserve(line.size());
+    for (size_t i = 0; i < line.size(); ++i) {
+        const auto c = uint8_t(line[i]);
+        if (c == '\r') {
+            out += '\n';
+            if (i + 1 < line.size() && line[i + 1] == '\n') ++i;
+        } else if (c == 0xED && i + 2 < line.size() && (uint8_t(line[i + 1]) & 0xE0) == 0xA0) {
+            out += "\xEF\xBF\xBD";
+            i += 2;
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
 int usage() {
     std::fprintf(stderr, "usage: swfrun --frames N (--png OUT.png | --trace) [--quality low|high] [--size WxH] MOVIE.swf\n");
     return 2;
@@ -94,7 +114,8 @@ int main(int argc, char** argv) {
     swf::Player player;
     if (trace)
         player.set_trace_handler([](const std::string& line) {
-            std::fwrite(line.data(), 1, line.size(), stdout);
+            const std::string text = log_text(line);
+            std::fwrite(text.data(), 1, text.size(), stdout);
             std::fputc('\n', stdout);
         });
     player.set_error_handler([](const std::string& message) { std::fprintf(stderr, "swfrun: %s\n", message.c_str()); });

@@ -165,6 +165,7 @@ Object* Vm::to_object(const Value& v) {
     case Type::String: {
         Object* o = heap.make<Object>(string_proto, ObjKind::String);
         o->primitive = v;
+        o->put(names.length, get(v, names.length), DontEnum, true);
         return o;
     }
     case Type::Number: {

@@ -215,6 +215,8 @@ struct EditTextDef : Character {
     bool has_color = false, word_wrap = false, multiline = false, password = false;
     bool border = false, html = false, use_outlines = false, auto_size = false;
     int align = 0, left_margin = 0, right_margin = 0, indent = 0, leading = 0;
+    bool read_only = false, no_select = false;
+    int max_length = -1;  // -1: no limit given
     std::string variable, text;
 };
 

@@ -25,6 +25,15 @@ void narrow_mask(Mask& into, const Mask& by) {
     for (size_t i = 0; i < n; ++i) d[i] = std::min(d[i], b[i]);
 }
 
+// The script object of a placed sprite or button.
+const avm1::ClipObject* script_clip(const Instance& inst) {
+    avm1::Object* o = inst.clip ? inst.clip->object : nullptr;
+    return avm1::is_display_object(o) ? static_cast<const avm1::ClipObject*>(o) : nullptr;
+}
+
+// A clip that a script made another clip's mask draws only as that mask.
+bool is_script_mask(const avm1::ClipObject* c) { return c && c->mask_of && avm1::clip_alive(c->mask_of); }
+
 }  // namespace
 
 struct Player::RenderState {
@@ -58,7 +67,28 @@ struct Player::RenderState {
     void draw_instance(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting);
     void draw_blended(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting);
     void draw_filtered(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting);
+    std::unique_ptr<Mask> script_mask(const avm1::ClipObject* masked, const Matrix& m, int nesting);
 };
+
+// The coverage of the clip a script set as `masked`'s mask, placed for `masked` drawn with `m`,
+// and cut by the mask already in force. Null when there is none to apply.
+std::unique_ptr<Mask> Player::RenderState::script_mask(const avm1::ClipObject* masked, const Matrix& m, int nesting) {
+    auto* mask = static_cast<avm1::ClipObject*>(masked->masked_by);
+    if (!avm1::clip_alive(mask) || !mask->inst || mask == masked) return nullptr;
+    Matrix from_stage;
+    if (!avm1::clip_to_stage(const_cast<avm1::ClipObject*>(masked)).invert(from_stage)) return nullptr;
+    const Matrix mm = snap_to_twips(m * from_stage * avm1::clip_to_stage(mask));
+    auto out = take_mask();
+    Mask* const saved_target = ctx.mask_target;
+    const Mask* const saved_clip = ctx.clip;
+    ctx.mask_target = out.get();
+    ctx.clip = nullptr;
+    draw_instance(*mask->inst, mm, CxForm{}, nesting);
+    ctx.mask_target = saved_target;
+    ctx.clip = saved_clip;
+    if (saved_clip) narrow_mask(*out, *saved_clip);
+    return out;
+}
 
 void Player::RenderState::draw_instance(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting) {
     if (!inst.character) return;
@@ -119,6 +149,8 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
             changed = true;
             continue;
         }
+        const avm1::ClipObject* object = script_clip(inst);
+        if (is_script_mask(object)) continue;
         if (!inst.visible) continue;
         if (changed) {
             changed = false;
@@ -137,12 +169,22 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
         Rect bounds;
         if ((inst.filters || inst.cache_as_bitmap) && !ctx.mask_target && instance_bounds(inst, bounds))
             im = on_whole_pixels(bounds, im);
+        std::unique_ptr<Mask> by_script;
+        const Mask* const list_clip = ctx.clip;
+        if (object && object->masked_by && !ctx.mask_target) {
+            by_script = script_mask(object, im, nesting);
+            if (by_script) ctx.clip = by_script.get();
+        }
         if (inst.filters && !ctx.mask_target)
             draw_filtered(inst, im, icx, nesting);
         else if (inst.blend > 1 && !ctx.mask_target)
             draw_blended(inst, im, icx, nesting);
         else
             draw_instance(inst, im, icx, nesting);
+        if (by_script) {
+            ctx.clip = list_clip;
+            release(by_script);
+        }
     }
     for (ActiveMask& a : masks) release(a.mask);
     release(intersection);
@@ -471,8 +513,9 @@ void Player::render(const RenderTarget& target) {
         const Matrix stage = stage_matrix(w, h);
         rs.screen_x = stage.a * 20, rs.screen_y = stage.d * 20;
         rs.filter_budget = filter_work_per_frame(w, h);
-        if (root_->drawing) draw_shape(rs.ctx, *root_->drawing, stage, CxForm{});
-        rs.draw_clip(*root_, stage, CxForm{}, 0);
+        const Matrix root = stage * avm1::clip_matrix(root_->object);
+        if (root_->drawing) draw_shape(rs.ctx, *root_->drawing, root, CxForm{});
+        rs.draw_clip(*root_, root, CxForm{}, 0);
     }
 
     if (direct) return;

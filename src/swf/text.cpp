@@ -152,6 +152,8 @@ std::unique_ptr<EditTextDef> parse_edit_text(Reader& r) {
     e->border = f2 & 0x08;
     e->html = f2 & 0x02;
     e->use_outlines = f2 & 0x01;
+    e->read_only = f1 & 0x08;
+    e->no_select = f2 & 0x10;
     if (f1 & 0x01) e->font = r.u16();
     if (f2 & 0x80) r.str();
     if (f1 & 0x01 || f2 & 0x80) e->height = r.u16();
@@ -159,7 +161,7 @@ std::unique_ptr<EditTextDef> parse_edit_text(Reader& r) {
         e->color = r.rgba();
         e->has_color = true;
     }
-    if (f1 & 0x02) r.u16();
+    if (f1 & 0x02) e->max_length = r.u16();
     if (f2 & 0x20) {
         e->align = r.u8();
         e->left_margin = r.u16();

@@ -1,25 +1,86 @@
 #!/usr/bin/env bash
-# Builds the movie loader fuzzer (libFuzzer with address and undefined-behaviour checks) and runs it.
-# Usage: tools/swf/fuzz.sh [seconds] [extra libFuzzer options]
-# Seeds are the corpus movies; new inputs go to build/fuzz/corpus, crashes to build/fuzz/.
+# Builds a fuzzer (libFuzzer with address and undefined-behaviour checks) and runs it.
+# Usage: tools/swf/fuzz.sh [loader|avm1] [seconds] [extra libFuzzer options]
+#   loader  fuzz_loader.cpp: arbitrary bytes loaded as a movie, played and drawn (the default)
+#   avm1    fuzz_avm1.cpp: arbitrary bytes run as the action blocks of a small movie
+# Seeds are the corpus movies (for avm1: their action blocks); new inputs go to
+# build/fuzz/<target>/corpus, crashes to build/fuzz/<target>/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-out=$root/build/fuzz
+target=loader
+case "${1:-}" in loader|avm1) target=$1; shift ;; esac
 secs=${1:-300}
 shift || true
-mkdir -p "$out/corpus" "$out/seeds"
-bin=$out/swf_fuzz_loader
-srcs=("$root"/src/swf/*.cpp "$root/tools/swf/fuzz_loader.cpp")
-if [ ! -x "$bin" ] || [ -n "$(find "${srcs[@]}" "$root"/src/swf/*.h -newer "$bin" 2>/dev/null)" ]; then
-  clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
-    -fno-sanitize-recover=undefined -I"$root/src" "${srcs[@]}" -o "$bin" -lz -ljpeg -llzma
+out=$root/build/fuzz/$target
+objs=$root/build/fuzz/obj
+mkdir -p "$out/corpus" "$out/seeds" "$objs"
+flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined
+       -fno-sanitize-recover=undefined -I"$root/src")
+
+# The library, one object per source; everything is rebuilt when a header changed.
+newest_header=$(find "$root/src/swf" -name '*.h' -printf '%T@\n' | sort -n | tail -1)
+stale=()
+for src in $(find "$root/src/swf" -name '*.cpp' | sort); do
+  obj=$objs/$(echo "${src#$root/src/}" | tr / _).o
+  if [ ! -f "$obj" ] || [ "$src" -nt "$obj" ] || \
+     awk -v h="$newest_header" -v o="$(stat -c %Y "$obj")" 'BEGIN { exit !(h > o) }'; then
+    stale+=("$src")
+  fi
+done
+if [ ${#stale[@]} -gt 0 ]; then
+  printf '%s\n' "${stale[@]}" | xargs -P "$(nproc)" -I{} sh -c \
+    'src={}; obj='"$objs"'/$(echo "${src#'"$root"'/src/}" | tr / _).o; clang++ '"${flags[*]}"' -c "$src" -o "$obj"'
 fi
+bin=$out/swf_fuzz_$target
+main=$root/tools/swf/fuzz_$target.cpp
+if [ ! -x "$bin" ] || [ "$main" -nt "$bin" ] || [ -n "$(find "$objs" -name '*.o' -newer "$bin")" ]; then
+  clang++ "${flags[@]/fuzzer-no-link/fuzzer}" "$main" "$objs"/*.o -o "$bin" -lz -ljpeg -llzma
+fi
+
 if [ -d /work/shared/swf-corpus/cases ] && [ -z "$(ls -A "$out/seeds")" ]; then
-  n=0
-  for f in /work/shared/swf-corpus/cases/*/movie.swf; do
-    [ "$(stat -c %s "$f")" -le 65536 ] || continue
-    cp "$f" "$out/seeds/$n.swf"; n=$((n + 1))
-  done
+  if [ "$target" = loader ]; then
+    n=0
+    for f in /work/shared/swf-corpus/cases/*/movie.swf; do
+      [ "$(stat -c %s "$f")" -le 65536 ] || continue
+      cp "$f" "$out/seeds/$n.swf"; n=$((n + 1))
+    done
+  elif command -v python3 >/dev/null; then
+    # Each DoAction and DoInitAction block of the corpus, as the first part of a fuzz_avm1 input.
+    python3 - "$out/seeds" <<'EOF'
+import glob, os, struct, sys, zlib
+out = sys.argv[1]
+def tags(buf):
+    i = 0
+    while i + 2 <= len(buf):
+        h = struct.unpack_from('<H', buf, i)[0]; i += 2
+        code, n = h >> 6, h & 63
+        if n == 63:
+            if i + 4 > len(buf): return
+            n = struct.unpack_from('<I', buf, i)[0]; i += 4
+        yield code, buf[i:i + n]
+        i += n
+        if code == 0: return
+def blocks(buf):
+    for code, body in tags(buf):
+        if code == 12: yield body
+        elif code == 59: yield body[2:]
+        elif code == 39: yield from blocks(body[4:])
+count = 0
+for path in sorted(glob.glob('/work/shared/swf-corpus/cases/*/movie.swf')):
+    data = open(path, 'rb').read()
+    try:
+        body = zlib.decompress(data[8:]) if data[:1] == b'C' else data[8:] if data[:1] == b'F' else None
+    except zlib.error:
+        continue
+    if not body: continue
+    start = ((5 + 4 * (body[0] >> 3) + 7) // 8) + 4
+    version = min(max(data[3], 5), 10) - 5
+    for block in blocks(body[start:]):
+        if 0 < len(block) <= 16384:
+            open(os.path.join(out, '%d' % count), 'wb').write(bytes([version, 0, 255, 0]) + block)
+            count += 1
+EOF
+  fi
 fi
 cd "$out"
-exec "$bin" -max_total_time="$secs" -max_len=65536 -timeout=10 -rss_limit_mb=1024 "$@" corpus seeds
+exec "$bin" -max_total_time="$secs" -max_len=65536 -timeout=10 -rss_limit_mb=2048 "$@" corpus seeds

@@ -14,5 +14,10 @@ void install_math(Vm& vm);       // Math                                        
 void install_array(Vm& vm);      // Array                                              (array_builtins.cpp)
 void install_date(Vm& vm);       // Date                                               (date_builtins.cpp)
 void install_error(Vm& vm);      // Error                                              (object_builtins.cpp)
+void install_system(Vm& vm);     // Key, Mouse, Stage, System, flash.external.ExternalInterface (system_builtins.cpp)
+void install_color(Vm& vm);      // Color                                              (color_builtins.cpp)
+void install_geom(Vm& vm);       // flash.geom.*, MovieClip.transform                  (geom_builtins.cpp)
+void install_shared_object(Vm& vm);  // SharedObject                                   (shared_object.cpp)
+void install_xml(Vm& vm);        // XMLNode, XML, LoadVars                             (xml_builtins.cpp)
 
 }  // namespace swf::avm1

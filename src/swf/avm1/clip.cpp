@@ -381,7 +381,8 @@ Value clip_get_property(Vm& vm, Object* o, int index) {
                 x0 = std::min(x0, m.apply_x(x, y)), x1 = std::max(x1, m.apply_x(x, y));
                 y0 = std::min(y0, m.apply_y(x, y)), y1 = std::max(y1, m.apply_y(x, y));
             }
-        return index == PropWidth ? (x1 - x0) / 20 : (y1 - y0) / 20;
+        // The box's sides land on whole twips before they are measured.
+        return index == PropWidth ? (std::round(x1) - std::round(x0)) / 20 : (std::round(y1) - std::round(y0)) / 20;
     }
     case PropRotation: update_scale_cache(c); return c->rotation;
     case PropTarget: return vm.str(display_path(vm, c, true));
@@ -466,6 +467,7 @@ bool ClipObject::get_virtual(Vm& vm, Str* name, Value& out) {
     if (!t.empty() && t[0] == '_') {
         int index = clip_prop_index(t);
         if (index >= 0) {
+            if (kind == ObjKind::TextField && alive() && text_field_get_property(vm, this, index, out)) return true;
             out = alive() ? clip_get_property(vm, this, index) : Value();
             return true;
         }
@@ -487,10 +489,12 @@ bool ClipObject::set_virtual(Vm& vm, Str* name, const Value& v) {
     if (!t.empty() && t[0] == '_') {
         int index = clip_prop_index(t);
         if (index >= 0) {
+            if (kind == ObjKind::TextField && alive() && text_field_set_property(vm, this, index, v)) return true;
             clip_set_property(vm, this, index, v);
             return true;
         }
     }
+    if (kind != ObjKind::TextField) text_variable_set(vm, this, name, v);
     return false;
 }
 

@@ -29,6 +29,7 @@ public:
     std::shared_ptr<const std::vector<ClipAction>> clip_actions;  // onClipEvent handlers
     Object* mask_of = nullptr;  // setMask: the clip this one masks
     Object* masked_by = nullptr;
+    Matrix root_matrix;  // a root's own transform (placed clips keep theirs on `inst`)
 
     bool alive() const { return clip || inst; }
     bool get_virtual(Vm& vm, Str* name, Value& out) override;
@@ -79,9 +80,20 @@ uint32_t random_below(Vm& vm, uint32_t n);
 void install_movieclip(Vm& vm);
 // Drawing methods, getBounds/getRect, hitTest (clip_geometry.cpp).
 void install_movieclip_geometry(Vm& vm, Object* movieclip_proto);
+// A clip's transform in its parent (a root's own one for roots), and from its twips to the
+// stage's, roots' transforms included.
+Matrix clip_matrix(Object* clip);
+Matrix clip_to_stage(Object* clip);
+// Bounds of what a clip shows in its own twips, strokes included or not. False when empty.
+bool clip_local_bounds(Object* clip, Rect& out, bool strokes);
 // TextField members and TextFormat (textfield.cpp).
 void install_textfield(Vm& vm, Object* textfield_proto);
 // A text field placed on a timeline or made by script: its variable binding and first text.
 void text_field_placed(Vm& vm, ClipObject* field);  // MovieClip, Button, TextField prototypes and their methods
+// A text field's _width/_height (its own box, not a scale); false for other properties.
+bool text_field_get_property(Vm& vm, ClipObject* field, int index, Value& out);
+bool text_field_set_property(Vm& vm, ClipObject* field, int index, const Value& v);
+// A variable of `clip` is being set: fields bound to it show the new value.
+void text_variable_set(Vm& vm, Object* clip, Str* name, const Value& v);
 
 }  // namespace swf::avm1

@@ -158,7 +158,10 @@ struct Interp {
         const std::string& t = name->text;
         if (t.empty() || (t[0] != '_' && t[0] != 't' && t[0] != 'T' && t[0] != 's' && t[0] != 'S')) return false;
         if (same(name, vm.names.this_)) {
-            out = f.self.is_undefined() && !f.fn ? Value(f.target) : f.self;
+            // Code with no `this` of its own (top level, or a function that suppresses it) sees
+            // its target clip.
+            const bool suppressed = f.fn && f.fn->v2 && (f.fn->flags & 0x2);
+            out = (f.self.is_undefined() && !f.fn) || suppressed ? Value(f.target) : f.self;
             return true;
         }
         if (same(name, vm.names._root)) {
@@ -200,14 +203,14 @@ struct Interp {
 
     Value lookup(Str* name) {
         Value out;
-        // Top-level code answers the special names first; inside functions, variables of those
-        // names on the scope chain win.
-        if (!f.fn && special(name, out)) return out;
+        // `this` is always the machine's; a variable called `_root`, `_parent`, `_global` or
+        // `_levelN` on the scope chain wins over the clip of that name.
+        if (same(name, vm.names.this_) && special(name, out)) return out;
         for (Scope* s = f.scope; s; s = s->parent) {
             if (!s->object) continue;
             if (vm.has_property(s->object, name)) return vm.get(s->object, name);
         }
-        if (f.fn && special(name, out)) return out;
+        if (special(name, out)) return out;
         if (vm.has_property(vm.global, name)) return vm.get(vm.global, name);
         return Value();
     }
@@ -989,6 +992,8 @@ void Interp::run() {
             Value self = obj.is_object() ? obj : Value(vm.to_object(obj));
             Object* holder = nullptr;
             if (self.is_object()) vm.find(self.o, key, &holder);
+            // A method of the object itself counts as found on its prototype (for `super`).
+            if (holder && self.is_object() && holder == self.o) holder = self.o->proto;
             if (!fn.is_object() || fn.o->kind != ObjKind::Function) {
                 push(Value());
                 break;

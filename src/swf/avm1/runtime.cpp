@@ -30,7 +30,10 @@ Runtime::Runtime(const Movie& movie, World& world, RuntimeOutput out, std::strin
     install_runtime_globals(vm);
 }
 
-Runtime::~Runtime() { world_.events = nullptr; }
+Runtime::~Runtime() {
+    save_shared_objects();
+    world_.events = nullptr;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Host

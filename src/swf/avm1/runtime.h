@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "swf/avm1/clip.h"
@@ -61,6 +62,42 @@ public:
     size_t movie_bytes() const { return movie_.declared_length; }
     int movie_version() const { return movie_.version; }
     void set_mouse(double x, double y) { mouse_x_ = x, mouse_y_ = y; }  // stage twips
+    int stage_width() const { return movie_.stage_width(); }    // pixels
+    int stage_height() const { return movie_.stage_height(); }
+
+    // Input from the host (input.cpp). Codes are Windows virtual-key codes, `ascii` the character
+    // typed (0 for none), positions stage twips. Each call updates what Key and Mouse report,
+    // runs the clips' keyDown/keyUp/mouseDown/mouseUp/mouseMove events and onMouse… handlers,
+    // tells the Key or Mouse listeners, then runs what those queued.
+    void key_down(int code, int ascii);
+    void key_up(int code, int ascii);
+    void mouse_move(double x, double y);
+    void mouse_down(double x, double y);
+    void mouse_up(double x, double y);
+    void mouse_wheel(int delta);
+    struct InputState {
+        bool down[256] = {};
+        bool toggled[256] = {};
+        int last_code = 0, last_ascii = 0;
+        bool button = false;
+        bool cursor_hidden = false;  // Mouse.hide()
+    };
+    InputState input;
+    // What Stage reports and the movie asked for; the host applies them.
+    struct StageState {
+        std::string scale_mode = "showAll";
+        int align = 0;  // AlignBits of player.h
+        bool show_menu = true;
+        bool full_screen = false;
+    };
+    StageState stage;
+
+    // Local shared objects (shared_object.cpp): saved under this folder, one file per movie and
+    // name; empty keeps them in memory for this run only. Written by flush() and when the movie
+    // is unloaded.
+    std::string shared_object_dir;
+    std::unordered_map<std::string, Object*> shared_objects;  // by name and path, for getLocal
+    void save_shared_objects();
     void mouse_in(ClipObject* c, double& x, double& y);
     Matrix to_stage(ClipObject* c);  // local twips -> stage twips
     void call_frame(Clip& clip, int frame);
@@ -107,6 +144,9 @@ private:
     void mark_roots(Tracer& t);
     std::shared_ptr<const Code> code_for(const std::vector<uint8_t>& bytes);
     void queue_unload(Clip& parent, Instance& inst);
+    // input.cpp
+    void mouse_event(uint32_t event, const char* handler);
+    void broadcast_input(const char* object, Str* name, const Value* args, int argc);
 
     const Movie& movie_;
     World& world_;

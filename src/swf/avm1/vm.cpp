@@ -38,6 +38,11 @@ void Vm::install_builtins() {
     install_date(*this);
     install_error(*this);
     install_movieclip(*this);
+    install_system(*this);
+    install_color(*this);
+    install_geom(*this);
+    install_shared_object(*this);
+    install_xml(*this);
 }
 
 // ---------------------------------------------------------------------------------------------

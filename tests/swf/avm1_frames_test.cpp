@@ -1,0 +1,421 @@
+// The script side of a playing movie: the order in which frame scripts, init actions and clip
+// events run, the collector, the time and recursion limits, and damaged action blocks. Expected
+// orders are the ones Flash Player showed (the execution-order corpus movies and the observations
+// in the AVM1 reference).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "avm1_test_util.h"
+
+namespace {
+
+using namespace avm1test;
+
+struct OrderCase {
+    const char* what;
+    int version;
+    std::function<void(TestMovie&)> build;
+    int frames;  // advanced after loading
+    Lines want;
+};
+
+void expect_orders(const std::vector<OrderCase>& cases) {
+    for (const OrderCase& c : cases) {
+        TestMovie m(c.version);
+        c.build(m);
+        Playing run(m.bytes(), c.frames);
+        EXPECT_EQ(run.lines, c.want) << c.what;
+    }
+}
+
+Asm say(const char* text) { return Asm().trace(text); }
+Asm say_and_stop(const char* text) { return Asm().trace(text).op(a::Stop); }
+
+// this.<handler> = function() { trace(text); }
+Asm handler(const char* name, const char* text) {
+    return Asm().get("this").push(name).function("", {}, say(text)).op(a::SetMember);
+}
+
+// A string of 16 * 2^doublings characters on the stack, made by doubling.
+Asm big_string(int doublings) {
+    Asm code = Asm().push("0123456789abcdef");
+    for (int i = 0; i < doublings; ++i) code.op(a::PushDuplicate).op(a::Add2);
+    return code;
+}
+
+double seconds_since(std::chrono::steady_clock::time_point t) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+}
+
+}  // namespace
+
+// =============================================================================================
+// Order of scripts and events
+// =============================================================================================
+
+TEST(Avm1Frames, InitActionsRunOnceBeforeTheFramesOtherScripts) {
+    auto sprite = [](TestMovie& m) { m.sprite(1, 1).frame().end_sprite(); };
+    expect_orders({
+        {"before a DoAction earlier in the file", 7,
+         [&](TestMovie& m) {
+             sprite(m);
+             m.action(say("frame 1")).init_action(1, say("init")).frame();
+         },
+         0, {"init", "frame 1"}},
+        {"once while the root loops", 7,
+         [&](TestMovie& m) {
+             sprite(m);
+             m.init_action(1, say("init")).action(say("f1")).frame();
+             m.action(say("f2")).frame();
+         },
+         2, {"init", "f1", "f2", "f1"}},
+        {"in the frame that holds it", 7,
+         [&](TestMovie& m) {
+             sprite(m);
+             m.action(say("f1")).frame();
+             m.action(say_and_stop("f2")).init_action(1, say("init 2")).frame();
+         },
+         1, {"f1", "init 2", "f2"}},
+        {"this is the root", 7,
+         [&](TestMovie& m) {
+             sprite(m);
+             m.init_action(1, Asm().get("this").trace()).frame();
+         },
+         0, {"_level0"}},
+    });
+}
+
+TEST(Avm1Frames, PlacedSpritesRunAfterTheirParentsFrameScript) {
+    expect_orders({
+        // avm1__execution_order1
+        {"load and frame 1 of a new clip", 7,
+         [](TestMovie& m) {
+             m.sprite(1, 1).action(say("child 1")).frame().end_sprite();
+             m.action(say("root 1")).place(1, 1, "c", {{OnLoad, say("child load")}}).frame();
+         },
+         0, {"root 1", "child load", "child 1"}},
+        {"a clip, then its own child", 7,
+         [](TestMovie& m) {
+             m.sprite(2, 1).action(say("grandchild 1")).frame().end_sprite();
+             m.sprite(1, 1).action(say("child 1")).place(2, 1, "g", {{OnLoad, say("grandchild load")}}).frame().end_sprite();
+             m.action(say("root 1")).place(1, 1, "c", {{OnLoad, say("child load")}}).frame();
+         },
+         0, {"root 1", "child load", "child 1", "grandchild load", "grandchild 1"}},
+        {"initialize runs at once", 7,
+         [](TestMovie& m) {
+             m.sprite(1, 1).action(say("child 1")).frame().end_sprite();
+             m.action(say("root 1")).place(1, 1, "c", {{OnInitialize, say("init")}, {OnLoad, say("load")}}).frame();
+         },
+         0, {"init", "root 1", "load", "child 1"}},
+        {"a clip placed between two blocks", 7,
+         [](TestMovie& m) {
+             m.sprite(1, 1).action(say("child 1")).frame().end_sprite();
+             m.action(say("A")).place(1, 1, "c").action(say("B")).frame();
+         },
+         0, {"A", "child 1", "B"}},
+        // avm1__execution_order2
+        {"clips placed in a later frame", 7,
+         [](TestMovie& m) {
+             m.sprite(1, 2).action(say("childA 1")).frame().action(say_and_stop("childA 2")).frame().end_sprite();
+             m.action(say("root 1")).frame();
+             m.action(say_and_stop("root 2")).place(1, 1, "a").frame();
+         },
+         2, {"root 1", "root 2", "childA 1", "childA 2"}},
+    });
+}
+
+TEST(Avm1Frames, EnterFrameComesBeforeTheFramesScripts) {
+    expect_orders({
+        {"clip event, handler, then the new frame", 7,
+         [](TestMovie& m) {
+             m.sprite(1, 2)
+                 .action(Asm().append(say("S 1")).append(handler("onEnterFrame", "S onEnterFrame")))
+                 .frame()
+                 .action(say_and_stop("S 2"))
+                 .frame()
+                 .end_sprite();
+             m.action(say("root 1")).place(1, 1, "s", {{OnLoad, say("S load")}, {OnEnterFrame, say("S enterFrame")}}).frame();
+             m.action(say_and_stop("root 2")).frame();
+         },
+         2,
+         {"root 1", "S load", "S 1",                                  // loading
+          "S enterFrame", "S onEnterFrame", "S 2", "root 2",          // frame 2
+          "S enterFrame", "S onEnterFrame"}},                         // stopped clips too
+    });
+}
+
+TEST(Avm1Frames, UnloadRunsForChildrenFirst) {
+    expect_orders({
+        {"a removed clip and its child", 7,
+         [](TestMovie& m) {
+             m.sprite(2, 1).action(handler("onUnload", "child onUnload")).frame().end_sprite();
+             m.sprite(1, 1).place(2, 1, "c", {{OnUnload, say("child unload")}}).frame().end_sprite();
+             m.place(1, 1, "p", {{OnUnload, say("parent unload")}}).action(say("root 1")).frame();
+             m.remove(1).action(say_and_stop("root 2")).frame();
+         },
+         1, {"root 1", "child unload", "child onUnload", "parent unload", "root 2"}},
+    });
+}
+
+TEST(Avm1Frames, GotoFromAScriptQueuesTheTargetFramesScripts) {
+    auto three_frames = [](TestMovie& m, const Asm& first) {
+        m.action(first).frame();
+        m.action(say("f2")).frame();
+        m.label("three");
+        m.action(say_and_stop("f3")).frame();
+    };
+    expect_orders({
+        {"gotoAndStop", 7, [&](TestMovie& m) { three_frames(m, Asm().trace("a").goto_frame(2).trace("b")); }, 0,
+         {"a", "b", "f3"}},
+        {"a label", 7, [&](TestMovie& m) { three_frames(m, Asm().trace("a").goto_label("three").trace("b")); }, 0,
+         {"a", "b", "f3"}},
+        {"GotoFrame2 with a frame number", 7,
+         [&](TestMovie& m) { three_frames(m, Asm().trace("a").push(3).rec(a::GotoFrame2, {0}).trace("b")); }, 0,
+         {"a", "b", "f3"}},
+        // avm1__execution_order3
+        {"a clip placed in a skipped frame", 7,
+         [](TestMovie& m) {
+             m.sprite(1, 1).action(say("child 1")).frame().end_sprite();
+             m.action(Asm().trace("a").goto_frame(2).trace("b")).frame();
+             m.place(1, 1, "c").frame();
+             m.action(say_and_stop("f3")).frame();
+         },
+         0, {"a", "b", "child 1", "f3"}},
+        {"back to the first frame", 7,
+         [](TestMovie& m) {
+             m.action(say("f1")).frame();
+             m.action(Asm().trace("f2").goto_frame(0)).frame();
+         },
+         1, {"f1", "f2", "f1"}},
+        {"call() runs a frame's scripts at once", 7,
+         [&](TestMovie& m) { three_frames(m, Asm().trace("before").push("three").rec(a::Call, {}).trace("after").op(a::Stop)); }, 0,
+         {"before", "f3", "after"}},
+    });
+}
+
+// =============================================================================================
+// The collector
+// =============================================================================================
+
+TEST(Avm1Collector, ACycleThroughARemovedClipIsFreed) {
+    // The clip's own script: this.o = {back: this, f: function() { return this; }, big: <1 MB>}
+    const Asm cycle = Asm()
+                          .get("this").push("o").push(0).op(a::InitObject).op(a::SetMember)
+                          .member("this", "o").push("back").get("this").op(a::SetMember)
+                          .member("this", "o").push("f").function("", {}, Asm().get("this").op(a::Return)).op(a::SetMember)
+                          .member("this", "o").push("big").append(big_string(16)).op(a::SetMember);
+    TestMovie m(7);
+    m.sprite(1, 1).action(cycle).frame().end_sprite();
+    m.place(1, 1, "c").frame();
+    m.remove(1).action(Asm().op(a::Stop)).frame();
+    Playing run(m.bytes());
+    run.vm().collect();
+    const size_t held = run.vm().heap.live_bytes();
+    run.advance();
+    run.vm().collect();
+    const size_t freed = held - std::min(held, run.vm().heap.live_bytes());
+    EXPECT_GT(freed, size_t(1) << 20) << "held " << held << " bytes, now " << run.vm().heap.live_bytes();
+}
+
+TEST(Avm1Collector, TenThousandFramesOfGarbageKeepTheHeapFlat) {
+    // Every frame replaces last frame's objects: a self-cycle, an array, a closure over the
+    // frame's variables, a 1 KB string and a boxed number.
+    const Asm garbage = Asm()
+                            .new_object("o")
+                            .get("o").push("self").get("o").op(a::SetMember)
+                            .get("o").push("list").push(3, 2, 1, 3).op(a::InitArray).op(a::SetMember)
+                            .get("o").push("f").function("", {}, Asm().get("o").op(a::Return)).op(a::SetMember)
+                            .push("s").append(big_string(6)).op(a::SetVariable)
+                            .push("n").push(5, 1, "Number").op(a::NewObject).op(a::SetVariable)
+                            .get("o").trace_names();
+    TestMovie m(7);
+    m.action(garbage).frame();
+    m.action(garbage).frame();
+    Playing run(m.bytes(), 200);
+    const size_t lines_per_frame = run.lines.size() / 201;
+    run.lines.clear();
+    run.vm().collect();
+    const size_t base = run.vm().heap.live_bytes();
+    size_t most = 0;
+    for (int i = 0; i < 10000; ++i) {
+        run.advance();
+        most = std::max(most, run.vm().heap.live_bytes());
+        if (run.lines.size() > 1000) run.lines.clear();
+    }
+    run.vm().collect();
+    const size_t after = run.vm().heap.live_bytes();
+    EXPECT_EQ(lines_per_frame, 3u);
+    EXPECT_LE(after, base + 16 * 1024) << "live bytes went from " << base << " to " << after;
+    EXPECT_LT(most, size_t(64) << 20) << "the heap grew to " << most << " bytes between collections";
+}
+
+// =============================================================================================
+// Limits
+// =============================================================================================
+
+TEST(Avm1Limits, AnEndlessLoopIsStoppedAndTheMovieGoesOn) {
+    const Asm forever = Asm().label("top").jump("top");
+    const struct {
+        const char* what;
+        Asm code;
+    } cases[] = {
+        {"a jump to itself", forever},
+        {"in a function", Asm().function("spin", {}, forever).call("spin")},
+        {"in try with catch and finally",
+         Asm().try_(Try(forever).catch_(Asm().trace("caught")).finally_(Asm().trace("finally")))},
+        {"calling natives", Asm().label("top").push(0).get("Math").push("random").op(a::CallMethod).op(a::Pop).jump("top")},
+        {"in a with block", Asm().get("_root").with(forever)},
+        {"in a getter", Asm()
+                            .new_object("o").push(Null).function("", {}, forever).push("v").call_method("o", "addProperty", 3)
+                            .op(a::Pop).member("o", "v")},
+    };
+    for (const auto& c : cases) {
+        TestMovie m(7);
+        m.action(say("f1")).frame();
+        m.action(Asm().trace("before").append(c.code).trace("after")).frame();
+        m.action(say_and_stop("f3")).frame();
+        Playing run(m.bytes());
+        run.vm().timeout_seconds = 0.3;
+        const auto start = std::chrono::steady_clock::now();
+        run.advance(2);
+        const double took = seconds_since(start);
+        EXPECT_EQ(run.lines, (Lines{"f1", "before", "f3"})) << c.what;
+        EXPECT_EQ(run.errors.size(), 1u) << c.what;
+        EXPECT_LT(took, 5.0) << c.what;
+    }
+}
+
+TEST(Avm1Limits, TheScriptLimitsTagSetsTheTimeLimit) {
+    TestMovie m(7);
+    m.limits(256, 1);
+    m.action(say("f1")).frame();
+    m.action(Asm().label("top").jump("top")).frame();
+    m.action(say_and_stop("f3")).frame();
+    Playing run(m.bytes());
+    const auto start = std::chrono::steady_clock::now();
+    run.advance(2);
+    const double took = seconds_since(start);
+    EXPECT_EQ(run.lines, (Lines{"f1", "f3"}));
+    EXPECT_EQ(run.errors.size(), 1u);
+    EXPECT_GT(took, 0.9);
+    EXPECT_LT(took, 5.0);
+}
+
+TEST(Avm1Limits, DeepRecursionIsStopped) {
+    // function f(n) { trace(n); f(n + 1); }  f(1); trace("after")
+    const Asm recurse = Asm().function("f", {"n"}, Asm().get("n").trace().get("n").push(1).op(a::Add2).call("f", 1));
+    const struct {
+        const char* what;
+        int limit;  // ScriptLimits, 0 for none
+        Asm code;
+        size_t calls;  // how many levels ran
+    } cases[] = {
+        {"256 by default", 0, Asm().append(recurse).push(1).call("f", 1).trace("after"), 255},
+        {"not catchable", 0,
+         Asm().append(recurse).try_(Try(Asm().push(1).call("f", 1)).catch_(Asm().trace("caught")).finally_(Asm().trace("finally")))
+             .trace("after"),
+         255},
+        // the list itself counts one level: a limit of 5 lets 4 calls nest
+        {"ScriptLimits 5", 5, Asm().append(recurse).push(1).call("f", 1).trace("after"), 4},
+        {"ScriptLimits 1000", 1000, Asm().append(recurse).push(1).call("f", 1).trace("after"), 999},
+    };
+    for (const auto& c : cases) {
+        TestMovie m(7);
+        if (c.limit) m.limits(uint16_t(c.limit), 15);
+        m.action(c.code).frame();
+        m.action(say_and_stop("frame 2")).frame();
+        Playing run(m.bytes(), 1);
+        ASSERT_EQ(run.lines.size(), c.calls + 1) << c.what;
+        EXPECT_EQ(run.lines[c.calls - 1], std::to_string(c.calls)) << c.what;
+        EXPECT_EQ(run.lines.back(), "frame 2") << c.what;
+        EXPECT_EQ(run.errors.size(), 1u) << c.what;
+    }
+}
+
+// =============================================================================================
+// Damaged action blocks
+// =============================================================================================
+
+TEST(Avm1Malformed, ADamagedBlockStopsOnlyItself) {
+    // DefineFunction "f" whose body claims 500 bytes; the block ends after its first action.
+    auto long_function = [] {
+        std::vector<uint8_t> p = {'f', 0, 0, 0};
+        Asm::put_u16(p, 500);
+        return Asm().trace("a").rec(a::DefineFunction, p).trace("in f");
+    };
+    auto long_with = [] { return Asm().trace("a").get("_root").rec(a::With, {0xF4, 0x01}).trace("in with"); };
+    auto long_try = [] { return Asm().trace("a").rec(a::Try, {0x03, 0xF4, 0x01, 10, 0, 10, 0, 'e', 0}).trace("in try"); };
+    // Every popping action once, on an empty stack.
+    auto underflow = [] {
+        Asm code;
+        for (uint8_t op : {a::Add, a::Subtract, a::Multiply, a::Divide, a::Equals, a::Less, a::And, a::Or, a::Not,
+                           a::StringEquals, a::StringLength, a::StringExtract, a::Pop, a::ToInteger, a::GetVariable,
+                           a::SetVariable, a::StringAdd, a::GetProperty, a::SetProperty, a::StringLess, a::CastOp,
+                           a::ImplementsOp, a::RandomNumber, a::MBStringLength, a::CharToAscii, a::AsciiToChar,
+                           a::MBStringExtract, a::Delete, a::Delete2, a::DefineLocal, a::CallFunction, a::Modulo,
+                           a::NewObject, a::DefineLocal2, a::InitArray, a::InitObject, a::TypeOf, a::TargetPath,
+                           a::Enumerate, a::Add2, a::Less2, a::Equals2, a::ToNumber, a::ToString, a::PushDuplicate,
+                           a::StackSwap, a::GetMember, a::SetMember, a::Increment, a::Decrement, a::CallMethod,
+                           a::NewMethod, a::InstanceOf, a::Enumerate2, a::BitAnd, a::BitOr, a::BitXor, a::BitLShift,
+                           a::BitRShift, a::BitURShift, a::StrictEquals, a::Greater, a::StringGreater, a::Extends})
+            code.op(op).push(Undef).op(a::Pop);  // the Push keeps the loop from building up values
+        return code.trace("after");
+    };
+    const struct {
+        const char* what;
+        std::vector<uint8_t> block;
+        Lines want;
+        bool ends_only;  // the machine chooses what runs: only the first and last lines are fixed
+    } cases[] = {
+        {"a jump past the end", Asm().trace("a").jump_by(1000).trace("b").block(), {"a", "next"}, false},
+        {"a jump before the start", Asm().trace("a").jump_by(-1000).trace("b").block(), {"a", "next"}, false},
+        {"a jump into a record", Asm().trace("a").jump_by(2).trace("b").block(), {"a", "next"}, false},
+        {"a branch into a record", Asm().trace("a").push(B(true)).if_by(1).trace("b").block(), {"a", "next"}, false},
+        {"stack underflow", Asm().op(a::Pop).op(a::Pop).op(a::Add2).trace().trace("after").block(), {"NaN", "after", "next"},
+         false},
+        {"every action on an empty stack", underflow().block(), {"after", "next"}, true},
+        {"a pool index past the pool", Asm().pool({"x"}).push(C8(5)).trace().push(C16(300)).trace().block(),
+         {"undefined", "undefined", "next"}, false},
+        {"a pool index with no pool", Asm().push(C8(0)).trace().block(), {"undefined", "next"}, false},
+        {"a record longer than the block", Asm().trace("a").raw({a::Push, 50, 0, 0, 'x'}).block(), {"a", "next"}, false},
+        {"a payload cut short", Asm().trace("a").rec(a::Push, {0, 'x'}).trace("b").block(), {"a", "next"}, false},
+        {"a length field cut short", std::vector<uint8_t>{a::Push, 3}, {"next"}, false},
+        {"a Push of an unknown type", Asm().trace("a").push({P("s"), BadType(10)}).trace().trace("b").block(),
+         {"a", "next"}, true},
+        {"a function body longer than the block", long_function().block(), {"a", "next"}, true},
+        {"a with body longer than the block", long_with().block(), {"a", "next"}, true},
+        {"try sizes past the block", long_try().block(), {"a", "next"}, true},
+        {"a register count of 0 and a parameter in register 200", 
+         Asm().function2("f", 0, PreloadThis | PreloadGlobal | PreloadArguments, {{200, "x"}}, Asm().trace(R(200)).trace(R(1)))
+             .push(1).call("f", 1).op(a::Pop).trace("c").block(),
+         {"undefined", "undefined", "c", "next"}, true},
+        {"a catch register past the registers", Asm().try_(Try(Asm().push("x").op(a::Throw)).catch_reg(200, Asm().trace("caught"))).block(),
+         {"caught", "next"}, false},
+        {"StoreRegister 255", Asm().push(1).store(255).trace(R(255)).block(), {"undefined", "next"}, false},
+        {"a goto past the last frame", Asm().goto_frame(60000).trace("b").block(), {"b", "next"}, false},
+        {"unknown actions are skipped", Asm().op(0x01).op(0x7F).rec(0xFE, {1, 2, 3}).trace("a").block(), {"a", "next"}, false},
+        {"a pool shorter than its count", Asm().rec(a::ConstantPool, {5, 0, 'x', 0}).push(C8(0)).trace().block(), {"x", "next"},
+         true},
+        {"huge counts", Asm().push(1000000000).op(a::InitArray).trace().push(1e9, 5).op(a::ImplementsOp)
+                            .push(-5, "f").op(a::CallFunction).trace("c").block(),
+         {"", "c", "next"}, true},
+        {"no End", Asm().trace("a").bytes(), {"a", "next"}, false},
+        {"an empty block", std::vector<uint8_t>{}, {"next"}, false},
+    };
+    for (const auto& c : cases) {
+        TestMovie m(7);
+        m.action_bytes(c.block).action(say("next")).frame();
+        Playing run(m.bytes());
+        if (c.ends_only) {
+            ASSERT_FALSE(run.lines.empty()) << c.what;
+            EXPECT_EQ(run.lines.front(), c.want.front()) << c.what;
+            EXPECT_EQ(run.lines.back(), c.want.back()) << c.what;
+        } else {
+            EXPECT_EQ(run.lines, c.want) << c.what;
+        }
+    }
+}

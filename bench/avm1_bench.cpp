@@ -9,15 +9,13 @@
 // Memory: a 30 fps movie making 3,334 objects a frame (100,000 a second), each dropped the next
 // frame, some in cycles with a clip, played for 1,800 frames in a fresh process.
 //
-// Usage: avm1_bench [--js DIR] [--node CMD] [--repeat N] [--only NAME] [--no-memory]
+// Usage: avm1_bench [--js DIR] [--node CMD] [--repeat N] [--only NAME|memory] [--no-memory] [--dump DIR]
 // Pin it for steadier figures: taskset -c 1 avm1_bench (node inherits the pinning).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -47,10 +45,10 @@ double cpu_ms() {
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
-// Flags of a function that needs neither `this`, `arguments` nor `super`.
 // A program whose first run takes longer than this is not run again.
 constexpr double kOnceAfterMs = 20000;
 
+// Flags of a function that needs neither `this`, `arguments` nor `super`.
 constexpr uint16_t kPlain = SuppressThis | SuppressArguments | SuppressSuper;
 
 struct Program {
@@ -397,7 +395,7 @@ int memory_child() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string js_dir = AVM1_BENCH_JS_DIR, node = "node", only;
+    std::string js_dir = AVM1_BENCH_JS_DIR, node = "node", only, dump;
     int repeat = 3;
     bool memory = true;
     for (int i = 1; i < argc; ++i) {
@@ -408,13 +406,27 @@ int main(int argc, char** argv) {
         else if (a == "--repeat" && i + 1 < argc) repeat = std::max(1, std::atoi(argv[++i]));
         else if (a == "--only" && i + 1 < argc) only = argv[++i];
         else if (a == "--no-memory") memory = false;
+        else if (a == "--dump" && i + 1 < argc) dump = argv[++i];
         else {
-            std::fprintf(stderr, "usage: avm1_bench [--js DIR] [--node CMD] [--repeat N] [--only NAME] [--no-memory]\n");
+            std::fprintf(stderr, "usage: avm1_bench [--js DIR] [--node CMD] [--repeat N] [--only NAME] [--no-memory] [--dump DIR]\n");
             return 2;
         }
     }
 
     std::vector<Program> programs = {numeric(), strings(), arrays(), props(), calls(), clip()};
+    if (!dump.empty()) {
+        // The movies as files, for swfrun --log-actions.
+        programs.push_back({"memory", {}, memory_movie()});
+        for (const Program& p : programs) {
+            const std::string path = dump + "/" + p.name + ".swf";
+            if (FILE* f = std::fopen(path.c_str(), "wb")) {
+                std::fwrite(p.swf.data(), 1, p.swf.size(), f);
+                std::fclose(f);
+                std::printf("%s\n", path.c_str());
+            }
+        }
+        return 0;
+    }
     if (only != "memory") {
         std::printf("ActionScript machine vs node --jitless: cpu ms (user + system) of the script alone, best of %d runs\n"
                     "(a program whose first run takes over %.0f s is run once); wall ms in brackets\n",

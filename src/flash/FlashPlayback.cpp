@@ -23,6 +23,19 @@ std::wstring FromUtf8(const std::string& text) {
     return out;
 }
 
+// %APPDATA%\Plumora\SharedObjects, made when missing: where games keep their saves (UTF-8).
+// Empty when the user has no application data folder: saves then last for the run only.
+std::string SharedObjectFolder() {
+    wchar_t buffer[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(L"APPDATA", buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    std::wstring folder = std::wstring(buffer, n) + L"\\Plumora";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    folder += L"\\SharedObjects";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return ToUtf8(folder);
+}
+
 // The system's text for an error code, without the trailing line break.
 std::wstring SystemErrorText(DWORD code) {
     wchar_t* buffer = nullptr;
@@ -126,6 +139,10 @@ void TFlashPlayback::LoadMovie(int layer, const std::wstring& url) {
     if (url.empty() || (colon != std::wstring::npos && colon != 1))
         throw EOleError(L"Not a local file path: " + url);
     std::vector<std::uint8_t> data = ReadMovieFile(url);
+    // Saves go to the user's application data, never beside the program; the movie's path
+    // names them.
+    FPlayer.set_movie_address(ToUtf8(url));
+    FPlayer.set_shared_object_dir(SharedObjectFolder());
     // The engine swaps movies only once the new one has parsed, so a bad file leaves the
     // current movie playing.
     auto loaded = FPlayer.load(data.data(), data.size());

@@ -431,8 +431,9 @@ void Player::start(std::shared_ptr<const Movie> movie) {
     state_ = std::make_unique<RenderState>();
     world_ = std::make_unique<World>();
     avm1::RuntimeOutput out{on_trace_, on_error_, on_url_};
-    script_ = std::make_unique<avm1::Runtime>(*movie_, *world_, std::move(out), path_);
+    script_ = std::make_unique<avm1::Runtime>(*movie_, *world_, std::move(out), path_.empty() ? address_ : path_);
     script_->vm.log_actions = log_actions_;
+    script_->shared_object_dir = shared_dir_;
     world_->events = script_.get();
     root_ = std::make_unique<Clip>(*movie_, &movie_->timeline, 0, world_.get());
     script_->start(*root_);

@@ -61,6 +61,11 @@ public:
         on_url_ = std::move(f);
     }
     void set_log_actions(bool on) { log_actions_ = on; }
+    // Where movies keep their saves (SharedObject), an absolute folder outside the program's;
+    // empty keeps them for the run only. The movie's address names its saves: load_file uses the
+    // path, load() the address given here.
+    void set_shared_object_dir(std::string dir) { shared_dir_ = std::move(dir); }
+    void set_movie_address(std::string url) { address_ = std::move(url); }
     // The movie asked to close (fscommand "quit").
     bool quit_requested() const;
     avm1::Runtime* scripts() { return script_.get(); }
@@ -95,7 +100,7 @@ private:
     std::unique_ptr<World> world_;
     std::unique_ptr<avm1::Runtime> script_;
     std::unique_ptr<Clip> root_;
-    std::string path_;
+    std::string path_, address_, shared_dir_;
     bool log_actions_ = false;
     std::function<void(const std::string&)> on_trace_, on_error_;
     std::function<void(const std::string&, const std::string&)> on_url_;

@@ -220,6 +220,38 @@ TEST(Avm1SystemXml, DocumentExtras) {
     EXPECT_EQ(s.text(s.get(made, "nodeName")), "n");
 }
 
+// Native state lives on whatever plain object the constructor is given, as super() calls it.
+TEST(Avm1SystemXml, ConstructorsCalledOnAScriptObjectGiveItTheirState) {
+    Script s;
+    struct Case {
+        const char* ctor;
+        std::vector<Value> args;
+        const char* expected;
+    } cases[] = {
+        {"XML", {s.s("<a>b</a>")}, "<a>b</a>"},
+        {"XMLNode", {3.0, s.s("t&")}, "t&amp;"},
+        {"flash.geom.ColorTransform", {},
+         "(redMultiplier=1, greenMultiplier=1, blueMultiplier=1, alphaMultiplier=1, redOffset=0, greenOffset=0, "
+         "blueOffset=0, alphaOffset=0)"},
+    };
+    for (const Case& c : cases) {
+        Value ctor = s.global(c.ctor);
+        Object* sub_proto = s.vm.new_object(s.get(ctor, "prototype").object());
+        Value obj = s.vm.new_object(sub_proto);
+        s.vm.call(ctor, obj, c.args.data(), int(c.args.size()));
+        EXPECT_EQ(s.text(obj), c.expected) << c.ctor;
+    }
+    // An object already holding one kind of state does not take another.
+    Value node = s.make("XMLNode", {1.0, s.s("n")});
+    s.vm.call(s.global("flash.geom.ColorTransform"), node, nullptr, 0);
+    EXPECT_EQ(s.text(s.get(node, "redMultiplier")), "undefined");
+    EXPECT_EQ(s.text(node), "<n />");
+    // Getters asked of a plain object answer nothing.
+    Value plain = s.vm.new_object(s.get(s.global("XMLNode"), "prototype").object());
+    EXPECT_EQ(s.text(s.get(plain, "firstChild")), "undefined");
+    EXPECT_EQ(s.text(s.call(plain, "toString")), "[object Object]");
+}
+
 TEST(Avm1SystemXml, LoadVarsEncodesAndDecodes) {
     Script s;
     Value lv = s.make("LoadVars");

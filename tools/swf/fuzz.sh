@@ -14,10 +14,16 @@ shift || true
 out=$root/build/fuzz/$target
 objs=$root/build/fuzz/obj
 mkdir -p "$out/corpus" "$out/seeds" "$objs"
+# Out-of-range float-to-int conversions are reported in the log but do not stop the run (so that
+# one such site does not hide everything behind it); every other finding stops it.
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined
-       -fno-sanitize-recover=undefined -I"$root/src")
+       -fno-sanitize-recover=undefined -fsanitize-recover=float-cast-overflow -I"$root/src")
 
-# The library, one object per source; everything is rebuilt when a header changed.
+# The library, one object per source; everything is rebuilt when a header or the flags changed.
+if [ "$(cat "$objs/flags" 2>/dev/null)" != "${flags[*]}" ]; then
+  rm -f "$objs"/*.o
+  echo "${flags[*]}" > "$objs/flags"
+fi
 newest_header=$(find "$root/src/swf" -name '*.h' -printf '%T@\n' | sort -n | tail -1)
 stale=()
 for src in $(find "$root/src/swf" -name '*.cpp' | sort); do

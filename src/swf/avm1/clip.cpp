@@ -161,7 +161,12 @@ std::string instance_name(ClipObject* c) {
 std::string display_path(Vm& vm, Object* o, bool slash) {
     ClipObject* c = as_clip(o);
     if (!c) return {};
-    if (!c->alive()) return c->dead_path;
+    if (!c->alive()) {
+        // A removed clip reads as the clip now at its path, or as nothing.
+        ClipObject* again = live(vm, c);
+        if (!again) return {};
+        c = again;
+    }
     std::vector<std::string> parts;
     int level = 0;
     for (ClipObject* p = c; p;) {

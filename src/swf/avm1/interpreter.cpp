@@ -889,10 +889,8 @@ void Interp::run() {
             Value t = pop();
             if (t.is_object() && is_display_object(t.o))
                 retarget(t.o);
-            else if (t.is_object())
-                retarget(root());
             else
-                set_target(vm.to_string(t)->text);
+                set_target(vm.to_string(t)->text);  // other objects name a path by their toString
             break;
         }
         case Op::GetProperty: {

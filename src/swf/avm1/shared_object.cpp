@@ -265,9 +265,12 @@ private:
     std::vector<Object*> objects_;
 };
 
+// File names are UTF-8 throughout; on Windows a narrow path would be read in the ANSI code page.
+std::filesystem::path fs_path(const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); }
+
 // The saved data object, or null when there is no file or it does not read back cleanly.
 Object* read_file(Vm& vm, const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
+    std::ifstream f(fs_path(path), std::ios::binary);
     if (!f) return nullptr;
     std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     if (bytes.size() < 13 || bytes.size() > 16 * kMovieLimit || std::memcmp(bytes.data(), kMagic, 4) != 0 ||
@@ -290,7 +293,7 @@ Object* read_file(Vm& vm, const std::string& path) {
 bool write_file(const std::string& path, const std::string& payload) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    fs::create_directories(fs::path(path).parent_path(), ec);
+    fs::create_directories(fs_path(path).parent_path(), ec);
     std::string bytes(kMagic, 4);
     bytes += char(kFormat);
     for (uint32_t v : {uint32_t(payload.size()), fnv32(payload)})
@@ -298,19 +301,19 @@ bool write_file(const std::string& path, const std::string& payload) {
     bytes += payload;
     const std::string temp = path + ".tmp";
     {
-        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
+        std::ofstream f(fs_path(temp), std::ios::binary | std::ios::trunc);
         if (!f) return false;
         f.write(bytes.data(), std::streamsize(bytes.size()));
         f.flush();
         if (!f) {
             f.close();
-            fs::remove(temp, ec);
+            fs::remove(fs_path(temp), ec);
             return false;
         }
     }
-    fs::rename(temp, path, ec);
+    fs::rename(fs_path(temp), fs_path(path), ec);
     if (ec) {
-        fs::remove(temp, ec);
+        fs::remove(fs_path(temp), ec);
         return false;
     }
     return true;
@@ -355,7 +358,7 @@ Object* so_proto(Vm& vm) {
 std::string file_for(Vm& vm, const std::string& path, const std::string& name) {
     // Only a folder the host named outright: a relative one would land beside the program.
     if (!vm.runtime || vm.runtime->shared_object_dir.empty() ||
-        !std::filesystem::path(vm.runtime->shared_object_dir).is_absolute())
+        !fs_path(vm.runtime->shared_object_dir).is_absolute())
         return std::string();
     std::string safe;
     for (char c : name) {
@@ -366,7 +369,7 @@ std::string file_for(Vm& vm, const std::string& path, const std::string& name) {
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx",
                   static_cast<unsigned long long>(fnv64(vm.runtime->url() + '\n' + path + '\n' + name)));
-    return (std::filesystem::path(vm.runtime->shared_object_dir) / (std::string(hash) + "-" + safe + ".plso")).string();
+    return vm.runtime->shared_object_dir + "/" + std::string(hash) + "-" + safe + ".plso";
 }
 
 Value so_get_local(Vm& vm, Value, const Args& args) {
@@ -417,7 +420,7 @@ Value so_clear(Vm& vm, Value self, const Args&) {
     }
     if (!d->file.empty()) {
         std::error_code ec;
-        std::filesystem::remove(d->file, ec);
+        std::filesystem::remove(fs_path(d->file), ec);
     }
     return Value();
 }

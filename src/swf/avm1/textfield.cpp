@@ -139,14 +139,21 @@ TextLayout layout_field(const EditState& field) {
                     }
                     break;
                 }
+                x += adv;
                 if (c == u' ') {
                     last_space = i;
-                    width_at_space = x;
+                    width_at_space = x;  // a wrapped line keeps its space
                 }
-                x += adv;
             }
             line.end = i;
             line.width = x;
+            // SWF8 lets trailing spaces hang past right and centred lines.
+            const TextAlign align = para.align.value_or(TextAlign::Left);
+            if (field.version >= 8 && (align == TextAlign::Right || align == TextAlign::Center)) {
+                for (size_t k = line.end; k > line.begin && text[k - 1] == u' '; --k)
+                    line.width -= std::floor(advance_units(face_of(k - 1), u' ') * scale_of(k - 1)) +
+                                  format_of(k - 1).letter_spacing.value_or(0) * 20;
+            }
             // Line height from the characters on it (an empty line takes its break's format).
             const size_t from = line.begin, to = std::max(line.end, line.begin + 1);
             for (size_t k = from; k < to; ++k) {
@@ -182,7 +189,11 @@ TextLayout layout_field(const EditState& field) {
         out.width = out.height = 0;
         return out;
     }
-    out.height = y - kGutter;
+    // The text is as tall as its last line's bottom, leading left out, but never less than the
+    // first line with its leading.
+    const TextLine& first = out.lines.front();
+    const TextLine& last = out.lines.back();
+    out.height = std::max(first.ascent + first.descent + first.leading, last.y - kGutter + last.ascent + last.descent);
     return out;
 }
 
@@ -282,12 +293,13 @@ std::shared_ptr<EditState> make_state(Vm& vm, ClipObject* c) {
     s->background = s->border;
     s->html_text = s->html;
     if (s->max_length > 0) s->max_chars = s->max_length;
+    s->initial_html = s->html;
     if (!s->text.empty()) {
-        const std::u16string initial = u16(decode_file_string(s->text, s->version));
+        s->initial_text = u16(decode_file_string(s->text, s->version));
         if (s->html)
-            set_html(*s, initial);
+            set_html(*s, s->initial_text);
         else
-            set_plain(*s, initial);
+            set_plain(*s, s->initial_text);
     }
     // An HTML field's alignment is its text's: with none, text set later starts on the left.
     if (s->html) s->new_format.align = s->content.empty() ? TextAlign::Left : s->content.format_at(0).align;
@@ -317,35 +329,78 @@ void show_value(EditState& s, const std::string& value) {
         set_html(s, u16(value));
     else
         set_plain(s, u16(value));
-    s.variable_shown = value;
-    s.variable_seen = true;
 }
 
 std::string field_source(const EditState& s) { return u8(s.html_text ? write_html(s.content) : s.content.text()); }
 
-// Takes up the variable's value if it changed since the field last showed it.
+// The variable's value when the field last looked, kept on the field where the collector sees it.
+Str* seen_name(Vm& vm) { return vm.intern("\x01variable"); }
+
+bool same_value(const Value& a, const Value& b) {
+    if (a.type != b.type) return false;
+    switch (a.type) {
+    case Type::Undefined:
+    case Type::Null: return true;
+    case Type::Bool: return a.b == b.b;
+    case Type::Number: return a.n == b.n || (std::isnan(a.n) && std::isnan(b.n));
+    case Type::String: return a.s == b.s || a.s->text == b.s->text;
+    case Type::Object: return a.o == b.o;
+    }
+    return false;
+}
+
+// Shows `v` if the variable changed since the field last looked (the same object shows what it
+// showed, whatever its toString says now).
+void take_value(Vm& vm, ClipObject* field, EditState& s, const Value& v) {
+    Property* seen = field->find_own(seen_name(vm), true);
+    if (seen && same_value(seen->value, v)) return;
+    field->put(seen_name(vm), v, DontEnum, true);
+    if (v.is_undefined()) return;
+    show_value(s, vm.to_string(v)->text);
+    field_changed(vm, field, s, false);
+}
+
 void refresh_from_variable(Vm& vm, ClipObject* field, EditState& s) {
     if (s.variable.empty()) return;
     Object* target;
     Str* name;
     if (!variable_place(vm, field, s.variable, target, name)) return;
-    Value v = vm.get(target, name);
-    if (v.is_undefined()) return;
-    const std::string value = vm.to_string(v)->text;
-    if (s.variable_seen && value == s.variable_shown) return;
-    show_value(s, value);
-    field_changed(vm, field, s, false);
+    take_value(vm, field, s, vm.get(target, name));
 }
 
+// The field's text goes to its variable; what the variable then holds is what the field saw
+// (a read-only variable keeps its value and the field its text).
 void write_variable(Vm& vm, ClipObject* field, EditState& s) {
     if (s.variable.empty()) return;
     Object* target;
     Str* name;
     if (!variable_place(vm, field, s.variable, target, name)) return;
-    const std::string value = field_source(s);
-    s.variable_shown = value;
-    s.variable_seen = true;
-    vm.set(target, name, vm.str(value));
+    vm.set(target, name, vm.str(field_source(s)));
+    field->put(seen_name(vm), vm.get(target, name), DontEnum, true);
+}
+
+// A new variable: its value if it has one, else it gets the field's first text.
+void attach_variable(Vm& vm, ClipObject* field, EditState& s, bool placing) {
+    Object* target;
+    Str* name;
+    if (!variable_place(vm, field, s.variable, target, name)) return;
+    Value v = vm.get(target, name);
+    if (!v.is_undefined()) {
+        field->remove(seen_name(vm), true);
+        take_value(vm, field, s, v);
+        return;
+    }
+    if (!placing) {
+        if (s.initial_html)
+            set_html(s, s.initial_text);
+        else
+            set_plain(s, s.initial_text);
+    }
+    if (s.initial_text.empty()) {
+        field->put(seen_name(vm), Value(), DontEnum, true);
+        return;
+    }
+    write_variable(vm, field, s);
 }
 
 void bind_field(Vm& vm, ClipObject* field, const std::shared_ptr<EditState>& s) {
@@ -371,8 +426,8 @@ void fit_to_text(ClipObject* field, EditState& s) {
         double shift = 0;
         if (s.auto_size_mode == AutoSize::Right) shift = old_w - w;
         if (s.auto_size_mode == AutoSize::Center) shift = (old_w - w) / 2;
+        s.bounds.xmin += int32_t(std::round(shift));
         s.bounds.xmax = s.bounds.xmin + int32_t(w);
-        if (shift != 0 && field->inst) field->inst->matrix.tx += std::round(shift);
     }
     s.bounds.ymax = s.bounds.ymin + int32_t(h);
 }
@@ -431,16 +486,7 @@ void text_field_placed(Vm& vm, ClipObject* field) {
     field->put(vm.names._listeners, listeners, DontEnum, vm.case_sensitive());
     if (!s->variable.empty()) {
         bind_field(vm, field, s);
-        Object* target;
-        Str* name;
-        if (variable_place(vm, field, s->variable, target, name)) {
-            Value v = vm.get(target, name);
-            if (v.is_undefined()) {
-                write_variable(vm, field, *s);
-            } else {
-                show_value(*s, vm.to_string(v)->text);
-            }
-        }
+        attach_variable(vm, field, *s, true);
     }
     fit_to_text(field, *s);
     sync_drawing(*s);
@@ -459,41 +505,50 @@ void text_variable_set(Vm& vm, Object* clip, Str* name, const Value& v) {
         Str* var;
         if (!variable_place(vm, field, s->variable, target, var) || target != clip) continue;
         if (cs ? var != name : var->folded != name->folded) continue;
-        if (v.is_undefined()) continue;
-        const std::string value = vm.to_string(v)->text;
-        if (s->variable_seen && value == s->variable_shown) continue;
-        show_value(*s, value);
-        field_changed(vm, field, *s, false);
+        take_value(vm, field, *s, v);
     }
 }
 
 bool text_field_get_property(Vm& vm, ClipObject* field, int index, Value& out) {
-    if (index != PropWidth && index != PropHeight) return false;
+    if (index != PropWidth && index != PropHeight && index != PropX && index != PropY) return false;
     EditState* s = field_state(vm, field);
     if (!s || !field->inst) return false;
+    // A field's position counts its box's corner: a field drawn from (120, 140) twips is at 6, 7.
+    if (index == PropX || index == PropY) {
+        const Matrix& m = field->inst->matrix;
+        out = (index == PropX ? m.tx + s->bounds.xmin : m.ty + s->bounds.ymin) / 20;
+        return true;
+    }
     const Matrix& m = field->inst->matrix;
     const Rect& r = s->bounds;
     const double xs[2] = {double(r.xmin), double(r.xmax)}, ys[2] = {double(r.ymin), double(r.ymax)};
     double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
+    // Corners land on whole twips.
     for (double x : xs)
         for (double y : ys) {
-            x0 = std::min(x0, m.apply_x(x, y)), x1 = std::max(x1, m.apply_x(x, y));
-            y0 = std::min(y0, m.apply_y(x, y)), y1 = std::max(y1, m.apply_y(x, y));
+            const double px = std::round(m.apply_x(x, y)), py = std::round(m.apply_y(x, y));
+            x0 = std::min(x0, px), x1 = std::max(x1, px);
+            y0 = std::min(y0, py), y1 = std::max(y1, py);
         }
-    out = std::round(index == PropWidth ? x1 - x0 : y1 - y0) / 20;
+    out = (index == PropWidth ? x1 - x0 : y1 - y0) / 20;
     return true;
 }
 
 bool text_field_set_property(Vm& vm, ClipObject* field, int index, const Value& v) {
-    if (index != PropWidth && index != PropHeight) return false;
+    if (index != PropWidth && index != PropHeight && index != PropX && index != PropY) return false;
     EditState* s = field_state(vm, field);
     if (!s) return false;
+    if (index == PropX || index == PropY) {
+        // As for clips, then less the box's corner.
+        clip_set_property(vm, field, index, v);
+        Matrix& m = field->inst->matrix;
+        (index == PropX ? m.tx : m.ty) -= index == PropX ? s->bounds.xmin : s->bounds.ymin;
+        return true;
+    }
     const double n = vm.to_number(v);
     if (!std::isfinite(n)) return true;
-    // A field's width and height are its own box, not a scale.
-    const double scale = index == PropWidth ? std::hypot(field->inst->matrix.a, field->inst->matrix.b)
-                                            : std::hypot(field->inst->matrix.c, field->inst->matrix.d);
-    const double twips = std::max(0.0, std::round(n * 20 / (scale > 0 ? scale : 1)));
+    // A field's width and height set its own box, in its own units, whatever its scale.
+    const double twips = std::max(0.0, std::round(n * 20));
     if (index == PropWidth)
         s->bounds.xmax = s->bounds.xmin + int32_t(std::min(twips, 1e8));
     else
@@ -634,10 +689,9 @@ Value field_set(Vm& vm, Value self, const Args& args) {
     case FHtml: s->html_text = vm.to_boolean(v); break;
     case FVariable: {
         s->variable = v.is_nullish() ? std::string() : vm.to_string(v)->text;
-        s->variable_seen = false;
         if (!s->variable.empty()) {
             bind_field(vm, field, std::static_pointer_cast<EditState>(field->inst->edit));
-            refresh_from_variable(vm, field, *s);
+            attach_variable(vm, field, *s, false);
         }
         break;
     }

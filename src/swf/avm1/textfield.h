@@ -91,7 +91,7 @@ struct HtmlOptions {
 };
 FieldText parse_html(std::u16string_view html, const TextFormat& base, const HtmlOptions& options);
 std::u16string write_html(const FieldText& text);
-// Plain text as fields take it: "\r\n" and "\n" become '\r'.
+// Plain text as fields take it: every '\n' is a break ('\r'), so "\r\n" is two.
 std::u16string field_newlines(std::u16string_view s);
 
 enum class AutoSize : uint8_t { None, Left, Center, Right };
@@ -114,8 +114,8 @@ struct EditState final : EditTextDef {
     std::string anti_alias_type = "normal", grid_fit_type = "pixel";
     double sharpness = 0, thickness = 0;
     int scroll = 1, hscroll = 0;
-    std::string variable_shown;  // what the bound variable held when last looked at
-    bool variable_seen = false;
+    std::u16string initial_text;  // the definition's, for a variable that starts unset
+    bool initial_html = false;
     bool focused = false;
     // The selected range and the caret; -1 until something selects.
     int selection_begin = -1, selection_end = -1, selection_caret = -1;

@@ -195,10 +195,7 @@ void FieldText::unify_paragraphs() {
 std::u16string field_newlines(std::u16string_view s) {
     std::u16string out;
     out.reserve(s.size());
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == u'\r' && i + 1 < s.size() && s[i + 1] == u'\n') continue;
-        out.push_back(s[i] == u'\n' ? u'\r' : s[i]);
-    }
+    for (char16_t c : s) out.push_back(c == u'\n' ? u'\r' : c);
     return out;
 }
 

@@ -353,8 +353,6 @@ private:
     size_t pos_ = 0;
 };
 
-Str* name_status(Vm& vm) { return vm.intern("status"); }
-
 // Replaces the children of `doc` with what `text` holds.
 void parse_into(Vm& vm, XmlNode* doc, std::string_view text) {
     while (!doc->children.empty()) detach(doc->children.back());
@@ -365,10 +363,9 @@ void parse_into(Vm& vm, XmlNode* doc, std::string_view text) {
     Parser p(vm, doc, text, ignore_white, id_map);
     const int status = p.run();
     sync_child_array(doc);
-    for (XmlNode* c : doc->children) sync_child_array(c);
     if (!p.xml_decl.empty()) vm.set(self, vm.intern("xmlDecl"), vm.str(p.xml_decl));
     if (p.have_doctype) vm.set(self, vm.intern("docTypeDecl"), vm.str(p.doctype));
-    vm.set(self, name_status(vm), double(status));
+    vm.set(self, vm.intern("status"), double(status));
 }
 
 // ---------------------------------------------------------------------------------------------

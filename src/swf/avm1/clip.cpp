@@ -162,6 +162,7 @@ std::string display_path(Vm& vm, Object* o, bool slash) {
     ClipObject* c = as_clip(o);
     if (!c) return {};
     if (!c->alive()) {
+        if (c->unloading) return c->dead_path;
         // A removed clip reads as the clip now at its path, or as nothing.
         ClipObject* again = live(vm, c);
         if (!again) return {};

@@ -22,6 +22,7 @@ public:
     Clip* parent = nullptr;    // the clip whose list holds inst
     Runtime* runtime = nullptr;
     std::string dead_path;     // what the path was when it was removed
+    bool unloading = false;    // removed, its unload event still to run: it keeps its path
     // Display properties as last set, so that reading back gives what was written.
     bool have_scale = false;
     Matrix scale_for;

@@ -50,7 +50,8 @@ inline void define_accessor(Vm& vm, Object* o, std::string_view name, NativeFn g
 // `_global.flash.<name>`, made on first use; `flash` is hidden from movies before SWF8.
 inline Object* flash_package(Vm& vm, std::string_view name) {
     Object* flash = nullptr;
-    if (Property* p = vm.global->find_own(vm.intern("flash"), true); p && p->value.is_object() && !(p->flags & Accessor))
+    if (Property* p = vm.global->find_own(vm.intern("flash"), true);
+        p && p->value.is_object() && !(p->flags & Accessor))
         flash = p->value.o;
     if (!flash) {
         flash = vm.new_object();

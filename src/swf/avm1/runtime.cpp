@@ -147,7 +147,10 @@ void Runtime::queue_unload(Clip& parent, Instance& inst) {
     bool has_event = false;
     if (obj->clip_actions)
         for (const ClipAction& a : *obj->clip_actions) has_event |= (a.events & EvUnload) != 0;
-    if (has_event || vm.find(obj, vm.names.onUnload)) queue_.push_back({Task::Event, obj, nullptr, EvUnload, vm.names.onUnload});
+    if (has_event || vm.find(obj, vm.names.onUnload)) {
+        queue_.push_back({Task::Event, obj, nullptr, EvUnload, vm.names.onUnload});
+        obj->unloading = true;
+    }
     if (dragging_ == obj) dragging_ = nullptr;
     obj->detach(vm);
 }
@@ -222,6 +225,7 @@ void Runtime::run_queue() {
             if (!obj || (!obj->alive() && t.event != EvUnload)) break;
             run_clip_events(obj, t.event);
             if (t.handler) fire_handler(obj, t.handler);
+            if (t.event == EvUnload) obj->unloading = false;
             break;
         case Task::Handler:
             if (obj && obj->alive() && t.handler) fire_handler(obj, t.handler);

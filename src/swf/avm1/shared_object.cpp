@@ -266,7 +266,9 @@ private:
 };
 
 // File names are UTF-8 throughout; on Windows a narrow path would be read in the ANSI code page.
-std::filesystem::path fs_path(const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); }
+std::filesystem::path fs_path(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 // The saved data object, or null when there is no file or it does not read back cleanly.
 Object* read_file(Vm& vm, const std::string& path) {
@@ -363,7 +365,8 @@ std::string file_for(Vm& vm, const std::string& path, const std::string& name) {
     std::string safe;
     for (char c : name) {
         if (safe.size() >= 32) break;
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+        const bool plain =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
         safe += plain ? c : '_';
     }
     char hash[17];

@@ -180,7 +180,11 @@ std::string unescape_xml(std::string_view s) {
             continue;
         }
         std::string_view ent = s.substr(i + 1, semi - i - 1);
-        const char* named = ent == "lt" ? "<" : ent == "gt" ? ">" : ent == "amp" ? "&" : ent == "quot" ? "\"" : ent == "apos" ? "'" : nullptr;
+        static const std::pair<std::string_view, const char*> kNamed[] = {
+            {"lt", "<"}, {"gt", ">"}, {"amp", "&"}, {"quot", "\""}, {"apos", "'"}};
+        const char* named = nullptr;
+        for (const auto& [entity, text] : kNamed)
+            if (ent == entity) named = text;
         if (named) {
             out += named;
             i = semi;
@@ -192,7 +196,13 @@ std::string unescape_xml(std::string_view s) {
             uint32_t cp = 0;
             bool ok = !digits.empty();
             for (char c : digits) {
-                int d = c >= '0' && c <= '9' ? c - '0' : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10 : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+                int d = -1;
+                if (c >= '0' && c <= '9')
+                    d = c - '0';
+                else if (hex && c >= 'a' && c <= 'f')
+                    d = c - 'a' + 10;
+                else if (hex && c >= 'A' && c <= 'F')
+                    d = c - 'A' + 10;
                 if (d < 0 || cp > 0x10FFFF) {
                     ok = false;
                     break;

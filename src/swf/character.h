@@ -217,6 +217,10 @@ struct EditTextDef : Character {
     int align = 0, left_margin = 0, right_margin = 0, indent = 0, leading = 0;
     bool read_only = false, no_select = false;
     int max_length = -1;  // -1: no limit given
+    // The box behind the text: a file's border flag gives a white one in a black frame; scripts
+    // may change either and their colours.
+    bool background = false;
+    RGBA background_color{255, 255, 255, 255}, border_color{0, 0, 0, 255};
     std::string variable, text;
 };
 

@@ -138,23 +138,8 @@ Instance& Clip::insert(int depth, Instance&& fresh) {
         }
     }
     if (world_->events) world_->events->placed(*this, inst);
-    // Children placed by a frame's tags start after the whole frame is applied, so that the
-    // parent's frame scripts are queued ahead of theirs.
-    if (applying_)
-        pending_starts_.push_back({depth, inst.serial});
-    else
-        start_child(inst);
+    start_child(inst);
     return inst;
-}
-
-void Clip::start_pending() {
-    std::vector<std::pair<int, uint64_t>> starts;
-    starts.swap(pending_starts_);
-    for (auto [depth, serial] : starts) {
-        if (removed_) return;
-        auto it = list_.find(depth);
-        if (it != list_.end() && it->second.serial == serial) start_child(it->second);
-    }
 }
 
 void Clip::erase(std::map<int, Instance>::iterator it) {
@@ -222,8 +207,6 @@ void Clip::apply_frame(int frame, bool run_actions) {
         for (const ActionBlock& b : f.actions)
             if (b.init_sprite) ev->actions(*this, b);
     size_t next = 0;
-    const bool outer = !applying_;
-    applying_ = true;
     for (size_t i = 0; i <= f.ops.size(); ++i) {
         while (ev && run_actions && next < f.actions.size() && f.actions[next].after_ops <= i) {
             if (!f.actions[next].init_sprite) ev->actions(*this, f.actions[next]);
@@ -232,26 +215,12 @@ void Clip::apply_frame(int frame, bool run_actions) {
         if (i == f.ops.size() || removed_) break;
         apply_op(f.ops[i]);
     }
-    if (outer) {
-        applying_ = false;
-        start_pending();
-    }
 }
 
 // Backward jump: work out the depths as they stand at `frame`, then keep every instance that
 // has the same character and ratio there (its own playhead survives) and rebuild the rest.
 // Instances that scripts placed or moved are not the timeline's and stay.
 void Clip::rewind_to(int frame) {
-    const bool outer = !applying_;
-    applying_ = true;
-    rewind_list(frame);
-    if (outer) {
-        applying_ = false;
-        start_pending();
-    }
-}
-
-void Clip::rewind_list(int frame) {
     std::map<int, Placement> target;
     for (int f = 0; f <= frame; ++f) {
         for (const DisplayOp& op : timeline_->frames[f].ops) {
@@ -317,23 +286,16 @@ void Clip::goto_frame(int frame) {
     if (frame < 0) frame = 0;
     if (frame >= count) frame = count - 1;
     if (frame == current_) return;
-    // Each frame passed starts its new children once its own tags are applied.
-    const bool outer = !applying_ && frame < current_;
-    if (outer) applying_ = true;
     if (frame > current_) {
         const int from = current_;
         current_ = frame;
         for (int f = from + 1; f <= frame && !removed_; ++f) apply_frame(f, f == frame);
     } else {
         current_ = frame;
-        rewind_list(frame);
+        rewind_to(frame);
         // The frame's scripts run again, after the list is rebuilt.
         if (world_->events && !removed_)
             for (const ActionBlock& b : timeline_->frames[frame].actions) world_->events->actions(*this, b);
-    }
-    if (outer) {
-        applying_ = false;
-        start_pending();
     }
     enter_frame(frame);
 }

@@ -152,8 +152,6 @@ private:
     void erase(std::map<int, Instance>::iterator it);
     void start_child(Instance& inst);
     void rewind_to(int frame);
-    void rewind_list(int frame);
-    void start_pending();
     Instance make_instance(uint16_t depth, const Placement& p);
     static Placement placement_of(const DisplayOp& op);
     void enter_frame(int frame);
@@ -169,8 +167,6 @@ private:
     bool playing_ = true;
     bool removed_ = false;
     bool held_ = false;
-    bool applying_ = false;  // a frame's tags are being applied
-    std::vector<std::pair<int, uint64_t>> pending_starts_;  // (depth, serial) of children to start
     std::map<int, Instance> list_;
 };
 

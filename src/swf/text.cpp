@@ -151,6 +151,7 @@ std::unique_ptr<EditTextDef> parse_edit_text(Reader& r) {
     e->auto_size = f2 & 0x40;
     e->border = f2 & 0x08;
     e->html = f2 & 0x02;
+    e->background = e->border;
     e->use_outlines = f2 & 0x01;
     e->read_only = f1 & 0x08;
     e->no_select = f2 & 0x10;
@@ -342,17 +343,21 @@ struct LaidGlyph {
 
 void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& m, const CxForm& cx,
                     FontProvider* fonts) {
+    const Rect& b = field.bounds;
+    constexpr int px = 20;
+    if (field.background) {
+        // Inside a frame the fill starts past the frame's top and left sides.
+        const int inset = field.border ? px : 0;
+        draw_rect(ctx, Rect{b.xmin + inset, b.xmax, b.ymin + inset, b.ymax}, m, field.background_color, cx);
+    }
     if (field.border) {
-        // A white inside with a one-pixel frame around it; the frame's right and bottom sides lie
-        // just outside the bounds, and the corner where they meet is left out.
-        const Rect& b = field.bounds;
-        constexpr int px = 20;
-        const RGBA black{0, 0, 0, 255}, white{255, 255, 255, 255};
-        draw_rect(ctx, Rect{b.xmin + px, b.xmax, b.ymin + px, b.ymax}, m, white, cx);
-        draw_rect(ctx, Rect{b.xmin, b.xmax + px, b.ymin, b.ymin + px}, m, black, cx);  // top
-        draw_rect(ctx, Rect{b.xmin, b.xmin + px, b.ymin + px, b.ymax + px}, m, black, cx);  // left
-        draw_rect(ctx, Rect{b.xmin + px, b.xmax, b.ymax, b.ymax + px}, m, black, cx);  // bottom
-        draw_rect(ctx, Rect{b.xmax, b.xmax + px, b.ymin + px, b.ymax}, m, black, cx);  // right
+        // A one-pixel frame; its right and bottom sides lie just outside the bounds, and the
+        // corner where they meet is left out.
+        const RGBA& c = field.border_color;
+        draw_rect(ctx, Rect{b.xmin, b.xmax + px, b.ymin, b.ymin + px}, m, c, cx);  // top
+        draw_rect(ctx, Rect{b.xmin, b.xmin + px, b.ymin + px, b.ymax + px}, m, c, cx);  // left
+        draw_rect(ctx, Rect{b.xmin + px, b.xmax, b.ymax, b.ymax + px}, m, c, cx);  // bottom
+        draw_rect(ctx, Rect{b.xmax, b.xmax + px, b.ymin + px, b.ymax}, m, c, cx);  // right
     }
     if (field.text.empty() || !ctx.movie) return;
     StyledText styled;

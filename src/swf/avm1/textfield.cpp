@@ -290,7 +290,7 @@ std::shared_ptr<EditState> make_state(Vm& vm, ClipObject* c) {
     s->auto_size_mode = s->auto_size ? AutoSize::Left : AutoSize::None;
     s->selectable = !s->no_select;
     s->editable = !s->read_only;
-    s->background = s->border;
+    s->background_on = s->border;
     s->html_text = s->html;
     if (s->max_length > 0) s->max_chars = s->max_length;
     s->initial_html = s->html;
@@ -435,7 +435,8 @@ void fit_to_text(ClipObject* field, EditState& s) {
 // The drawing side reads the EditTextDef part: give it the text and the look scripts set.
 void sync_drawing(EditState& s) {
     const FieldText& c = s.content;
-    bool uniform = true;
+    // Plain text when one format covers it all and the drawing needs nothing from the markup.
+    bool uniform = c.runs().empty() || !c.runs()[0].format.kerning.value_or(false);
     for (size_t i = 1; i < c.runs().size(); ++i)
         uniform = uniform && c.runs()[i].format.same_characters(c.runs()[0].format);
     const TextFormat first = c.empty() ? s.new_format : c.format_at(0);
@@ -459,6 +460,10 @@ void sync_drawing(EditState& s) {
     s.leading = int(first.leading.value_or(0) * 20);
     const FontFace face = find_face(s.movie, first);
     if (face.font) s.font = face.font->id;
+    auto opaque = [](uint32_t c) { return RGBA{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255}; };
+    s.EditTextDef::background = s.background_on;
+    s.background_color = opaque(s.background_rgb);
+    s.border_color = opaque(s.border_rgb);
 }
 
 }  // namespace
@@ -618,10 +623,10 @@ Value field_get(Vm& vm, Value self, const Args& args) {
         const TextFormat f = s->content.empty() ? s->new_format : s->content.format_at(0);
         return color_value(f.color.value_or(0));
     }
-    case FBackground: return s->background;
-    case FBackgroundColor: return double(s->background_color);
+    case FBackground: return s->background_on;
+    case FBackgroundColor: return double(s->background_rgb);
     case FBorder: return s->border;
-    case FBorderColor: return double(s->border_color);
+    case FBorderColor: return double(s->border_rgb);
     case FAutoSize: return vm.intern(auto_size_name(s->auto_size_mode));
     case FWordWrap: return s->word_wrap;
     case FMultiline: return s->multiline;
@@ -702,10 +707,10 @@ Value field_set(Vm& vm, Value self, const Args& args) {
         s->new_format.merge(f);
         break;
     }
-    case FBackground: s->background = vm.to_boolean(v); break;
-    case FBackgroundColor: s->background_color = to_uint32(vm.to_number(v)) & 0xFFFFFF; break;
+    case FBackground: s->background_on = vm.to_boolean(v); break;
+    case FBackgroundColor: s->background_rgb = to_uint32(vm.to_number(v)) & 0xFFFFFF; break;
     case FBorder: s->border = vm.to_boolean(v); break;
-    case FBorderColor: s->border_color = to_uint32(vm.to_number(v)) & 0xFFFFFF; break;
+    case FBorderColor: s->border_rgb = to_uint32(vm.to_number(v)) & 0xFFFFFF; break;
     case FAutoSize: {
         AutoSize a = AutoSize::None;
         if (v.is_bool()) {

@@ -106,9 +106,9 @@ struct EditState final : EditTextDef {
     Rect original_bounds;
     AutoSize auto_size_mode = AutoSize::None;
     bool html_text = false;  // the `html` property (the drawn `html` says how `text` is written)
-    bool selectable = true, editable = false, background = false, condense_white = false;
-    bool mouse_wheel = true, always_show_selection = false;
-    uint32_t background_color = 0xFFFFFF, border_color = 0;
+    bool selectable = true, editable = false, background_on = false, condense_white = false;
+    bool mouse_wheel = true;
+    uint32_t background_rgb = 0xFFFFFF, border_rgb = 0;
     std::optional<double> max_chars;
     std::optional<std::string> restrict_chars;
     std::string anti_alias_type = "normal", grid_fit_type = "pixel";

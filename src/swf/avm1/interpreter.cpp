@@ -1082,13 +1082,15 @@ void Interp::run() {
             break;
         }
         case Op::InitObject: {
-            int n = count(pop());
-            Object* o = vm.new_object();
-            for (int i = 0; i < n; ++i) {
-                Value v = pop();
-                Value name = pop();
-                vm.set(o, vm.key(name), v);
+            int pairs = int(std::min<double>(std::max(0.0, vm.to_number(pop())), double(vm.stack.size() - std::min(vm.stack.size(), f.stack_base)) / 2));
+            std::vector<std::pair<Value, Value>> fields(static_cast<size_t>(pairs), {Value(), Value()});
+            for (int i = 0; i < pairs; ++i) {
+                fields[size_t(i)].second = pop();
+                fields[size_t(i)].first = pop();
             }
+            Object* o = vm.new_object();
+            // The pair pushed first is set first.
+            for (auto it = fields.rbegin(); it != fields.rend(); ++it) vm.set(o, vm.key(it->first), it->second);
             push(o);
             break;
         }

@@ -16,6 +16,8 @@
 namespace swf::avm1 {
 
 namespace {
+// Each script call is a native call too: deeper than this would risk the thread's stack.
+constexpr int kMaxNativeCallDepth = 1000;
 // A frame whose scripts keep queueing more (a goto on every run) stops here.
 constexpr size_t kMaxTasksPerFrame = 200000;
 }  // namespace
@@ -24,7 +26,8 @@ Runtime::Runtime(const Movie& movie, World& world, RuntimeOutput out, std::strin
     : vm(*this, movie.version), movie_(movie), world_(world), out_(std::move(out)), url_(std::move(url)) {
     vm.runtime = this;
     vm.mark_host_roots = [this](Tracer& t) { mark_roots(t); };
-    if (movie.max_recursion > 0) vm.max_depth = std::min(movie.max_recursion, 65535);
+    // A movie may ask for deeper calls, up to what the native stack holds.
+    if (movie.max_recursion > 0) vm.max_depth = std::min(movie.max_recursion, kMaxNativeCallDepth);
     if (movie.script_timeout > 0) vm.timeout_seconds = movie.script_timeout;
     frame_ms_ = 1000.0 / std::clamp(movie.frame_rate > 0 ? movie.frame_rate : 12.0, 0.01, 1000.0);
     install_runtime_globals(vm);

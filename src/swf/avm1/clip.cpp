@@ -497,6 +497,7 @@ bool ClipObject::set_virtual(Vm& vm, Str* name, const Value& v) {
         if (index >= 0) {
             if (kind == ObjKind::TextField && alive() && text_field_set_property(vm, this, index, v)) return true;
             clip_set_property(vm, this, index, v);
+            if (index == PropVisible) focus_visibility_changed(vm);
             return true;
         }
     }
@@ -505,9 +506,11 @@ bool ClipObject::set_virtual(Vm& vm, Str* name, const Value& v) {
 }
 
 bool ClipObject::has_virtual(Vm& vm, Str* name) {
+    // A text field reads its display properties but does not own them (hasOwnProperty is false).
+    if (kind == ObjKind::TextField) return false;
     const std::string& t = name->text;
     if (!t.empty() && t[0] == '_' && clip_prop_index(t) >= 0) return true;
-    return kind != ObjKind::TextField && find_child(vm, this, name) != nullptr;
+    return find_child(vm, this, name) != nullptr;
 }
 
 void ClipObject::list_virtual(Vm& vm, std::vector<Str*>& out) {

@@ -96,5 +96,7 @@ bool text_field_get_property(Vm& vm, ClipObject* field, int index, Value& out);
 bool text_field_set_property(Vm& vm, ClipObject* field, int index, const Value& v);
 // A variable of `clip` is being set: fields bound to it show the new value.
 void text_variable_set(Vm& vm, Object* clip, Str* name, const Value& v);
+// A clip was hidden: the focus leaves it if it held it (textfield.cpp, with Selection).
+void focus_visibility_changed(Vm& vm);
 
 }  // namespace swf::avm1

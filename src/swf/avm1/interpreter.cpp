@@ -764,14 +764,14 @@ void Interp::run() {
             // Converted right operand first, unlike the arithmetic actions.
             Value vb = pop(), va = pop();
             double b = vm.to_number(vb), a = vm.to_number(va);
-            if (v4()) a = std::isnan(a) ? 0 : a, b = std::isnan(b) ? 0 : b;
+            if (v4()) a = std::isfinite(a) ? a : 0, b = std::isfinite(b) ? b : 0;  // SWF4 numbers are finite
             push_bool(a == b);
             break;
         }
         case Op::Less: {
             Value vb = pop(), va = pop();
             double a = vm.to_number(va), b = vm.to_number(vb);
-            if (v4()) a = std::isnan(a) ? 0 : a, b = std::isnan(b) ? 0 : b;
+            if (v4()) a = std::isfinite(a) ? a : 0, b = std::isfinite(b) ? b : 0;  // SWF4 numbers are finite
             push_bool(a < b);
             break;
         }
@@ -1082,15 +1082,14 @@ void Interp::run() {
             break;
         }
         case Op::InitObject: {
-            int pairs = int(std::min<double>(std::max(0.0, vm.to_number(pop())), double(vm.stack.size() - std::min(vm.stack.size(), f.stack_base)) / 2));
-            std::vector<std::pair<Value, Value>> fields(static_cast<size_t>(pairs), {Value(), Value()});
-            for (int i = 0; i < pairs; ++i) {
-                fields[size_t(i)].second = pop();
-                fields[size_t(i)].first = pop();
-            }
+            int n = count(pop());
             Object* o = vm.new_object();
-            // The pair pushed first is set first.
-            for (auto it = fields.rbegin(); it != fields.rend(); ++it) vm.set(o, vm.key(it->first), it->second);
+            // The pair on top (the last written in the source) is set first.
+            for (int i = 0; i < n; ++i) {
+                Value v = pop();
+                Value name = pop();
+                vm.set(o, vm.key(name), v);
+            }
             push(o);
             break;
         }
@@ -1266,9 +1265,10 @@ void Interp::run() {
             Value ctor = pop();
             int n = count(pop());
             std::vector<Value> ifaces = pop_args(n);
-            if (Object* c = ctor.object())
+            Object* proto = ctor.is_object() ? vm.get(ctor, vm.names.prototype).object() : nullptr;
+            if (proto)
                 for (Value& i : ifaces)
-                    if (Object* o = i.object()) c->interfaces.push_back(o);
+                    if (Object* o = i.object()) proto->interfaces.push_back(o);
             break;
         }
         case Op::Try: {

@@ -121,8 +121,11 @@ void Runtime::init_instance(ClipObject* obj, Instance& inst, Object* init) {
         }
         break;
     }
-    if (init)
-        for (Str* name : vm.enumerate(init)) vm.set(obj, name, vm.get(init, name));
+    if (init) {
+        // The init object's fields are copied oldest first.
+        std::vector<Str*> names = vm.enumerate(init);
+        for (auto it = names.rbegin(); it != names.rend(); ++it) vm.set(obj, *it, vm.get(init, *it));
+    }
     run_clip_events(obj, EvInitialize);
     run_clip_events(obj, EvConstruct);
     if (ctor.is_object()) {

@@ -30,7 +30,7 @@ struct BoundField {
     ClipObject* field;
 };
 std::unordered_map<const Vm*, std::vector<BoundField>>& bound_fields() {
-    static std::unordered_map<const Vm*, std::vector<BoundField>> all;
+    thread_local std::unordered_map<const Vm*, std::vector<BoundField>> all;
     return all;
 }
 
@@ -267,8 +267,7 @@ HtmlOptions html_options(const EditState& s) {
 
 void set_plain(EditState& s, std::u16string_view text) {
     s.content.clear();
-    TextFormat f = s.new_format;
-    s.content.append(field_newlines(text), f);
+    s.content.append(field_newlines(text), s.new_format);
 }
 
 void set_html(EditState& s, std::u16string_view html) {
@@ -277,7 +276,8 @@ void set_html(EditState& s, std::u16string_view html) {
 
 std::shared_ptr<EditState> make_state(Vm& vm, ClipObject* c) {
     const EditTextDef* def = nullptr;
-    if (c->inst->edit)
+    const bool scripted = c->inst->edit != nullptr;  // createTextField gives its field one
+    if (scripted)
         def = c->inst->edit.get();
     else if (c->inst->character && c->inst->character->kind == CharKind::EditText)
         def = static_cast<const EditTextDef*>(c->inst->character);
@@ -286,10 +286,10 @@ std::shared_ptr<EditState> make_state(Vm& vm, ClipObject* c) {
     s->movie = c->parent ? &c->parent->movie() : nullptr;
     s->version = s->movie ? s->movie->version : vm.version;
     s->new_format = format_from_definition(*s, s->movie);
-    s->original_bounds = s->bounds;
+    s->layout_twips = {s->left_margin, s->right_margin, int16_t(uint16_t(s->indent)), int16_t(uint16_t(s->leading))};
     s->auto_size_mode = s->auto_size ? AutoSize::Left : AutoSize::None;
     s->selectable = !s->no_select;
-    s->editable = !s->read_only;
+    s->editable = !s->read_only && !scripted;  // fields made by script start dynamic
     s->background_on = s->border;
     s->html_text = s->html;
     if (s->max_length > 0) s->max_chars = s->max_length;
@@ -454,10 +454,15 @@ void sync_drawing(EditState& s) {
     s.has_color = true;
     s.height = int(std::lround(first.size.value_or(12) * 20));
     s.align = int(first.align.value_or(TextAlign::Left));
-    s.left_margin = int(first.left_margin.value_or(0) * 20);
-    s.right_margin = int(first.right_margin.value_or(0) * 20);
-    s.indent = int(first.indent.value_or(0) * 20);
-    s.leading = int(first.leading.value_or(0) * 20);
+    // Scripts see whole pixels; the definition's own twips stay while they still agree.
+    auto twips = [](const std::optional<double>& px, int original) {
+        const double p = px.value_or(0);
+        return std::trunc(original / 20.0) == p ? original : int(p * 20);
+    };
+    s.left_margin = twips(first.left_margin, s.layout_twips[0]);
+    s.right_margin = twips(first.right_margin, s.layout_twips[1]);
+    s.indent = twips(first.indent, s.layout_twips[2]);
+    s.leading = twips(first.leading, s.layout_twips[3]);
     const FontFace face = find_face(s.movie, first);
     if (face.font) s.font = face.font->id;
     auto opaque = [](uint32_t c) { return RGBA{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255}; };
@@ -478,6 +483,7 @@ EditState* field_state(Vm& vm, Object* o) {
 
 void field_changed(Vm& vm, ClipObject* field, EditState& s, bool text_changed) {
     fit_to_text(field, s);
+    if (s.scroll > 1) s.scroll = std::min(s.scroll, max_scroll(layout_field(s), s));
     if (text_changed) write_variable(vm, field, s);
     sync_drawing(s);
 }
@@ -889,23 +895,43 @@ class SelectionState final : public Object {
 public:
     SelectionState() : Object(nullptr, ObjKind::Other) {}
     Value focus;  // the object with focus, or null
+    std::string focus_path;  // its path when it got focus
+    Object* selection = nullptr;  // the Selection object, whose listeners hear of changes
     void trace(Tracer& t) override {
         Object::trace(t);
         t.mark(focus);
+        t.mark(selection);
     }
 };
+
+// Per machine; the state is also among the machine's roots.
+std::unordered_map<const Vm*, SelectionState*>& selections() {
+    thread_local std::unordered_map<const Vm*, SelectionState*> all;
+    return all;
+}
 
 SelectionState* selection_of(const Args& args) {
     if (!args.callee) return nullptr;
     return dynamic_cast<SelectionState*>(args.callee->native_data.object());
 }
 
-// The focused object if it is still on the stage.
-Object* focused(SelectionState* sel) {
+bool shown_on_stage(Object* o) {
+    for (int guard = 0; o && guard < 256; ++guard, o = clip_parent(o)) {
+        if (!clip_alive(o)) return false;
+        auto* c = static_cast<ClipObject*>(o);
+        if (c->inst && !c->inst->visible) return false;
+    }
+    return true;
+}
+
+void move_focus(Vm& vm, SelectionState* sel, Object* to);
+
+// The focused object; one that left the stage or was hidden loses focus first.
+Object* focused(Vm& vm, SelectionState* sel) {
     if (!sel) return nullptr;
     Object* o = sel->focus.object();
-    if (o && is_display_object(o) && !clip_alive(o)) {
-        sel->focus = Value::null();
+    if (o && is_display_object(o) && !shown_on_stage(o)) {
+        move_focus(vm, sel, nullptr);
         return nullptr;
     }
     return o;
@@ -929,20 +955,24 @@ void set_field_focus(Vm& vm, Object* o, bool on) {
 }
 
 // Moves focus to `to` (null for none), telling the objects and Selection's listeners.
-void move_focus(Vm& vm, SelectionState* sel, Value selection_object, Object* to) {
-    Object* from = focused(sel);
+void move_focus(Vm& vm, SelectionState* sel, Object* to) {
+    Object* from = sel->focus.object();
     set_field_focus(vm, from, false);
     set_field_focus(vm, to, true);
     if (from == to) return;
     sel->focus = to ? Value(to) : Value::null();
-    const Value old_v = from ? Value(from) : Value::null(), new_v = to ? Value(to) : Value::null();
-    if (from) vm.call_method(from, vm.intern("onKillFocus"), {new_v});
+    // A removed object is told by the path it had.
+    const Value old_v = !from ? Value::null() : clip_alive(from) ? Value(from) : Value(vm.str(sel->focus_path));
+    const Value new_v = to ? Value(to) : Value::null();
+    sel->focus_path = to ? display_path(vm, to, false) : std::string();
+    if (from && clip_alive(from)) vm.call_method(from, vm.intern("onKillFocus"), {new_v});
     if (to) vm.call_method(to, vm.intern("onSetFocus"), {old_v});
-    vm.call_method(selection_object, vm.names.broadcastMessage, {vm.intern("onSetFocus"), old_v, new_v});
+    if (sel->selection)
+        vm.call_method(sel->selection, vm.names.broadcastMessage, {vm.intern("onSetFocus"), old_v, new_v});
 }
 
 Value sel_get_focus(Vm& vm, Value, const Args& args) {
-    Object* o = focused(selection_of(args));
+    Object* o = focused(vm, selection_of(args));
     if (!o) return Value::null();
     return vm.str(display_path(vm, o, false));
 }
@@ -950,7 +980,7 @@ Value sel_get_focus(Vm& vm, Value, const Args& args) {
 Value sel_set_focus(Vm& vm, Value, const Args& args) {
     SelectionState* sel = selection_of(args);
     if (!sel) return false;
-    const Value selection_object = vm.get(vm.global, vm.intern("Selection"));
+    focused(vm, sel);
     const Value target = args[0];
     Object* to = nullptr;
     if (target.is_nullish()) {
@@ -964,12 +994,12 @@ Value sel_set_focus(Vm& vm, Value, const Args& args) {
         return false;
     }
     if (to && !focusable(vm, to)) return false;
-    move_focus(vm, sel, selection_object, to);
+    move_focus(vm, sel, to);
     return true;
 }
 
 EditState* focused_field(Vm& vm, const Args& args) {
-    Object* o = focused(selection_of(args));
+    Object* o = focused(vm, selection_of(args));
     return o && o->kind == ObjKind::TextField ? field_state(vm, o) : nullptr;
 }
 
@@ -1007,7 +1037,9 @@ void install_selection(Vm& vm) {
     Object* selection = vm.new_object();
     auto* state = vm.heap.make<SelectionState>();
     state->focus = Value::null();
-    selection->primitive = Value(static_cast<Object*>(state));
+    state->selection = selection;
+    vm.roots.push_back(Value(static_cast<Object*>(state)));
+    selections()[&vm] = state;
     struct M {
         const char* name;
         NativeFn fn;
@@ -1023,6 +1055,11 @@ void install_selection(Vm& vm) {
 }
 
 }  // namespace
+
+void focus_visibility_changed(Vm& vm) {
+    auto it = selections().find(&vm);
+    if (it != selections().end()) focused(vm, it->second);
+}
 
 void install_textfield(Vm& vm, Object* proto) {
     for (int p = 0; p < FieldPropCount; ++p) {

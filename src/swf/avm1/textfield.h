@@ -3,6 +3,7 @@
 // instance keeps (EditState, drawn by the player as the instance's EditTextDef).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -103,7 +104,7 @@ struct EditState final : EditTextDef {
     int version = 8;
     FieldText content;
     TextFormat new_format;  // what text set from now on gets
-    Rect original_bounds;
+    std::array<int, 4> layout_twips{};  // the definition's margins, indent and leading
     AutoSize auto_size_mode = AutoSize::None;
     bool html_text = false;  // the `html` property (the drawn `html` says how `text` is written)
     bool selectable = true, editable = false, background_on = false, condense_white = false;

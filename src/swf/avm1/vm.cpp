@@ -119,13 +119,11 @@ Str* Vm::to_string(const Value& v) {
     case Type::String: return v.s;
     case Type::Object: {
         if (is_display_object(v.o)) return str(display_path(*this, v.o, false));
+        // Only a string from toString counts; anything else prints as the object's type.
         Value r = call_method(v, names.toString, {});
-        if (r.is_object() || (r.is_undefined() && !find(v.o, names.toString))) {
-            if (v.o->kind == ObjKind::Function) return intern("[type Function]");
-            return intern("[type Object]");
-        }
         if (r.is_string()) return r.s;
-        return to_string(r);
+        if (v.o->kind == ObjKind::Function && !find(v.o, names.toString)) return intern("[type Function]");
+        return intern("[type Object]");
     }
     }
     return names.empty;
@@ -341,24 +339,17 @@ std::vector<Str*> Vm::enumerate(Object* o) {
 
 bool Vm::instance_of(Object* o, Object* ctor) {
     if (!o || !ctor) return false;
-    Value proto = get(ctor, names.prototype);
-    Object* target = proto.object();
-    for (Object* p = o->proto; p && target; p = p->proto) {
+    Object* target = get(ctor, names.prototype).object();
+    int steps = 0;
+    for (Object* p = o->proto; p && steps < kMaxChain; p = p->proto, ++steps) {
         if (p == target) return true;
-    }
-    // Interfaces declared by ImplementsOp, on the object's class chain.
-    std::vector<Object*> pending;
-    for (Object* p = o->proto; p; p = p->proto) {
-        Value c = get(p, names.constructor);
-        if (Object* co = c.object()) pending.push_back(co);
-        Value cc = get(p, names.__constructor__);
-        if (Object* co = cc.object()) pending.push_back(co);
-        if (pending.size() > 64) break;
-    }
-    for (size_t i = 0; i < pending.size() && i < 256; ++i) {
-        for (Object* in : pending[i]->interfaces) {
-            if (in == ctor) return true;
-            pending.push_back(in);
+        // Interfaces named by ImplementsOp are kept on the class's prototype; an interface may
+        // itself extend others.
+        std::vector<Object*> pending(p->interfaces.begin(), p->interfaces.end());
+        for (size_t i = 0; i < pending.size() && i < 256; ++i) {
+            if (pending[i] == ctor) return true;
+            if (Object* ip = get(pending[i], names.prototype).object())
+                pending.insert(pending.end(), ip->interfaces.begin(), ip->interfaces.end());
         }
     }
     return false;

@@ -20,9 +20,11 @@ using swf::FillType;
 
 // A movie of one empty frame, with its machine at hand.
 struct Stage {
-    explicit Stage(int version = 8, int size = 100) : size(size) {
+    explicit Stage(int version = 8, int size = 100, const std::function<void(swftest::Movie&)>& build = nullptr)
+        : size(size) {
         swftest::Movie m(size, size, version);
         m.background(255, 255, 255);
+        if (build) build(m);
         m.show_frame();
         const std::vector<uint8_t> bytes = m.fws();
         EXPECT_TRUE(player.load(bytes.data(), bytes.size()).ok());
@@ -468,6 +470,22 @@ TEST(Avm1ClipGeometry, ScriptMasksCutWhatTheyMask) {
         if (!c.masked) s.call(shown, "setMask", {Value::null()});
         EXPECT_EQ(s.pixel(c.x, c.y), c.expect) << c.what;
     }
+}
+
+TEST(Avm1ClipGeometry, ClipLayersAndScriptMasksBothCut) {
+    // A clip layer at depth 1 covers x < 60 up to depth 3; the script-masked clip sits at depth 2.
+    Stage s(8, 100, [](swftest::Movie& m) {
+        m.shape_rgba(1, 0, 0, 0, 255, swftest::Movie::rect_records(0, 0, 1200, 2000));
+        m.place(1, 1, 0, 0, 3);
+    });
+    ClipObject* shown = s.clip("shown", 2 - 16384);
+    ClipObject* mask = s.clip("mask", 10);
+    s.rect(shown, 0, 0, 100, 100, kRed);
+    s.rect(mask, 0, 0, 100, 50, kGreen);
+    s.call(shown, "setMask", {mask});
+    EXPECT_EQ(s.pixel(30, 25), kRed);
+    EXPECT_EQ(s.pixel(80, 25), kWhite);
+    EXPECT_EQ(s.pixel(30, 75), kWhite);
 }
 
 TEST(Avm1ClipGeometry, TransformPropertiesReadBackAsWritten) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -126,6 +127,27 @@ TEST(Avm1Frames, PlacedSpritesRunAfterTheirParentsFrameScript) {
          },
          2, {"root 1", "root 2", "childA 1", "childA 2"}},
     });
+}
+
+TEST(Avm1Frames, AnInitObjectIsCopiedOldestFirst) {
+    // MovieClip.prototype gets setters p and q; attachMovie("clip", "n", 1, init) with init.p set
+    // before init.q (avm1__init_object_order)
+    auto setter = [](const char* name) {
+        return Asm().function("", {"v"}, Asm().push(std::string(name) + " set ").get("v").op(a::Add2).trace())
+            .function("", {}, Asm().push(0).op(a::Return)).push(name).call_method("mp", "addProperty", 3).op(a::Pop);
+    };
+    TestMovie m(8);
+    m.sprite(1, 1).frame().end_sprite();
+    m.export_symbol(1, "clip");
+    m.action(Asm()
+                 .member("MovieClip", "prototype").assign("mp")
+                 .append(setter("p")).append(setter("q"))
+                 .new_object("init").set_member("init", "p", 2).set_member("init", "q", 1)
+                 .get("init").push(1, "n", "clip", 4).get("_root").push("attachMovie")
+                 .op(a::CallMethod).op(a::Pop))
+        .frame();
+    Playing run(m.bytes());
+    EXPECT_EQ(run.lines, (Lines{"p set 2", "q set 1"}));
 }
 
 TEST(Avm1Frames, EnterFrameComesBeforeTheFramesScripts) {
@@ -336,6 +358,21 @@ TEST(Avm1Limits, DeepRecursionIsStopped) {
     }
 }
 
+TEST(Avm1Limits, TheDeepestRecursionAMovieMayAskForDoesNotOverflowTheNativeStack) {
+    // ScriptLimits allows 65535 levels and every level is native stack: the machine has to stop
+    // the script before the thread's stack runs out. A child process runs it, so that a crash
+    // fails this test only.
+    auto deep = [] {
+        TestMovie m(7);
+        m.limits(65535, 15);
+        m.action(Asm().function("f", {}, Asm().call("f")).call("f").trace("after")).frame();
+        m.action(say_and_stop("frame 2")).frame();
+        Playing run(m.bytes(), 1);
+        std::exit(!run.lines.empty() && run.lines.back() == "frame 2" ? 0 : 1);
+    };
+    EXPECT_EXIT(deep(), ::testing::ExitedWithCode(0), "");
+}
+
 // =============================================================================================
 // Damaged action blocks
 // =============================================================================================
@@ -400,9 +437,13 @@ TEST(Avm1Malformed, ADamagedBlockStopsOnlyItself) {
         {"unknown actions are skipped", Asm().op(0x01).op(0x7F).rec(0xFE, {1, 2, 3}).trace("a").block(), {"a", "next"}, false},
         {"a pool shorter than its count", Asm().rec(a::ConstantPool, {5, 0, 'x', 0}).push(C8(0)).trace().block(), {"x", "next"},
          true},
-        {"huge counts", Asm().push(1000000000).op(a::InitArray).trace().push(1e9, 5).op(a::ImplementsOp)
+        {"huge counts", Asm().trace("s").push(1000000000).op(a::InitArray).trace().push(1e9, 5).op(a::ImplementsOp)
                             .push(-5, "f").op(a::CallFunction).trace("c").block(),
-         {"", "c", "next"}, true},
+         {"s", "c", "next"}, true},
+        // avm1__init_object_invalid (SWF8): a count the stack cannot hold gives undefined
+        {"InitObject with a count past the stack", Asm().push("a", "b", "c", 4294967297.0).op(a::InitObject)
+                                                        .trace().trace().trace().trace().block(),
+         {"undefined", "c", "b", "a", "next"}, false},
         {"no End", Asm().trace("a").bytes(), {"a", "next"}, false},
         {"an empty block", std::vector<uint8_t>{}, {"next"}, false},
     };

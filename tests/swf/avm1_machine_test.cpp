@@ -548,6 +548,12 @@ TEST(Avm1Actions, WithPutsAnObjectFirstOnTheScopeChain) {
 
 TEST(Avm1Actions, TryCatchFinally) {
     const Asm thrower = Asm().function("thrower", {}, Asm().push("deep").op(a::Throw));
+    // try { trace("t"); jump out } finally { trace("fin") } trace("skipped"); out: trace("out")
+    const Asm fin = Asm().trace("fin"), skipped = Asm().trace("skipped");
+    const Asm jump_out = Asm()
+                             .try_(Try(Asm().trace("t").jump_by(int(fin.size() + skipped.size()))).finally_(fin))
+                             .append(skipped)
+                             .trace("out");
     expect_cases({
         {"catch by name", 7, Asm().try_(Try(Asm().push("boom").op(a::Throw)).catch_(Asm().get("e").trace())), {"boom"}},
         {"catch into a register", 7,
@@ -587,6 +593,11 @@ TEST(Avm1Actions, TryCatchFinally) {
                                         .finally_(Asm().trace("inner fin"))))
                         .catch_(Asm().get("e").trace())),
          {"inner fin", "again"}},
+        {"a jump out of the try body runs finally", 7, jump_out, {"t", "fin", "out"}},
+        {"a throw out of a with block leaves its scope", 7,
+         Asm().new_object("o").set_member("o", "x", "in o")
+             .try_(Try(Asm().get("o").with(Asm().push(1).op(a::Throw))).catch_(Asm().get("x").trace())),
+         {"undefined"}},
         // avm1__try_catch_stack: values pushed in the try are dropped, values popped stay popped
         {"pushed values are dropped", 15,
          Asm().push("keep").try_(Try(Asm().push("dropped", "x").op(a::Throw)).catch_(Asm())).trace(), {"keep"}},
@@ -611,6 +622,9 @@ TEST(Avm1Actions, EnumerateListsNewestFirst) {
          Asm().append(o).new_object("p").set_member("p", "a", 0).append(inherit("o", "p")).get("o").trace_names(),
          {"c", "b", "a"}},
         {"a changed value keeps its place", 6, Asm().append(o).set_member("o", "a", 9).get("o").trace_names(), {"c", "b", "a"}},
+        // avm1__init_object_order: InitObject sets the pair on top first
+        {"an object literal lists its fields in source order", 6,
+         Asm().push("a", 1, "b", 2, "c", 3, 3).op(a::InitObject).trace_names(), {"a", "b", "c"}},
         {"hidden names are skipped", 6, Asm().append(o).append(prop_flags("o", "b", 1)).get("o").trace_names(), {"c", "a"}},
         {"a number lists nothing", 6, Asm().push(10).trace_names().trace("end"), {"end"}},
         {"undefined lists nothing", 6, Asm().push(Undef).trace_names().trace("end"), {"end"}},

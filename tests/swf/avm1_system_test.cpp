@@ -179,7 +179,8 @@ TEST(Avm1SystemXml, EditingKeepsOneParentAndRewritesChildNodes) {
 
 TEST(Avm1SystemXml, NamespacesComeFromXmlnsAttributesUpTheTree) {
     Script s;
-    Value doc = s.make("XML", {s.s("<p:a xmlns:p='urn:p' xmlns='urn:d'><b xmlnsq='urn:q'/><p:c xmlns:r='urn:r'/></p:a>")});
+    Value doc =
+        s.make("XML", {s.s("<p:a xmlns:p='urn:p' xmlns='urn:d'><b xmlnsq='urn:q'/><p:c xmlns:r='urn:r'/></p:a>")});
     Value a = s.get(doc, "firstChild");
     Value b = s.get(a, "firstChild");
     Value c = s.get(a, "lastChild");
@@ -667,7 +668,8 @@ TEST(Avm1SystemMisc, ExternalInterfaceTextHelpers) {
         {"_toXML", 4.0, "<number>4</number>"},
         {"_toXML", Value(), "<undefined/>"},
         {"_toXML", s.global("Object"), "<null/>"},
-        {"_arrayToXML", s.s("ab"), "<array><property id=\"0\"><undefined/></property><property id=\"1\"><undefined/></property></array>"},
+        {"_arrayToXML", s.s("ab"),
+         "<array><property id=\"0\"><undefined/></property><property id=\"1\"><undefined/></property></array>"},
         {"_argumentsToXML", s.s("abc"), "<arguments><undefined/><undefined/></arguments>"},
     };
     for (const Case& c : cases) EXPECT_EQ(s.text(s.call(ei, c.method, {c.in})), c.out) << c.method;

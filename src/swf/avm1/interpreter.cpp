@@ -160,7 +160,7 @@ struct Interp {
         if (same(name, vm.names.this_)) {
             // Code with no `this` of its own (top level, or a function that suppresses it) sees
             // its target clip.
-            const bool suppressed = f.fn && f.fn->v2 && (f.fn->flags & 0x2);
+            const bool suppressed = f.fn && f.fn->v2 && (f.fn->flags & 0x3);  // in a register or gone
             out = (f.self.is_undefined() && !f.fn) || suppressed ? Value(f.target) : f.self;
             return true;
         }
@@ -178,7 +178,8 @@ struct Interp {
             return true;
         }
         if (same(name, vm.names.super_) && f.fn && f.version >= 6) {
-            out = make_super();
+            // A function that preloads or suppresses super has no name for it.
+            out = f.fn->v2 && (f.fn->flags & 0x30) ? Value() : make_super();
             return true;
         }
         if (t.size() > 6 && (t.compare(0, 6, "_level") == 0 || (!vm.case_sensitive() && name->folded->text.compare(0, 6, "_level") == 0))) {
@@ -257,7 +258,9 @@ struct Interp {
         Value result;
         for (Scope* s = f.scope; s; s = s->parent) {
             if (!s->object || !vm.has_property(s->object, parts[0])) continue;
-            result = walk(vm.get(s->object, parts[0]));
+            // A child clip of the name wins over a variable of the name as a path's first step.
+            Object* child = is_display_object(s->object) ? find_child(vm, static_cast<ClipObject*>(s->object), parts[0]) : nullptr;
+            result = walk(child ? Value(child) : vm.get(s->object, parts[0]));
             if (!result.is_undefined()) return result;
         }
         if (vm.has_property(vm.global, parts[0])) result = walk(vm.get(vm.global, parts[0]));
@@ -413,6 +416,13 @@ struct Interp {
     }
 
     void define_local(Str* name, const Value& v) {
+        // Outside functions, a with-object that has the name takes the write.
+        if (!f.activation)
+            for (Scope* s = f.scope; s && s->object != f.target; s = s->parent)
+                if (s->object && vm.has_property(s->object, name)) {
+                    vm.set(s->object, name, v);
+                    return;
+                }
         Object* into = f.activation ? f.activation : (f.target ? f.target : f.base);
         if (!into) return;
         if (f.activation)
@@ -475,7 +485,10 @@ struct Interp {
             return a.n < b.n;
         }
         if ((a.is_object() && is_display_object(a.o)) || (b.is_object() && is_display_object(b.o))) return Value();
-        Value pa = vm.to_primitive(a), pb = vm.to_primitive(b);
+        // An object whose valueOf gives no primitive compares false at once.
+        Value pa = a, pb = b;
+        if (pa.is_object() && (pa = value_of(pa)).is_object()) return false;
+        if (pb.is_object() && (pb = value_of(pb)).is_object()) return false;
         if (pa.is_string() && pb.is_string()) return string_less(pa.s, pb.s);
         double x = vm.to_number(pa), y = vm.to_number(pb);
         if (std::isnan(x) || std::isnan(y)) return Value();
@@ -1082,7 +1095,13 @@ void Interp::run() {
             break;
         }
         case Op::InitObject: {
-            int n = count(pop());
+            const double want = vm.to_number(pop());
+            const size_t avail = vm.stack.size() - std::min(vm.stack.size(), f.stack_base);
+            if (!(want >= 0) || want * 2 > double(avail)) {
+                push(Value());  // a count the stack cannot hold makes nothing
+                break;
+            }
+            const int n = int(want);
             Object* o = vm.new_object();
             // The pair on top (the last written in the source) is set first.
             for (int i = 0; i < n; ++i) {

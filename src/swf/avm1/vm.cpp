@@ -226,7 +226,13 @@ Value Vm::get(Object* obj, Str* name) {
     if (name == names.__proto__ || (!cs && name->folded == names.__proto__)) return obj->proto ? Value(obj->proto) : Value();
     const uint16_t hidden = hidden_mask(version);
     Object* o = obj;
-    for (int i = 0; o && i < kMaxChain; ++i, o = o->proto) {
+    for (int i = 0; o; ++i, o = o->proto) {
+        if (i == kMaxChain) {
+            // A prototype chain that loops: the script stops, as in the original.
+            host.error("A script read through a prototype chain that loops and was stopped.");
+            aborting = true;
+            return Value();
+        }
         Value out;
         if (o->get_virtual(*this, name, out)) return out;
         Property* p = o->find_own(name, cs);

@@ -341,7 +341,7 @@ TEST(Avm1Actions, ArithmeticAndBitwise) {
         {"Decrement undefined", 7, un(a::Decrement, Undef), {"NaN"}},
         {"Not 0", 4, un(a::Not, 0), {"1"}},
         {"Not 0", 5, un(a::Not, 0), {"true"}},
-        {"And does not stop at false", 4, bin(a::And, 0, 1), {"0"}},
+        {"And 0 1", 4, bin(a::And, 0, 1), {"0"}},
         {"Or 0 'x'", 6, bin(a::Or, 0, "x"), {"false"}},
         {"Or 0 'x'", 7, bin(a::Or, 0, "x"), {"true"}},
         {"Not '0'", 6, un(a::Not, "0"), {"true"}},

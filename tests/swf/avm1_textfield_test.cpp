@@ -483,6 +483,27 @@ TEST(Avm1TextField, SelectionMovesFocusAndSelects) {
     EXPECT_EQ(st.text(st.get(b, "text")), "|abcd");
 }
 
+TEST(Avm1TextField, FocusLeavesHiddenAndRemovedObjects) {
+    Stage st(8);
+    Value sel = st.global("Selection");
+    Value a = st.field("a", 100, 30, 1), b = st.field("b", 100, 30, 2);
+    Value listener = st.vm.new_object();
+    st.set(listener, "onSetFocus", st.vm.new_native(hear));
+    st.call(sel, "addListener", {listener});
+
+    st.call(sel, "setFocus", {a});
+    heard.clear();
+    st.set(a, "_visible", false);
+    EXPECT_EQ(heard, std::vector<std::string>{"_level0.a,null"}) << "hiding it takes the focus at once";
+    EXPECT_EQ(st.text(st.call(sel, "getFocus")), "null");
+
+    st.call(sel, "setFocus", {b});
+    heard.clear();
+    st.call(b, "removeTextField");
+    EXPECT_EQ(st.text(st.call(sel, "getFocus")), "null");
+    EXPECT_EQ(heard, std::vector<std::string>{"_level0.b,null"}) << "a removed object is named by its path";
+}
+
 TEST(Avm1TextField, TextFormatsOfRangesAndNewText) {
     Stage st(8);
     Value f = st.field("f", 200, 100);

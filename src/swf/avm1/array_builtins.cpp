@@ -37,18 +37,6 @@ bool is_function(const Value& v) { return v.is_object() && v.o->kind == ObjKind:
 
 Str* index_name(Vm& vm, size_t i) { return vm.intern(std::to_string(i)); }
 
-bool same_value(const Value& a, const Value& b) {
-    if (a.type != b.type) return false;
-    switch (a.type) {
-    case Type::Undefined:
-    case Type::Null: return true;
-    case Type::Bool: return a.b == b.b;
-    case Type::Number: return a.n == b.n || (std::isnan(a.n) && std::isnan(b.n));
-    case Type::String: return a.s == b.s;
-    case Type::Object: return a.o == b.o;
-    }
-    return false;
-}
 
 // The list a method works on. For arrays it is the array's own storage; for other objects a
 // copy made from `length` and the own index properties, written back by commit().
@@ -86,7 +74,7 @@ public:
         if (arr_ || !obj_) return;
         const bool cs = vm_.case_sensitive();
         for (size_t i = 0; i < copy_.size(); ++i)
-            if (i >= loaded_.size() || !same_value(copy_[i], loaded_[i])) vm_.set(obj_, index_name(vm_, i), copy_[i]);
+            if (i >= loaded_.size() || !strictly_equal(copy_[i], loaded_[i])) vm_.set(obj_, index_name(vm_, i), copy_[i]);
         for (size_t i = copy_.size(); i < loaded_.size(); ++i) obj_->remove(index_name(vm_, i), cs);
         vm_.set(obj_, vm_.names.length, double(copy_.size()));
     }

@@ -661,4 +661,20 @@ std::string fold_case(std::string_view utf8) { return map_string(utf8, true); }
 std::string to_upper(std::string_view utf8) { return map_string(utf8, false); }
 std::string to_lower(std::string_view utf8) { return map_string(utf8, true); }
 
+std::string xml_escape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace swf::avm1

@@ -38,6 +38,8 @@ uint32_t to_uint32(double v);
 
 // escape(): every byte but A-Z a-z 0-9 becomes %XX (uppercase hex); stops at a NUL.
 std::string escape(std::string_view utf8);
+// XML text: & < > " ' as entities.
+std::string xml_escape(std::string_view text);
 // unescape(): %XX in either case, '+' is a space; malformed escapes are dropped. The decoded bytes
 // are read as UTF-8, stray bytes as Latin-1; a decoded NUL ends the string.
 std::string unescape(std::string_view s);

@@ -524,7 +524,7 @@ struct Interp {
             b = bare_as_undefined(b);
         }
         for (int guard = 0; guard < 8; ++guard) {
-            if (a.type == b.type) return strict_same(a, b);
+            if (a.type == b.type) return strictly_equal(a, b);
             if (a.is_nullish() && b.is_nullish()) return true;
             if (a.is_nullish() || b.is_nullish()) return false;
             if (a.is_number() && b.is_string()) return a.n == vm.to_number(b);
@@ -555,18 +555,6 @@ struct Interp {
         return false;
     }
 
-    static bool strict_same(const Value& a, const Value& b) {
-        if (a.type != b.type) return false;
-        switch (a.type) {
-        case Type::Undefined:
-        case Type::Null: return true;
-        case Type::Bool: return a.b == b.b;
-        case Type::Number: return a.n == b.n || (std::isnan(a.n) && std::isnan(b.n));
-        case Type::String: return a.s == b.s || a.s->text == b.s->text;
-        case Type::Object: return a.o == b.o;
-        }
-        return false;
-    }
 
     Str* substring(Str* s, double index, double count, bool multibyte) {
         // 1-based; index <= 0 counts as 1; negative count runs to the end.
@@ -1159,7 +1147,7 @@ void Interp::run() {
         case Op::StrictEquals: {
             Value b = pop();
             Value a = pop();
-            push_bool(strict_same(a, b));
+            push_bool(strictly_equal(a, b));
             break;
         }
         case Op::ToNumber: push(vm.to_number(pop())); break;

@@ -289,20 +289,7 @@ void install_system_object(Vm& vm, Object* system) {
 // ---------------------------------------------------------------------------------------------
 // ExternalInterface
 // ---------------------------------------------------------------------------------------------
-std::string escape_xml_text(std::string_view s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+std::string escape_xml_text(std::string_view s) { return xml_escape(s); }
 
 // The five entities, exactly as written (no character references), in one pass.
 std::string unescape_xml_text(std::string_view s) {

@@ -208,4 +208,18 @@ private:
     void install_builtins();
 };
 
+// `===`: same type and value, objects by identity, NaN equal to NaN.
+inline bool strictly_equal(const Value& a, const Value& b) {
+    if (a.type != b.type) return false;
+    switch (a.type) {
+    case Type::Undefined:
+    case Type::Null: return true;
+    case Type::Bool: return a.b == b.b;
+    case Type::Number: return a.n == b.n || (a.n != a.n && b.n != b.n);
+    case Type::String: return a.s == b.s || a.s->text == b.s->text;
+    case Type::Object: return a.o == b.o;
+    }
+    return false;
+}
+
 }  // namespace swf::avm1

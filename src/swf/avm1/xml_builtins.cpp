@@ -131,21 +131,7 @@ void insert_child(XmlNode* parent, XmlNode* child, size_t at) {
 // ---------------------------------------------------------------------------------------------
 // Text
 // ---------------------------------------------------------------------------------------------
-std::string escape_xml(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+std::string escape_xml(std::string_view s) { return xml_escape(s); }
 
 void append_utf8(std::string& out, uint32_t cp) {
     if (cp < 0x80) {

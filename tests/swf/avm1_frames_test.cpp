@@ -358,6 +358,38 @@ TEST(Avm1Limits, DeepRecursionIsStopped) {
     }
 }
 
+TEST(Avm1Limits, BlocksRunFromInsideBlocksCountAsLevels) {
+    const struct {
+        const char* what;
+        std::function<void(TestMovie&)> build;
+    } cases[] = {
+        // a frame script that calls its own frame
+        {"call() of the running frame",
+         [](TestMovie& m) {
+             m.label("again").action(Asm().trace("in").push("again").rec(a::Call, {})).frame();
+         }},
+        // a clip whose initialize handler duplicates it: each copy's handler runs at once
+        {"a clip event that makes its own clip again",
+         [](TestMovie& m) {
+             m.sprite(1, 1).frame().end_sprite();
+             m.place(1, 1, "c",
+                     {{OnInitialize, Asm().trace("in").push("", "d").push(1000000).op(a::RandomNumber).push(16384)
+                                         .op(a::Add2).op(a::CloneSprite)}})
+                 .frame();
+         }},
+    };
+    for (const auto& c : cases) {
+        TestMovie m(7);
+        c.build(m);
+        m.action(say_and_stop("frame 2")).frame();
+        Playing run(m.bytes(), 1);
+        ASSERT_FALSE(run.lines.empty()) << c.what;
+        EXPECT_EQ(run.lines.back(), "frame 2") << c.what;
+        EXPECT_LE(run.lines.size(), 258u) << c.what;
+        EXPECT_FALSE(run.errors.empty()) << c.what;
+    }
+}
+
 TEST(Avm1Limits, TheDeepestRecursionAMovieMayAskForDoesNotOverflowTheNativeStack) {
     // ScriptLimits allows 65535 levels and every level is native stack: the machine has to stop
     // the script before the thread's stack runs out. A child process runs it, so that a crash

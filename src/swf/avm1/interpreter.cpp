@@ -1331,6 +1331,13 @@ struct ExecScope {
 void Vm::run_block(const std::shared_ptr<const Code>& code, Object* clip) {
     if (!code || code->insns.empty()) return;
     if (aborting) return;
+    // Blocks run from inside others (call(), the events of a clip a script makes) count as levels
+    // too: a frame that calls itself is stopped like a function that does.
+    if (depth >= max_depth) {
+        host.error("A script called functions more than " + std::to_string(max_depth) + " levels deep and was stopped.");
+        aborting = true;
+        return;
+    }
     ExecState s;
     s.code = code.get();
     s.hold = code;

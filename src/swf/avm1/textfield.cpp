@@ -336,24 +336,12 @@ std::string field_source(const EditState& s) { return u8(s.html_text ? write_htm
 // The variable's value when the field last looked, kept on the field where the collector sees it.
 Str* seen_name(Vm& vm) { return vm.intern("\x01variable"); }
 
-bool same_value(const Value& a, const Value& b) {
-    if (a.type != b.type) return false;
-    switch (a.type) {
-    case Type::Undefined:
-    case Type::Null: return true;
-    case Type::Bool: return a.b == b.b;
-    case Type::Number: return a.n == b.n || (std::isnan(a.n) && std::isnan(b.n));
-    case Type::String: return a.s == b.s || a.s->text == b.s->text;
-    case Type::Object: return a.o == b.o;
-    }
-    return false;
-}
 
 // Shows `v` if the variable changed since the field last looked (the same object shows what it
 // showed, whatever its toString says now).
 void take_value(Vm& vm, ClipObject* field, EditState& s, const Value& v) {
     Property* seen = field->find_own(seen_name(vm), true);
-    if (seen && same_value(seen->value, v)) return;
+    if (seen && strictly_equal(seen->value, v)) return;
     field->put(seen_name(vm), v, DontEnum, true);
     if (v.is_undefined()) return;
     show_value(s, vm.to_string(v)->text);

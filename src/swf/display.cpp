@@ -117,8 +117,9 @@ Clip::Placement Clip::placement_of(const DisplayOp& op) {
 }
 
 // Puts an instance in the list, gives sprites and buttons their own timeline, tells the script
-// side, then starts the child on its first frame.
-Instance& Clip::insert(int depth, Instance&& fresh) {
+// side, then starts the child on its first frame. Null when the scripts the placement ran
+// (initialize and construct events) removed the new instance or put another at its depth.
+Instance* Clip::insert(int depth, Instance&& fresh) {
     auto [pos, ok] = list_.insert_or_assign(depth, std::move(fresh));
     Instance& inst = pos->second;
     inst.parent = this;
@@ -137,9 +138,12 @@ Instance& Clip::insert(int depth, Instance&& fresh) {
             --world_->budget;
         }
     }
+    const uint64_t serial = inst.serial;
     if (world_->events) world_->events->placed(*this, inst);
-    start_child(inst);
-    return inst;
+    auto it = list_.find(depth);
+    if (it == list_.end() || it->second.serial != serial) return nullptr;
+    start_child(it->second);
+    return &it->second;
 }
 
 void Clip::erase(std::map<int, Instance>::iterator it) {
@@ -185,7 +189,8 @@ void Clip::apply_op(const DisplayOp& op) {
         p.cache_as_bitmap = inst->cache_as_bitmap;
         const int depth = op.depth;
         erase(it);
-        inst = &insert(depth, make_instance(uint16_t(depth), p));
+        inst = insert(depth, make_instance(uint16_t(depth), p));
+        if (!inst) return;
     }
     if (op.flags & PlaceHasMatrix) inst->matrix = op.matrix;
     if (op.flags & PlaceHasCxform) inst->cxform = op.cxform;
@@ -339,7 +344,7 @@ Instance* Clip::place_dynamic(int depth, uint16_t character, const std::string& 
     Instance inst = make_instance(0, p);
     inst.depth = depth;
     inst.dynamic = true;
-    return &insert(depth, std::move(inst));
+    return insert(depth, std::move(inst));
 }
 
 Instance* Clip::place_empty(int depth, const std::string& name) {
@@ -349,7 +354,7 @@ Instance* Clip::place_empty(int depth, const std::string& name) {
     inst.dynamic = true;
     inst.name = name;
     inst.character = &empty_sprite();
-    return &insert(depth, std::move(inst));
+    return insert(depth, std::move(inst));
 }
 
 Instance* Clip::place_text_field(int depth, const std::string& name, std::shared_ptr<EditTextDef> def) {
@@ -360,7 +365,7 @@ Instance* Clip::place_text_field(int depth, const std::string& name, std::shared
     inst.name = name;
     inst.character = def.get();
     inst.edit = std::move(def);
-    return &insert(depth, std::move(inst));
+    return insert(depth, std::move(inst));
 }
 
 void Clip::remove_depth(int depth) {

@@ -148,7 +148,7 @@ private:
 
     void apply_frame(int frame, bool run_actions = true);
     void apply_op(const DisplayOp& op);
-    Instance& insert(int depth, Instance&& inst);
+    Instance* insert(int depth, Instance&& inst);
     void erase(std::map<int, Instance>::iterator it);
     void start_child(Instance& inst);
     void rewind_to(int frame);

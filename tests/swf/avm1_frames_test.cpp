@@ -150,6 +150,16 @@ TEST(Avm1Frames, AnInitObjectIsCopiedOldestFirst) {
     EXPECT_EQ(run.lines, (Lines{"p set 2", "q set 1"}));
 }
 
+TEST(Avm1Frames, ADuplicateAtItsSourcesDepthReplacesTheSource) {
+    TestMovie m(7);
+    m.sprite(1, 1).frame().end_sprite();
+    m.place(1, 1, "c", {{OnEnterFrame, Asm()}})
+        .action(Asm().push("c", "d", 1).op(a::CloneSprite).get("d").op(a::TypeOf).trace())
+        .frame();
+    Playing run(m.bytes(), 1);
+    EXPECT_EQ(run.lines, (Lines{"movieclip"}));
+}
+
 TEST(Avm1Frames, EnterFrameComesBeforeTheFramesScripts) {
     expect_orders({
         {"clip event, handler, then the new frame", 7,
@@ -390,6 +400,22 @@ TEST(Avm1Limits, BlocksRunFromInsideBlocksCountAsLevels) {
     }
 }
 
+TEST(Avm1Limits, AFrameThatKeepsQueueingScriptsIsCut) {
+    // Each copy's handlers copy the clip again onto one depth: every copy replaces (and unloads)
+    // the one before, and every unload and load queues more work than it does.
+    const Asm copy = Asm().push("", "x", 20000).op(a::CloneSprite);
+    TestMovie m(7);
+    m.sprite(1, 1).frame().end_sprite();
+    m.place(1, 1, "c", {{OnInitialize | OnLoad | OnUnload, copy}}).frame();
+    m.action(say_and_stop("frame 2")).frame();
+    const auto start = std::chrono::steady_clock::now();
+    Playing run(m.bytes(), 1);
+    EXPECT_LT(seconds_since(start), 10.0);
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_EQ(run.lines.back(), "frame 2");
+    EXPECT_FALSE(run.errors.empty());
+}
+
 TEST(Avm1Limits, TheDeepestRecursionAMovieMayAskForDoesNotOverflowTheNativeStack) {
     // ScriptLimits allows 65535 levels and every level is native stack: the machine has to stop
     // the script before the thread's stack runs out. A child process runs it, so that a crash
@@ -453,6 +479,12 @@ TEST(Avm1Malformed, ADamagedBlockStopsOnlyItself) {
         {"a record longer than the block", Asm().trace("a").raw({a::Push, 50, 0, 0, 'x'}).block(), {"a", "next"}, false},
         {"a payload cut short", Asm().trace("a").rec(a::Push, {0, 'x'}).trace("b").block(), {"a", "next"}, false},
         {"a length field cut short", std::vector<uint8_t>{a::Push, 3}, {"next"}, false},
+        // records cut short after asking for a branch target: the block ends before them
+        {"a Try whose catch name runs out", Asm().trace("a").rec(a::Try, {0x01, 5, 0, 5, 0, 0, 0, 'e'}).trace("b").block(),
+         {"a", "next"}, false},
+        {"a Jump with one byte of offset", Asm().trace("a").rec(a::Jump, {5}).trace("b").block(), {"a", "next"}, false},
+        {"a DefineFunction whose parameters run out", Asm().trace("a").rec(a::DefineFunction, {'f', 0, 2, 0, 'x'}).trace("b").block(),
+         {"a", "next"}, false},
         {"a Push of an unknown type", Asm().trace("a").push({P("s"), BadType(10)}).trace().trace("b").block(),
          {"a", "next"}, true},
         {"a function body longer than the block", long_function().block(), {"a", "next"}, true},

@@ -417,6 +417,8 @@ TEST(Avm1Actions, VariablesAndPaths) {
             {"DefineLocal at top level writes the timeline", 6,
              Asm().local("t", 2).get("_root").push("t").op(a::GetMember).trace(), {"2"}},
             {"TargetPath", 6, Asm().get("/a/b").op(a::TargetPath).trace(), {"_level0.a.b"}},
+            {"TargetPath of a non-clip", 6, Asm().push(5).op(a::TargetPath).trace(), {"undefined"}},
+            {"for..in over a clip lists its named child", 6, Asm().get("a").trace_names(), {"b"}},
             {"GetProperty _target and _name", 6,
              Asm().push("/a/b", 11).op(a::GetProperty).trace().push("a/b", 13).op(a::GetProperty).trace(), {"/a/b", "b"}},
             {"SetProperty through a path", 6,
@@ -535,6 +537,8 @@ TEST(Avm1Actions, WithPutsAnObjectFirstOnTheScopeChain) {
          Asm().new_object("p").set_member("p", "x", "p").append(o)
              .get("o").with(Asm().get("p").with(Asm().get("x").trace()).get("x").trace()).get("x").trace(),
          {"p", "1", "undefined"}},
+        {"a function made outside does not", 6,
+         Asm().append(o).function("f", {}, Asm().get("x").op(a::Return)).get("o").with(Asm().call("f").trace()), {"undefined"}},
         {"a function made inside sees the object", 6,
          Asm().append(o).get("o").with(Asm().function("f", {}, Asm().get("x").op(a::Return))).call("f").trace(), {"1"}},
         // avm1__with_variable_scopes: var writes an own property of the with object
@@ -748,6 +752,10 @@ TEST(Avm1Objects, PrototypeChainsAccessorsAndWatchers) {
          Asm().append(abc).append(prop_flags("o", "a", 2)).get("o").push("a").op(a::Delete).trace().member("o", "a").trace()
              .get("o").push("b").op(a::Delete).trace().member("o", "b").trace(),
          {"false", "1", "true", "undefined"}},
+        {"delete takes own properties only", 6,
+         Asm().new_object("p").set_member("p", "x", 1).new_object("o").append(inherit("o", "p")).get("o").push("x")
+             .op(a::Delete).trace().member("o", "x").trace(),
+         {"false", "1"}},
         // avm1__recursive_prototypes: a prototype chain that loops stops the block
         {"a prototype loop", 6,
          Asm().new_object("a").append(inherit("a", "a")).member("a", "foo").trace().trace("This shouldn't show"), {}},

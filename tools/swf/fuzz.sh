@@ -89,4 +89,7 @@ EOF
   fi
 fi
 cd "$out"
+# Sanitized frames are several times larger than release ones: give script recursion (up to the
+# machine's call-depth cap) the room a release build has.
+ulimit -s 65536 2>/dev/null || true
 exec "$bin" -max_total_time="$secs" -max_len=65536 -timeout=10 -rss_limit_mb=2048 "$@" corpus seeds

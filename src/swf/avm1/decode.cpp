@@ -220,7 +220,9 @@ std::shared_ptr<Code> decode(const uint8_t* bytes, size_t size, int version, Hea
         default: break;
         }
         if (r.bad) {
-            // A payload that does not hold what its action needs: the block ends before it.
+            // A payload that does not hold what its action needs: the block ends before it, and
+            // the branch targets it asked for go with it.
+            while (!fixes.empty() && fixes.back().insn == index) fixes.pop_back();
             code->malformed = true;
             break;
         }

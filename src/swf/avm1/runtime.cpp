@@ -214,7 +214,8 @@ void Runtime::fire_handler(Object* obj, Str* name) {
 void Runtime::run_queue() {
     size_t ran = 0;
     while (!queue_.empty()) {
-        if (++ran > kMaxTasksPerFrame) {
+        // Scripts that each queue more than they run would also grow the queue without bound.
+        if (++ran > kMaxTasksPerFrame || queue_.size() > kMaxTasksPerFrame) {
             error("This frame's scripts kept starting more scripts; the rest were dropped.");
             queue_.clear();
             break;
@@ -318,13 +319,19 @@ Object* Runtime::duplicate(ClipObject* c, const std::string& name, int depth, Ob
     if (!src || !parent || !src->character || src->character->kind != CharKind::Sprite) return nullptr;
     pending_init_ = init;
     auto drawing = c->clip ? c->clip->drawing : nullptr;
-    Instance* inst = parent->place_dynamic(depth, src->character_id, name, src->matrix, src->cxform, src->clip_actions);
+    // The copy may go to the source's own depth, which removes the source: keep what is copied.
+    const Matrix matrix = src->matrix;
+    const CxForm cxform = src->cxform;
+    const bool visible = src->visible;
+    const uint8_t blend = src->blend;
+    const FilterListPtr filters = src->filters;
+    Instance* inst = parent->place_dynamic(depth, src->character_id, name, matrix, cxform, src->clip_actions);
     pending_init_ = nullptr;
     if (!inst) return nullptr;
     if (inst->clip) inst->clip->drawing = drawing;
-    inst->visible = src->visible;
-    inst->blend = src->blend;
-    inst->filters = src->filters;
+    inst->visible = visible;
+    inst->blend = blend;
+    inst->filters = filters;
     return inst->clip ? inst->clip->object : inst->object;
 }
 

@@ -30,12 +30,15 @@ struct Gradient {
     bool operator==(const Gradient&) const = default;
 };
 
+struct BitmapDef;
+
 struct FillStyle {
     FillType type = FillType::Solid;
     RGBA color;
     Matrix matrix;  // gradient square or texels -> shape twips
     Gradient gradient;
     uint16_t bitmap_id = 0;
+    std::shared_ptr<const BitmapDef> image;  // a script's bitmap, used instead of bitmap_id when set
     bool repeat = true;
     bool smooth = true;
     bool operator==(const FillStyle&) const = default;
@@ -95,6 +98,7 @@ enum PlaceFlags : uint16_t {
     PlaceHasVisible = 0x200,
     PlaceHasFilters = 0x400,
     PlaceHasCache = 0x800,
+    PlaceHasBackground = 0x1000,
 };
 
 // Event handlers of a placed sprite (PlaceObject2/3 clip actions).
@@ -118,6 +122,7 @@ struct DisplayOp {
     std::string name;
     FilterListPtr filters;  // null: none
     bool cache_as_bitmap = false;
+    uint32_t background = 0;  // opaque background, 0xFFRRGGBB; 0: none
     std::shared_ptr<const std::vector<ClipAction>> clip_actions;  // null: none
 };
 
@@ -143,7 +148,7 @@ struct Timeline {
 // ---------------------------------------------------------------------------------------------
 // Characters
 // ---------------------------------------------------------------------------------------------
-enum class CharKind : uint8_t { Shape, Morph, Sprite, Bitmap, Font, Text, EditText, Button };
+enum class CharKind : uint8_t { Shape, Morph, Sprite, Bitmap, Font, Text, EditText, Button, Sound };
 
 struct Character {
     explicit Character(CharKind k) : kind(k) {}
@@ -165,6 +170,24 @@ struct MorphDef : Character {
 struct SpriteDef : Character {
     SpriteDef() : Character(CharKind::Sprite) {}
     Timeline timeline;
+};
+
+// An event sound (DefineSound): its header as stored and the encoded samples, for Sound
+// objects (duration) and the mixer.
+struct SoundDef : Character {
+    SoundDef() : Character(CharKind::Sound) {}
+    uint8_t format = 0;     // 0 raw, 1 ADPCM, 2 MP3, 3 raw little-endian, 4-6 Nellymoser, 11 Speex
+    uint8_t rate_code = 0;  // 0 5.5 kHz, 1 11 kHz, 2 22 kHz, 3 44 kHz
+    bool sixteen_bit = false;
+    bool stereo = false;
+    uint32_t sample_count = 0;  // per channel
+    std::vector<uint8_t> data;
+    double sample_rate() const {
+        static const double rates[4] = {5512.5, 11025, 22050, 44100};
+        return rates[rate_code & 3];
+    }
+    // Length in whole milliseconds, rounded.
+    double duration_ms() const;
 };
 
 struct BitmapDef : Character {

@@ -29,10 +29,14 @@ bool bounds_at(const Instance& inst, Rect& out, int nesting) {
     case CharKind::Shape: add_box(out, any, static_cast<const ShapeDef&>(*inst.character).shape.bounds, identity); break;
     case CharKind::Morph: add_box(out, any, static_cast<const MorphDef&>(*inst.character).start.bounds, identity); break;
     case CharKind::Text: add_box(out, any, static_cast<const TextDef&>(*inst.character).bounds, identity); break;
-    case CharKind::EditText: add_box(out, any, static_cast<const EditTextDef&>(*inst.character).bounds, identity); break;
+    case CharKind::EditText:
+        add_box(out, any, inst.edit ? inst.edit->bounds : static_cast<const EditTextDef&>(*inst.character).bounds, identity);
+        break;
     case CharKind::Sprite:
     case CharKind::Button:
         if (!inst.clip) break;
+        // What scripts drew (an empty drawing has all-zero bounds).
+        if (inst.clip->drawing && inst.clip->drawing->bounds != Rect{}) add_box(out, any, inst.clip->drawing->bounds, identity);
         for (const auto& [depth, child] : inst.clip->display_list()) {
             Rect r;
             if (child.clip_depth == 0 && bounds_at(child, r, nesting + 1)) add_box(out, any, r, child.matrix);
@@ -66,6 +70,9 @@ Clip::~Clip() {
 
 namespace {
 
+// Depths from here up are the scripts' (their depth 0); the timeline's lie below.
+constexpr int kScriptDepths = 16384;
+
 // What createEmptyMovieClip places: a sprite of one empty frame.
 const SpriteDef& empty_sprite() {
     static const SpriteDef def = [] {
@@ -86,12 +93,16 @@ Instance Clip::make_instance(uint16_t depth, const Placement& p) {
     inst.matrix = p.matrix;
     inst.cxform = p.cxform;
     inst.ratio = p.ratio;
+    inst.slot_character = p.character;
+    inst.slot_ratio = p.ratio;
     inst.clip_depth = p.clip_depth;
     inst.blend = p.blend;
     inst.visible = p.visible;
     inst.name = p.name;
+    inst.named = p.named;
     inst.filters = p.filters;
     inst.cache_as_bitmap = p.cache_as_bitmap;
+    inst.background = p.background;
     inst.clip_actions = p.clip_actions;
     inst.fresh = true;
     inst.parent = this;
@@ -110,8 +121,10 @@ Clip::Placement Clip::placement_of(const DisplayOp& op) {
     p.blend = op.blend;
     p.visible = op.visible;
     p.name = op.name;
+    p.named = (op.flags & PlaceHasName) != 0;
     p.filters = op.filters;
     p.cache_as_bitmap = op.cache_as_bitmap;
+    p.background = op.background;
     p.clip_actions = op.clip_actions;
     return p;
 }
@@ -123,9 +136,10 @@ Instance* Clip::insert(int depth, Instance&& fresh) {
     auto [pos, ok] = list_.insert_or_assign(depth, std::move(fresh));
     Instance& inst = pos->second;
     inst.parent = this;
-    // Unnamed instances are called "instanceN", counted over the movie's unnamed instances.
+    // Unnamed timeline instances are called "instanceN", counted over the movie's unnamed
+    // instances. An empty name that the tag or a script gave stays empty.
     const Character* ch = inst.character;
-    if (inst.name.empty() && ch &&
+    if (inst.name.empty() && !inst.named && !inst.dynamic && ch &&
         (ch->kind == CharKind::Sprite || ch->kind == CharKind::Button || ch->kind == CharKind::EditText))
         inst.name = "instance" + std::to_string(++world_->instances_made);
     if (ch && nesting_ + 1 < kMaxNesting && world_->budget > 0) {
@@ -187,18 +201,20 @@ void Clip::apply_op(const DisplayOp& op) {
         p.name = inst->name;
         p.filters = inst->filters;
         p.cache_as_bitmap = inst->cache_as_bitmap;
+        p.background = inst->background;
         const int depth = op.depth;
         erase(it);
         inst = insert(depth, make_instance(uint16_t(depth), p));
         if (!inst) return;
     }
-    if (op.flags & PlaceHasMatrix) inst->matrix = op.matrix;
-    if (op.flags & PlaceHasCxform) inst->cxform = op.cxform;
-    if (op.flags & PlaceHasRatio) inst->ratio = op.ratio;
+    if (op.flags & PlaceHasMatrix && !inst->scripted) inst->matrix = op.matrix;
+    if (op.flags & PlaceHasCxform && !inst->scripted) inst->cxform = op.cxform;
+    if (op.flags & PlaceHasRatio) inst->ratio = inst->slot_ratio = op.ratio;
     if (op.flags & PlaceHasBlend) inst->blend = op.blend;
     if (op.flags & PlaceHasVisible) inst->visible = op.visible;
     if (op.flags & PlaceHasFilters) inst->filters = op.filters;
     if (op.flags & PlaceHasCache) inst->cache_as_bitmap = op.cache_as_bitmap;
+    if (op.flags & PlaceHasBackground) inst->background = op.background;
 }
 
 void Clip::enter_frame(int frame) { current_ = frame; }
@@ -224,7 +240,8 @@ void Clip::apply_frame(int frame, bool run_actions) {
 
 // Backward jump: work out the depths as they stand at `frame`, then keep every instance that
 // has the same character and ratio there (its own playhead survives) and rebuild the rest.
-// Instances that scripts placed or moved are not the timeline's and stay.
+// Only the timeline's depths are rebuilt, whoever placed what is there now; instances at
+// script depths stay, even ones the timeline placed.
 void Clip::rewind_to(int frame) {
     std::map<int, Placement> target;
     for (int f = 0; f <= frame; ++f) {
@@ -250,16 +267,17 @@ void Clip::rewind_to(int frame) {
             if (op.flags & PlaceHasVisible) p.visible = op.visible;
             if (op.flags & PlaceHasFilters) p.filters = op.filters;
             if (op.flags & PlaceHasCache) p.cache_as_bitmap = op.cache_as_bitmap;
+            if (op.flags & PlaceHasBackground) p.background = op.background;
         }
     }
     for (auto it = list_.begin(); it != list_.end();) {
-        if (it->second.dynamic) {
+        if (it->first >= kScriptDepths) {
             ++it;
             continue;
         }
         auto t = target.find(it->first);
-        if (t == target.end() || t->second.character != it->second.character_id ||
-            t->second.ratio != it->second.ratio) {
+        if (t == target.end() || t->second.character != it->second.slot_character ||
+            t->second.ratio != it->second.slot_ratio) {
             auto next = std::next(it);
             erase(it);
             it = next;
@@ -271,13 +289,16 @@ void Clip::rewind_to(int frame) {
         auto it = list_.find(depth);
         if (it != list_.end()) {
             Instance& inst = it->second;
-            if (inst.dynamic) continue;
-            inst.matrix = p.matrix;
-            inst.cxform = p.cxform;
+            if (inst.dynamic || depth >= kScriptDepths) continue;
+            if (!inst.scripted) {
+                inst.matrix = p.matrix;
+                inst.cxform = p.cxform;
+            }
             inst.blend = p.blend;
             inst.visible = p.visible;
             inst.filters = p.filters;
             inst.cache_as_bitmap = p.cache_as_bitmap;
+            inst.background = p.background;
             continue;
         }
         insert(depth, make_instance(uint16_t(depth), p));
@@ -285,7 +306,7 @@ void Clip::rewind_to(int frame) {
     }
 }
 
-void Clip::goto_frame(int frame) {
+void Clip::goto_frame(int frame, bool run_actions) {
     if (!timeline_) return;
     const int count = int(timeline_->frames.size());
     if (frame < 0) frame = 0;
@@ -294,12 +315,12 @@ void Clip::goto_frame(int frame) {
     if (frame > current_) {
         const int from = current_;
         current_ = frame;
-        for (int f = from + 1; f <= frame && !removed_; ++f) apply_frame(f, f == frame);
+        for (int f = from + 1; f <= frame && !removed_; ++f) apply_frame(f, f == frame && run_actions);
     } else {
         current_ = frame;
         rewind_to(frame);
         // The frame's scripts run again, after the list is rebuilt.
-        if (world_->events && !removed_)
+        if (world_->events && !removed_ && run_actions)
             for (const ActionBlock& b : timeline_->frames[frame].actions) world_->events->actions(*this, b);
     }
     enter_frame(frame);
@@ -368,6 +389,16 @@ Instance* Clip::place_text_field(int depth, const std::string& name, std::shared
     return insert(depth, std::move(inst));
 }
 
+Instance* Clip::place_made(int depth, std::shared_ptr<const Character> def) {
+    if (auto it = list_.find(depth); it != list_.end()) erase(it);
+    Instance inst = make_instance(0, Placement{});
+    inst.depth = depth;
+    inst.dynamic = true;
+    inst.character = def.get();
+    inst.made = std::move(def);
+    return insert(depth, std::move(inst));
+}
+
 void Clip::remove_depth(int depth) {
     if (auto it = list_.find(depth); it != list_.end()) erase(it);
 }
@@ -380,13 +411,15 @@ void Clip::swap_depths(int from, int to) {
     a.key() = to;
     a.mapped().depth = to;
     a.mapped().dynamic = true;
-    list_.insert(std::move(a));
     if (!b.empty()) {
         b.key() = from;
         b.mapped().depth = from;
         b.mapped().dynamic = true;
+        std::swap(a.mapped().slot_character, b.mapped().slot_character);
+        std::swap(a.mapped().slot_ratio, b.mapped().slot_ratio);
         list_.insert(std::move(b));
     }
+    list_.insert(std::move(a));
 }
 
 void Clip::set_button_state(const ButtonDef& def, uint8_t state_mask) {

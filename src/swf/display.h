@@ -33,6 +33,7 @@ struct Instance {
     std::string name;
     FilterListPtr filters;  // null for the usual unfiltered instance
     bool cache_as_bitmap = false;
+    uint32_t background = 0;  // opaque background behind the instance's bounds, 0xFFRRGGBB; 0: none
     std::unique_ptr<Clip> clip;  // sprites and buttons
     // Scripting: the object scripts see (text fields; sprites and buttons keep theirs on the
     // clip), whether scripts placed or moved it (the timeline then leaves it alone), and the
@@ -40,7 +41,16 @@ struct Instance {
     avm1::Object* object = nullptr;
     std::shared_ptr<const std::vector<ClipAction>> clip_actions;
     bool dynamic = false;
+    bool named = false;  // its PlaceObject carried a name, even an empty one
+    // What the timeline put at this depth, for rewinds to compare with. swapDepths leaves it
+    // with the depth, so a clip swapped into a depth stands in for what was placed there.
+    uint16_t slot_character = 0;
+    uint16_t slot_ratio = 0;
+    // A script set its position, scale, rotation or colour: the timeline's moves leave its
+    // matrix and colour transform alone from then on.
+    bool scripted = false;
     std::shared_ptr<EditTextDef> edit;
+    std::shared_ptr<const Character> made;  // a character made by script (attachBitmap), kept here
     Clip* parent = nullptr;
     uint64_t serial = 0;  // creation order, across the whole movie
 };
@@ -112,7 +122,9 @@ public:
     bool enabled = true;
 
     // Moves the playhead to `frame` (0-based), replaying from the start for backward jumps.
-    void goto_frame(int frame);
+    // A jump past the last frame lands there without queueing that frame's scripts
+    // (`run_actions` false).
+    void goto_frame(int frame, bool run_actions = true);
     bool goto_label(const std::string& label);
     // One tick: advance this playhead if playing (looping at the end), then the children's.
     void tick();
@@ -126,6 +138,8 @@ public:
     // An empty sprite (createEmptyMovieClip) or a text field made by script.
     Instance* place_empty(int depth, const std::string& name);
     Instance* place_text_field(int depth, const std::string& name, std::shared_ptr<EditTextDef> def);
+    // A character that is not in the movie's dictionary (a script's bitmap shown as a shape).
+    Instance* place_made(int depth, std::shared_ptr<const Character> def);
     void remove_depth(int depth);
     // Moves the instance at `from` to `to`, swapping with any occupant.
     void swap_depths(int from, int to);
@@ -141,8 +155,10 @@ private:
         uint8_t blend = 0;
         bool visible = true;
         std::string name;
+        bool named = false;
         FilterListPtr filters;
         bool cache_as_bitmap = false;
+        uint32_t background = 0;
         std::shared_ptr<const std::vector<ClipAction>> clip_actions;
     };
 

@@ -3,6 +3,7 @@
 #include "swf/movie.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -22,6 +23,8 @@ int Movie::stage_height() const {
     int h = frame_size.height() / 20;
     return (h <= 0 || h > 8192) ? 400 : h;
 }
+
+double SoundDef::duration_ms() const { return std::round(sample_count * 1000.0 / sample_rate()); }
 
 namespace {
 
@@ -197,7 +200,12 @@ DisplayOp parse_place23(Reader& r, bool three, int version) {
             op.visible = r.u8() != 0;
             op.flags |= PlaceHasVisible;
         }
-        if (f2 & 0x40) r.rgba();
+        if (f2 & 0x40) {
+            // Drawn opaque whatever the alpha says; a clear colour means none.
+            const RGBA c = r.rgba();
+            op.background = c.a ? 0xFF000000u | uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b : 0;
+            op.flags |= PlaceHasBackground;
+        }
     }
     if ((f1 & 0x80) && !r.failed()) op.clip_actions = read_clip_actions(r, version);
     return op;
@@ -348,7 +356,12 @@ struct Loader {
         case TagCode::SetBackgroundColor:
             if (!movie.background) movie.background = body.rgb();
             break;
-        case TagCode::FileAttributes: movie.actionscript3 = body.u32() & 0x08; break;
+        case TagCode::FileAttributes: {
+            const uint32_t flags = body.u32();
+            movie.actionscript3 = flags & 0x08;
+            movie.use_network = flags & 0x01;
+            break;
+        }
         case TagCode::ScriptLimits:
             movie.max_recursion = body.u16();
             movie.script_timeout = body.u16();
@@ -393,6 +406,20 @@ struct Loader {
             define(std::move(s));
             break;
         }
+        case TagCode::DefineSound: {
+            auto snd = std::make_unique<SoundDef>();
+            snd->id = body.u16();
+            const uint8_t flags = body.u8();
+            snd->format = flags >> 4;
+            snd->rate_code = (flags >> 2) & 3;
+            snd->sixteen_bit = flags & 2;
+            snd->stereo = flags & 1;
+            snd->sample_count = body.u32();
+            if (body.failed()) break;
+            snd->data.assign(body.cursor(), body.cursor() + body.remaining());
+            define(std::move(snd));
+            break;
+        }
         case TagCode::ExportAssets: {
             unsigned n = body.u16();
             for (unsigned i = 0; i < n && !body.failed(); ++i) {
@@ -402,7 +429,7 @@ struct Loader {
             }
             break;
         }
-        default: break;  // sounds, video, hints, AS3 and unknown codes are skipped by length
+        default: break;  // stream sounds, video, hints, AS3 and unknown codes are skipped by length
         }
         (void)ver;
     }
@@ -439,6 +466,9 @@ Result<std::shared_ptr<const Movie>> load_movie(const uint8_t* data, size_t size
         bytes = body.bytes.data();
         nbytes = body.bytes.size();
     }
+
+    // The player reads no further than the header's length says, even when the file goes on.
+    if (hint > 0 && hint < nbytes) nbytes = hint;
 
     Reader r(bytes, nbytes);
     movie->frame_size = r.rect();

@@ -22,6 +22,7 @@ struct Movie {
     int header_frame_count = 0;
     std::optional<RGBA> background;
     bool actionscript3 = false;
+    bool use_network = false;  // FileAttributes UseNetwork: a local file may reach the network, not other files
     int max_recursion = 0;   // ScriptLimits; 0 = the player's default
     int script_timeout = 0;  // seconds
     bool truncated = false;  // data ended before the End tag or inside a tag

@@ -175,6 +175,10 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
             by_script = script_mask(object, im, nesting);
             if (by_script) ctx.clip = by_script.get();
         }
+        if (inst.background && !ctx.mask_target && instance_bounds(inst, bounds)) {
+            const uint32_t c = inst.background;
+            draw_rect(ctx, bounds, im, RGBA{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255}, icx);
+        }
         if (inst.filters && !ctx.mask_target)
             draw_filtered(inst, im, icx, nesting);
         else if (inst.blend > 1 && !ctx.mask_target)
@@ -430,7 +434,7 @@ void Player::start(std::shared_ptr<const Movie> movie) {
     movie_ = std::move(movie);
     state_ = std::make_unique<RenderState>();
     world_ = std::make_unique<World>();
-    avm1::RuntimeOutput out{on_trace_, on_error_, on_url_};
+    avm1::RuntimeOutput out{on_trace_, on_error_, on_url_, on_files_};
     script_ = std::make_unique<avm1::Runtime>(*movie_, *world_, std::move(out), path_.empty() ? address_ : path_);
     script_->vm.log_actions = log_actions_;
     script_->shared_object_dir = shared_dir_;

@@ -17,6 +17,8 @@ namespace swf {
 
 namespace avm1 {
 class Runtime;
+struct FileDialogRequest;
+struct ChosenFile;
 }
 
 enum class ScaleMode : int { ShowAll = 0, NoBorder = 1, ExactFit = 2, NoScale = 3 };
@@ -61,6 +63,10 @@ public:
         on_url_ = std::move(f);
     }
     void set_log_actions(bool on) { log_actions_ = on; }
+    // Answers the movie's file dialogs (FileReference browse/download): true with the picked
+    // files, false for a cancel. Unset, every dialog is cancelled.
+    using FileDialogHandler = std::function<bool(const avm1::FileDialogRequest&, std::vector<avm1::ChosenFile>&)>;
+    void set_file_dialog_handler(FileDialogHandler f) { on_files_ = std::move(f); }
     // Where movies keep their saves (SharedObject), an absolute folder outside the program's;
     // empty keeps them for the run only. The movie's address names its saves: load_file uses the
     // path, load() the address given here.
@@ -104,6 +110,7 @@ private:
     bool log_actions_ = false;
     std::function<void(const std::string&)> on_trace_, on_error_;
     std::function<void(const std::string&, const std::string&)> on_url_;
+    FileDialogHandler on_files_;
     ScaleMode scale_mode_ = ScaleMode::ShowAll;
     int align_ = 0;
     int32_t host_background_ = -1;

@@ -55,9 +55,14 @@ std::unique_ptr<SpanSink> make_painter(RenderContext& ctx, const FillStyle& fill
         return p;
     }
     case FillType::Bitmap: {
-        const Character* ch = ctx.movie ? ctx.movie->find(fill.bitmap_id) : nullptr;
-        if (!ch || ch->kind != CharKind::Bitmap) return nullptr;  // undefined bitmap: draw nothing
-        const auto& bmp = static_cast<const BitmapDef&>(*ch);
+        const BitmapDef* found = fill.image.get();
+        if (!found) {
+            const Character* ch = ctx.movie ? ctx.movie->find(fill.bitmap_id) : nullptr;
+            if (!ch || ch->kind != CharKind::Bitmap) return nullptr;  // undefined bitmap: draw nothing
+            found = static_cast<const BitmapDef*>(ch);
+        }
+        if (found->width <= 0 || found->height <= 0) return nullptr;  // a disposed script bitmap
+        const auto& bmp = *found;
         // Bitmap matrices are in twips per texel; the shape matrix already maps twips to pixels.
         auto p = std::make_unique<BitmapPainter>(ctx.canvas, ctx.clip, bmp, m * fill.matrix, fill.repeat,
                                                  fill.smooth, cx);

@@ -351,13 +351,24 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
         draw_rect(ctx, Rect{b.xmin + inset, b.xmax, b.ymin + inset, b.ymax}, m, field.background_color, cx);
     }
     if (field.border) {
-        // A one-pixel frame; its right and bottom sides lie just outside the bounds, and the
-        // corner where they meet is left out.
+        // A frame one pixel wide at any scale; its right and bottom sides lie just outside the
+        // bounds, and the corner where they meet is left out. Unturned fields get it on whole
+        // screen pixels; turned ones draw it in their own space, where it turns with them.
         const RGBA& c = field.border_color;
-        draw_rect(ctx, Rect{b.xmin, b.xmax + px, b.ymin, b.ymin + px}, m, c, cx);  // top
-        draw_rect(ctx, Rect{b.xmin, b.xmin + px, b.ymin + px, b.ymax + px}, m, c, cx);  // left
-        draw_rect(ctx, Rect{b.xmin + px, b.xmax, b.ymax, b.ymax + px}, m, c, cx);  // bottom
-        draw_rect(ctx, Rect{b.xmax, b.xmax + px, b.ymin + px, b.ymax}, m, c, cx);  // right
+        Rect r = b;
+        int one = px;
+        Matrix frame = m;
+        if (m.b == 0 && m.c == 0 && m.a > 0 && m.d > 0) {
+            auto pixel = [](double v) { return int32_t(std::clamp(std::ceil(v - 0.5), -1e8, 1e8)); };  // halves go down
+            r = Rect{pixel(m.apply_x(b.xmin, 0)), pixel(m.apply_x(b.xmax, 0)), pixel(m.apply_y(0, b.ymin)),
+                     pixel(m.apply_y(0, b.ymax))};
+            one = 1;
+            frame = Matrix{};
+        }
+        draw_rect(ctx, Rect{r.xmin, r.xmax + one, r.ymin, r.ymin + one}, frame, c, cx);  // top
+        draw_rect(ctx, Rect{r.xmin, r.xmin + one, r.ymin + one, r.ymax + one}, frame, c, cx);  // left
+        draw_rect(ctx, Rect{r.xmin + one, r.xmax, r.ymax, r.ymax + one}, frame, c, cx);  // bottom
+        draw_rect(ctx, Rect{r.xmax, r.xmax + one, r.ymin + one, r.ymax}, frame, c, cx);  // right
     }
     if (field.text.empty() || !ctx.movie) return;
     StyledText styled;

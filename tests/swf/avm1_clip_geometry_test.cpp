@@ -550,3 +550,41 @@ TEST(Avm1ClipGeometry, TheRootTransformsTheStage) {
 }
 
 }  // namespace
+
+TEST(Avm1ClipDisplay, OpaqueBackgroundFillsTheClipsBoundsBehindIt) {
+    Stage s;
+    ClipObject* mc = s.clip("mc", 1);
+    s.rect(mc, 20, 20, 40, 40);
+    s.call(mc, "moveTo", {s.num(60), s.num(60)});  // bounds reach (60, 60) with nothing drawn there
+    s.call(mc, "beginFill", {s.num(kBlue)});
+    s.call(mc, "lineTo", {s.num(61), s.num(60)});
+    s.call(mc, "lineTo", {s.num(60), s.num(61)});
+    s.call(mc, "endFill");
+    EXPECT_TRUE(s.get(mc, "opaqueBackground").is_undefined());
+    EXPECT_EQ(s.pixel(50, 50), kWhite);
+    s.set(mc, "opaqueBackground", s.num(double(0x8000FF00u)));  // the alpha byte is ignored
+    EXPECT_EQ(s.number(mc, "opaqueBackground"), double(kGreen));
+    EXPECT_EQ(s.pixel(50, 50), kGreen);
+    EXPECT_EQ(s.pixel(30, 30), kRed);  // the clip is drawn over it
+    EXPECT_EQ(s.pixel(10, 10), kWhite);
+    s.set(mc, "opaqueBackground", Value::null());
+    EXPECT_EQ(s.pixel(50, 50), kWhite);
+}
+
+TEST(Avm1ClipDisplay, BlendModeTakesNamesAndNumbers) {
+    Stage s;
+    ClipObject* mc = s.clip("mc", 1);
+    struct Step {
+        Value set;
+        const char* then;
+    };
+    const std::vector<Step> steps = {
+        {s.text("layer"), "layer"},   {Value::null(), "normal"},  {s.num(3), "multiply"},
+        {s.num(259), "multiply"},     {s.num(13.5), "overlay"},   {s.num(-1), "overlay"},
+        {s.text("lAyEr"), "overlay"}, {s.text("hardlight"), "hardlight"}, {Value(), "normal"},
+    };
+    for (const Step& step : steps) {
+        s.set(mc, "blendMode", step.set);
+        EXPECT_EQ(s.vm->to_std_string(s.get(mc, "blendMode")), step.then) << s.vm->to_std_string(step.set);
+    }
+}

@@ -193,6 +193,139 @@ TEST(Avm1Frames, UnloadRunsForChildrenFirst) {
     });
 }
 
+// Going back to frame 1 rebuilds the timeline's depths (below script depth 0) from the tags,
+// whoever put what there now; the script depths keep what they hold.
+TEST(Avm1Frames, ARewindRebuildsOnlyTheTimelineDepths) {
+    auto typeof_after_rewind = [](const char* name) {
+        return Asm().goto_frame(0).op(a::Stop).get(name).op(a::TypeOf).trace();
+    };
+    expect_orders({
+        {"a clip the timeline placed at a script depth stays", 7,
+         [&](TestMovie& m) {
+             m.sprite(1, 1).frame().end_sprite();
+             m.frame();
+             m.place(1, 16384 + 10, "s").action(typeof_after_rewind("s")).frame();
+         },
+         1, {"movieclip"}},
+        {"a script clip at a timeline depth goes", 7,
+         [&](TestMovie& m) {
+             m.frame();
+             m.action(Asm().push(-16380, "e", 2).get("this").push("createEmptyMovieClip").op(a::CallMethod).op(a::Pop))
+                 .action(typeof_after_rewind("e"))
+                 .frame();
+         },
+         1, {"undefined"}},
+        {"a clip swapped to a script depth stays", 7,
+         [&](TestMovie& m) {
+             m.sprite(1, 1).frame().end_sprite();
+             m.frame();
+             m.place(1, 5, "s", {{OnLoad, say("s load")}})
+                 .action(Asm().push(10, 1).get("s").push("swapDepths").op(a::CallMethod).op(a::Pop))
+                 .action(typeof_after_rewind("s"))
+                 .frame();
+         },
+         1, {"s load", "movieclip"}},
+        {"a clip swapped into a depth the first frame fills stands in for it", 7,
+         [&](TestMovie& m) {
+             m.sprite(1, 1).frame().end_sprite();
+             m.sprite(2, 1).frame().end_sprite();
+             m.place(1, 3, "a", {{OnLoad, say("a load")}}).frame();
+             m.place(2, 4, "b", {{OnLoad, say("b load")}})
+                 .action(Asm().get("b").push(1).get("a").push("swapDepths").op(a::CallMethod).op(a::Pop))
+                 .action(Asm()
+                             .goto_frame(0)
+                             .op(a::Stop)
+                             .get("a")
+                             .op(a::TypeOf)
+                             .trace()
+                             .push(0)
+                             .get("b")
+                             .push("getDepth")
+                             .op(a::CallMethod)
+                             .trace())
+                 .frame();
+         },
+         1, {"a load", "b load", "undefined", "-16381"}},
+    });
+}
+
+TEST(Avm1Frames, InstanceNamesAndTargets) {
+    auto name_of = [](const char* clip) { return Asm().member(clip, "_name").trace(); };
+    expect_orders({
+        {"an empty name in the tag stays empty and takes no number", 7,
+         [&](TestMovie& m) {
+             m.sprite(1, 1).frame().end_sprite();
+             // place() writes no name for "": the second clip is the first numbered one.
+             swftest::Bits b;
+             b.u8(0x02 | 0x04 | 0x20);
+             b.u16(1);
+             b.u16(1);
+             b.matrix(0, 0);
+             b.str("");
+             m.m.tag(26, b.bytes, true);
+             m.place(1, 2, "");
+             m.action(Asm()
+                          .push(-16383, 1)
+                          .get("this")
+                          .push("getInstanceAtDepth")
+                          .op(a::CallMethod)
+                          .push("_name")
+                          .op(a::GetMember)
+                          .trace()
+                          .push(-16382, 1)
+                          .get("this")
+                          .push("getInstanceAtDepth")
+                          .op(a::CallMethod)
+                          .push("_name")
+                          .op(a::GetMember)
+                          .trace())
+                 .frame();
+         },
+         0, {"", "instance1"}},
+        {"a copy of an empty clip, named as asked", 7,
+         [&](TestMovie& m) {
+             m.action(Asm()
+                          .push(1, "e", 2)
+                          .get("this")
+                          .push("createEmptyMovieClip")
+                          .op(a::CallMethod)
+                          .op(a::Pop)
+                          .push(2, "", 2)
+                          .get("e")
+                          .push("duplicateMovieClip")
+                          .op(a::CallMethod)
+                          .push("_name")
+                          .op(a::GetMember)
+                          .op(a::TypeOf)
+                          .trace()
+                          .push(2, 1)
+                          .get("this")
+                          .push("getInstanceAtDepth")
+                          .op(a::CallMethod)
+                          .push("_name")
+                          .op(a::GetMember)
+                          .trace())
+                 .frame();
+         },
+         0, {"string", ""}},
+        {"a colon parts the names of a target path", 7,
+         [&](TestMovie& m) {
+             m.sprite(1, 1).frame().end_sprite();
+             m.place(1, 1, "mc").action(Asm().push("/:mc/", "copy", 5).op(a::CloneSprite)).action(name_of("copy")).frame();
+         },
+         0, {"copy"}},
+        {"tellTarget tries the code's own clip when the current target lacks the path", 7,
+         [&](TestMovie& m) {
+             m.sprite(2, 1).frame().end_sprite();
+             m.sprite(1, 1).place(2, 1, "b").frame().end_sprite();
+             m.place(1, 1, "a")
+                 .action(Asm().set_target("a").set_target("a.b").push("").push(11).op(a::GetProperty).trace().set_target(""))
+                 .frame();
+         },
+         0, {"/a/b"}},
+    });
+}
+
 TEST(Avm1Frames, GotoFromAScriptQueuesTheTargetFramesScripts) {
     auto three_frames = [](TestMovie& m, const Asm& first) {
         m.action(first).frame();
@@ -522,5 +655,140 @@ TEST(Avm1Malformed, ADamagedBlockStopsOnlyItself) {
         } else {
             EXPECT_EQ(run.lines, c.want) << c.what;
         }
+    }
+}
+
+// =============================================================================================
+// Timeline and display properties under scripts
+// =============================================================================================
+
+// Once a script sets a clip's position, scale, rotation, alpha or colour, the timeline's later
+// moves leave its transform alone; a clip no script touched still follows them.
+TEST(Avm1Frames, AScriptTransformedClipIgnoresTheTimelinesMoves) {
+    struct Case {
+        const char* what;
+        Asm touch;
+        const char* want;
+    };
+    const Case cases[] = {
+        {"untouched", Asm(), "100"},
+        {"_x set", Asm().set_member("s", "_x", 5), "5"},
+        {"_alpha set", Asm().set_member("s", "_alpha", 50), "0"},
+        {"colour set through Color", Asm().push(0).get("s").construct("Color", 1).push("c").op(a::StackSwap)
+                                         .op(a::SetVariable).call_method("c", "setRGB", 1).op(a::Pop), "0"},
+    };
+    for (const Case& c : cases) {
+        TestMovie m(7);
+        m.sprite(1, 1).frame().end_sprite();
+        m.place(1, 1, "s").action(c.touch).frame();
+        m.m.move(1, 2000, 0);
+        m.action(Asm().member("s", "_x").trace().op(a::Stop)).frame();
+        Playing run(m.bytes(), 1);
+        EXPECT_EQ(run.lines, (Lines{c.want})) << c.what;
+    }
+}
+
+// Gotos with frames the timeline does not have, or on another clip's timeline.
+TEST(Avm1Frames, GotoTargets) {
+    auto current_frame = [] { return Asm().push("", 4).op(a::GetProperty).trace(); };
+    auto goto_and_stop = [](const P& frame) { return Asm().push({frame}).rec(a::GotoFrame2, {0}); };
+    const struct {
+        const char* what;
+        Asm code;
+        Lines want;
+    } cases[] = {
+        {"past the last frame: lands there, its script does not run", goto_and_stop(99).append(current_frame()),
+         {"3"}},
+        {"a fractional frame goes nowhere", goto_and_stop(2.5).append(current_frame()), {"1"}},
+        {"the frame's script runs after the one that jumped", goto_and_stop(3).append(current_frame()),
+         {"3", "frame 3"}},
+        {"\"/:3\" from a child's gotoAndStop moves the root",
+         Asm().push("/:3").call_method("s", "gotoAndStop", 1).op(a::Pop).append(current_frame()),
+         {"3", "frame 3"}},
+    };
+    for (const auto& c : cases) {
+        TestMovie m(7);
+        m.sprite(1, 1).frame().end_sprite();
+        m.place(1, 1, "s").action(c.code).action(Asm().op(a::Stop)).frame();
+        m.frame();
+        m.action(say("frame 3")).frame();
+        Playing run(m.bytes());
+        EXPECT_EQ(run.lines, c.want) << c.what;
+    }
+}
+
+// WaitForFrame2 skips its actions only for frames past the most a movie may have (16000 frames
+// counted from 0), the number wrapping as a 32-bit integer.
+TEST(Avm1Frames, WaitForFrame2SkipsOnlyFramesNoMovieHas) {
+    const struct {
+        double frame;
+        bool loaded;
+    } cases[] = {{1, true}, {-43, true}, {16001, true}, {16002, false}, {2147483647, false}, {2147483648.0, false},
+                 {2147483649.0, true}, {16002.5, true}};
+    for (const auto& c : cases) {
+        TestMovie m(7);
+        m.action(Asm().push(c.frame).rec(0x8D, {1}).trace("loaded").trace("after")).frame();
+        Playing run(m.bytes());
+        EXPECT_EQ(run.lines, c.loaded ? (Lines{"loaded", "after"}) : (Lines{"after"})) << c.frame;
+    }
+}
+
+// tellTarget: a clip is found again by its path; a target that names nothing reads as nothing.
+TEST(Avm1Frames, SetTargetResolvesClipsByPath) {
+    auto name_in = [](Asm target) {
+        return target.op(a::SetTarget2).push("", 13).op(a::GetProperty).set_target("").trace();
+    };
+    const struct {
+        const char* what;
+        Asm code;
+        const char* want;
+    } cases[] = {
+        {"a clip", name_in(Asm().get("a")), "a"},
+        {"the higher of two same-named clips gives the lower", name_in(Asm().get("b")), "a"},
+        {"a path string", name_in(Asm().push("a")), "a"},
+        {"no such clip", name_in(Asm().push("nothing")), "undefined"},
+        {"a plain object", name_in(Asm().new_object("o").get("o")), "undefined"},
+    };
+    for (const auto& c : cases) {
+        TestMovie m(7);
+        m.sprite(1, 1).frame().end_sprite();
+        m.place(1, 1, "a").place(1, 2, "a");
+        // b = the clip at file depth 2
+        m.action(Asm().push("b").push(-16382).call_method("this", "getInstanceAtDepth", 1).op(a::SetVariable))
+            .action(c.code)
+            .frame();
+        Playing run(m.bytes());
+        EXPECT_EQ(run.lines, (Lines{c.want})) << c.what;
+    }
+}
+
+// SetProperty: values that are no number leave the property alone; the root keeps its own
+// alpha, visibility and name; the quality settings are the player's.
+TEST(Avm1Frames, SetPropertyValues) {
+    auto set = [](int index, const P& v) { return Asm().push({P(""), P(index), v}).op(a::SetProperty); };
+    auto get = [](int index) { return Asm().push("", index).op(a::GetProperty).trace(); };
+    const struct {
+        const char* what;
+        int version;
+        Asm code;
+        Lines want;
+    } cases[] = {
+        {"undefined keeps _x", 5, set(0, 7).append(set(0, Undef)).append(get(0)), {"7"}},
+        {"a non-number keeps _x", 7, set(0, 7).append(set(0, "7x")).append(get(0)), {"7"}},
+        {"the root's alpha", 6, set(6, 50).append(get(6)), {"50"}},
+        {"the root's visibility", 6, set(7, 0).append(get(7)), {"false"}},
+        {"the root's name", 6, set(13, "r").append(get(13)), {"r"}},
+        {"an infinite alpha is 0", 6, set(6, 1.0 / 0.0).append(get(6)), {"0"}},
+        {"_highquality 0 reads LOW", 6, set(16, 0).append(get(16)).append(get(19)), {"0", "LOW"}},
+        {"_highquality past 2 is BEST", 6, set(16, 7).append(get(16)).append(get(19)), {"2", "BEST"}},
+        {"_quality by name", 6, set(19, "medium").append(get(19)), {"MEDIUM"}},
+        {"_focusrect reads as a number in SWF5", 5, set(17, 0).append(get(17)), {"0"}},
+        {"an infinite _soundbuftime", 6, set(18, 1.0 / 0.0).append(get(18)), {"-2147483648"}},
+    };
+    for (const auto& c : cases) {
+        TestMovie m(c.version);
+        m.action(c.code).frame();
+        Playing run(m.bytes());
+        EXPECT_EQ(run.lines, c.want) << c.what;
     }
 }

@@ -146,3 +146,37 @@ TEST(EditText, FontColoursApplyInsideTheirTagsOnly) {
     const uint32_t expected[] = {red, blue, red, red, kBlack};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(px[5 * 60 + i * 10 + 2], expected[i]) << i;
 }
+
+TEST(EditText, TheFrameIsOnePixelWideOnWholePixelsAtAnyScale) {
+    // An empty bordered field, 10 x 10 px, in black. Scaled 2.5 times from (10.5, 10.5) px its
+    // bounds run from 10.5 to 35.5 px: halves round down, so the frame lies on rows and columns
+    // 10 and 35, one pixel wide, with the bottom right corner left out.
+    swftest::Bits f;
+    f.u16(1);
+    f.rect(0, 200, 0, 200);
+    f.u8(0);
+    f.u8(0x08);  // border
+    f.str("");
+    swftest::Movie m(50, 50);
+    m.background(255, 255, 255);
+    m.tag(37, f.bytes);
+    swftest::Bits place;
+    place.u8(0x02 | 0x04);
+    place.u16(1);
+    place.u16(1);
+    place.matrix_scale(2.5, 2.5, 210, 210);
+    m.tag(26, place.bytes);
+    m.show_frame();
+    const auto px = render(m.fws(), 50, 50);
+    auto at = [&](int x, int y) { return px[size_t(y) * 50 + x]; };
+    for (int i = 10; i < 35; ++i) {
+        EXPECT_EQ(at(i, 10), kBlack) << "top " << i;
+        EXPECT_EQ(at(i, 11), kWhite) << "inside the top " << i;
+        EXPECT_EQ(at(10, i), kBlack) << "left " << i;
+        EXPECT_EQ(at(11, i), kWhite) << "inside the left " << i;
+    }
+    EXPECT_EQ(at(20, 35), kBlack);
+    EXPECT_EQ(at(35, 20), kBlack);
+    EXPECT_EQ(at(35, 35), kWhite);
+    EXPECT_EQ(at(20, 36), kWhite);
+}

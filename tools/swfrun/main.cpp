@@ -12,9 +12,26 @@
 #include <string>
 #include <vector>
 
+#include "swf/avm1/vm.h"
 #include "swf/player.h"
 
 namespace {
+
+// There is no user here, so file dialogs answer as a scripted one: the test movies name what
+// they expect. A save dialog suggesting "debug-cancel.txt" is cancelled and any other suggested
+// name is accepted; an open dialog whose first filter is described "debug-select-success" picks
+// test1.txt to test3.txt (one file unless several may be picked); other open dialogs are
+// cancelled.
+bool scripted_dialog(const swf::avm1::FileDialogRequest& request, std::vector<swf::avm1::ChosenFile>& out) {
+    if (request.save) {
+        if (request.default_name.empty() || request.default_name == "debug-cancel.txt") return false;
+        out.push_back({request.default_name});
+        return true;
+    }
+    if (request.filters.empty() || request.filters[0].description != "debug-select-success") return false;
+    for (int i = 1; i <= (request.multiple ? 3 : 1); ++i) out.push_back({"test" + std::to_string(i) + ".txt", 0});
+    return true;
+}
 
 void put32(std::vector<uint8_t>& v, uint32_t x) {
     for (int s = 24; s >= 0; s -= 8) v.push_back(uint8_t(x >> s));
@@ -120,6 +137,7 @@ int main(int argc, char** argv) {
         });
     player.set_error_handler([](const std::string& message) { std::fprintf(stderr, "swfrun: %s\n", message.c_str()); });
     player.set_log_actions(log_actions);
+    player.set_file_dialog_handler(scripted_dialog);
     auto loaded = player.load_file(movie);
     if (!loaded) {
         std::fprintf(stderr, "swfrun: %s: %s\n", movie.c_str(), loaded.error().reason.c_str());

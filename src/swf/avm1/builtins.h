@@ -2,6 +2,8 @@
 // machine starts. Each defines its constructors and prototypes on vm.global.
 #pragma once
 
+#include <cstdint>
+
 namespace swf::avm1 {
 
 class Vm;
@@ -19,5 +21,16 @@ void install_color(Vm& vm);      // Color                                       
 void install_geom(Vm& vm);       // flash.geom.*, MovieClip.transform                  (geom_builtins.cpp)
 void install_shared_object(Vm& vm);  // SharedObject                                   (shared_object.cpp)
 void install_xml(Vm& vm);        // XMLNode, XML, LoadVars                             (xml_builtins.cpp)
+void install_sound(Vm& vm);      // Sound                                              (sound_builtins.cpp)
+void install_filters(Vm& vm);    // flash.filters.*, MovieClip.filters                 (filter_builtins.cpp)
+void install_natives(Vm& vm);    // ASnative, ASSetNative, ASSetNativeAccessor (native_builtins.cpp); runs last
+void install_bitmapdata(Vm& vm);  // flash.display.BitmapData, MovieClip.attachBitmap/beginBitmapFill (bitmapdata_builtins.cpp)
+void install_textsnapshot(Vm& vm);  // TextSnapshot, MovieClip.getTextSnapshot        (textsnapshot_builtins.cpp)
+void install_net(Vm& vm);        // NetConnection, NetStream, MovieClipLoader, XMLSocket, LocalConnection (net_builtins.cpp)
+void install_file_reference(Vm& vm);  // flash.net.FileReference, FileReferenceList    (file_reference_builtins.cpp)
+void install_player_classes(Vm& vm);  // ContextMenu(Item), Camera, Microphone, Video, PrintJob, Accessibility, TextRenderer (player_builtins.cpp)
+
+// Makes a native reachable as ASnative(category, index) (native_builtins.cpp).
+void register_native(Vm& vm, int32_t category, int32_t index, class FunctionObject* fn);
 
 }  // namespace swf::avm1

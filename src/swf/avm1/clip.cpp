@@ -18,6 +18,38 @@ constexpr const char* kPropNames[PropCount] = {
     "_width", "_height", "_rotation", "_target", "_framesloaded", "_name", "_droptarget",
     "_url", "_highquality", "_focusrect", "_soundbuftime", "_quality", "_xmouse", "_ymouse"};
 
+constexpr const char* kQualityNames[4] = {"LOW", "MEDIUM", "HIGH", "BEST"};
+
+// The player-wide settings, written through any clip. Values that are no number are ignored.
+void set_setting(Vm& vm, int index, const Value& v) {
+    Runtime* rt = vm.runtime;
+    if (!rt) return;
+    auto& s = rt->settings;
+    if (index == PropQuality) {
+        const std::string want = fold_case(vm.to_string(v)->text);
+        for (int q = 0; q < 4; ++q)
+            if (want == fold_case(kQualityNames[q])) s.quality = q;
+        return;
+    }
+    if (index == PropFocusRect && v.is_object()) {
+        s.focus_rect = false;  // an object turns it off without being converted
+        return;
+    }
+    if (v.is_undefined() || v.is_null()) return;
+    const double n = vm.to_number(v);
+    if (std::isnan(n)) return;
+    switch (index) {
+    case PropHighQuality: {
+        const double t = std::trunc(n);
+        s.quality = t >= 2 ? 3 : t == 0 ? 0 : 2;
+        break;
+    }
+    case PropFocusRect: s.focus_rect = n != 0; break;
+    case PropSoundBufTime: s.sound_buf_time = std::isfinite(n) ? to_int32(n) : INT32_MIN; break;
+    default: break;
+    }
+}
+
 ClipObject* as_clip(Object* o) { return is_display_object(o) ? static_cast<ClipObject*>(o) : nullptr; }
 
 // A removed clip's object finds a clip of the same path again, if one is there now.
@@ -34,6 +66,8 @@ ClipObject* live(Vm& vm, Object* o) {
 bool object_bounds(ClipObject* c, Rect& out) { return clip_local_bounds(c, out, true); }
 
 Matrix& own_matrix(ClipObject* c) { return c->inst ? c->inst->matrix : c->root_matrix; }
+CxForm& own_cxform(ClipObject* c) { return c->inst ? c->inst->cxform : c->root_cxform; }
+bool& own_visible(ClipObject* c) { return c->inst ? c->inst->visible : c->root_visible; }
 Matrix local_matrix(ClipObject* c) { return own_matrix(c); }
 
 // A matrix as scripts see it: the length of each axis and the angle it points at. A mirrored
@@ -152,8 +186,7 @@ bool clip_alive(Object* o) {
 namespace {
 
 std::string instance_name(ClipObject* c) {
-    if (c->inst) return c->inst->name;
-    return {};
+    return c->inst ? c->inst->name : c->root_name;
 }
 
 }  // namespace
@@ -245,7 +278,8 @@ Object* resolve_clip_path(Vm& vm, Object* base, const std::string& path, const s
     }
     bool first = true;
     while (i < path.size()) {
-        size_t j = path.find_first_of("/.", i);
+        // A colon parts names too ("/:mc1/" names mc1).
+        size_t j = path.find_first_of("/.:", i);
         if (j == std::string::npos) j = path.size();
         // ".." is a step up, not two dots.
         if (path.compare(i, 2, "..") == 0 && (i + 2 == path.size() || path[i + 2] == '/')) j = i + 2;
@@ -263,13 +297,14 @@ Object* resolve_clip_path(Vm& vm, Object* base, const std::string& path, const s
         } else {
             Str* key = vm.intern(seg);
             Object* next = find_child(vm, as_clip(cur), key);
+            // A variable may stand for a step, unless it holds a clip that has since gone.
             if (!next && cur) {
                 Value v = vm.get(cur, key);
-                if (v.is_object()) next = v.o;
+                if (v.is_object() && (!is_display_object(v.o) || clip_alive(v.o))) next = v.o;
             }
             if (!next && first && lookup) {
                 Value v = lookup(key);
-                if (v.is_object()) next = v.o;
+                if (v.is_object() && (!is_display_object(v.o) || clip_alive(v.o))) next = v.o;
             }
             cur = next;
         }
@@ -285,13 +320,14 @@ Object* resolve_clip_path(Vm& vm, Object* base, const std::string& path, const s
 void clip_goto(Vm& vm, Object* o, int frame, bool play) {
     ClipObject* c = live(vm, o);
     if (!c || !c->clip || !c->clip->timeline()) return;
-    if (frame >= c->clip->frame_count()) frame = c->clip->frame_count() - 1;
+    const bool past_end = frame >= c->clip->frame_count();
+    if (past_end) frame = c->clip->frame_count() - 1;
     if (frame < 0) return;
     if (play)
         c->clip->script_play();
     else
         c->clip->script_stop();
-    c->clip->goto_frame(frame);
+    c->clip->goto_frame(frame, !past_end);
 }
 
 bool clip_goto_label(Vm& vm, Object* o, const std::string& label, bool play, int bias) {
@@ -373,8 +409,8 @@ Value clip_get_property(Vm& vm, Object* o, int index) {
     case PropCurrentFrame: return clip ? double(std::max(1, clip->current_frame() + 1)) : 1.0;
     case PropTotalFrames:
     case PropFramesLoaded: return clip ? double(clip->frame_count()) : 1.0;
-    case PropAlpha: return inst ? inst->cxform.am * 100.0 / 256 : 100.0;
-    case PropVisible: return inst ? inst->visible : true;
+    case PropAlpha: return own_cxform(c).am * 100.0 / 256;
+    case PropVisible: return own_visible(c);
     case PropWidth:
     case PropHeight: {
         Rect r;
@@ -395,10 +431,16 @@ Value clip_get_property(Vm& vm, Object* o, int index) {
     case PropName: return vm.str(instance_name(c));
     case PropDropTarget: return vm.names.empty;
     case PropUrl: return vm.str(rt ? rt->url() : std::string());
-    case PropHighQuality: return 1.0;
-    case PropFocusRect: return true;
-    case PropSoundBufTime: return 5.0;
-    case PropQuality: return vm.intern("HIGH");
+    case PropHighQuality: {
+        const int q = rt ? rt->settings.quality : 2;
+        return q == 3 ? 2.0 : q == 0 ? 0.0 : 1.0;
+    }
+    case PropFocusRect: {
+        const bool on = rt ? rt->settings.focus_rect : true;
+        return vm.version >= 6 ? Value(on) : Value(on ? 1.0 : 0.0);
+    }
+    case PropSoundBufTime: return double(rt ? rt->settings.sound_buf_time : 5);
+    case PropQuality: return vm.intern(kQualityNames[rt ? rt->settings.quality : 2]);
     case PropXMouse:
     case PropYMouse: {
         if (!rt) return 0.0;
@@ -414,16 +456,27 @@ void clip_set_property(Vm& vm, Object* o, int index, const Value& v) {
     ClipObject* c = live(vm, o);
     if (!c) return;
     Instance* inst = c->inst;
-    if (index == PropName) {
-        if (inst) inst->name = vm.to_string(v)->text;
+    if (index == PropHighQuality || index == PropFocusRect || index == PropSoundBufTime || index == PropQuality) {
+        set_setting(vm, index, v);
         return;
     }
-    double n = vm.to_number(v);
-    if (std::isnan(n)) {
-        if (vm.version >= 7 || index == PropVisible) return;
-        n = 0;
+    if (index == PropName) {
+        (inst ? inst->name : c->root_name) = vm.to_string(v)->text;
+        return;
     }
+    // A value that is no number (undefined and null too, whatever the version) leaves the
+    // property as it was.
+    if (v.is_undefined() || v.is_null()) return;
+    double n = vm.to_number(v);
+    if (std::isnan(n)) return;
     Matrix& m = own_matrix(c);
+    switch (index) {
+    case PropX: case PropY: case PropXScale: case PropYScale: case PropAlpha: case PropWidth:
+    case PropHeight: case PropRotation:
+        if (inst) inst->scripted = true;
+        break;
+    default: break;
+    }
     switch (index) {
     case PropX:
     case PropY: {
@@ -454,11 +507,10 @@ void clip_set_property(Vm& vm, Object* o, int index, const Value& v) {
         break;
     }
     case PropAlpha:
-        if (inst) inst->cxform.am = int32_t(std::clamp(n * 2.56, -32768.0, 32767.0));
+        // An infinite alpha has no 16-bit form and comes out as 0.
+        own_cxform(c).am = std::isfinite(n) ? int32_t(std::clamp(n * 2.56, -32768.0, 32767.0)) : 0;
         break;
-    case PropVisible:
-        if (inst) inst->visible = n != 0;
-        break;
+    case PropVisible: own_visible(c) = n != 0; break;
     case PropWidth:
     case PropHeight: set_extent(c, index == PropWidth, n); break;
     default: break;  // read-only or global settings with no effect here
@@ -476,6 +528,30 @@ bool ClipObject::get_virtual(Vm& vm, Str* name, Value& out) {
             if (kind == ObjKind::TextField && alive() && text_field_get_property(vm, this, index, out)) return true;
             out = alive() ? clip_get_property(vm, this, index) : Value();
             return true;
+        }
+        // The clip's links answer before anything its prototypes hold under those names; a
+        // text field knows only its parent.
+        if (alive() && !find_own(name, vm.case_sensitive())) {
+            auto is = [&](const char* n) { return vm.case_sensitive() ? t == n : fold_case(t) == n; };
+            if (kind == ObjKind::TextField) {
+                if (is("_parent")) {
+                    Object* p = clip_parent(this);
+                    out = p ? Value(p) : Value();
+                    return true;
+                }
+            } else if (is("_root")) {
+                out = clip_root(vm, this);
+                return true;
+            }
+            if (is("_parent")) {
+                Object* p = clip_parent(this);
+                out = p ? Value(p) : Value();
+                return true;
+            }
+            if (vm.version >= 6 && is("_global")) {
+                out = vm.global;
+                return true;
+            }
         }
     }
     if (kind != ObjKind::TextField) {

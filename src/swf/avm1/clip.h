@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "swf/avm1/sound.h"
 #include "swf/avm1/vm.h"
 #include "swf/display.h"
 
@@ -31,6 +32,11 @@ public:
     Object* mask_of = nullptr;  // setMask: the clip this one masks
     Object* masked_by = nullptr;
     Matrix root_matrix;  // a root's own transform (placed clips keep theirs on `inst`)
+    CxForm root_cxform;  // likewise its colour, visibility and name
+    bool root_visible = true;
+    std::string root_name;
+    bool static_text_moved = false;  // a duplicate took this clip's static text (TextSnapshot)
+    SoundTransform sound;  // shared by the Sound objects made for this clip
 
     bool alive() const { return clip || inst; }
     bool get_virtual(Vm& vm, Str* name, Value& out) override;
@@ -81,6 +87,10 @@ uint32_t random_below(Vm& vm, uint32_t n);
 void install_movieclip(Vm& vm);
 // Drawing methods, getBounds/getRect, hitTest (clip_geometry.cpp).
 void install_movieclip_geometry(Vm& vm, Object* movieclip_proto);
+// Starts a drawing fill on a clip (beginBitmapFill); false when `clip` is not a live clip.
+bool clip_begin_fill(const Value& clip, const FillStyle& fill);
+// blendMode, cacheAsBitmap, opaqueBackground (clip_display.cpp).
+void install_movieclip_display(Vm& vm, Object* movieclip_proto);
 // A clip's transform in its parent (a root's own one for roots), and from its twips to the
 // stage's, roots' transforms included.
 Matrix clip_matrix(Object* clip);

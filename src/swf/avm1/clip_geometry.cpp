@@ -773,6 +773,14 @@ Value mc_clear(Vm& vm, Value self, const Args&) {
 
 }  // namespace
 
+bool clip_begin_fill(const Value& clip, const FillStyle& fill) {
+    Drawing* d = drawing_for(clip);
+    if (!d) return false;
+    begin_fill(*d, fill);
+    update_bounds(*d);
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Shared with the display properties
 // ---------------------------------------------------------------------------------------------

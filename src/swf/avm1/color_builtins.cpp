@@ -46,6 +46,7 @@ Value color_ctor(Vm& vm, Value self, const Args& args) {
 Value color_set_rgb(Vm& vm, Value self, const Args& args) {
     Instance* inst = color_target(vm, self);
     if (!inst || args.size() < 1) return Value();
+    inst->scripted = true;
     const int32_t rgb = vm.to_int32(args[0]);
     CxForm& cx = inst->cxform;
     cx.rm = cx.gm = cx.bm = 0;
@@ -66,6 +67,7 @@ Value color_set_transform(Vm& vm, Value self, const Args& args) {
     Instance* inst = color_target(vm, self);
     Object* t = args[0].object();
     if (!inst || !t) return Value();
+    inst->scripted = true;
     CxForm& cx = inst->cxform;
     const struct {
         const char* name;

@@ -648,6 +648,8 @@ std::string decode_file_string(std::string_view bytes, [[maybe_unused]] int vers
     // Both eras come out of the same rule: old movies carry code-page text, and code-page text
     // is almost never well-formed UTF-8 unless it is plain ASCII.
     if (valid_utf8(bytes, false)) return std::string(bytes);
+    // Surrogates written one by one as 3-byte sequences: pairs become the character they make.
+    if (valid_utf8(bytes, true)) return utf16_to_utf8(utf8_to_utf16(bytes));
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
     for (char ch : bytes) {

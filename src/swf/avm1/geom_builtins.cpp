@@ -525,6 +525,7 @@ Value transform_set_matrix(Vm& vm, Value self, const Args& args) {
     m.tx = std::trunc(m.tx * 20);
     m.ty = std::trunc(m.ty * 20);
     c->inst->matrix = m;
+    c->inst->scripted = true;
     return Value();
 }
 
@@ -545,6 +546,7 @@ Value transform_set_color(Vm&, Value self, const Args& args) {
     ColorTransformData* d = native_of<ColorTransformData>(args[0]);
     if (!c || !c->inst || !d) return Value();
     CxForm& cx = c->inst->cxform;
+    c->inst->scripted = true;
     cx.rm = to_short(d->v[0] * 256);
     cx.gm = to_short(d->v[1] * 256);
     cx.bm = to_short(d->v[2] * 256);
@@ -608,6 +610,7 @@ Value clip_set_transform(Vm& vm, Value self, const Args& args) {
     if (!to->alive() || !to->inst) return Value();
     to->inst->matrix = from->inst->matrix;
     to->inst->cxform = from->inst->cxform;
+    to->inst->scripted = true;
     return Value();
 }
 

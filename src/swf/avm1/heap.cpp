@@ -23,6 +23,56 @@ int32_t Str::array_index() {
     return index;
 }
 
+bool Str::names_path() {
+    if (path < 0) {
+        const size_t dot = text.find('.');
+        path = text.find(':') != std::string::npos || text.find('/') != std::string::npos ||
+               (dot != std::string::npos && text.size() > 1);
+    }
+    return path == 1;
+}
+
+void Str::settle_grown() {
+    text.assign(grown->data(), grown_len);
+    grown.reset();
+}
+
+Str* Heap::concat(Str* a, Str* b) {
+    // Short results are copied: sharing only pays once the text is long.
+    constexpr size_t kShareFrom = 256;
+    const std::string_view x = a->view(), y = b->view();
+    const size_t n = x.size() + y.size();
+    if (a->grown && a->grown_len == a->grown->size()) {
+        // `a` is the newest string of its buffer: extend the buffer in place.
+        std::string& buf = *a->grown;
+        if (b->grown == a->grown)
+            buf.append(std::string(y));  // appending a string to itself
+        else
+            buf.append(y);
+        Str* s = make<Str>(std::string());
+        s->grown = a->grown;
+        s->grown_len = n;
+        allocated_since_ += y.size();
+        return s;
+    }
+    if (n < kShareFrom) {
+        std::string r;
+        r.reserve(n);
+        r.append(x);
+        r.append(y);
+        return make<Str>(std::move(r));
+    }
+    auto buf = std::make_shared<std::string>();
+    buf->reserve(n * 2);
+    buf->append(x);
+    buf->append(y);
+    Str* s = make<Str>(std::string());
+    s->grown = std::move(buf);
+    s->grown_len = n;
+    allocated_since_ += n * 2;
+    return s;
+}
+
 void Tracer::mark(Cell* c) {
     if (!c || c->marked) return;
     c->marked = true;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -45,13 +46,25 @@ struct Str final : Cell {
     Str* folded = nullptr;  // interned strings only: the interned lower-case form (may be this)
     bool interned = false;
     int8_t ascii = -1;  // -1 not known yet
+    int8_t path = -1;   // names a path (has ':', '/' or an inner '.'): -1 not known yet
     int32_t index = -2;  // as an array index: -2 not known yet, -1 not an index
+    // Long strings grown one append at a time share a buffer: this string is its first
+    // `grown_len` bytes and `text` stays empty until settle(). Only the interpreter's stack and
+    // registers hold such strings; everything it hands on is settled first.
+    std::shared_ptr<std::string> grown;
+    size_t grown_len = 0;
 
     explicit Str(std::string t) : text(std::move(t)) { is_string = true; }
     size_t cell_size() const override { return sizeof(Str) + text.capacity(); }
     bool is_ascii();
     // The index this string names ("0", "17"), or -1.
     int32_t array_index();
+    bool names_path();
+    std::string_view view() const { return grown ? std::string_view(grown->data(), grown_len) : std::string_view(text); }
+    void settle() {
+        if (grown) settle_grown();
+    }
+    void settle_grown();
 };
 
 class Heap {
@@ -68,6 +81,9 @@ public:
         return c;
     }
     Str* str(std::string text) { return make<Str>(std::move(text)); }
+    // a + b. Appending to the newest string of a shared buffer costs only the appended text, so
+    // a loop of `s += x` is linear; the result may be unsettled (see Str::grown).
+    Str* concat(Str* a, Str* b);
     Str* intern(std::string_view text);
     Str* intern(Str* s) { return s->interned ? s : intern(std::string_view(s->text)); }
     // The interned string for `text` if one exists, else null (no allocation).

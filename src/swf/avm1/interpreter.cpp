@@ -42,6 +42,8 @@ struct ExecState {
     Scope* scope = nullptr;  // innermost first; _global is searched after it
     Value self;
     Object* target = nullptr;  // current target clip (tellTarget changes it)
+    // tellTarget named no clip: names go to the root, but the target itself ("") is nothing.
+    bool target_lost = false;
     Object* base = nullptr;    // the clip the code belongs to
     Object* activation = nullptr;
     FunctionObject* fn = nullptr;
@@ -50,6 +52,9 @@ struct ExecState {
     const std::vector<Str*>* pool = nullptr;
     Value* regs = nullptr;
     int nregs = 4;
+    // A function's own registers: inline when few, so most calls allocate none.
+    static constexpr int kSmallRegs = 8;
+    Value small_regs[kSmallRegs];
     std::vector<Value> own_regs;
     std::vector<Region> regions;
     size_t stack_base = 0;
@@ -57,6 +62,8 @@ struct ExecState {
     bool returned = false;
     Value result;
 };
+
+Object* current_target(Vm& vm) { return vm.exec ? vm.exec->target : nullptr; }
 
 void trace_exec_states(Vm& vm, Tracer& t) {
     for (ExecState* e = vm.exec; e; e = e->parent) {
@@ -69,7 +76,8 @@ void trace_exec_states(Vm& vm, Tracer& t) {
         t.mark(e->super_holder);
         t.mark(e->arguments);
         t.mark(e->result);
-        for (Value& v : e->own_regs) t.mark(v);
+        if (e->regs != vm.regs)
+            for (int i = 0; i < e->nregs; ++i) t.mark(e->regs[i]);
         for (Region& r : e->regions) {
             t.mark(r.saved_scope);
             t.mark(r.pending);
@@ -95,26 +103,48 @@ public:
 
 namespace {
 
+// The stack operations run for nearly every action: keep them in the loop.
+#if defined(__GNUC__)
+#define SWF_INLINE inline __attribute__((always_inline))
+#else
+#define SWF_INLINE inline
+#endif
+
 // Checked every this many instructions: the time limit and a chance to collect.
 constexpr uint32_t kCheckEvery = 4096;
+// The highest 0-based frame a movie can have: WaitForFrame2 counts frames past it as never loaded.
+constexpr int32_t kMaxLoadableFrame = 16000;
 
 struct Interp {
     Vm& vm;
     ExecState& f;
 
     // -- stack --------------------------------------------------------------------------------
-    Value pop() {
+    SWF_INLINE Value pop() {
+        Value v = pop_raw();
+        if (v.type == Type::String && v.s->grown) v.s->settle_grown();
+        return v;
+    }
+    // For the actions that only append a string (and so may leave it unsettled).
+    SWF_INLINE Value pop_raw() {
         if (vm.stack.size() <= f.stack_base) return Value();
         Value v = vm.stack.back();
         vm.stack.pop_back();
         return v;
     }
-    void push(const Value& v) { vm.stack.push_back(v); }
+    SWF_INLINE void push(const Value& v) { vm.stack.push_back(v); }
     Value& top() {
         if (vm.stack.size() <= f.stack_base) vm.stack.push_back(Value());
         return vm.stack.back();
     }
     bool v4() const { return f.version <= 4; }
+    // Conversions with the common case inline.
+    double num(const Value& v) { return v.type == Type::Number ? v.n : vm.to_number(v); }
+    int32_t int32(const Value& v) {
+        if (v.type == Type::Number && v.n >= -2147483648.0 && v.n < 2147483648.0) return int32_t(v.n);
+        return vm.to_int32(v);
+    }
+    bool truth(const Value& v) { return v.type == Type::Bool ? v.b : vm.to_boolean(v); }
     // Registers past a function's own count are the top-level ones.
     Value& reg(uint32_t i) {
         if (int(i) < f.nregs) return f.regs[i];
@@ -142,6 +172,26 @@ struct Interp {
         const size_t avail = vm.stack.size() - std::min(vm.stack.size(), f.stack_base);
         return int(std::min<double>(c, double(avail)));
     }
+    // Arguments of a call, first on top of the stack; inline when few, so calls allocate none.
+    struct ArgList {
+        static constexpr int kSmall = 8;
+        Value small[kSmall];
+        std::vector<Value> big;
+        Value* v = small;
+        int n = 0;
+        ArgList() = default;
+        ArgList(const ArgList&) = delete;
+        Value* data() { return v; }
+        int size() const { return n; }
+    };
+    void pop_args(int n, ArgList& out) {
+        if (n > ArgList::kSmall) {
+            out.big.resize(size_t(n));
+            out.v = out.big.data();
+        }
+        out.n = n;
+        for (int i = 0; i < n; ++i) out.v[i] = pop();
+    }
     std::vector<Value> pop_args(int n) {
         std::vector<Value> args(static_cast<size_t>(n), Value());
         for (int i = 0; i < n; ++i) args[size_t(i)] = pop();
@@ -161,7 +211,9 @@ struct Interp {
             // Code with no `this` of its own (top level, or a function that suppresses it) sees
             // its target clip.
             const bool suppressed = f.fn && f.fn->v2 && (f.fn->flags & 0x3);  // in a register or gone
-            out = (f.self.is_undefined() && !f.fn) || suppressed ? Value(f.target) : f.self;
+            // (SWF5 functions that keep `this` in a register have none by name.)
+            if (suppressed && f.version < 6) out = Value();
+            else out = (f.self.is_undefined() && !f.fn) || suppressed ? Value(f.target) : f.self;
             return true;
         }
         if (same(name, vm.names._root)) {
@@ -202,6 +254,28 @@ struct Interp {
         return vm.heap.make<SuperObject>(f.self, holder);
     }
 
+    // vm.has_property and then vm.get (or, given `holder`, vm.get and vm.find) in one walk of
+    // the chain, for when no hook and no getter takes part: 1 found, 0 absent, -1 take the
+    // general path.
+    int find_plain(Object* o, Str* name, Value& out, Object** holder = nullptr) {
+        if (name->folded == vm.names.__proto__) return -1;
+        const bool cs = vm.case_sensitive();
+        const uint16_t hidden = hidden_mask(vm.version);
+        for (int i = 0; o; ++i, o = o->proto) {
+            if (i == 64) return -1;  // long or looping chains: the general path reports them
+            Value v;
+            if ((!holder && o->has_virtual(vm, name)) || o->get_virtual(vm, name, v)) return -1;
+            Property* p = o->find_own(name, cs);
+            if (p && !(p->flags & hidden)) {
+                if (p->flags & Accessor) return -1;
+                out = p->value;
+                if (holder) *holder = o;
+                return 1;
+            }
+        }
+        return 0;
+    }
+
     Value lookup(Str* name) {
         Value out;
         // `this` is always the machine's; a variable called `_root`, `_parent`, `_global` or
@@ -209,20 +283,22 @@ struct Interp {
         if (same(name, vm.names.this_) && special(name, out)) return out;
         for (Scope* s = f.scope; s; s = s->parent) {
             if (!s->object) continue;
+            const int found = find_plain(s->object, name, out);
+            if (found == 1) return out;
+            if (found == 0) continue;
             if (vm.has_property(s->object, name)) return vm.get(s->object, name);
         }
         if (special(name, out)) return out;
-        if (vm.has_property(vm.global, name)) return vm.get(vm.global, name);
+        // SWF4 code sees no globals (NaN and Infinity are plain undefined names there).
+        if (f.version >= 5 && vm.has_property(vm.global, name)) return vm.get(vm.global, name);
         return Value();
     }
 
     // Resolves a variable name or path: `a`, `a.b.c`, `/a/b:x`, `../:x`, `_root.a:x`.
     Value get_variable(Str* name) {
+        if (!name->names_path()) return lookup(name);
         const std::string& t = name->text;
         size_t colon = t.rfind(':');
-        bool has_path = colon != std::string::npos || t.find('/') != std::string::npos ||
-                        (t.find('.') != std::string::npos && t.size() > 1);
-        if (!has_path) return lookup(name);
         if (colon != std::string::npos) {
             Object* clip = resolve_target(t.substr(0, colon));
             if (!clip) return Value();
@@ -244,9 +320,13 @@ struct Interp {
         auto walk = [&](Value cur) {
             for (size_t i = 1; i < parts.size(); ++i) {
                 if (!cur.is_object()) return Value();
+                Object* child = nullptr;
                 if (same(parts[i], vm.names._parent)) {
                     Object* p = clip_parent(cur.o);
                     cur = p ? Value(p) : vm.get(cur, parts[i]);
+                } else if (i + 1 < parts.size() && is_display_object(cur.o) &&
+                           (child = find_child(vm, static_cast<ClipObject*>(cur.o), parts[i]))) {
+                    cur = child;  // a step on the way is a clip even where a variable has its name
                 } else {
                     cur = vm.get(cur, parts[i]);
                 }
@@ -269,10 +349,13 @@ struct Interp {
 
     void set_variable(Str* name, const Value& v) {
         const std::string& t = name->text;
-        size_t colon = t.rfind(':');
-        size_t dot = t.rfind('.');
+        size_t colon = std::string::npos, dot = std::string::npos;
+        if (name->names_path()) {
+            colon = t.rfind(':');
+            dot = t.rfind('.');
+        }
         if (colon != std::string::npos || (dot != std::string::npos && dot > 0 && t.size() > 1) ||
-            t.find('/') != std::string::npos) {
+            (name->names_path() && t.find('/') != std::string::npos)) {
             size_t cut = colon != std::string::npos ? colon : dot;
             if (cut == std::string::npos) return;  // a bare clip path names no variable
             std::string path = t.substr(0, cut);
@@ -299,8 +382,14 @@ struct Interp {
 
     // A clip from a path string; "" is the current target.
     Object* resolve_target(const std::string& path) {
-        if (path.empty()) return f.target;
-        return resolve_clip_path(vm, f.target ? f.target : f.base, path, [this](Str* name) { return lookup(name); });
+        if (path.empty()) return f.target_lost ? nullptr : f.target;
+        // A variable may hold the path's first clip, but not one of _global's.
+        return resolve_clip_path(vm, f.target ? f.target : f.base, path, [this](Str* name) {
+            for (Scope* s = f.scope; s; s = s->parent)
+                if (s->object && vm.has_property(s->object, name)) return vm.get(s->object, name);
+            Value out;
+            return special(name, out) ? out : Value();
+        });
     }
 
     // tellTarget: timeline actions and top-level names go to the new target; an unresolvable
@@ -311,13 +400,28 @@ struct Interp {
             retarget(clip_alive(f.base) || !is_display_object(f.base) ? f.base : root());
             return;
         }
+        // Paths from code whose clip was removed lead nowhere.
+        const bool base_gone = is_display_object(f.base) && !clip_alive(f.base);
+        if (base_gone) {
+            retarget(root());
+            f.target_lost = true;
+            return;
+        }
         Object* t = resolve_target(path);
+        // A path the current target cannot resolve is tried from the clip the code runs in.
+        if (!t && f.target != f.base && f.base)
+            t = resolve_clip_path(vm, f.base, path, [this](Str* name) { return lookup(name); });
         retarget(t ? t : root());
+        f.target_lost = !t;
     }
     void retarget(Object* t) {
         f.target = t;
+        f.target_lost = false;
         if (!f.fn) f.scope = vm.heap.make<Scope>(t, nullptr);
     }
+
+    // What timeline actions (play, goto…) address: nothing while tellTarget names no clip.
+    Object* timeline_target() { return f.target_lost ? nullptr : f.target; }
 
     Object* target_of(const Value& v) {
         if (v.is_object() && is_display_object(v.o)) return v.o;
@@ -416,10 +520,11 @@ struct Interp {
     }
 
     void define_local(Str* name, const Value& v) {
-        // Outside functions, a with-object that has the name takes the write.
+        // Outside functions, a with-object that has the name as its own takes the write (one
+        // that only inherits it does not).
         if (!f.activation)
             for (Scope* s = f.scope; s && s->object != f.target; s = s->parent)
-                if (s->object && vm.has_property(s->object, name)) {
+                if (s->object && (s->object->find_own(name, vm.case_sensitive()) || s->object->has_virtual(vm, name))) {
                     vm.set(s->object, name, v);
                     return;
                 }
@@ -465,16 +570,29 @@ struct Interp {
 
     Value add2(const Value& a, const Value& b) {
         if (a.is_number() && b.is_number()) return a.n + b.n;
-        Value pa = vm.to_primitive(a), pb = vm.to_primitive(b);
+        // Clips have no primitive value: they join strings by their path and are NaN otherwise.
+        // Dates turn primitive through toString alone; an object from it is retried as text.
+        auto prim = [&](const Value& v) -> Value {
+            if (!v.is_object()) return v;
+            if (is_display_object(v.o)) return v;
+            if (v.o->kind == ObjKind::Date) {
+                Value r = vm.call_method(v, vm.names.toString, {});
+                return r.is_object() ? Value(vm.to_string(v)) : r;
+            }
+            // Others through valueOf; one that gives no primitive stays an object, which joins a
+            // string through toString and is NaN as a number.
+            if (!vm.find(v.o, vm.names.valueOf) && !vm.find(v.o, vm.names.toString)) return Value();
+            Value r = vm.call_method(v, vm.names.valueOf, {});
+            if (!r.is_object() && !(r.is_undefined() && !vm.find(v.o, vm.names.valueOf))) return r;
+            return v;
+        };
+        Value pa = prim(a), pb = prim(b);
         if (pa.is_string() || pb.is_string()) {
             Str* sa = vm.to_string(pa);
             Str* sb = vm.to_string(pb);
-            std::string r;
-            r.reserve(sa->text.size() + sb->text.size());
-            r += sa->text;
-            r += sb->text;
-            return vm.str(std::move(r));
+            return vm.heap.concat(sa, sb);
         }
+        if (pa.is_object() || pb.is_object()) return NAN;
         return vm.to_number(pa) + vm.to_number(pb);
     }
 
@@ -495,10 +613,8 @@ struct Interp {
         return x < y;
     }
 
-    static bool string_less(Str* a, Str* b) {
-        if (a->is_ascii() && b->is_ascii()) return a->text < b->text;
-        return utf8_to_utf16(a->text) < utf8_to_utf16(b->text);
-    }
+    // Code point order, which is UTF-8 byte order ("\uFF61" < "\uD800\uDC02").
+    static bool string_less(Str* a, Str* b) { return a->text < b->text; }
 
     Value value_of(const Value& v) {
         if (!vm.find(v.o, vm.names.valueOf) && !vm.find(v.o, vm.names.toString)) return Value();
@@ -582,7 +698,7 @@ struct Interp {
     void do_goto_frame2(uint8_t flags, uint16_t bias) {
         Value frame = pop();
         const bool play = flags & 1;
-        Object* clip = f.target;
+        Object* clip = timeline_target();
         if (frame.is_number() && frame.n == std::trunc(frame.n)) {
             double d = frame.n;
             int64_t n = int64_t(uint32_t(to_uint32(d))) + bias;
@@ -590,6 +706,8 @@ struct Interp {
             clip_goto(vm, clip, int(n) - 1, play);
             return;
         }
+        // A fractional number names no frame (and no label either).
+        if (frame.is_number() && std::isfinite(frame.n)) return;
         std::string s = frame.is_string() ? frame.s->text : vm.to_string(frame)->text;
         size_t colon = s.rfind(':');
         if (colon != std::string::npos) {
@@ -612,7 +730,7 @@ struct Interp {
     Value new_function(uint32_t def_index, uint32_t body_end) {
         const Code::FuncDef& d = f.code->funcs[def_index];
         FunctionObject* fn = vm.heap.make<FunctionObject>(vm.function_proto);
-        fn->hold_code = f.hold;
+        fn->hold_code = f.fn ? f.fn->hold_code : f.hold;
         fn->code_ptr = f.code;
         fn->begin = f.pc;
         fn->end = body_end;
@@ -626,17 +744,38 @@ struct Interp {
         fn->scope = f.scope;
         if (f.pool) fn->pool = *f.pool;
         fn->base_clip = f.base;
+        fn->needs_activation = needs_activation(d, fn->begin, body_end);
         Object* proto = vm.new_object();
         proto->put(vm.names.constructor, fn, DontEnum, true);
         fn->put(vm.names.prototype, proto, DontEnum, true);
         return fn;
     }
 
-    Value construct_named(const Value& ctor, std::vector<Value>& args) {
+    // Whether calls of a function need an object for its local names. A DefineFunction2 body
+    // that keeps `this`, `arguments` and its parameters in registers and never declares a name
+    // (var, a named function, a catch variable) would only ever have an empty one.
+    bool needs_activation(const Code::FuncDef& d, uint32_t begin, uint32_t end) const {
+        if (!d.v2 || !(d.flags & 0x3) || !(d.flags & 0xC)) return true;
+        for (uint8_t r : d.regs)
+            if (!r) return true;
+        for (uint32_t i = begin; i < end && i < f.code->insns.size(); ++i) {
+            switch (Op(f.code->insns[i].op)) {
+            case Op::DefineLocal:
+            case Op::DefineLocal2:
+            case Op::DefineFunction:
+            case Op::DefineFunction2:
+            case Op::Try: return true;
+            default: break;
+            }
+        }
+        return false;
+    }
+
+    Value construct_named(const Value& ctor, ArgList& args) {
         return vm.construct(ctor, args.data(), int(args.size()));
     }
 
-    Value call_value(const Value& fn, const Value& self, std::vector<Value>& args, Object* holder) {
+    Value call_value(const Value& fn, const Value& self, ArgList& args, Object* holder) {
         if (fn.is_object() && fn.o->kind == ObjKind::Other)
             if (auto* sup = dynamic_cast<SuperObject*>(fn.o)) {
                 // super(…): the constructor the prototype was made by.
@@ -670,7 +809,7 @@ struct Interp {
         case Type::Null: return "null";
         case Type::Bool: return v.b ? "true" : "false";
         case Type::Number: return number_to_string(v.n);
-        case Type::String: return "\"" + v.s->text + "\"";
+        case Type::String: return "\"" + std::string(v.s->view()) + "\"";
         case Type::Object: return v.o->kind == ObjKind::Function ? "[function]" : "[object]";
         }
         return "?";
@@ -711,17 +850,17 @@ void Interp::run() {
         ++f.pc;
         switch (Op(in.op)) {
         case Op::End: f.pc = f.end; break;
-        case Op::NextFrame: clip_control(vm, f.target, ClipControl::Next); break;
-        case Op::PreviousFrame: clip_control(vm, f.target, ClipControl::Prev); break;
-        case Op::Play: clip_control(vm, f.target, ClipControl::Play); break;
-        case Op::Stop: clip_control(vm, f.target, ClipControl::Stop); break;
+        case Op::NextFrame: clip_control(vm, timeline_target(), ClipControl::Next); break;
+        case Op::PreviousFrame: clip_control(vm, timeline_target(), ClipControl::Prev); break;
+        case Op::Play: clip_control(vm, timeline_target(), ClipControl::Play); break;
+        case Op::Stop: clip_control(vm, timeline_target(), ClipControl::Stop); break;
         case Op::ToggleQuality: break;
         case Op::StopSounds: break;
-        case Op::GotoFrame: clip_goto(vm, f.target, int(in.a), false); break;
+        case Op::GotoFrame: clip_goto(vm, timeline_target(), int(in.a), false); break;
         case Op::GetURL: get_url(code.strings[in.a]->text, code.strings[in.b]->text, 0); break;
         case Op::WaitForFrame: break;  // every frame is loaded
         case Op::SetTarget: set_target(code.strings[in.a]->text); break;
-        case Op::GoToLabel: clip_goto_label(vm, f.target, code.strings[in.a]->text, false, 0); break;
+        case Op::GoToLabel: clip_goto_label(vm, timeline_target(), code.strings[in.a]->text, false, 0); break;
         case Op::Push:
             for (uint32_t i = 0; i < in.b; ++i) {
                 const Code::PushItem& item = code.pushes[in.a + i];
@@ -733,28 +872,28 @@ void Interp::run() {
                     push(f.pool && item.index < f.pool->size() ? Value((*f.pool)[item.index]) : Value());
             }
             break;
-        case Op::Pop: pop(); break;
+        case Op::Pop: pop_raw(); break;  // dropped unread: no need to settle
         case Op::Add: {
             Value vb = pop(), va = pop();
-            double a = vm.to_number(va), b = vm.to_number(vb);
+            double a = num(va), b = num(vb);
             push(a + b);
             break;
         }
         case Op::Subtract: {
             Value vb = pop(), va = pop();
-            double a = vm.to_number(va), b = vm.to_number(vb);
+            double b = num(vb), a = num(va);  // right operand converted first
             push(a - b);
             break;
         }
         case Op::Multiply: {
             Value vb = pop(), va = pop();
-            double a = vm.to_number(va), b = vm.to_number(vb);
+            double a = num(va), b = num(vb);
             push(a * b);
             break;
         }
         case Op::Divide: {
             Value vb = pop(), va = pop();
-            double a = vm.to_number(va), b = vm.to_number(vb);
+            double b = num(vb), a = num(va);  // right operand converted first
             if (b == 0 && v4())
                 push(vm.intern("#ERROR#"));
             else
@@ -764,42 +903,41 @@ void Interp::run() {
         case Op::Equals: {
             // Converted right operand first, unlike the arithmetic actions.
             Value vb = pop(), va = pop();
-            double b = vm.to_number(vb), a = vm.to_number(va);
-            if (v4()) a = std::isfinite(a) ? a : 0, b = std::isfinite(b) ? b : 0;  // SWF4 numbers are finite
-            push_bool(a == b);
+            double b = num(vb), a = num(va);
+            push_bool(a == b);  // NaN differs from itself, even in SWF4
             break;
         }
         case Op::Less: {
             Value vb = pop(), va = pop();
-            double a = vm.to_number(va), b = vm.to_number(vb);
+            double a = num(va), b = num(vb);
             if (v4()) a = std::isfinite(a) ? a : 0, b = std::isfinite(b) ? b : 0;  // SWF4 numbers are finite
             push_bool(a < b);
             break;
         }
         case Op::And: {
             Value vb = pop(), va = pop();
-            bool a = vm.to_boolean(va), b = vm.to_boolean(vb);
+            bool a = truth(va), b = truth(vb);
             push_bool(a && b);
             break;
         }
         case Op::Or: {
             Value vb = pop(), va = pop();
-            bool a = vm.to_boolean(va), b = vm.to_boolean(vb);
+            bool a = truth(va), b = truth(vb);
             push_bool(a || b);
             break;
         }
-        case Op::Not: push_bool(!vm.to_boolean(pop())); break;
+        case Op::Not: push_bool(!truth(pop())); break;
         case Op::StringEquals: {
             Value vb = pop(), va = pop();
+            Str* b = vm.to_string(vb);  // right operand converted first
             Str* a = vm.to_string(va);
-            Str* b = vm.to_string(vb);
             push_bool(a->text == b->text);
             break;
         }
         case Op::StringLess: {
             Value vb = pop(), va = pop();
+            Str* b = vm.to_string(vb);  // right operand converted first
             Str* a = vm.to_string(va);
-            Str* b = vm.to_string(vb);
             push_bool(string_less(a, b));
             break;
         }
@@ -811,17 +949,17 @@ void Interp::run() {
             break;
         }
         case Op::StringAdd: {
-            Value vb = pop(), va = pop();
+            Value vb = pop_raw(), va = pop_raw();
+            Str* b = vm.to_string(vb);  // right operand converted first
             Str* a = vm.to_string(va);
-            Str* b = vm.to_string(vb);
-            push(vm.str(a->text + b->text));
+            push(vm.heap.concat(a, b));
             break;
         }
         case Op::StringLength:
         case Op::MBStringLength: push(string_length(vm.to_string(pop()), Op(in.op) == Op::MBStringLength)); break;
         case Op::StringExtract:
         case Op::MBStringExtract: {
-            double count = vm.to_number(pop()), index = vm.to_number(pop());
+            double count = num(pop()), index = num(pop());
             Str* s = vm.to_string(pop());
             push(substring(s, index, count, Op(in.op) == Op::MBStringExtract));
             break;
@@ -835,7 +973,9 @@ void Interp::run() {
             } else if (s->is_ascii() || (f.version < 6 && Op(in.op) == Op::CharToAscii)) {
                 push(double(uint8_t(s->text[0])));
             } else {
-                push(double(utf8_to_utf16(s->text)[0]));
+                // A character outside the 16-bit range reads as the replacement character.
+                const char16_t c = utf8_to_utf16(s->text)[0];
+                push(double(c >= 0xD800 && c <= 0xDBFF ? 0xFFFD : c));
             }
             break;
         }
@@ -854,7 +994,7 @@ void Interp::run() {
         }
         case Op::Jump: f.pc = in.a; break;
         case Op::If:
-            if (vm.to_boolean(pop())) f.pc = in.a;
+            if (truth(pop())) f.pc = in.a;
             break;
         case Op::Call: {
             Value frame = pop();
@@ -889,7 +1029,7 @@ void Interp::run() {
         case Op::SetTarget2: {
             Value t = pop();
             if (t.is_object() && is_display_object(t.o))
-                retarget(t.o);
+                set_target(display_path(vm, t.o, false));  // by its path: a same-named clip may win
             else
                 set_target(vm.to_string(t)->text);  // other objects name a path by their toString
             break;
@@ -897,24 +1037,35 @@ void Interp::run() {
         case Op::GetProperty: {
             Value index = pop();
             Value target = pop();
+            const int which = int(vm.to_number(index));  // converted before the target
             Object* clip = target_of(target);
-            push(clip ? clip_get_property(vm, clip, int(vm.to_number(index))) : Value());
+            push(clip ? clip_get_property(vm, clip, which) : Value());
             break;
         }
         case Op::SetProperty: {
             Value v = pop();
             Value index = pop();
             Value target = pop();
+            const int which = int(vm.to_number(index));  // converted before the target
             Object* clip = target_of(target);
-            if (clip) clip_set_property(vm, clip, int(vm.to_number(index)), v);
+            if (clip) {
+                clip_set_property(vm, clip, which, v);
+            } else if (v.is_object()) {
+                // With no clip the value is still read: _name (13) as text, the rest as numbers.
+                if (which == 13) vm.to_string(v);
+                else vm.to_number(v);
+            }
             break;
         }
         case Op::CloneSprite: {
             Value depth = pop();
             Value name = pop();
             Value source = pop();
+            // Converted depth, name, source: the order the original reads them in.
+            const double d = vm.to_number(depth);
+            Str* key = vm.key(name);
             Object* clip = target_of(source);
-            if (clip) clip_duplicate(vm, clip, vm.key(name), vm.to_number(depth) - 16384, nullptr);
+            if (clip) clip_duplicate(vm, clip, key, d - 16384, nullptr);
             break;
         }
         case Op::RemoveSprite: {
@@ -923,22 +1074,34 @@ void Interp::run() {
             break;
         }
         case Op::StartDrag: {
-            Value target = pop();
-            bool lock = vm.to_boolean(pop());
-            bool constrain = vm.to_boolean(pop());
+            Object* clip = target_of(pop());  // the target is resolved before the flags are read
+            // Objects give their flags through valueOf, and only 1 counts as set.
+            auto flag = [&](const Value& v) { return v.is_object() ? vm.to_number(v) == 1 : truth(v); };
+            bool lock = flag(pop());
+            bool constrain = flag(pop());
             double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
             if (constrain) {
-                y2 = vm.to_number(pop());
-                x2 = vm.to_number(pop());
-                y1 = vm.to_number(pop());
-                x1 = vm.to_number(pop());
+                y2 = num(pop());
+                x2 = num(pop());
+                y1 = num(pop());
+                x1 = num(pop());
             }
-            Object* clip = target_of(target);
             if (clip) clip_start_drag(vm, clip, lock, constrain, x1, y1, x2, y2);
             break;
         }
         case Op::EndDrag: clip_stop_drag(vm); break;
-        case Op::WaitForFrame2: pop(); break;
+        case Op::WaitForFrame2: {
+            // Every frame is loaded; the frame is still read, as a label when it is an object.
+            // A frame number past the most frames a movie may have never loads: the next
+            // in.a actions are skipped. The 0-based number wraps like the player's int32.
+            Value frame = pop();
+            if (frame.is_object()) vm.to_string(frame);
+            if (frame.is_number() && std::isfinite(frame.n) && frame.n == std::trunc(frame.n)) {
+                const auto index = int32_t(uint32_t(to_int32(frame.n)) - 1u);
+                if (index > kMaxLoadableFrame) f.pc = std::min<size_t>(f.pc + in.a, f.end);
+            }
+            break;
+        }
         case Op::Trace: vm.host.trace(vm.trace_string(pop())); break;
         case Op::GetTime: push(std::floor(vm.host.timer_ms())); break;
         case Op::RandomNumber: {
@@ -951,9 +1114,38 @@ void Interp::run() {
         case Op::CallFunction: {
             Value name = pop();
             int n = count(pop());
-            std::vector<Value> args = pop_args(n);
-            Value fn = get_variable(vm.key(name));
-            Value self = f.target ? Value(f.target) : Value();
+            ArgList args;
+            pop_args(n, args);
+            // A function found on a scope object (a with-object, an enclosing activation, a
+            // timeline) is called on that object; otherwise on the current target.
+            Str* key = vm.key(name);
+            Value fn, self;
+            bool found = false;
+            if (!key->names_path() && !same(key, vm.names.this_)) {
+                for (Scope* sc = f.scope; sc && !found; sc = sc->parent) {
+                    if (!sc->object || !vm.has_property(sc->object, key)) continue;
+                    fn = vm.get(sc->object, key);
+                    self = sc->object;
+                    found = true;
+                }
+            }
+            if (!found && key->names_path()) {
+                // `a.b.f` is called on what `a.b` names.
+                const std::string& t = key->text;
+                const size_t cut = t.find_last_of(".:");
+                if (cut != std::string::npos && cut > 0 && cut + 1 < t.size()) {
+                    Value holder = get_variable(vm.intern(std::string_view(t).substr(0, cut)));
+                    if (holder.is_object()) {
+                        fn = vm.get(holder.o, vm.intern(std::string_view(t).substr(cut + 1)));
+                        self = holder;
+                        found = true;
+                    }
+                }
+            }
+            if (!found) {
+                fn = get_variable(key);
+                self = f.target ? Value(f.target) : Value();
+            }
             push(call_value(fn, self, args, nullptr));
             break;
         }
@@ -961,7 +1153,8 @@ void Interp::run() {
             Value name = pop();
             Value obj = pop();
             int n = count(pop());
-            std::vector<Value> args = pop_args(n);
+            ArgList args;
+            pop_args(n, args);
             const bool no_name = name.is_undefined() || (name.is_string() && name.s->text.empty());
             SuperObject* sup = obj.is_object() && obj.o->kind == ObjKind::Other ? dynamic_cast<SuperObject*>(obj.o) : nullptr;
             if (sup) {
@@ -987,10 +1180,16 @@ void Interp::run() {
                 break;
             }
             Str* key = vm.key(name);
-            Value fn = get_member(obj, key);
-            Value self = obj.is_object() ? obj : Value(vm.to_object(obj));
+            Value fn, self;
             Object* holder = nullptr;
-            if (self.is_object()) vm.find(self.o, key, &holder);
+            if (obj.is_object() && find_plain(obj.o, key, fn, &holder) == 1) {
+                self = obj;
+            } else {
+                fn = get_member(obj, key);
+                self = obj.is_object() ? obj : Value(vm.to_object(obj));
+                holder = nullptr;
+                if (self.is_object()) vm.find(self.o, key, &holder);
+            }
             // A method of the object itself counts as found on its prototype (for `super`).
             if (holder && self.is_object() && holder == self.o) holder = self.o->proto;
             if (!fn.is_object() || fn.o->kind != ObjKind::Function) {
@@ -1006,14 +1205,26 @@ void Interp::run() {
             break;
         case Op::Modulo: {
             Value vb = pop(), va = pop();
-            double a = vm.to_number(va), b = vm.to_number(vb);
+            double a = num(va), b = num(vb);
+            // Whole numbers that doubles hold exactly skip fmod; a zero result keeps the
+            // dividend's sign.
+            constexpr double kExact = 9007199254740992.0;  // 2^53
+            if (a > -kExact && a < kExact && b > -kExact && b < kExact) {
+                const int64_t ia = int64_t(a), ib = int64_t(b);
+                if (a == double(ia) && b == double(ib) && ib != 0) {
+                    const int64_t r = ia % ib;
+                    push(r == 0 && std::signbit(a) ? -0.0 : double(r));
+                    break;
+                }
+            }
             push(std::fmod(a, b));
             break;
         }
         case Op::NewObject: {
             Value name = pop();
             int n = count(pop());
-            std::vector<Value> args = pop_args(n);
+            ArgList args;
+            pop_args(n, args);
             Value ctor = get_variable(vm.key(name));
             push(construct_named(ctor, args));
             break;
@@ -1022,7 +1233,8 @@ void Interp::run() {
             Value name = pop();
             Value obj = pop();
             int n = count(pop());
-            std::vector<Value> args = pop_args(n);
+            ArgList args;
+            pop_args(n, args);
             const bool no_name = name.is_undefined() || (name.is_string() && name.s->text.empty());
             Value ctor = no_name ? obj : get_member(obj, name);
             push(construct_named(ctor, args));
@@ -1083,7 +1295,7 @@ void Interp::run() {
             break;
         }
         case Op::InitObject: {
-            const double want = vm.to_number(pop());
+            const double want = num(pop());
             const size_t avail = vm.stack.size() - std::min(vm.stack.size(), f.stack_base);
             if (!(want >= 0) || want * 2 > double(avail)) {
                 push(Value());  // a count the stack cannot hold makes nothing
@@ -1121,8 +1333,8 @@ void Interp::run() {
             break;
         }
         case Op::Add2: {
-            Value b = pop();
-            Value a = pop();
+            Value b = pop_raw();
+            Value a = pop_raw();
             push(add2(a, b));
             break;
         }
@@ -1150,7 +1362,7 @@ void Interp::run() {
             push_bool(strictly_equal(a, b));
             break;
         }
-        case Op::ToNumber: push(vm.to_number(pop())); break;
+        case Op::ToNumber: push(num(pop())); break;
         case Op::ToString: push(vm.to_string(pop())); break;
         case Op::PushDuplicate: {
             Value v = top();
@@ -1177,43 +1389,43 @@ void Interp::run() {
             set_member(obj, name, v);
             break;
         }
-        case Op::Increment: push(vm.to_number(pop()) + 1); break;
-        case Op::Decrement: push(vm.to_number(pop()) - 1); break;
+        case Op::Increment: push(num(pop()) + 1); break;
+        case Op::Decrement: push(num(pop()) - 1); break;
         case Op::StoreRegister: reg(in.a) = top(); break;
         case Op::BitAnd: {
             Value vb = pop(), va = pop();
-            int32_t a = vm.to_int32(va), b = vm.to_int32(vb);
+            int32_t a = int32(va), b = int32(vb);
             push(double(a & b));
             break;
         }
         case Op::BitOr: {
             Value vb = pop(), va = pop();
-            int32_t a = vm.to_int32(va), b = vm.to_int32(vb);
+            int32_t a = int32(va), b = int32(vb);
             push(double(a | b));
             break;
         }
         case Op::BitXor: {
             Value vb = pop(), va = pop();
-            int32_t a = vm.to_int32(va), b = vm.to_int32(vb);
+            int32_t a = int32(va), b = int32(vb);
             push(double(a ^ b));
             break;
         }
         case Op::BitLShift: {
             Value vn = pop(), va = pop();
-            int32_t a = vm.to_int32(va), n = vm.to_int32(vn);
+            int32_t a = int32(va), n = int32(vn);
             push(double(int32_t(uint32_t(a) << (n & 31))));
             break;
         }
         case Op::BitRShift: {
             Value vn = pop(), va = pop();
-            int32_t a = vm.to_int32(va), n = vm.to_int32(vn);
+            int32_t a = int32(va), n = int32(vn);
             push(double(a >> (n & 31)));
             break;
         }
         case Op::BitURShift: {
             Value vn = pop(), va = pop();
-            uint32_t a = uint32_t(vm.to_int32(va));
-            int32_t n = vm.to_int32(vn);
+            uint32_t a = uint32_t(int32(va));
+            int32_t n = int32(vn);
             // Up to SWF8 a shift by nothing hands the bits back as a signed number.
             push((n & 31) || f.version > 8 ? double(a >> (n & 31)) : double(int32_t(a)));
             break;
@@ -1371,8 +1583,7 @@ Value call_script(Vm& vm, FunctionObject* fn, const Value& self, const Value* ar
         return Value();
     }
     ExecState s;
-    s.code = fn->code_ptr;
-    s.hold = fn->hold_code;
+    s.code = fn->code_ptr;  // kept alive by fn, which the running state marks
     s.pc = fn->begin;
     s.end = std::min<uint32_t>(fn->end, uint32_t(s.code->insns.size()));
     s.self = self;
@@ -1384,7 +1595,8 @@ Value call_script(Vm& vm, FunctionObject* fn, const Value& self, const Value* ar
     Object* base = fn->base_clip;
     if (base && !clip_alive(base) && self.is_object() && is_display_object(self.o)) base = self.o;
     s.base = s.target = base;
-    Object* act = vm.heap.make<Object>(nullptr);
+    // Without a target to write undeclared names into, they would go to the activation.
+    Object* act = fn->needs_activation || !base ? vm.heap.make<Object>(nullptr) : nullptr;
     s.activation = act;
     // The scope: SWF6+ closures see the chain they were made in; SWF5 functions see the clip
     // they were called on.
@@ -1394,7 +1606,7 @@ Value call_script(Vm& vm, FunctionObject* fn, const Value& self, const Value* ar
         outer = vm.heap.make<Scope>(clip, nullptr);
         if (clip) s.target = clip;
     }
-    s.scope = vm.heap.make<Scope>(act, outer);
+    s.scope = act ? vm.heap.make<Scope>(act, outer) : outer;
     ExecScope guard(vm, s);
     // Arguments object.
     auto make_arguments = [&]() {
@@ -1417,8 +1629,12 @@ Value call_script(Vm& vm, FunctionObject* fn, const Value& self, const Value* ar
         act->put(vm.names.this_, self, DontEnum, cs);
     } else {
         const int count = std::max<int>(fn->register_count, 1);
-        s.own_regs.assign(size_t(count), Value());
-        s.regs = s.own_regs.data();
+        if (count <= ExecState::kSmallRegs) {
+            s.regs = s.small_regs;
+        } else {
+            s.own_regs.assign(size_t(count), Value());
+            s.regs = s.own_regs.data();
+        }
         s.nregs = count;
         int r = 1;
         auto preload = [&](const Value& v) {
@@ -1426,7 +1642,8 @@ Value call_script(Vm& vm, FunctionObject* fn, const Value& self, const Value* ar
             ++r;
         };
         const uint16_t fl = fn->flags;
-        if (fl & 0x1) preload(self);
+        // Suppressing `this` or `super` as well as preloading it keeps the register, empty.
+        if (fl & 0x1) preload(fl & 0x2 ? Value() : self);
         else if (!(fl & 0x2)) act->put(vm.names.this_, self, DontEnum, cs);
         if (fl & 0x4) {
             s.arguments = make_arguments();
@@ -1437,7 +1654,7 @@ Value call_script(Vm& vm, FunctionObject* fn, const Value& self, const Value* ar
         }
         if (fl & 0x10) {
             Interp tmp{vm, s};
-            preload(tmp.make_super());
+            preload(fl & 0x20 ? Value() : tmp.make_super());
         } else if (!(fl & 0x20) && vm.version >= 6) {
             // `super` is answered by name lookup
         }

@@ -44,6 +44,13 @@ void goto_value(Vm& vm, ClipObject* c, const Value& frame, bool play) {
         return;
     }
     std::string s = vm.to_string(frame)->text;
+    // "path:frame" moves the clip at that path instead ("/:5" is the root's frame 5).
+    if (size_t colon = s.rfind(':'); colon != std::string::npos) {
+        Object* other = resolve_clip_path(vm, c, s.substr(0, colon), nullptr);
+        if (!is_display_object(other)) return;
+        c = static_cast<ClipObject*>(other);
+        s = s.substr(colon + 1);
+    }
     double n = string_to_number(s, 6);
     if (!s.empty() && !std::isnan(n)) {
         if (n >= 1) clip_goto(vm, c, int(n) - 1, play);
@@ -106,7 +113,8 @@ Value mc_instance_at(Vm& vm, Value self, const Args& args) {
     auto& list = c->clip->display_list();
     auto it = list.find(depth);
     if (it == list.end()) return Value();
-    Object* o = it->second.clip ? it->second.clip->object : it->second.object;
+    // A shape has no object of its own: the clip that holds it answers for it.
+    Object* o = it->second.clip ? it->second.clip->object : it->second.object ? it->second.object : c;
     return o ? Value(o) : Value();
 }
 
@@ -259,7 +267,11 @@ void install_movieclip(Vm& vm) {
         {"unloadMovie", mc_unload_movie},
     };
     for (const M& m : methods) vm.define_method(mc, m.name, m.fn);
+    // Version 5 movies see neither of these.
+    vm.define_method(mc, "getDepth", mc_get_depth, DontEnum | HideFrom5);
+    vm.define_method(mc, "getInstanceAtDepth", mc_instance_at, DontEnum | HideFrom5);
     install_movieclip_geometry(vm, mc);
+    install_movieclip_display(vm, mc);
 
     vm.button_proto = vm.new_object();
     vm.make_class("Button", mc_ctor, vm.button_proto);

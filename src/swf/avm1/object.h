@@ -136,6 +136,7 @@ public:
     std::vector<Str*> pool;  // constant pool in force where it was defined
     Object* base_clip = nullptr;  // the timeline that defined it
     bool shows_as_object = false;  // toString gives "[object Object]" (AsBroadcaster)
+    bool needs_activation = true;  // false: calls would only ever have an empty activation
 
     void trace(Tracer& t) override;
 };

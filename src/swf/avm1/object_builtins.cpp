@@ -19,7 +19,8 @@ Value object_ctor(Vm& vm, Value self, const Args& args) {
     // new Object(v) boxes primitives and hands objects back unchanged; Object() makes one.
     if (args.size() > 0 && !args[0].is_nullish()) return vm.to_object(args[0]);
     if (args.constructing) return self;
-    return vm.new_object();
+    // Called as a plain function it makes an object with no prototype at all.
+    return vm.new_object(nullptr);
 }
 
 Value object_to_string(Vm& vm, Value self, const Args&) {
@@ -55,10 +56,10 @@ Value object_has_own(Vm& vm, Value self, const Args& args) {
     Object* o = self_object(vm, self);
     if (!o || args.size() < 1) return false;
     Str* name = vm.key(args[0]);
-    if (name == vm.names.__proto__ || (!vm.case_sensitive() && name->folded == vm.names.__proto__)) return true;
+    if (name == vm.names.__proto__ || (!vm.case_sensitive() && name->folded == vm.names.__proto__)) return o->proto != nullptr;
     if (o->has_virtual(vm, name)) return true;
-    Property* p = o->find_own(name, vm.case_sensitive());
-    return p && !(p->flags & hidden_mask(vm.version));
+    // Properties hidden from this version still count as present.
+    return o->find_own(name, vm.case_sensitive()) != nullptr;
 }
 
 Value object_is_enumerable(Vm& vm, Value self, const Args& args) {
@@ -120,8 +121,10 @@ Value object_register_class(Vm& vm, Value self, const Args& args) {
 // Function
 // ---------------------------------------------------------------------------------------------
 Value function_ctor(Vm& vm, Value self, const Args& args) {
-    if (!args.constructing && args[0].is_object()) return args[0];  // Function(f) is f
-    return self;
+    if (args.constructing) return self;
+    // Called plainly it hands back its first argument, or a bare object without one.
+    if (args.size() > 0) return args[0];
+    return vm.new_object(nullptr);
 }
 
 Value function_call(Vm& vm, Value self, const Args& args) {
@@ -182,31 +185,49 @@ Value as_set_prop_flags(Vm& vm, Value self, const Args& args) {
 // ---------------------------------------------------------------------------------------------
 // AsBroadcaster
 // ---------------------------------------------------------------------------------------------
-Value broadcaster_add(Vm& vm, Value self, const Args& args) {
-    Object* o = self_object(vm, self);
-    if (!o) return false;
-    Value list = vm.get(o, vm.names._listeners);
-    Object* a = list.object();
-    if (!a || a->kind != ObjKind::Array) return false;
-    auto& items = static_cast<ArrayObject*>(a)->items;
-    for (Value& v : items)
-        if (v.type == args[0].type && v.o == args[0].o) return true;
-    items.push_back(args[0]);
-    return true;
+// Listeners match by `==` on primitives (undefined meets null, 1 meets "1") and by identity for
+// objects.
+bool same_listener(Vm& vm, Value a, Value b) {
+    for (int guard = 0; guard < 4; ++guard) {
+        if (a.type == b.type) return strictly_equal(a, b);
+        if (a.is_nullish() || b.is_nullish()) return a.is_nullish() && b.is_nullish();
+        if (a.is_object() || b.is_object()) return false;
+        if (a.is_bool()) a = a.b ? 1.0 : 0.0;
+        if (b.is_bool()) b = b.b ? 1.0 : 0.0;
+        if (a.is_string() && b.is_number()) a = vm.to_number(a);
+        if (b.is_string() && a.is_number()) b = vm.to_number(b);
+    }
+    return false;
 }
 
-Value broadcaster_remove(Vm& vm, Value self, const Args& args) {
+ArrayObject* listeners_of(Vm& vm, const Value& self) {
     Object* o = self_object(vm, self);
-    if (!o) return false;
-    Object* a = vm.get(o, vm.names._listeners).object();
-    if (!a || a->kind != ObjKind::Array) return false;
-    auto& items = static_cast<ArrayObject*>(a)->items;
+    Object* a = o ? vm.get(o, vm.names._listeners).object() : nullptr;
+    return a && a->kind == ObjKind::Array ? static_cast<ArrayObject*>(a) : nullptr;
+}
+
+bool remove_listener(Vm& vm, ArrayObject* list, const Value& l) {
+    auto& items = list->items;
     for (auto it = items.begin(); it != items.end(); ++it)
-        if (it->type == args[0].type && (args[0].is_object() ? it->o == args[0].o : vm.to_string(*it) == vm.to_string(args[0]))) {
+        if (same_listener(vm, *it, l)) {
             items.erase(it);
             return true;
         }
     return false;
+}
+
+// addListener moves a listener that is already there (or one equal to it) to the end.
+Value broadcaster_add(Vm& vm, Value self, const Args& args) {
+    ArrayObject* list = listeners_of(vm, self);
+    if (!list) return true;
+    remove_listener(vm, list, args[0]);
+    list->items.push_back(args[0]);
+    return true;
+}
+
+Value broadcaster_remove(Vm& vm, Value self, const Args& args) {
+    ArrayObject* list = listeners_of(vm, self);
+    return list ? remove_listener(vm, list, args[0]) : false;
 }
 
 Value broadcaster_broadcast(Vm& vm, Value self, const Args& args) {
@@ -217,7 +238,8 @@ Value broadcaster_broadcast(Vm& vm, Value self, const Args& args) {
     Str* name = vm.key(args[0]);
     std::vector<Value> listeners = static_cast<ArrayObject*>(a)->items;  // listeners may change while called
     for (Value& l : listeners) {
-        Value fn = vm.get(l, name);
+        // An empty message name calls each listener itself.
+        Value fn = name->text.empty() ? l : vm.get(l, name);
         vm.call(fn, l, args.n > 1 ? args.v + 1 : nullptr, args.n > 1 ? args.n - 1 : 0);
     }
     return listeners.empty() ? Value() : Value(true);
@@ -281,7 +303,7 @@ void install_object(Vm& vm) {
 
     vm.define_method(vm.global, "ASSetPropFlags", as_set_prop_flags);
 
-    FunctionObject* bc = vm.new_native(function_ctor);
+    FunctionObject* bc = vm.new_native(function_ctor, vm.new_object());
     bc->shows_as_object = true;  // it prints as a plain object
     vm.define_method(bc, "addListener", broadcaster_add);
     vm.define_method(bc, "removeListener", broadcaster_remove);

@@ -58,6 +58,33 @@ void Runtime::get_url(const std::string& url, const std::string& target, int met
 
 ClipObject* Runtime::level(int n) { return n == 0 ? root_object_ : nullptr; }
 
+bool Runtime::choose_files(const FileDialogRequest& request, std::vector<ChosenFile>& out) {
+    return out_.choose_files && out_.choose_files(request, out);
+}
+
+void Runtime::defer(Value self, NativeFn fn, std::vector<Value> args) {
+    deferred_.push_back({self, fn, std::move(args)});
+}
+
+void Runtime::run_deferred() {
+    for (int round = 0; round < 16 && !deferred_.empty(); ++round) {
+        std::vector<Deferred> now = std::move(deferred_);
+        deferred_.clear();
+        for (Deferred& d : now) {
+            vm.new_tick();
+            vm.started = std::chrono::steady_clock::now();
+            Args args{d.args.data(), int(d.args.size())};
+            ++vm.native_depth;
+            d.fn(vm, d.self, args);
+            --vm.native_depth;
+            vm.throwing = false;
+            vm.exception = Value();
+            vm.aborting = false;
+            run_queue();
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Objects for display instances
 // ---------------------------------------------------------------------------------------------
@@ -90,6 +117,7 @@ void Runtime::start(Clip& root) {
     vm.new_tick();
     root.goto_frame(0);
     run_queue();
+    run_deferred();
     vm.maybe_collect();
 }
 
@@ -268,6 +296,7 @@ void Runtime::tick() {
         clip->advance_playhead();
     }
     run_queue();
+    run_deferred();
     vm.maybe_collect();
 }
 
@@ -325,13 +354,25 @@ Object* Runtime::duplicate(ClipObject* c, const std::string& name, int depth, Ob
     const bool visible = src->visible;
     const uint8_t blend = src->blend;
     const FilterListPtr filters = src->filters;
-    Instance* inst = parent->place_dynamic(depth, src->character_id, name, matrix, cxform, src->clip_actions);
+    // A clip made by createEmptyMovieClip has no library character: its copy is another empty clip.
+    Instance* inst = src->character_id == 0
+                         ? parent->place_empty(depth, name)
+                         : parent->place_dynamic(depth, src->character_id, name, matrix, cxform, src->clip_actions);
+    if (inst && src->character_id == 0) {
+        inst->matrix = matrix;
+        inst->cxform = cxform;
+    }
     pending_init_ = nullptr;
     if (!inst) return nullptr;
     if (inst->clip) inst->clip->drawing = drawing;
     inst->visible = visible;
     inst->blend = blend;
     inst->filters = filters;
+    // The copy takes the source's static text: the source's TextSnapshot is empty from now on.
+    if (inst->clip && is_display_object(inst->clip->object)) {
+        static_cast<ClipObject*>(inst->clip->object)->static_text_moved = c->static_text_moved;
+        c->static_text_moved = true;
+    }
     return inst->clip ? inst->clip->object : inst->object;
 }
 
@@ -416,6 +457,10 @@ void Runtime::mark_roots(Tracer& t) {
         t.mark(timer.self);
         t.mark_str(timer.method);
         for (Value& v : timer.args) t.mark(v);
+    }
+    for (Deferred& d : deferred_) {
+        t.mark(d.self);
+        for (Value& v : d.args) t.mark(v);
     }
     t.mark(dragging_);
     t.mark(pending_init_);

@@ -31,6 +31,8 @@ struct RuntimeOutput {
     std::function<void(const std::string&)> error;
     // getURL and fscommand ("FSCommand:" urls), after the runtime's own handling.
     std::function<void(const std::string& url, const std::string& target)> get_url;
+    // FileReference's dialogs (Host::choose_files); unset: every dialog is cancelled.
+    std::function<bool(const FileDialogRequest&, std::vector<ChosenFile>&)> choose_files;
 };
 
 // setInterval, clearInterval, setTimeout, clearTimeout, updateAfterEvent (timer_builtins.cpp).
@@ -56,11 +58,17 @@ public:
     void get_url(const std::string& url, const std::string& target, int method) override;
     double timer_ms() override { return clock_ms_; }
     ClipObject* level(int n) override;
+    bool choose_files(const FileDialogRequest& request, std::vector<ChosenFile>& out) override;
+
+    // Work a built-in leaves for after the running scripts (a dialog's answer): `fn` is called
+    // with `self` and `args` once this frame's queue has run.
+    void defer(Value self, NativeFn fn, std::vector<Value> args);
 
     int level_of(ClipObject* c) const { return c == root_object_ ? 0 : 0; }
     const std::string& url() const { return url_; }
     size_t movie_bytes() const { return movie_.declared_length; }
     int movie_version() const { return movie_.version; }
+    bool movie_uses_network() const { return movie_.use_network; }
     void set_mouse(double x, double y) { mouse_x_ = x, mouse_y_ = y; }  // stage twips
     int stage_width() const { return movie_.stage_width(); }    // pixels
     int stage_height() const { return movie_.stage_height(); }
@@ -91,6 +99,13 @@ public:
         bool full_screen = false;
     };
     StageState stage;
+    // The player-wide settings scripts read and write through any clip.
+    struct Settings {
+        int quality = 2;  // 0 LOW, 1 MEDIUM, 2 HIGH, 3 BEST
+        bool focus_rect = true;
+        int32_t sound_buf_time = 5;
+    };
+    Settings settings;
 
     // Local shared objects (shared_object.cpp): saved under this folder, one file per movie and
     // name; empty keeps them in memory for this run only. Written by flush() and when the movie
@@ -157,6 +172,13 @@ private:
     std::deque<Task> queue_;
     std::unordered_set<const ActionBlock*> init_done_;
     std::vector<Timer> timers_;
+    struct Deferred {
+        Value self;
+        NativeFn fn;
+        std::vector<Value> args;
+    };
+    std::vector<Deferred> deferred_;
+    void run_deferred();
     int next_timer_ = 1;
     double clock_ms_ = 0, frame_ms_ = 1000.0 / 12;
     double mouse_x_ = 0, mouse_y_ = 0;

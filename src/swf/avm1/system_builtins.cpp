@@ -207,6 +207,12 @@ Value answer_true(Vm&, Value, const Args&) { return true; }
 
 Value ime_conversion_mode(Vm& vm, Value, const Args&) { return vm.intern("UNKNOWN"); }
 
+// A local movie may read local files or reach the network, as its FileAttributes ask.
+Value security_sandbox_type(Vm& vm, Value, const Args&) {
+    const bool network = vm.runtime && vm.runtime->movie_uses_network();
+    return vm.intern(network ? "localWithNetwork" : "localWithFile");
+}
+
 void install_system_object(Vm& vm, Object* system) {
     Object* caps = vm.new_object();
     vm.define(system, "capabilities", caps, DontEnum);
@@ -261,7 +267,7 @@ void install_system_object(Vm& vm, Object* system) {
     vm.define_method(security, "allowDomain", answer_nothing);
     vm.define_method(security, "allowInsecureDomain", answer_nothing);
     vm.define_method(security, "loadPolicyFile", answer_nothing);
-    vm.define(security, "sandboxType", vm.intern("localWithFile"), DontEnum);
+    define_accessor(vm, security, "sandboxType", security_sandbox_type, nullptr);
 
     Object* ime = vm.new_object();
     vm.define(system, "IME", ime, DontEnum);

@@ -1,6 +1,7 @@
 // The machine's core: start-up, conversions, property access and calls.
 #include "swf/avm1/vm.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "swf/avm1/builtins.h"
@@ -27,7 +28,7 @@ Vm::~Vm() = default;
 
 void Vm::install_builtins() {
     object_proto = heap.make<Object>(nullptr);
-    function_proto = heap.make<FunctionObject>(object_proto);
+    function_proto = heap.make<Object>(object_proto);  // a plain object: typeof gives "object"
     global = heap.make<Object>(nullptr);  // bare: no toString, no valueOf
     install_object(*this);
     install_globals(*this);
@@ -43,6 +44,15 @@ void Vm::install_builtins() {
     install_geom(*this);
     install_shared_object(*this);
     install_xml(*this);
+    install_sound(*this);
+    install_filters(*this);
+    install_bitmapdata(*this);
+    install_textsnapshot(*this);
+    install_net(*this);
+    install_file_reference(*this);
+    install_player_classes(*this);
+    // Last: it looks up the functions the others installed.
+    install_natives(*this);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -122,7 +132,7 @@ Str* Vm::to_string(const Value& v) {
         // Only a string from toString counts; anything else prints as the object's type.
         Value r = call_method(v, names.toString, {});
         if (r.is_string()) return r.s;
-        if (v.o->kind == ObjKind::Function && !find(v.o, names.toString)) return intern("[type Function]");
+        if (v.o->kind == ObjKind::Function) return intern("[type Function]");
         return intern("[type Object]");
     }
     }
@@ -283,6 +293,8 @@ void Vm::set(Object* o, Str* name, const Value& v0) {
     }
     if (o->set_virtual(*this, name, v)) return;
     Property* own = o->find_own(name, cs);
+    // A property this version cannot see is written over as a new one.
+    if (own && (own->flags & hidden_mask(version))) own = nullptr;
     if (own) {
         if (own->flags & Accessor) {
             auto* pair = reinterpret_cast<AccessorPair*>(own->value.o);
@@ -328,15 +340,15 @@ std::vector<Str*> Vm::enumerate(Object* o) {
         std::vector<Str*> extra;
         o->list_virtual(*this, extra);
         const auto& props = o->properties();
-        std::vector<Str*> level;
+        // A clip's children come after its variables.
+        std::vector<Str*> level(extra.begin(), extra.end());
         for (const Property& p : props) level.push_back(p.name);
-        for (Str* n : extra) level.push_back(n);
         for (auto it = level.rbegin(); it != level.rend(); ++it) {
             Str* n = *it;
             if (listed(n)) continue;
             seen.push_back(n);
             Property* p = o->find_own(n, case_sensitive());
-            if (p && (p->flags & (DontEnum | hidden))) continue;
+            if (p && (p->flags & DontEnum)) continue;
             out.push_back(n);
         }
     }
@@ -404,13 +416,28 @@ Value Vm::construct(const Value& ctor, const Value* args, int argc) {
     if (f->native) {
         Args a{args, argc, true, f};
         ++native_depth;
+        reject_construction = false;
         Value r = f->native(*this, o, a);
         --native_depth;
+        if (reject_construction) {
+            reject_construction = false;
+            return Value();
+        }
         if (r.is_object()) return r;
         return o;
     }
     call_script(*this, f, o, args, argc, nullptr);
     return o;
+}
+
+void ValueStack::grow() {
+    const size_t n = size();
+    std::vector<Value> bigger(std::max<size_t>(64, store_.size() * 2));
+    std::copy(base_, top_, bigger.begin());
+    store_.swap(bigger);
+    base_ = store_.data();
+    top_ = base_ + n;
+    end_ = base_ + store_.size();
 }
 
 void Vm::new_tick() {

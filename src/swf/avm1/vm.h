@@ -18,6 +18,23 @@ namespace swf::avm1 {
 class ClipObject;
 class Runtime;
 
+// A file dialog's question and answer (Host::choose_files).
+struct FileDialogRequest {
+    struct Filter {
+        std::string description, extensions, mac_type;  // extensions as "*.txt;*.log"
+    };
+    bool save = false;      // a save dialog (download) rather than an open one (browse)
+    bool multiple = false;  // FileReferenceList
+    std::vector<Filter> filters;
+    std::string default_name;  // save dialogs: the name suggested
+};
+
+struct ChosenFile {
+    std::string name;  // without folders
+    double size = 0;   // bytes
+    double created_ms = 0, modified_ms = 0;  // since 1970, 0 when unknown
+};
+
 // What the machine needs from the player around it.
 class Host {
 public:
@@ -28,6 +45,9 @@ public:
     virtual void get_url(const std::string& url, const std::string& target, int method) = 0;
     virtual double timer_ms() = 0;  // since the movie started
     virtual ClipObject* level(int n) = 0;
+    // A file dialog for FileReference(List): true with the files the user picked, false when
+    // cancelled. Without a user nothing is picked.
+    virtual bool choose_files(const FileDialogRequest&, std::vector<ChosenFile>&) { return false; }
 };
 
 // Names the machine looks up often, interned once.
@@ -89,6 +109,35 @@ std::shared_ptr<Code> decode(const uint8_t* bytes, size_t size, int version, Hea
 
 struct ExecState;
 
+// The operand stack. Pushes stay inline in the interpreter's loop; only growing is a call.
+class ValueStack {
+public:
+    size_t size() const { return size_t(top_ - base_); }
+    bool empty() const { return top_ == base_; }
+    Value& back() { return top_[-1]; }
+    void pop_back() { --top_; }
+    // By value: the pushed value may live in the stack itself.
+    void push_back(Value v) {
+        if (top_ == end_) grow();
+        *top_++ = v;
+    }
+    void resize(size_t n) {
+        while (size() < n) push_back(Value());
+        top_ = base_ + n;
+    }
+    void clear() { top_ = base_; }
+    Value* begin() { return base_; }
+    Value* end() { return top_; }
+    Value& operator[](size_t i) { return base_[i]; }
+
+private:
+    void grow();
+    std::vector<Value> store_;
+    Value* base_ = nullptr;
+    Value* top_ = nullptr;
+    Value* end_ = nullptr;
+};
+
 class Vm {
 public:
     Vm(Host& host, int version);
@@ -123,6 +172,8 @@ public:
     Value exception;
     // Set when a limit stopped the running code: nothing can catch it.
     bool aborting = false;
+    // Set by a native constructor whose arguments it refuses: that `new` gives undefined.
+    bool reject_construction = false;
     int max_depth = 256;
     bool log_actions = false;  // print every action run (a developer aid)
     double timeout_seconds = 15;
@@ -198,7 +249,7 @@ public:
     int depth = 0;              // nested calls
     int native_depth = 0;       // natives on the C++ stack: no collection while > 0
     std::chrono::steady_clock::time_point started;  // of the running top-level block
-    std::vector<Value> stack;   // shared by the blocks of one tick
+    ValueStack stack;           // shared by the blocks of one tick
     Value regs[4];
 
     std::unordered_map<const void*, std::shared_ptr<Code>> code_cache;

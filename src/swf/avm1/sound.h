@@ -1,0 +1,66 @@
+// What the Sound objects of a movie ask for, kept where the mixer reads it: the volume and
+// channel mix of each clip (ClipObject::sound) and of the whole movie (SoundHub::global), and
+// per Sound object the attached sound, whether it was started, from where and how often.
+// Nothing here plays audio; the mixer advances `position` and calls onSoundComplete.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "swf/avm1/native_data.h"
+
+namespace swf {
+struct SoundDef;
+}
+
+namespace swf::avm1 {
+
+class ClipObject;
+
+// Volume and the four channel weights, in percent. Every Sound made for the same clip shares
+// its clip's transform; Sounds made without a clip share the movie's.
+struct SoundTransform {
+    int32_t volume = 100;
+    int32_t ll = 100, lr = 0, rl = 0, rr = 100;  // left to left, left to right, ...
+
+    // The pan getPan reports: from the left weight unless that is at 100, else from the right.
+    int32_t pan() const;
+    // setPan: one side is turned down by the amount, the other kept at 100.
+    void set_pan(int32_t p);
+};
+
+// The state of one Sound object (its hidden native part).
+class SoundState final : public NativeData {
+public:
+    Str* owner = nullptr;  // target path, resolved at each call; null: the movie's sound
+    const SoundDef* def = nullptr;  // attached by attachSound
+    uint16_t sound_id = 0;
+    bool playing = false;      // start() called and not stopped since
+    double start_offset = 0;   // seconds into the sound, from start()
+    int loops = 1;
+    double position_ms = 0;    // how far playback got; the mixer moves it
+    std::string load_url;      // loadSound's request, for a loader to pick up
+    bool streaming = false;
+
+    void trace(Tracer& t) override;
+};
+
+// One per machine: the movie-wide transform and the Sound objects that are playing.
+class SoundHub final : public NativeData {
+public:
+    SoundTransform global;
+    std::vector<Object*> playing;  // the Sound objects (scripts' own) with state->playing
+    int stop_all = 0;  // counts stop() calls on movie-wide Sounds: timeline sounds end too
+
+    void trace(Tracer& t) override;
+};
+
+SoundHub* sound_hub(Vm& vm);
+// The clip a Sound object controls now (its path resolved from the running code's target), or
+// null when it has none or the path leads nowhere.
+ClipObject* sound_owner(Vm& vm, const SoundState& s);
+// The transform a Sound object's volume calls change, or null when its clip is gone.
+SoundTransform* sound_transform(Vm& vm, const SoundState& s);
+
+}  // namespace swf::avm1

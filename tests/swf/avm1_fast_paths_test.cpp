@@ -111,8 +111,8 @@ TEST(Avm1FastPaths, OneWalkLookupsDeferToGettersAndClips) {
     Asm method;
     method.push({"m:"}).get("this").push({"tag"}).op(a::GetMember).op(a::Add2).op(a::Return);
     Asm code;
-    // A global getter reached by a plain variable name.
-    code.push({Null}).function("", {}, getter).push({"answer", 3}).get("_global").push({"addProperty"});
+    // A getter on the timeline reached by a plain variable name.
+    code.push({Null}).function("", {}, getter).push({"answer", 3}).get("_root").push({"addProperty"});
     code.op(a::CallMethod).op(a::Pop);
     code.get("answer").trace();
     // A method on a prototype two levels up, called on an instance: `this` is the instance.

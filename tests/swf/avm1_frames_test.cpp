@@ -727,7 +727,7 @@ TEST(Avm1Frames, WaitForFrame2SkipsOnlyFramesNoMovieHas) {
                  {2147483649.0, true}, {16002.5, true}};
     for (const auto& c : cases) {
         TestMovie m(7);
-        m.action(Asm().push(c.frame).rec(0x8D, {1}).trace("loaded").trace("after")).frame();
+        m.action(Asm().push(c.frame).rec(0x8D, {2}).trace("loaded").trace("after")).frame();
         Playing run(m.bytes());
         EXPECT_EQ(run.lines, c.loaded ? (Lines{"loaded", "after"}) : (Lines{"after"})) << c.frame;
     }

@@ -76,6 +76,8 @@ Asm prop_flags(const std::string& obj, const P& props, int set, int clear = -1) 
 // =============================================================================================
 
 TEST(Avm1Conversions, AddIsNumericAndAdd2ConcatenatesByVersion) {
+    // o = {toString: function() { trace("toString"); return "X"; }}
+    const Asm to_string_x = object_with("o", "toString", Asm().trace("toString").push("X").op(a::Return));
     const Asm three = Asm().push("300", "0x96").op(a::Add).push("010").op(a::Add).trace();
     const Asm with_bool = Asm().push(300, "150").op(a::Add).push(B(true)).op(a::Add).trace();
     const Asm objects = Asm()
@@ -110,7 +112,14 @@ TEST(Avm1Conversions, AddIsNumericAndAdd2ConcatenatesByVersion) {
         {"Add2 1 null", 7, bin(a::Add2, 1, Null), {"NaN"}},
         {"Add2 '300' undefined", 6, bin(a::Add2, "300", Undef), {"300"}},
         {"Add2 '300' undefined", 7, bin(a::Add2, "300", Undef), {"300undefined"}},
-        {"Add2 {} 1", 7, fresh().push(1).op(a::Add2).trace(), {"[object Object]1"}},
+        // avm1__string_coercion: an object whose valueOf gives itself joins strings through
+        // toString and is NaN next to anything else, without toString being called
+        {"Add2 {toString} 's'", 7, Asm().append(to_string_x).get("o").push("s").op(a::Add2).trace(), {"toString", "Xs"}},
+        {"Add2 1 {toString}", 7, Asm().append(to_string_x).push(1).get("o").op(a::Add2).trace(), {"NaN"}},
+        {"Add2 {toString} {toString}", 7, Asm().append(to_string_x).get("o").get("o").op(a::Add2).trace(), {"NaN"}},
+        // from_shumway__add: clips have no primitive value
+        {"Add2 1 clip", 7, Asm().push(1).get("this").op(a::Add2).trace(), {"NaN"}},
+        {"Add2 clip 'a'", 7, Asm().get("this").push("a").op(a::Add2).trace(), {"_level0a"}},
         {"StringAdd 'a' 1", 4, bin(a::StringAdd, "a", 1), {"a1"}},
         {"StringAdd 'a' undefined", 6, bin(a::StringAdd, "a", Undef), {"a"}},
         {"StringAdd 'a' undefined", 7, bin(a::StringAdd, "a", Undef), {"aundefined"}},
@@ -198,8 +207,12 @@ TEST(Avm1Conversions, EqualityRulesByVersion) {
         // the SWF4 Equals action: numbers only, 1/0 results (avm1__equals_swf4)
         {"Equals 'xyz' == 'abc'", 4, bin(a::Equals, "xyz", "abc"), {"1"}},
         {"Equals 1 == 2", 4, bin(a::Equals, 1, 2), {"0"}},
-        {"Equals 0 == Infinity", 4, bin(a::Equals, 0, kInf), {"1"}},
-        {"Equals 0 == -Infinity", 4, bin(a::Equals, 0, -kInf), {"1"}},
+        // avm1__equals_swf4_alt: pushed infinities and NaN keep their values...
+        {"Equals 'Infinity' == Infinity", 4, bin(a::Equals, "Infinity", kInf), {"0"}},
+        {"Equals NaN == NaN", 4, bin(a::Equals, kNaN, kNaN), {"0"}},
+        // ...while the names NaN and Infinity mean nothing to SWF4 code
+        {"Equals 0 == the name Infinity", 4, Asm().push(0).get("Infinity").op(a::Equals).trace(), {"1"}},
+        {"Equals 0 == the name NaN", 4, Asm().push(0).get("NaN").op(a::Equals).trace(), {"1"}},
         // ... and in SWF5 movies (avm1__equals_swf5)
         {"Equals undefined == 0", 5, bin(a::Equals, Undef, 0), {"true"}},
         {"Equals NaN == NaN", 5, bin(a::Equals, kNaN, kNaN), {"false"}},
@@ -226,6 +239,8 @@ TEST(Avm1Conversions, ComparisonsWithNaNGiveUndefined) {
         {"'a' < 'B'", 6, bin(a::Less2, "a", "B"), {"false"}},
         {"'10' < '9'", 6, bin(a::Less2, "10", "9"), {"true"}},
         {"'10' < 9", 6, bin(a::Less2, "10", 9), {"false"}},
+        // avm1__string_relational_compare: code point order, so U+FF61 sorts before U+10002
+        {"U+FF61 < U+10002", 7, bin(a::Less2, "\xEF\xBD\xA1", "\xF0\x90\x80\x82"), {"true"}},
         {"1 < 'x'", 7, bin(a::Less2, 1, "x"), {"undefined"}},
         {"undefined < 1", 6, bin(a::Less2, Undef, 1), {"true"}},
         {"undefined < 1", 7, bin(a::Less2, Undef, 1), {"undefined"}},
@@ -365,6 +380,9 @@ TEST(Avm1Actions, StringActions) {
         {"CharToAscii", 6, un(a::CharToAscii, "A"), {"65"}},
         {"ord(null)", 6, un(a::CharToAscii, Null), {"110"}},
         {"CharToAscii of a non-ASCII letter", 6, un(a::CharToAscii, "\xC3\xA9"), {"233"}},
+        // avm1__string_ops_swf6
+        {"CharToAscii past 16 bits", 6, un(a::CharToAscii, "\xF0\x9F\x98\x8B"), {"65533"}},
+        {"MBCharToAscii past 16 bits", 6, un(0x36, "\xF0\x9F\x98\x8B"), {"65533"}},
         {"AsciiToChar wraps to 16 bits", 6, un(a::AsciiToChar, 65616), {"P"}},
         {"AsciiToChar 0", 6, un(a::AsciiToChar, 0), {""}},
         {"StringEquals", 4, bin(a::StringEquals, "a", "a"), {"1"}},
@@ -506,6 +524,12 @@ TEST(Avm1Actions, DefineFunction2RegistersAndPreloads) {
         {"preloaded this, arguments and super", 7,
          on_object(PreloadThis | PreloadArguments | PreloadSuper, 4, Asm().append(names).trace(R(1)).trace(R(2))),
          {"_level0", "undefined", "undefined", "[object Object]", "1,2"}},
+        {"suppressing as well as preloading keeps the register empty", 7,
+         on_object(PreloadThis | SuppressThis | PreloadArguments | SuppressArguments, 3, Asm().trace(R(1)).trace(R(2))),
+         {"undefined", "1,2"}},
+        // avm1__this_swf5: SWF5 code with this in a register has no `this` by name
+        {"preloaded this in SWF5", 5, on_object(PreloadThis, 2, Asm().get("this").trace().trace(R(1))),
+         {"undefined", "[object Object]"}},
         {"register parameters live only in their register", 7,
          Asm().function2("f", 3, 0, {{1, "x"}, {0, "y"}}, Asm().trace(R(1)).get("x").trace().get("y").trace())
              .push("Y", "X").call("f", 2).op(a::Pop),
@@ -547,6 +571,15 @@ TEST(Avm1Actions, WithPutsAnObjectFirstOnTheScopeChain) {
          {"10", "10"}},
         {"var of a new name", 15,
          Asm().append(o).get("o").with(Asm().local("d", 10)).member("o", "d").trace().get("d").trace(), {"undefined", "10"}},
+        {"var of a name the object only inherits", 15,
+         Asm().new_object("p").set_member("p", "d", 20).append(o).append(inherit("o", "p"))
+             .get("o").with(Asm().local("d", 10).get("d").trace()).member("o", "d").trace().get("d").trace(),
+         {"20", "20", "10"}},
+        // avm1__this_scoping: a function found on the with object is called on it
+        {"a call finds its this on the scope chain", 15,
+         Asm().append(o).get("o").push("f").function("", {}, Asm().get("this").push("x").op(a::GetMember).trace())
+             .op(a::SetMember).get("o").with(Asm().call("f").op(a::Pop)),
+         {"1"}},
     });
 }
 
@@ -759,5 +792,39 @@ TEST(Avm1Objects, PrototypeChainsAccessorsAndWatchers) {
         // avm1__recursive_prototypes: a prototype chain that loops stops the block
         {"a prototype loop", 6,
          Asm().new_object("a").append(inherit("a", "a")).member("a", "foo").trace().trace("This shouldn't show"), {}},
+    });
+}
+
+TEST(Avm1Objects, ObjectFunctionAndAsBroadcasterBuiltIns) {
+    // l = b._listeners; trace(l.length + " " + l.join())  (b made by AsBroadcaster.initialize)
+    const Asm listeners = Asm().member("b", "_listeners").assign("l").member("l", "length").push(" ").op(a::Add2)
+                              .call_method("l", "join").op(a::Add2).trace();
+    const Asm init = Asm().new_object("b").get("b").call_method("AsBroadcaster", "initialize", 1).op(a::Pop);
+    const Asm hidden = Asm().new_object("o").set_member("o", "p", "v").append(prop_flags("o", "p", 0x100));  // hidden from SWF6
+    expect_cases({
+        // avm1__object_function, avm1__function_as_function: called plainly
+        {"Object() has no prototype", 7, Asm().call("Object").assign("o").get("o").trace().member("o", "__proto__").trace(),
+         {"[type Object]", "undefined"}},
+        {"Function(v) is v", 7, Asm().push(B(true)).call("Function", 1).trace(), {"true"}},
+        {"Function() is a bare object", 7, Asm().call("Function").op(a::TypeOf).trace(), {"object"}},
+        // from_gnash__misc-mtasc.all__function_test
+        {"Function.prototype is an object", 6, Asm().member("Function", "prototype").op(a::TypeOf).trace(), {"object"}},
+        {"new AsBroadcaster() is an ordinary object", 7, Asm().construct("AsBroadcaster").trace(), {"[object Object]"}},
+        // avm1__as_broadcaster_undef: listeners match by ==, and adding one moves it to the end
+        {"undefined and null are the same listener", 7,
+         Asm().append(init).push(Undef).call_method("b", "addListener", 1).op(a::Pop).push(Null)
+             .call_method("b", "addListener", 1).op(a::Pop).append(listeners)
+             .call_method("b", "removeListener", 0).trace().append(listeners),
+         {"1 null", "true", "0 "}},
+        {"adding again moves to the end", 7,
+         Asm().append(init).push(1).call_method("b", "addListener", 1).op(a::Pop).push(2)
+             .call_method("b", "addListener", 1).op(a::Pop).push("1").call_method("b", "addListener", 1).op(a::Pop)
+             .append(listeners),
+         {"2 2,1"}},
+        // avm1__as_set_prop_flags_version: a property hidden from this version
+        {"is still own, and a write makes it visible", 6,
+         Asm().append(hidden).member("o", "p").trace().push("p").call_method("o", "hasOwnProperty", 1).trace()
+             .set_member("o", "p", "w").member("o", "p").trace(),
+         {"undefined", "true", "w"}},
     });
 }

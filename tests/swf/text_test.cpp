@@ -171,8 +171,9 @@ TEST(EditText, TheFrameIsOnePixelWideOnWholePixelsAtAnyScale) {
     auto at = [&](int x, int y) { return px[size_t(y) * 50 + x]; };
     for (int i = 10; i < 35; ++i) {
         EXPECT_EQ(at(i, 10), kBlack) << "top " << i;
-        EXPECT_EQ(at(i, 11), kWhite) << "inside the top " << i;
         EXPECT_EQ(at(10, i), kBlack) << "left " << i;
+        if (i == 10) continue;
+        EXPECT_EQ(at(i, 11), kWhite) << "inside the top " << i;
         EXPECT_EQ(at(11, i), kWhite) << "inside the left " << i;
     }
     EXPECT_EQ(at(20, 35), kBlack);

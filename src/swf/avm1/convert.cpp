@@ -648,8 +648,18 @@ std::string decode_file_string(std::string_view bytes, [[maybe_unused]] int vers
     // Both eras come out of the same rule: old movies carry code-page text, and code-page text
     // is almost never well-formed UTF-8 unless it is plain ASCII.
     if (valid_utf8(bytes, false)) return std::string(bytes);
-    // Surrogates written one by one as 3-byte sequences: pairs become the character they make.
-    if (valid_utf8(bytes, true)) return utf16_to_utf8(utf8_to_utf16(bytes));
+    // Surrogate pairs written half by half as 3-byte sequences become the character they make;
+    // a lone half is not text.
+    if (valid_utf8(bytes, true)) {
+        const std::u16string units = utf8_to_utf16(bytes);
+        bool paired = true;
+        for (size_t i = 0; i < units.size() && paired; ++i) {
+            const char16_t u = units[i];
+            if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) ++i;
+            else if (u >= 0xD800 && u <= 0xDFFF) paired = false;
+        }
+        if (paired) return utf16_to_utf8(units);
+    }
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
     for (char ch : bytes) {

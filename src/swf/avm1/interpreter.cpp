@@ -420,8 +420,12 @@ struct Interp {
         if (!f.fn) f.scope = vm.heap.make<Scope>(t, nullptr);
     }
 
-    // What timeline actions (play, goto…) address: nothing while tellTarget names no clip.
-    Object* timeline_target() { return f.target_lost ? nullptr : f.target; }
+    // What timeline actions (play, goto…) address. A tellTarget that named no clip sends them to
+    // the root, unless the code's own clip is gone: then they go nowhere.
+    Object* timeline_target() {
+        const bool base_gone = is_display_object(f.base) && !clip_alive(f.base);
+        return f.target_lost && base_gone ? nullptr : f.target;
+    }
 
     Object* target_of(const Value& v) {
         if (v.is_object() && is_display_object(v.o)) return v.o;

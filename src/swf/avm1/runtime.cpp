@@ -157,6 +157,9 @@ void Runtime::init_instance(ClipObject* obj, Instance& inst, Object* init) {
     run_clip_events(obj, EvInitialize);
     run_clip_events(obj, EvConstruct);
     if (ctor.is_object()) {
+        // As for `new`: the instance names its class in own, hidden properties.
+        obj->put(vm.names.__constructor__, ctor, DontEnum, true);
+        if (vm.version <= 6) obj->put(vm.names.constructor, ctor, DontEnum, true);
         vm.started = std::chrono::steady_clock::now();
         Value self = obj;
         if (vm.depth == 0) vm.started = std::chrono::steady_clock::now();

@@ -143,6 +143,10 @@ struct Frame {
 struct Timeline {
     std::vector<Frame> frames;  // at least one after loading
     std::map<std::string, int> labels;  // label -> 0-based frame
+    // False when the tags stopped without an End tag or the last frame had no ShowFrame. Such a
+    // timeline counts as still loading, so the playhead holds on its last frame instead of
+    // wrapping to the first.
+    bool complete = true;
 };
 
 // ---------------------------------------------------------------------------------------------

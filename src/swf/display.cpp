@@ -340,7 +340,7 @@ void Clip::advance_playhead() {
         const int count = int(timeline_->frames.size());
         if (current_ + 1 < count)
             goto_frame(current_ + 1);
-        else if (count > 1)
+        else if (count > 1 && timeline_->complete)
             goto_frame(0);
     }
 }

@@ -307,9 +307,15 @@ struct Loader {
             if (body.failed()) warn("tag data cut short", code);
             if (!clean) break;
         }
+        // Tags after the last ShowFrame make one more frame, but a frame never closed by a
+        // ShowFrame leaves the timeline unfinished, the same as a missing End tag.
+        bool open_frame = false;
         if (!current.ops.empty() || !current.actions.empty() || !current.label.empty() ||
-            tl.frames.empty())
+            tl.frames.empty()) {
+            open_frame = !tl.frames.empty();
             tl.frames.push_back(std::move(current));
+        }
+        tl.complete = ended && clean && !open_frame;
         return ended && clean;
     }
 

@@ -15,16 +15,9 @@ using namespace swf::avm1;
 using avm1test::Playing;
 using avm1test::TestMovie;
 
-std::vector<uint8_t> movie_with_clip(int version) {
-    TestMovie m(version);
-    m.sprite(1, 1).frame().end_sprite();
-    m.place(1, 1, "mc").frame();
-    return m.bytes();
-}
-
-class Bitmaps {
+class Bitmaps : public avm1test::Script {
 public:
-    explicit Bitmaps(int version = 8) : run(movie_with_clip(version)), vm(run.vm()) {}
+    explicit Bitmaps(int version = 8) : Script(version) {}
 
     Value make(std::vector<Value> args) {
         Value cls = get(get(get(vm.global, "flash"), "display"), "BitmapData");
@@ -34,15 +27,8 @@ public:
         Value c = get(get(get(vm.global, "flash"), "geom"), cls);
         return vm.construct(c, args.data(), int(args.size()));
     }
-    Value call(const Value& obj, const char* method, std::vector<Value> args = {}) {
-        return vm.call(get(obj, method), obj, args.data(), int(args.size()));
-    }
-    Value get(const Value& obj, const char* name) { return vm.get(obj, vm.intern(name)); }
     double num(const Value& v) { return vm.to_number(v); }
     uint32_t pixel32(const Value& bmp, int x, int y) { return uint32_t(int32_t(num(call(bmp, "getPixel32", {x, y})))); }
-
-    Playing run;
-    Vm& vm;
 };
 
 TEST(Avm1BitmapData, ColoursWithAlphaComeBackAsStoredPremultiplied) {

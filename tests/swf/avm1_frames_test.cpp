@@ -129,6 +129,25 @@ TEST(Avm1Frames, PlacedSpritesRunAfterTheirParentsFrameScript) {
     });
 }
 
+// A sprite wraps to frame 1 only when its last frame was closed by a ShowFrame and the End tag
+// followed; otherwise it counts as still loading and holds on the last frame (avm1__looping_child).
+TEST(Avm1Frames, ASpriteLoopsOnlyWhenItsTagsAreComplete) {
+    auto two_frames = [](bool show_last, bool with_end) {
+        return [=](TestMovie& m) {
+            m.sprite(1, 2).action(say("c1")).frame().action(say("c2"));
+            if (show_last) m.frame();
+            m.end_sprite(with_end);
+            m.place(1, 1, "c").frame();
+            m.frame();
+        };
+    };
+    expect_orders({
+        {"closed and ended: wraps", 7, two_frames(true, true), 3, {"c1", "c2", "c1", "c2"}},
+        {"no End tag: holds", 7, two_frames(true, false), 3, {"c1", "c2"}},
+        {"last frame without ShowFrame: holds", 7, two_frames(false, true), 3, {"c1", "c2"}},
+    });
+}
+
 TEST(Avm1Frames, AnInitObjectIsCopiedOldestFirst) {
     // MovieClip.prototype gets setters p and q; attachMovie("clip", "n", 1, init) with init.p set
     // before init.q (avm1__init_object_order)

@@ -418,6 +418,31 @@ TEST(Avm1Actions, VariablesAndPaths) {
             {"a variable and a child clip of one name", 15,
              Asm().get("a").push("b", "b var").op(a::SetMember).set("a", "a var").get("a").trace().get("a.b").trace(),
              {"a var", "b var"}},
+            // avm1__path_string: the last ':' or '.' parts clip path from name; once a slash
+            // is seen a dot is part of a clip's name; a path may not end in "::"
+            {"the last separator splits a mixed path", 6,
+             Asm().set("/a/b:x", 5).get("a:b.x").trace().get("a/b.x").trace().get("a.b:x").trace(), {"5", "5", "5"}},
+            {"one colon may end a clip path, two may not", 6,
+             Asm().set("/a/b:x", 5).get("a/b::x").trace().get("a/b:::x").trace(), {"5", "undefined"}},
+            {"slashes alone name a plain variable", 6,
+             Asm().set("a/q", 1).member("_root", "a/q").trace().get("a/q").trace().get("a/b").trace(),
+             {"1", "1", "_level0.a.b"}},
+            {"setting through a slash path with a dotted name", 6,
+             Asm().set("a/b.y", 2).get("/a/b:y").trace(), {"2"}},
+            // avm1__stage_object_children: level names, and a child hiding a property
+            {"level names", 15,
+             Asm().get("_flash0").trace().get("_level").trace().get("_level0a").trace().get("_level4294967296").trace()
+                 .get("_level1").trace().get("_level2147483648").trace(),
+             {"_level0", "_level0", "_level0", "_level0", "undefined", "undefined"}},
+            {"a level answers before a child or prototype of its name", 15,
+             Asm().push("/a/b", 13, "_level0").op(a::SetProperty).get("MovieClip.prototype").push("_level1", 9)
+                 .op(a::SetMember).get("a").push("_level0").op(a::GetMember).trace().get("a").push("_level1")
+                 .op(a::GetMember).trace(),
+             {"_level0", "undefined"}},
+            {"a child named like a property hides it from members only", 15,
+             Asm().push("/a/b", 13, "_x").op(a::SetProperty).get("a").push("_x", 7).op(a::SetMember).get("a")
+                 .push("_x").op(a::GetMember).trace().push("/a", 0).op(a::GetProperty).trace(),
+             {"_level0.a._x", "7"}},
             {"assignment in a function writes the timeline", 6,
              Asm().function("f", {}, Asm().set("u", 1)).call("f").op(a::Pop).get("u").trace(), {"1"}},
             {"var in a function stays local", 6,
@@ -755,6 +780,33 @@ TEST(Avm1Objects, PrototypeChainsAccessorsAndWatchers) {
                           .push(" ").op(a::Add2).get("d").op(a::Add2).trace().get("nw").push(2).op(a::Multiply).op(a::Return))
             .push("w").call_method("o", "watch", 3).op(a::Pop);
     const Asm abc = Asm().new_object("o").set_member("o", "a", 1).set_member("o", "b", 2).set_member("o", "c", 3);
+    // Runaway recursion through accessors and watchers (avm1__virtual_property_recursion_*,
+    // avm1__watch_recursion_*): each half of each property, and each watch, stops at 65 levels.
+    const Asm bump_n = Asm().push("n").get("n").push(1).op(a::Add2).op(a::SetVariable);
+    const Asm bump_m = Asm().push("m").get("m").push(1).op(a::Add2).op(a::SetVariable);
+    // o.addProperty("v", function() { m++; o.v = 1; return "e"; }, function(x) { n++; o.v; })
+    const Asm ping_pong = Asm()
+                              .set("n", 0).set("m", 0).new_object("o")
+                              .function("", {"x"}, Asm().append(bump_n).member("o", "v").op(a::Pop))
+                              .function("", {}, Asm().append(bump_m).set_member("o", "v", 1).push("e").op(a::Return))
+                              .push("v").call_method("o", "addProperty", 3).op(a::Pop);
+    // o.addProperty("w", function() { return "g"; }, function(x) { trace("set " + x); });
+    // o.watch("w", function(p, old) { trace(old); o.w = "in"; trace(o.w); return "out"; })
+    const Asm watched_accessor =
+        Asm()
+            .new_object("o")
+            .function("", {"x"}, Asm().push("set ").get("x").op(a::Add2).trace())
+            .function("", {}, Asm().push("g").op(a::Return))
+            .push("w").call_method("o", "addProperty", 3).op(a::Pop)
+            .function("", {"p", "old"}, Asm().get("old").trace().set_member("o", "w", "in").member("o", "w").trace()
+                                            .push("out").op(a::Return))
+            .push("w").call_method("o", "watch", 2).op(a::Pop);
+    // The innermost write finds the watch full and lands in the plain slot under the accessor;
+    // every level below it goes through the setter and getter again.
+    Lines watched_accessor_want(65, "undefined");
+    watched_accessor_want.insert(watched_accessor_want.end(), {"in", "set out"});
+    for (int i = 0; i < 64; ++i) watched_accessor_want.insert(watched_accessor_want.end(), {"g", "set out"});
+    watched_accessor_want.push_back("g");
     expect_cases({
         {"inherited read, own write", 6,
          Asm().new_object("p").set_member("p", "x", 1).new_object("o").append(inherit("o", "p")).member("o", "x").trace()
@@ -789,6 +841,24 @@ TEST(Avm1Objects, PrototypeChainsAccessorsAndWatchers) {
          Asm().new_object("p").set_member("p", "x", 1).new_object("o").append(inherit("o", "p")).get("o").push("x")
              .op(a::Delete).trace().member("o", "x").trace(),
          {"false", "1"}},
+        // A getter stopped at the limit reads the slot, which holds the outermost write.
+        {"a setter writing its own property runs 65 deep", 7,
+         Asm().set("n", 0).new_object("o")
+             .function("", {"x"}, Asm().append(bump_n).set_member("o", "v", 2))
+             .function("", {}, Asm().member("o", "v").op(a::Return))
+             .push("v").call_method("o", "addProperty", 3).op(a::Pop)
+             .set_member("o", "v", 1).get("n").trace().member("o", "v").trace(),
+         {"65", "1"}},
+        {"a getter and setter calling each other count apart", 7,
+         Asm().append(ping_pong).set_member("o", "v", 1).get("n").trace().get("m").trace(), {"65", "65"}},
+        {"a watcher writing its own property runs 65 deep; the outermost result is kept", 7,
+         Asm().set("n", 0).new_object("o")
+             .function("", {"p", "old", "nw"}, Asm().append(bump_n).set_member("o", "w", "inner").push("outer").op(a::Return))
+             .push("w").call_method("o", "watch", 2).op(a::Pop)
+             .set_member("o", "w", 1).get("n").trace().member("o", "w").trace(),
+         {"65", "outer"}},
+        {"a full watch bypasses the accessor", 7, Asm().append(watched_accessor).set_member("o", "w", 1).member("o", "w").trace(),
+         watched_accessor_want},
         // avm1__recursive_prototypes: a prototype chain that loops stops the block
         {"a prototype loop", 6,
          Asm().new_object("a").append(inherit("a", "a")).member("a", "foo").trace().trace("This shouldn't show"), {}},

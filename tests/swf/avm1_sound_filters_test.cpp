@@ -34,45 +34,9 @@ std::vector<uint8_t> sound_movie(int version) {
     return m.bytes();
 }
 
-class Script {
-public:
-    explicit Script(int version = 8) : run(sound_movie(version)), vm(run.vm()) {}
-
-    Value global(const std::string& path) {
-        Value v = vm.global;
-        size_t start = 0;
-        while (start <= path.size()) {
-            size_t dot = path.find('.', start);
-            if (dot == std::string::npos) dot = path.size();
-            v = vm.get(v, vm.intern(path.substr(start, dot - start)));
-            start = dot + 1;
-        }
-        return v;
-    }
-    Value make(const std::string& ctor, std::vector<Value> args = {}) {
-        return vm.construct(global(ctor), args.data(), int(args.size()));
-    }
-    Value call(const Value& obj, const char* method, std::vector<Value> args = {}) {
-        return vm.call(vm.get(obj, vm.intern(method)), obj, args.data(), int(args.size()));
-    }
-    Value call_fn(const Value& fn, std::vector<Value> args = {}) {
-        return vm.call(fn, Value(), args.data(), int(args.size()));
-    }
-    Value get(const Value& obj, const char* name) { return vm.get(obj, vm.intern(name)); }
-    void set(const Value& obj, const char* name, const Value& v) { vm.set(obj.object(), vm.intern(name), v); }
-    std::string text(const Value& v) { return vm.trace_string(v); }
-    Value s(const char* t) { return vm.str(t); }
-    Value root() { return run.player.scripts()->level(0); }
-    Value clip() { return get(root(), "mc"); }
-    swf::Instance* inst() { return static_cast<ClipObject*>(clip().object())->inst; }
-    Value array(std::vector<Value> items) {
-        auto* a = vm.new_array();
-        a->items = std::move(items);
-        return a;
-    }
-
-    Playing run;
-    Vm& vm;
+// The sound movie, its objects called from the test.
+struct SoundScript : Script {
+    explicit SoundScript(int version = 8) : Script(sound_movie(version)) {}
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -107,7 +71,7 @@ TEST(Avm1Sound, SetPanTurnsOneSideDownAndWrapsAtTheEdges) {
 }
 
 TEST(Avm1Sound, VolumeConversionSaturatesToTheLowestInteger) {
-    Script sc;
+    SoundScript sc;
     Value snd = sc.make("Sound");
     struct Case {
         std::vector<Value> args;
@@ -128,7 +92,7 @@ TEST(Avm1Sound, VolumeConversionSaturatesToTheLowestInteger) {
 }
 
 TEST(Avm1Sound, SetTransformWrapsOwnFieldsAndLeavesTheRest) {
-    Script sc;
+    SoundScript sc;
     Value snd = sc.make("Sound");
     Value proto = sc.vm.new_object();
     sc.set(proto, "lr", 22.0);
@@ -143,7 +107,7 @@ TEST(Avm1Sound, SetTransformWrapsOwnFieldsAndLeavesTheRest) {
 }
 
 TEST(Avm1Sound, SoundsOfOneClipShareItsVolumeAndOthersKeepTheirs) {
-    Script sc;
+    SoundScript sc;
     Value a = sc.make("Sound", {sc.clip()}), b = sc.make("Sound", {sc.s("mc")}), g = sc.make("Sound");
     sc.call(a, "setVolume", {30.0});
     EXPECT_EQ(sc.call(b, "getVolume").n, 30);
@@ -154,7 +118,7 @@ TEST(Avm1Sound, SoundsOfOneClipShareItsVolumeAndOthersKeepTheirs) {
 }
 
 TEST(Avm1Sound, TargetIsAPathLookedUpAtEachCall) {
-    Script sc;
+    SoundScript sc;
     Value snd = sc.make("Sound", {sc.clip()});
     sc.call(snd, "setVolume", {40.0});
     sc.set(sc.clip(), "_name", sc.s("other"));
@@ -166,7 +130,7 @@ TEST(Avm1Sound, TargetIsAPathLookedUpAtEachCall) {
 }
 
 TEST(Avm1Sound, AttachedSoundGivesDurationAndPlayingState) {
-    Script sc;
+    SoundScript sc;
     Value snd = sc.make("Sound");
     EXPECT_TRUE(sc.get(snd, "duration").is_undefined());
     EXPECT_TRUE(sc.call(snd, "getPosition").is_undefined());
@@ -204,7 +168,7 @@ TEST(Avm1Sound, AttachedSoundGivesDurationAndPlayingState) {
 }
 
 TEST(Avm1Sound, DurationAndPositionCanBeShadowedOnTheObject) {
-    Script sc;
+    SoundScript sc;
     Value snd = sc.make("Sound");
     sc.set(snd, "duration", sc.s("test"));
     EXPECT_EQ(sc.text(sc.get(snd, "duration")), "test");
@@ -213,7 +177,7 @@ TEST(Avm1Sound, DurationAndPositionCanBeShadowedOnTheObject) {
 }
 
 TEST(Avm1Sound, LoaderKeepsTheSoundHeader) {
-    Script sc;
+    SoundScript sc;
     const swf::Character* ch = sc.run.player.movie()->find(2);
     ASSERT_NE(ch, nullptr);
     ASSERT_EQ(ch->kind, swf::CharKind::Sound);
@@ -230,7 +194,7 @@ TEST(Avm1Sound, LoaderKeepsTheSoundHeader) {
 // flash.filters
 // ---------------------------------------------------------------------------------------------
 TEST(Avm1Filters, SettersClampAndConvertLikeTheOriginal) {
-    Script sc;
+    SoundScript sc;
     struct Case {
         const char* cls;
         const char* prop;
@@ -266,7 +230,7 @@ TEST(Avm1Filters, SettersClampAndConvertLikeTheOriginal) {
 }
 
 TEST(Avm1Filters, GradientArraysShareOneCountOverSixteenSlots) {
-    Script sc;
+    SoundScript sc;
     Value f = sc.make("flash.filters.GradientGlowFilter");
     auto show = [&] {
         return sc.text(sc.get(f, "colors")) + "|" + sc.text(sc.get(f, "alphas")) + "|" + sc.text(sc.get(f, "ratios"));
@@ -288,7 +252,7 @@ TEST(Avm1Filters, GradientArraysShareOneCountOverSixteenSlots) {
 }
 
 TEST(Avm1Filters, ConvolutionKernelGrowsToItsSizeButNeverShrinks) {
-    Script sc;
+    SoundScript sc;
     Value f = sc.make("flash.filters.ConvolutionFilter");
     sc.set(f, "matrix", sc.array({1.0, 2.0, 3.0, 4.0, 5.0}));
     sc.set(f, "matrixX", 3.5);
@@ -300,7 +264,7 @@ TEST(Avm1Filters, ConvolutionKernelGrowsToItsSizeButNeverShrinks) {
 }
 
 TEST(Avm1Filters, ColorMatrixFillsMissingEntriesWithNaN) {
-    Script sc;
+    SoundScript sc;
     Value f = sc.make("flash.filters.ColorMatrixFilter", {Value::null()});
     EXPECT_EQ(sc.text(sc.get(f, "matrix")), "1,0,0,0,0,0,1,0,0,0,0,0,1,0,0,0,0,0,1,0");
     sc.set(f, "matrix", sc.array({Value(true), Value::null()}));
@@ -308,7 +272,7 @@ TEST(Avm1Filters, ColorMatrixFillsMissingEntriesWithNaN) {
 }
 
 TEST(Avm1Filters, ConstructorRunsOnceAndCloneCopies) {
-    Script sc;
+    SoundScript sc;
     Value f = sc.make("flash.filters.BlurFilter", {10.0, 20.0, 4.0});
     Value ctor = sc.global("flash.filters.BlurFilter");
     Value args[3] = {1.0, 2.0, 3.0};
@@ -324,7 +288,7 @@ TEST(Avm1Filters, ConstructorRunsOnceAndCloneCopies) {
 }
 
 TEST(Avm1Filters, ClipFiltersReachTheDisplayListAndReadBack) {
-    Script sc;
+    SoundScript sc;
     Value glow = sc.make("flash.filters.GlowFilter", {0x336699, 0.5, 8.0, 9.0, 3.0, 2.0, Value(true)});
     Value shadow = sc.make("flash.filters.DropShadowFilter", {5.0, 45.0});
     Value map = sc.make("flash.filters.DisplacementMapFilter");
@@ -354,7 +318,7 @@ TEST(Avm1Filters, ClipFiltersReachTheDisplayListAndReadBack) {
 // Natives by number
 // ---------------------------------------------------------------------------------------------
 TEST(Avm1Natives, AsNativeTakesExactlyTwoIntegers) {
-    Script sc;
+    SoundScript sc;
     Value asnative = sc.global("ASnative");
     EXPECT_EQ(sc.text(sc.call_fn(sc.call_fn(asnative, {100.0, 0.0}), {sc.s("&")})), "%26");
     EXPECT_EQ(sc.text(sc.call_fn(sc.call_fn(asnative, {sc.s("100"), 4294967297.0}), {sc.s("%26")})), "&");
@@ -364,7 +328,7 @@ TEST(Avm1Natives, AsNativeTakesExactlyTwoIntegers) {
 }
 
 TEST(Avm1Natives, SetNativeNumbersNamesFromTheFirstIndex) {
-    Script sc;
+    SoundScript sc;
     Value d = sc.make("Date", {1234.0});
     sc.call_fn(sc.global("ASSetNative"), {d, 103.0, sc.s(",,t"), 14.0});
     EXPECT_EQ(sc.call(d, "t").n, 1234);

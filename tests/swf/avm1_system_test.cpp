@@ -19,46 +19,7 @@ using namespace swf::avm1;
 using avm1test::Playing;
 using avm1test::TestMovie;
 
-std::vector<uint8_t> movie_with_clip(int version) {
-    TestMovie m(version);
-    m.sprite(1, 1).frame().end_sprite();
-    m.place(1, 1, "mc").frame();
-    return m.bytes();
-}
-
-class Script {
-public:
-    explicit Script(int version = 8) : run(movie_with_clip(version)), vm(run.vm()) {}
-
-    // A dotted path from _global ("flash.geom.Point"), read as the movie would read it.
-    Value global(const std::string& path) {
-        Value v = vm.global;
-        size_t start = 0;
-        while (start <= path.size()) {
-            size_t dot = path.find('.', start);
-            if (dot == std::string::npos) dot = path.size();
-            v = vm.get(v, vm.intern(path.substr(start, dot - start)));
-            start = dot + 1;
-        }
-        return v;
-    }
-    Value make(const std::string& ctor, std::vector<Value> args = {}) {
-        return vm.construct(global(ctor), args.data(), int(args.size()));
-    }
-    Value call(const Value& obj, const char* method, std::vector<Value> args = {}) {
-        Value fn = vm.get(obj, vm.intern(method));
-        return vm.call(fn, obj.is_object() ? obj : Value(vm.to_object(obj)), args.data(), int(args.size()));
-    }
-    Value get(const Value& obj, const char* name) { return vm.get(obj, vm.intern(name)); }
-    void set(const Value& obj, const char* name, const Value& v) { vm.set(obj.object(), vm.intern(name), v); }
-    std::string text(const Value& v) { return vm.trace_string(v); }
-    Value s(const char* t) { return vm.str(t); }
-    Value clip() { return get(runtime().level(0), "mc"); }
-    Runtime& runtime() { return *run.player.scripts(); }
-
-    Playing run;
-    Vm& vm;
-};
+using avm1test::Script;
 
 // A native function that appends "<name>(<first argument>)" to the script's log variable.
 Value record_call(Vm& vm, Value, const Args& args) {

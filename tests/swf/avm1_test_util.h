@@ -412,8 +412,8 @@ public:
         m.begin_sprite(id, frames);
         return *this;
     }
-    TestMovie& end_sprite() {
-        m.end_sprite();
+    TestMovie& end_sprite(bool with_end = true) {
+        m.end_sprite(with_end);
         return *this;
     }
     // PlaceObject2 with a name and, when given, clip-event handlers.
@@ -481,6 +481,61 @@ public:
     swf::Player player;
     std::vector<std::string> lines, errors;
     bool loaded = false;
+};
+
+// A root holding one clip "mc" (sprite 1).
+inline std::vector<uint8_t> movie_with_clip(int version) {
+    TestMovie m(version);
+    m.sprite(1, 1).frame().end_sprite();
+    m.place(1, 1, "mc").frame();
+    return m.bytes();
+}
+
+// A running movie whose objects are called from the test as its scripts would call them.
+class Script {
+public:
+    explicit Script(int version = 8) : Script(movie_with_clip(version)) {}
+    explicit Script(const std::vector<uint8_t>& movie) : run(movie), vm(run.vm()) {}
+
+    using Value = swf::avm1::Value;
+    // A dotted path from _global ("flash.geom.Point"), read as the movie would read it.
+    Value global(const std::string& path) {
+        Value v = vm.global;
+        size_t start = 0;
+        while (start <= path.size()) {
+            size_t dot = path.find('.', start);
+            if (dot == std::string::npos) dot = path.size();
+            v = vm.get(v, vm.intern(path.substr(start, dot - start)));
+            start = dot + 1;
+        }
+        return v;
+    }
+    Value make(const std::string& ctor, std::vector<Value> args = {}) {
+        return vm.construct(global(ctor), args.data(), int(args.size()));
+    }
+    Value call(const Value& obj, const char* method, std::vector<Value> args = {}) {
+        Value fn = vm.get(obj, vm.intern(method));
+        return vm.call(fn, obj.is_object() ? obj : Value(vm.to_object(obj)), args.data(), int(args.size()));
+    }
+    Value call_fn(const Value& fn, std::vector<Value> args = {}) {
+        return vm.call(fn, Value(), args.data(), int(args.size()));
+    }
+    Value get(const Value& obj, const char* name) { return vm.get(obj, vm.intern(name)); }
+    void set(const Value& obj, const char* name, const Value& v) { vm.set(obj.object(), vm.intern(name), v); }
+    std::string text(const Value& v) { return vm.trace_string(v); }
+    Value s(const char* t) { return vm.str(t); }
+    Value array(std::vector<Value> items) {
+        auto* a = vm.new_array();
+        a->items = std::move(items);
+        return a;
+    }
+    swf::avm1::Runtime& runtime() { return *run.player.scripts(); }
+    Value root() { return runtime().level(0); }
+    Value clip() { return get(root(), "mc"); }
+    swf::Instance* inst() { return static_cast<swf::avm1::ClipObject*>(clip().object())->inst; }
+
+    Playing run;
+    swf::avm1::Vm& vm;
 };
 
 using Lines = std::vector<std::string>;

@@ -213,8 +213,9 @@ public:
         sprite_id_ = id;
         sprite_frames_ = frames;
     }
-    void end_sprite() {
-        tag(0, {});
+    // Without the End tag the sprite's tags just run out, as in some damaged files.
+    void end_sprite(bool with_end = true) {
+        if (with_end) tag(0, {});
         in_sprite_ = false;
         Bits b;
         b.u16(sprite_id_);

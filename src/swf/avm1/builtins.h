@@ -3,6 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace swf::avm1 {
 
@@ -29,6 +33,17 @@ void install_textsnapshot(Vm& vm);  // TextSnapshot, MovieClip.getTextSnapshot  
 void install_net(Vm& vm);        // NetConnection, NetStream, MovieClipLoader, XMLSocket, LocalConnection (net_builtins.cpp)
 void install_file_reference(Vm& vm);  // flash.net.FileReference, FileReferenceList    (file_reference_builtins.cpp)
 void install_player_classes(Vm& vm);  // ContextMenu(Item), Camera, Microphone, Video, PrintJob, Accessibility, TextRenderer (player_builtins.cpp)
+void install_stylesheet(Vm& vm);  // TextField.StyleSheet                            (stylesheet_builtins.cpp)
+
+// The CSS side of TextField.StyleSheet (stylesheet_builtins.cpp). parse_css gives each selector
+// with its declarations (camel-cased names, trimmed values), or false for malformed text;
+// style_to_text_format is StyleSheet.transform for a style object.
+std::string css_property_name(std::string_view css);
+bool parse_css(std::string_view text,
+               std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>>& rules);
+struct TextFormat;
+struct Value;
+TextFormat style_to_text_format(Vm& vm, const Value& style);
 
 // Makes a native reachable as ASnative(category, index) (native_builtins.cpp).
 void register_native(Vm& vm, int32_t category, int32_t index, class FunctionObject* fn);

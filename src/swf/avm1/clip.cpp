@@ -63,6 +63,12 @@ ClipObject* live(Vm& vm, Object* o) {
     return a && a->alive() ? a : nullptr;
 }
 
+}  // namespace
+
+Object* clip_now(Vm& vm, Object* o) { return live(vm, o); }
+
+namespace {
+
 bool object_bounds(ClipObject* c, Rect& out) { return clip_local_bounds(c, out, true); }
 
 Matrix& own_matrix(ClipObject* c) { return c->inst ? c->inst->matrix : c->root_matrix; }
@@ -268,32 +274,53 @@ Object* find_child(Vm& vm, ClipObject* c, Str* name) {
     return found;
 }
 
+bool level_name(Vm& vm, const std::string& name, int& level) {
+    if (name.size() < 6) return false;
+    const std::string head = vm.case_sensitive() ? name.substr(0, 6) : fold_case(name.substr(0, 6));
+    if (head != "_level" && head != "_flash") return false;
+    // The number is the leading digits, counted round 2^32 ("_level" alone, or "_level0a", is 0).
+    size_t i = 6;
+    const bool negative = i < name.size() && name[i] == '-';
+    if (negative) ++i;
+    uint32_t n = 0;
+    for (; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i) n = n * 10 + uint32_t(name[i] - '0');
+    if (negative) n = 0u - n;
+    level = int32_t(n);
+    return true;
+}
+
 Object* resolve_clip_path(Vm& vm, Object* base, const std::string& path, const std::function<Value(Str*)>& lookup) {
     if (path.empty()) return base;
+    // A path may end in one colon, not two.
+    if (path.size() >= 2 && path.compare(path.size() - 2, 2, "::") == 0) return nullptr;
     size_t i = 0;
     Object* cur = base;
-    if (path[0] == '/') {
+    // Once a slash is seen, dots belong to the names ("a/b.c" names a clip "b.c").
+    bool slashed = path[0] == '/';
+    if (slashed) {
         cur = clip_root(vm, base);
         i = 1;
     }
     bool first = true;
     while (i < path.size()) {
         // A colon parts names too ("/:mc1/" names mc1).
-        size_t j = path.find_first_of("/.:", i);
+        size_t j = path.find_first_of(slashed ? "/:" : "/.:", i);
         if (j == std::string::npos) j = path.size();
         // ".." is a step up, not two dots.
-        if (path.compare(i, 2, "..") == 0 && (i + 2 == path.size() || path[i + 2] == '/')) j = i + 2;
+        if (!slashed && path.compare(i, 2, "..") == 0 && (i + 2 == path.size() || path[i + 2] == '/')) j = i + 2;
         std::string seg = path.substr(i, j - i);
+        if (j < path.size() && path[j] == '/') slashed = true;
         i = j < path.size() ? j + 1 : j;
         if (seg.empty()) continue;
+        int level = 0;
         if (seg == ".." || (!vm.case_sensitive() ? fold_case(seg) == "_parent" : seg == "_parent")) {
             cur = cur ? clip_parent(cur) : nullptr;
         } else if (fold_case(seg) == "_root" && (vm.version < 7 || seg == "_root")) {
             cur = clip_root(vm, cur ? cur : base);
-        } else if (seg.size() > 6 && fold_case(seg.substr(0, 6)) == "_level") {
-            cur = clip_level(vm, std::atoi(seg.c_str() + 6));
-        } else if (seg == "this" && first) {
-            // `this` in a path is the clip the path starts from
+        } else if (level_name(vm, seg, level)) {
+            cur = clip_level(vm, level);
+        } else if (seg == "this" && first && !lookup) {
+            // `this` in a path is the clip the path starts from; given a lookup, that decides.
         } else {
             Str* key = vm.intern(seg);
             Object* next = find_child(vm, as_clip(cur), key);
@@ -461,6 +488,9 @@ void clip_set_property(Vm& vm, Object* o, int index, const Value& v) {
         return;
     }
     if (index == PropName) {
+        // References keep finding the clip by the path it had before its first rename: once it
+        // is removed, they lead to whatever clip then holds that path.
+        if (c->dead_path.empty() && c->alive()) c->dead_path = display_path(vm, c, false);
         (inst ? inst->name : c->root_name) = vm.to_string(v)->text;
         return;
     }
@@ -525,6 +555,14 @@ bool ClipObject::get_virtual(Vm& vm, Str* name, Value& out) {
     if (!t.empty() && t[0] == '_') {
         int index = clip_prop_index(t);
         if (index >= 0) {
+            // A child of the name hides the property from member reads (GetProperty still
+            // reaches it).
+            if (kind != ObjKind::TextField && alive() && !find_own(name, vm.case_sensitive())) {
+                if (Object* child = find_child(vm, this, name)) {
+                    out = child;
+                    return true;
+                }
+            }
             if (kind == ObjKind::TextField && alive() && text_field_get_property(vm, this, index, out)) return true;
             out = alive() ? clip_get_property(vm, this, index) : Value();
             return true;
@@ -533,6 +571,13 @@ bool ClipObject::get_virtual(Vm& vm, Str* name, Value& out) {
         // text field knows only its parent.
         if (alive() && !find_own(name, vm.case_sensitive())) {
             auto is = [&](const char* n) { return vm.case_sensitive() ? t == n : fold_case(t) == n; };
+            // Levels answer before children of their name.
+            int level = 0;
+            if (level_name(vm, t, level)) {
+                Object* l = level >= 0 ? clip_level(vm, level) : nullptr;
+                out = l ? Value(l) : Value();
+                return true;
+            }
             if (kind == ObjKind::TextField) {
                 if (is("_parent")) {
                     Object* p = clip_parent(this);
@@ -605,7 +650,7 @@ void ClipObject::trace(Tracer& t) {
 
 void ClipObject::detach(Vm& vm) {
     if (!alive()) return;
-    dead_path = display_path(vm, this, false);
+    if (dead_path.empty()) dead_path = display_path(vm, this, false);
     clip = nullptr;
     inst = nullptr;
     parent = nullptr;

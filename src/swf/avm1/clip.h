@@ -61,12 +61,16 @@ int clip_prop_index(const std::string& name);
 
 bool is_display_object(Object* o);
 bool clip_alive(Object* o);
+// The live clip for a clip's object: itself, or for a removed one the clip now at its path.
+Object* clip_now(Vm& vm, Object* o);
 std::string display_path(Vm& vm, Object* o, bool slash);
 Object* clip_root(Vm& vm, Object* clip);
 Object* clip_parent(Object* clip);
 Object* clip_level(Vm& vm, int n);
 // A clip from a slash or dot path, relative to `base`; `lookup` resolves a first name that is
 // not a path step (a variable holding a clip).
+// "_levelN" or "_flashN": sets the level it names (negative names none).
+bool level_name(Vm& vm, const std::string& name, int& level);
 Object* resolve_clip_path(Vm& vm, Object* base, const std::string& path, const std::function<Value(Str*)>& lookup);
 // The named child of a clip (instance names follow the version's case rule).
 Object* find_child(Vm& vm, ClipObject* clip, Str* name);

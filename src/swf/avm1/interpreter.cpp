@@ -234,14 +234,9 @@ struct Interp {
             out = f.fn->v2 && (f.fn->flags & 0x30) ? Value() : make_super();
             return true;
         }
-        if (t.size() > 6 && (t.compare(0, 6, "_level") == 0 || (!vm.case_sensitive() && name->folded->text.compare(0, 6, "_level") == 0))) {
-            int n = 0;
-            for (size_t i = 6; i < t.size(); ++i) {
-                if (t[i] < '0' || t[i] > '9') return false;
-                n = n * 10 + (t[i] - '0');
-                if (n > 100000) return false;
-            }
-            Object* l = clip_level(vm, n);
+        int level = 0;
+        if (level_name(vm, t, level)) {
+            Object* l = level >= 0 ? clip_level(vm, level) : nullptr;
             out = l ? Value(l) : Value();
             return true;
         }
@@ -276,6 +271,14 @@ struct Interp {
         return 0;
     }
 
+    // A removed clip on the scope chain stands for the clip now at its path, or for the root.
+    Object* scope_object(Object* o) {
+        if (!is_display_object(o) || clip_alive(o) || static_cast<ClipObject*>(o)->unloading) return o;
+        Object* now = clip_now(vm, o);
+        if (!now) now = clip_level(vm, 0);
+        return now ? now : o;
+    }
+
     Value lookup(Str* name) {
         Value out;
         // `this` is always the machine's; a variable called `_root`, `_parent`, `_global` or
@@ -283,10 +286,11 @@ struct Interp {
         if (same(name, vm.names.this_) && special(name, out)) return out;
         for (Scope* s = f.scope; s; s = s->parent) {
             if (!s->object) continue;
-            const int found = find_plain(s->object, name, out);
+            Object* o = scope_object(s->object);
+            const int found = find_plain(o, name, out);
             if (found == 1) return out;
             if (found == 0) continue;
-            if (vm.has_property(s->object, name)) return vm.get(s->object, name);
+            if (vm.has_property(o, name)) return vm.get(o, name);
         }
         if (special(name, out)) return out;
         // SWF4 code sees no globals (NaN and Infinity are plain undefined names there).
@@ -298,15 +302,20 @@ struct Interp {
     Value get_variable(Str* name) {
         if (!name->names_path()) return lookup(name);
         const std::string& t = name->text;
-        size_t colon = t.rfind(':');
-        if (colon != std::string::npos) {
-            Object* clip = resolve_target(t.substr(0, colon));
+        const bool slash = t.find('/') != std::string::npos;
+        if (slash || t.find(':') != std::string::npos) {
+            // The last ':' or '.' parts the clip path from the variable's name.
+            const size_t cut = t.find_last_of(":.");
+            if (cut == std::string::npos) {
+                // Slashes alone: a variable of that very name, else the clip the path names.
+                Value v = lookup(name);
+                if (!v.is_undefined()) return v;
+                Object* clip = resolve_target(t);
+                return clip ? Value(clip) : Value();
+            }
+            Object* clip = resolve_target(t.substr(0, cut));
             if (!clip) return Value();
-            return vm.get(clip, vm.intern(t.substr(colon + 1)));
-        }
-        if (t.find('/') != std::string::npos) {
-            Object* clip = resolve_target(t);
-            return clip ? Value(clip) : Value();
+            return vm.get(clip, vm.intern(t.substr(cut + 1)));
         }
         // Dot path: each scope that has the first name is tried in turn until the whole path
         // resolves; `_global.a.b.c` is reached when a nearer `a` has no `b.c`.
@@ -354,14 +363,14 @@ struct Interp {
             colon = t.rfind(':');
             dot = t.rfind('.');
         }
-        if (colon != std::string::npos || (dot != std::string::npos && dot > 0 && t.size() > 1) ||
-            (name->names_path() && t.find('/') != std::string::npos)) {
-            size_t cut = colon != std::string::npos ? colon : dot;
-            if (cut == std::string::npos) return;  // a bare clip path names no variable
+        if (colon != std::string::npos || (dot != std::string::npos && dot > 0 && t.size() > 1)) {
+            // The last ':' or '.' parts the clip path from the variable's name; slashes alone
+            // make a plain (if odd) variable name.
+            size_t cut = colon == std::string::npos ? dot : dot == std::string::npos ? colon : std::max(colon, dot);
             std::string path = t.substr(0, cut);
             Str* member = vm.intern(t.substr(cut + 1));
             Value holder;
-            if (colon != std::string::npos)
+            if (colon != std::string::npos || path.find('/') != std::string::npos)
                 holder = resolve_target(path);
             else
                 holder = get_variable(vm.intern(path));
@@ -370,8 +379,8 @@ struct Interp {
         }
         for (Scope* s = f.scope; s; s = s->parent) {
             if (!s->object) continue;
-            if (vm.has_property(s->object, name)) {
-                vm.set(s->object, name, v);
+            if (Object* o = scope_object(s->object); vm.has_property(o, name)) {
+                vm.set(o, name, v);
                 return;
             }
         }
@@ -381,10 +390,12 @@ struct Interp {
     }
 
     // A clip from a path string; "" is the current target.
-    Object* resolve_target(const std::string& path) {
+    // tellTarget paths (`with_this` false) do not know `this`.
+    Object* resolve_target(const std::string& path, bool with_this = true) {
         if (path.empty()) return f.target_lost ? nullptr : f.target;
         // A variable may hold the path's first clip, but not one of _global's.
-        return resolve_clip_path(vm, f.target ? f.target : f.base, path, [this](Str* name) {
+        return resolve_clip_path(vm, f.target ? f.target : f.base, path, [this, with_this](Str* name) {
+            if (!with_this && same(name, vm.names.this_)) return Value();
             for (Scope* s = f.scope; s; s = s->parent)
                 if (s->object && vm.has_property(s->object, name)) return vm.get(s->object, name);
             Value out;
@@ -407,10 +418,10 @@ struct Interp {
             f.target_lost = true;
             return;
         }
-        Object* t = resolve_target(path);
+        Object* t = resolve_target(path, false);
         // A path the current target cannot resolve is tried from the clip the code runs in.
         if (!t && f.target != f.base && f.base)
-            t = resolve_clip_path(vm, f.base, path, [this](Str* name) { return lookup(name); });
+            t = resolve_clip_path(vm, f.base, path, [this](Str* name) { return same(name, vm.names.this_) ? Value() : lookup(name); });
         retarget(t ? t : root());
         f.target_lost = !t;
     }

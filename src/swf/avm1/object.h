@@ -55,6 +55,7 @@ struct Watch {
     Str* name;
     Value callback;
     Value data;
+    int depth = 0;  // callbacks of this watch now running, to stop runaway recursion
 };
 
 class Object : public Cell {
@@ -95,9 +96,15 @@ protected:
 // A getter/setter pair made by addProperty.
 struct AccessorPair final : Cell {
     Value getter, setter;
+    // What the slot holds under the accessor: a watcher sees it as the old value, and reads and
+    // writes fall through to it while the property's watch is too deep to run again.
+    Value raw;
+    // Calls of each half now running; recursion is limited per property, not per machine.
+    int get_depth = 0, set_depth = 0;
     void trace(Tracer& t) override {
         t.mark(getter);
         t.mark(setter);
+        t.mark(raw);
     }
 };
 

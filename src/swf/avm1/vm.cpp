@@ -51,6 +51,7 @@ void Vm::install_builtins() {
     install_net(*this);
     install_file_reference(*this);
     install_player_classes(*this);
+    install_stylesheet(*this);
     // Last: it looks up the functions the others installed.
     install_natives(*this);
 }
@@ -231,6 +232,19 @@ Property* Vm::find(Object* o, Str* name, Object** holder) {
     return nullptr;
 }
 
+Watch* Vm::find_watch(Object* o, Str* name) {
+    if (!o->watches) return nullptr;
+    const bool cs = case_sensitive();
+    for (Watch& w : *o->watches)
+        if (cs ? w.name == name : w.name->folded == name->folded) return &w;
+    return nullptr;
+}
+
+bool Vm::watch_saturated(Object* o, Str* name) {
+    const Watch* w = o->watches ? find_watch(o, name) : nullptr;
+    return w && w->depth >= kMaxWatchDepth;
+}
+
 Value Vm::get(Object* obj, Str* name) {
     const bool cs = case_sensitive();
     if (name == names.__proto__ || (!cs && name->folded == names.__proto__)) return obj->proto ? Value(obj->proto) : Value();
@@ -249,7 +263,8 @@ Value Vm::get(Object* obj, Str* name) {
         if (p && !(p->flags & hidden)) {
             if (p->flags & Accessor) {
                 auto* pair = reinterpret_cast<AccessorPair*>(p->value.o);
-                return call_accessor(pair->getter, obj, nullptr, 0);
+                if (watch_saturated(obj, name)) return pair->raw;
+                return call_accessor(pair, false, obj, nullptr, 0);
             }
             return p->value;
         }
@@ -281,16 +296,18 @@ void Vm::set(Object* o, Str* name, const Value& v0) {
         return;
     }
     Value v = v0;
-    if (o->watches) {
-        for (Watch& w : *o->watches) {
-            if (cs ? w.name != name : w.name->folded != name->folded) continue;
-            Value old = get(o, name);
-            Value args[4] = {name, old, v, w.data};
-            Watch copy = w;
-            v = call(copy.callback, o, args, 4);
-            break;
-        }
+    if (Watch* w = find_watch(o, name); w && w->depth < kMaxWatchDepth) {
+        // The watcher is told what the slot holds; a getter is not run for it.
+        Property* p = find(o, name);
+        Value old = p && (p->flags & Accessor) ? reinterpret_cast<AccessorPair*>(p->value.o)->raw : get(o, name);
+        Value args[4] = {name, old, v, w->data};
+        Value callback = w->callback;
+        ++w->depth;
+        v = call(callback, o, args, 4);
+        // The callback may have unwatched or replaced the entry; look it up again.
+        if (Watch* after = find_watch(o, name); after && after->depth > 0) --after->depth;
     }
+    const bool saturated = watch_saturated(o, name);
     if (o->set_virtual(*this, name, v)) return;
     Property* own = o->find_own(name, cs);
     // A property this version cannot see is written over as a new one.
@@ -298,7 +315,10 @@ void Vm::set(Object* o, Str* name, const Value& v0) {
     if (own) {
         if (own->flags & Accessor) {
             auto* pair = reinterpret_cast<AccessorPair*>(own->value.o);
-            call_accessor(pair->setter, o, &v, 1);
+            if (saturated)
+                pair->raw = v;
+            else
+                call_accessor(pair, true, o, &v, 1);
             return;
         }
         if (own->flags & ReadOnly) return;
@@ -310,7 +330,10 @@ void Vm::set(Object* o, Str* name, const Value& v0) {
     Property* p = o->proto ? find(o->proto, name, &holder) : nullptr;
     if (p && (p->flags & Accessor)) {
         auto* pair = reinterpret_cast<AccessorPair*>(p->value.o);
-        call_accessor(pair->setter, o, &v, 1);
+        if (saturated)
+            pair->raw = v;
+        else
+            call_accessor(pair, true, o, &v, 1);
         return;
     }
     o->put(name, v, 0, cs);
@@ -389,13 +412,25 @@ Value Vm::call(const Value& fn, const Value& self, const Value* args, int argc) 
     return call_script(*this, f, self, args, argc, nullptr);
 }
 
-// Getters and setters that reach themselves stop quietly after this many levels.
-Value Vm::call_accessor(const Value& fn, const Value& self, const Value* args, int argc) {
+// A getter or setter that reaches itself stops after this many levels. Each half of each property
+// counts on its own: a getter and setter calling each other run twice as deep. A written value also
+// lands in the plain slot once the setter is done, so the outermost write is what a stopped getter
+// reads back.
+Value Vm::call_accessor(AccessorPair* pair, bool setter, const Value& self, const Value* args, int argc) {
     constexpr int kMaxAccessorDepth = 65;
-    if (accessor_depth >= kMaxAccessorDepth) return Value();
-    ++accessor_depth;
-    Value r = call(fn, self, args, argc);
-    --accessor_depth;
+    int& depth = setter ? pair->set_depth : pair->get_depth;
+    Value r;
+    if (depth < kMaxAccessorDepth) {
+        ++depth;
+        // The script may delete the property meanwhile; keep the pair alive until the count is undone.
+        roots.push_back(Value(reinterpret_cast<Object*>(pair)));
+        r = call(setter ? pair->setter : pair->getter, self, args, argc);
+        roots.pop_back();
+        --depth;
+    } else if (!setter) {
+        return pair->raw;
+    }
+    if (setter) pair->raw = argc > 0 ? args[0] : Value();
     return r;
 }
 

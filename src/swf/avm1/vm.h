@@ -231,8 +231,13 @@ public:
         return call(fn, self, args.begin(), int(args.size()));
     }
     Value call_method(const Value& obj, Str* name, std::initializer_list<Value> args);
-    Value call_accessor(const Value& fn, const Value& self, const Value* args, int argc);
-    int accessor_depth = 0;
+    // A watch stops calling back once this many of its callbacks are running; past that, the
+    // property is read and written as a plain slot, its getter and setter bypassed.
+    static constexpr int kMaxWatchDepth = 65;
+    Watch* find_watch(Object* o, Str* name);
+    bool watch_saturated(Object* o, Str* name);
+    // Runs one half of a getter/setter pair, stopping it quietly once it recurses too deep.
+    Value call_accessor(AccessorPair* pair, bool setter, const Value& self, const Value* args, int argc);
     Value construct(const Value& ctor, const Value* args, int argc);
 
     // Runs a top-level action block with `clip` as the target and base clip.

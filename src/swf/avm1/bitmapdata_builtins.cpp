@@ -281,17 +281,32 @@ Value bd_fill_rect(Vm& vm, Value self, const Args& args) {
     return Value();
 }
 
+// The leading (source, sourceRect, destPoint) of the copying methods: 0, or the error code of
+// the first argument that is no use.
+struct CopySource {
+    BitmapState* src = nullptr;
+    IRect rect;
+    int dx = 0, dy = 0;
+};
+
+int copy_source(Vm& vm, const Args& args, CopySource& out) {
+    out.src = state_of(args[0]);
+    if (!out.src) return -2;
+    if (!out.src->bits) return -3;
+    if (!rect_arg(vm, args[1], out.rect)) return -4;
+    loose_point(vm, args[2], out.dx, out.dy);
+    return 0;
+}
+
 // copyPixels(source, sourceRect, destPoint [, alphaBitmap, alphaPoint, mergeAlpha])
 Value bd_copy_pixels(Vm& vm, Value self, const Args& args) {
     BitmapState* d = live(self);
     if (!d || args.size() < 3) return -1;
-    BitmapState* src = state_of(args[0]);
-    if (!src) return -2;
-    if (!src->bits) return -3;
-    IRect r;
-    if (!rect_arg(vm, args[1], r)) return -4;
-    int dx, dy;
-    loose_point(vm, args[2], dx, dy);
+    CopySource source;
+    if (const int error = copy_source(vm, args, source)) return error;
+    BitmapState* src = source.src;
+    IRect r = source.rect;
+    int dx = source.dx, dy = source.dy;
     BitmapState* alpha = args.size() > 3 ? live(args[3]) : nullptr;
     int ax = 0, ay = 0;
     if (alpha) loose_point(vm, args[4], ax, ay);
@@ -349,13 +364,11 @@ int channel_shift(int channel) {
 Value bd_copy_channel(Vm& vm, Value self, const Args& args) {
     BitmapState* d = live(self);
     if (!d || args.size() < 5) return -1;
-    BitmapState* src = state_of(args[0]);
-    if (!src) return -2;
-    if (!src->bits) return -3;
-    IRect r;
-    if (!rect_arg(vm, args[1], r)) return -4;
-    int dx, dy;
-    loose_point(vm, args[2], dx, dy);
+    CopySource source;
+    if (const int error = copy_source(vm, args, source)) return error;
+    BitmapState* src = source.src;
+    IRect r = source.rect;
+    int dx = source.dx, dy = source.dy;
     const int from = channel_shift(int_arg(vm, args[3])), to = channel_shift(int_arg(vm, args[4]));
     // An unknown destination changes nothing; an unknown source copies zeros.
     if (to < 0) return -1;
@@ -567,13 +580,11 @@ bool compare_op(const std::string& op, uint32_t a, uint32_t b) {
 Value bd_threshold(Vm& vm, Value self, const Args& args) {
     BitmapState* d = live(self);
     if (!d || args.size() < 5) return -1;
-    BitmapState* src = state_of(args[0]);
-    if (!src) return -2;
-    if (!src->bits) return -3;
-    IRect r;
-    if (!rect_arg(vm, args[1], r)) return -4;
-    int dx, dy;
-    loose_point(vm, args[2], dx, dy);
+    CopySource source;
+    if (const int error = copy_source(vm, args, source)) return error;
+    BitmapState* src = source.src;
+    IRect r = source.rect;
+    int dx = source.dx, dy = source.dy;
     const std::string op = vm.to_std_string(args[3]);
     const uint32_t threshold = uint32_t(int_arg(vm, args[4]));
     const uint32_t color = args.size() > 5 ? uint32_t(int_arg(vm, args[5])) : 0;

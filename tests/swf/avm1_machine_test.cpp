@@ -117,7 +117,7 @@ TEST(Avm1Conversions, AddIsNumericAndAdd2ConcatenatesByVersion) {
         {"Add2 {toString} 's'", 7, Asm().append(to_string_x).get("o").push("s").op(a::Add2).trace(), {"toString", "Xs"}},
         {"Add2 1 {toString}", 7, Asm().append(to_string_x).push(1).get("o").op(a::Add2).trace(), {"NaN"}},
         {"Add2 {toString} {toString}", 7, Asm().append(to_string_x).get("o").get("o").op(a::Add2).trace(), {"NaN"}},
-        // from_shumway__add: clips have no primitive value
+        // clips have no primitive value (a recorded Add2 case)
         {"Add2 1 clip", 7, Asm().push(1).get("this").op(a::Add2).trace(), {"NaN"}},
         {"Add2 clip 'a'", 7, Asm().get("this").push("a").op(a::Add2).trace(), {"_level0a"}},
         {"StringAdd 'a' 1", 4, bin(a::StringAdd, "a", 1), {"a1"}},
@@ -877,7 +877,7 @@ TEST(Avm1Objects, ObjectFunctionAndAsBroadcasterBuiltIns) {
          {"[type Object]", "undefined"}},
         {"Function(v) is v", 7, Asm().push(B(true)).call("Function", 1).trace(), {"true"}},
         {"Function() is a bare object", 7, Asm().call("Function").op(a::TypeOf).trace(), {"object"}},
-        // from_gnash__misc-mtasc.all__function_test
+        // a recorded function test
         {"Function.prototype is an object", 6, Asm().member("Function", "prototype").op(a::TypeOf).trace(), {"object"}},
         {"new AsBroadcaster() is an ordinary object", 7, Asm().construct("AsBroadcaster").trace(), {"[object Object]"}},
         // avm1__as_broadcaster_undef: listeners match by ==, and adding one moves it to the end

@@ -13,6 +13,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#ifndef SWF_BENCH_CORPUS
+#define SWF_BENCH_CORPUS "../shared/swf-corpus"
+#endif
 #include <vector>
 
 #include "swf/player.h"
@@ -157,7 +161,7 @@ int main(int argc, char** argv) {
         synthetic_scene();
         return 0;
     }
-    std::string corpus = "/work/shared/swf-corpus";
+    std::string corpus = SWF_BENCH_CORPUS;
     if (argc == 3 && std::strcmp(argv[1], "--corpus") == 0) corpus = argv[2];
 
     synthetic_scene();

@@ -4,7 +4,7 @@
 # Usage: tools/swf/conformance.sh [report.tsv] [extra run-conformance args]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-corpus=/work/shared/swf-corpus
+corpus=$root/../shared/swf-corpus
 report=${1:-/tmp/swf-conformance.tsv}
 shift || true
 "$corpus/run-conformance" --player "$root/build/native/tools/swfrun/swfrun" --kind image --jobs 2 \

@@ -43,16 +43,17 @@ if [ ! -x "$bin" ] || [ "$main" -nt "$bin" ] || [ -n "$(find "$objs" -name '*.o'
   clang++ "${flags[@]/fuzzer-no-link/fuzzer}" "$main" "$objs"/*.o -o "$bin" -lz -ljpeg -llzma
 fi
 
-if [ -d /work/shared/swf-corpus/cases ] && [ -z "$(ls -A "$out/seeds")" ]; then
+corpus=$root/../shared/swf-corpus
+if [ -d "$corpus/cases" ] && [ -z "$(ls -A "$out/seeds")" ]; then
   if [ "$target" = loader ]; then
     n=0
-    for f in /work/shared/swf-corpus/cases/*/movie.swf; do
+    for f in "$corpus"/cases/*/movie.swf; do
       [ "$(stat -c %s "$f")" -le 65536 ] || continue
       cp "$f" "$out/seeds/$n.swf"; n=$((n + 1))
     done
   elif command -v python3 >/dev/null; then
     # Each DoAction and DoInitAction block of the corpus, as the first part of a fuzz_avm1 input.
-    python3 - "$out/seeds" <<'EOF'
+    python3 - "$out/seeds" "$corpus" <<'EOF'
 import glob, os, struct, sys, zlib
 out = sys.argv[1]
 def tags(buf):
@@ -72,7 +73,7 @@ def blocks(buf):
         elif code == 59: yield body[2:]
         elif code == 39: yield from blocks(body[4:])
 count = 0
-for path in sorted(glob.glob('/work/shared/swf-corpus/cases/*/movie.swf')):
+for path in sorted(glob.glob(sys.argv[2] + '/cases/*/movie.swf')):
     data = open(path, 'rb').read()
     try:
         body = zlib.decompress(data[8:]) if data[:1] == b'C' else data[8:] if data[:1] == b'F' else None

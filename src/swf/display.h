@@ -34,6 +34,9 @@ struct Instance {
     FilterListPtr filters;  // null for the usual unfiltered instance
     bool cache_as_bitmap = false;
     uint32_t background = 0;  // opaque background behind the instance's bounds, 0xFFRRGGBB; 0: none
+    // A script's scrollRect (own twips): only this part shows, moved so its corner is the origin.
+    bool scrolled = false;
+    Rect scroll_rect;
     std::unique_ptr<Clip> clip;  // sprites and buttons
     // Scripting: the object scripts see (text fields; sprites and buttons keep theirs on the
     // clip), whether scripts placed or moved it (the timeline then leaves it alone), and the

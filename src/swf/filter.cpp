@@ -23,10 +23,16 @@ int passes_of(const Filter& f) { return std::clamp(f.passes, 0, kMaxPasses); }
 // ---------------------------------------------------------------------------------------------
 // Box blur
 // ---------------------------------------------------------------------------------------------
+// Each pass keeps the whole part of its average (rounding down), so that a blur thins what it
+// spreads a little and its faint far reach falls to nothing, while flat areas keep their value.
 struct BoxWeights {
-    int full = 0;        // taps -full..full weigh `w_full`
-    uint32_t w_full = 0;  // 16.16
+    int full = 0;         // taps -full..full weigh `w_full`
+    uint32_t w_full = 0;
     uint32_t w_end = 0;   // the partly covered taps at +-(full + 1)
+    uint32_t total = 1;   // of all the taps
+    uint8_t average(uint32_t sum, uint32_t ends) const {
+        return uint8_t(std::min<uint32_t>((sum * w_full + ends * w_end) / total, 255));
+    }
 };
 
 BoxWeights box_weights(double size) {
@@ -35,8 +41,9 @@ BoxWeights box_weights(double size) {
     BoxWeights b;
     b.full = int(std::floor(half - 0.5));
     const double end = half - (b.full + 0.5);
-    b.w_full = uint32_t(std::lround(65536.0 / size));
-    b.w_end = uint32_t(std::lround(65536.0 * end / size));
+    b.w_full = 4096;
+    b.w_end = uint32_t(std::lround(4096 * end));
+    b.total = uint32_t(2 * b.full + 1) * b.w_full + 2 * b.w_end;
     return b;
 }
 
@@ -51,7 +58,7 @@ void box_row(uint8_t* line, int n, const BoxWeights& b, std::vector<uint8_t>& pa
     for (int k = -b.full; k <= b.full; ++k) sum += in[k];
     for (int i = 0; i < n; ++i) {
         const uint32_t ends = in[i - pad] + in[i + pad];
-        line[i] = uint8_t(std::min<uint32_t>((sum * b.w_full + ends * b.w_end + 32768) >> 16, 255));
+        line[i] = b.average(sum, ends);
         sum += in[i + pad];
         sum -= in[i - b.full];
     }
@@ -73,7 +80,7 @@ void box_columns(uint8_t* plane, int w, int h, const BoxWeights& b, std::vector<
         uint8_t* out = plane + size_t(y) * w;
         for (int x = 0; x < w; ++x) {
             const uint32_t ends = (above ? above[x] : 0) + (below ? below[x] : 0);
-            out[x] = uint8_t(std::min<uint32_t>((sums[x] * b.w_full + ends * b.w_end + 32768) >> 16, 255));
+            out[x] = b.average(sums[x], ends);
         }
         if (below)
             for (int x = 0; x < w; ++x) sums[x] += below[x];
@@ -425,6 +432,17 @@ void blur_image(const Filter& f, FilterImage& img) {
 }  // namespace
 
 uint32_t scale_premultiplied(uint32_t px, uint32_t k) { return scale(px, k); }
+
+uint32_t cxform_picture_pixel(uint32_t px, const CxForm& cx) {
+    const RGBA c = unpremultiply(px);
+    // v * m / 256 + add, to the nearest (halves away from zero), within 0..255.
+    auto f = [](int v, int m, int add) {
+        const int64_t t = int64_t(v) * m;
+        const int64_t q = (t >= 0 ? t + 128 : t - 128) / 256 + add;
+        return uint8_t(std::clamp<int64_t>(q, 0, 255));
+    };
+    return premultiply(RGBA{f(c.r, cx.rm, cx.ra), f(c.g, cx.gm, cx.ga), f(c.b, cx.bm, cx.ba), f(c.a, cx.am, cx.aa)});
+}
 
 void composite_over(uint32_t* dst, const uint32_t* src, int n) {
     for (int i = 0; i < n; ++i) {

@@ -97,6 +97,10 @@ constexpr size_t kMaxFilters = 32;
 void apply_filters(const FilterList& list, FilterImage& image, uint64_t& budget);
 void apply_filter(const Filter& f, FilterImage& image);
 
+// A colour transform on one premultiplied pixel of a finished picture (a filtered or cached
+// object), each channel rounded to the nearest value.
+uint32_t cxform_picture_pixel(uint32_t px, const CxForm& cx);
+
 // Every channel of a premultiplied pixel times k/255 (a mask's coverage, say).
 uint32_t scale_premultiplied(uint32_t px, uint32_t k);
 // n premultiplied pixels of `src` over `dst` (the normal blend mode).

@@ -223,6 +223,28 @@ void SolidPainter::shade(int, int, int n, uint32_t* out) { std::fill(out, out + 
 // ---------------------------------------------------------------------------------------------
 // Gradients
 // ---------------------------------------------------------------------------------------------
+// A linear-light ramp works on whole 8-bit light levels: each stop's channels are taken to light
+// (cut down to a whole level), blended there and cut down again, then encoded back. Translucent
+// entries are weighted by their alpha once more, through the encoding curve: a channel ends up
+// as colour * a * a / encode(a) rather than colour * a, so that they look fainter than the same
+// colours blended as stored.
+static uint32_t linear_light_entry(RGBA p, RGBA q, double t, const CxForm& cx, bool plain) {
+    auto level = [](uint8_t c) { return std::floor(srgb_to_linear(c / 255.0) * 255.0); };
+    auto mix = [&](uint8_t a, uint8_t b) {
+        const double light = std::floor(level(a) + (level(b) - level(a)) * t);
+        return uint8_t(std::clamp(linear_to_srgb(light / 255.0) * 255.0 + 0.5, 0.0, 255.0));
+    };
+    RGBA col = {mix(p.r, q.r), mix(p.g, q.g), mix(p.b, q.b), RGBA::lerp(p, q, t).a};
+    if (!plain) col = cx.apply(col);
+    const uint32_t pre = premultiply(col);
+    if (col.a == 0 || col.a == 255) return pre;
+    const double alpha = col.a / 255.0, weight = alpha / linear_to_srgb(alpha);
+    uint32_t out = pre & 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8)
+        out |= uint32_t(std::lround(double(pre >> shift & 255) * weight)) << shift;
+    return out;
+}
+
 void build_gradient_lut(const Gradient& g, const CxForm& cx, uint32_t out[256]) {
     const bool linear_rgb = g.interpolation == 1;
     const bool plain = cx.identity();
@@ -232,27 +254,22 @@ void build_gradient_lut(const Gradient& g, const CxForm& cx, uint32_t out[256]) 
         // file order even when their ratios are not.
         int k = 0;
         while (k < g.count && ratio > g.ratio[k]) ++k;
-        RGBA col;
-        if (k == 0) {
-            col = g.color[0];
-        } else if (k == g.count) {
-            col = g.color[g.count - 1];
-        } else {
-            double r0 = g.ratio[k - 1], r1 = g.ratio[k];
-            double t = r1 > r0 ? (ratio - r0) / (r1 - r0) : 1.0;
-            RGBA p = g.color[k - 1], q = g.color[k];
-            if (linear_rgb) {
-                auto mix = [t](uint8_t a, uint8_t b) {
-                    double v = srgb_to_linear(a / 255.0) * (1 - t) + srgb_to_linear(b / 255.0) * t;
-                    return uint8_t(std::clamp(linear_to_srgb(v) * 255.0 + 0.5, 0.0, 255.0));
-                };
-                col = {mix(p.r, q.r), mix(p.g, q.g), mix(p.b, q.b),
-                       uint8_t(std::clamp(p.a + (q.a - p.a) * t + 0.5, 0.0, 255.0))};
-            } else {
-                col = RGBA::lerp(p, q, t);
-            }
+        // Before the first stop and past the last the end colours hold (t 0 of a piece that
+        // starts and ends there).
+        const int from = k == 0 ? 0 : k == g.count ? g.count - 1 : k - 1;
+        const int to = k == g.count ? g.count - 1 : k;
+        double t = 0;
+        if (from != to) {
+            const double r0 = g.ratio[from], r1 = g.ratio[to];
+            t = r1 > r0 ? (ratio - r0) / (r1 - r0) : 1.0;
         }
-        out[i] = premultiply(plain ? col : cx.apply(col));
+        const RGBA p = g.color[from], q = g.color[to];
+        if (linear_rgb) {
+            out[i] = linear_light_entry(p, q, t, cx, plain);
+        } else {
+            const RGBA col = RGBA::lerp(p, q, t);
+            out[i] = premultiply(plain ? col : cx.apply(col));
+        }
     }
 }
 

@@ -68,7 +68,22 @@ struct Player::RenderState {
     void draw_blended(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting);
     void draw_filtered(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting);
     std::unique_ptr<Mask> script_mask(const avm1::ClipObject* masked, const Matrix& m, int nesting);
+    std::unique_ptr<Mask> window_mask(const Rect& window, const Matrix& m);
 };
+
+// The coverage of a scroll window (`window` drawn with `m`), cut by the mask already in force.
+std::unique_ptr<Mask> Player::RenderState::window_mask(const Rect& window, const Matrix& m) {
+    auto out = take_mask();
+    Mask* const saved_target = ctx.mask_target;
+    const Mask* const saved_clip = ctx.clip;
+    ctx.mask_target = out.get();
+    ctx.clip = nullptr;
+    draw_rect(ctx, window, m, RGBA{255, 255, 255, 255}, CxForm{});
+    ctx.mask_target = saved_target;
+    ctx.clip = saved_clip;
+    if (saved_clip) narrow_mask(*out, *saved_clip);
+    return out;
+}
 
 // The coverage of the clip a script set as `masked`'s mask, placed for `masked` drawn with `m`,
 // and cut by the mask already in force. Null when there is none to apply.
@@ -166,28 +181,41 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
                 ctx.clip = intersection.get();
             }
         }
+        // A scroll window is what a bitmap-cached object's picture holds; without one, its bounds.
+        const Rect window = inst.scrolled ? Rect{0, inst.scroll_rect.width(), 0, inst.scroll_rect.height()} : Rect{};
+        const bool cached = (inst.filters || inst.cache_as_bitmap) && !ctx.mask_target;
         Rect bounds;
-        if ((inst.filters || inst.cache_as_bitmap) && !ctx.mask_target && instance_bounds(inst, bounds))
-            im = on_whole_pixels(bounds, im);
-        std::unique_ptr<Mask> by_script;
+        if (cached && (inst.scrolled || instance_bounds(inst, bounds)))
+            im = on_whole_pixels(inst.scrolled ? window : bounds, im);
+        std::unique_ptr<Mask> by_script, by_window;
         const Mask* const list_clip = ctx.clip;
         if (object && object->masked_by && !ctx.mask_target) {
             by_script = script_mask(object, im, nesting);
             if (by_script) ctx.clip = by_script.get();
         }
-        if (inst.background && !ctx.mask_target && instance_bounds(inst, bounds)) {
-            const uint32_t c = inst.background;
-            draw_rect(ctx, bounds, im, RGBA{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255}, icx);
+        if (inst.scrolled && !ctx.mask_target) {
+            by_window = window_mask(window, im);
+            ctx.clip = by_window.get();
         }
-        if (inst.filters && !ctx.mask_target)
+        if (inst.background && !ctx.mask_target && (inst.scrolled || instance_bounds(inst, bounds))) {
+            const uint32_t c = inst.background;
+            const RGBA fill{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255};
+            draw_rect(ctx, inst.scrolled ? window : bounds, im, fill, icx);
+        }
+        // The content moves so that the window's corner is at the origin.
+        if (inst.scrolled) im = im * Matrix{1, 0, 0, 1, -double(inst.scroll_rect.xmin), -double(inst.scroll_rect.ymin)};
+        // A cached picture differs from drawing straight onto the canvas only where filters work on
+        // it or its colour transform acts on the children as one.
+        if (cached && (inst.filters || !icx.identity()))
             draw_filtered(inst, im, icx, nesting);
         else if (inst.blend > 1 && !ctx.mask_target)
             draw_blended(inst, im, icx, nesting);
         else
             draw_instance(inst, im, icx, nesting);
-        if (by_script) {
+        if (by_script || by_window) {
             ctx.clip = list_clip;
             release(by_script);
+            release(by_window);
         }
     }
     for (ActiveMask& a : masks) release(a.mask);
@@ -316,15 +344,17 @@ void Player::RenderState::draw_blended(const Instance& inst, const Matrix& m, co
         composite_row(inst.blend, saved.row(y) + drawn.x0, layer.data() + size_t(y) * w + drawn.x0, drawn.x1 - drawn.x0);
 }
 
-// Filtered instances are drawn into an image that reaches past the canvas by what the filters can
-// spread in from outside it, filtered there, colour-transformed (the transform acts on the filtered
-// picture, glows and shadows included) and then combined like a blend layer, through the mask.
+// Filtered and bitmap-cached instances are drawn into a picture that reaches past the canvas by
+// what the filters can spread in from outside it, filtered there, colour-transformed (the transform
+// acts on the finished picture, glows and shadows included, and on the children as one) and then
+// combined like a blend layer, through the mask.
 void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting) {
     if ((inst.blend == 11 || inst.blend == 12) && layers == 0) return;
+    static const FilterList kNone;
     // Filter sizes are in stage pixels; a stage shown larger blurs and offsets further.
     FilterList scaled;
-    const FilterList* list = inst.filters.get();
-    if (screen_x != 1 || screen_y != 1) {
+    const FilterList* list = inst.filters ? inst.filters.get() : &kNone;
+    if (!list->empty() && (screen_x != 1 || screen_y != 1)) {
         scaled = scale_filters(*list, screen_x, screen_y);
         list = &scaled;
     }
@@ -374,7 +404,7 @@ void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, c
     free_filter_layers.push_back(std::move(buffer));
     apply_filters(*list, img, filter_budget);
     if (!cx.identity())
-        for (uint32_t& px : img.pixels) px = apply_cxform_premultiplied(px, cx);
+        for (uint32_t& px : img.pixels) px = cxform_picture_pixel(px, cx);
     // Back to canvas coordinates, cut to the canvas.
     const int cx0 = std::max(0, x0 - fm.left), cy0 = std::max(0, y0 - fm.top);
     const int cx1 = std::min(saved.width, x1 - fm.left), cy1 = std::min(saved.height, y1 - fm.top);

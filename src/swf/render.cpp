@@ -95,7 +95,14 @@ public:
             return;
         }
         const size_t n = pts.size();
-        for (size_t i = 0; i + 1 < n; ++i) body(pts[i], pts[i + 1], ls, i == 0 && !closed, i + 2 == n && !closed);
+        // Where the line bends only slightly (the pieces of a curve), neighbouring bodies meet
+        // at the point where their inner sides cross: separate rectangles would poke their
+        // corners past that side, where the smooth line has none.
+        inner_.assign(n, Inner{});
+        for (size_t i = 1; i + 1 < n; ++i) inner_[i] = inner_corner(pts[i - 1], pts[i], pts[i + 1]);
+        if (closed && n > 2) inner_[0] = inner_[n - 1] = inner_corner(pts[n - 2], pts[0], pts[1]);
+        for (size_t i = 0; i + 1 < n; ++i)
+            body(pts[i], pts[i + 1], ls, i == 0 && !closed, i + 2 == n && !closed, inner_[i], inner_[i + 1]);
         for (size_t i = 1; i + 1 < n; ++i) join(pts[i - 1], pts[i], pts[i + 1], ls.join, ls.miter_limit);
         if (closed) {
             if (ls.no_close) {
@@ -111,8 +118,16 @@ public:
     }
 
 private:
+    // The shared inner corner at a point of slight bend, and which side of the line it is on
+    // (+1 the side of the body's +normal, -1 the other, 0 none).
+    struct Inner {
+        DPoint at{0, 0};
+        int side = 0;
+    };
+
     EdgeList& out_;
     double hw_;
+    std::vector<Inner> inner_;
     Matrix xf_;
     double px_per_unit_ = 1.0 / kOne;
     bool transformed_ = false;
@@ -143,7 +158,27 @@ private:
         }
     }
 
-    void body(DPoint a, DPoint b, const LineStyle& ls, bool first, bool last) {
+    // Bends up to about 30 degrees share their inner corner; sharper corners keep the full
+    // rectangles, whose inner corners belong to the stroke of a real corner.
+    Inner inner_corner(DPoint a, DPoint p, DPoint b) const {
+        double d1x = p.x - a.x, d1y = p.y - a.y, d2x = b.x - p.x, d2y = b.y - p.y;
+        const double l1 = std::hypot(d1x, d1y), l2 = std::hypot(d2x, d2y);
+        if (l1 == 0 || l2 == 0) return {};
+        d1x /= l1, d1y /= l1, d2x /= l2, d2y /= l2;
+        const double cross = d1x * d2y - d1y * d2x, dot = d1x * d2x + d1y * d2y;
+        if (dot < 0.866 || std::fabs(cross) < 1e-9) return {};
+        // The inner side is the one the line turns towards: +normal for a positive cross.
+        const int side = cross > 0 ? 1 : -1;
+        const double cos_half = std::sqrt((1 + dot) / 2), tan_half = std::sqrt((1 - dot) / 2) / cos_half;
+        if (hw_ * tan_half * 2 > std::min(l1, l2)) return {};  // pieces too short to meet inside
+        double bx = -d1y - d2y, by = d1x + d2x;  // sum of the two +normals (unnormalised)
+        const double bl = std::hypot(bx, by);
+        const double len = side * hw_ / cos_half;
+        return {{p.x + bx / bl * len, p.y + by / bl * len}, side};
+    }
+
+    void body(DPoint a, DPoint b, const LineStyle& ls, bool first, bool last, const Inner& at_a,
+              const Inner& at_b) {
         double dx = b.x - a.x, dy = b.y - a.y;
         double len = std::sqrt(dx * dx + dy * dy);
         if (len == 0) return;
@@ -153,6 +188,8 @@ private:
         if (first && ls.start_cap == Cap::Square) a = {a.x - ux * hw_, a.y - uy * hw_};
         if (last && ls.end_cap == Cap::Square) b = {b.x + ux * hw_, b.y + uy * hw_};
         DPoint q[4] = {{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny}, {b.x - nx, b.y - ny}, {a.x - nx, a.y - ny}};
+        if (at_a.side) q[at_a.side > 0 ? 0 : 3] = at_a.at;
+        if (at_b.side) q[at_b.side > 0 ? 1 : 2] = at_b.at;
         polygon(q, 4);
     }
 
@@ -190,15 +227,29 @@ private:
         DPoint o1{p.x - d1y * hw_ * s, p.y + d1x * hw_ * s};
         DPoint o2{p.x - d2y * hw_ * s, p.y + d2x * hw_ * s};
         if (j == Join::Miter) {
-            double cos_half = std::sqrt(std::max(0.0, (1 + d1x * d2x + d1y * d2y) / 2));
-            if (cos_half > 1e-6 && 1 / cos_half <= limit) {
-                double mx = o1.x + o2.x - 2 * p.x, my = o1.y + o2.y - 2 * p.y;
-                double ml = std::hypot(mx, my);
-                if (ml > 0) {
-                    double len = hw_ / cos_half;
-                    DPoint m{p.x + mx / ml * len, p.y + my / ml * len};
+            // A miter reaches hw / cos_half past the corner. Longer than `limit` half widths, it
+            // is cut square to the bisector rather than bevelled, at limit * sqrt(2) times the
+            // bevel's distance (hw * cos_half): a right angle with limit 1 keeps its full miter.
+            const double cos_half = std::sqrt(std::max(0.0, (1 + d1x * d2x + d1y * d2y) / 2));
+            const double mx = o1.x + o2.x - 2 * p.x, my = o1.y + o2.y - 2 * p.y;
+            const double ml = std::hypot(mx, my);
+            if (cos_half > 1e-6 && ml > 0) {
+                const double ux = mx / ml, uy = my / ml;
+                if (1 / cos_half <= limit) {
+                    const double len = hw_ / cos_half;
+                    DPoint m{p.x + ux * len, p.y + uy * len};
                     DPoint q[4] = {p, o1, m, o2};
                     polygon(q, 4);
+                    return;
+                }
+                // The miter's sides run on from o1 along d1 and into o2 along d2, moving away
+                // from the corner by sin_half per unit of length.
+                const double sin_half = d1x * ux + d1y * uy;
+                const double reach = (limit * std::sqrt(2.0) - 1) * hw_ * cos_half;
+                if (sin_half > 1e-9 && reach > 0) {
+                    const double run = reach / sin_half;
+                    DPoint q[5] = {p, o1, {o1.x + d1x * run, o1.y + d1y * run}, {o2.x - d2x * run, o2.y - d2y * run}, o2};
+                    polygon(q, 5);
                     return;
                 }
             }

@@ -73,7 +73,8 @@ std::unique_ptr<FontDef> parse_font23(Reader& r, int version) {
     f->has_layout = flags & 0x80;
     f->italic = flags & 0x02;
     f->bold = flags & 0x01;
-    const bool wide_offsets = flags & 0x08, wide_codes = (flags & 0x04) || version == 3;
+    // The code table is as wide as the flag says, whichever of the two tags holds it.
+    const bool wide_offsets = flags & 0x08, wide_codes = flags & 0x04;
     if (version == 3) f->units_per_em = 20480;
     size_t n = r.u16();
     const size_t base = r.pos();
@@ -95,7 +96,8 @@ std::unique_ptr<FontDef> parse_font23(Reader& r, int version) {
         f->ascent = r.u16();
         f->descent = r.u16();
         f->leading = r.s16();
-        for (size_t i = 0; i < n; ++i) f->glyphs[i].advance = r.s16();
+        // Advances count as unsigned: a wide glyph moves the pen right, never back.
+        for (size_t i = 0; i < n; ++i) f->glyphs[i].advance = r.u16();
         for (size_t i = 0; i < n && !r.failed(); ++i) r.rect();
         size_t kern = r.u16();
         for (size_t i = 0; i < kern && !r.failed(); ++i) {
@@ -353,12 +355,14 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
     if (field.border) {
         // A frame one pixel wide at any scale; its right and bottom sides lie just outside the
         // bounds, and the corner where they meet is left out. Unturned fields get it on whole
-        // screen pixels; turned ones draw it in their own space, where it turns with them.
+        // screen pixels; turned ones draw it in their own space, where it turns with them. A
+        // shear too slight to move a corner by half a pixel leaves the field unturned.
         const RGBA& c = field.border_color;
         Rect r = b;
         int one = px;
         Matrix frame = m;
-        if (m.b == 0 && m.c == 0 && m.a > 0 && m.d > 0) {
+        const double slant = std::max(std::abs(m.b) * b.width(), std::abs(m.c) * b.height());
+        if (slant < 0.5 && m.a > 0 && m.d > 0) {
             auto pixel = [](double v) { return int32_t(std::clamp(std::ceil(v - 0.5), -1e8, 1e8)); };  // halves go down
             r = Rect{pixel(m.apply_x(b.xmin, 0)), pixel(m.apply_x(b.xmax, 0)), pixel(m.apply_y(0, b.ymin)),
                      pixel(m.apply_y(0, b.ymax))};

@@ -73,13 +73,14 @@ TEST(Filters, BoxBlurSpreadsByTheCoveredShareOfEachPixel) {
     EXPECT_EQ(p[4 * 9 + 4], 28);
     EXPECT_EQ(p[3 * 9 + 3], 28);
     EXPECT_EQ(p[2 * 9 + 4], 0);
-    // Even sizes reach half into the next pixel: 2 gives 1/4, 1/2, 1/4 per direction.
+    // Even sizes reach half into the next pixel: 2 gives 1/4, 1/2, 1/4 per direction, each pass
+    // keeping the whole part (127 across, then 63).
     std::fill(p.begin(), p.end(), 0);
     p[4 * 9 + 4] = 255;
     swf::blur_plane(p.data(), 9, 9, 2, 2, 1);
-    EXPECT_EQ(p[4 * 9 + 4], 64);
-    EXPECT_EQ(p[4 * 9 + 5], 32);
-    EXPECT_EQ(p[3 * 9 + 3], 16);
+    EXPECT_EQ(p[4 * 9 + 4], 63);
+    EXPECT_EQ(p[4 * 9 + 5], 31);
+    EXPECT_EQ(p[3 * 9 + 3], 15);
     // An edge: a 5-wide box ramps over 5 pixels in steps of 1/5 and keeps the total.
     std::vector<uint8_t> edge(20, 0);
     std::fill(edge.begin() + 10, edge.end(), 255);
@@ -98,6 +99,45 @@ TEST(Filters, BoxBlurSpreadsByTheCoveredShareOfEachPixel) {
     swf::blur_plane(same.data(), 20, 1, 1, 1, 3);
     swf::blur_plane(same.data(), 20, 1, 5, 5, 0);
     EXPECT_EQ(same, before);
+}
+
+TEST(Filters, BlurPassesRoundDownYetKeepFlatAreas) {
+    // One pixel under a 30 wide box: 255 / 30 is 8.5, kept as 8; the half-covered ends get 4.
+    std::vector<uint8_t> dot(41, 0);
+    dot[20] = 255;
+    swf::blur_plane(dot.data(), 41, 1, 30, 0, 1);
+    EXPECT_EQ(dot[20], 8);
+    EXPECT_EQ(dot[6], 8);
+    EXPECT_EQ(dot[5], 4);
+    EXPECT_EQ(dot[4], 0);
+    // A faint pixel spread that thin leaves nothing.
+    std::vector<uint8_t> faint(41, 0);
+    faint[20] = 20;
+    swf::blur_plane(faint.data(), 41, 1, 30, 0, 1);
+    EXPECT_EQ(std::accumulate(faint.begin(), faint.end(), 0), 0);
+    // Flat areas keep their value through any size and number of passes, fractional ends included.
+    for (double size : {2.0, 7.3, 30.0, 64.5}) {
+        std::vector<uint8_t> flat(200 * 200, 255);
+        swf::blur_plane(flat.data(), 200, 200, size, size, 3);
+        EXPECT_EQ(flat[100 * 200 + 100], 255) << size;
+        EXPECT_EQ(flat[100 * 200 + 99], 255) << size;
+    }
+}
+
+TEST(Filters, PictureColourTransformsRoundToTheNearestValue) {
+    swf::CxForm alpha30;
+    alpha30.am = 76;  // _alpha 30
+    // Opaque blue: 255 * 76 / 256 = 75.7 gives alpha 76, and the colour stays full.
+    EXPECT_EQ(swf::cxform_picture_pixel(0xFF0000FF, alpha30), 0x4C00004Cu);
+    // Half-covered blue (alpha 127): 37.7 gives 38.
+    EXPECT_EQ(swf::cxform_picture_pixel(0x7F00007F, alpha30) >> 24, 38u);
+    // Add terms, negative multipliers and clamping work on the straight colour.
+    swf::CxForm tint;
+    tint.rm = -256, tint.ra = 300;  // 300 - 10, clamped
+    tint.gm = 128, tint.ga = 10;    // 200 / 2 + 10
+    tint.bm = 384;                  // 100 * 1.5
+    EXPECT_EQ(swf::cxform_picture_pixel(0xFF0AC864, tint), 0xFFFF6E96u);
+    EXPECT_EQ(swf::cxform_picture_pixel(0, alpha30), 0u);
 }
 
 TEST(Filters, WorkStopsWhenTheFrameBudgetRunsOut) {

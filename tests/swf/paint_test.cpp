@@ -559,3 +559,30 @@ TEST(Painter, TranslucentColoursBlendAlikeFourAtATimeAndOneByOne) {
         for (int x = 0; x < kWidth; ++x) ASSERT_EQ(whole[x], single[x]) << "pixel " << x;
     }
 }
+
+TEST(GradientTable, LinearLightRampsWorkOnWholeLightLevels) {
+    // Red to blue blended as light: halfway both channels are about 73 % (188), where stored
+    // colours give 50 %. Channels with little light lose their fraction: 20 is one whole level
+    // of light, which encodes back as 13, at the stops too.
+    swf::Gradient g = gradient({{0, {255, 20, 0, 255}}, {255, {0, 20, 255, 255}}});
+    g.interpolation = 1;
+    uint32_t t[256];
+    swf::build_gradient_lut(g, swf::CxForm{}, t);
+    EXPECT_EQ(red(t[0]), 255);
+    EXPECT_EQ(green(t[0]), 13);
+    EXPECT_EQ(green(t[255]), 13);
+    EXPECT_NEAR(red(t[128]), 186, 2);
+    EXPECT_NEAR(blue(t[128]), 188, 2);
+    EXPECT_EQ(t[255] >> 24, 255u);
+    // Translucent entries are weighted by alpha once more through the encoding curve: blue at
+    // 55 % alpha comes out as 100 rather than 140.
+    swf::Gradient faint = gradient({{0, {0, 0, 255, 140}}, {255, {0, 0, 255, 140}}});
+    faint.interpolation = 1;
+    swf::build_gradient_lut(faint, swf::CxForm{}, t);
+    EXPECT_EQ(t[0] >> 24, 140u);
+    EXPECT_NEAR(blue(t[0]), 100, 1);
+    // Stored colours keep the plain premultiplied value.
+    faint.interpolation = 0;
+    swf::build_gradient_lut(faint, swf::CxForm{}, t);
+    EXPECT_EQ(blue(t[0]), 140);
+}

@@ -2,6 +2,8 @@
 // gradients, masks, stage scaling and pixel formats.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "swf/player.h"
 #include "swf/raster.h"
 #include "swf/render.h"
@@ -413,4 +415,79 @@ TEST(Render, ShapesKeptBetweenDrawsFollowTheShapeAndItsMatrix) {
     draw(big, to_px);
     EXPECT_EQ(draw(big, to_px), first);
     EXPECT_EQ(ctx.outlines.size(), kept);
+}
+
+namespace {
+
+// A 5 px magenta outline (aliased, at whole pixels) through the given points in pixels, drawn on
+// a white 40 x 40 canvas; returns the canvas.
+std::vector<uint32_t> stroke_path(const std::vector<std::pair<double, double>>& pts, swf::Join join, double limit,
+                                  double width_px = 5, bool curve = false) {
+    std::vector<uint32_t> px(40 * 40, kWhite);
+    swf::RenderContext ctx;
+    ctx.canvas = {px.data(), 40, 40, 40};
+    ctx.antialias = false;
+    swf::ShapeData s;
+    s.groups.emplace_back();
+    swf::LineStyle ls;
+    ls.width = uint16_t(width_px * 20);
+    ls.color = {255, 0, 255, 255};
+    ls.join = join;
+    ls.miter_limit = limit;
+    s.groups[0].lines.push_back(ls);
+    auto tw = [](double v) { return int32_t(std::lround(v * 20)); };
+    const size_t step = curve ? 2 : 1;
+    for (size_t i = 0; i + step < pts.size(); i += step) {
+        swf::Segment seg;
+        seg.x0 = tw(pts[i].first), seg.y0 = tw(pts[i].second);
+        seg.x1 = tw(pts[i + step].first), seg.y1 = tw(pts[i + step].second);
+        if (curve) seg.curve = true, seg.cx = tw(pts[i + 1].first), seg.cy = tw(pts[i + 1].second);
+        seg.line = 1;
+        s.groups[0].segments.push_back(seg);
+    }
+    swf::draw_shape(ctx, s, swf::Matrix{1 / 20.0, 0, 0, 1 / 20.0, 0, 0}, swf::CxForm{});
+    return px;
+}
+
+constexpr uint32_t kMagenta = 0xFFFF00FF;
+
+}  // namespace
+
+TEST(Strokes, MitersPastTheLimitAreCutSquareNotBevelled) {
+    // A right angle at (20, 20) opening downwards, 5 px wide, limit 1: the full miter reaches
+    // 2.5 * sqrt(2) px above the corner and is kept whole.
+    auto at = [](const std::vector<uint32_t>& px, int x, int y) { return px[size_t(y) * 40 + x]; };
+    const auto right = stroke_path({{10, 30}, {20, 20}, {30, 30}}, swf::Join::Miter, 1);
+    EXPECT_EQ(at(right, 19, 17), kMagenta);  // centre (19.5, 17.5): 2.5 px up, past the bevel
+    EXPECT_EQ(at(right, 20, 17), kMagenta);
+    EXPECT_EQ(at(right, 19, 16), kWhite);    // past the miter's tip
+    // The same corner bevelled stops at the bevel, 1.77 px above the corner.
+    const auto bevel = stroke_path({{10, 30}, {20, 20}, {30, 30}}, swf::Join::Bevel, 1);
+    EXPECT_EQ(at(bevel, 19, 17), kWhite);
+    EXPECT_EQ(at(bevel, 19, 18), kMagenta);
+    // A 45 degree corner at (10, 20) (the sides run right and up-right) is cut just past its
+    // bevel: a little more than the bevel, far less than the miter's 6.5 px.
+    const auto sharp = stroke_path({{35, 20}, {10, 20}, {25, 5}}, swf::Join::Miter, 1);
+    EXPECT_EQ(at(sharp, 8, 19), kMagenta);   // 1.2 px out along the bisector: kept
+    EXPECT_EQ(at(sharp, 8, 20), kWhite);     // 1.6 px out: cut
+    EXPECT_EQ(at(sharp, 7, 19), kWhite);
+    // With room to spare the miter is whole: its tip 6.5 px out along the bisector.
+    const auto whole = stroke_path({{35, 20}, {10, 20}, {25, 5}}, swf::Join::Miter, 3);
+    EXPECT_EQ(at(whole, 5, 21), kMagenta);
+}
+
+TEST(Strokes, CurvesKeepTheirInnerSideSmooth) {
+    // A 1 px line along a half ellipse bulging left to (10, 20.5) and back: at its leftmost
+    // point the inner edge of the line is exactly x = 10.5, so the pixel centred there stays
+    // outside, where the pieces of the flattened curve would each poke a corner over it.
+    auto at = [](const std::vector<uint32_t>& px, int x, int y) { return px[size_t(y) * 40 + x]; };
+    const auto px = stroke_path({{30, 9}, {10, 9}, {10, 20.5}, {10, 32}, {30, 32}}, swf::Join::Round, 3, 1, true);
+    EXPECT_EQ(at(px, 9, 20), kMagenta);
+    EXPECT_EQ(at(px, 10, 20), kWhite);
+    EXPECT_EQ(at(px, 11, 20), kWhite);
+    // A sharp corner still has both sides whole and its round join outside.
+    const auto corner = stroke_path({{5, 5}, {30, 5}, {30, 30}}, swf::Join::Round, 3, 5);
+    EXPECT_EQ(at(corner, 27, 7), kMagenta);
+    EXPECT_EQ(at(corner, 31, 3), kMagenta);
+    EXPECT_EQ(at(corner, 32, 2), kWhite);
 }

@@ -181,3 +181,90 @@ TEST(EditText, TheFrameIsOnePixelWideOnWholePixelsAtAnyScale) {
     EXPECT_EQ(at(35, 35), kWhite);
     EXPECT_EQ(at(20, 36), kWhite);
 }
+
+TEST(EditText, FontCodeTablesAndAdvancesReadAsTheFontDeclares) {
+    // A DefineFont3 (20480 units to the em) with one-byte codes, as its flags declare: boxes a
+    // quarter em wide and a full em tall. A's advance of 33000 units (32.2 px at 20 px) counts as
+    // unsigned and puts B far to the right, not back over A.
+    auto glyph = [] {
+        swftest::ShapeRecords s(1, 0);
+        s.style(0, -20480, -1, 1);
+        s.line(5120, 0);
+        s.line(0, 20480);
+        s.line(-5120, 0);
+        s.line(0, -20480);
+        return s.end();
+    }();
+    swftest::Bits font;
+    font.u16(1);
+    font.u8(0x80);  // layout; narrow codes and offsets
+    font.u8(0);
+    font.u8(3);
+    font.bytes.insert(font.bytes.end(), {'b', 'o', 'x'});
+    font.u16(2);
+    font.u16(6), font.u16(uint16_t(6 + glyph.size())), font.u16(uint16_t(6 + 2 * glyph.size()));
+    font.append(glyph), font.append(glyph);
+    font.u8('A'), font.u8('B');
+    font.u16(20480), font.u16(0), font.u16(0);  // ascent, descent, leading
+    font.u16(33000), font.u16(10240);
+    font.rect(0, 5120, -20480, 0), font.rect(0, 5120, -20480, 0);
+    font.u16(0);  // no kerning
+    swftest::Movie m(60, 30);
+    m.background(255, 255, 255);
+    m.tag(75, font.bytes);
+    m.tag(37, html_field(2, 1, 1100, "AB"));
+    m.place(2, 1, 0, 0);
+    m.show_frame();
+    const auto px = render(m.fws(), 60, 30);
+    auto at = [&](int x, int y) { return px[size_t(y) * 60 + x]; };
+    EXPECT_EQ(at(4, 12), kBlack) << "A";
+    EXPECT_EQ(at(20, 12), kWhite) << "between";
+    EXPECT_EQ(at(36, 12), kBlack) << "B";
+}
+
+TEST(EditText, ASlightShearLeavesTheFrameOnWholePixels) {
+    // An empty bordered field, 10 x 10 px, scaled twice from (10.5, 10.5) px and sheared. A
+    // shear that moves no corner by half a pixel keeps the one-pixel frame on whole pixels, as
+    // an unturned field has it; a larger one turns the frame with the field.
+    auto frame_with_shear = [](double shear) {
+        swftest::Bits f;
+        f.u16(1);
+        f.rect(0, 200, 0, 200);
+        f.u8(0);
+        f.u8(0x08);  // border
+        f.str("");
+        swftest::Movie m(50, 50);
+        m.background(255, 255, 255);
+        m.tag(37, f.bytes);
+        swftest::Bits place;
+        place.u8(0x02 | 0x04);
+        place.u16(1);
+        place.u16(1);
+        place.ub(1, 1);
+        place.ub(31, 5);
+        place.sb(2 * 65536, 31), place.sb(2 * 65536, 31);
+        place.ub(1, 1);
+        place.ub(31, 5);
+        place.sb(0, 31), place.sb(int32_t(shear * 65536), 31);
+        place.ub(20, 5);
+        place.sb(210, 20), place.sb(210, 20);
+        place.align();
+        m.tag(26, place.bytes);
+        m.show_frame();
+        return render(m.fws(), 50, 50);
+    };
+    const auto px = frame_with_shear(0.04);
+    auto at = [&px](int x, int y) { return px[size_t(y) * 50 + x]; };
+    for (int i = 12; i < 29; ++i) {
+        EXPECT_EQ(at(i, 10), kBlack) << "top " << i;
+        EXPECT_EQ(at(i, 11), kWhite) << "inside the top " << i;
+        EXPECT_EQ(at(10, i), kBlack) << "left " << i;
+        EXPECT_EQ(at(11, i), kWhite) << "inside the left " << i;
+        EXPECT_EQ(at(i, 30), kBlack) << "bottom " << i;
+        EXPECT_EQ(at(30, i), kBlack) << "right " << i;
+    }
+    // Sheared by a quarter, the left side has moved 2.2 px right by row 28.
+    const auto turned = frame_with_shear(0.25);
+    EXPECT_EQ(turned[28 * 50 + 10], kWhite);
+    EXPECT_EQ(turned[28 * 50 + 13], kBlack);
+}

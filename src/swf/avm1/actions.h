@@ -34,10 +34,27 @@ namespace swf::avm1 {
     X(0x96, Push, 4) X(0x99, Jump, 4) X(0x9A, GetURL2, 4) X(0x9B, DefineFunction, 5)              \
     X(0x9D, If, 4) X(0x9E, Call, 4) X(0x9F, GotoFrame2, 4)
 
+// Runs of actions that compilers emit together, fused when a block is decoded (no file holds
+// these codes). The fused instruction replaces the first action of its run and does the work of
+// the whole run; the others stay where they are, so a branch into the middle of a run still
+// finds its own action.
+#define SWF_ENUMERATE_FUSED(X)                                                                    \
+    X(0xF0, SetRegister)      /* StoreRegister r, Pop                               a: r       */ \
+    X(0xF1, CompareNotIf)     /* Less2|Greater|Equals2|StrictEquals, Not, If   a: target, b: op */ \
+    X(0xF2, IncRegister)      /* Push r, Increment, StoreRegister q, Pop            a: r, b: q */ \
+    X(0xF3, DecRegister)      /* Push r, Decrement, StoreRegister q, Pop            a: r, b: q */ \
+    X(0xF4, PushGetMember)    /* Push …, GetMember                                  as Push    */ \
+    X(0xF5, PushAdd2)         /* Push …, Add2                                       as Push    */ \
+    X(0xF6, PushCallFunction) /* Push …, CallFunction                               as Push    */ \
+    X(0xF7, PushCallMethod)   /* Push …, CallMethod                                 as Push    */
+
 enum class Op : uint8_t {
 #define SWF_ACTION_ENUM(code, name, version) name = code,
     SWF_ENUMERATE_ACTIONS(SWF_ACTION_ENUM)
 #undef SWF_ACTION_ENUM
+#define SWF_FUSED_ENUM(code, name) name = code,
+    SWF_ENUMERATE_FUSED(SWF_FUSED_ENUM)
+#undef SWF_FUSED_ENUM
 };
 
 }  // namespace swf::avm1

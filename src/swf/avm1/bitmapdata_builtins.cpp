@@ -15,11 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "swf/avm1/bitmap_effects.h"
 #include "swf/avm1/builtins.h"
 #include "swf/avm1/clip.h"
 #include "swf/avm1/convert.h"
 #include "swf/avm1/native_data.h"
 #include "swf/avm1/runtime.h"
+#include "swf/avm1/script_filter.h"
+#include "swf/filter.h"
 
 namespace swf::avm1 {
 
@@ -551,6 +554,130 @@ Value bd_noise(Vm& vm, Value self, const Args& args) {
     return 0;
 }
 
+// perlinNoise(baseX, baseY, numOctaves, randomSeed, stitch, fractalNoise [, channelOptions,
+// grayScale, offsets])
+Value bd_perlin_noise(Vm& vm, Value self, const Args& args) {
+    BitmapState* s = live(self);
+    if (!s || args.size() < 6) return -1;
+    PerlinOptions o;
+    o.base_x = vm.to_number(args[0]);
+    o.base_y = vm.to_number(args[1]);
+    o.octaves = int_arg(vm, args[2]);
+    o.seed = int_arg(vm, args[3]);
+    o.stitch = vm.to_boolean(args[4]);
+    o.fractal = vm.to_boolean(args[5]);
+    o.channels = args.size() > 6 && !args[6].is_undefined() ? int_arg(vm, args[6]) : 7;
+    o.gray = args.size() > 7 && vm.to_boolean(args[7]);
+    if (args.size() > 8 && args[8].is_object()) {
+        // One point per octave; the rest have none.
+        const double n = vm.to_number(vm.get(args[8], vm.names.length));
+        const int count = std::isfinite(n) && n > 0 ? int(std::min(n, 64.0)) : 0;
+        for (int i = 0; i < count && i < o.octaves; ++i) {
+            Value p = vm.get(args[8], vm.key(Value(double(i))));
+            double x = 0, y = 0;
+            if (p.is_object()) {
+                x = vm.to_number(vm.get(p, vm.names.x));
+                y = vm.to_number(vm.get(p, vm.names.y));
+            }
+            o.offsets.emplace_back(x, y);
+        }
+    }
+    if (!live(self)) return -1;  // a getter above may have disposed it
+    perlin_noise(s->bits->pixels.data(), s->width(), s->height(), s->transparent, o);
+    return Value();
+}
+
+// pixelDissolve(source, sourceRect, destPoint [, randomSeed, numPixels, fillColor]): the seed
+// that carries the dissolve on. From another bitmap, pixels are copied as they are; a bitmap
+// dissolving itself has its pixels in sourceRect painted fillColor instead, and destPoint is not
+// used.
+Value bd_pixel_dissolve(Vm& vm, Value self, const Args& args) {
+    BitmapState* d = live(self);
+    if (!d || args.size() < 3) return -1;
+    CopySource source;
+    if (const int error = copy_source(vm, args, source)) return error;
+    BitmapState* src = source.src;
+    IRect r = source.rect;
+    int dx = source.dx, dy = source.dy;
+    const int32_t seed = args.size() > 3 ? int_arg(vm, args[3]) : 0;
+    const bool in_place = src == d;
+    if (in_place) dx = r.x, dy = r.y;
+    if (!clip_copy(r, dx, dy, src->width(), src->height(), d->width(), d->height())) return seed;
+    // By default a thirtieth of the area.
+    int64_t count = int64_t(r.w) * r.h / 30;
+    if (args.size() > 4 && !args[4].is_undefined()) count = std::max(0, int_arg(vm, args[4]));
+    const uint32_t fill = args.size() > 5 ? uint32_t(int_arg(vm, args[5])) : 0;
+    std::vector<uint32_t>& to = d->bits->pixels;
+    const int dw = d->width();
+    return dissolve_pixels(r.w, r.h, seed, count, [&](int x, int y) {
+        if (in_place) {
+            d->set(r.x + x, r.y + y, fill);
+        } else if (d->transparent) {
+            to[size_t(dy + y) * dw + dx + x] = src->bits->pixels[size_t(r.y + y) * src->width() + r.x + x];
+        } else {
+            d->set(dx + x, dy + y, src->get(r.x + x, r.y + y));
+        }
+    });
+}
+
+// How far a filter spreads a rectangle: what applyFilter changes around its destination point.
+IRect filter_rect(const IRect& r, const Filter& f) {
+    const FilterMargin m = filter_margin(FilterList{f});
+    return {r.x - m.left, r.y - m.top, r.w + m.left + m.right, r.h + m.top + m.bottom};
+}
+
+// generateFilterRect(sourceRect, filter)
+Value bd_generate_filter_rect(Vm& vm, Value self, const Args& args) {
+    BitmapState* s = live(self);
+    if (!s || args.size() < 2) return -1;
+    IRect r;
+    if (!rect_arg(vm, args[0], r)) return -2;
+    Filter f;
+    if (!script_filter(args[1], f)) return -3;
+    const IRect out = filter_rect(r, f);
+    return make_rect(vm, out.x, out.y, out.w, out.h);
+}
+
+// applyFilter(source, sourceRect, destPoint, filter): 0, or a negative code. The filter sees only
+// the source rectangle, clear around it; its result, spread as generateFilterRect says, replaces
+// the destination's pixels.
+Value bd_apply_filter(Vm& vm, Value self, const Args& args) {
+    BitmapState* d = live(self);
+    if (!d || args.size() < 4) return -1;
+    CopySource source;
+    if (const int error = copy_source(vm, args, source)) return error;
+    Filter f;
+    if (!script_filter(args[3], f)) return -5;
+    BitmapState* src = source.src;
+    IRect r = source.rect;
+    // The part of the rectangle inside the source, moving the destination with it.
+    const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
+    const int x1 = int(std::min<int64_t>(int64_t(r.x) + r.w, src->width()));
+    const int y1 = int(std::min<int64_t>(int64_t(r.y) + r.h, src->height()));
+    if (x1 <= x0 || y1 <= y0) return 0;
+    const int dx = source.dx + (x0 - r.x), dy = source.dy + (y0 - r.y);
+    r = {x0, y0, x1 - x0, y1 - y0};
+    const IRect spread = filter_rect(r, f);
+    FilterImage img;
+    img.width = spread.w;
+    img.height = spread.h;
+    img.pixels.assign(size_t(img.width) * img.height, 0);
+    const int ix = r.x - spread.x, iy = r.y - spread.y;
+    for (int y = 0; y < r.h; ++y)
+        std::copy_n(src->bits->pixels.data() + size_t(r.y + y) * src->width() + r.x, r.w, img.row(iy + y) + ix);
+    apply_filter(f, img);
+    const int ox = dx - ix, oy = dy - iy;  // where the image's corner lands
+    for (int y = std::max(0, -oy); y < img.height && oy + y < d->height(); ++y)
+        for (int x = std::max(0, -ox); x < img.width && ox + x < d->width(); ++x) {
+            const uint32_t p = img.row(y)[x];
+            if (d->transparent)
+                d->bits->pixels[size_t(oy + y) * d->width() + ox + x] = p;
+            else
+                d->set(ox + x, oy + y, unmultiply_argb(p));
+        }
+    return 0;
+}
+
 Value bd_scroll(Vm& vm, Value self, const Args& args) {
     BitmapState* s = live(self);
     if (!s || args.size() < 2) return -1;
@@ -767,6 +894,10 @@ void install_bitmapdata(Vm& vm) {
     vm.define_method(proto, "getColorBoundsRect", bd_get_color_bounds_rect);
     vm.define_method(proto, "hitTest", bd_hit_test);
     vm.define_method(proto, "noise", bd_noise);
+    vm.define_method(proto, "perlinNoise", bd_perlin_noise);
+    vm.define_method(proto, "pixelDissolve", bd_pixel_dissolve);
+    vm.define_method(proto, "applyFilter", bd_apply_filter);
+    vm.define_method(proto, "generateFilterRect", bd_generate_filter_rect);
     vm.define_method(proto, "scroll", bd_scroll);
     vm.define_method(proto, "threshold", bd_threshold);
     vm.define_method(ctor, "loadBitmap", bd_load_bitmap);

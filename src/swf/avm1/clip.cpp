@@ -634,6 +634,14 @@ bool ClipObject::has_virtual(Vm& vm, Str* name) {
     return find_child(vm, this, name) != nullptr;
 }
 
+bool ClipObject::hooked(Vm& vm, Str* name) {
+    // Past the display properties and the links (all named with '_'), a clip answers only with
+    // its children; a text field has neither.
+    const std::string& t = name->text;
+    if (!t.empty() && t[0] == '_') return Object::hooked(vm, name);
+    return kind != ObjKind::TextField && find_child(vm, this, name) != nullptr;
+}
+
 void ClipObject::list_virtual(Vm& vm, std::vector<Str*>& out) {
     if (!clip) return;
     for (auto& [depth, inst] : clip->display_list()) {

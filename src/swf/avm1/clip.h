@@ -42,6 +42,7 @@ public:
     bool get_virtual(Vm& vm, Str* name, Value& out) override;
     bool set_virtual(Vm& vm, Str* name, const Value& v) override;
     bool has_virtual(Vm& vm, Str* name) override;
+    bool hooked(Vm& vm, Str* name) override;
     void list_virtual(Vm& vm, std::vector<Str*>& out) override;
     void trace(Tracer& t) override;
     void detach(Vm& vm);

@@ -1,5 +1,6 @@
-// The Flash 8 display properties of movie clips: blendMode, cacheAsBitmap and opaqueBackground.
-// They read and write the placed instance, so the drawing follows what a script sets.
+// The Flash 8 display properties of movie clips: blendMode, cacheAsBitmap, opaqueBackground and
+// scrollRect. They read and write the placed instance, so the drawing follows what a script sets.
+#include <algorithm>
 #include <cmath>
 
 #include "swf/avm1/clip.h"
@@ -78,12 +79,64 @@ Value set_opaque_background(Vm& vm, Value self, const Args& args) {
     return Value();
 }
 
+// flash.geom.Rectangle as installed, found even where `flash` is hidden from the movie.
+Value rectangle_class(Vm& vm) {
+    Object* o = vm.global;
+    Value v;
+    for (const char* name : {"flash", "geom", "Rectangle"}) {
+        Property* p = o ? o->find_own(vm.intern(name), true) : nullptr;
+        if (!p || (p->flags & Accessor)) return Value();
+        v = p->value;
+        o = v.is_object() ? v.o : nullptr;
+    }
+    return v;
+}
+
+// Pixels to twips, kept within what a rectangle in twips can hold (NaN counts as 0).
+int32_t to_twips(double px) {
+    if (!(std::fabs(px) < 1e8)) return std::isnan(px) ? 0 : px < 0 ? -2000000000 : 2000000000;
+    return int32_t(std::lround(px * 20));
+}
+
+// A new Rectangle each time, in pixels; undefined when none is set.
+Value get_scroll_rect(Vm& vm, Value self, const Args&) {
+    const Instance* inst = placed(self);
+    if (!inst || !inst->scrolled) return Value();
+    const Rect& r = inst->scroll_rect;
+    const Value args[4] = {Value(r.xmin / 20.0), Value(r.ymin / 20.0), Value(r.width() / 20.0),
+                           Value(r.height() / 20.0)};
+    return vm.construct(rectangle_class(vm), args, 4);
+}
+
+// Any object's x, y, width and height (read as numbers) set the window; anything else removes it.
+Value set_scroll_rect(Vm& vm, Value self, const Args& args) {
+    Instance* inst = placed(self);
+    if (!inst) return Value();
+    const Value& v = args[0];
+    if (!v.is_object()) {
+        inst->scrolled = false;
+        return Value();
+    }
+    auto field = [&](const char* name) { return vm.to_number(vm.get(v, vm.intern(name))); };
+    const double x = field("x"), y = field("y"), w = field("width"), h = field("height");
+    if (vm.throwing) return Value();
+    Rect r;
+    r.xmin = to_twips(x);
+    r.ymin = to_twips(y);
+    r.xmax = int32_t(std::clamp<int64_t>(int64_t(r.xmin) + std::max(0, to_twips(w)), INT32_MIN, INT32_MAX));
+    r.ymax = int32_t(std::clamp<int64_t>(int64_t(r.ymin) + std::max(0, to_twips(h)), INT32_MIN, INT32_MAX));
+    inst->scroll_rect = r;
+    inst->scrolled = true;
+    return Value();
+}
+
 }  // namespace
 
 void install_movieclip_display(Vm& vm, Object* mc) {
     define_accessor(vm, mc, "blendMode", get_blend_mode, set_blend_mode, DontEnum | HideBelow8);
     define_accessor(vm, mc, "cacheAsBitmap", get_cache_as_bitmap, set_cache_as_bitmap, DontEnum | HideBelow8);
     define_accessor(vm, mc, "opaqueBackground", get_opaque_background, set_opaque_background, DontEnum | HideBelow8);
+    define_accessor(vm, mc, "scrollRect", get_scroll_rect, set_scroll_rect, DontEnum | HideBelow8);
 }
 
 }  // namespace swf::avm1

@@ -16,6 +16,56 @@ namespace {
 constexpr size_t kInternUpTo = 64;
 // Caps for hostile blocks: instructions per block and values per Push.
 constexpr size_t kMaxInsns = 4u << 20;
+constexpr uint8_t kFirstFused = 0xF0;
+constexpr uint8_t kSkipped = 0x01;  // no action has this code
+
+// Fuses the runs listed in actions.h. A run is fused only when none of its later actions
+// starts a region or a function body's end, where the running code may stop between them.
+void fuse(Code& code, const std::vector<bool>& boundary) {
+    auto& insns = code.insns;
+    const size_t n = insns.size();
+    auto op = [&](size_t i) { return i < n ? Op(insns[i].op) : Op::End; };
+    auto clear = [&](size_t i, size_t len) {
+        for (size_t k = i + 1; k < i + len; ++k)
+            if (boundary[k]) return false;
+        return i + len <= n;
+    };
+    for (size_t i = 0; i < n; ++i) {
+        Code::Insn& in = insns[i];
+        switch (op(i)) {
+        case Op::StoreRegister:
+            if (op(i + 1) == Op::Pop && clear(i, 2)) in.op = uint8_t(Op::SetRegister);
+            break;
+        case Op::Less2:
+        case Op::Greater:
+        case Op::Equals2:
+        case Op::StrictEquals:
+            if (op(i + 1) == Op::Not && op(i + 2) == Op::If && clear(i, 3)) {
+                in.b = in.op;
+                in.a = insns[i + 2].a;
+                in.op = uint8_t(Op::CompareNotIf);
+            }
+            break;
+        case Op::Push: {
+            const Op next = op(i + 1);
+            if (in.b == 1 && code.pushes[in.a].kind == 1 && (next == Op::Increment || next == Op::Decrement) &&
+                op(i + 2) == Op::StoreRegister && op(i + 3) == Op::Pop && clear(i, 4)) {
+                in.op = uint8_t(next == Op::Increment ? Op::IncRegister : Op::DecRegister);
+                in.a = code.pushes[in.a].index;
+                in.b = insns[i + 2].a;
+                break;
+            }
+            if (!clear(i, 2)) break;
+            if (next == Op::GetMember) in.op = uint8_t(Op::PushGetMember);
+            else if (next == Op::Add2) in.op = uint8_t(Op::PushAdd2);
+            else if (next == Op::CallFunction) in.op = uint8_t(Op::PushCallFunction);
+            else if (next == Op::CallMethod) in.op = uint8_t(Op::PushCallMethod);
+            break;
+        }
+        default: break;
+        }
+    }
+}
 
 struct Payload {
     const uint8_t* p;
@@ -72,7 +122,9 @@ std::shared_ptr<Code> decode(const uint8_t* bytes, size_t size, int version, Hea
     while (pos < size && code->insns.size() < kMaxInsns) {
         const uint8_t op = bytes[pos];
         Code::Insn in;
-        in.op = op;
+        // Codes no file action uses are the machine's own fused runs: a file's unknown action
+        // with such a code is kept as one that is skipped.
+        in.op = op >= kFirstFused ? kSkipped : op;
         in.pos = uint32_t(pos);
         if (op == 0) {
             code->insns.push_back(in);
@@ -250,8 +302,17 @@ std::shared_ptr<Code> decode(const uint8_t* bytes, size_t size, int version, Hea
         if (Op(in.op) == Op::Jump || Op(in.op) == Op::If) in.a = target;
     }
     // Bodies that end inside a record or past the block end the block there.
+    std::vector<bool> boundary(size_t(end) + 1, false);
     for (Code::Insn& in : code->insns)
         if ((Op(in.op) == Op::DefineFunction || Op(in.op) == Op::DefineFunction2) && in.b < 1) in.b = end;
+    for (const Fix& f : fixes) boundary[resolve(f.byte)] = true;
+    for (uint32_t i = 0; i < end; ++i) {
+        const Op o = Op(code->insns[i].op);
+        // Regions start after With and Try, bodies after their definitions.
+        if (o == Op::With || o == Op::Try || o == Op::DefineFunction || o == Op::DefineFunction2) boundary[i + 1] = true;
+        if (o == Op::DefineFunction || o == Op::DefineFunction2) boundary[std::min(code->insns[i].b, end)] = true;
+    }
+    fuse(*code, boundary);
     return code;
 }
 

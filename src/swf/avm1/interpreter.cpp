@@ -39,6 +39,10 @@ struct ExecState {
     const Code* code = nullptr;
     std::shared_ptr<const Code> hold;
     uint32_t pc = 0, end = 0;
+    // Below this index the loop need not look at the end, the regions or a return again; 0
+    // makes it look. Whatever moves the innermost region's bounds, or jumps back while a region
+    // is open, resets it.
+    uint32_t limit = 0;
     Scope* scope = nullptr;  // innermost first; _global is searched after it
     Value self;
     Object* target = nullptr;  // current target clip (tellTarget changes it)
@@ -167,7 +171,7 @@ struct Interp {
     }
     // Argument counts from the stack: capped by what the stack holds.
     int count(const Value& n) {
-        double c = vm.to_number(n);
+        const double c = n.is_number() ? n.n : vm.to_number(n);
         if (!(c > 0)) return 0;
         const size_t avail = vm.stack.size() - std::min(vm.stack.size(), f.stack_base);
         return int(std::min<double>(c, double(avail)));
@@ -259,7 +263,7 @@ struct Interp {
         for (int i = 0; o; ++i, o = o->proto) {
             if (i == 64) return -1;  // long or looping chains: the general path reports them
             Value v;
-            if ((!holder && o->has_virtual(vm, name)) || o->get_virtual(vm, name, v)) return -1;
+            if (holder ? o->get_virtual(vm, name, v) : o->hooked(vm, name)) return -1;
             Property* p = o->find_own(name, cs);
             if (p && !(p->flags & hidden)) {
                 if (p->flags & Accessor) return -1;
@@ -804,6 +808,136 @@ struct Interp {
         return call_script(vm, fo, self, args.data(), int(args.size()), holder);
     }
 
+    // CallFunction: name, count and arguments on the stack.
+    void call_function() {
+        Value name = pop();
+        int n = count(pop());
+        ArgList args;
+        pop_args(n, args);
+        // A function found on a scope object (a with-object, an enclosing activation, a
+        // timeline) is called on that object; otherwise on the current target.
+        Str* key = vm.key(name);
+        Value fn, self;
+        bool found = false;
+        if (!key->names_path() && !same(key, vm.names.this_)) {
+            for (Scope* sc = f.scope; sc && !found; sc = sc->parent) {
+                if (!sc->object) continue;
+                const int plain = find_plain(sc->object, key, fn);
+                if (plain == 0 || (plain < 0 && !vm.has_property(sc->object, key))) continue;
+                if (plain < 0) fn = vm.get(sc->object, key);
+                self = sc->object;
+                found = true;
+            }
+        }
+        if (!found && key->names_path()) {
+            // `a.b.f` is called on what `a.b` names.
+            const std::string& t = key->text;
+            const size_t cut = t.find_last_of(".:");
+            if (cut != std::string::npos && cut > 0 && cut + 1 < t.size()) {
+                Value holder = get_variable(vm.intern(std::string_view(t).substr(0, cut)));
+                if (holder.is_object()) {
+                    fn = vm.get(holder.o, vm.intern(std::string_view(t).substr(cut + 1)));
+                    self = holder;
+                    found = true;
+                }
+            }
+        }
+        if (!found) {
+            fn = get_variable(key);
+            self = f.target ? Value(f.target) : Value();
+        }
+        push(call_value(fn, self, args, nullptr));
+    }
+
+    // CallMethod: name, object, count and arguments on the stack.
+    void call_method() {
+        Value name = pop();
+        Value obj = pop();
+        int n = count(pop());
+        ArgList args;
+        pop_args(n, args);
+        const bool no_name = name.is_undefined() || (name.is_string() && name.s->text.empty());
+        SuperObject* sup = obj.is_object() && obj.o->kind == ObjKind::Other ? dynamic_cast<SuperObject*>(obj.o) : nullptr;
+        if (sup) {
+            Object* from = sup->holder ? sup->holder->proto : nullptr;
+            if (!from) {
+                push(Value());
+                return;
+            }
+            if (no_name) {
+                Value ctor = vm.get(sup->holder, vm.names.__constructor__);
+                push(call_value(ctor, sup->self, args, from));
+            } else {
+                Object* holder = nullptr;
+                Str* key = vm.key(name);
+                Value fn = vm.get(from, key);
+                vm.find(from, key, &holder);
+                push(call_value(fn, sup->self, args, holder));
+            }
+            return;
+        }
+        if (no_name) {
+            push(call_value(obj, f.target ? Value(f.target) : Value(), args, nullptr));
+            return;
+        }
+        Str* key = vm.key(name);
+        Value fn, self;
+        Object* holder = nullptr;
+        if (obj.is_object() && find_plain(obj.o, key, fn, &holder) == 1) {
+            self = obj;
+        } else {
+            fn = get_member(obj, key);
+            self = obj.is_object() ? obj : Value(vm.to_object(obj));
+            holder = nullptr;
+            if (self.is_object()) vm.find(self.o, key, &holder);
+        }
+        // A method of the object itself counts as found on its prototype (for `super`).
+        if (holder && self.is_object() && holder == self.o) holder = self.o->proto;
+        if (!fn.is_object() || fn.o->kind != ObjKind::Function) {
+            push(Value());
+            return;
+        }
+        push(call_value(fn, self, args, holder));
+    }
+
+    // A branch; one that goes back may leave the innermost region.
+    SWF_INLINE void jump(uint32_t to) {
+        if (to < f.pc && !f.regions.empty()) f.limit = 0;
+        f.pc = to;
+    }
+    SWF_INLINE void push_items(const Code& code, const Code::Insn& in) {
+        for (uint32_t i = 0; i < in.b; ++i) {
+            const Code::PushItem& item = code.pushes[in.a + i];
+            if (item.kind == 0)
+                push(item.value);
+            else if (item.kind == 1)
+                push(reg(item.index));
+            else
+                push(f.pool && item.index < f.pool->size() ? Value((*f.pool)[item.index]) : Value());
+        }
+    }
+    SWF_INLINE void do_get_member() {
+        Value name = pop();
+        Value obj = pop();
+        push(get_member(obj, name));
+    }
+    // The comparisons a fused CompareNotIf stands for.
+    Value compare(Op op) {
+        Value b = pop();
+        Value a = pop();
+        switch (op) {
+        case Op::Less2: return less(a, b);
+        case Op::Greater: return less(b, a);
+        case Op::Equals2: return equals2(a, b);
+        default: return strictly_equal(a, b);
+        }
+    }
+    SWF_INLINE void do_add2() {
+        Value b = pop_raw();
+        Value a = pop_raw();
+        push(add2(a, b));
+    }
+
     void run();
 
     // Developer aid (swfrun --log-actions): each action with the top of the stack.
@@ -814,6 +948,10 @@ struct Interp {
     case Op::n: name = #n; break;
             SWF_ENUMERATE_ACTIONS(SWF_ACTION_NAME)
 #undef SWF_ACTION_NAME
+#define SWF_FUSED_NAME(code, n) \
+    case Op::n: name = #n; break;
+            SWF_ENUMERATE_FUSED(SWF_FUSED_NAME)
+#undef SWF_FUSED_NAME
         }
         std::string top_text = vm.stack.size() > f.stack_base ? describe(vm.stack.back()) : "-";
         std::fprintf(stderr, "%*s%4u %-16s a=%u b=%u  top=%s\n", vm.depth * 2, "", f.pc, name, in.a, in.b, top_text.c_str());
@@ -838,16 +976,21 @@ struct Interp {
 // ---------------------------------------------------------------------------------------------
 void Interp::run() {
     const Code& code = *f.code;
+    const Code::Insn* const insns = code.insns.data();  // decoded code never changes
     uint32_t budget = kCheckEvery;
     while (true) {
-        if (f.pc >= f.end || f.returned || (!f.regions.empty() && (f.pc < f.regions.back().begin || f.pc >= f.regions.back().end))) {
-            if (f.regions.empty()) break;
-            if (!leave_regions()) {
-                if (!catch_exception()) return;
+        if (f.pc >= f.limit || f.returned) {
+            f.limit = 0;
+            if (f.pc >= f.end || f.returned || (!f.regions.empty() && (f.pc < f.regions.back().begin || f.pc >= f.regions.back().end))) {
+                if (f.regions.empty()) break;
+                if (!leave_regions()) {
+                    if (!catch_exception()) return;
+                    continue;
+                }
+                if (f.regions.empty() && (f.pc >= f.end || f.returned)) break;
                 continue;
             }
-            if (f.regions.empty() && (f.pc >= f.end || f.returned)) break;
-            continue;
+            f.limit = f.regions.empty() ? f.end : std::min(f.end, f.regions.back().end);
         }
         if (--budget == 0) {
             budget = kCheckEvery;
@@ -860,7 +1003,7 @@ void Interp::run() {
             if (vm.native_depth == 0) vm.maybe_collect();
         }
         if (vm.aborting) return;
-        const Code::Insn& in = code.insns[f.pc];
+        const Code::Insn& in = insns[f.pc];
         if (vm.log_actions) log_action(in);
         ++f.pc;
         switch (Op(in.op)) {
@@ -876,17 +1019,7 @@ void Interp::run() {
         case Op::WaitForFrame: break;  // every frame is loaded
         case Op::SetTarget: set_target(code.strings[in.a]->text); break;
         case Op::GoToLabel: clip_goto_label(vm, timeline_target(), code.strings[in.a]->text, false, 0); break;
-        case Op::Push:
-            for (uint32_t i = 0; i < in.b; ++i) {
-                const Code::PushItem& item = code.pushes[in.a + i];
-                if (item.kind == 0)
-                    push(item.value);
-                else if (item.kind == 1)
-                    push(reg(item.index));
-                else
-                    push(f.pool && item.index < f.pool->size() ? Value((*f.pool)[item.index]) : Value());
-            }
-            break;
+        case Op::Push: push_items(code, in); break;
         case Op::Pop: pop_raw(); break;  // dropped unread: no need to settle
         case Op::Add: {
             Value vb = pop(), va = pop();
@@ -1007,9 +1140,9 @@ void Interp::run() {
             }
             break;
         }
-        case Op::Jump: f.pc = in.a; break;
+        case Op::Jump: jump(in.a); break;
         case Op::If:
-            if (truth(pop())) f.pc = in.a;
+            if (truth(pop())) jump(in.a);
             break;
         case Op::Call: {
             Value frame = pop();
@@ -1126,94 +1259,8 @@ void Interp::run() {
         }
         // ---- SWF 5 ----
         case Op::ConstantPool: f.pool = &code.pools[in.a]; break;
-        case Op::CallFunction: {
-            Value name = pop();
-            int n = count(pop());
-            ArgList args;
-            pop_args(n, args);
-            // A function found on a scope object (a with-object, an enclosing activation, a
-            // timeline) is called on that object; otherwise on the current target.
-            Str* key = vm.key(name);
-            Value fn, self;
-            bool found = false;
-            if (!key->names_path() && !same(key, vm.names.this_)) {
-                for (Scope* sc = f.scope; sc && !found; sc = sc->parent) {
-                    if (!sc->object || !vm.has_property(sc->object, key)) continue;
-                    fn = vm.get(sc->object, key);
-                    self = sc->object;
-                    found = true;
-                }
-            }
-            if (!found && key->names_path()) {
-                // `a.b.f` is called on what `a.b` names.
-                const std::string& t = key->text;
-                const size_t cut = t.find_last_of(".:");
-                if (cut != std::string::npos && cut > 0 && cut + 1 < t.size()) {
-                    Value holder = get_variable(vm.intern(std::string_view(t).substr(0, cut)));
-                    if (holder.is_object()) {
-                        fn = vm.get(holder.o, vm.intern(std::string_view(t).substr(cut + 1)));
-                        self = holder;
-                        found = true;
-                    }
-                }
-            }
-            if (!found) {
-                fn = get_variable(key);
-                self = f.target ? Value(f.target) : Value();
-            }
-            push(call_value(fn, self, args, nullptr));
-            break;
-        }
-        case Op::CallMethod: {
-            Value name = pop();
-            Value obj = pop();
-            int n = count(pop());
-            ArgList args;
-            pop_args(n, args);
-            const bool no_name = name.is_undefined() || (name.is_string() && name.s->text.empty());
-            SuperObject* sup = obj.is_object() && obj.o->kind == ObjKind::Other ? dynamic_cast<SuperObject*>(obj.o) : nullptr;
-            if (sup) {
-                Object* from = sup->holder ? sup->holder->proto : nullptr;
-                if (!from) {
-                    push(Value());
-                    break;
-                }
-                if (no_name) {
-                    Value ctor = vm.get(sup->holder, vm.names.__constructor__);
-                    push(call_value(ctor, sup->self, args, from));
-                } else {
-                    Object* holder = nullptr;
-                    Str* key = vm.key(name);
-                    Value fn = vm.get(from, key);
-                    vm.find(from, key, &holder);
-                    push(call_value(fn, sup->self, args, holder));
-                }
-                break;
-            }
-            if (no_name) {
-                push(call_value(obj, f.target ? Value(f.target) : Value(), args, nullptr));
-                break;
-            }
-            Str* key = vm.key(name);
-            Value fn, self;
-            Object* holder = nullptr;
-            if (obj.is_object() && find_plain(obj.o, key, fn, &holder) == 1) {
-                self = obj;
-            } else {
-                fn = get_member(obj, key);
-                self = obj.is_object() ? obj : Value(vm.to_object(obj));
-                holder = nullptr;
-                if (self.is_object()) vm.find(self.o, key, &holder);
-            }
-            // A method of the object itself counts as found on its prototype (for `super`).
-            if (holder && self.is_object() && holder == self.o) holder = self.o->proto;
-            if (!fn.is_object() || fn.o->kind != ObjKind::Function) {
-                push(Value());
-                break;
-            }
-            push(call_value(fn, self, args, holder));
-            break;
-        }
+        case Op::CallFunction: call_function(); break;
+        case Op::CallMethod: call_method(); break;
         case Op::Return:
             f.result = pop();
             f.returned = true;
@@ -1347,12 +1394,7 @@ void Interp::run() {
             }
             break;
         }
-        case Op::Add2: {
-            Value b = pop_raw();
-            Value a = pop_raw();
-            push(add2(a, b));
-            break;
-        }
+        case Op::Add2: do_add2(); break;
         case Op::Less2: {
             Value b = pop();
             Value a = pop();
@@ -1391,12 +1433,7 @@ void Interp::run() {
             push(a);
             break;
         }
-        case Op::GetMember: {
-            Value name = pop();
-            Value obj = pop();
-            push(get_member(obj, name));
-            break;
-        }
+        case Op::GetMember: do_get_member(); break;
         case Op::SetMember: {
             Value v = pop();
             Value name = pop();
@@ -1407,6 +1444,43 @@ void Interp::run() {
         case Op::Increment: push(num(pop()) + 1); break;
         case Op::Decrement: push(num(pop()) - 1); break;
         case Op::StoreRegister: reg(in.a) = top(); break;
+        // Fused runs (see actions.h); each skips the actions it stands for.
+        case Op::SetRegister:
+            reg(in.a) = top();
+            pop_raw();
+            f.pc += 1;
+            break;
+        case Op::CompareNotIf:
+            f.pc += 2;
+            if (!truth(compare(Op(in.b)))) jump(in.a);
+            break;
+        case Op::IncRegister:
+        case Op::DecRegister: {
+            const Value v = reg(in.a);
+            reg(in.b) = num(v) + (Op(in.op) == Op::IncRegister ? 1 : -1);
+            f.pc += 3;
+            break;
+        }
+        case Op::PushGetMember:
+            push_items(code, in);
+            do_get_member();
+            f.pc += 1;
+            break;
+        case Op::PushAdd2:
+            push_items(code, in);
+            do_add2();
+            f.pc += 1;
+            break;
+        case Op::PushCallFunction:
+            push_items(code, in);
+            f.pc += 1;
+            call_function();
+            break;
+        case Op::PushCallMethod:
+            push_items(code, in);
+            f.pc += 1;
+            call_method();
+            break;
         case Op::BitAnd: {
             Value vb = pop(), va = pop();
             int32_t a = int32(va), b = int32(vb);
@@ -1459,6 +1533,7 @@ void Interp::run() {
             r.saved_scope = f.scope;
             f.scope = vm.heap.make<Scope>(o, f.scope);
             f.regions.push_back(r);
+            f.limit = 0;
             break;
         }
         case Op::DefineFunction:
@@ -1517,6 +1592,7 @@ void Interp::run() {
             r.finally_end = std::max(r.catch_end, std::min(t.finally_end, f.end));
             r.stack_height = vm.stack.size();
             f.regions.push_back(r);
+            f.limit = 0;
             break;
         }
         case Op::Throw: {
@@ -1529,6 +1605,7 @@ void Interp::run() {
         default: break;  // unknown actions are skipped
         }
         if (vm.throwing) {
+            f.limit = 0;
             if (!catch_exception()) return;
         }
     }
@@ -1679,13 +1756,14 @@ Value call_script(Vm& vm, FunctionObject* fn, const Value& self, const Value* ar
             if (p) preload(p);
         }
         if (fl & 0x100) preload(vm.global);
-        for (size_t i = 0; i < fn->params.size(); ++i) {
-            Value v = int(i) < argc ? args[i] : Value();
-            uint8_t reg = fn->param_regs[i];
+        const size_t nparams = fn->params.size();
+        for (size_t i = 0; i < nparams; ++i) {
+            const uint8_t reg = fn->param_regs[i];
+            const Value* v = int(i) < argc ? &args[i] : &s.result;  // result: still undefined
             if (reg && reg < count)
-                s.regs[reg] = v;
+                s.regs[reg] = *v;
             else if (!reg)
-                act->put(fn->params[i], v, 0, cs);
+                act->put(fn->params[i], *v, 0, cs);
         }
     }
     Interp in{vm, s};

@@ -81,6 +81,11 @@ public:
     virtual bool get_virtual(Vm&, Str*, Value&) { return false; }
     virtual bool set_virtual(Vm&, Str*, const Value&) { return false; }
     virtual bool has_virtual(Vm&, Str*) { return false; }
+    // Whether the hooks take part in a read of the name at all (as has_virtual or get_virtual).
+    virtual bool hooked(Vm& vm, Str* name) {
+        Value unused;
+        return has_virtual(vm, name) || get_virtual(vm, name, unused);
+    }
     // Names the hooks add to for..in, oldest first.
     virtual void list_virtual(Vm&, std::vector<Str*>&) {}
 

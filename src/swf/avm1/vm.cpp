@@ -214,7 +214,7 @@ Str* Vm::type_of(const Value& v) {
 // ---------------------------------------------------------------------------------------------
 // Properties
 // ---------------------------------------------------------------------------------------------
-Str* Vm::key(const Value& name) {
+Str* Vm::key_of(const Value& name) {
     if (name.is_string()) return name.s->interned ? name.s : intern(name.s->text);
     return intern(to_string(name)->text);
 }

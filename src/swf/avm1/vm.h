@@ -117,6 +117,9 @@ public:
     Value& back() { return top_[-1]; }
     void pop_back() { --top_; }
     // By value: the pushed value may live in the stack itself.
+#if defined(__GNUC__)
+    __attribute__((always_inline))
+#endif
     void push_back(Value v) {
         if (top_ == end_) grow();
         *top_++ = v;
@@ -221,7 +224,9 @@ public:
     void set(Object* o, Str* name, const Value& v);
     bool has_property(Object* o, Str* name);
     Property* find(Object* o, Str* name, Object** holder = nullptr);
-    Str* key(const Value& name);  // interned property name for a value
+    // Interned property name for a value.
+    Str* key(const Value& name) { return name.is_string() && name.s->interned ? name.s : key_of(name); }
+    Str* key_of(const Value& name);
     std::vector<Str*> enumerate(Object* o);
     bool instance_of(Object* o, Object* ctor);
 

@@ -2,7 +2,12 @@
 """Writes Plumora's demo install folder: FlashFiles/ with a few small movies of our own and
 DocFiles/ with their descriptions (GBK text, as the program's home systems store them).
 
-Usage: tools/make-demo.py [FOLDER]     (default: build/demo)
+Usage: tools/make-demo.py [--debug] [FOLDER]     (default: build/demo)
+
+Two of the movies are small games with scripts: "Targets" (click the moving targets; a button
+starts again) and "Ship" (arrow keys and Space; the high score is kept in a SharedObject). Their
+byte code is assembled by tools/swfasm.py. With --debug the games also trace what they do and
+play by themselves where they would wait for input, for tools/demo-tests.sh.
 
 The movies are made here by a tiny SWF writer: plain (FWS) and zlib-compressed (CWS) files,
 SetBackgroundColor, DefineShape/DefineShape3 with solid, linear and radial fills, straight and
@@ -18,6 +23,10 @@ import os
 import struct
 import sys
 import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from swfasm import (PRELOAD_THIS, SUPPRESS_ARGUMENTS, SUPPRESS_SUPER, UNDEFINED, Call, CallM, Do,  # noqa: E402
+                    Fn, If, M, Reg, Return, S, Set, Trace, V, While, script)
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -477,6 +486,338 @@ def creme_brulee():
 
 
 # ------------------------------------------------------------------------------------------------
+# The two games: sprites, buttons, text fields and scripts (assembled by tools/swfasm.py)
+# ------------------------------------------------------------------------------------------------
+def cstr(s):
+    return s.encode("utf-8") + b"\0"
+
+
+def do_action(code):
+    return tag(12, code)
+
+
+def define_sprite(sprite_id, frames):
+    """frames: a list of tag lists, one per frame."""
+    body = struct.pack("<HH", sprite_id, len(frames))
+    for f in frames:
+        body += b"".join(f) + show_frame()
+    return tag(39, body + tag(0))
+
+
+def place_named(depth, char_id, mtx, name):
+    body = bytes([0x02 | 0x04 | 0x20]) + struct.pack("<HH", depth, char_id) + mtx + cstr(name)
+    return tag(26, body)
+
+
+def device_font(font_id, name, bold=False):
+    """DefineFont2 without glyphs: text in it is drawn with the system font of that name."""
+    n = name.encode("utf-8")
+    body = struct.pack("<HBBB", font_id, 0x01 if bold else 0, 0, len(n)) + n + struct.pack("<HH", 0, 2)
+    return tag(48, body)
+
+
+def edit_text(text_id, w, h, font_id, size, c, text=None, align=0):
+    """A read-only, unselectable text field of w x h pixels with its origin at the top left."""
+    flags1 = 0x08 | 0x04 | 0x01 | (0x80 if text is not None else 0)
+    flags2 = 0x10 | 0x20
+    body = struct.pack("<H", text_id) + rect(0, w * 20, 0, h * 20) + bytes([flags1, flags2])
+    body += struct.pack("<HH", font_id, size * 20) + bytes(c[:3]) + bytes([c[3] if len(c) > 3 else 255])
+    body += struct.pack("<BHHHh", align, 0, 0, 0, 0) + cstr("")
+    if text is not None:
+        body += cstr(text)
+    return tag(37, body)
+
+
+UP, OVER, DOWN, HIT = 0x01, 0x02, 0x04, 0x08
+
+
+def button2(button_id, records, actions):
+    """records: (states, char_id, depth, matrix bytes); actions: (conditions, action bytes)."""
+    recs = b""
+    for states, char_id, depth, mtx in records:
+        recs += bytes([states]) + struct.pack("<HH", char_id, depth) + mtx + cxform_alpha()
+    recs += b"\0"
+    conds = b""
+    for i, (cond, code) in enumerate(actions):
+        size = 0 if i == len(actions) - 1 else 4 + len(code)
+        conds += struct.pack("<HH", size, cond) + code
+    body = struct.pack("<HBH", button_id, 0, 2 + len(recs) if conds else 0) + recs + conds
+    return tag(34, body)
+
+
+def rounded_box(fill, x0, y0, x1, y1, r, line=0):
+    """A closed path with quarter-circle corners (one curve each)."""
+    s_pts = ((x0 + r, y0), [((x1 - r, y0), (x1 - r, y0)), ((x1, y0), (x1, y0 + r)), ((x1, y1 - r), (x1, y1 - r)),
+                           ((x1, y1), (x1 - r, y1)), ((x0 + r, y1), (x0 + r, y1)), ((x0, y1), (x0, y1 - r)),
+                           ((x0, y0 + r), (x0, y0 + r)), ((x0, y0), (x0 + r, y0))])
+    sh = Shape([fill], [(30, (40, 40, 60))] if line else [])
+    sh.curved(1, s_pts[0], s_pts[1], line=line)
+    return sh
+
+
+# Script building blocks shared by both games
+def lcg_function():
+    # A Park-Miller generator: the same numbers on every run, exact in doubles.
+    return Fn("rnd", ["n"], [
+        Set(V("seed"), ("%", ("*", V("seed"), 16807), 2147483647)),
+        Return(("%", V("seed"), Reg(1))),
+    ])
+
+
+def whole(e):
+    """The whole part of a non-negative number."""
+    return ("-", e, ("%", e, 1))
+
+
+TARGETS = 5
+
+
+def targets_game(debug=False):
+    W, H = 480, 360
+    sky = Shape([linear([(0, (120, 190, 255)), (255, (235, 245, 255))], gradient_box(0, 0, W * 20, H * 20, 90))])
+    sky.rect(1, 0, 0, W * 20, H * 20)
+    bar = Shape([solid((30, 50, 90, 200))])
+    bar.rect(1, 0, 0, W * 20, 44 * 20)
+    rings = []
+    for r, c in ((24, (220, 30, 30)), (17, (255, 255, 255)), (10, (220, 30, 30)), (4, (255, 255, 255))):
+        s = Shape([solid(c)])
+        s.circle(1, 0, 0, r * 20, n=12)
+        rings.append(s)
+    btn_up = rounded_box(solid((250, 200, 60)), 0, 0, 2000, 640, 160, line=1)
+    btn_over = rounded_box(solid((255, 230, 120)), 0, 0, 2000, 640, 160, line=1)
+    btn_down = rounded_box(solid((220, 150, 30)), 0, 20, 2000, 660, 160, line=1)
+    tags = [background((200, 230, 255)), sky.encode(1, False), bar.encode(2, True)]
+    tags += [r.encode(10 + i, False) for i, r in enumerate(rings)]
+    tags.append(define_sprite(20, [[place(1 + i, 10 + i) for i in range(len(rings))]]))
+    tags += [btn_up.encode(30, False), btn_over.encode(31, False), btn_down.encode(32, False)]
+    tags += [device_font(40, "宋体"), device_font(41, "宋体", bold=True)]
+    tags.append(edit_text(42, 200, 30, 41, 20, (255, 255, 255), "得分：0"))
+    tags.append(edit_text(43, 100, 28, 41, 16, (60, 30, 0), "重新开始", align=2))
+    tags.append(edit_text(44, 200, 28, 40, 14, (200, 220, 255), "点击移动的靶子"))
+    restart = script([Do(Call("restart"))])
+    tags.append(button2(50, [(UP, 30, 1, matrix()), (OVER, 31, 1, matrix()), (DOWN | HIT, 32, 1, matrix()),
+                             (UP | OVER, 43, 2, matrix(0, 80)), (DOWN, 43, 2, matrix(0, 100))], [(0x0008, restart)]))
+    tags += [place(1, 1), place(2, 2), place_named(3, 42, matrix(12 * 20, 8 * 20), "scoreText"),
+             place_named(4, 44, matrix(170 * 20, 12 * 20), "hint"), place_named(5, 50, matrix(370 * 20, 8 * 20), "restartButton")]
+    tags += [place_named(10 + i, 20, matrix(0, 0), f"t{i}") for i in range(TARGETS)]
+
+    this = Reg(1)
+    body = [
+        Set(V("seed"), 20261208),
+        Set(V("score"), 0),
+        lcg_function(),
+        Fn("showScore", [], [Set(M(V("scoreText"), "text"), ("+", S("得分："), V("score")))]),
+        # A new place and speed for a target; targets get faster as the score grows.
+        Fn("aim", ["t"], [
+            Set(M(Reg(1), "_x"), ("+", 40, Call("rnd", W - 80))),
+            Set(M(Reg(1), "_y"), ("+", 80, Call("rnd", H - 120))),
+            Set(Reg(2), ("+", ("+", 1, Call("rnd", 3)), whole(("/", V("score"), 5)))),
+            Set(M(Reg(1), "vx"), ("*", Reg(2), ("-", ("*", Call("rnd", 2), 2), 1))),
+            Set(M(Reg(1), "vy"), ("*", ("+", 1, Call("rnd", 3)), ("-", ("*", Call("rnd", 2), 2), 1))),
+        ]),
+        # Each target's onEnterFrame: move and bounce off the play field's edges.
+        Fn("step", [], [
+            Set(M(this, "_x"), ("+", M(this, "_x"), M(this, "vx"))),
+            Set(M(this, "_y"), ("+", M(this, "_y"), M(this, "vy"))),
+            If(("||", ("&&", ("<", M(this, "_x"), 26), ("<", M(this, "vx"), 0)),
+                      ("&&", (">", M(this, "_x"), W - 26), (">", M(this, "vx"), 0))),
+               [Set(M(this, "vx"), ("neg", M(this, "vx")))]),
+            If(("||", ("&&", ("<", M(this, "_y"), 70), ("<", M(this, "vy"), 0)),
+                      ("&&", (">", M(this, "_y"), H - 26), (">", M(this, "vy"), 0))),
+               [Set(M(this, "vy"), ("neg", M(this, "vy")))]),
+        ], flags=PRELOAD_THIS | SUPPRESS_ARGUMENTS | SUPPRESS_SUPER),
+        # A target's onPress: a point, and the target jumps somewhere else.
+        Fn("hit", [], [
+            Set(V("score"), ("+", V("score"), 1)),
+            Do(Call("showScore")),
+            Do(Call("aim", this)),
+        ], flags=PRELOAD_THIS | SUPPRESS_ARGUMENTS | SUPPRESS_SUPER),
+        Fn("restart", [], [Set(V("score"), 0), Do(Call("showScore"))] +
+           [Do(Call("aim", V(f"t{i}"))) for i in range(TARGETS)]),
+    ]
+    for i in range(TARGETS):
+        body += [Set(M(V(f"t{i}"), "onEnterFrame"), V("step")), Set(M(V(f"t{i}"), "onPress"), V("hit"))]
+    body.append(Do(Call("restart")))
+    if debug:
+        # Checks for the demo test: report the targets now and then, and score by calling the
+        # press handler directly (input cannot be sent from the command line).
+        body += [
+            Set(V("frame"), 0),
+            Fn("debugFrame", [], [
+                Set(V("frame"), ("+", V("frame"), 1)),
+                If(("==", ("%", V("frame"), 25), 0),
+                   [Trace(("+", ("+", ("+", ("+", ("+", S("frame "), V("frame")), S(" t0 ")), M(V("t0"), "_x")),
+                                     S(",")), M(V("t0"), "_y"))),
+                    Do(CallM(V("t0"), "onPress")), Do(CallM(V("t1"), "onPress")),
+                    Trace(("+", ("+", S("score "), V("score")), ("+", S(" text "), M(V("scoreText"), "text"))))]),
+                If(("==", V("frame"), 80), [Do(Call("restart")), Trace(("+", S("restart score "), V("score")))]),
+            ]),
+            Set(V("onEnterFrame"), V("debugFrame")),
+        ]
+    tags += [do_action(script(body)), show_frame()]
+    return movie(W, H, 24, 1, tags, version=7)
+
+
+SHOTS, ROCKS = 5, 6
+
+
+def ship_game(debug=False):
+    W, H = 400, 480
+    space = Shape([linear([(0, (5, 5, 30)), (255, (30, 20, 70))], gradient_box(0, 0, W * 20, H * 20, 90))])
+    space.rect(1, 0, 0, W * 20, H * 20)
+    stars = Shape([solid((255, 255, 255, 200))])
+    seed = 7
+    for _ in range(60):          # a fixed sky: the same dots every time
+        seed = seed * 16807 % 2147483647
+        x, y = seed % W, (seed // W) % H
+        sz = 1 + (seed >> 5) % 2
+        stars.rect(1, x * 20, y * 20, (x + sz) * 20, (y + sz) * 20)
+    hull = Shape([linear([(0, (200, 210, 230)), (255, (90, 100, 140))], gradient_box(-360, -480, 360, 400))], [(20, (40, 50, 80))])
+    hull.path(1, [(0, -480), (360, 320), (120, 200), (-120, 200), (-360, 320)], line=1)
+    cockpit = Shape([solid((80, 200, 255))])
+    cockpit.circle(1, 0, -80, 90)
+    flame = Shape([radial([(0, (255, 255, 200)), (255, (255, 120, 0, 0))], dict(sx=200 / 16384, sy=300 / 16384))])
+    flame.circle(1, 0, 300, 160)
+    shot = Shape([solid((255, 240, 80))])
+    shot.rect(1, -40, -160, 40, 160)
+    rock = Shape([radial([(0, (170, 150, 130)), (255, (90, 75, 60))], dict(tx=-120, ty=-120, sx=700 / 16384, sy=700 / 16384))],
+                 [(30, (60, 50, 40))])
+    rock.path(1, [(0, -400), (280, -300), (420, 0), (300, 300), (0, 420), (-320, 280), (-400, -40), (-260, -320)], line=1)
+    crater = Shape([solid((110, 95, 80))])
+    crater.circle(1, 120, -80, 90)
+    tags = [background((0, 0, 20)), space.encode(1, False), stars.encode(2, True),
+            hull.encode(10, False), cockpit.encode(11, False), flame.encode(12, True), shot.encode(13, False),
+            rock.encode(14, False), crater.encode(15, False)]
+    tags.append(define_sprite(20, [[place(1, 12), place(2, 10), place(3, 11)]]))
+    tags.append(define_sprite(21, [[place(1, 13)]]))
+    tags.append(define_sprite(22, [[place(1, 14), place(2, 15)]]))
+    tags += [device_font(40, "宋体"), device_font(41, "宋体", bold=True)]
+    tags.append(edit_text(42, 380, 26, 41, 18, (255, 255, 255), "得分：0"))
+    tags.append(edit_text(43, 380, 22, 40, 13, (170, 180, 220), "方向键移动，空格键发射", align=1))
+    tags.append(edit_text(44, 300, 40, 41, 30, (255, 90, 60), "撞上了！", align=2))
+    tags += [place(1, 1), place(2, 2)]
+    tags += [place_named(10 + i, 22, matrix(0, -2000), f"r{i}") for i in range(ROCKS)]
+    tags += [place_named(20 + i, 21, matrix(0, -2000), f"s{i}") for i in range(SHOTS)]
+    tags += [place_named(30, 20, matrix(W * 10, (H - 50) * 20), "ship"),
+             place_named(40, 42, matrix(10 * 20, 6 * 20), "scoreText"),
+             place_named(41, 43, matrix(10 * 20, (H - 26) * 20), "hint"),
+             place_named(42, 44, matrix(50 * 20, 200 * 20), "crashText")]
+
+    so_high = M(M(V("so"), "data"), "high")
+    clip = lambda prefix, r: M(V("_root"), ("+", S(prefix), r))  # noqa: E731
+    shot_c, i, rock_c, j = Reg(1), Reg(2), Reg(3), Reg(4)
+
+    def key(code, delta_prop, delta, limit_ok):
+        return If(("&&", Call("held", code), limit_ok),
+                  [Set(M(V("ship"), delta_prop), ("+", M(V("ship"), delta_prop), delta))])
+
+    body = [
+        Set(V("seed"), 4242),
+        Set(V("score"), 0),
+        Set(V("next"), 0),
+        Set(V("cool"), 0),
+        Set(V("crashTimer"), 0),
+        Set(V("so"), CallM(V("SharedObject"), "getLocal", S("ship"))),
+        If(("==", so_high, UNDEFINED), [Set(so_high, 0)]),
+        Set(V("high"), so_high),
+        lcg_function(),
+        Fn("showScore", [], [
+            Set(M(V("scoreText"), "text"), ("+", ("+", ("+", S("得分："), V("score")), S("    最高分：")), V("high"))),
+        ] + ([Trace(("+", ("+", S("score "), V("score")), ("+", S(" high "), V("high"))))] if debug else [])),
+        Fn("held", ["k"], [Return(CallM(V("Key"), "isDown", Reg(1)))] if not debug else [
+            # The demo test cannot press keys: fire all the time and sweep left and right.
+            Return(("||", ("==", Reg(1), 32),
+                    ("||", ("&&", ("==", Reg(1), 37), ("<", ("%", V("frame"), 80), 40)),
+                           ("&&", ("==", Reg(1), 39), (">=", ("%", V("frame"), 80), 40))))),
+        ]),
+        # A rock starts again somewhere above the top edge; rocks fall faster as the score grows.
+        Fn("drop", ["r"], [
+            Set(M(Reg(1), "_x"), ("+", 20, Call("rnd", W - 40))),
+            Set(M(Reg(1), "_y"), ("-", -30, Call("rnd", 300))),
+            Set(M(Reg(1), "speed"), ("+", ("+", 2, Call("rnd", 3)), whole(("/", V("score"), 10)))),
+            Set(M(Reg(1), "spin"), ("-", Call("rnd", 9), 4)),
+        ]),
+        Fn("near", ["a", "b", "d"], [
+            Set(Reg(4), ("-", M(Reg(1), "_x"), M(Reg(2), "_x"))),
+            Set(Reg(5), ("-", M(Reg(1), "_y"), M(Reg(2), "_y"))),
+            Return(("<", ("+", ("*", Reg(4), Reg(4)), ("*", Reg(5), Reg(5))), ("*", Reg(3), Reg(3)))),
+        ]),
+        Fn("newGame", [], [
+            Do(CallM(V("so"), "flush")),
+            Set(V("score"), 0),
+            Set(i, 0),
+            While(("<", i, ROCKS), [Do(Call("drop", clip("r", i))), Set(i, ("+", i, 1))]),
+            Set(i, 0),
+            While(("<", i, SHOTS), [Set(M(clip("s", i), "_visible"), False), Set(i, ("+", i, 1))]),
+            Set(M(V("ship"), "_x"), W / 2),
+            Set(M(V("ship"), "_y"), H - 50),
+            Do(Call("showScore")),
+        ]),
+        Fn("tick", [], [
+            key(37, "_x", -6, (">", M(V("ship"), "_x"), 24)),
+            key(39, "_x", 6, ("<", M(V("ship"), "_x"), W - 24)),
+            key(38, "_y", -5, (">", M(V("ship"), "_y"), H / 2)),
+            key(40, "_y", 5, ("<", M(V("ship"), "_y"), H - 40)),
+            If((">", V("cool"), 0), [Set(V("cool"), ("-", V("cool"), 1))]),
+            If(("&&", Call("held", 32), ("<=", V("cool"), 0)), [
+                Set(shot_c, clip("s", V("next"))),
+                Set(V("next"), ("%", ("+", V("next"), 1), SHOTS)),
+                Set(M(shot_c, "_x"), M(V("ship"), "_x")),
+                Set(M(shot_c, "_y"), ("-", M(V("ship"), "_y"), 28)),
+                Set(M(shot_c, "_visible"), True),
+                Set(V("cool"), 6),
+            ]),
+            Set(i, 0),
+            While(("<", i, SHOTS), [
+                Set(shot_c, clip("s", i)),
+                If(M(shot_c, "_visible"), [
+                    Set(M(shot_c, "_y"), ("-", M(shot_c, "_y"), 12)),
+                    If(("<", M(shot_c, "_y"), -10), [Set(M(shot_c, "_visible"), False)]),
+                ]),
+                Set(i, ("+", i, 1)),
+            ]),
+            Set(j, 0),
+            While(("<", j, ROCKS), [
+                Set(rock_c, clip("r", j)),
+                Set(M(rock_c, "_y"), ("+", M(rock_c, "_y"), M(rock_c, "speed"))),
+                Set(M(rock_c, "_rotation"), ("+", M(rock_c, "_rotation"), M(rock_c, "spin"))),
+                If((">", M(rock_c, "_y"), H + 30), [Do(Call("drop", rock_c))]),
+                Set(i, 0),
+                While(("<", i, SHOTS), [
+                    Set(shot_c, clip("s", i)),
+                    If(("&&", M(shot_c, "_visible"), Call("near", shot_c, rock_c, 24)), [
+                        Set(M(shot_c, "_visible"), False),
+                        Set(V("score"), ("+", V("score"), 1)),
+                        If((">", V("score"), V("high")), [Set(V("high"), V("score")), Set(so_high, V("high"))]),
+                        Do(Call("showScore")),
+                        Do(Call("drop", rock_c)),
+                    ]),
+                    Set(i, ("+", i, 1)),
+                ]),
+                If(Call("near", rock_c, V("ship"), 26), [
+                    Set(M(V("crashText"), "_visible"), True),
+                    Set(V("crashTimer"), 48),
+                    Do(Call("newGame")),
+                ] + ([Trace(S("crash"))] if debug else [])),
+                Set(j, ("+", j, 1)),
+            ]),
+            If((">", V("crashTimer"), 0), [
+                Set(V("crashTimer"), ("-", V("crashTimer"), 1)),
+                If(("==", V("crashTimer"), 0), [Set(M(V("crashText"), "_visible"), False)]),
+            ]),
+        ] + ([Set(V("frame"), ("+", V("frame"), 1))] if debug else [])),
+        Set(M(V("crashText"), "_visible"), False),
+        Set(V("frame"), 0),
+        Do(Call("newGame")),
+        Set(V("onEnterFrame"), V("tick")),
+    ]
+    if not debug:
+        body = [st for st in body if not (st[0] == "set" and isinstance(st[1], V) and st[1].name == "frame")]
+    tags += [do_action(script(body)), show_frame()]
+    return movie(W, H, 24, 1, tags, version=7)
+
+
+# ------------------------------------------------------------------------------------------------
 # Descriptions: GBK text with CR LF line ends
 # ------------------------------------------------------------------------------------------------
 DOCS = {
@@ -533,6 +874,29 @@ DOCS = {
         "",
         "这个文件不是有效的 flash 动画，开始游戏时会提示“文件无法打开”。",
     ],
+    "Targets": [
+        "点靶子",
+        "",
+        "红白相间的靶子在蓝天下飞来飞去，碰到边上就会弹回来。",
+        "",
+        "【玩法】",
+        "用鼠标点击靶子，每打中一个得 1 分，打中的靶子会跳到别的地方继续飞。",
+        "得分越高，靶子飞得越快。",
+        "点击右上角的“重新开始”按钮，分数清零，重新开始。",
+    ],
+    "Ship": [
+        "小飞船",
+        "",
+        "驾驶小飞船在星空中穿行，打碎从上面落下来的石头。",
+        "",
+        "【玩法】",
+        "方向键（↑ ↓ ← →）：移动飞船。",
+        "空格键：发射子弹。打碎一块石头得 1 分，分数越高，石头落得越快。",
+        "被石头撞上就会重新开始，分数清零。",
+        "",
+        "【最高分】",
+        "最高分会保存下来，下次再玩时还在，显示在分数的旁边。",
+    ],
     # "Rainbow" has no description on purpose: its dialog shows an empty memo.
 }
 
@@ -543,7 +907,10 @@ def write(path, data):
 
 
 def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", "demo")
+    args = sys.argv[1:]
+    debug = "--debug" in args   # the games trace what they do (for tools/demo-tests.sh)
+    args = [a for a in args if a != "--debug"]
+    out = args[0] if args else os.path.join(ROOT, "build", "demo")
     flash = os.path.join(out, "FlashFiles")
     docs = os.path.join(out, "DocFiles")
     os.makedirs(flash, exist_ok=True)
@@ -554,6 +921,8 @@ def main():
         "Rainbow.swf": rainbow(),
         "Little Tank.swf": little_tank(),
         "Crème brûlée ☕.swf": creme_brulee(),
+        "Targets.swf": targets_game(debug),
+        "Ship.swf": ship_game(debug),
         "Broken.swf": b"This is not a Flash movie, only a few words of plain text.\r\n",
     }
     for name, data in movies.items():

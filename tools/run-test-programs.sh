@@ -27,6 +27,14 @@ done
 for exe in "$root"/build/win64/tests/*/*_tests.exe; do
   [ -e "$exe" ] && run_one "win64-$(basename "$exe" .exe)" "$root/tools/wine-run.sh" "$exe"
 done
+# The demo games, played through the native command-line player.
+out=$log/demo.txt
+timeout 600 "$root/tools/demo-tests.sh" "$root/build/native/tools/swfrun/swfrun" >"$out" 2>&1
+grep '^FAIL' "$out"
+p=$(sed -n 's/^demo: \([0-9]*\) passed, \([0-9]*\) failed.*/\1/p' "$out" | tail -1)
+f=$(sed -n 's/^demo: \([0-9]*\) passed, \([0-9]*\) failed.*/\2/p' "$out" | tail -1)
+if [ -z "$p" ]; then echo "FAIL demo: no summary; see $out"; failed=$((failed + 1));
+else passed=$((passed + p)); failed=$((failed + f)); echo "demo: $p passed, $f failed"; fi
 # The real program, driven as a user would.
 out=$log/e2e.txt
 timeout 600 "$root/tools/e2e-tests.sh" >"$out" 2>&1

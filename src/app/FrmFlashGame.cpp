@@ -157,6 +157,13 @@ void TFrmFlashGame::WkTreeView1DblClick(ui::TObject*) {
         ShockwaveFlash1->Play();
         WkGlyphStatus1->SetCaption(kCurrentGamePrefix + FClickedNode->Text());
         ShockwaveFlash1->SetFocus();
+        // The tree finishes its own handling of the double click after this handler and takes
+        // the focus back: hand it to the player again once that is over.
+        if (HWND player = ShockwaveFlash1->HandleIfAllocated()) {
+            ui::Application().QueueCall([player] {
+                if (IsWindow(player) && IsWindowVisible(player) && GetFocus() != player) ::SetFocus(player);
+            });
+        }
     } catch (...) {
         // Every kind of failure while starting ends here; what the steps before it did stays.
         ShowMessageBox(path + L"\r\n" + L"文件无法打开", L"错误", MB_OK | MB_ICONERROR);

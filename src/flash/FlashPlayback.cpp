@@ -202,11 +202,14 @@ ui::Rect TFlashPlayback::StageRect(int clientWidth, int clientHeight) const {
     return {int(std::lround(x)), int(std::lround(y)), int(std::lround(x + W * sx)), int(std::lround(y + H * sy))};
 }
 
-COLORREF TFlashPlayback::FillColor() const {
-    if (FBackgroundColor >= 0) return RgbToColorRef(FBackgroundColor);
+COLORREF TFlashPlayback::StageColor() const {
     if (const swf::Movie* m = FPlayer.movie(); m && m->background)
         return RGB(m->background->r, m->background->g, m->background->b);
     return RGB(255, 255, 255);
+}
+
+COLORREF TFlashPlayback::SurroundColor() const {
+    return FBackgroundColor >= 0 ? RgbToColorRef(FBackgroundColor) : StageColor();
 }
 
 void TFlashPlayback::RenderFrame(int clientWidth, int clientHeight) {
@@ -222,8 +225,9 @@ void TFlashPlayback::RenderFrame(int clientWidth, int clientHeight) {
         target.height = clientHeight;
         target.stride = clientWidth * 4;
         target.format = swf::PixelFormat::BgraPremultiplied;
-        // The engine fills the whole area with the background (host colour, else the movie's,
-        // else white) and draws the stage over it, placed by the scale and align modes.
+        // The engine fills the stage rectangle with the movie's colour (white if none) and the
+        // rest with the host colour, then draws the movie over it, placed by the scale and align
+        // modes.
         FPlayer.render(target);
     }
     FDirty = false;
@@ -244,6 +248,67 @@ void TFlashPlayback::Paint(HDC dc, int clientWidth, int clientHeight, const ui::
     // top-down DIBs, which makes partial blits easy to get wrong for no real gain.
     SetDIBitsToDevice(dc, 0, 0, DWORD(clientWidth), DWORD(clientHeight), 0, 0, 0, UINT(clientHeight), FPixels.data(),
                       &info, DIB_RGB_COLORS);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Input
+// ---------------------------------------------------------------------------------------------
+void TFlashPlayback::MouseMove(int x, int y) {
+    if (!HasMovie()) return;
+    FPlayer.mouse_move(x, y);
+    Invalidate();
+}
+
+void TFlashPlayback::MouseDown(int x, int y) {
+    if (!HasMovie()) return;
+    FPlayer.mouse_down(x, y);
+    Invalidate();
+}
+
+void TFlashPlayback::MouseUp(int x, int y) {
+    if (!HasMovie()) return;
+    FPlayer.mouse_up(x, y);
+    Invalidate();
+}
+
+void TFlashPlayback::MouseLeave() {
+    if (!HasMovie()) return;
+    FPlayer.mouse_leave();
+    Invalidate();
+}
+
+void TFlashPlayback::MouseWheel(int delta) {
+    if (!HasMovie()) return;
+    FPlayer.mouse_wheel(delta);
+    Invalidate();
+}
+
+void TFlashPlayback::KeyDown(int vk, int ch) {
+    if (!HasMovie()) return;
+    FPlayer.key_down(vk, ch);
+    Invalidate();
+}
+
+void TFlashPlayback::KeyUp(int vk) {
+    if (!HasMovie()) return;
+    FPlayer.key_up(vk);
+    Invalidate();
+}
+
+void TFlashPlayback::CharTyped(wchar_t ch) {
+    if (!HasMovie()) return;
+    FPlayer.char_typed(std::uint32_t(ch));
+    Invalidate();
+}
+
+swf::Player::Cursor TFlashPlayback::Cursor() const {
+    return HasMovie() ? FPlayer.cursor() : swf::Player::Cursor::Arrow;
+}
+
+bool TFlashPlayback::WantsCapture() const { return HasMovie() && FPlayer.wants_capture(); }
+
+void TFlashPlayback::SetTraceHandler(std::function<void(const std::string&)> handler) {
+    FPlayer.set_trace_handler(std::move(handler));
 }
 
 } // namespace flash

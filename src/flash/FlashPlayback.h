@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -90,9 +91,11 @@ public:
     // AlignMode (may extend past the client area, e.g. with smNoScale on a small control).
     // Empty when no movie is loaded.
     ui::Rect StageRect(int clientWidth, int clientHeight) const;
-    // The colour the client area is filled with first, as a COLORREF: the host colour when set,
-    // otherwise the movie's, otherwise white.
-    COLORREF FillColor() const;
+    // The colour under the stage rectangle, as a COLORREF: the movie's own, otherwise white.
+    COLORREF StageColor() const;
+    // The colour of the client area outside the stage (letterbox bands, the surround of an
+    // unscaled stage): the host BackgroundColor when set, otherwise the stage colour.
+    COLORREF SurroundColor() const;
     // Paints the client area (0, 0, width, height) into dc, restricted to `update`. The frame is
     // rendered at the client size when something changed since the last paint, then blitted.
     void Paint(HDC dc, int clientWidth, int clientHeight, const ui::Rect& update);
@@ -100,6 +103,25 @@ public:
     const std::vector<std::uint32_t>& Pixels() const { return FPixels; }
     // Renders the current frame at this size now (Paint does this on its own when needed).
     void RenderFrame(int clientWidth, int clientHeight);
+
+    // --- input ---------------------------------------------------------------------------
+    // Pointer positions are client pixels of the painted area; keys are virtual-key codes and
+    // `ch` the character the key types (0 for none). Each call runs what the movie does in
+    // answer at once and marks the picture for repainting. Without a movie they do nothing.
+    void MouseMove(int x, int y);
+    void MouseDown(int x, int y);
+    void MouseUp(int x, int y);
+    void MouseLeave();
+    void MouseWheel(int delta);
+    void KeyDown(int vk, int ch);
+    void KeyUp(int vk);
+    void CharTyped(wchar_t ch);
+    // How the pointer should look over the movie, and whether the window should hold the mouse
+    // capture (something was pressed and not yet released).
+    swf::Player::Cursor Cursor() const;
+    bool WantsCapture() const;
+    // Where the movie's trace() lines go (tests and diagnostics); set it before loading.
+    void SetTraceHandler(std::function<void(const std::string&)> handler);
 
 private:
     static std::vector<std::uint8_t> ReadMovieFile(const std::wstring& path);

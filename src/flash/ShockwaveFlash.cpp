@@ -2,6 +2,8 @@
 
 #include "ui/Layout.h"
 
+#include <windowsx.h>
+
 namespace flash {
 
 namespace {
@@ -13,6 +15,8 @@ TShockwaveFlash::TShockwaveFlash(ui::TComponent* owner) : ui::TCustomControl(own
     SetDoubleBuffered(false);
     SetTabStop(true);
     SetColor(ui::clBlack);
+    // The window takes and releases the capture itself, as the movie asks (AfterInput).
+    SetControlStyle(ControlStyle() & ~ui::csCaptureMouse);
 }
 
 TShockwaveFlash::~TShockwaveFlash() {
@@ -104,7 +108,79 @@ bool TShockwaveFlash::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         result = 0;
         return true;
     }
+    if (HandleInput(msg, wParam, lParam)) {
+        AfterInput();
+        // Keys end here; mouse messages go on to the framework too (hover tracking, the
+        // MouseLeave request, focus on a click).
+        if (msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_CHAR || msg == WM_MOUSEWHEEL) {
+            result = 0;
+            return true;
+        }
+    }
     return ui::TCustomControl::HandleMessage(msg, wParam, lParam, result);
+}
+
+bool TShockwaveFlash::HandleInput(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    switch (msg) {
+    case WM_MOUSEMOVE: FPlayback.MouseMove(x, y); return true;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: FPlayback.MouseDown(x, y); return true;
+    case WM_LBUTTONUP: FPlayback.MouseUp(x, y); return true;
+    case WM_MOUSELEAVE:
+        // While a press is held the capture keeps the moves coming: the pointer has not left.
+        if (FPlayback.WantsCapture()) return false;
+        FPlayback.MouseLeave();
+        return true;
+    case WM_MOUSEWHEEL: {
+        // Lines scrolled, as the system setting turns a notch into lines (3 by default).
+        UINT lines = 3;
+        SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+        if (lines == WHEEL_PAGESCROLL || lines > 10) lines = 3;
+        FPlayback.MouseWheel(GET_WHEEL_DELTA_WPARAM(wParam) * int(lines) / WHEEL_DELTA);
+        return true;
+    }
+    case WM_KEYDOWN: {
+        // TranslateMessage has already queued the character this key types, if any.
+        int ch = 0;
+        MSG next;
+        if (HWND wnd = HandleIfAllocated(); wnd && PeekMessageW(&next, wnd, WM_CHAR, WM_CHAR, PM_NOREMOVE | PM_NOYIELD))
+            ch = int(next.wParam);
+        FPlayback.KeyDown(int(wParam), ch);
+        return true;
+    }
+    case WM_KEYUP: FPlayback.KeyUp(int(wParam)); return true;
+    case WM_CHAR: FPlayback.CharTyped(wchar_t(wParam)); return true;
+    default: return false;
+    }
+}
+
+void TShockwaveFlash::AfterInput() {
+    if (HWND wnd = HandleIfAllocated()) {
+        const bool want = FPlayback.WantsCapture();
+        if (want && GetCapture() != wnd) SetCapture(wnd);
+        else if (!want && GetCapture() == wnd) ReleaseCapture();
+    }
+    Invalidate(); // the movie may have changed the picture
+}
+
+LRESULT TShockwaveFlash::DialogCode() {
+    // Every key belongs to the game while the player has the focus, Tab and arrows included.
+    return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS;
+}
+
+bool TShockwaveFlash::SetCursorFor(ui::Point) {
+    LPCWSTR id = IDC_ARROW;
+    switch (FPlayback.Cursor()) {
+    case swf::Player::Cursor::Hand: id = IDC_HAND; break;
+    case swf::Player::Cursor::IBeam: id = IDC_IBEAM; break;
+    case swf::Player::Cursor::Hidden:
+        ::SetCursor(nullptr);
+        return true;
+    case swf::Player::Cursor::Arrow: break;
+    }
+    ::SetCursor(LoadCursorW(nullptr, id));
+    return true;
 }
 
 void TShockwaveFlash::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {

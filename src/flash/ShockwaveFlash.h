@@ -8,6 +8,11 @@
 // The control is a child window: a timer on the GUI thread at the movie's frame rate steps
 // the timeline and invalidates; WM_PAINT renders the frame at the client size (the engine
 // scales and aligns into a buffer of that size) and blits it.
+//
+// Input: mouse and keyboard messages of the window go to the movie in client pixels; the
+// window holds the mouse capture while the movie has something pressed, shows the pointer the
+// movie asks for, and takes every key (Tab and the arrows too) while it has the focus. System
+// keys (Alt+F4, menu keys) are left to the window.
 #pragma once
 
 #include "flash/FlashPlayback.h"
@@ -65,11 +70,17 @@ protected:
     void DestroyWnd() override;
     void Paint(ui::TCanvas& canvas, const ui::Rect& update) override;
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    LRESULT DialogCode() override;
+    bool SetCursorFor(ui::Point client) override;
     void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
     void Resize() override;
 
 private:
     void UpdateTimer();
+    // Passes one mouse or keyboard message to the movie; false for messages it does not take.
+    bool HandleInput(UINT msg, WPARAM wParam, LPARAM lParam);
+    // After input: the capture follows what the movie wants, and the new frame is shown.
+    void AfterInput();
 
     TFlashPlayback FPlayback;
     std::wstring FQuality = L"High";

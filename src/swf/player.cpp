@@ -2,6 +2,8 @@
 #include "swf/player.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <cmath>
 #include <cstring>
 
 #include "swf/avm1/runtime.h"
@@ -434,6 +436,7 @@ Player::~Player() { stop_movie(); }
 
 // The clips go first (their objects live on the script side's heap), then the scripts.
 void Player::stop_movie() {
+    input_.reset();
     if (world_) world_->events = nullptr;
     root_.reset();
     script_.reset();
@@ -458,6 +461,17 @@ Result<bool> Player::load_file(const std::string& path) {
     return true;
 }
 
+namespace {
+// The absolute folder holding a movie file; empty for a movie given as bytes.
+std::string folder_of(const std::string& path) {
+    if (path.empty()) return {};
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(path), ec);
+    if (ec) return {};
+    return full.lexically_normal().parent_path().string();
+}
+}  // namespace
+
 // A new movie starts on its first frame, with nothing kept from drawing the one before.
 void Player::start(std::shared_ptr<const Movie> movie) {
     stop_movie();
@@ -468,6 +482,7 @@ void Player::start(std::shared_ptr<const Movie> movie) {
     script_ = std::make_unique<avm1::Runtime>(*movie_, *world_, std::move(out), path_.empty() ? address_ : path_);
     script_->vm.log_actions = log_actions_;
     script_->shared_object_dir = shared_dir_;
+    script_->movie_dir = folder_of(path_);
     world_->events = script_.get();
     root_ = std::make_unique<Clip>(*movie_, &movie_->timeline, 0, world_.get());
     script_->start(*root_);
@@ -482,42 +497,57 @@ void Player::advance() {
     if (script_) script_->tick();
 }
 
-Matrix Player::stage_matrix(int width, int height) const {
-    if (!movie_) return {};
-    const double W = stage_width(), H = stage_height();
-    double sx = 1, sy = 1;
-    switch (scale_mode_) {
-    case ScaleMode::ShowAll: sx = sy = std::min(width / W, height / H); break;
-    case ScaleMode::NoBorder: sx = sy = std::max(width / W, height / H); break;
+namespace {
+
+// Where the stage lands in a target of width x height: its scale and its top-left corner in
+// target pixels, under the scale and align modes.
+struct StagePlacement {
+    double sx = 1, sy = 1, ox = 0, oy = 0;
+};
+
+StagePlacement place_stage(ScaleMode mode, int align, double W, double H, int width, int height) {
+    StagePlacement p;
+    switch (mode) {
+    case ScaleMode::ShowAll: p.sx = p.sy = std::min(width / W, height / H); break;
+    case ScaleMode::NoBorder: p.sx = p.sy = std::max(width / W, height / H); break;
     case ScaleMode::ExactFit:
-        sx = width / W;
-        sy = height / H;
+        p.sx = width / W;
+        p.sy = height / H;
         break;
     case ScaleMode::NoScale: break;
     }
-    double ox = (width - W * sx) / 2, oy = (height - H * sy) / 2;
-    if (scale_mode_ != ScaleMode::ExactFit) {
-        if (align_ & AlignLeft)
-            ox = 0;
-        else if (align_ & AlignRight)
-            ox = width - W * sx;
-        if (align_ & AlignTop)
-            oy = 0;
-        else if (align_ & AlignBottom)
-            oy = height - H * sy;
+    p.ox = (width - W * p.sx) / 2, p.oy = (height - H * p.sy) / 2;
+    if (mode != ScaleMode::ExactFit) {
+        if (align & AlignLeft)
+            p.ox = 0;
+        else if (align & AlignRight)
+            p.ox = width - W * p.sx;
+        if (align & AlignTop)
+            p.oy = 0;
+        else if (align & AlignBottom)
+            p.oy = height - H * p.sy;
     } else {
-        ox = oy = 0;
+        p.ox = p.oy = 0;
     }
+    return p;
+}
+
+}  // namespace
+
+Matrix Player::stage_matrix(int width, int height) const {
+    if (!movie_) return {};
+    const StagePlacement p = place_stage(scale_mode_, align_, stage_width(), stage_height(), width, height);
     const Rect& fs = movie_->frame_size;
     const bool bogus = fs.width() / 20 <= 0 || fs.width() / 20 > 8192 || fs.height() / 20 <= 0 ||
                        fs.height() / 20 > 8192;
     const double xmin = bogus ? 0 : fs.xmin, ymin = bogus ? 0 : fs.ymin;
-    return {sx / 20, 0, 0, sy / 20, -xmin / 20 * sx + ox, -ymin / 20 * sy + oy};
+    return {p.sx / 20, 0, 0, p.sy / 20, -xmin / 20 * p.sx + p.ox, -ymin / 20 * p.sy + p.oy};
 }
 
 void Player::render(const RenderTarget& target) {
     if (!target.pixels || target.width <= 0 || target.height <= 0) return;
     const int w = target.width, h = target.height;
+    view_width_ = w, view_height_ = h;
     const bool direct = target.format == PixelFormat::BgraPremultiplied && target.stride >= w * 4 &&
                         target.stride % 4 == 0;
     Canvas canvas;
@@ -527,14 +557,37 @@ void Player::render(const RenderTarget& target) {
         scratch_.assign(size_t(w) * h, 0);
         canvas = {scratch_.data(), w, h, w};
     }
-    // The background fills the whole area, letterbox included; the movie draws unclipped on top.
-    RGBA bg{255, 255, 255, 255};
+    // The stage shows the movie's own colour (white if it declares none). The host colour, when
+    // set, fills only the area around the stage (letterbox bands, the surround of an unscaled
+    // stage); without it the movie's colour fills everything. The movie draws unclipped on top.
+    RGBA stage_bg{255, 255, 255, 255};
+    if (movie_ && movie_->background) stage_bg = *movie_->background;
+    const uint32_t stage_p = premultiply(stage_bg);
+    uint32_t surround_p = stage_p;
     if (host_background_ >= 0)
-        bg = {uint8_t(host_background_ >> 16), uint8_t(host_background_ >> 8), uint8_t(host_background_), 255};
-    else if (movie_ && movie_->background)
-        bg = *movie_->background;
-    const uint32_t bgp = premultiply(bg);
-    for (int y = 0; y < h; ++y) std::fill(canvas.row(y), canvas.row(y) + w, bgp);
+        surround_p = premultiply({uint8_t(host_background_ >> 16), uint8_t(host_background_ >> 8),
+                                  uint8_t(host_background_), 255});
+    int sx0 = 0, sy0 = 0, sx1 = w, sy1 = h;  // the stage rectangle, clipped to the target
+    if (surround_p != stage_p) {
+        sx0 = sy0 = sx1 = sy1 = 0;
+        if (movie_) {
+            const double W = stage_width(), H = stage_height();
+            const StagePlacement p = place_stage(scale_mode_, align_, W, H, w, h);
+            auto px = [](double v, int hi) { return int(std::clamp(std::lround(v), 0L, long(hi))); };
+            sx0 = px(p.ox, w), sx1 = px(p.ox + W * p.sx, w);
+            sy0 = px(p.oy, h), sy1 = px(p.oy + H * p.sy, h);
+        }
+    }
+    for (int y = 0; y < h; ++y) {
+        uint32_t* row = canvas.row(y);
+        if (y < sy0 || y >= sy1 || sx0 >= sx1) {
+            std::fill(row, row + w, surround_p);
+            continue;
+        }
+        std::fill(row, row + sx0, surround_p);
+        std::fill(row + sx0, row + sx1, stage_p);
+        std::fill(row + sx1, row + w, surround_p);
+    }
 
     if (root_) {
         RenderState& rs = *state_;

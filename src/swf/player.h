@@ -94,6 +94,25 @@ public:
     // Draws the current frame into the target, scaled and aligned as set.
     void render(const RenderTarget& target);
 
+    // Input from the host (input_player.cpp). Positions are pixels of the last render target
+    // (the stage's scale and align undone here); keys are Windows virtual-key codes and `ch` a
+    // typed character (UTF-16 unit, 0 for none). Each call runs what the movie does in answer
+    // (button states and actions, clip events and handlers, Key/Mouse listeners) at once.
+    void mouse_move(double x, double y);
+    void mouse_down(double x, double y);
+    void mouse_up(double x, double y);
+    void mouse_leave();  // the pointer left the player's window (no button held)
+    void mouse_wheel(int delta);
+    void key_down(int vk, int ch);
+    void key_up(int vk);
+    void char_typed(uint32_t ch);  // a character for the focused text field
+    enum class Cursor : uint8_t { Arrow, Hand, IBeam, Hidden };
+    // How the pointer should look at its last position.
+    Cursor cursor() const;
+    // Whether the host should hold the mouse capture: a button or clip was pressed and not yet
+    // released, so that a release outside the window still arrives.
+    bool wants_capture() const;
+
     // Twips -> target pixel matrix for a target of this size.
     Matrix stage_matrix(int width, int height) const;
 
@@ -120,6 +139,11 @@ private:
     std::vector<uint32_t> scratch_;
     struct RenderState;
     std::unique_ptr<RenderState> state_;
+    // Pointer and key tracking (input_player.cpp), made on first input for the movie playing.
+    struct InputState;
+    std::shared_ptr<InputState> input_;
+    InputState& input();
+    int view_width_ = 0, view_height_ = 0;  // the last render target; 0 until the first render
 };
 
 }  // namespace swf

@@ -165,6 +165,24 @@ TEST_F(MainWindow, StartingAGameLoadsItResetsTheScaleAndFocusesThePlayer) {
     EXPECT_EQ(GetFocus(), form->ShockwaveFlash1->Handle());
 }
 
+// The same start from a real double click on the tree's window: the tree's own handling of the
+// click runs after the start and must not take the focus back.
+TEST_F(MainWindow, ADoubleClickedGameEndsWithTheKeyboardInThePlayer) {
+    form->Show();
+    HWND tree = form->WkTreeView1->Handle();
+    ui::Rect row = Game(L"Tank")->DisplayRect(true);
+    const LPARAM at = MAKELPARAM(row.left + 2, row.top + 2);
+    SetFocus(tree);
+    SendMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(tree, WM_LBUTTONUP, 0, at);
+    SendMessageW(tree, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    SendMessageW(tree, WM_LBUTTONUP, 0, at);
+    ui::Application().ProcessMessages();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(form->ShockwaveFlash1->Playback().MoviePath(), AppDir + L"FlashFiles\\Tank.swf");
+    EXPECT_EQ(GetFocus(), form->ShockwaveFlash1->Handle());
+}
+
 TEST_F(MainWindow, MissingAndUnreadableMoviesAreReportedInTheirBoxes) {
     form->Show();
     std::wstring before = form->WkGlyphStatus1->Caption();

@@ -70,16 +70,17 @@ TEST(FlashPlayback, PropertyPutsByDispatchId) {
     EXPECT_EQ(p.ScaleMode(), smNoScale);
     EXPECT_EQ(p.AlignMode(), amLeft | amTop);
     EXPECT_EQ(p.BackgroundColor(), 0);
-    EXPECT_EQ(p.FillColor(), RGB(0, 0, 0));
+    EXPECT_EQ(p.SurroundColor(), RGB(0, 0, 0));
+    EXPECT_EQ(p.StageColor(), RGB(255, 255, 255)); // the host colour never reaches the stage
 
     // Out-of-range values fall back quietly, as the control's own setters do.
     p.PutPropertyById(DISPID_SCALEMODE, 7);
     EXPECT_EQ(p.ScaleMode(), smShowAll);
     p.PutPropertyById(DISPID_BACKGROUNDCOLOR, -5);
     EXPECT_EQ(p.BackgroundColor(), -1);
-    EXPECT_EQ(p.FillColor(), RGB(255, 255, 255)); // no movie, no host colour: white
+    EXPECT_EQ(p.SurroundColor(), RGB(255, 255, 255)); // no movie, no host colour: white
     p.PutPropertyById(DISPID_BACKGROUNDCOLOR, 0x12345678);
-    EXPECT_EQ(p.FillColor(), RGB(0x34, 0x56, 0x78));
+    EXPECT_EQ(p.SurroundColor(), RGB(0x34, 0x56, 0x78));
 
     for (int id : {0, 119, 122, 124, -1}) {
         try {
@@ -193,20 +194,42 @@ TEST(FlashPlayback, StagePlacementFollowsScaleAndAlignModes) {
     EXPECT_EQ(ui::GdiLiveHandleCount(), handles);
 }
 
-TEST(FlashPlayback, BackgroundIsTheHostColourElseTheMoviesElseWhite) {
+// The host colour fills only the area around the stage; the stage shows the movie's colour, or
+// white when it declares none, so dark ink on a light stage stays visible on a black pane.
+TEST(FlashPlayback, HostColourFillsOnlyTheSurroundOfTheStage) {
     TempDir dir;
-    std::wstring path = dir.Write(L"bg.swf", StageMovie(100, 50, 1, 12, kBlue, kRed));
+    // A 100 x 50 stage with a 20 x 10 black rectangle in its top-left corner.
+    std::wstring declared = dir.Write(L"bg.swf", StageMovie(100, 50, 1, 12, kBlue, RGB(0, 0, 0), 20, 10));
+    std::wstring undeclared = dir.Write(L"nobg.swf", StageMovie(100, 50, 1, 12, CLR_NONE, RGB(0, 0, 0), 20, 10));
     TFlashPlayback p;
     ui::DibSurface dib(300, 100);
-    p.Paint(dib.Dc(), 300, 100, {0, 0, 300, 100});
-    EXPECT_EQ(dib.Pixel(0, 0), RGB(255, 255, 255)); // no movie yet
-
-    p.LoadMovie(0, path);
-    p.Paint(dib.Dc(), 300, 100, {0, 0, 300, 100});
-    EXPECT_EQ(dib.Pixel(0, 50), kBlue); // the movie's SetBackgroundColor fills the letterbox
-
     p.PutPropertyById(DISPID_BACKGROUNDCOLOR, 0x00FF00); // 0xRRGGBB: green
     p.Paint(dib.Dc(), 300, 100, {0, 0, 300, 100});
-    EXPECT_EQ(dib.Pixel(0, 50), RGB(0, 255, 0));
-    EXPECT_EQ(dib.Pixel(150, 50), kRed);
+    EXPECT_EQ(dib.Pixel(150, 50), RGB(0, 255, 0)); // no movie: all surround
+
+    // Show all: the stage is 200 x 100 at x 50..250, pillarboxed.
+    p.LoadMovie(0, undeclared);
+    p.Paint(dib.Dc(), 300, 100, {0, 0, 300, 100});
+    EXPECT_EQ(dib.Pixel(49, 50), RGB(0, 255, 0));
+    EXPECT_EQ(dib.Pixel(50, 50), RGB(255, 255, 255));
+    EXPECT_EQ(dib.Pixel(249, 99), RGB(255, 255, 255));
+    EXPECT_EQ(dib.Pixel(250, 50), RGB(0, 255, 0));
+    EXPECT_EQ(dib.Pixel(60, 5), RGB(0, 0, 0)); // the movie's ink on its white stage
+
+    // Black host colour (what the program sets before each load) at the stage's own size.
+    p.LoadMovie(0, declared);
+    p.PutPropertyById(DISPID_BACKGROUNDCOLOR, 0);
+    p.PutPropertyById(DISPID_SCALEMODE, smNoScale);
+    p.Paint(dib.Dc(), 300, 100, {0, 0, 300, 100}); // stage at 100..200 x 25..75
+    EXPECT_EQ(dib.Pixel(99, 50), RGB(0, 0, 0));
+    EXPECT_EQ(dib.Pixel(150, 24), RGB(0, 0, 0));
+    EXPECT_EQ(dib.Pixel(150, 50), kBlue);
+    EXPECT_EQ(dib.Pixel(199, 74), kBlue);
+    EXPECT_EQ(dib.Pixel(200, 50), RGB(0, 0, 0));
+
+    // -1: the movie's colour everywhere.
+    p.PutPropertyById(DISPID_BACKGROUNDCOLOR, -1);
+    p.Paint(dib.Dc(), 300, 100, {0, 0, 300, 100});
+    EXPECT_EQ(dib.Pixel(0, 0), kBlue);
+    EXPECT_EQ(dib.Pixel(150, 50), kBlue);
 }

@@ -1,4 +1,5 @@
 #include "flash/ShockwaveFlash.h"
+#include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Layout.h"
 #include "test_movies.h"
@@ -105,4 +106,90 @@ TEST(ShockwaveFlash, LayoutStoresTheStartingState) {
     EXPECT_EQ(player->WMode(), L"Window");
     EXPECT_FALSE(player->Playback().HasMovie());
     delete form;
+}
+
+namespace {
+
+// A player control shown on a form at (10, 10, 210, 110), with a focusable neighbour that Tab
+// would move to; the movie (200 x 100) has a button over its 40 x 20 top-left corner.
+class PlayerWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::Application().Initialize();
+        form = ui::NewForm<ui::TForm>(nullptr);
+        form->SetBounds(0, 0, 400, 300);
+        neighbour = new ui::TCustomControl(form);
+        neighbour->SetParent(form);
+        neighbour->SetTabStop(true);
+        neighbour->SetBounds(250, 10, 50, 50);
+        player = new TShockwaveFlash(form);
+        player->SetParent(form);
+        player->SetBounds(10, 10, 200, 100);
+        player->Playback().SetTraceHandler([this](const std::string& line) { traces.push_back(line); });
+        player->LoadMovie(0, movie.Path());
+        player->Play();
+        form->Show();
+        player->Reactivate();
+        wnd = player->Handle();
+    }
+    void TearDown() override { delete form; }
+    // Sends a mouse message with client coordinates, as the system does.
+    void Mouse(UINT msg, int x, int y, WPARAM keys = 0) { SendMessageW(wnd, msg, keys, MAKELPARAM(x, y)); }
+
+    TempMovie movie{flash_test::StageMovie(200, 100, 1, 20, RGB(255, 255, 255), RGB(255, 0, 0), 40, 20,
+                                           flash_test::TraceButtonTags("pressed"))};
+    ui::TForm* form = nullptr;
+    ui::TCustomControl* neighbour = nullptr;
+    TShockwaveFlash* player = nullptr;
+    HWND wnd = nullptr;
+    std::vector<std::string> traces;
+};
+
+} // namespace
+
+TEST_F(PlayerWindow, AClickReachesTheMovieAndGivesThePlayerTheFocus) {
+    neighbour->SetFocus();
+    ASSERT_NE(GetFocus(), wnd);
+    Mouse(WM_MOUSEMOVE, 20, 10);
+    Mouse(WM_LBUTTONDOWN, 20, 10, MK_LBUTTON);
+    EXPECT_EQ(GetFocus(), wnd);
+    EXPECT_EQ(GetCapture(), wnd); // held while the button is down, for a release outside
+    EXPECT_TRUE(traces.empty());
+    Mouse(WM_LBUTTONUP, 20, 10);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(traces, std::vector<std::string>{"pressed"});
+
+    // A press off the button does nothing in the movie and takes no capture.
+    Mouse(WM_MOUSEMOVE, 150, 80);
+    Mouse(WM_LBUTTONDOWN, 150, 80, MK_LBUTTON);
+    EXPECT_NE(GetCapture(), wnd);
+    Mouse(WM_LBUTTONUP, 150, 80);
+    EXPECT_EQ(traces.size(), 1u);
+}
+
+TEST_F(PlayerWindow, ThePlayerKeepsEveryKeyButSystemKeysReachTheWindow) {
+    const LRESULT code = SendMessageW(wnd, WM_GETDLGCODE, 0, 0);
+    EXPECT_TRUE(code & DLGC_WANTALLKEYS);
+    EXPECT_TRUE(code & DLGC_WANTTAB);
+    EXPECT_TRUE(code & DLGC_WANTARROWS);
+
+    // Tab and the arrows go through the program's message loop and stay in the player.
+    player->SetFocus();
+    ASSERT_EQ(GetFocus(), wnd);
+    for (WPARAM key : {WPARAM(VK_TAB), WPARAM(VK_LEFT), WPARAM(VK_DOWN)}) {
+        PostMessageW(wnd, WM_KEYDOWN, key, 1);
+        PostMessageW(wnd, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
+    }
+    ui::Application().ProcessMessages();
+    EXPECT_EQ(GetFocus(), wnd);
+
+    // Alt+F4 in the player closes the window it sits in.
+    int closes = 0;
+    form->OnClose = [&](ui::TObject*, ui::TCloseAction& action) {
+        ++closes;
+        action = ui::caNone;
+    };
+    PostMessageW(wnd, WM_SYSKEYDOWN, VK_F4, 1 | (KF_ALTDOWN << 16));
+    ui::Application().ProcessMessages();
+    EXPECT_EQ(closes, 1);
 }

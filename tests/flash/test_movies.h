@@ -47,13 +47,17 @@ inline std::vector<uint8_t> Tag(int code, const std::vector<uint8_t>& body) {
     return t;
 }
 
-inline std::vector<uint8_t> StageMovie(int w, int h, int frames, uint8_t fps, COLORREF bg, COLORREF fill) {
-    const int tw = w * 20, th = h * 20;
-    std::vector<uint8_t> body = SwfRect(tw, th);
+// A stage of w x h pixels on `bg` (CLR_NONE: no SetBackgroundColor) with a `fill` rectangle
+// from the top-left corner, rw x rh pixels (the whole stage when 0), as character 1 at depth 1.
+// `extra` tags go after the placement, before the first frame ends.
+inline std::vector<uint8_t> StageMovie(int w, int h, int frames, uint8_t fps, COLORREF bg, COLORREF fill, int rw = 0,
+                                       int rh = 0, const std::vector<uint8_t>& extra = {}) {
+    const int tw = (rw ? rw : w) * 20, th = (rh ? rh : h) * 20;
+    std::vector<uint8_t> body = SwfRect(w * 20, h * 20);
     body.push_back(0);
     body.push_back(fps); // 8.8 frame rate
     Put16(body, frames);
-    Append(body, Tag(9, {GetRValue(bg), GetGValue(bg), GetBValue(bg)}));
+    if (bg != CLR_NONE) Append(body, Tag(9, {GetRValue(bg), GetGValue(bg), GetBValue(bg)}));
     std::vector<uint8_t> shape;
     Put16(shape, 1);
     Append(shape, SwfRect(tw, th));
@@ -81,6 +85,7 @@ inline std::vector<uint8_t> StageMovie(int w, int h, int frames, uint8_t fps, CO
     Append(shape, rec.Take());
     Append(body, Tag(2, shape));
     Append(body, Tag(26, {0x06, 1, 0, 1, 0, 0})); // PlaceObject2: character 1 at depth 1, identity matrix
+    Append(body, extra);
     for (int i = 0; i < frames; ++i) Append(body, Tag(1, {}));
     Append(body, Tag(0, {}));
     std::vector<uint8_t> file = {'F', 'W', 'S', 6};
@@ -88,6 +93,29 @@ inline std::vector<uint8_t> StageMovie(int w, int h, int frames, uint8_t fps, CO
     for (int i = 0; i < 4; ++i) file.push_back(uint8_t(total >> (8 * i)));
     Append(file, body);
     return file;
+}
+
+// A button (character 2 at depth 2) whose every state is the rectangle of StageMovie, so it
+// covers that rectangle; releasing a press on it traces `text`.
+inline std::vector<uint8_t> TraceButtonTags(const char* text) {
+    std::vector<uint8_t> button;
+    Put16(button, 2);
+    button.push_back(0x0F); // hit test, down, over and up states
+    Put16(button, 1);       // the rectangle
+    Put16(button, 1);       // its depth inside the button
+    button.push_back(0);    // identity matrix
+    button.push_back(0);    // end of records
+    std::vector<uint8_t> push = {0x00};
+    for (const char* c = text; *c; ++c) push.push_back(uint8_t(*c));
+    push.push_back(0);
+    button.push_back(0x96); // Push (a string)
+    Put16(button, int(push.size()));
+    Append(button, push);
+    button.push_back(0x26); // Trace
+    button.push_back(0x00); // end of actions
+    std::vector<uint8_t> tags = Tag(7, button);
+    Append(tags, Tag(26, {0x06, 2, 0, 2, 0, 0})); // PlaceObject2: character 2 at depth 2
+    return tags;
 }
 
 } // namespace flash_test

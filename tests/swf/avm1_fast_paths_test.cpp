@@ -139,3 +139,28 @@ TEST(Avm1FastPaths, OneWalkLookupsDeferToGettersAndClips) {
 }
 
 }  // namespace
+
+TEST(Avm1FastPaths, FusedRunsActAsTheirParts) {
+    Asm code;
+    // StoreRegister + Pop: a branch to the Pop alone pops without storing.
+    code.push({9}).store(1).op(a::Pop).push({R(1)}).trace();
+    code.push({"keep", "drop"}).jump("mid").push({7}).store(1).label("mid").op(a::Pop).trace();
+    code.push({R(1)}).trace();
+    // Compare + Not + If, with NaN and undefined operands and every comparison fused.
+    auto branch = [&code](std::initializer_list<P> operands, uint8_t compare, const std::string& tag) {
+        code.push(operands).op(compare).op(a::Not).if_true(tag).trace(P("T")).jump(tag + "e");
+        code.label(tag).trace(P("F")).label(tag + "e");
+    };
+    branch({Undef, 1}, a::Less2, "a");
+    branch({1, 2}, a::Less2, "b");
+    branch({3, 2}, a::Greater, "c");
+    branch({"1", 1}, a::Equals2, "d");
+    branch({"1", 1}, a::StrictEquals, "e");
+    // Push register + Increment/Decrement + StoreRegister + Pop, on a string and on undefined.
+    code.push({"5"}).store(2).op(a::Pop);
+    code.push({R(2)}).op(a::Increment).store(2).op(a::Pop).push({R(2)}).trace();
+    code.push({R(3)}).op(a::Decrement).store(3).op(a::Pop).push({R(3)}).trace();
+    // The machine's own codes inside a file are unknown actions there, skipped with their data.
+    code.raw({0xF0, 0x01, 0x00, 0x05, 0xF1, 0x00, 0x00}).trace(P("after"));
+    EXPECT_EQ(traced(8, code), (Lines{"9", "keep", "9", "F", "T", "T", "T", "F", "6", "NaN", "after"}));
+}

@@ -164,7 +164,7 @@ TEST(Player, ScaleAlignAndHostBackground) {
     EXPECT_EQ(c.at(10, 5), kRed);
     EXPECT_EQ(c.at(9, 5), kBlue);
     EXPECT_EQ(c.at(29, 5), kRed);
-    // Host colour beats the movie's and fills the letterbox too.
+    // The host colour fills the letterbox; the stage keeps the movie's colour.
     swf::Player p;
     ASSERT_TRUE(p.load(bytes.data(), bytes.size()).ok());
     p.set_background_color(0x00FF00);
@@ -174,6 +174,19 @@ TEST(Player, ScaleAlignAndHostBackground) {
     EXPECT_EQ(rgba[0], 0);
     EXPECT_EQ(rgba[1], 255);
     EXPECT_EQ(rgba[(5 * 40 + 15) * 4], 255);  // red in RGBA order
+    const uint8_t* bar_edge = &rgba[(19 * 40 + 9) * 4];
+    EXPECT_EQ(bar_edge[0] + bar_edge[1] * 256 + bar_edge[2] * 65536, 0x00FF00);
+    const uint8_t* stage_edge = &rgba[(19 * 40 + 10) * 4];
+    EXPECT_EQ(stage_edge[0] + stage_edge[1] * 256 + stage_edge[2] * 65536, 0xFF0000);  // blue
+    const uint8_t* right_bar = &rgba[(0 * 40 + 30) * 4];
+    EXPECT_EQ(right_bar[1], 255);
+    // Unscaled and off to the right, the stage is cut by the target: only what shows is filled.
+    p.set_scale_mode(3);
+    p.set_align_mode(swf::AlignRight | swf::AlignBottom);
+    std::vector<uint8_t> small(10 * 30 * 4);
+    p.render({small.data(), 10, 30, 10 * 4, swf::PixelFormat::RgbaStraight});
+    EXPECT_EQ(small[(5 * 10 + 0) * 4 + 1], 255);  // above the stage: the host colour
+    EXPECT_EQ(small[(29 * 10 + 0) * 4 + 2], 255);  // the stage's last row: the movie's blue
 }
 
 TEST(Player, AntialiasedEdgesBlendPremultiplied) {

@@ -426,7 +426,6 @@ Value clip_get_property(Vm& vm, Object* o, int index) {
     ClipObject* c = live(vm, o);
     if (!c) return Value();
     Runtime* rt = runtime_of(vm);
-    Instance* inst = c->inst;
     Clip* clip = c->clip;
     switch (index) {
     case PropX: return local_matrix(c).tx / 20;
@@ -456,7 +455,8 @@ Value clip_get_property(Vm& vm, Object* o, int index) {
     case PropRotation: update_scale_cache(c); return c->rotation;
     case PropTarget: return vm.str(display_path(vm, c, true));
     case PropName: return vm.str(instance_name(c));
-    case PropDropTarget: return vm.names.empty;
+    case PropDropTarget:
+        return rt && rt->drop_clip == c ? Value(vm.str(rt->drop_target)) : Value(vm.names.empty);
     case PropUrl: return vm.str(rt ? rt->url() : std::string());
     case PropHighQuality: {
         const int q = rt ? rt->settings.quality : 2;

@@ -100,6 +100,11 @@ void install_movieclip_display(Vm& vm, Object* movieclip_proto);
 // stage's, roots' transforms included.
 Matrix clip_matrix(Object* clip);
 Matrix clip_to_stage(Object* clip);
+// Whether a stage point (twips) falls on what a clip shows (its script mask too), on a display
+// list or on one instance placed by `to_stage` (own twips -> stage twips). Hidden parts count.
+bool stage_point_hits(ClipObject* c, double sx, double sy);
+bool stage_point_hits(const Clip& clip, const Matrix& to_stage, double sx, double sy);
+bool stage_point_hits(const Instance& inst, const Matrix& to_stage, double sx, double sy);
 // Bounds of what a clip shows in its own twips, strokes included or not. False when empty.
 bool clip_local_bounds(Object* clip, Rect& out, bool strokes);
 // TextField members and TextFormat (textfield.cpp).

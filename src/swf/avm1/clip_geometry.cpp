@@ -790,6 +790,20 @@ Matrix clip_matrix(Object* o) {
     return c->inst ? c->inst->matrix : c->root_matrix;
 }
 
+bool stage_point_hits(ClipObject* c, double sx, double sy) { return c && c->alive() && shape_hit_at(c, sx, sy); }
+
+bool stage_point_hits(const Clip& clip, const Matrix& to_stage, double sx, double sy) {
+    Matrix inv;
+    if (!to_stage.invert(inv)) return false;
+    return clip_hit(clip, Probe{inv.apply_x(sx, sy), inv.apply_y(sx, sy), sx, sy, to_stage}, 0);
+}
+
+bool stage_point_hits(const Instance& inst, const Matrix& to_stage, double sx, double sy) {
+    Matrix inv;
+    if (!to_stage.invert(inv)) return false;
+    return instance_hit(inst, Probe{inv.apply_x(sx, sy), inv.apply_y(sx, sy), sx, sy, to_stage}, 0);
+}
+
 Matrix clip_to_stage(Object* o) {
     Matrix m;
     ClipObject* c = is_display_object(o) ? static_cast<ClipObject*>(o) : nullptr;

@@ -6,6 +6,9 @@
 // The listeners registered with Key.addListener / Mouse.addListener are told after the clips.
 #include "swf/avm1/runtime.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace swf::avm1 {
 
 namespace {
@@ -16,6 +19,7 @@ Str* intern(Vm& vm, const char* s) { return vm.intern(s); }
 
 void Runtime::key_down(int code, int ascii) {
     if (code < 0 || code > 255) return;
+    UserAction acting(*this);
     if (!input.down[code]) input.toggled[code] = !input.toggled[code];
     input.down[code] = true;
     input.last_code = code;
@@ -31,6 +35,7 @@ void Runtime::key_down(int code, int ascii) {
 
 void Runtime::key_up(int code, int ascii) {
     if (code < 0 || code > 255) return;
+    UserAction acting(*this);
     input.down[code] = false;
     input.last_code = code;
     input.last_ascii = ascii;
@@ -62,12 +67,14 @@ void Runtime::mouse_move(double x, double y) {
 void Runtime::mouse_down(double x, double y) {
     set_mouse(x, y);
     input.button = true;
+    UserAction acting(*this);
     mouse_event(EvMouseDown, "onMouseDown");
 }
 
 void Runtime::mouse_up(double x, double y) {
     set_mouse(x, y);
     input.button = false;
+    UserAction acting(*this);
     mouse_event(EvMouseUp, "onMouseUp");
 }
 
@@ -75,6 +82,39 @@ void Runtime::mouse_wheel(int delta) {
     vm.new_tick();
     Value d = double(delta);
     broadcast_input("Mouse", intern(vm, "onMouseWheel"), &d, 1);
+}
+
+void Runtime::queue_actions(Object* clip, const std::vector<uint8_t>& bytes) {
+    if (is_display_object(clip)) queue_.push_back({Task::Actions, clip, code_for(bytes)});
+}
+
+void Runtime::queue_event(Object* clip, uint32_t event, const char* handler) {
+    if (is_display_object(clip)) queue_.push_back({Task::Event, clip, nullptr, event, handler ? intern(vm, handler) : nullptr});
+}
+
+void Runtime::run_input() {
+    vm.new_tick();
+    run_queue();
+    run_deferred();
+    vm.maybe_collect();
+}
+
+// The dragged clip's position follows the pointer, in its parent's space and within the
+// rectangle startDrag gave.
+void Runtime::move_drag() {
+    ClipObject* c = dragging_;
+    if (!c || !c->alive() || !c->inst) return;
+    Matrix inv;
+    if (!clip_to_stage(clip_parent(c)).invert(inv)) return;
+    double x = inv.apply_x(mouse_x_, mouse_y_) - drag_.dx;
+    double y = inv.apply_y(mouse_x_, mouse_y_) - drag_.dy;
+    if (drag_.constrain) {
+        x = std::clamp(x, drag_.x1 * 20, drag_.x2 * 20);
+        y = std::clamp(y, drag_.y1 * 20, drag_.y2 * 20);
+    }
+    if (x == c->inst->matrix.tx && y == c->inst->matrix.ty) return;
+    clip_set_property(vm, c, PropX, std::round(x) / 20);
+    clip_set_property(vm, c, PropY, std::round(y) / 20);
 }
 
 // `_global[object].broadcastMessage(name, args…)`, then whatever the listeners queued.

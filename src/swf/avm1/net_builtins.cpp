@@ -4,6 +4,7 @@
 #include <string>
 
 #include "swf/avm1/builtins.h"
+#include "swf/avm1/runtime.h"
 #include "swf/avm1/clip.h"
 #include "swf/avm1/native_data.h"
 
@@ -150,11 +151,12 @@ Object* mcl_target(Vm& vm, const Value& target) {
 }
 
 // loadClip(url, target): false for a target that is neither a clip nor a path to one.
-Value mcl_load_clip(Vm& vm, Value, const Args& args) {
+Value mcl_load_clip(Vm& vm, Value self, const Args& args) {
     if (args.size() < 2) return false;
     Object* target = mcl_target(vm, args[1]);
     if (!target) return false;
-    clip_load(vm, target, vm.to_std_string(args[0]), 0x40);
+    if (!vm.runtime) return false;
+    vm.runtime->load_into(target, vm.to_std_string(args[0]), 0x40, self.object());
     return true;
 }
 

@@ -10,8 +10,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 
 #include "swf/avm1/convert.h"
+#include "swf/sandbox.h"
 
 namespace swf::avm1 {
 
@@ -49,11 +51,38 @@ void Runtime::error(const std::string& message) {
     if (out_.error) out_.error(message);
 }
 
+namespace {
+// "_level3" -> 3; -1 for any other target.
+int level_number(const std::string& target) {
+    if (target.size() < 7 || fold_case(target.substr(0, 6)) != "_level") return -1;
+    int n = 0;
+    for (size_t i = 6; i < target.size(); ++i) {
+        if (target[i] < '0' || target[i] > '9' || n > 100000) return -1;
+        n = n * 10 + (target[i] - '0');
+    }
+    return n;
+}
+}  // namespace
+
+// fscommand goes to the host as it is (the host decides; nothing is run here). A level target
+// loads into that level; anything else is an address for the desktop shell, which gets only what
+// the sandbox allows.
 void Runtime::get_url(const std::string& url, const std::string& target, int method) {
     if (url.size() >= 10 && fold_case(url.substr(0, 10)) == "fscommand:") {
         if (fold_case(url.substr(10)) == "quit") quit_ = true;
+        if (out_.get_url) out_.get_url(url, target);
+        return;
     }
-    if (out_.get_url) out_.get_url(url, target);
+    if (int n = level_number(target); n >= 0) {
+        load_level(n, url, method);
+        return;
+    }
+    SandboxAnswer answer = check_open_url(url, user_action > 0);
+    if (!answer.allowed) {
+        error(answer.refusal);
+        return;
+    }
+    if (out_.get_url) out_.get_url(answer.value, target);
 }
 
 ClipObject* Runtime::level(int n) { return n == 0 ? root_object_ : nullptr; }
@@ -284,6 +313,14 @@ void Runtime::tick() {
     vm.new_tick();
     clock_ms_ += frame_ms_;
     run_timers();
+    // What the movie asked to load in an earlier frame arrives now, before this frame's events.
+    if (!next_frame_.empty()) {
+        std::vector<Deferred> loads = std::move(next_frame_);
+        next_frame_.clear();
+        loads.insert(loads.end(), std::make_move_iterator(deferred_.begin()), std::make_move_iterator(deferred_.end()));
+        deferred_ = std::move(loads);
+        run_deferred();
+    }
     // Newest clip first: its enterFrame event is queued, then its playhead moves (queueing the
     // scripts and events of what that brings).
     std::vector<uint64_t> order;
@@ -412,8 +449,168 @@ Object* Runtime::create_text_field(ClipObject* parent, const std::string& name, 
     return inst->object;
 }
 
-void Runtime::load_into(Object* clip, const std::string& url, int flags) {
-    error("Loading \"" + url + "\" is not supported yet; the request was ignored.");
+// ---------------------------------------------------------------------------------------------
+// Loading from the movie's folder
+// ---------------------------------------------------------------------------------------------
+namespace {
+constexpr size_t kMaxLoadBytes = 64u << 20;
+
+// A LoadVars or XML object's text arrived (a string) or could not be read (undefined).
+Value finish_text(Vm& vm, Value self, const Args& args) {
+    Object* o = self.object();
+    if (!o) return Value();
+    Value text = args[0];
+    if (text.is_string()) {
+        const double n = double(vm.to_string(text)->text.size());
+        vm.set(o, vm.intern("_bytesLoaded"), n);
+        vm.set(o, vm.intern("_bytesTotal"), n);
+    }
+    vm.call_method(self, vm.intern("onData"), {text});
+    return Value();
+}
+
+// A MovieClipLoader's load failed: its listeners hear onLoadError(target, reason).
+Value finish_load_error(Vm& vm, Value self, const Args& args) {
+    vm.call_method(self, vm.names.broadcastMessage, {vm.intern("onLoadError"), args[0], args[1]});
+    return Value();
+}
+
+// Text files may start with a UTF-8 byte order mark; it is not part of the text.
+std::string without_bom(std::string bytes) {
+    if (bytes.size() >= 3 && uint8_t(bytes[0]) == 0xEF && uint8_t(bytes[1]) == 0xBB && uint8_t(bytes[2]) == 0xBF)
+        bytes.erase(0, 3);
+    return bytes;
+}
+}  // namespace
+
+bool Runtime::read_local(const std::string& url, std::string& bytes) {
+    SandboxAnswer answer = check_load_path(movie_dir, url);
+    if (!answer.allowed) {
+        error(answer.refusal);
+        return false;
+    }
+    std::ifstream in(answer.value, std::ios::binary);
+    if (!in) {
+        error("Loading \"" + url + "\" failed: the file could not be opened.");
+        return false;
+    }
+    bytes.clear();
+    char buf[65536];
+    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
+        bytes.append(buf, size_t(in.gcount()));
+        if (bytes.size() > kMaxLoadBytes) {
+            error("Loading \"" + url + "\" failed: the file is too large.");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Runtime::load_text(Object* target, const std::string& url) {
+    std::string bytes;
+    Value text;
+    if (read_local(url, bytes)) text = vm.str(without_bom(std::move(bytes)));
+    next_frame_.push_back({target, finish_text, {text}});
+    return true;
+}
+
+// loadVariables: the pairs become the clip's variables, then its data event runs.
+Value Runtime::finish_clip_vars(Vm& vm, Value self, const Args& args) {
+    Object* o = self.object();
+    Runtime* rt = vm.runtime;
+    if (!o || !rt) return Value();
+    Value proto = vm.get(vm.get(vm.global, vm.intern("LoadVars")), vm.names.prototype);
+    Value decode = vm.get(proto, vm.intern("decode"));
+    vm.call(decode, self, args.v, 1);
+    vm.throwing = false;
+    if (is_display_object(o)) rt->queue_.push_back({Task::Event, o, nullptr, EvData, vm.intern("onData")});
+    return Value();
+}
+
+void Runtime::load_into(Object* clip, const std::string& url, int flags, Object* loader) {
+    if (!clip) return;
+    if (url.empty()) {
+        // unloadMovie: the clip keeps its place and properties but shows and runs nothing.
+        auto* c = is_display_object(clip) ? static_cast<ClipObject*>(clip) : nullptr;
+        if (!c || !c->clip || (flags & 0x80)) return;
+        std::vector<int> depths;
+        for (auto& [depth, inst] : c->clip->display_list()) depths.push_back(depth);
+        for (int d : depths) c->clip->remove_depth(d);
+        c->clip->script_stop();
+        return;
+    }
+    std::string bytes;
+    const bool read = read_local(url, bytes);
+    if (flags & 0x80) {
+        if (read) next_frame_.push_back({clip, finish_clip_vars, {vm.str(without_bom(std::move(bytes)))}});
+        return;
+    }
+    if (!read) {
+        if (loader) next_frame_.push_back({loader, finish_load_error, {clip, vm.intern("URLNotFound")}});
+        return;
+    }
+    auto* c = is_display_object(clip) ? static_cast<ClipObject*>(clip) : nullptr;
+    auto movie = load_movie(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    if (!movie || !c || !c->inst || !c->clip || c->inst->clip.get() != c->clip) {
+        error(!movie ? "Loading \"" + url + "\" failed: " + movie.error().reason
+                     : "Loading a movie into \"" + url + "\"'s target (a level or button) is not supported yet.");
+        if (loader) next_frame_.push_back({loader, finish_load_error, {clip, vm.intern("LoadNeverCompleted")}});
+        return;
+    }
+    loaded_movies_.push_back(movie.value());
+    const double index = double(loaded_movies_.size() - 1), size = double(bytes.size());
+    next_frame_.push_back({clip, finish_movie, {loader ? Value(loader) : Value(), index, size}});
+}
+
+// A movie loaded into a clip: the listeners hear onLoadStart, onLoadProgress and onLoadComplete,
+// the clip's old content goes (its unload events run), the new movie starts in its place, and
+// once its first frame's scripts ran, onLoadInit.
+Value Runtime::finish_movie(Vm& vm, Value self, const Args& args) {
+    Runtime* rt = vm.runtime;
+    auto* c = is_display_object(self.object()) ? static_cast<ClipObject*>(self.object()) : nullptr;
+    const size_t index = size_t(vm.to_number(args[1]));
+    if (!rt || index >= rt->loaded_movies_.size()) return Value();
+    Value loader = args[0];
+    auto tell = [&](const char* event, std::initializer_list<Value> extra) {
+        if (!loader.is_object()) return;
+        std::vector<Value> call_args{vm.intern(event), self};
+        call_args.insert(call_args.end(), extra.begin(), extra.end());
+        Value fn = vm.get(loader, vm.names.broadcastMessage);
+        vm.call(fn, loader, call_args.data(), int(call_args.size()));
+        vm.throwing = false;
+    };
+    // The target may have been removed while the file was read.
+    if (!c || !c->alive() || !c->inst || !c->clip || c->inst->clip.get() != c->clip) {
+        tell("onLoadError", {vm.intern("LoadNeverCompleted")});
+        return Value();
+    }
+    tell("onLoadStart", {});
+    tell("onLoadProgress", {args[2], args[2]});
+    tell("onLoadComplete", {0.0});
+    if (!c->alive() || !c->inst || c->inst->clip.get() != c->clip) return Value();
+    Instance* inst = c->inst;
+    Clip* old = c->clip;
+    const Movie& movie = *rt->loaded_movies_[index];
+    auto fresh = std::make_unique<Clip>(movie, &movie.timeline, old->nesting(), &old->world(), inst);
+    c->clip = fresh.get();
+    fresh->object = c;
+    old->object = nullptr;
+    inst->clip = std::move(fresh);  // the old content goes here
+    c->clip->goto_frame(0);
+    rt->run_queue();
+    tell("onLoadInit", {});
+    return Value();
+}
+
+void Runtime::load_level(int n, const std::string& url, int flags) {
+    if (url.empty() && n > 0) return;  // unloadMovieNum of a level nothing was loaded into
+    if (ClipObject* c = level(n)) {
+        load_into(c, url, flags & 0x80 ? 0xC0 : 0x40);
+        return;
+    }
+    std::string bytes;
+    if (!read_local(url, bytes)) return;
+    error("Loading \"" + url + "\" into _level" + std::to_string(n) + " is not supported yet; the request was ignored.");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -441,6 +638,13 @@ void Runtime::mouse_in(ClipObject* c, double& x, double& y) {
 
 void Runtime::start_drag(ClipObject* c, bool lock, bool constrain, double x1, double y1, double x2, double y2) {
     dragging_ = c;
+    drag_ = DragState{lock, constrain, std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+    if (!c || !c->inst || lock) return;
+    // Unlocked, the clip keeps its offset from the pointer.
+    Matrix inv;
+    if (!clip_to_stage(clip_parent(c)).invert(inv)) return;
+    drag_.dx = inv.apply_x(mouse_x_, mouse_y_) - c->inst->matrix.tx;
+    drag_.dy = inv.apply_y(mouse_x_, mouse_y_) - c->inst->matrix.ty;
 }
 
 void Runtime::stop_drag() { dragging_ = nullptr; }
@@ -461,11 +665,14 @@ void Runtime::mark_roots(Tracer& t) {
         t.mark_str(timer.method);
         for (Value& v : timer.args) t.mark(v);
     }
-    for (Deferred& d : deferred_) {
-        t.mark(d.self);
-        for (Value& v : d.args) t.mark(v);
+    for (auto* list : {&deferred_, &next_frame_}) {
+        for (Deferred& d : *list) {
+            t.mark(d.self);
+            for (Value& v : d.args) t.mark(v);
+        }
     }
     t.mark(dragging_);
+    t.mark(drop_clip);
     t.mark(pending_init_);
     t.mark(current_);
 }

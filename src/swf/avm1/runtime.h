@@ -83,6 +83,19 @@ public:
     void mouse_down(double x, double y);
     void mouse_up(double x, double y);
     void mouse_wheel(int delta);
+    // Scripts the player's pointer and key tracking starts (input.cpp): a button's condition
+    // actions (run on `clip`, the button's parent timeline) and a button's or clip's event
+    // (onClipEvent handlers for `event`, then the `handler` function), queued as the timeline
+    // queues them; run_input() runs them and whatever they queued before returning.
+    void queue_actions(Object* clip, const std::vector<uint8_t>& bytes);
+    void queue_event(Object* clip, uint32_t event, const char* handler);
+    void run_input();
+    // The clip startDrag holds, if any: move_drag() takes it to the pointer (set_mouse) within
+    // its bounds. `drop_target` is the path of what it was last dropped over, for _droptarget.
+    ClipObject* dragging() const { return dragging_; }
+    void move_drag();
+    Object* drop_clip = nullptr;
+    std::string drop_target;
     struct InputState {
         bool down[256] = {};
         bool toggled[256] = {};
@@ -116,7 +129,22 @@ public:
     void mouse_in(ClipObject* c, double& x, double& y);
     Matrix to_stage(ClipObject* c);  // local twips -> stage twips
     void call_frame(Clip& clip, int frame);
-    void load_into(Object* clip, const std::string& url, int flags);
+    // loadMovie, loadVariables, unloadMovie (empty url) into a clip; flags as GetURL2's (0x80:
+    // variables). `loader` is the MovieClipLoader to tell how it went, if any.
+    void load_into(Object* clip, const std::string& url, int flags, Object* loader = nullptr);
+    // LoadVars/XML load: the file is read from the movie's folder; next frame `target.onData` gets
+    // its text, or undefined when it could not be read. False when the request was refused.
+    bool load_text(Object* target, const std::string& url);
+    // The folder the movie was opened from (absolute): loads read files there and below only.
+    // Empty for a movie given as bytes, which loads nothing.
+    std::string movie_dir;
+    // Above zero while a press or key is handled: getURL may open an address only then.
+    int user_action = 0;
+    struct UserAction {
+        explicit UserAction(Runtime& rt) : rt(rt) { ++rt.user_action; }
+        ~UserAction() { --rt.user_action; }
+        Runtime& rt;
+    };
     Object* duplicate(ClipObject* c, const std::string& name, int depth, Object* init);
     Object* attach(ClipObject* parent, const std::string& id, const std::string& name, int depth, Object* init);
     Object* create_empty(ClipObject* parent, const std::string& name, int depth);
@@ -178,13 +206,26 @@ private:
         std::vector<Value> args;
     };
     std::vector<Deferred> deferred_;
+    std::vector<Deferred> next_frame_;  // loads finishing at the start of the next frame
     void run_deferred();
+    // The bytes of a file the movie asked for, read from its folder; false (the reason sent to
+    // the error channel) when refused or unreadable.
+    bool read_local(const std::string& url, std::string& bytes);
+    void load_level(int level, const std::string& url, int flags);
+    static Value finish_clip_vars(Vm& vm, Value self, const Args& args);
+    static Value finish_movie(Vm& vm, Value self, const Args& args);
+    std::vector<std::shared_ptr<const Movie>> loaded_movies_;  // what loadMovie brought in, kept for the run
     int next_timer_ = 1;
     double clock_ms_ = 0, frame_ms_ = 1000.0 / 12;
     double mouse_x_ = 0, mouse_y_ = 0;
     bool quit_ = false;
     Object* pending_init_ = nullptr;  // attachMovie's init object for the clip being placed
     ClipObject* dragging_ = nullptr;
+    struct DragState {
+        bool lock = false, constrain = false;
+        double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // parent pixels
+        double dx = 0, dy = 0;  // pointer minus the clip's position when the drag started, twips
+    } drag_;
     Object* current_ = nullptr;  // the clip whose task runs
     std::unordered_map<const void*, std::shared_ptr<const Code>> codes_;
 };

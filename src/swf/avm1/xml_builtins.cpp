@@ -10,13 +10,15 @@
 // entities other than the five named ones and character references stay as written, and the
 // first problem ends the parse with a negative `status`, keeping what was built so far.
 //
-// Loading is not done here: load()/sendAndLoad() answer false and leave the object as it is.
+// load()/sendAndLoad() read a file from the movie's folder (Runtime::load_text); its text reaches
+// onData the next frame, and nothing is ever sent.
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "swf/avm1/builtins.h"
+#include "swf/avm1/runtime.h"
 #include "swf/avm1/convert.h"
 #include "swf/avm1/native_data.h"
 #include "swf/avm1/vm.h"
@@ -690,8 +692,24 @@ Value xml_create_text_node(Vm& vm, Value, const Args& args) {
     return n->self;
 }
 
-// load, send, sendAndLoad: no loading here.
+// send: nothing leaves the machine.
 Value answer_false(Vm&, Value, const Args&) { return false; }
+
+// load(url): false without an address; otherwise `loaded` is false until onData hears how it went.
+Value load(Vm& vm, Value self, const Args& args) {
+    Object* o = self.object();
+    if (!o || args.size() < 1 || !vm.runtime) return false;
+    vm.set(o, vm.intern("loaded"), false);
+    return vm.runtime->load_text(o, vm.to_std_string(args[0]));
+}
+
+// sendAndLoad(url, target): the answer goes to `target`; this object's variables stay here.
+Value send_and_load(Vm& vm, Value self, const Args& args) {
+    Object* target = args.size() >= 2 ? args[1].object() : nullptr;
+    if (!target || !vm.runtime) return false;
+    vm.set(target, vm.intern("loaded"), false);
+    return vm.runtime->load_text(target, vm.to_std_string(args[0]));
+}
 Value answer_nothing(Vm&, Value, const Args&) { return Value(); }
 
 Value get_bytes_loaded(Vm& vm, Value self, const Args&) { return vm.get(self, vm.intern("_bytesLoaded")); }
@@ -794,9 +812,9 @@ void install_xml(Vm& vm) {
     vm.define_method(xml_proto, "createElement", xml_create_element);
     vm.define_method(xml_proto, "createTextNode", xml_create_text_node);
     vm.define_method(xml_proto, "parseXML", xml_parse);
-    vm.define_method(xml_proto, "load", answer_false);
+    vm.define_method(xml_proto, "load", load);
     vm.define_method(xml_proto, "send", answer_false);
-    vm.define_method(xml_proto, "sendAndLoad", answer_false);
+    vm.define_method(xml_proto, "sendAndLoad", send_and_load);
     vm.define_method(xml_proto, "addRequestHeader", answer_nothing);
     vm.define_method(xml_proto, "getBytesLoaded", get_bytes_loaded);
     vm.define_method(xml_proto, "getBytesTotal", get_bytes_total);
@@ -806,9 +824,9 @@ void install_xml(Vm& vm) {
 
     Object* lv_proto = vm.new_object();
     vm.make_class("LoadVars", loadvars_ctor, lv_proto);
-    vm.define_method(lv_proto, "load", answer_false);
+    vm.define_method(lv_proto, "load", load);
     vm.define_method(lv_proto, "send", answer_false);
-    vm.define_method(lv_proto, "sendAndLoad", answer_false);
+    vm.define_method(lv_proto, "sendAndLoad", send_and_load);
     vm.define_method(lv_proto, "addRequestHeader", answer_nothing);
     vm.define_method(lv_proto, "decode", loadvars_decode);
     vm.define_method(lv_proto, "toString", loadvars_to_string);

@@ -276,6 +276,11 @@ struct Player::InputState {
                 if (a.conditions & bit) rt.queue_actions(parent, a.bytes);
             rt.queue_event(c, 0, info->handler);
         } else {
+            // A clip acting as a button shows its "_up", "_over" or "_down" frame if it has one.
+            if (c->clip) {
+                const char* label = info->shown == 4 ? "_down" : info->shown == 2 ? "_over" : "_up";
+                if (c->clip->goto_label(label)) c->clip->stop();
+            }
             rt.queue_event(c, info->clip_event, info->handler);
         }
         rt.run_input();
@@ -406,9 +411,11 @@ struct Player::InputState {
         }
         s->selection_begin = s->selection_end = s->selection_caret = int(begin);
         avm1::field_changed(vm, field, *s, true);
-        if (vm.get(field, vm.intern("onChanged")).is_object()) call_now(*p.script_, field, "onChanged", {field});
+        // A field is among its own listeners.
         if (vm.get(field, vm.intern("_listeners")).is_object())
             call_now(*p.script_, field, "broadcastMessage", {vm.intern("onChanged"), field});
+        else if (vm.get(field, vm.intern("onChanged")).is_object())
+            call_now(*p.script_, field, "onChanged", {field});
         p.script_->run_input();
     }
 

@@ -181,7 +181,9 @@ TEST(Avm1Array, SortWithAComparatorIsStableAndSafe) {
         Value r = m.call(a, "sort", Values{m.vm.new_native(cmp)});
         std::vector<double> got;
         for (const Value& v : m.items(a)) got.push_back(v.n);
-        if (cmp == throws_late) EXPECT_TRUE(r.is_undefined() && m.vm.throwing && got[1] == 37);
+        if (cmp == throws_late) {
+            EXPECT_TRUE(r.is_undefined() && m.vm.throwing && got[1] == 37);
+        }
         std::sort(got.begin(), got.end());
         for (int i = 0; i < 500; ++i) ASSERT_EQ(got[i], i);
     }

@@ -217,7 +217,9 @@ TEST(Avm1ClipGeometry, GradientFillsCheckTheirArguments) {
         const swf::Segment& edge = shape.groups.back().segments.front();
         const Outcome got = edge.fill1 == 0 ? NoFill : shape.groups.back().fills[0].type == FillType::Solid ? Kept : Made;
         EXPECT_EQ(got, c.outcome) << c.what;
-        if (got == Made && c.outcome == Made) EXPECT_EQ(shape.groups.back().fills[0].type, c.type) << c.what;
+        if (got == Made && c.outcome == Made) {
+            EXPECT_EQ(shape.groups.back().fills[0].type, c.type) << c.what;
+        }
     }
 }
 

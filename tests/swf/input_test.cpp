@@ -137,6 +137,27 @@ TEST(Input, ButtonKeyPressConditionsMatchTheKey) {
     EXPECT_EQ(run.lines, (Lines{"enter key", "a key"}));
 }
 
+TEST(Input, MasksAndHiddenButtonsTakeNoPointer) {
+    TestMovie m(8);
+    define_shapes(m);
+    m.m.shape_rgba(8, 0, 0, 0, 255, swftest::Movie::rect_records(0, 0, 400, 2000));  // the left 20 px
+    define_button(m, kButton, {{0x1, say("over")}, {0x2, say("out")}});
+    m.m.place(8, 1, 0, 0, 3);
+    place_at(m, kButton, 2, "b", 0, 0);
+    m.frame();
+    Playing run(m.bytes());
+    Player& p = run.player;
+    p.mouse_move(10, 10);
+    p.mouse_move(30, 10);  // on the button, outside the mask
+    EXPECT_EQ(p.cursor(), Player::Cursor::Arrow);
+    p.mouse_move(5, 5);
+    auto& vm = run.vm();
+    vm.set(vm.get(p.scripts()->level(0), vm.intern("b")).object(), vm.intern("_visible"), false);
+    p.mouse_move(6, 6);
+    p.mouse_move(10, 10);
+    EXPECT_EQ(run.lines, (Lines{"over", "out", "over", "out"}));
+}
+
 TEST(Input, TrackAsMenuHandsThePressToTheButtonEntered) {
     TestMovie m(8);
     define_shapes(m);
@@ -190,6 +211,32 @@ TEST(Input, ClipHandlersFollowTheScaledAndAlignedStage) {
     p.mouse_down(278, 78);  // stage (39, 39): the square's far corner
     p.mouse_up(278, 78);
     EXPECT_EQ(run.lines, (Lines{"press 5", "release", "press 39", "release"}));
+}
+
+TEST(Input, ButtonLikeClipShowsItsStateFrames) {
+    TestMovie m(8);
+    define_shapes(m);
+    m.sprite(6, 3);
+    m.m.place(kUp, 1);
+    m.label("_up").frame().label("_over").frame().label("_down").frame().end_sprite();
+    m.place(6, 1, "mc");
+    m.action(Asm().function("none", {}, Asm()).get("mc").push({P("onPress")}).get("none").op(a::SetMember));
+    m.frame();
+    Playing run(m.bytes());
+    Player& p = run.player;
+    auto frame = [&] {
+        auto* c = static_cast<swf::avm1::ClipObject*>(
+            run.vm().get(p.scripts()->level(0), run.vm().intern("mc")).object());
+        return c->clip->current_frame();
+    };
+    p.mouse_move(10, 10);
+    EXPECT_EQ(frame(), 1);
+    p.mouse_down(10, 10);
+    EXPECT_EQ(frame(), 2);
+    p.mouse_move(80, 80);
+    EXPECT_EQ(frame(), 1);
+    p.mouse_up(80, 80);
+    EXPECT_EQ(frame(), 0);
 }
 
 TEST(Input, KeysReachKeyAndItsListeners) {

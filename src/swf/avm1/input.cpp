@@ -19,7 +19,7 @@ Str* intern(Vm& vm, const char* s) { return vm.intern(s); }
 
 void Runtime::key_down(int code, int ascii) {
     if (code < 0 || code > 255) return;
-    UserAction acting(*this);
+    user_action = true;
     if (!input.down[code]) input.toggled[code] = !input.toggled[code];
     input.down[code] = true;
     input.last_code = code;
@@ -35,7 +35,7 @@ void Runtime::key_down(int code, int ascii) {
 
 void Runtime::key_up(int code, int ascii) {
     if (code < 0 || code > 255) return;
-    UserAction acting(*this);
+    user_action = true;
     input.down[code] = false;
     input.last_code = code;
     input.last_ascii = ascii;
@@ -60,6 +60,7 @@ void Runtime::mouse_event(uint32_t event, const char* handler) {
 }
 
 void Runtime::mouse_move(double x, double y) {
+    user_action = false;
     set_mouse(x, y);
     mouse_event(EvMouseMove, "onMouseMove");
 }
@@ -67,14 +68,14 @@ void Runtime::mouse_move(double x, double y) {
 void Runtime::mouse_down(double x, double y) {
     set_mouse(x, y);
     input.button = true;
-    UserAction acting(*this);
+    user_action = true;
     mouse_event(EvMouseDown, "onMouseDown");
 }
 
 void Runtime::mouse_up(double x, double y) {
     set_mouse(x, y);
     input.button = false;
-    UserAction acting(*this);
+    user_action = true;
     mouse_event(EvMouseUp, "onMouseUp");
 }
 

@@ -58,7 +58,10 @@ struct ExecState {
     int nregs = 4;
     // A function's own registers: inline when few, so most calls allocate none.
     static constexpr int kSmallRegs = 8;
-    Value small_regs[kSmallRegs];
+    union SmallRegs {
+        SmallRegs() {}
+        Value at[kSmallRegs];
+    } small_regs;  // set up by the call, as many as the function has
     std::vector<Value> own_regs;
     std::vector<Region> regions;
     size_t stack_base = 0;
@@ -120,6 +123,7 @@ constexpr uint32_t kCheckEvery = 4096;
 constexpr int32_t kMaxLoadableFrame = 16000;
 
 struct Interp {
+    Interp(Vm& vm, ExecState& f) : vm(vm), f(f) {}
     Vm& vm;
     ExecState& f;
 
@@ -179,9 +183,13 @@ struct Interp {
     // Arguments of a call, first on top of the stack; inline when few, so calls allocate none.
     struct ArgList {
         static constexpr int kSmall = 8;
-        Value small[kSmall];
+        // Left unset: pop_args writes the ones a call uses.
+        union Slots {
+            Slots() {}
+            Value at[kSmall];
+        } small;
         std::vector<Value> big;
-        Value* v = small;
+        Value* v = small.at;
         int n = 0;
         ArgList() = default;
         ArgList(const ArgList&) = delete;
@@ -1722,7 +1730,8 @@ Value call_script(Vm& vm, FunctionObject* fn, const Value& self, const Value* ar
     } else {
         const int count = std::max<int>(fn->register_count, 1);
         if (count <= ExecState::kSmallRegs) {
-            s.regs = s.small_regs;
+            s.regs = s.small_regs.at;
+            std::fill(s.regs, s.regs + count, Value());
         } else {
             s.own_regs.assign(size_t(count), Value());
             s.regs = s.own_regs.data();

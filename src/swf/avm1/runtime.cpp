@@ -77,7 +77,7 @@ void Runtime::get_url(const std::string& url, const std::string& target, int met
         load_level(n, url, method);
         return;
     }
-    SandboxAnswer answer = check_open_url(url, user_action > 0);
+    SandboxAnswer answer = check_open_url(url, user_action);
     if (!answer.allowed) {
         error(answer.refusal);
         return;
@@ -311,6 +311,7 @@ void Runtime::call_frame(Clip& clip, int frame) {
 
 void Runtime::tick() {
     vm.new_tick();
+    user_action = false;
     clock_ms_ += frame_ms_;
     run_timers();
     // What the movie asked to load in an earlier frame arrives now, before this frame's events.
@@ -510,8 +511,9 @@ bool Runtime::load_text(Object* target, const std::string& url) {
     std::string bytes;
     Value text;
     if (read_local(url, bytes)) text = vm.str(without_bom(std::move(bytes)));
+    // A refusal is told next frame too, as any failed load is.
     next_frame_.push_back({target, finish_text, {text}});
-    return true;
+    return check_load_path(movie_dir, url).allowed;
 }
 
 // loadVariables: the pairs become the clip's variables, then its data event runs.

@@ -138,13 +138,9 @@ public:
     // The folder the movie was opened from (absolute): loads read files there and below only.
     // Empty for a movie given as bytes, which loads nothing.
     std::string movie_dir;
-    // Above zero while a press or key is handled: getURL may open an address only then.
-    int user_action = 0;
-    struct UserAction {
-        explicit UserAction(Runtime& rt) : rt(rt) { ++rt.user_action; }
-        ~UserAction() { --rt.user_action; }
-        Runtime& rt;
-    };
+    // Set by a press, release or key (and what the host's buttons run in answer) until the next
+    // frame or pointer move: getURL may open an address only then.
+    bool user_action = false;
     Object* duplicate(ClipObject* c, const std::string& name, int depth, Object* init);
     Object* attach(ClipObject* parent, const std::string& id, const std::string& name, int depth, Object* init);
     Object* create_empty(ClipObject* parent, const std::string& name, int depth);

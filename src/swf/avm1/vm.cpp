@@ -353,7 +353,6 @@ std::vector<Str*> Vm::enumerate(Object* o) {
     // Own names newest first, then each prototype's; a name is listed once.
     std::vector<Str*> out;
     std::vector<Str*> seen;
-    const uint16_t hidden = hidden_mask(version);
     auto listed = [&](Str* n) {
         for (Str* s : seen)
             if (case_sensitive() ? s == n : s->folded == n->folded) return true;

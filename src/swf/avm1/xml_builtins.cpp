@@ -695,7 +695,8 @@ Value xml_create_text_node(Vm& vm, Value, const Args& args) {
 // send: nothing leaves the machine.
 Value answer_false(Vm&, Value, const Args&) { return false; }
 
-// load(url): false without an address; otherwise `loaded` is false until onData hears how it went.
+// load(url): `loaded` is false until onData hears how it went; false for no address or one the
+// sandbox refused.
 Value load(Vm& vm, Value self, const Args& args) {
     Object* o = self.object();
     if (!o || args.size() < 1 || !vm.runtime) return false;

@@ -343,6 +343,9 @@ struct Player::InputState {
             cursor = Cursor::Arrow;
     }
 
+    // The pointer now at device (x, y): stage twips for the scripts, a dragged clip moved along.
+    void point_at(Player& p, double x, double y);
+
     // The dragged clip follows the pointer; its _droptarget is what lies under it.
     void follow_drag(Player& p) {
         avm1::Runtime& rt = *p.script_;
@@ -471,12 +474,16 @@ static void device_to_stage(const Player& p, int w, int h, double x, double y, d
     sy = inv.apply_y(x, y);
 }
 
+void Player::InputState::point_at(Player& p, double dx, double dy) {
+    device_to_stage(p, p.view_width_, p.view_height_, dx, dy, x, y);
+    p.script_->set_mouse(x, y);
+    follow_drag(p);
+}
+
 void Player::mouse_move(double x, double y) {
     if (!script_ || !root_) return;
     InputState& in = input();
-    device_to_stage(*this, view_width_, view_height_, x, y, in.x, in.y);
-    script_->set_mouse(in.x, in.y);
-    in.follow_drag(*this);
+    in.point_at(*this, x, y);
     script_->mouse_move(in.x, in.y);
     InputState::Target t = in.pick(*this);
     in.track(*this, t.field ? nullptr : t.obj);
@@ -486,9 +493,7 @@ void Player::mouse_move(double x, double y) {
 void Player::mouse_down(double x, double y) {
     if (!script_ || !root_) return;
     InputState& in = input();
-    device_to_stage(*this, view_width_, view_height_, x, y, in.x, in.y);
-    script_->set_mouse(in.x, in.y);
-    in.follow_drag(*this);
+    in.point_at(*this, x, y);
     InputState::Target t = in.pick(*this);
     Object* hit = t.field ? nullptr : t.obj;
     in.track(*this, hit);  // arriving here without a move first
@@ -512,9 +517,7 @@ void Player::mouse_down(double x, double y) {
 void Player::mouse_up(double x, double y) {
     if (!script_ || !root_) return;
     InputState& in = input();
-    device_to_stage(*this, view_width_, view_height_, x, y, in.x, in.y);
-    script_->set_mouse(in.x, in.y);
-    in.follow_drag(*this);
+    in.point_at(*this, x, y);
     InputState::Target t = in.pick(*this);
     in.track(*this, t.field ? nullptr : t.obj);
     script_->mouse_up(in.x, in.y);

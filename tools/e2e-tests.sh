@@ -2,7 +2,8 @@
 # Drives the real Plumora.exe under Wine as a user would, with xdotool on the current X display
 # (run-test-programs.sh runs it inside Xvfb), and checks what appears: the maximised main
 # window, the two start-failure boxes, the description dialog closed with Alt+O, the help
-# dialog closed with Enter, and a program still running at the end.
+# dialog closed with Enter, both demo games played (a click on a target changes the score, an
+# arrow key moves the ship), and a program still running at the end.
 # Prints one line per check and ends with "e2e: N passed, M failed".
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -39,6 +40,8 @@ cp "$install/demo/FlashFiles/Bouncing Ball.swf" "$install/FlashFiles/A Ball.swf"
 cp "$install/demo/DocFiles/Bouncing Ball.txt" "$install/DocFiles/A Ball.txt"
 printf 'not a movie' > "$install/FlashFiles/B Broken.swf"
 cp "$install/FlashFiles/A Ball.swf" "$install/FlashFiles/C Gone.swf"
+cp "$install/demo/FlashFiles/Targets.swf" "$install/FlashFiles/D Targets.swf"
+cp "$install/demo/FlashFiles/Ship.swf" "$install/FlashFiles/E Ship.swf"
 rm -rf "$install/demo"
 
 "$root/tools/wine-run.sh" "$install/Plumora.exe" &
@@ -69,6 +72,55 @@ xdotool mousemove 124 $(( $(row 1) + 38 )) click 1      # the menu's second item
 check "游戏说明 opens the description dialog" window_appears "游戏说明"
 xdotool key alt+o
 check "Alt+O closes the description dialog" window_gone "游戏说明"
+
+# Playing: the games are scaled into the player pane, which spans x 248..1275, y 98..775.
+shot=$install/shot.png
+shoot() { import -window root "$shot"; }
+# The centre of a target (a white dot between red rings) in the latest shot, or nothing.
+target_at() {
+  /usr/bin/python3 - "$shot" <<'PY'
+import sys
+from PIL import Image
+px = Image.open(sys.argv[1]).convert('RGB').load()
+for y in range(190, 770, 3):
+    for x in range(320, 1200, 3):
+        r, g, b = px[x, y]
+        left, right = px[x - 12, y], px[x + 12, y]
+        if min(r, g, b) > 230 and left[0] > 180 and left[1] < 80 and right[0] > 180 and right[1] < 80:
+            print(x, y)
+            sys.exit()
+PY
+}
+# A checksum of the score line at the top of the targets game.
+score_sum() { shoot; /usr/bin/python3 -c "from PIL import Image; import sys; print(sum(Image.open(sys.argv[1]).convert('L').crop((330, 110, 520, 170)).getdata()))" "$shot"; }
+# Where the ship is across (the mean x of its blue-grey pixels in the bottom band).
+ship_x() { shoot; /usr/bin/python3 - "$shot" <<'PY'
+import sys
+from PIL import Image
+px = Image.open(sys.argv[1]).convert('RGB').load()
+xs = [x for y in range(660, 734) for x in range(310, 1212)
+      if px[x, y][2] > 200 and px[x, y][1] > 150 and px[x, y][0] < 200 and px[x, y][2] - px[x, y][0] > 30]
+print(int(sum(xs) / len(xs)) if xs else 0)
+PY
+}
+xdotool mousemove 80 "$(row 4)" click --repeat 2 --delay 80 1
+sleep 3
+score_before=$(score_sum)
+for _ in 1 2 3 4 5 6; do
+  shoot; at=$(target_at)
+  [ -n "$at" ] && xdotool mousemove $at click 1
+  sleep 0.3
+done
+sleep 1
+score_after=$(score_sum)
+check "clicking the moving targets changes the score on screen" test "$score_before" != "$score_after"
+xdotool mousemove 80 "$(row 5)" click --repeat 2 --delay 80 1
+sleep 3
+ship_before=$(ship_x)
+xdotool keydown Right; sleep 1.2; xdotool keyup Right
+sleep 0.3
+ship_after=$(ship_x)
+check "holding the right arrow moves the ship right" test "$ship_before" -gt 0 -a "$ship_after" -gt $((ship_before + 50))
 
 xdotool mousemove 1253 79 click 1                        # the help button at the banner's right
 check "the help button opens the help dialog" window_appears "帮助"

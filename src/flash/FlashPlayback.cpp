@@ -1,5 +1,7 @@
 #include "flash/FlashPlayback.h"
 
+#include "swf/avm1/runtime.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -154,6 +156,16 @@ void TFlashPlayback::LoadMovie(int layer, const std::wstring& url) {
 void TFlashPlayback::Play() {
     if (!HasMovie()) return;
     FPlayer.play();
+}
+
+void TFlashPlayback::Stop() {
+    FPlayer.stop();
+    Invalidate();
+}
+
+bool TFlashPlayback::ShowMenu() const {
+    auto* scripts = const_cast<swf::Player&>(FPlayer).scripts();
+    return !scripts || scripts->stage.show_menu;
 }
 
 bool TFlashPlayback::Playing() const {

@@ -72,10 +72,14 @@ public:
     void LoadMovie(int layer, const std::wstring& url);
     // Starts (or resumes) the loaded movie's timeline; without a movie it does nothing.
     void Play();
+    // Halts the main timeline (nested clips keep running); Play resumes it.
+    void Stop();
     // The main timeline is running (a movie's own stop action halts it).
     bool Playing() const;
     bool HasMovie() const { return FPlayer.loaded(); }
     const std::wstring& MoviePath() const { return FMoviePath; }
+    // The movie lets the player show its full context menu (a script may hide it).
+    bool ShowMenu() const;
 
     // --- timing ------------------------------------------------------------------------------
     // Milliseconds between frames at the movie's frame rate (the engine clamps odd rates).

@@ -1,5 +1,6 @@
 #include "flash/ShockwaveFlash.h"
 
+#include "ui/Application.h"
 #include "ui/Layout.h"
 
 #include <windowsx.h>
@@ -70,6 +71,65 @@ void TShockwaveFlash::SetQuality(const std::wstring& value) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Context menu
+// ---------------------------------------------------------------------------------------------
+TPlayerMenuState TShockwaveFlash::MenuState() const {
+    TPlayerMenuState state;
+    state.hasMovie = FPlayback.HasMovie();
+    state.playing = FPlayback.Playing();
+    state.showMenu = FPlayback.ShowMenu();
+    if (ui::SameText(FQuality, L"Low") || ui::SameText(FQuality, L"AutoLow")) state.quality = TPlayerMenuQuality::Low;
+    else if (ui::SameText(FQuality, L"Medium")) state.quality = TPlayerMenuQuality::Medium;
+    else state.quality = TPlayerMenuQuality::High;
+    return state;
+}
+
+void TShockwaveFlash::MenuCommand(UINT command) {
+    switch (command) {
+    case cmPlayPause:
+        if (FPlayback.Playing()) {
+            FPlayback.Stop();
+            Invalidate();
+        } else {
+            Play();
+        }
+        break;
+    case cmRestart:
+        // Reading the file again gives the scripts a fresh start at frame 1.
+        if (!FPlayback.HasMovie()) break;
+        try {
+            LoadMovie(0, FPlayback.MoviePath());
+            Play();
+        } catch (const EOleError& e) {
+            ui::MessageBox(this, e.Message(), L"重新开始", MB_OK | MB_ICONERROR);
+        }
+        break;
+    case cmQualityHigh: SetQuality(L"High"); break;
+    case cmQualityMedium: SetQuality(L"Medium"); break;
+    case cmQualityLow: SetQuality(L"Low"); break;
+    case cmAbout: ui::MessageBox(this, PlayerAboutText(), L"关于", MB_OK | MB_ICONINFORMATION); break;
+    default: break;
+    }
+}
+
+void TShockwaveFlash::ShowContextMenu(int screenX, int screenY) {
+    HWND wnd = HandleIfAllocated();
+    if (!wnd) return;
+    if (screenX == -1 && screenY == -1) {
+        POINT p{0, 0};
+        ::ClientToScreen(wnd, &p);
+        screenX = p.x;
+        screenY = p.y;
+    }
+    ui::MenuOwner menu = BuildPlayerMenu(PlayerMenuItems(MenuState()));
+    if (!menu) return;
+    const UINT command = UINT(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screenX, screenY,
+                                             0, wnd, nullptr));
+    menu.Reset();
+    if (command) MenuCommand(command);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Timer and painting
 // ---------------------------------------------------------------------------------------------
 void TShockwaveFlash::UpdateTimer() {
@@ -107,6 +167,22 @@ bool TShockwaveFlash::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         TimerTick();
         result = 0;
         return true;
+    }
+    if (msg == WM_CONTEXTMENU) {
+        ShowContextMenu(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        result = 0;
+        return true;
+    }
+    if (msg == WM_RBUTTONUP) {
+        // The framework takes its own windows' right-button releases without the default
+        // handling that would raise WM_CONTEXTMENU, so the menu is opened from here.
+        const bool handled = ui::TCustomControl::HandleMessage(msg, wParam, lParam, result);
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (HWND wnd = HandleIfAllocated()) {
+            ::ClientToScreen(wnd, &at);
+            ShowContextMenu(at.x, at.y);
+        }
+        return handled;
     }
     if (HandleInput(msg, wParam, lParam)) {
         AfterInput();

@@ -13,9 +13,13 @@
 // window holds the mouse capture while the movie has something pressed, shows the pointer the
 // movie asks for, and takes every key (Tab and the arrows too) while it has the focus. System
 // keys (Alt+F4, menu keys) are left to the window.
+//
+// WM_CONTEXTMENU (a right-click, Shift+F10 or the menu key) opens the player's own menu:
+// play/pause, restart, quality and the about box (PlayerMenu.h).
 #pragma once
 
 #include "flash/FlashPlayback.h"
+#include "flash/PlayerMenu.h"
 #include "ui/Control.h"
 #include "ui/LayoutRegistry.h"
 
@@ -56,6 +60,15 @@ public:
     void SetQuality(const std::wstring& value);
     const std::wstring& WMode() const { return FWMode; }
     void SetWMode(const std::wstring& value) { FWMode = value; }
+
+    // --- context menu ------------------------------------------------------------------------
+    // The state the menu shows, and what choosing one of its commands (TPlayerMenuCommand)
+    // does. cmAbout shows a modal message box.
+    TPlayerMenuState MenuState() const;
+    void MenuCommand(UINT command);
+    // Opens the menu at a screen point (or under the control's top-left corner for (-1, -1),
+    // as keyboard requests come) and runs the choice.
+    void ShowContextMenu(int screenX, int screenY);
 
     // The engine side, for tests and diagnostics.
     TFlashPlayback& Playback() { return FPlayback; }

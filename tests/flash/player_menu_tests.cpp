@@ -33,24 +33,6 @@ std::vector<uint8_t> HideMenuAction() {
     return flash_test::Tag(12, code);
 }
 
-class TempMovie {
-public:
-    explicit TempMovie(const std::vector<uint8_t>& data, const wchar_t* name) {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        FPath = std::wstring(temp) + L"plumora-menu-" + std::to_wstring(GetCurrentProcessId()) + name;
-        HANDLE h = CreateFileW(FPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD n = 0;
-        WriteFile(h, data.data(), DWORD(data.size()), &n, nullptr);
-        CloseHandle(h);
-    }
-    ~TempMovie() { DeleteFileW(FPath.c_str()); }
-    const std::wstring& Path() const { return FPath; }
-
-private:
-    std::wstring FPath;
-};
-
 } // namespace
 
 TEST(PlayerMenu, ItemsFollowThePlayerState) {
@@ -109,9 +91,9 @@ TEST(PlayerMenu, ItemsFollowThePlayerState) {
 
 TEST(PlayerMenu, CommandsReachThePlayer) {
     ui::Application().Initialize();
-    TempMovie movie(flash_test::StageMovie(100, 50, 4, 20, RGB(0, 0, 255), RGB(255, 0, 0)), L".swf");
-    TempMovie hiding(flash_test::StageMovie(100, 50, 4, 20, RGB(0, 0, 255), RGB(255, 0, 0), 0, 0, HideMenuAction()),
-                     L"-hidden.swf");
+    flash_test::TempMovie movie(flash_test::StageMovie(100, 50, 4, 20, RGB(0, 0, 255), RGB(255, 0, 0)), L".swf");
+    flash_test::TempMovie hiding(flash_test::StageMovie(100, 50, 4, 20, RGB(0, 0, 255), RGB(255, 0, 0), 0, 0, HideMenuAction()),
+                                 L"-hidden.swf");
     ui::TForm* form = ui::NewForm<ui::TForm>(nullptr);
     form->SetBounds(0, 0, 400, 300);
     auto* player = new TShockwaveFlash(form);

@@ -17,28 +17,10 @@ namespace {
 // A movie of 100 x 50 pixels at 20 frames per second, 4 frames, a red stage on blue.
 std::vector<uint8_t> SmallMovie() { return flash_test::StageMovie(100, 50, 4, 20, RGB(0, 0, 255), RGB(255, 0, 0)); }
 
-class TempMovie {
-public:
-    explicit TempMovie(const std::vector<uint8_t>& data) {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        FPath = std::wstring(temp) + L"plumora-sf-" + std::to_wstring(GetCurrentProcessId()) + L" ☕.swf";
-        HANDLE h = CreateFileW(FPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD n = 0;
-        WriteFile(h, data.data(), DWORD(data.size()), &n, nullptr);
-        CloseHandle(h);
-    }
-    ~TempMovie() { DeleteFileW(FPath.c_str()); }
-    const std::wstring& Path() const { return FPath; }
-
-private:
-    std::wstring FPath;
-};
-
 } // namespace
 
 TEST(ShockwaveFlash, ReactivationNeedsAParentAndKeepsTheMovie) {
-    TempMovie movie(SmallMovie());
+    flash_test::TempMovie movie(SmallMovie());
     ui::TForm* form = ui::NewForm<ui::TForm>(nullptr);
     form->SetBounds(0, 0, 400, 300);
     auto* player = new TShockwaveFlash(form);
@@ -136,7 +118,7 @@ protected:
     // Sends a mouse message with client coordinates, as the system does.
     void Mouse(UINT msg, int x, int y, WPARAM keys = 0) { SendMessageW(wnd, msg, keys, MAKELPARAM(x, y)); }
 
-    TempMovie movie{flash_test::StageMovie(200, 100, 1, 20, RGB(255, 255, 255), RGB(255, 0, 0), 40, 20,
+    flash_test::TempMovie movie{flash_test::StageMovie(200, 100, 1, 20, RGB(255, 255, 255), RGB(255, 0, 0), 40, 20,
                                            flash_test::TraceButtonTags("pressed"))};
     ui::TForm* form = nullptr;
     ui::TCustomControl* neighbour = nullptr;

@@ -5,9 +5,31 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace flash_test {
+
+// A movie written to the temporary folder for the life of the object; `name` ends the file name.
+class TempMovie {
+public:
+    explicit TempMovie(const std::vector<uint8_t>& data, const wchar_t* name = L" \u2615.swf") {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        FPath = std::wstring(temp) + L"plumora-test-" + std::to_wstring(GetCurrentProcessId()) + name;
+        HANDLE h = CreateFileW(FPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD n = 0;
+        WriteFile(h, data.data(), DWORD(data.size()), &n, nullptr);
+        CloseHandle(h);
+    }
+    ~TempMovie() { DeleteFileW(FPath.c_str()); }
+    TempMovie(const TempMovie&) = delete;
+    TempMovie& operator=(const TempMovie&) = delete;
+    const std::wstring& Path() const { return FPath; }
+
+private:
+    std::wstring FPath;
+};
 
 class BitWriter {
 public:

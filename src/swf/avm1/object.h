@@ -31,14 +31,18 @@ enum PropFlags : uint16_t {
 
 // Which flags hide a property from code of this file version.
 inline uint16_t hidden_mask(int version) {
-    uint16_t m = 0;
-    if (version == 5) m |= HideFrom5;
-    if (version == 6) m |= HideFrom6;
-    if (version <= 6) m |= HideBelow7;
-    if (version <= 7) m |= HideBelow8;
-    if (version <= 8) m |= HideBelow9;
-    if (version <= 9) m |= HideBelow10;
-    return m;
+    // Read on every property access: one entry per version, 10 and later alike.
+    constexpr uint16_t kBelow7 = HideBelow7 | HideBelow8 | HideBelow9 | HideBelow10;
+    static constexpr uint16_t kByVersion[11] = {
+        kBelow7, kBelow7, kBelow7, kBelow7, kBelow7,  // up to 4
+        HideFrom5 | kBelow7,
+        HideFrom6 | kBelow7,
+        HideBelow8 | HideBelow9 | HideBelow10,
+        HideBelow9 | HideBelow10,
+        HideBelow10,
+        0,
+    };
+    return kByVersion[version < 0 ? 0 : version > 10 ? 10 : version];
 }
 
 struct Property {

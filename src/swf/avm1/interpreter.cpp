@@ -970,7 +970,11 @@ struct Interp {
         case Type::Null: return "null";
         case Type::Bool: return v.b ? "true" : "false";
         case Type::Number: return number_to_string(v.n);
-        case Type::String: return "\"" + std::string(v.s->view()) + "\"";
+        case Type::String: {
+            std::string quoted(1, '"');
+            quoted.append(v.s->view()).push_back('"');
+            return quoted;
+        }
         case Type::Object: return v.o->kind == ObjKind::Function ? "[function]" : "[object]";
         }
         return "?";

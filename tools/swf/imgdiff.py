@@ -53,9 +53,10 @@ def write_png(path, w, h, px):
 
 root = os.path.dirname(os.path.abspath(__file__)) + '/../..'
 case = sys.argv[1]
-d = '/work/shared/swf-corpus/cases/' + case
+corpus = os.path.join(root, '..', 'shared', 'swf-corpus')
+d = os.path.join(corpus, 'cases', case)
 frames, tol = 1, ''
-for line in open('/work/shared/swf-corpus/manifest.tsv'):
+for line in open(os.path.join(corpus, 'manifest.tsv')):
     f = line.rstrip('\n').split('\t')
     if f[0] == case: frames = int(f[2]); tol = f[10]
 tol = int((tol or '0').split(';')[0])

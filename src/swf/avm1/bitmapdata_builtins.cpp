@@ -287,12 +287,17 @@ Value bd_fill_rect(Vm& vm, Value self, const Args& args) {
 // The leading (source, sourceRect, destPoint) of the copying methods: 0, or the error code of
 // the first argument that is no use.
 struct CopySource {
+    BitmapState* dest = nullptr;
     BitmapState* src = nullptr;
     IRect rect;
     int dx = 0, dy = 0;
 };
 
-int copy_source(Vm& vm, const Args& args, CopySource& out) {
+// The methods that read from a source bitmap: this one, live, with at least `needed` arguments
+// (-1 otherwise), then the source, its rectangle and the destination point.
+int copy_source(Vm& vm, const Value& self, const Args& args, int needed, CopySource& out) {
+    out.dest = live(self);
+    if (!out.dest || args.size() < needed) return -1;
     out.src = state_of(args[0]);
     if (!out.src) return -2;
     if (!out.src->bits) return -3;
@@ -303,11 +308,9 @@ int copy_source(Vm& vm, const Args& args, CopySource& out) {
 
 // copyPixels(source, sourceRect, destPoint [, alphaBitmap, alphaPoint, mergeAlpha])
 Value bd_copy_pixels(Vm& vm, Value self, const Args& args) {
-    BitmapState* d = live(self);
-    if (!d || args.size() < 3) return -1;
     CopySource source;
-    if (const int error = copy_source(vm, args, source)) return error;
-    BitmapState* src = source.src;
+    if (const int error = copy_source(vm, self, args, 3, source)) return error;
+    BitmapState *d = source.dest, *src = source.src;
     IRect r = source.rect;
     int dx = source.dx, dy = source.dy;
     BitmapState* alpha = args.size() > 3 ? live(args[3]) : nullptr;
@@ -365,11 +368,9 @@ int channel_shift(int channel) {
 }
 
 Value bd_copy_channel(Vm& vm, Value self, const Args& args) {
-    BitmapState* d = live(self);
-    if (!d || args.size() < 5) return -1;
     CopySource source;
-    if (const int error = copy_source(vm, args, source)) return error;
-    BitmapState* src = source.src;
+    if (const int error = copy_source(vm, self, args, 5, source)) return error;
+    BitmapState *d = source.dest, *src = source.src;
     IRect r = source.rect;
     int dx = source.dx, dy = source.dy;
     const int from = channel_shift(int_arg(vm, args[3])), to = channel_shift(int_arg(vm, args[4]));
@@ -592,11 +593,9 @@ Value bd_perlin_noise(Vm& vm, Value self, const Args& args) {
 // dissolving itself has its pixels in sourceRect painted fillColor instead, and destPoint is not
 // used.
 Value bd_pixel_dissolve(Vm& vm, Value self, const Args& args) {
-    BitmapState* d = live(self);
-    if (!d || args.size() < 3) return -1;
     CopySource source;
-    if (const int error = copy_source(vm, args, source)) return error;
-    BitmapState* src = source.src;
+    if (const int error = copy_source(vm, self, args, 3, source)) return error;
+    BitmapState *d = source.dest, *src = source.src;
     IRect r = source.rect;
     int dx = source.dx, dy = source.dy;
     const int32_t seed = args.size() > 3 ? int_arg(vm, args[3]) : 0;
@@ -642,10 +641,9 @@ Value bd_generate_filter_rect(Vm& vm, Value self, const Args& args) {
 // the source rectangle, clear around it; its result, spread as generateFilterRect says, replaces
 // the destination's pixels.
 Value bd_apply_filter(Vm& vm, Value self, const Args& args) {
-    BitmapState* d = live(self);
-    if (!d || args.size() < 4) return -1;
     CopySource source;
-    if (const int error = copy_source(vm, args, source)) return error;
+    if (const int error = copy_source(vm, self, args, 4, source)) return error;
+    BitmapState* d = source.dest;
     Filter f;
     if (!script_filter(args[3], f)) return -5;
     BitmapState* src = source.src;
@@ -705,11 +703,9 @@ bool compare_op(const std::string& op, uint32_t a, uint32_t b) {
 // threshold(source, rect, point, operation, threshold [, color, mask, copySource]): the number
 // of pixels that passed.
 Value bd_threshold(Vm& vm, Value self, const Args& args) {
-    BitmapState* d = live(self);
-    if (!d || args.size() < 5) return -1;
     CopySource source;
-    if (const int error = copy_source(vm, args, source)) return error;
-    BitmapState* src = source.src;
+    if (const int error = copy_source(vm, self, args, 5, source)) return error;
+    BitmapState *d = source.dest, *src = source.src;
     IRect r = source.rect;
     int dx = source.dx, dy = source.dy;
     const std::string op = vm.to_std_string(args[3]);

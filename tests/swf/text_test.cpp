@@ -76,6 +76,29 @@ std::vector<uint32_t> render_field(int w, int h, const std::vector<uint8_t>& fon
     return render(m.fws(), w, h);
 }
 
+// An empty bordered field, 10 x 10 px, in black on a white 50 x 50 stage, placed with the matrix
+// that `write_matrix` writes into its PlaceObject2, rendered.
+template <typename WriteMatrix>
+std::vector<uint32_t> render_bordered_field(WriteMatrix write_matrix) {
+    swftest::Bits f;
+    f.u16(1);
+    f.rect(0, 200, 0, 200);
+    f.u8(0);
+    f.u8(0x08);  // border
+    f.str("");
+    swftest::Movie m(50, 50);
+    m.background(255, 255, 255);
+    m.tag(37, f.bytes);
+    swftest::Bits place;
+    place.u8(0x02 | 0x04);
+    place.u16(1);
+    place.u16(1);
+    write_matrix(place);
+    m.tag(26, place.bytes);
+    m.show_frame();
+    return render(m.fws(), 50, 50);
+}
+
 }  // namespace
 
 TEST(EditText, KerningPairsApplyWhereTheFontFormatAsksForThem) {
@@ -151,23 +174,7 @@ TEST(EditText, TheFrameIsOnePixelWideOnWholePixelsAtAnyScale) {
     // An empty bordered field, 10 x 10 px, in black. Scaled 2.5 times from (10.5, 10.5) px its
     // bounds run from 10.5 to 35.5 px: halves round down, so the frame lies on rows and columns
     // 10 and 35, one pixel wide, with the bottom right corner left out.
-    swftest::Bits f;
-    f.u16(1);
-    f.rect(0, 200, 0, 200);
-    f.u8(0);
-    f.u8(0x08);  // border
-    f.str("");
-    swftest::Movie m(50, 50);
-    m.background(255, 255, 255);
-    m.tag(37, f.bytes);
-    swftest::Bits place;
-    place.u8(0x02 | 0x04);
-    place.u16(1);
-    place.u16(1);
-    place.matrix_scale(2.5, 2.5, 210, 210);
-    m.tag(26, place.bytes);
-    m.show_frame();
-    const auto px = render(m.fws(), 50, 50);
+    const auto px = render_bordered_field([](swftest::Bits& place) { place.matrix_scale(2.5, 2.5, 210, 210); });
     auto at = [&](int x, int y) { return px[size_t(y) * 50 + x]; };
     for (int i = 10; i < 35; ++i) {
         EXPECT_EQ(at(i, 10), kBlack) << "top " << i;
@@ -227,31 +234,17 @@ TEST(EditText, ASlightShearLeavesTheFrameOnWholePixels) {
     // shear that moves no corner by half a pixel keeps the one-pixel frame on whole pixels, as
     // an unturned field has it; a larger one turns the frame with the field.
     auto frame_with_shear = [](double shear) {
-        swftest::Bits f;
-        f.u16(1);
-        f.rect(0, 200, 0, 200);
-        f.u8(0);
-        f.u8(0x08);  // border
-        f.str("");
-        swftest::Movie m(50, 50);
-        m.background(255, 255, 255);
-        m.tag(37, f.bytes);
-        swftest::Bits place;
-        place.u8(0x02 | 0x04);
-        place.u16(1);
-        place.u16(1);
-        place.ub(1, 1);
-        place.ub(31, 5);
-        place.sb(2 * 65536, 31), place.sb(2 * 65536, 31);
-        place.ub(1, 1);
-        place.ub(31, 5);
-        place.sb(0, 31), place.sb(int32_t(shear * 65536), 31);
-        place.ub(20, 5);
-        place.sb(210, 20), place.sb(210, 20);
-        place.align();
-        m.tag(26, place.bytes);
-        m.show_frame();
-        return render(m.fws(), 50, 50);
+        return render_bordered_field([shear](swftest::Bits& place) {
+            place.ub(1, 1);
+            place.ub(31, 5);
+            place.sb(2 * 65536, 31), place.sb(2 * 65536, 31);
+            place.ub(1, 1);
+            place.ub(31, 5);
+            place.sb(0, 31), place.sb(int32_t(shear * 65536), 31);
+            place.ub(20, 5);
+            place.sb(210, 20), place.sb(210, 20);
+            place.align();
+        });
     };
     const auto px = frame_with_shear(0.04);
     auto at = [&px](int x, int y) { return px[size_t(y) * 50 + x]; };

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace flash_test {
@@ -69,19 +70,10 @@ inline std::vector<uint8_t> Tag(int code, const std::vector<uint8_t>& body) {
     return t;
 }
 
-// A stage of w x h pixels on `bg` (CLR_NONE: no SetBackgroundColor) with a `fill` rectangle
-// from the top-left corner, rw x rh pixels (the whole stage when 0), as character 1 at depth 1.
-// `extra` tags go after the placement, before the first frame ends.
-inline std::vector<uint8_t> StageMovie(int w, int h, int frames, uint8_t fps, COLORREF bg, COLORREF fill, int rw = 0,
-                                       int rh = 0, const std::vector<uint8_t>& extra = {}) {
-    const int tw = (rw ? rw : w) * 20, th = (rh ? rh : h) * 20;
-    std::vector<uint8_t> body = SwfRect(w * 20, h * 20);
-    body.push_back(0);
-    body.push_back(fps); // 8.8 frame rate
-    Put16(body, frames);
-    if (bg != CLR_NONE) Append(body, Tag(9, {GetRValue(bg), GetGValue(bg), GetBValue(bg)}));
+// DefineShape `id`: a `fill` rectangle of tw x th twips from the origin.
+inline std::vector<uint8_t> RectShapeTag(int id, int tw, int th, COLORREF fill) {
     std::vector<uint8_t> shape;
-    Put16(shape, 1);
+    Put16(shape, id);
     Append(shape, SwfRect(tw, th));
     Append(shape, {1, 0, GetRValue(fill), GetGValue(fill), GetBValue(fill), 0}); // one solid fill, no lines
     BitWriter rec;
@@ -105,7 +97,20 @@ inline std::vector<uint8_t> StageMovie(int w, int h, int frames, uint8_t fps, CO
     line(0, -th);
     rec.Bits(6, 0); // end of shape
     Append(shape, rec.Take());
-    Append(body, Tag(2, shape));
+    return Tag(2, shape);
+}
+
+// A stage of w x h pixels on `bg` (CLR_NONE: no SetBackgroundColor) with a `fill` rectangle
+// from the top-left corner, rw x rh pixels (the whole stage when 0), as character 1 at depth 1.
+// `extra` tags go after the placement, before the first frame ends.
+inline std::vector<uint8_t> StageMovie(int w, int h, int frames, uint8_t fps, COLORREF bg, COLORREF fill, int rw = 0,
+                                       int rh = 0, const std::vector<uint8_t>& extra = {}) {
+    std::vector<uint8_t> body = SwfRect(w * 20, h * 20);
+    body.push_back(0);
+    body.push_back(fps); // 8.8 frame rate
+    Put16(body, frames);
+    if (bg != CLR_NONE) Append(body, Tag(9, {GetRValue(bg), GetGValue(bg), GetBValue(bg)}));
+    Append(body, RectShapeTag(1, (rw ? rw : w) * 20, (rh ? rh : h) * 20, fill));
     Append(body, Tag(26, {0x06, 1, 0, 1, 0, 0})); // PlaceObject2: character 1 at depth 1, identity matrix
     Append(body, extra);
     for (int i = 0; i < frames; ++i) Append(body, Tag(1, {}));
@@ -115,6 +120,25 @@ inline std::vector<uint8_t> StageMovie(int w, int h, int frames, uint8_t fps, CO
     for (int i = 0; i < 4; ++i) file.push_back(uint8_t(total >> (8 * i)));
     Append(file, body);
     return file;
+}
+
+// A button (character 3 at depth 2) over the w x h pixels from the top-left corner, drawn as the
+// rectangle of StageMovie (character 1) while up or hovered and in `down` while pressed.
+inline std::vector<uint8_t> PressColourButtonTags(int w, int h, COLORREF down) {
+    std::vector<uint8_t> tags = RectShapeTag(2, w * 20, h * 20, down);
+    std::vector<uint8_t> button;
+    Put16(button, 3);
+    for (auto [states, shape] : {std::pair{0x0B, 1}, std::pair{0x04, 2}}) { // up, over, hit | down
+        button.push_back(uint8_t(states));
+        Put16(button, shape);
+        Put16(button, 1); // depth inside the button
+        button.push_back(0); // identity matrix
+    }
+    button.push_back(0); // end of records
+    button.push_back(0); // no actions
+    Append(tags, Tag(7, button));
+    Append(tags, Tag(26, {0x06, 2, 0, 3, 0, 0})); // PlaceObject2: character 3 at depth 2
+    return tags;
 }
 
 // A button (character 2 at depth 2) whose every state is the rectangle of StageMovie, so it

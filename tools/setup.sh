@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs everything Plumora needs on a Debian 12 machine, from Debian's packages only, and
-# builds the two libraries Debian ships no MinGW build of (libjpeg-turbo, liblzma) from Debian's
-# own source packages, once per target, into a cache outside the source tree.
+# builds the libraries Debian ships no MinGW build of (libjpeg-turbo, liblzma, libmpg123,
+# libspeex) from Debian's own source packages, once per target, into a cache outside the source
+# tree.
 # Safe to run again: every step is skipped when its result is already there.
 set -euo pipefail
 
@@ -9,7 +10,8 @@ CACHE=${PLUMORA_CACHE:-$HOME/.cache/plumora}
 PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xauth xdotool
           imagemagick fonts-wqy-microhei fonts-wine locales libz-mingw-w64-dev googletest nasm
           cmake make dpkg-dev zlib1g-dev liblzma-dev libjpeg62-turbo-dev python3 python3-pil
-          xz-utils ca-certificates nsis)
+          xz-utils ca-certificates nsis libmpg123-dev libspeex-dev lame)
+# lame only makes the MP3 test signal at build time; nothing ships it.
 # Never wine32: these machines cannot run 32-bit Linux programs, and its presence breaks the
 # wine launcher for 64-bit programs.
 
@@ -74,6 +76,56 @@ TC
      >/dev/null && make -j"$(nproc)" -C src/liblzma install >/dev/null)
   touch "$prefix/.done"
 }
-build_deps x86_64-w64-mingw32
-build_deps i686-w64-mingw32
+# Fetches a Debian source package's original tarball into the cache unless it is there. apt-get
+# can fail on a missing signature file after the tarball itself has arrived: judge by the file.
+fetch_source() {
+  local package=$1 pattern=$2
+  ls $pattern >/dev/null 2>&1 || apt-get source --download-only "$package" >/dev/null 2>&1 || true
+  ls $pattern >/dev/null 2>&1 || { echo "setup: could not fetch the $package source" >&2; return 1; }
+}
+
+# Runs a build step with its output in a log, shown only when the step fails.
+quietly() {
+  local log=$1; shift
+  "$@" >"$log" 2>&1 || { tail -30 "$log" >&2; return 1; }
+}
+
+# The sound decoders (libmpg123, libspeex) for both MinGW targets, each with its own marker so
+# that a cache made before them gains just these two libraries. Only the libraries are built:
+# mpg123's player and output modules and speex's command-line tools are not needed, nor speex's
+# messages on stderr about damaged data.
+build_sound_deps() {
+  local triple=$1
+  local prefix=$CACHE/deps/$triple
+  local work=$CACHE/src
+  mkdir -p "$work" "$prefix/include" "$prefix/lib"
+  (cd "$work" && fetch_source mpg123 'mpg123_*.orig.tar.bz2' && fetch_source speex 'speex_*.orig.tar.gz')
+  if [ ! -e "$prefix/.mpg123.done" ]; then
+    echo "setup: building libmpg123 for $triple"
+    rm -rf "$work/$triple-mpg123" && mkdir -p "$work/$triple-mpg123" && cd "$work/$triple-mpg123"
+    tar xf "$work"/mpg123_*.orig.tar.bz2 && cd mpg123-*
+    quietly ../configure.log ./configure --host="$triple" CC="$triple-gcc-posix" --prefix="$prefix" \
+      --disable-shared --enable-static --with-cpu=generic --disable-modules --with-audio=dummy \
+      --with-default-audio=dummy --disable-network --disable-id3v2 --disable-icy
+    quietly ../make.log make -j"$(nproc)" src/libmpg123/libmpg123.la
+    install -m644 src/libmpg123/.libs/libmpg123.a "$prefix/lib/"
+    install -m644 src/libmpg123/mpg123.h src/libmpg123/fmt123.h "$prefix/include/"
+    touch "$prefix/.mpg123.done"
+  fi
+  if [ ! -e "$prefix/.speex.done" ]; then
+    echo "setup: building libspeex for $triple"
+    rm -rf "$work/$triple-speex" && mkdir -p "$work/$triple-speex" && cd "$work/$triple-speex"
+    tar xf "$work"/speex_*.orig.tar.gz && cd speex-*
+    quietly ../configure.log ./configure --host="$triple" CC="$triple-gcc-posix" --prefix="$prefix" \
+      --disable-shared --enable-static --disable-binaries \
+      CFLAGS="-O2 -DDISABLE_NOTIFICATIONS -DDISABLE_WARNINGS"
+    quietly ../make.log make -j"$(nproc)" -C libspeex install
+    quietly ../install.log make -C include install
+    touch "$prefix/.speex.done"
+  fi
+}
+for triple in x86_64-w64-mingw32 i686-w64-mingw32; do
+  build_deps "$triple"
+  build_sound_deps "$triple"
+done
 echo "setup: done (libraries in $CACHE/deps)"

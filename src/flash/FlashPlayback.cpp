@@ -70,7 +70,11 @@ COLORREF RgbToColorRef(int rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0x
 
 EOleError::EOleError(const std::wstring& message) : std::runtime_error(ToUtf8(message)), FMessage(message) {}
 
-TFlashPlayback::TFlashPlayback() { FPlayer.set_font_provider(&FFonts); }
+TFlashPlayback::TFlashPlayback()
+    : FAudio([this](std::int16_t* out, std::size_t frames) { FPlayer.mix_audio(out, frames); },
+             [](const std::string& message) { OutputDebugStringW((FromUtf8(message) + L"\n").c_str()); }) {
+    FPlayer.set_font_provider(&FFonts);
+}
 TFlashPlayback::~TFlashPlayback() = default;
 
 // ---------------------------------------------------------------------------------------------
@@ -150,6 +154,7 @@ void TFlashPlayback::LoadMovie(int layer, const std::wstring& url) {
     auto loaded = FPlayer.load(data.data(), data.size());
     if (!loaded) throw EOleError(L"Not a readable Flash movie (" + FromUtf8(loaded.error().reason) + L")");
     FMoviePath = url;
+    FAudio.Start();
     Invalidate();
 }
 
@@ -185,6 +190,10 @@ bool TFlashPlayback::Tick() {
     if (!HasMovie()) return false;
     // Nested clips keep running while the main timeline stands, so every tick advances.
     FPlayer.advance();
+    // A streaming sound sets the pace: when drawing fell behind it, frames are run without
+    // being shown until the timeline is back in step with what was heard (a few a tick, so
+    // that a long stall does not freeze the window).
+    for (int behind = std::min(FPlayer.stream_frames_due(), 8); behind > 0; --behind) FPlayer.advance();
     Invalidate();
     return true;
 }

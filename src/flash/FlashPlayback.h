@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "flash/AudioOutput.h"
 #include "flash/WindowsFontProvider.h"
 #include "swf/player.h"
 #include "ui/Geometry.h"
@@ -87,6 +88,8 @@ public:
     // One timer tick: advances the timeline one frame when playing. True when the picture
     // changed and the window should be repainted.
     bool Tick();
+    // What the sound plays through (none until a movie was loaded, or without a device).
+    TAudioOutput::TDevice AudioDevice() const { return FAudio.Device(); }
     int CurrentFrame() const { return FPlayer.current_frame(); }
     int FrameCount() const { return FPlayer.frame_count(); }
 
@@ -134,6 +137,8 @@ private:
     // Declared before the player, which keeps a pointer to it, so it outlives the player.
     WindowsFontProvider FFonts;
     swf::Player FPlayer;
+    // After the player: its thread stops before the player it mixes from goes away.
+    TAudioOutput FAudio;
     std::wstring FMoviePath;
     int FScaleMode = smShowAll;
     int FAlignMode = 0;

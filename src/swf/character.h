@@ -134,15 +134,54 @@ struct ActionBlock {
 };
 
 
+// One point of an event sound's volume envelope: from `pos44` (44.1 kHz samples into the sound)
+// the left and right output levels, 0..32768, reached by straight lines between points.
+struct EnvelopePoint {
+    uint32_t pos44 = 0;
+    uint16_t left = 32768, right = 32768;
+};
+
+// How a timeline or a button plays an event sound (SOUNDINFO). Points are in 44.1 kHz samples
+// whatever the sound's own rate.
+struct SoundInfo {
+    bool sync_stop = false;    // stop the sound's voices instead of starting one
+    bool no_multiple = false;  // start nothing while the sound plays already
+    uint32_t in_point = 0;     // where playing starts
+    uint32_t out_point = 0;    // where it ends; 0: at the end of the sound
+    uint16_t loops = 1;        // 0 counts as 1
+    std::vector<EnvelopePoint> envelope;
+};
+
+// StartSound (by id) or StartSound2 (by linkage name) in a frame.
+struct SoundStart {
+    uint16_t sound = 0;
+    std::string class_name;  // StartSound2 only
+    SoundInfo info;
+    uint32_t after_ops = 0;  // how many of the frame's display ops come before it in the file
+};
+
+// SoundStreamHead/2: how the timeline's SoundStreamBlock payloads are stored.
+struct StreamHead {
+    uint8_t format = 0;  // as SoundDef::format
+    uint8_t rate_code = 0;
+    bool sixteen_bit = false;
+    bool stereo = false;
+    uint16_t samples_per_frame = 0;
+    int16_t latency_seek = 0;  // MP3 only
+};
+
 struct Frame {
     std::vector<DisplayOp> ops;
     std::vector<ActionBlock> actions;
     std::string label;
+    std::vector<SoundStart> sounds;
+    std::vector<uint8_t> stream_block;  // this frame's SoundStreamBlock payload; empty: none
 };
 
 struct Timeline {
     std::vector<Frame> frames;  // at least one after loading
     std::map<std::string, int> labels;  // label -> 0-based frame
+    std::optional<StreamHead> stream;  // the first SoundStreamHead/2 of the timeline
     // False when the tags stopped without an End tag or the last frame had no ShowFrame. Such a
     // timeline counts as still loading, so the playhead holds on its last frame instead of
     // wrapping to the first.
@@ -266,11 +305,20 @@ struct ButtonAction {
     std::vector<uint8_t> bytes;
 };
 
+// DefineButtonSound's slots, in file order.
+enum class ButtonSoundSlot : uint8_t { OverToIdle, IdleToOver, OverToDown, DownToOver };
+
+struct ButtonSound {
+    uint16_t sound = 0;  // 0: silent
+    SoundInfo info;
+};
+
 struct ButtonDef : Character {
     ButtonDef() : Character(CharKind::Button) {}
     std::vector<ButtonRecord> records;
     std::vector<ButtonAction> actions;
     bool track_as_menu = false;
+    ButtonSound sounds[4];  // by ButtonSoundSlot
 };
 
 }  // namespace swf

@@ -227,12 +227,15 @@ void Clip::apply_frame(int frame, bool run_actions) {
     if (ev)
         for (const ActionBlock& b : f.actions)
             if (b.init_sprite) ev->actions(*this, b);
-    size_t next = 0;
+    FrameSounds* sounds = run_actions ? world_->sounds : nullptr;
+    size_t next = 0, next_sound = 0;
     for (size_t i = 0; i <= f.ops.size(); ++i) {
         while (ev && run_actions && next < f.actions.size() && f.actions[next].after_ops <= i) {
             if (!f.actions[next].init_sprite) ev->actions(*this, f.actions[next]);
             ++next;
         }
+        while (sounds && next_sound < f.sounds.size() && f.sounds[next_sound].after_ops <= i)
+            sounds->start_sound(*this, f.sounds[next_sound++]);
         if (i == f.ops.size() || removed_) break;
         apply_op(f.ops[i]);
     }
@@ -319,9 +322,11 @@ void Clip::goto_frame(int frame, bool run_actions) {
     } else {
         current_ = frame;
         rewind_to(frame);
-        // The frame's scripts run again, after the list is rebuilt.
+        // The frame's scripts run again, and its sounds start again, after the list is rebuilt.
         if (world_->events && !removed_ && run_actions)
             for (const ActionBlock& b : timeline_->frames[frame].actions) world_->events->actions(*this, b);
+        if (world_->sounds && !removed_ && run_actions)
+            for (const SoundStart& s : timeline_->frames[frame].sounds) world_->sounds->start_sound(*this, s);
     }
     enter_frame(frame);
 }

@@ -74,6 +74,14 @@ public:
     virtual void actions(Clip& clip, const ActionBlock& block) {}
 };
 
+// What the sound mixer hears from the timelines: the sound starts of a frame being entered
+// (the frame a jump lands on, not the ones it passes), in the order of its tags.
+class FrameSounds {
+public:
+    virtual ~FrameSounds() = default;
+    virtual void start_sound(Clip& clip, const SoundStart& start) = 0;
+};
+
 constexpr int kMaxNesting = 64;
 // How many sprite and button instances one movie may have alive at once: a file whose sprites
 // place themselves (or each other) more than once would otherwise grow without bound.
@@ -84,6 +92,7 @@ constexpr size_t kMaxClips = 50000;
 struct World {
     size_t budget = kMaxClips;
     ClipEvents* events = nullptr;
+    FrameSounds* sounds = nullptr;
     uint64_t next_serial = 1;
     uint64_t instances_made = 0;
     std::map<uint64_t, Clip*> clips;

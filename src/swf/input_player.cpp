@@ -14,7 +14,10 @@
 #include "swf/avm1/convert.h"
 #include "swf/avm1/runtime.h"
 #include "swf/avm1/textfield.h"
+#include "swf/focus.h"
 #include "swf/player.h"
+#include "swf/text.h"
+#include "swf/text_editing.h"
 
 namespace swf {
 
@@ -64,52 +67,6 @@ ClipObject* as_clip(Object* o) {
 bool set_false(avm1::Vm& vm, Object* o, const char* name) {
     const avm1::Value v = vm.get(o, vm.intern(name));
     return !v.is_nullish() && !vm.to_boolean(v);
-}
-
-// The key codes of button keyPress conditions for a Windows virtual key and the character it
-// typed: the named keys by code, others by their printable character.
-int button_key_code(int vk, int ch) {
-    switch (vk) {
-    case 37: return 1;   // left
-    case 39: return 2;   // right
-    case 36: return 3;   // home
-    case 35: return 4;   // end
-    case 45: return 5;   // insert
-    case 46: return 6;   // delete
-    case 8: return 8;    // backspace
-    case 13: return 13;  // enter
-    case 38: return 14;  // up
-    case 40: return 15;  // down
-    case 33: return 16;  // page up
-    case 34: return 17;  // page down
-    case 9: return 18;   // tab
-    case 27: return 19;  // escape
-    default: break;
-    }
-    return ch >= 32 && ch <= 126 ? ch : 0;
-}
-
-// Whether a field's `restrict` string lets `c` in: ranges "a-z", "^" switching to characters
-// left out, "\\" taking the next character as it is. An empty string lets nothing in.
-bool restrict_allows(const std::u16string& rule, char16_t c) {
-    bool allowed = false, excluding = false;
-    for (size_t i = 0; i < rule.size(); ++i) {
-        char16_t lo = rule[i];
-        if (lo == u'^') {
-            excluding = !excluding;
-            if (i == 0) allowed = true;  // a rule opening with ^ lets in everything else
-            continue;
-        }
-        if (lo == u'\\' && i + 1 < rule.size()) lo = rule[++i];
-        char16_t hi = lo;
-        if (i + 2 < rule.size() && rule[i + 1] == u'-') {
-            hi = rule[i + 2];
-            if (hi == u'\\' && i + 3 < rule.size()) ++i, hi = rule[i + 2];
-            i += 2;
-        }
-        if (c >= lo && c <= hi) allowed = !excluding;
-    }
-    return allowed;
 }
 
 // obj.method(args) from outside any script, as the script side calls handlers: a fresh time
@@ -233,6 +190,10 @@ struct Player::InputState {
 
     Target pick(Player& p) {
         if (!p.root_ || !p.script_) return {};
+        // The highest level first: levels lie over the root in order.
+        const auto& levels = p.script_->levels();
+        for (auto it = levels.rbegin(); it != levels.rend(); ++it)
+            if (Target t = pick(p, *it->second, avm1::clip_to_stage(it->second->object), 0); t.obj) return t;
         return pick(p, *p.root_, avm1::clip_to_stage(p.root_->object), 0);
     }
 
@@ -258,8 +219,9 @@ struct Player::InputState {
     }
 
     // One transition of a button or button-like clip: the button's records for the new state,
-    // its condition actions on its parent's timeline, then the handlers.
-    void fire(Player& p, Object* o, uint16_t bit) {
+    // its condition actions on its parent's timeline, then the handlers; run at once unless
+    // `run` is false (they then wait in the script queue).
+    void fire(Player& p, Object* o, uint16_t bit, bool run = true) {
         ClipObject* c = as_clip(o);
         if (!c) return;
         const TransitionInfo* info = nullptr;
@@ -271,6 +233,7 @@ struct Player::InputState {
             c->inst->character->kind == CharKind::Button) {
             const auto& def = static_cast<const ButtonDef&>(*c->inst->character);
             if (c->clip) c->clip->set_button_state(def, info->shown);
+            p.button_sound(def, bit, c->clip);
             Object* parent = c->parent ? c->parent->object : nullptr;
             for (const ButtonAction& a : def.actions)
                 if (a.conditions & bit) rt.queue_actions(parent, a.bytes);
@@ -283,7 +246,7 @@ struct Player::InputState {
             }
             rt.queue_event(c, info->clip_event, info->handler);
         }
-        rt.run_input();
+        if (run) rt.run_input();
     }
 
     bool track_as_menu(avm1::Vm& vm, Object* o) {
@@ -371,50 +334,30 @@ struct Player::InputState {
     }
 
     void set_focus(Player& p, Object* to) {
-        avm1::Vm& vm = p.script_->vm;
-        const avm1::Value sel = vm.get(vm.global, vm.intern("Selection"));
-        if (!sel.is_object()) return;
-        call_now(*p.script_, sel, "setFocus", {to ? avm1::Value(to) : avm1::Value::null()});
-        p.script_->run_input();
+        if (p.focus_) p.focus_->move(to, KeyboardFocus::Cause::Pointer);
     }
 
-    // Typing into the focused input field: `ch` replaces the selection or goes in at the caret
-    // (the end when nothing was placed); 8 deletes before it, 127 after it.
-    void type(Player& p, uint32_t ch) {
-        ClipObject* field = nullptr;
-        avm1::EditState* s = focused_field(p, &field);
-        if (!s || !s->editable) return;
+    // ---- Text editing in the focused field (text_editing.h) ----
+    TextEditor editor;
+    ClipObject* selecting = nullptr;  // the field a press is selecting in, while the button is held
+    std::chrono::steady_clock::time_point blink_from = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point last_click{};
+    double last_click_x = 0, last_click_y = 0;
+
+    KeyModifiers modifiers(Player& p) const {
+        const auto& down = p.script_->input.down;
+        // AltGr arrives as Ctrl+Alt: characters typed with it are no shortcuts.
+        return {down[16], down[17] && !down[18]};
+    }
+
+    // After an edit: the caret shows at once; a changed text is redrawn, written to the field's
+    // variable and told to its onChanged listeners (a field is among its own listeners).
+    void edited(Player& p, ClipObject* field, avm1::EditState& s, EditResult r) {
+        if (r == EditResult::None) return;
+        blink_from = std::chrono::steady_clock::now();
+        if (r != EditResult::Changed) return;
         avm1::Vm& vm = p.script_->vm;
-        const size_t n = s->content.size();
-        size_t begin = n, end = n;
-        if (s->selection_begin >= 0 && s->selection_end >= s->selection_begin) {
-            begin = std::min(size_t(s->selection_begin), n);
-            end = std::min(size_t(s->selection_end), n);
-        }
-        if (ch == 8 || ch == 127) {
-            if (begin == end) {
-                if (ch == 8 && begin > 0) --begin;
-                if (ch == 127 && end < n) ++end;
-            }
-            if (begin == end) return;
-            s->content.replace(begin, end, u"", s->content.format_at(begin));
-        } else {
-            if (ch == 13) {
-                if (!s->multiline) return;
-            } else if (ch < 32 || ch > 0xFFFF) {
-                return;
-            }
-            const char16_t c = ch == 13 ? u'\r' : char16_t(ch);
-            if (s->restrict_chars && !restrict_allows(avm1::utf8_to_utf16(*s->restrict_chars), c)) return;
-            if (s->max_chars && *s->max_chars > 0 && double(n - (end - begin)) >= *s->max_chars) return;
-            // Typed text takes the format of the character before it.
-            const avm1::TextFormat f = n ? s->content.format_at(begin ? begin - 1 : 0) : s->new_format;
-            s->content.replace(begin, end, std::u16string(1, c), f);
-            ++begin;
-        }
-        s->selection_begin = s->selection_end = s->selection_caret = int(begin);
-        avm1::field_changed(vm, field, *s, true);
-        // A field is among its own listeners.
+        avm1::field_changed(vm, field, s, true);
         if (vm.get(field, vm.intern("_listeners")).is_object())
             call_now(*p.script_, field, "broadcastMessage", {vm.intern("onChanged"), field});
         else if (vm.get(field, vm.intern("onChanged")).is_object())
@@ -422,9 +365,60 @@ struct Player::InputState {
         p.script_->run_input();
     }
 
+    // A character typed into the focused field.
+    void type(Player& p, uint32_t ch) {
+        ClipObject* field = nullptr;
+        avm1::EditState* s = focused_field(p, &field);
+        if (s) edited(p, field, *s, editor.type(*s, ch));
+    }
+
+    // A key for the focused field: moving, selecting, deleting and the clipboard.
+    void edit_key(Player& p, int vk) {
+        ClipObject* field = nullptr;
+        avm1::EditState* s = is_editing_key(vk) ? focused_field(p, &field) : nullptr;
+        if (!s) return;
+        const CaretMap map = caret_map(*s, p.fonts_);
+        edited(p, field, *s, editor.key(*s, map, vk, modifiers(p), p.clipboard_));
+    }
+
+    // The pointer in `field`'s own twips.
+    static bool field_point(ClipObject* field, double sx, double sy, double& x, double& y) {
+        Matrix inv;
+        if (!avm1::clip_to_stage(field).invert(inv)) return false;
+        x = inv.apply_x(sx, sy);
+        y = inv.apply_y(sx, sy);
+        return true;
+    }
+
+    // A press in a focused field puts its caret under the pointer; a second press soon after at
+    // the same spot is a double click.
+    void press_field(Player& p, ClipObject* field) {
+        avm1::EditState* s = avm1::field_state(p.script_->vm, field);
+        double fx, fy;
+        if (!s || !s->focused || !field_point(field, x, y, fx, fy)) return;
+        const auto now = std::chrono::steady_clock::now();
+        const bool twice = now - last_click < std::chrono::milliseconds(500) && std::abs(x - last_click_x) < 80 &&
+                           std::abs(y - last_click_y) < 80;
+        last_click = twice ? std::chrono::steady_clock::time_point{} : now;
+        last_click_x = x, last_click_y = y;
+        selecting = field;
+        const CaretMap map = caret_map(*s, p.fonts_);
+        edited(p, field, *s, editor.press(*s, map, fx, fy, modifiers(p).shift, twice));
+    }
+
+    void drag_selection(Player& p) {
+        ClipObject* field = selecting && selecting->alive() ? selecting : nullptr;
+        avm1::EditState* s = field ? avm1::field_state(p.script_->vm, field) : nullptr;
+        double fx, fy;
+        if (!s || !s->focused || !field_point(field, x, y, fx, fy)) return;
+        const CaretMap map = caret_map(*s, p.fonts_);
+        edited(p, field, *s, editor.drag(*s, map, fx, fy));
+    }
+
     void mark(avm1::Tracer& t) {
         t.mark(over);
         t.mark(pressed);
+        t.mark(selecting);
     }
 };
 
@@ -483,8 +477,11 @@ void Player::InputState::point_at(Player& p, double dx, double dy) {
 void Player::mouse_move(double x, double y) {
     if (!script_ || !root_) return;
     InputState& in = input();
+    const double was_x = in.x, was_y = in.y;
     in.point_at(*this, x, y);
+    if (focus_ && (in.x != was_x || in.y != was_y)) focus_->pointer_used();
     script_->mouse_move(in.x, in.y);
+    if (in.button && in.selecting) in.drag_selection(*this);
     InputState::Target t = in.pick(*this);
     in.track(*this, t.field ? nullptr : t.obj);
     in.update_cursor(*this, in.pick(*this));
@@ -494,6 +491,7 @@ void Player::mouse_down(double x, double y) {
     if (!script_ || !root_) return;
     InputState& in = input();
     in.point_at(*this, x, y);
+    if (focus_) focus_->pointer_used();
     InputState::Target t = in.pick(*this);
     Object* hit = t.field ? nullptr : t.obj;
     in.track(*this, hit);  // arriving here without a move first
@@ -501,16 +499,23 @@ void Player::mouse_down(double x, double y) {
     in.button = true;
     in.menu = false;
     in.captured = t.obj != nullptr;
+    // A press anywhere but on a selectable field takes the focus from what holds it, before the
+    // press is told.
+    const avm1::EditState* field = t.field ? avm1::field_state(script_->vm, t.obj) : nullptr;
+    const bool on_field = field && field->selectable;
+    if (!on_field && avm1::focused_object(script_->vm)) in.set_focus(*this, nullptr);
     if (hit && avm1::clip_alive(hit)) {
         in.pressed = in.over = hit;
         in.pressed_inside = true;
         in.fire(*this, hit, OverUpToOverDown);
     }
-    // A press on a field gives it the focus; one elsewhere takes it from the field holding it.
-    if (t.field && avm1::clip_alive(t.obj))
-        in.set_focus(*this, t.obj);
-    else if (!hit && in.focused_field(*this, nullptr))
-        in.set_focus(*this, nullptr);
+    // A press on a field gives it the focus and puts its caret under the pointer.
+    in.selecting = nullptr;
+    if (on_field && avm1::clip_alive(t.obj)) {
+        ClipObject* focused = nullptr;
+        if (!in.focused_field(*this, &focused) || focused != t.obj) in.set_focus(*this, t.obj);
+        if (ClipObject* field = as_clip(t.obj)) in.press_field(*this, field);
+    }
     in.update_cursor(*this, in.pick(*this));
 }
 
@@ -520,6 +525,8 @@ void Player::mouse_up(double x, double y) {
     in.point_at(*this, x, y);
     InputState::Target t = in.pick(*this);
     in.track(*this, t.field ? nullptr : t.obj);
+    if (in.selecting) in.drag_selection(*this);
+    in.selecting = nullptr;
     script_->mouse_up(in.x, in.y);
     in.button = false;
     in.menu = false;
@@ -557,27 +564,10 @@ void Player::key_down(int vk, int ch) {
     const int code = flash_key(vk);
     if (code >= 0 && code < 256) in.key_chars[code] = ch;
     script_->key_down(code, ch);
-    // Delete makes no character: it edits the focused field from here.
-    if (vk == 46) in.type(*this, 127);
-    const int key = button_key_code(vk, ch);
-    if (!key) return;
-    // keyPress: buttons' conditions on their parents' timelines, clips' onClipEvent(keyPress).
-    std::vector<Clip*> clips;
-    for (auto& [serial, clip] : world_->clips) clips.push_back(clip);
-    for (Clip* clip : clips) {
-        ClipObject* c = as_clip(clip->object);
-        if (!c || clip->removed()) continue;
-        if (c->kind == ObjKind::Button && c->inst && c->inst->character &&
-            c->inst->character->kind == CharKind::Button) {
-            Object* parent = c->parent ? c->parent->object : nullptr;
-            for (const ButtonAction& a : static_cast<const ButtonDef&>(*c->inst->character).actions)
-                if (((a.conditions >> 9) & 0x7F) == key) script_->queue_actions(parent, a.bytes);
-        } else if (c->clip_actions) {
-            for (const ClipAction& a : *c->clip_actions)
-                if ((a.events & avm1::EvKeyPress) && a.key == key) script_->queue_actions(c, a.bytes);
-        }
-    }
-    script_->run_input();
+    // keyPress conditions, Tab and the focused button's keys (focus.cpp) come first.
+    if (focus_ && focus_->key_down(vk, ch)) return;
+    // Keys that make no character (arrows, Delete, the clipboard's) edit the focused field here.
+    in.edit_key(*this, vk);
 }
 
 void Player::key_up(int vk) {
@@ -588,7 +578,27 @@ void Player::key_up(int vk) {
 }
 
 void Player::char_typed(uint32_t ch) {
+    if (focus_ && focus_->swallows(ch)) return;
     if (script_ && root_) input().type(*this, ch);
+}
+
+// The keyboard focus's hold on the button states (focus.h).
+avm1::Object* Player::hovered_button() { return input().over; }
+
+void Player::hover_button(avm1::Object* to, bool now) {
+    InputState& in = input();
+    Object* was = in.over;
+    if (in.button) return;  // a held press keeps the states as they are
+    // Even a button that keeps the state rolls out and over again.
+    in.over = to;
+    if (was) in.fire(*this, was, OverUpToIdle, now);
+    if (to) in.fire(*this, to, IdleToOverUp, now);
+}
+
+void Player::click_button(avm1::Object* o) {
+    InputState& in = input();
+    in.fire(*this, o, OverUpToOverDown);
+    in.fire(*this, o, OverDownToOverUp);
 }
 
 Player::Cursor Player::cursor() const {
@@ -597,5 +607,31 @@ Player::Cursor Player::cursor() const {
 }
 
 bool Player::wants_capture() const { return input_ && input_->captured; }
+
+// The caret blinks as the system's does, 530 ms on and off, and shows at once after each edit.
+bool Player::caret_blink_on() const {
+    if (!input_) return true;
+    const auto since = std::chrono::steady_clock::now() - input_->blink_from;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(since).count() / 530 % 2 == 0;
+}
+
+bool Player::caret_rect(Rect& pixels) {
+    if (!script_ || !root_) return false;
+    ClipObject* field = nullptr;
+    avm1::EditState* s = input().focused_field(*this, &field);
+    if (!s || !s->editable) return false;
+    const CaretMap map = caret_map(*s, fonts_);
+    const size_t caret = selection_of(*s).caret;
+    const CaretMap::Line& line = map.lines[map.line_of(caret)];
+    const double x = map.x_of(caret);
+    const Matrix m = stage_matrix(view_width_ > 0 ? view_width_ : stage_width(),
+                                  view_height_ > 0 ? view_height_ : stage_height()) *
+                     avm1::clip_to_stage(field);
+    const double x0 = m.apply_x(x, line.top), y0 = m.apply_y(x, line.top);
+    const double x1 = m.apply_x(x, line.bottom), y1 = m.apply_y(x, line.bottom);
+    auto px = [](double v) { return int32_t(std::clamp(std::floor(v), -1e8, 1e8)); };
+    pixels = Rect{px(std::min(x0, x1)), px(std::max(x0, x1)) + 1, px(std::min(y0, y1)), px(std::max(y0, y1))};
+    return true;
+}
 
 }  // namespace swf

@@ -254,6 +254,67 @@ std::unique_ptr<ButtonDef> parse_button(Reader& r, bool two) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Sounds
+// ---------------------------------------------------------------------------------------------
+// A frame starting more sounds than this is damaged or hostile; the rest are dropped.
+constexpr size_t kMaxSoundStarts = 256;
+
+// SOUNDINFO. An envelope cut short keeps the points before the cut.
+SoundInfo read_sound_info(Reader& r) {
+    SoundInfo info;
+    const uint8_t flags = r.u8();
+    info.sync_stop = flags & 0x20;
+    info.no_multiple = flags & 0x10;
+    if (flags & 0x01) info.in_point = r.u32();
+    if (flags & 0x02) info.out_point = r.u32();
+    if (flags & 0x04) info.loops = r.u16();
+    if (flags & 0x08) {
+        const unsigned n = r.u8();
+        for (unsigned i = 0; i < n && r.remaining() >= 8; ++i) {
+            EnvelopePoint p;
+            p.pos44 = r.u32();
+            p.left = r.u16();
+            p.right = r.u16();
+            info.envelope.push_back(p);
+        }
+    }
+    return info;
+}
+
+// SoundStreamHead and SoundStreamHead2 share a layout: the playback hints come first and are
+// skipped, the stream's own format follows.
+StreamHead read_stream_head(Reader& r) {
+    StreamHead h;
+    r.u8();  // playback rate, size and type
+    const uint8_t f = r.u8();
+    h.format = f >> 4;
+    h.rate_code = (f >> 2) & 3;
+    h.sixteen_bit = f & 2;
+    h.stereo = f & 1;
+    h.samples_per_frame = r.u16();
+    if (h.format == 2 && r.remaining() >= 2) h.latency_seek = int16_t(r.u16());
+    return h;
+}
+
+// DefineButtonSound: a sound and its SOUNDINFO for each of four transitions, given to the button
+// defined earlier with that id.
+void read_button_sounds(Reader& r, Movie& movie) {
+    const uint16_t id = r.u16();
+    auto it = movie.dictionary.find(id);
+    if (it == movie.dictionary.end() || it->second->kind != CharKind::Button) return;
+    // Buttons are shared const once defined; their sounds arrive in a later tag.
+    auto* button = const_cast<ButtonDef*>(static_cast<const ButtonDef*>(it->second.get()));
+    for (ButtonSound& slot : button->sounds) {
+        if (r.remaining() < 2) break;
+        ButtonSound s;
+        s.sound = r.u16();
+        if (s.sound) s.info = read_sound_info(r);
+        if (r.failed()) break;
+        slot = std::move(s);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
 // The tag walk, shared by the root and sprites
 // ---------------------------------------------------------------------------------------------
 struct Loader {
@@ -311,7 +372,7 @@ struct Loader {
         // ShowFrame leaves the timeline unfinished, the same as a missing End tag.
         bool open_frame = false;
         if (!current.ops.empty() || !current.actions.empty() || !current.label.empty() ||
-            tl.frames.empty()) {
+            !current.sounds.empty() || !current.stream_block.empty() || tl.frames.empty()) {
             open_frame = !tl.frames.empty();
             tl.frames.push_back(std::move(current));
         }
@@ -351,6 +412,28 @@ struct Loader {
                                      uint16_t(sprite ? sprite : 0xFFFF), uint32_t(frame.ops.size())});
             break;
         }
+        case TagCode::StartSound:
+        case TagCode::StartSound2: {
+            SoundStart start;
+            if (TagCode(code) == TagCode::StartSound)
+                start.sound = body.u16();
+            else
+                start.class_name = body.str();
+            start.info = read_sound_info(body);
+            start.after_ops = uint32_t(frame.ops.size());
+            if (!body.failed() && frame.sounds.size() < kMaxSoundStarts) frame.sounds.push_back(std::move(start));
+            break;
+        }
+        case TagCode::SoundStreamHead:
+        case TagCode::SoundStreamHead2: {
+            const StreamHead head = read_stream_head(body);
+            if (!body.failed() && !tl.stream) tl.stream = head;
+            break;
+        }
+        case TagCode::SoundStreamBlock:
+            // One block per frame; a second one in the same frame replaces the first.
+            frame.stream_block.assign(body.data(), body.data() + body.size());
+            break;
         default:
             if (in_sprite) return;  // only control tags are valid inside a sprite
             define_tag(code, body, ver);
@@ -426,6 +509,7 @@ struct Loader {
             define(std::move(snd));
             break;
         }
+        case TagCode::DefineButtonSound: read_button_sounds(body, movie); break;
         case TagCode::ExportAssets: {
             unsigned n = body.u16();
             for (unsigned i = 0; i < n && !body.failed(); ++i) {
@@ -435,7 +519,7 @@ struct Loader {
             }
             break;
         }
-        default: break;  // stream sounds, video, hints, AS3 and unknown codes are skipped by length
+        default: break;  // video, hints, AS3 and unknown codes are skipped by length
         }
         (void)ver;
     }

@@ -7,8 +7,13 @@
 #include <cstring>
 
 #include "swf/avm1/runtime.h"
+#include "swf/avm1/sound.h"
 #include "swf/filter.h"
+#include "swf/focus.h"
 #include "swf/render.h"
+#include "swf/sandbox.h"
+#include "swf/sound/mixer.h"
+#include "swf/sound/movie_audio.h"
 #include "swf/text.h"
 
 namespace swf {
@@ -50,6 +55,7 @@ struct Player::RenderState {
     size_t filter_area_in_use = 0;  // pixels of the filter pictures being drawn into
     ShapeData morph_scratch;
     int layers = 0;  // how many blend layers the current drawing goes into
+    bool caret_on = false;  // the focused field's caret is in the shown half of its blink
 
     std::unique_ptr<Mask> take_mask() {
         std::unique_ptr<Mask> m;
@@ -116,9 +122,14 @@ void Player::RenderState::draw_instance(const Instance& inst, const Matrix& m, c
         draw_shape(ctx, morph_scratch, m, cx);
         break;
     case CharKind::Text: draw_text(ctx, static_cast<const TextDef&>(*inst.character), m, cx); break;
-    case CharKind::EditText:
-        draw_edit_text(ctx, inst.edit ? *inst.edit : static_cast<const EditTextDef&>(*inst.character), m, cx, fonts);
+    case CharKind::EditText: {
+        // The focused field shows its selection and caret.
+        FieldMarks marks;
+        const bool marked = inst.edit && field_marks(*inst.edit, caret_on, marks);
+        draw_edit_text(ctx, inst.edit ? *inst.edit : static_cast<const EditTextDef&>(*inst.character), m, cx, fonts,
+                       marked ? &marks : nullptr);
         break;
+    }
     case CharKind::Sprite:
     case CharKind::Button:
         if (!inst.clip || nesting >= kMaxNesting) break;
@@ -135,6 +146,10 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
     // drawn cut by the clip this whole list is under (masks inside masked sprites), never by its
     // siblings, so that a range reaching past a sibling's keeps all of its own shape.
     const Mask* const outer = ctx.clip;
+    // Bitmap fills and fonts are found in the dictionary of the movie the clip comes from (a
+    // loaded movie has its own).
+    const Movie* const outer_movie = ctx.movie;
+    ctx.movie = &clip.movie();
     struct ActiveMask {
         int until;
         std::unique_ptr<Mask> mask;
@@ -223,6 +238,7 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
     for (ActiveMask& a : masks) release(a.mask);
     release(intersection);
     ctx.clip = outer;
+    ctx.movie = outer_movie;
 }
 
 namespace {
@@ -431,16 +447,21 @@ void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, c
 // ---------------------------------------------------------------------------------------------
 // Player
 // ---------------------------------------------------------------------------------------------
-Player::Player() : state_(std::make_unique<RenderState>()) {}
+Player::Player() : state_(std::make_unique<RenderState>()), mixer_(std::make_unique<sound::Mixer>()) {}
 Player::~Player() { stop_movie(); }
 
 // The clips go first (their objects live on the script side's heap), then the scripts.
 void Player::stop_movie() {
+    focus_.reset();
     input_.reset();
-    if (world_) world_->events = nullptr;
+    if (world_) {
+        world_->events = nullptr;
+        world_->sounds = nullptr;
+    }
     root_.reset();
     script_.reset();
     world_.reset();
+    movie_audio_.reset();
 }
 
 bool Player::quit_requested() const { return script_ && script_->quit_requested(); }
@@ -466,26 +487,37 @@ namespace {
 std::string folder_of(const std::string& path) {
     if (path.empty()) return {};
     std::error_code ec;
-    std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(path), ec);
+    std::filesystem::path full = std::filesystem::absolute(path_from_utf8(path), ec);
     if (ec) return {};
-    return full.lexically_normal().parent_path().string();
+    return utf8_of(full.lexically_normal().parent_path());
 }
 }  // namespace
 
 // A new movie starts on its first frame, with nothing kept from drawing the one before.
 void Player::start(std::shared_ptr<const Movie> movie) {
     stop_movie();
+    // A new movie ends every sound of the last one.
+    mixer_->reset();
+    mixer_->set_error_handler(on_error_);
+    host_stopped_ = false;
+    update_mute();
     movie_ = std::move(movie);
     state_ = std::make_unique<RenderState>();
     world_ = std::make_unique<World>();
+    movie_audio_ = std::make_unique<sound::MovieAudio>(*mixer_, *world_);
     avm1::RuntimeOutput out{on_trace_, on_error_, on_url_, on_files_};
     script_ = std::make_unique<avm1::Runtime>(*movie_, *world_, std::move(out), path_.empty() ? address_ : path_);
     script_->vm.log_actions = log_actions_;
     script_->shared_object_dir = shared_dir_;
-    script_->movie_dir = folder_of(path_);
+    // A movie given as bytes with a local address (the control's) reads beside that address.
+    script_->movie_dir = folder_of(path_.empty() ? address_ : path_);
+    if (avm1::SoundHub* hub = avm1::sound_hub(script_->vm)) hub->output = movie_audio_.get();
     world_->events = script_.get();
+    world_->sounds = movie_audio_.get();
     root_ = std::make_unique<Clip>(*movie_, &movie_->timeline, 0, world_.get());
+    focus_ = std::make_unique<KeyboardFocus>(*this);
     script_->start(*root_);
+    frame_audio();
 }
 
 double Player::frame_rate() const {
@@ -494,8 +526,60 @@ double Player::frame_rate() const {
 }
 
 void Player::advance() {
-    if (script_) script_->tick();
+    if (!script_) return;
+    script_->tick();
+    if (auto next = script_->take_root_replacement()) {
+        path_ = next->path;
+        start(std::move(next->movie));
+        return;
+    }
+    frame_audio();
 }
+
+void Player::play() {
+    if (root_ && !root_->held()) root_->play();
+    host_stopped_ = false;
+    update_mute();
+}
+
+void Player::stop() {
+    if (root_) root_->stop();
+    host_stopped_ = true;
+    update_mute();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sound
+// ---------------------------------------------------------------------------------------------
+void Player::frame_audio() {
+    if (!script_ || !movie_audio_) return;
+    avm1::SoundHub* hub = avm1::sound_hub(script_->vm);
+    movie_audio_->frame_shown(hub ? &hub->global : nullptr);
+    // onSoundComplete handlers run between frames, like input; what they queue runs now too.
+    if (avm1::update_sounds(script_->vm)) script_->run_input();
+}
+
+void Player::button_sound(const ButtonDef& def, uint16_t transition, Clip* button) {
+    if (movie_audio_ && button) movie_audio_->button_transition(def, button->movie(), transition, button->serial());
+}
+
+void Player::mix_audio(int16_t* out, size_t frames) { mixer_->render(out, frames); }
+
+double Player::audio_clock() const { return mixer_->clock(); }
+
+int Player::stream_frames_due() const {
+    const int64_t lag = mixer_->stream_lag();
+    if (lag <= 0) return 0;
+    const double per_frame = sound::kOutputRate / frame_rate();
+    return int(std::min(double(lag) / per_frame, 1000.0));
+}
+
+void Player::set_muted(bool muted) {
+    muted_ = muted;
+    update_mute();
+}
+
+void Player::update_mute() { mixer_->set_muted(muted_ || host_stopped_); }
 
 namespace {
 
@@ -598,12 +682,18 @@ void Player::render(const RenderTarget& target) {
         rs.ctx.mask_target = nullptr;
         rs.fonts = fonts_;
         rs.layers = 0;
+        rs.caret_on = caret_blink_on();
         const Matrix stage = stage_matrix(w, h);
         rs.screen_x = stage.a * 20, rs.screen_y = stage.d * 20;
         rs.filter_budget = filter_work_per_frame(w, h);
-        const Matrix root = stage * avm1::clip_matrix(root_->object);
-        if (root_->drawing) draw_shape(rs.ctx, *root_->drawing, root, CxForm{});
-        rs.draw_clip(*root_, root, CxForm{}, 0);
+        auto draw_level = [&](const Clip& level) {
+            const Matrix m = stage * avm1::clip_matrix(level.object);
+            if (level.drawing) draw_shape(rs.ctx, *level.drawing, m, CxForm{});
+            rs.draw_clip(level, m, CxForm{}, 0);
+        };
+        draw_level(*root_);
+        for (const auto& [n, level] : script_->levels()) draw_level(*level);
+        if (focus_) focus_->draw(canvas, stage);
     }
 
     if (direct) return;

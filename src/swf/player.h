@@ -11,14 +11,21 @@
 #include "swf/display.h"
 #include "swf/font_provider.h"
 #include "swf/movie.h"
+#include "swf/text_editing.h"
 #include "swf/types.h"
 
 namespace swf {
 
 namespace avm1 {
+class Object;
 class Runtime;
 struct FileDialogRequest;
 struct ChosenFile;
+}
+
+namespace sound {
+class Mixer;
+class MovieAudio;
 }
 
 enum class ScaleMode : int { ShowAll = 0, NoBorder = 1, ExactFit = 2, NoScale = 3 };
@@ -83,9 +90,10 @@ public:
     int current_frame() const { return root_ ? root_->current_frame() : -1; }
     int frame_count() const { return root_ ? root_->frame_count() : 0; }
 
-    // The host's Play: a movie whose own script stopped its main timeline stays stopped.
-    void play() { if (root_ && !root_->held()) root_->play(); }
-    void stop() { if (root_) root_->stop(); }
+    // The host's Play: a movie whose own script stopped its main timeline stays stopped. The
+    // host's Stop also silences the movie until the next Play.
+    void play();
+    void stop();
     void goto_frame(int frame) { if (root_) root_->goto_frame(frame); }
     // One frame of the root timeline and every clip in it, scripts included.
     void advance();
@@ -105,7 +113,15 @@ public:
     void mouse_wheel(int delta);
     void key_down(int vk, int ch);
     void key_up(int vk);
-    void char_typed(uint32_t ch);  // a character for the focused text field
+    void char_typed(uint32_t ch);  // a character (a code point) for the focused text field
+    // The clipboard text fields cut, copy and paste through (Ctrl+X/C/V), line breaks as '\n';
+    // without one the player keeps its own.
+    void set_clipboard(TextClipboard::Reader read, TextClipboard::Writer write) {
+        clipboard_.connect(std::move(read), std::move(write));
+    }
+    // The caret of the focused input field in pixels of the last render target (for placing an
+    // input method's composition window); false when no field has one.
+    bool caret_rect(Rect& pixels);
     enum class Cursor : uint8_t { Arrow, Hand, IBeam, Hidden };
     // How the pointer should look at its last position.
     Cursor cursor() const;
@@ -116,10 +132,27 @@ public:
     // Twips -> target pixel matrix for a target of this size.
     Matrix stage_matrix(int width, int height) const;
 
+    // Sound. The host's audio thread takes 44.1 kHz interleaved stereo frames from mix_audio()
+    // while this thread runs the movie; the host stops pulling before the player goes away.
+    void mix_audio(int16_t* out, size_t frames);
+    sound::Mixer& audio() { return *mixer_; }
+    // Seconds of sound mixed so far (the audio thread's clock).
+    double audio_clock() const;
+    // Stream sync: how many frames the timeline should run, on top of the one it is due, to
+    // catch up with a streaming sound that has played past the frames shown. The host runs
+    // them without drawing in between. 0 when in step or when no stream plays.
+    int stream_frames_due() const;
+    void set_muted(bool muted);
+
 private:
     void start(std::shared_ptr<const Movie> movie);
 
     void stop_movie();
+    // After a frame: streams, sound transforms and the Sound objects' positions and ends.
+    void frame_audio();
+    // A button changed state (input_player.cpp): its transition sound, if it has one.
+    void button_sound(const ButtonDef& def, uint16_t transition, Clip* button);
+    void update_mute();
 
     std::shared_ptr<const Movie> movie_;
     std::unique_ptr<World> world_;
@@ -143,7 +176,21 @@ private:
     struct InputState;
     std::shared_ptr<InputState> input_;
     InputState& input();
+    // Keyboard focus (focus.cpp): Tab, the focused button's keys, the focus rectangle. It drives
+    // the pointer's button states through the three functions below (input_player.cpp).
+    class KeyboardFocus;
+    std::unique_ptr<KeyboardFocus> focus_;
+    avm1::Object* hovered_button();  // the button or clip in the "over" state, or null
+    // Hands the "over" state to `to` (null: none): the one holding it rolls out, `to` rolls over.
+    // With `now` their scripts run at once; otherwise they wait in the script queue.
+    void hover_button(avm1::Object* to, bool now);
+    void click_button(avm1::Object* o);  // pressed and released, as by the pointer
+    bool caret_blink_on() const;  // the focused field's caret shows in this half of its blink
+    TextClipboard clipboard_;
     int view_width_ = 0, view_height_ = 0;  // the last render target; 0 until the first render
+    std::unique_ptr<sound::Mixer> mixer_;  // lives as long as the player: the host's thread reads it
+    std::unique_ptr<sound::MovieAudio> movie_audio_;  // the movie playing now
+    bool muted_ = false, host_stopped_ = false;
 };
 
 }  // namespace swf

@@ -3,6 +3,7 @@
 // else. Every refusal carries a message for the player's error channel.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace swf {
@@ -21,5 +22,14 @@ SandboxAnswer check_open_url(const std::string& url, bool user_action);
 // of the movie (`movie_dir`, absolute) or a file: URL inside it. Network addresses, absolute
 // paths elsewhere and anything that climbs out of the folder are refused.
 SandboxAnswer check_load_path(const std::string& movie_dir, const std::string& request);
+
+// File names are UTF-8 throughout; on Windows a narrow path would be read in the ANSI code page.
+inline std::filesystem::path path_from_utf8(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string utf8_of(const std::filesystem::path& path) {
+    const std::u8string s = path.u8string();
+    return std::string(s.begin(), s.end());
+}
 
 }  // namespace swf

@@ -334,17 +334,178 @@ int kerning_of(const FontDef& font, char32_t a, char32_t b) {
     return it == font.kerning.end() ? 0 : it->second;
 }
 
-struct LaidGlyph {
-    const std::vector<Segment>* outline;
-    double x;
-    int advance;
-    RGBA color;
-};
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Text field layout and drawing
+// ---------------------------------------------------------------------------------------------
+double FieldLayout::caret_x(size_t line, size_t index) const {
+    const FieldLine& l = lines[line];
+    for (const FieldGlyph& g : l.glyphs)
+        if (g.index >= index) return l.left + g.x;
+    return l.left + l.width;
+}
+
+FieldLayout lay_out_edit_text(const EditTextDef& field, const Movie& movie, FontProvider* fonts) {
+    FieldLayout out;
+    out.lines.emplace_back();
+    StyledText styled;
+    const std::u32string decoded = decode_text(field.text, movie.version);
+    Format base;
+    base.color = field.color;
+    if (field.html) {
+        styled = parse_html(decoded, base);
+    } else {
+        styled.chars = decoded;
+        styled.formats.assign(decoded.size(), base);
+    }
+    std::u32string& text = styled.chars;
+    if (field.password) std::fill(text.begin(), text.end(), U'*');
+    out.length = text.size();
+
+    const FontDef* font = nullptr;
+    if (const Character* ch = movie.find(field.font); ch && ch->kind == CharKind::Font)
+        font = static_cast<const FontDef*>(ch);
+    const bool embedded = font && field.use_outlines && !font->glyphs.empty();
+    const double gutter = 40;
+    out.top = field.bounds.ymin + gutter;
+    if (!embedded && !fonts) {
+        // Nothing to draw with: lines of the field's height, for the caret.
+        out.ascent = std::floor(field.height * 0.9);
+        out.line_height = field.height + field.leading;
+        return out;
+    }
+    out.drawable = true;
+    const std::string face = font ? font->name : "_sans";
+    const double em = embedded ? font->units_per_em : 1024.0;
+    const double scale = field.height / em;
+    out.scale = scale;
+    int ascent = 0, descent = 0;
+    if (embedded) {
+        ascent = font->ascent;
+        descent = font->descent;
+        if (!font->has_layout) ascent = int(em * 0.9), descent = int(em * 0.2);
+    } else {
+        fonts->metrics(face, ascent, descent);
+    }
+
+    auto glyph_of = [&](char32_t c, FieldGlyph& g) -> bool {
+        if (embedded) {
+            int i = font->glyph_for(uint16_t(c));
+            if (i < 0) return false;
+            g.outline = &font->glyphs[i].segments;
+            g.advance = font->has_layout ? font->glyphs[i].advance : int(em / 2);
+            return true;
+        }
+        const DeviceGlyph* dg = fonts->glyph(face, font && font->bold, font && font->italic, c);
+        if (!dg) return false;
+        g.outline = &dg->outline;
+        g.advance = dg->advance;
+        return true;
+    };
+
+    const double left = field.bounds.xmin + gutter + field.left_margin;
+    const double right = field.bounds.xmax - gutter - field.right_margin;
+    const double width = right - left;
+    // The field lays its text out in whole twips: every advance, kerning adjustment and font
+    // metric scaled to the text size is cut down to a whole twip before it moves the pen.
+    auto twips = [scale](double font_units) { return std::floor(font_units * scale); };
+    auto advance_of = [&out](const FieldGlyph& g) { return out.advance(g); };
+    out.ascent = twips(ascent);
+    out.descent = twips(descent);
+    out.line_height = twips(ascent) + twips(descent) + field.leading;
+
+    // Break into lines: explicit breaks always; wrapping at spaces when the field wraps.
+    std::vector<FieldLine>& lines = out.lines;
+    double pen = 0;
+    size_t last_space = SIZE_MAX;
+    char32_t previous = 0;  // the letter laid last on this line, if any
+    for (size_t ci = 0; ci < text.size(); ++ci) {
+        const char32_t c = text[ci];
+        // A kerning pair lengthens the first letter's advance (spaces included) before that is
+        // cut to whole twips.
+        if (embedded && styled.formats[ci].kerning && previous && !lines.back().glyphs.empty()) {
+            FieldGlyph& before = lines.back().glyphs.back();
+            before.advance += kerning_of(*font, previous, c);
+            pen = before.x + advance_of(before);
+        }
+        previous = 0;
+        if (c == U'\r' || c == U'\n') {
+            lines.emplace_back();
+            lines.back().begin = ci + 1;
+            pen = 0;
+            last_space = SIZE_MAX;
+            continue;
+        }
+        FieldGlyph g;
+        g.color = styled.formats[ci].color;
+        g.index = ci;
+        if (!glyph_of(c, g)) continue;
+        previous = c;
+        g.x = pen;
+        auto& line = lines.back().glyphs;
+        if (field.word_wrap && pen + advance_of(g) > width && !line.empty()) {
+            std::vector<FieldGlyph> carry;
+            if (last_space != SIZE_MAX && last_space + 1 < line.size()) {
+                carry.assign(line.begin() + last_space + 1, line.end());
+                line.resize(last_space);
+            }
+            lines.emplace_back();
+            lines.back().begin = carry.empty() ? ci : carry.front().index;
+            double shift = carry.empty() ? 0 : carry.front().x;
+            for (auto& k : carry) {
+                k.x -= shift;
+                lines.back().glyphs.push_back(k);
+            }
+            pen = carry.empty() ? 0 : carry.back().x + advance_of(carry.back());
+            last_space = SIZE_MAX;
+            g.x = pen;
+        }
+        if (c == U' ') last_space = lines.back().glyphs.size();
+        lines.back().glyphs.push_back(g);
+        pen += advance_of(g);
+    }
+
+    for (FieldLine& line : lines) {
+        line.width = line.glyphs.empty() ? 0 : line.glyphs.back().x + advance_of(line.glyphs.back());
+        line.left = left;
+        if (field.align == 1) line.left = right - line.width;
+        if (field.align == 2) line.left = left + std::floor((width - line.width) / 2);
+    }
+    return out;
+}
+
+namespace {
+
+// The selection's highlight on each line it touches, the caret as a bar one pixel wide.
+void draw_marks_behind(RenderContext& ctx, const FieldLayout& layout, const FieldMarks& marks, const Matrix& m,
+                       const CxForm& cx) {
+    if (marks.begin >= marks.end) return;
+    for (size_t i = 0; i < layout.lines.size(); ++i) {
+        const size_t line_end = i + 1 < layout.lines.size() ? layout.lines[i + 1].begin : layout.length;
+        const size_t from = std::max(marks.begin, layout.lines[i].begin), to = std::min(marks.end, line_end);
+        if (from >= to) continue;
+        const double top = layout.baseline(i) - layout.ascent;
+        const Rect r{int32_t(std::lround(layout.caret_x(i, from))), int32_t(std::lround(layout.caret_x(i, to))),
+                     int32_t(std::lround(top)), int32_t(std::lround(top + layout.ascent + layout.descent))};
+        draw_rect(ctx, r, m, RGBA{0, 0, 0, 255}, cx);
+    }
+}
+
+void draw_caret(RenderContext& ctx, const FieldLayout& layout, size_t caret, RGBA color, const Matrix& m,
+                const CxForm& cx) {
+    size_t line = 0;
+    while (line + 1 < layout.lines.size() && layout.lines[line + 1].begin <= caret) ++line;
+    const double top = layout.baseline(line) - layout.ascent;
+    const int32_t x = int32_t(std::lround(layout.caret_x(line, caret)));
+    draw_rect(ctx, Rect{x, x + 20, int32_t(std::lround(top)), int32_t(std::lround(top + layout.ascent + layout.descent))},
+              m, color, cx);
+}
 
 }  // namespace
 
 void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& m, const CxForm& cx,
-                    FontProvider* fonts) {
+                    FontProvider* fonts, const FieldMarks* marks) {
     const Rect& b = field.bounds;
     constexpr int px = 20;
     if (field.background) {
@@ -374,120 +535,23 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
         draw_rect(ctx, Rect{r.xmin + one, r.xmax, r.ymax, r.ymax + one}, frame, c, cx);  // bottom
         draw_rect(ctx, Rect{r.xmax, r.xmax + one, r.ymin + one, r.ymax}, frame, c, cx);  // right
     }
-    if (field.text.empty() || !ctx.movie) return;
-    StyledText styled;
-    const std::u32string decoded = decode_text(field.text, ctx.movie->version);
-    Format base;
-    base.color = field.color;
-    if (field.html) {
-        styled = parse_html(decoded, base);
-    } else {
-        styled.chars = decoded;
-        styled.formats.assign(decoded.size(), base);
-    }
-    std::u32string& text = styled.chars;
-    if (field.password) std::fill(text.begin(), text.end(), U'*');
-
-    const FontDef* font = nullptr;
-    if (const Character* ch = ctx.movie->find(field.font); ch && ch->kind == CharKind::Font)
-        font = static_cast<const FontDef*>(ch);
-    const bool embedded = font && field.use_outlines && !font->glyphs.empty();
-    if (!embedded && !fonts) return;
-    const std::string face = font ? font->name : "_sans";
-    const double em = embedded ? font->units_per_em : 1024.0;
-    const double scale = field.height / em;
-    int ascent = 0, descent = 0;
-    if (embedded) {
-        ascent = font->ascent;
-        descent = font->descent;
-        if (!font->has_layout) ascent = int(em * 0.9), descent = int(em * 0.2);
-    } else {
-        fonts->metrics(face, ascent, descent);
-    }
-
-    auto glyph_of = [&](char32_t c, LaidGlyph& out) -> bool {
-        if (embedded) {
-            int i = font->glyph_for(uint16_t(c));
-            if (i < 0) return false;
-            out.outline = &font->glyphs[i].segments;
-            out.advance = font->has_layout ? font->glyphs[i].advance : int(em / 2);
-            return true;
-        }
-        const DeviceGlyph* g = fonts->glyph(face, font && font->bold, font && font->italic, c);
-        if (!g) return false;
-        out.outline = &g->outline;
-        out.advance = g->advance;
-        return true;
-    };
-
-    const double gutter = 40;
-    const double left = field.bounds.xmin + gutter + field.left_margin;
-    const double right = field.bounds.xmax - gutter - field.right_margin;
-    const double width = right - left;
-    // The field lays its text out in whole twips: every advance, kerning adjustment and font
-    // metric scaled to the text size is cut down to a whole twip before it moves the pen.
-    auto twips = [scale](double font_units) { return std::floor(font_units * scale); };
-    auto advance_of = [&twips](const LaidGlyph& g) { return twips(g.advance); };
-    const double line_height = twips(ascent) + twips(descent) + field.leading;
-
-    // Break into lines: explicit breaks always; wrapping at spaces when the field wraps.
-    std::vector<std::vector<LaidGlyph>> lines(1);
-    double pen = 0;
-    size_t last_space = SIZE_MAX;
-    char32_t previous = 0;  // the letter laid last on this line, if any
-    for (size_t ci = 0; ci < text.size(); ++ci) {
-        const char32_t c = text[ci];
-        // A kerning pair lengthens the first letter's advance (spaces included) before that is
-        // cut to whole twips.
-        if (embedded && styled.formats[ci].kerning && previous && !lines.back().empty()) {
-            LaidGlyph& before = lines.back().back();
-            before.advance += kerning_of(*font, previous, c);
-            pen = before.x + advance_of(before);
-        }
-        previous = 0;
-        if (c == U'\r' || c == U'\n') {
-            if (!field.multiline && false) continue;
-            lines.emplace_back();
-            pen = 0;
-            last_space = SIZE_MAX;
-            continue;
-        }
-        LaidGlyph g{nullptr, pen, 0, styled.formats[ci].color};
-        if (!glyph_of(c, g)) continue;
-        previous = c;
-        g.x = pen;
-        auto& line = lines.back();
-        if (field.word_wrap && pen + advance_of(g) > width && !line.empty()) {
-            std::vector<LaidGlyph> carry;
-            if (last_space != SIZE_MAX && last_space + 1 < line.size()) {
-                carry.assign(line.begin() + last_space + 1, line.end());
-                line.resize(last_space);
+    if (!ctx.movie || (field.text.empty() && !marks)) return;
+    const FieldLayout layout = lay_out_edit_text(field, *ctx.movie, fonts);
+    if (marks) draw_marks_behind(ctx, layout, *marks, m, cx);
+    if (layout.drawable) {
+        for (size_t i = 0; i < layout.lines.size(); ++i) {
+            const FieldLine& line = layout.lines[i];
+            const double baseline = layout.baseline(i);
+            for (const FieldGlyph& g : line.glyphs) {
+                if (!g.outline) continue;
+                // Selected letters show white on the highlight.
+                const bool selected = marks && g.index >= marks->begin && g.index < marks->end;
+                const RGBA color = selected ? RGBA{255, 255, 255, g.color.a} : g.color;
+                draw_glyph(ctx, *g.outline, m * glyph_matrix(line.left + g.x, baseline, layout.scale), color, cx);
             }
-            lines.emplace_back();
-            double shift = carry.empty() ? 0 : carry.front().x;
-            for (auto& k : carry) {
-                k.x -= shift;
-                lines.back().push_back(k);
-            }
-            pen = carry.empty() ? 0 : carry.back().x + advance_of(carry.back());
-            last_space = SIZE_MAX;
-            g.x = pen;
         }
-        if (c == U' ') last_space = lines.back().size();
-        lines.back().push_back(g);
-        pen += advance_of(g);
     }
-
-    double baseline = field.bounds.ymin + gutter + twips(ascent);
-    for (auto& line : lines) {
-        double line_width = line.empty() ? 0 : line.back().x + advance_of(line.back());
-        double x0 = left + (line.empty() ? 0 : 0);
-        if (field.align == 1) x0 = right - line_width;
-        if (field.align == 2) x0 = left + std::floor((width - line_width) / 2);
-        for (const LaidGlyph& g : line)
-            if (g.outline) draw_glyph(ctx, *g.outline, m * glyph_matrix(x0 + g.x, baseline, scale), g.color, cx);
-        baseline += line_height;
-    }
+    if (marks && marks->show_caret) draw_caret(ctx, layout, marks->caret, field.color, m, cx);
 }
 
 // ---------------------------------------------------------------------------------------------

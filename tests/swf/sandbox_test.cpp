@@ -222,3 +222,61 @@ TEST_F(SandboxMovie, MoviesLoadFromASubFolderIntoTheirClip) {
     // The clip keeps its name and place: scripts still reach it.
     EXPECT_EQ(get(root(), "mc").object(), mc.object());
 }
+
+TEST_F(SandboxMovie, MoviesLoadIntoLevelsAndLevelZeroReplacesTheMovie) {
+    auto save = [&](const std::string& name, TestMovie& m) {
+        const std::vector<uint8_t> bytes = m.bytes();
+        std::ofstream(dir / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    };
+    TestMovie level(8);
+    level.action(Asm().get("_root").op(a::Trace).push({P("mark"), P(3.0)}).op(a::SetVariable)).frame();
+    save("level.swf", level);
+    TestMovie next(8);
+    next.action(Asm().push({P("next movie")}).op(a::Trace)).frame();
+    save("next.swf", next);
+    play(movie_with_report());
+
+    player.scripts()->get_url("level.swf", "_level3", 0);
+    EXPECT_EQ(player.scripts()->level(3), nullptr);  // it arrives with the next frame
+    player.advance();
+    ASSERT_NE(player.scripts()->level(3), nullptr);
+    EXPECT_EQ(lines, std::vector<std::string>{"_level3"});
+    EXPECT_EQ(vm().to_number(get(Value(player.scripts()->level(3)), "mark")), 3);
+
+    // unloadMovieNum empties the level; the old object reads as removed.
+    Value old(player.scripts()->level(3));
+    player.scripts()->get_url("", "_level3", 0);
+    player.advance();
+    EXPECT_EQ(player.scripts()->level(3), nullptr);
+    EXPECT_TRUE(get(old, "_name").is_undefined());
+
+    // A movie loaded into level 0 takes the player over between frames.
+    player.scripts()->get_url("level.swf", "_level2", 0);
+    player.scripts()->get_url("next.swf", "_level0", 0);
+    player.advance();
+    EXPECT_EQ(lines.back(), "next movie");
+    EXPECT_TRUE(player.scripts()->levels().empty());
+    EXPECT_TRUE(get(root(), "mc").is_undefined());
+    // Outside the folder nothing loads into a level.
+    player.scripts()->get_url("../x.swf", "_level1", 0);
+    player.advance();
+    EXPECT_EQ(player.scripts()->level(1), nullptr);
+    EXPECT_FALSE(errors.empty());
+}
+
+// The control hands the player a movie's bytes and its path as the address: files beside that
+// path load, whatever characters the folder's name has.
+TEST_F(SandboxMovie, AMovieGivenAsBytesReadsBesideItsAddress) {
+    const auto folder = dir / swf::path_from_utf8("游戏 games");
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "vars.txt", std::ios::binary) << "score=12";
+    const std::vector<uint8_t> bytes = movie_with_report();
+    player.set_movie_address(swf::utf8_of(folder / "game.swf"));
+    ASSERT_TRUE(player.load(bytes.data(), bytes.size()).ok());
+    Value vars = make("LoadVars");
+    EXPECT_TRUE(vm().to_boolean(call(vars, "load", {str("vars.txt")})));
+    player.advance();
+    EXPECT_EQ(vm().to_std_string(get(vars, "score")), "12");
+    EXPECT_TRUE(errors.empty());
+}

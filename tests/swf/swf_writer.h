@@ -135,6 +135,32 @@ inline std::vector<uint8_t> box_glyph(int width) {
     return s.end();
 }
 
+// SOUNDINFO: negative in, out and loops are left out.
+struct SoundInfo {
+    bool stop = false, no_multiple = false;
+    int64_t in = -1, out = -1;
+    int loops = -1;
+    struct Point {
+        uint32_t pos44;
+        uint16_t left, right;
+    };
+    std::vector<Point> envelope;
+
+    std::vector<uint8_t> bytes() const {
+        Bits b;
+        b.u8(uint8_t((stop ? 0x20 : 0) | (no_multiple ? 0x10 : 0) | (envelope.empty() ? 0 : 0x08) |
+                     (loops >= 0 ? 0x04 : 0) | (out >= 0 ? 0x02 : 0) | (in >= 0 ? 0x01 : 0)));
+        if (in >= 0) b.u32(uint32_t(in));
+        if (out >= 0) b.u32(uint32_t(out));
+        if (loops >= 0) b.u16(uint16_t(loops));
+        if (!envelope.empty()) {
+            b.u8(uint8_t(envelope.size()));
+            for (const Point& p : envelope) b.u32(p.pos44), b.u16(p.left), b.u16(p.right);
+        }
+        return b.bytes;
+    }
+};
+
 class Movie {
 public:
     Movie(int width_px = 100, int height_px = 100, int version = 8) : version_(version) {
@@ -154,6 +180,12 @@ public:
         t.append(data);
     }
     void background(uint8_t r, uint8_t g, uint8_t b) { tag(9, {r, g, b}); }
+    // Frames per second, stored as 8.8 fixed point.
+    void frame_rate(double fps) {
+        const auto v = uint16_t(fps * 256 + 0.5);
+        body_.bytes[frames_at_ - 2] = uint8_t(v);
+        body_.bytes[frames_at_ - 1] = uint8_t(v >> 8);
+    }
     void show_frame() { tag(1, {}); }
 
     // DefineShape3 with one solid fill (RGBA) and the given records (fill/line bits 1).
@@ -206,6 +238,32 @@ public:
         b.str(name);
         tag(43, b.bytes);
     }
+    // Sounds. `format` 0 or 3 with 16-bit samples is what tests build; `rate_code` 0..3 is
+    // 5.5, 11, 22 or 44 kHz.
+    void define_sound(uint16_t id, int format, int rate_code, bool sixteen, bool stereo, uint32_t samples,
+                      const std::vector<uint8_t>& data) {
+        Bits b;
+        b.u16(id);
+        b.u8(uint8_t(format << 4 | rate_code << 2 | (sixteen ? 2 : 0) | (stereo ? 1 : 0)));
+        b.u32(samples);
+        b.append(data);
+        tag(14, b.bytes, true);
+    }
+    void start_sound(uint16_t id, const std::vector<uint8_t>& info = {0}) {
+        Bits b;
+        b.u16(id);
+        b.append(info);
+        tag(15, b.bytes);
+    }
+    void stream_head(int format, int rate_code, bool sixteen, bool stereo, uint16_t samples_per_frame) {
+        Bits b;
+        b.u8(uint8_t(rate_code << 2 | (sixteen ? 2 : 0) | (stereo ? 1 : 0)));
+        b.u8(uint8_t(format << 4 | rate_code << 2 | (sixteen ? 2 : 0) | (stereo ? 1 : 0)));
+        b.u16(samples_per_frame);
+        tag(45, b.bytes);
+    }
+    void stream_block(const std::vector<uint8_t>& data) { tag(19, data, true); }
+
     // Tags written between begin_sprite and end_sprite go into the sprite.
     void begin_sprite(uint16_t id, uint16_t frames) {
         sprite_ = Bits{};

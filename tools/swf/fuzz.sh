@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds a fuzzer (libFuzzer with address and undefined-behaviour checks) and runs it.
-# Usage: tools/swf/fuzz.sh [loader|avm1] [seconds] [extra libFuzzer options]
+# Usage: tools/swf/fuzz.sh [loader|avm1|sound] [seconds] [extra libFuzzer options]
 #   loader  fuzz_loader.cpp: arbitrary bytes loaded as a movie, played and drawn (the default)
 #   avm1    fuzz_avm1.cpp: arbitrary bytes run as the action blocks of a small movie
+#   sound   fuzz_sound.cpp: arbitrary bytes decoded as an event sound and as stream blocks
 # Seeds are the corpus movies (for avm1: their action blocks); new inputs go to
 # build/fuzz/<target>/corpus, crashes to build/fuzz/<target>/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 target=loader
-case "${1:-}" in loader|avm1) target=$1; shift ;; esac
+case "${1:-}" in loader|avm1|sound) target=$1; shift ;; esac
 secs=${1:-300}
 shift || true
 out=$root/build/fuzz/$target
@@ -40,7 +41,7 @@ fi
 bin=$out/swf_fuzz_$target
 main=$root/tools/swf/fuzz_$target.cpp
 if [ ! -x "$bin" ] || [ "$main" -nt "$bin" ] || [ -n "$(find "$objs" -name '*.o' -newer "$bin")" ]; then
-  clang++ "${flags[@]/fuzzer-no-link/fuzzer}" "$main" "$objs"/*.o -o "$bin" -lz -ljpeg -llzma
+  clang++ "${flags[@]/fuzzer-no-link/fuzzer}" "$main" "$objs"/*.o -o "$bin" -lz -ljpeg -llzma -lmpg123 -lspeex
 fi
 
 corpus=$root/../shared/swf-corpus

@@ -4,11 +4,17 @@
 //                                               fscommand("quit"))
 // Options: --log-actions prints every action run to stderr;
 //          --quality low|high (default low: the reference pictures are not anti-aliased);
-//          --size WxH renders the stage scaled to fit W x H pixels instead.
+//          --size WxH renders the stage scaled to fit W x H pixels instead;
+//          --wav OUT.wav writes the sound of the frames run (16-bit stereo, 44.1 kHz);
+//          --input FILE plays the pointer and key events the file lists between frames (below).
 #include <zlib.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -93,8 +99,158 @@ std::string log_text(const std::string& line) {
     return out;
 }
 
+// The movie's sound, frame by frame: after each frame exactly the samples that frame lasts at
+// the movie's rate (the fractions carried, so N frames give N / rate seconds), kept for a WAV
+// file when one was asked for. Mixing even without one lets sounds end and report it as they
+// would in a player.
+class AudioCapture {
+public:
+    AudioCapture(double frame_rate, bool keep) : rate_(frame_rate), keep_(keep) {}
+
+    void frame(swf::Player& player) {
+        ++frames_;
+        const auto due = uint64_t(std::floor(double(frames_) * 44100.0 / rate_));
+        const size_t n = size_t(due - mixed_);
+        mixed_ = due;
+        scratch_.resize(n * 2);
+        player.mix_audio(scratch_.data(), n);
+        if (keep_) samples_.insert(samples_.end(), scratch_.begin(), scratch_.end());
+    }
+
+    // 16-bit stereo PCM at 44.1 kHz.
+    bool write_wav(const std::string& path) const {
+        std::vector<uint8_t> out;
+        auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i))); };
+        auto u16 = [&](uint16_t v) { out.push_back(uint8_t(v)), out.push_back(uint8_t(v >> 8)); };
+        const auto data_bytes = uint32_t(samples_.size() * 2);
+        out.insert(out.end(), {'R', 'I', 'F', 'F'});
+        u32(36 + data_bytes);
+        out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+        u32(16);
+        u16(1);  // PCM
+        u16(2);
+        u32(44100);
+        u32(44100 * 4);
+        u16(4);
+        u16(16);
+        out.insert(out.end(), {'d', 'a', 't', 'a'});
+        u32(data_bytes);
+        for (int16_t v : samples_) u16(uint16_t(v));
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        if (!f) return false;
+        bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
+        ok = std::fclose(f) == 0 && ok;
+        return ok;
+    }
+
+private:
+    double rate_;
+    bool keep_;
+    uint64_t frames_ = 0, mixed_ = 0;
+    std::vector<int16_t> scratch_, samples_;
+};
+
+// An --input script: one command a line, '#' starting a comment. Positions are stage pixels (the
+// events arrive before anything is rendered, so the stage is at scale 1), keys Windows
+// virtual-key codes, characters their code points.
+//   wait N          advance N frames (they count in --frames)
+//   move X Y        the pointer moves to (X, Y)
+//   down X Y        the button goes down at (X, Y); up X Y: it comes up
+//   wheel D         the wheel turns D lines
+//   key VK [CH]     a key goes down, types CH if given, comes up
+//   keydown VK [CH] / keyup VK
+//   type TEXT       each character of the rest of the line typed
+struct InputEvent {
+    enum Kind { Wait, Move, Down, Up, Wheel, Key, KeyDown, KeyUp, Type } kind = Wait;
+    double x = 0, y = 0;
+    int n = 0, ch = 0;  // frames, wheel lines or key code; the typed character
+    std::u32string text;
+};
+
+std::u32string utf8_to_code_points(const std::string& s) {
+    std::u32string out;
+    for (size_t i = 0; i < s.size();) {
+        const auto c = uint8_t(s[i]);
+        const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        char32_t cp = extra ? c & (0x3F >> extra) : c;
+        for (int k = 1; k <= extra && i + k < s.size(); ++k) cp = (cp << 6) | (uint8_t(s[i + k]) & 0x3F);
+        out.push_back(cp);
+        i += size_t(extra) + 1;
+    }
+    return out;
+}
+
+// Reads the script; false with `error` naming the line when a command is not understood.
+bool read_input_script(const std::string& path, std::vector<InputEvent>& events, std::string& error) {
+    std::ifstream file(path);
+    if (!file) {
+        error = "cannot read " + path;
+        return false;
+    }
+    static const std::pair<const char*, InputEvent::Kind> kCommands[] = {
+        {"wait", InputEvent::Wait}, {"move", InputEvent::Move}, {"down", InputEvent::Down},
+        {"up", InputEvent::Up}, {"wheel", InputEvent::Wheel}, {"key", InputEvent::Key},
+        {"keydown", InputEvent::KeyDown}, {"keyup", InputEvent::KeyUp}, {"type", InputEvent::Type},
+    };
+    std::string line;
+    for (int number = 1; std::getline(file, line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::istringstream in(line);
+        std::string word;
+        if (!(in >> word) || word[0] == '#') continue;
+        InputEvent e;
+        const auto* command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                           [&](const auto& c) { return word == c.first; });
+        bool ok = command != std::end(kCommands);
+        if (ok) e.kind = command->second;
+        if (ok) switch (e.kind) {
+            case InputEvent::Move:
+            case InputEvent::Down:
+            case InputEvent::Up: ok = bool(in >> e.x >> e.y); break;
+            case InputEvent::Key:
+            case InputEvent::KeyDown:
+                ok = bool(in >> e.n);
+                if (ok && !(in >> e.ch)) e.ch = 0;
+                break;
+            case InputEvent::Type: {
+                const size_t at = line.find("type") + 5;
+                e.text = utf8_to_code_points(at < line.size() ? line.substr(at) : std::string());
+                break;
+            }
+            default: ok = bool(in >> e.n); break;
+            }
+        if (!ok) {
+            error = path + ":" + std::to_string(number) + ": cannot read \"" + line + "\"";
+            return false;
+        }
+        events.push_back(std::move(e));
+    }
+    return true;
+}
+
+// One event other than a wait, as the host would pass it on.
+void play_event(swf::Player& player, const InputEvent& e) {
+    switch (e.kind) {
+    case InputEvent::Move: player.mouse_move(e.x, e.y); break;
+    case InputEvent::Down: player.mouse_down(e.x, e.y); break;
+    case InputEvent::Up: player.mouse_up(e.x, e.y); break;
+    case InputEvent::Wheel: player.mouse_wheel(e.n); break;
+    case InputEvent::Key:
+    case InputEvent::KeyDown:
+        player.key_down(e.n, e.ch);
+        if (e.ch) player.char_typed(uint32_t(e.ch));
+        if (e.kind == InputEvent::Key) player.key_up(e.n);
+        break;
+    case InputEvent::KeyUp: player.key_up(e.n); break;
+    case InputEvent::Type:
+        for (char32_t c : e.text) player.char_typed(uint32_t(c));
+        break;
+    case InputEvent::Wait: break;
+    }
+}
+
 int usage() {
-    std::fprintf(stderr, "usage: swfrun --frames N (--png OUT.png | --trace) [--quality low|high] [--size WxH] MOVIE.swf\n");
+    std::fprintf(stderr, "usage: swfrun --frames N (--png OUT.png | --trace | --wav OUT.wav) [--quality low|high] [--size WxH] [--input FILE] MOVIE.swf\n");
     return 2;
 }
 
@@ -102,7 +258,7 @@ int usage() {
 
 int main(int argc, char** argv) {
     int frames = 1;
-    std::string png, movie;
+    std::string png, wav, input, movie;
     bool trace = false, log_actions = false;
     int out_w = 0, out_h = 0;  // 0: the stage size at scale 1
     swf::Quality quality = swf::Quality::Low;
@@ -112,6 +268,10 @@ int main(int argc, char** argv) {
             frames = std::atoi(argv[++i]);
         } else if (a == "--png" && i + 1 < argc) {
             png = argv[++i];
+        } else if (a == "--wav" && i + 1 < argc) {
+            wav = argv[++i];
+        } else if (a == "--input" && i + 1 < argc) {
+            input = argv[++i];
         } else if (a == "--trace") {
             trace = true;
         } else if (a == "--log-actions") {
@@ -126,7 +286,12 @@ int main(int argc, char** argv) {
             movie = a;
         }
     }
-    if (movie.empty() || (png.empty() && !trace)) return usage();
+    if (movie.empty() || (png.empty() && wav.empty() && !trace)) return usage();
+    std::vector<InputEvent> events;
+    if (std::string error; !input.empty() && !read_input_script(input, events, error)) {
+        std::fprintf(stderr, "swfrun: %s\n", error.c_str());
+        return 2;
+    }
 
     swf::Player player;
     if (trace)
@@ -146,7 +311,27 @@ int main(int argc, char** argv) {
     player.set_quality(quality);
     player.set_scale_mode(int(out_w ? swf::ScaleMode::ShowAll : swf::ScaleMode::NoScale));
     // The first frame shown counts as frame 1; a movie that asks to quit stops after that frame.
-    for (int i = 1; i < frames && !player.quit_requested(); ++i) player.advance();
+    AudioCapture audio(player.frame_rate(), !wav.empty());
+    audio.frame(player);
+    int shown = 1;
+    auto next_frame = [&] {
+        if (shown >= frames || player.quit_requested()) return false;
+        player.advance();
+        audio.frame(player);
+        ++shown;
+        return true;
+    };
+    // The scripted events between frames, then the frames left.
+    for (const InputEvent& e : events) {
+        if (player.quit_requested()) break;
+        if (e.kind != InputEvent::Wait) play_event(player, e);
+        for (int n = 0; e.kind == InputEvent::Wait && n < e.n && next_frame(); ++n) {}
+    }
+    while (next_frame()) {}
+    if (!wav.empty() && !audio.write_wav(wav)) {
+        std::fprintf(stderr, "swfrun: cannot write %s\n", wav.c_str());
+        return 1;
+    }
 
     if (!png.empty()) {
         const int w = out_w ? out_w : player.stage_width(), h = out_h ? out_h : player.stage_height();

@@ -25,6 +25,7 @@ void Runtime::key_down(int code, int ascii) {
     input.last_code = code;
     input.last_ascii = ascii;
     vm.new_tick();
+    if (Object* focus = key_focus ? key_focus() : nullptr) queue_event(focus, 0, "onKeyDown");
     for (auto it = world_.clips.rbegin(); it != world_.clips.rend(); ++it) {
         Object* o = it->second->removed() ? nullptr : it->second->object;
         if (is_display_object(o)) queue_.push_back({Task::Event, o, nullptr, EvKeyDown, nullptr});
@@ -40,6 +41,7 @@ void Runtime::key_up(int code, int ascii) {
     input.last_code = code;
     input.last_ascii = ascii;
     vm.new_tick();
+    if (Object* focus = key_focus ? key_focus() : nullptr) queue_event(focus, 0, "onKeyUp");
     for (auto it = world_.clips.rbegin(); it != world_.clips.rend(); ++it) {
         Object* o = it->second->removed() ? nullptr : it->second->object;
         if (is_display_object(o)) queue_.push_back({Task::Event, o, nullptr, EvKeyUp, nullptr});
@@ -68,6 +70,9 @@ void Runtime::mouse_move(double x, double y) {
 void Runtime::mouse_down(double x, double y) {
     set_mouse(x, y);
     input.button = true;
+    // Key reports the left button as key 1 (VK_LBUTTON), toggled by each press like a key.
+    if (!input.down[1]) input.toggled[1] = !input.toggled[1];
+    input.down[1] = true;
     user_action = true;
     mouse_event(EvMouseDown, "onMouseDown");
 }
@@ -75,6 +80,7 @@ void Runtime::mouse_down(double x, double y) {
 void Runtime::mouse_up(double x, double y) {
     set_mouse(x, y);
     input.button = false;
+    input.down[1] = false;
     user_action = true;
     mouse_event(EvMouseUp, "onMouseUp");
 }

@@ -1025,7 +1025,7 @@ void Interp::run() {
         case Op::Play: clip_control(vm, timeline_target(), ClipControl::Play); break;
         case Op::Stop: clip_control(vm, timeline_target(), ClipControl::Stop); break;
         case Op::ToggleQuality: break;
-        case Op::StopSounds: break;
+        case Op::StopSounds: stop_all_sounds(vm); break;
         case Op::GotoFrame: clip_goto(vm, timeline_target(), int(in.a), false); break;
         case Op::GetURL: get_url(code.strings[in.a]->text, code.strings[in.b]->text, 0); break;
         case Op::WaitForFrame: break;  // every frame is loaded

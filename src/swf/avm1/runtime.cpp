@@ -85,7 +85,17 @@ void Runtime::get_url(const std::string& url, const std::string& target, int met
     if (out_.get_url) out_.get_url(answer.value, target);
 }
 
-ClipObject* Runtime::level(int n) { return n == 0 ? root_object_ : nullptr; }
+ClipObject* Runtime::level(int n) {
+    if (n == 0) return root_object_;
+    auto it = levels_.find(n);
+    return it == levels_.end() ? nullptr : static_cast<ClipObject*>(it->second->object);
+}
+
+int Runtime::level_of(ClipObject* c) const {
+    for (const auto& [n, clip] : levels_)
+        if (clip->object == c) return n;
+    return 0;
+}
 
 bool Runtime::choose_files(const FileDialogRequest& request, std::vector<ChosenFile>& out) {
     return out_.choose_files && out_.choose_files(request, out);
@@ -484,13 +494,14 @@ std::string without_bom(std::string bytes) {
 }
 }  // namespace
 
-bool Runtime::read_local(const std::string& url, std::string& bytes) {
+bool Runtime::read_local(const std::string& url, std::string& bytes, std::string* path) {
     SandboxAnswer answer = check_load_path(movie_dir, url);
     if (!answer.allowed) {
         error(answer.refusal);
         return false;
     }
-    std::ifstream in(answer.value, std::ios::binary);
+    if (path) *path = answer.value;
+    std::ifstream in(path_from_utf8(answer.value), std::ios::binary);
     if (!in) {
         error("Loading \"" + url + "\" failed: the file could not be opened.");
         return false;
@@ -604,15 +615,64 @@ Value Runtime::finish_movie(Vm& vm, Value self, const Args& args) {
     return Value();
 }
 
+// loadMovieNum and loadVariablesNum. Variables go into the level's clip as into any clip. A movie
+// arrives with the next frame: in level 0 it replaces everything (the host restarts with it), in
+// a level above it replaces what the level held. unloadMovieNum empties a level above 0.
 void Runtime::load_level(int n, const std::string& url, int flags) {
-    if (url.empty() && n > 0) return;  // unloadMovieNum of a level nothing was loaded into
-    if (ClipObject* c = level(n)) {
-        load_into(c, url, flags & 0x80 ? 0xC0 : 0x40);
+    if (flags & 0x80) {
+        if (ClipObject* c = level(n)) load_into(c, url, 0xC0);
         return;
     }
-    std::string bytes;
-    if (!read_local(url, bytes)) return;
-    error("Loading \"" + url + "\" into _level" + std::to_string(n) + " is not supported yet; the request was ignored.");
+    if (url.empty()) {
+        if (n > 0 && levels_.count(n)) next_frame_.push_back({Value(), finish_level, {double(n), -1.0}});
+        return;
+    }
+    std::string bytes, path;
+    if (!read_local(url, bytes, &path)) return;
+    auto movie = load_movie(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    if (!movie) {
+        error("Loading \"" + url + "\" failed: " + movie.error().reason);
+        return;
+    }
+    if (n == 0) {
+        root_replacement_ = RootReplacement{movie.value(), path};
+        return;
+    }
+    loaded_movies_.push_back(movie.value());
+    next_frame_.push_back({Value(), finish_level, {double(n), double(loaded_movies_.size() - 1)}});
+}
+
+// A level's new movie starts on its first frame; an index of -1 only empties the level.
+Value Runtime::finish_level(Vm& vm, Value, const Args& args) {
+    Runtime* rt = vm.runtime;
+    if (!rt) return Value();
+    const int n = int(vm.to_number(args[0]));
+    const double index = vm.to_number(args[1]);
+    rt->unload_level(n);
+    if (!(index >= 0) || size_t(index) >= rt->loaded_movies_.size()) return Value();
+    const Movie& movie = *rt->loaded_movies_[size_t(index)];
+    auto clip = std::make_unique<Clip>(movie, &movie.timeline, 0, &rt->world_);
+    Clip& level = *clip;
+    rt->levels_[n] = std::move(clip);
+    rt->make_object(&level, nullptr, level);
+    level.goto_frame(0);
+    rt->run_queue();
+    return Value();
+}
+
+// The level's clips unload (their events run) and its object reads as removed.
+void Runtime::unload_level(int n) {
+    auto it = levels_.find(n);
+    if (it == levels_.end()) return;
+    Clip& clip = *it->second;
+    std::vector<int> depths;
+    for (auto& [depth, inst] : clip.display_list()) depths.push_back(depth);
+    for (int d : depths) clip.remove_depth(d);
+    clip.script_stop();
+    run_queue();
+    if (auto* o = static_cast<ClipObject*>(clip.object)) o->clip = nullptr;
+    clip.object = nullptr;
+    levels_.erase(n);
 }
 
 // ---------------------------------------------------------------------------------------------

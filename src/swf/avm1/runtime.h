@@ -5,10 +5,13 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "swf/avm1/clip.h"
 #include "swf/avm1/vm.h"
@@ -64,7 +67,16 @@ public:
     // with `self` and `args` once this frame's queue has run.
     void defer(Value self, NativeFn fn, std::vector<Value> args);
 
-    int level_of(ClipObject* c) const { return c == root_object_ ? 0 : 0; }
+    int level_of(ClipObject* c) const;
+    // Movies loaded into the levels above 0 (loadMovieNum), drawn over the root in level order.
+    const std::map<int, std::unique_ptr<Clip>>& levels() const { return levels_; }
+    // A movie loaded into level 0 replaces everything; the host takes it between frames (its
+    // address then names the movie's folder and saves) and starts it afresh.
+    struct RootReplacement {
+        std::shared_ptr<const Movie> movie;
+        std::string path;
+    };
+    std::optional<RootReplacement> take_root_replacement() { return std::exchange(root_replacement_, std::nullopt); }
     const std::string& url() const { return url_; }
     size_t movie_bytes() const { return movie_.declared_length; }
     int movie_version() const { return movie_.version; }
@@ -90,6 +102,11 @@ public:
     void queue_actions(Object* clip, const std::vector<uint8_t>& bytes);
     void queue_event(Object* clip, uint32_t event, const char* handler);
     void run_input();
+    // The player's keyboard focus: told of every focus Selection sets, the same one again
+    // included, before the objects hear of it; and naming the button or clip that hears
+    // onKeyDown/onKeyUp ahead of the clips and the Key listeners (null: none).
+    std::function<void(Object* from, Object* to)> focus_moved;
+    std::function<Object*()> key_focus;
     // The clip startDrag holds, if any: move_drag() takes it to the pointer (set_mouse) within
     // its bounds. `drop_target` is the path of what it was last dropped over, for _droptarget.
     ClipObject* dragging() const { return dragging_; }
@@ -206,11 +223,15 @@ private:
     void run_deferred();
     // The bytes of a file the movie asked for, read from its folder; false (the reason sent to
     // the error channel) when refused or unreadable.
-    bool read_local(const std::string& url, std::string& bytes);
+    bool read_local(const std::string& url, std::string& bytes, std::string* path = nullptr);
     void load_level(int level, const std::string& url, int flags);
     static Value finish_clip_vars(Vm& vm, Value self, const Args& args);
     static Value finish_movie(Vm& vm, Value self, const Args& args);
+    static Value finish_level(Vm& vm, Value self, const Args& args);
+    void unload_level(int level);
     std::vector<std::shared_ptr<const Movie>> loaded_movies_;  // what loadMovie brought in, kept for the run
+    std::map<int, std::unique_ptr<Clip>> levels_;  // after loaded_movies_: the clips go first
+    std::optional<RootReplacement> root_replacement_;
     int next_timer_ = 1;
     double clock_ms_ = 0, frame_ms_ = 1000.0 / 12;
     double mouse_x_ = 0, mouse_y_ = 0;

@@ -27,6 +27,7 @@
 #include "swf/avm1/clip.h"
 #include "swf/avm1/native_data.h"
 #include "swf/avm1/runtime.h"
+#include "swf/sandbox.h"
 
 namespace swf::avm1 {
 
@@ -265,10 +266,7 @@ private:
     std::vector<Object*> objects_;
 };
 
-// File names are UTF-8 throughout; on Windows a narrow path would be read in the ANSI code page.
-std::filesystem::path fs_path(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
+std::filesystem::path fs_path(const std::string& utf8) { return path_from_utf8(utf8); }
 
 // The saved data object, or null when there is no file or it does not read back cleanly.
 Object* read_file(Vm& vm, const std::string& path) {

@@ -1,7 +1,9 @@
 // What the Sound objects of a movie ask for, kept where the mixer reads it: the volume and
 // channel mix of each clip (ClipObject::sound) and of the whole movie (SoundHub::global), and
 // per Sound object the attached sound, whether it was started, from where and how often.
-// Nothing here plays audio; the mixer advances `position` and calls onSoundComplete.
+// Nothing here plays audio: Sounds start and stop voices through the hub's SoundOutput (the
+// player's mixer), and after each frame update_sounds() takes their positions from it and calls
+// onSoundComplete.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +32,21 @@ struct SoundTransform {
     void set_pan(int32_t p);
 };
 
+// Where Sound objects play: the player's mixer. `owner` is the serial of the clip whose
+// transform applies (0: the movie's). Without one (a machine with no player) Sounds keep their
+// state and nothing plays.
+class SoundOutput {
+public:
+    virtual ~SoundOutput() = default;
+    // Starts `def` `offset` seconds in, `loops` times; the voice, or 0 when nothing started.
+    virtual uint32_t start(const SoundDef& def, double offset, int loops, uint64_t owner) = 0;
+    virtual void stop_sound(const SoundDef& def) = 0;  // every voice of it, timelines' too
+    virtual void stop_owner(uint64_t owner) = 0;
+    virtual void stop_all() = 0;
+    // Milliseconds into its sound a voice plays; false once it ended or was stopped.
+    virtual bool position(uint32_t voice, double& ms) = 0;
+};
+
 // The state of one Sound object (its hidden native part).
 class SoundState final : public NativeData {
 public:
@@ -40,6 +57,7 @@ public:
     double start_offset = 0;   // seconds into the sound, from start()
     int loops = 1;
     double position_ms = 0;    // how far playback got; the mixer moves it
+    uint32_t voice = 0;        // what the output plays for the last start()
     std::string load_url;      // loadSound's request, for a loader to pick up
     bool streaming = false;
 
@@ -52,6 +70,7 @@ public:
     SoundTransform global;
     std::vector<Object*> playing;  // the Sound objects (scripts' own) with state->playing
     int stop_all = 0;  // counts stop() calls on movie-wide Sounds: timeline sounds end too
+    SoundOutput* output = nullptr;
 
     void trace(Tracer& t) override;
 };
@@ -62,5 +81,10 @@ SoundHub* sound_hub(Vm& vm);
 ClipObject* sound_owner(Vm& vm, const SoundState& s);
 // The transform a Sound object's volume calls change, or null when its clip is gone.
 SoundTransform* sound_transform(Vm& vm, const SoundState& s);
+// stopAllSounds: every sound stops and no Sound object plays any more.
+void stop_all_sounds(Vm& vm);
+// After a frame: playing Sounds take their positions from the output; those whose sound ended
+// stop and get onSoundComplete. True when a handler ran (what it queued is still to run).
+bool update_sounds(Vm& vm);
 
 }  // namespace swf::avm1

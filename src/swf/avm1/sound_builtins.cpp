@@ -9,6 +9,7 @@
 // integers (NaN and anything out of range become -2^31), a missing argument counting as 0.
 // setTransform wraps the own ll, lr, rl, rr properties of its argument to 32 bits (NaN is 0)
 // and leaves the others as they were.
+#include <chrono>
 #include <cmath>
 
 #include "swf/avm1/builtins.h"
@@ -192,6 +193,12 @@ Value sound_attach(Vm& vm, Value self, const Args& args) {
     return Value();
 }
 
+// The serial of the clip whose transform a Sound's voices follow (0: the movie's).
+uint64_t owner_serial(Vm& vm, const SoundState& s) {
+    ClipObject* c = s.owner ? sound_owner(vm, s) : nullptr;
+    return c && c->clip ? c->clip->serial() : 0;
+}
+
 void set_playing(Vm& vm, Object* sound, SoundState& s, bool on) {
     s.playing = on;
     SoundHub* hub = sound_hub(vm);
@@ -210,6 +217,8 @@ Value sound_start(Vm& vm, Value self, const Args& args) {
     s->start_offset = std::isfinite(offset) && offset > 0 ? offset : 0;
     s->loops = std::isfinite(loops) && loops >= 1 ? int(std::min(loops, 32767.0)) : 1;
     set_playing(vm, self.o, *s, true);
+    SoundHub* hub = sound_hub(vm);
+    if (hub && hub->output) s->voice = hub->output->start(*s->def, s->start_offset, s->loops, owner_serial(vm, *s));
     return Value();
 }
 
@@ -220,15 +229,24 @@ Value sound_stop(Vm& vm, Value self, const Args& args) {
     SoundHub* hub = sound_hub(vm);
     if (!s || !hub) return Value();
     uint16_t id = 0;
+    const SoundDef* def = nullptr;
     const bool by_name = args.size() > 0 && !args[0].is_undefined();
     if (by_name) {
         const std::string name = vm.to_std_string(args[0]);
-        if (vm.throwing || !find_exported_sound(vm, *s, name, id)) return Value();
+        if (vm.throwing || !(def = find_exported_sound(vm, *s, name, id))) return Value();
     } else if (!s->owner) {
         ++hub->stop_all;
     }
     ClipObject* owner = s->owner ? sound_owner(vm, *s) : nullptr;
     if (!by_name && s->owner && !owner) return Value();
+    if (hub->output) {
+        if (def)
+            hub->output->stop_sound(*def);
+        else if (owner)
+            hub->output->stop_owner(owner->clip ? owner->clip->serial() : 0);
+        else
+            hub->output->stop_all();
+    }
     std::vector<Object*> list = hub->playing;
     for (Object* o : list) {
         SoundState* other = native_of<SoundState>(Value(o));
@@ -238,6 +256,63 @@ Value sound_stop(Vm& vm, Value self, const Args& args) {
     }
     return Value();
 }
+
+// The handler runs as an event between frames would: an exception it throws ends up in the log.
+void sound_complete(Vm& vm, Object* sound) {
+    const Value fn = vm.get(sound, vm.intern("onSoundComplete"));
+    if (!fn.is_object() || fn.o->kind != ObjKind::Function) return;
+    vm.started = std::chrono::steady_clock::now();
+    vm.call(fn, Value(sound), nullptr, 0);
+    if (vm.throwing) {
+        vm.host.trace("Warning: Uncaught exception, " + vm.trace_string(vm.exception));
+        vm.throwing = false;
+        vm.exception = Value();
+    }
+    vm.aborting = false;
+}
+
+}  // namespace
+
+void stop_all_sounds(Vm& vm) {
+    SoundHub* hub = sound_hub(vm);
+    if (!hub) return;
+    std::vector<Object*> list = hub->playing;
+    for (Object* o : list)
+        if (SoundState* s = native_of<SoundState>(Value(o))) set_playing(vm, o, *s, false);
+    if (hub->output) hub->output->stop_all();
+}
+
+bool update_sounds(Vm& vm) {
+    SoundHub* hub = sound_hub(vm);
+    if (!hub || !hub->output) return false;
+    std::vector<Object*> ended;
+    for (Object* o : hub->playing) {
+        SoundState* s = native_of<SoundState>(Value(o));
+        if (!s) continue;
+        double ms = 0;
+        if (hub->output->position(s->voice, ms)) {
+            s->position_ms = ms;
+        } else {
+            ended.push_back(o);
+        }
+    }
+    if (ended.empty()) return false;
+    // The handlers may start, stop or drop any Sound, so each is taken off the list first and
+    // no collection runs until they are done.
+    vm.new_tick();
+    ++vm.native_depth;
+    for (Object* o : ended) {
+        SoundState* s = native_of<SoundState>(Value(o));
+        if (!s || !s->playing) continue;
+        if (s->def) s->position_ms = s->def->duration_ms();
+        set_playing(vm, o, *s, false);
+    }
+    for (Object* o : ended) sound_complete(vm, o);
+    --vm.native_depth;
+    return true;
+}
+
+namespace {
 
 // Duration and position exist once a sound is attached and the Sound's clip is there.
 Value sound_get_duration(Vm& vm, Value self, const Args&) {

@@ -927,6 +927,7 @@ Object* focused(Vm& vm, SelectionState* sel) {
 
 bool focusable(Vm& vm, Object* o) {
     if (!is_display_object(o) || !clip_alive(o)) return false;
+    if (!static_cast<ClipObject*>(o)->inst) return false;  // a movie's root never takes it
     if (o->kind == ObjKind::TextField || o->kind == ObjKind::Button) return true;
     if (vm.to_boolean(vm.get(o, vm.intern("focusEnabled")))) return true;
     for (const char* h : {"onPress", "onRelease", "onReleaseOutside", "onRollOver", "onRollOut", "onDragOver", "onDragOut"})
@@ -947,6 +948,9 @@ void move_focus(Vm& vm, SelectionState* sel, Object* to) {
     Object* from = sel->focus.object();
     set_field_focus(vm, from, false);
     set_field_focus(vm, to, true);
+    // The player shows keyboard focus and moves button states before the objects hear of it,
+    // even when the focus stays where it was.
+    if (vm.runtime && vm.runtime->focus_moved) vm.runtime->focus_moved(from, to);
     if (from == to) return;
     sel->focus = to ? Value(to) : Value::null();
     // A removed object is told by the path it had.
@@ -1047,6 +1051,19 @@ void install_selection(Vm& vm) {
 void focus_visibility_changed(Vm& vm) {
     auto it = selections().find(&vm);
     if (it != selections().end()) focused(vm, it->second);
+}
+
+Object* focused_object(Vm& vm) {
+    auto it = selections().find(&vm);
+    return it != selections().end() ? focused(vm, it->second) : nullptr;
+}
+
+bool set_focused_object(Vm& vm, Object* to) {
+    auto it = selections().find(&vm);
+    if (it == selections().end() || (to && (!is_display_object(to) || !clip_alive(to)))) return false;
+    focused(vm, it->second);
+    move_focus(vm, it->second, to);
+    return true;
 }
 
 void install_textfield(Vm& vm, Object* proto) {

@@ -140,6 +140,11 @@ EditState* field_state(Vm& vm, Object* o);
 // After a script changed the field: redraw data, autoSize bounds and the bound variable.
 void field_changed(Vm& vm, ClipObject* field, EditState& state, bool text_changed);
 
+// Selection's focus for the player: the object holding it (null for none), and moving it as
+// Selection.setFocus does, listeners told (false when `to` cannot take it).
+Object* focused_object(Vm& vm);
+bool set_focused_object(Vm& vm, Object* to);
+
 // The TextFormat class (textformat.cpp).
 void install_textformat(Vm& vm);
 Object* make_text_format(Vm& vm, const TextFormat& f);

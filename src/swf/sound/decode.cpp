@@ -1,38 +1,85 @@
+// Chooses the decoder for a sound's codec. Uncompressed samples are read here; the compressed
+// codecs live in their own files (codecs.h, nellymoser.h).
+//
+// Channels: an event sound comes back with the channels its data holds (a mono codec gives
+// mono whatever the format's flag says; the mixer spreads it). A stream decoder fills the
+// caller's buffer, whose channel count is the format's, so it copies a mono codec's samples to
+// each channel.
 #include "swf/sound/decode.h"
+
+#include "swf/sound/codecs.h"
+#include "swf/sound/nellymoser.h"
 
 namespace swf::sound {
 namespace {
 
 // Uncompressed samples: 8-bit ones are unsigned, 16-bit ones signed little-endian.
-void decode_raw(const Format& f, const uint8_t* data, size_t size, Pcm& out) {
+void decode_raw(const Format& f, const uint8_t* data, size_t size, std::vector<int16_t>& out) {
     if (f.sixteen_bit) {
         const size_t n = size / 2 / size_t(f.channels()) * size_t(f.channels());
-        for (size_t i = 0; i < n; ++i) out.samples.push_back(int16_t(data[2 * i] | data[2 * i + 1] << 8));
+        for (size_t i = 0; i < n; ++i) out.push_back(int16_t(data[2 * i] | data[2 * i + 1] << 8));
     } else {
         const size_t n = size / size_t(f.channels()) * size_t(f.channels());
-        for (size_t i = 0; i < n; ++i) out.samples.push_back(int16_t((int(data[i]) - 128) << 8));
+        for (size_t i = 0; i < n; ++i) out.push_back(int16_t((int(data[i]) - 128) << 8));
     }
 }
 
-class RawStream final : public StreamDecoder {
+// Codecs whose blocks stand alone: each stream block is a whole sound of its own.
+class BlockStream final : public StreamDecoder {
 public:
-    explicit RawStream(const Format& f) : format_(f) {}
-    void decode_block(const uint8_t* data, size_t size, Pcm& out) override { decode_raw(format_, data, size, out); }
+    explicit BlockStream(const Format& f) : format_(f) {}
+    void decode_block(const uint8_t* data, size_t size, Pcm& out) override {
+        if (format_.codec == Codec::Adpcm)
+            decode_adpcm(format_, data, size, out.samples);
+        else
+            decode_raw(format_, data, size, out.samples);
+    }
     void reset() override {}
 
 private:
     Format format_;
 };
 
+class NellymoserStream final : public StreamDecoder {
+public:
+    explicit NellymoserStream(const Format& f) : channels_(f.channels()) {}
+    void decode_block(const uint8_t* data, size_t size, Pcm& out) override {
+        mono_.clear();
+        decoder_.decode(data, size, mono_);
+        append_to_channels(mono_, channels_, out.samples);
+    }
+    void reset() override { decoder_.reset(); }
+
+private:
+    int channels_;
+    nellymoser::Decoder decoder_;
+    std::vector<int16_t> mono_;
+};
+
 }  // namespace
 
+void append_to_channels(const std::vector<int16_t>& mono, int channels, std::vector<int16_t>& out) {
+    for (int16_t s : mono) out.insert(out.end(), size_t(channels), s);
+}
+
 Result<Pcm> decode_sound(const Format& format, const uint8_t* data, size_t size, uint32_t sample_count) {
+    if (format.codec == Codec::Mp3) return decode_mp3_sound(format, data, size, sample_count);
+    if (format.codec == Codec::Speex) return decode_speex_sound(format, data, size, sample_count);
     Pcm out;
     out.channels = format.channels();
     out.rate = format.rate();
     switch (format.codec) {
     case Codec::RawNative:
-    case Codec::RawLittle: decode_raw(format, data, size, out); break;
+    case Codec::RawLittle: decode_raw(format, data, size, out.samples); break;
+    case Codec::Adpcm: decode_adpcm(format, data, size, out.samples); break;
+    case Codec::Nelly16k:
+    case Codec::Nelly8k:
+    case Codec::Nelly: {
+        out.channels = 1;
+        nellymoser::Decoder decoder;
+        decoder.decode(data, size, out.samples);
+        break;
+    }
     default: return Error{"sound codec " + std::to_string(int(format.codec)) + " is not supported"};
     }
     const size_t want = size_t(sample_count) * size_t(out.channels);
@@ -43,7 +90,13 @@ Result<Pcm> decode_sound(const Format& format, const uint8_t* data, size_t size,
 std::unique_ptr<StreamDecoder> make_stream_decoder(const Format& format) {
     switch (format.codec) {
     case Codec::RawNative:
-    case Codec::RawLittle: return std::make_unique<RawStream>(format);
+    case Codec::RawLittle:
+    case Codec::Adpcm: return std::make_unique<BlockStream>(format);
+    case Codec::Mp3: return make_mp3_stream(format);
+    case Codec::Nelly16k:
+    case Codec::Nelly8k:
+    case Codec::Nelly: return std::make_unique<NellymoserStream>(format);
+    case Codec::Speex: return make_speex_stream(format);
     default: return nullptr;
     }
 }

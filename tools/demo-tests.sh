@@ -59,6 +59,32 @@ check "shots break rocks and raise the high score" traced ship-debug "score 1 hi
 run "$work/debug/FlashFiles/Ship.swf" 3000 ship-long
 check "a crash starts again from 0 and keeps the high score" \
   bash -c "grep -A1 -xF crash '$work/ship-long.out' | grep -q '^score 1 high [1-9]' && grep -B1 -xF crash '$work/ship-long.out' | grep -q '^score 0 high [1-9]'"
+# Sound: the tune streams from the first frame on, and each hit adds a pop (the debug build
+# presses two targets at frame 25; before that both builds sound the same).
+wav() { timeout 60 "$swfrun" --frames "$2" --wav "$work/$3.wav" "$1" 2>"$work/$3.wav.err" && [ ! -s "$work/$3.wav.err" ]; }
+check "Targets.swf writes its sound" wav "$flash/Targets.swf" 48 targets-sound
+check "Targets.swf (debug) writes its sound" wav "$work/debug/FlashFiles/Targets.swf" 48 targets-debug-sound
+sound_check() {
+  python3 - "$work/targets-sound.wav" "$work/targets-debug-sound.wav" "$1" <<'PY'
+import math, struct, sys, wave
+def samples(path):
+    w = wave.open(path)
+    assert (w.getnchannels(), w.getsampwidth(), w.getframerate()) == (2, 2, 44100)
+    n = w.getnframes()
+    return struct.unpack("<%dh" % (2 * n), w.readframes(n))
+plain, debug = samples(sys.argv[1]), samples(sys.argv[2])
+half = 44100  # half a second of stereo samples
+if sys.argv[3] == "music":
+    rms = [math.sqrt(sum(x * x for x in plain[i:i + half]) / half) for i in range(0, len(plain) - half + 1, half)]
+    sys.exit(0 if len(rms) == 4 and min(rms) > 1000 else 1)
+hit = 2 * 44100  # stereo samples: frame 25 starts one second in, at 24 frames a second
+same_before = plain[:hit - 2000] == debug[:hit - 2000]
+louder_after = sum(abs(a - b) for a, b in zip(plain[hit:hit + 8820], debug[hit:hit + 8820])) > 8820 * 1000
+sys.exit(0 if same_before and louder_after else 1)
+PY
+}
+check "the tune plays through the first two seconds" sound_check music
+check "a hit sounds a pop" sound_check pop
 for f in targets-debug ship-debug ship-long; do
   check "debug run $f has no script errors" test ! -s "$work/$f.err"
 done

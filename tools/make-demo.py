@@ -5,7 +5,7 @@ DocFiles/ with their descriptions (GBK text, as the program's home systems store
 Usage: tools/make-demo.py [--debug] [FOLDER]     (default: build/demo)
 
 Two of the movies are small games with scripts: "Targets" (click the moving targets; a button
-starts again) and "Ship" (arrow keys and Space; the high score is kept in a SharedObject). Their
+starts again; a tune streams from a looping clip, hits pop and the button clicks) and "Ship" (arrow keys and Space; the high score is kept in a SharedObject). Their
 byte code is assembled by tools/swfasm.py. With --debug the games also trace what they do and
 play by themselves where they would wait for input, for tools/demo-tests.sh.
 
@@ -26,7 +26,7 @@ import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from swfasm import (PRELOAD_THIS, SUPPRESS_ARGUMENTS, SUPPRESS_SUPER, UNDEFINED, Call, CallM, Do,  # noqa: E402
-                    Fn, If, M, Reg, Return, S, Set, Trace, V, While, script)
+                    Fn, If, M, New, Reg, Return, S, Set, Trace, V, While, script)
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -555,6 +555,86 @@ def rounded_box(fill, x0, y0, x1, y1, r, line=0):
     return sh
 
 
+# ------------------------------------------------------------------------------------------------
+# Sound: computed signals stored as uncompressed 16-bit little-endian samples
+# ------------------------------------------------------------------------------------------------
+RATE_CODES = {5512: 0, 11025: 1, 22050: 2, 44100: 3}
+
+
+def pcm16(samples):
+    return b"".join(struct.pack("<h", max(-32767, min(32767, int(round(v))))) for v in samples)
+
+
+def sound_flags(rate):
+    """Codec 3 (raw little-endian), the rate, 16-bit, mono."""
+    return (3 << 4) | (RATE_CODES[rate] << 2) | 0x02
+
+
+def define_sound(sound_id, samples, rate):
+    return tag(14, struct.pack("<HBI", sound_id, sound_flags(rate), len(samples)) + pcm16(samples))
+
+
+def button_sound(button_id, press_sound_id):
+    """DefineButtonSound: a sound on the over-to-down transition only."""
+    return tag(17, struct.pack("<HHHH", button_id, 0, 0, press_sound_id) + b"\0" + struct.pack("<H", 0))
+
+
+def export_assets(names):
+    return tag(56, struct.pack("<H", len(names)) + b"".join(struct.pack("<H", i) + cstr(n) for i, n in names))
+
+
+def note_hz(n):
+    """Semitones from A4."""
+    return 440.0 * 2 ** (n / 12.0)
+
+
+def chirp(rate, seconds, f0, f1, level):
+    """A falling (or rising) sweep that dies away: a 'pop'."""
+    out, phase = [], 0.0
+    n = int(rate * seconds)
+    for i in range(n):
+        t = i / n
+        phase += 2 * math.pi * (f0 + (f1 - f0) * t) / rate
+        out.append(level * math.sin(phase) * (1 - t) ** 2 * min(1.0, i / 40))
+    return out
+
+
+def tune(rate, bpm=120):
+    """Sixteen beats of a pentatonic melody over a bass, soft triangle tones. Loops cleanly: every
+    note fades out within its beat."""
+    melody = [3, 7, 10, 7, 12, 10, 7, 5, 3, 5, 7, 10, 7, 5, 3, -2]
+    bass = [-21, -21, -14, -14, -16, -16, -21, -21, -21, -21, -14, -14, -16, -16, -9, -9]
+    beat = int(rate * 60 / bpm)
+    out = [0.0] * (beat * len(melody))
+
+    def tone(start, length, hz, level):
+        phase = 0.0
+        for i in range(length):
+            phase = (phase + hz / rate) % 1.0
+            tri = 4 * abs(phase - 0.5) - 1
+            env = min(1.0, i / 60) * min(1.0, (length - i) / (rate * 0.05)) * (1 - 0.5 * i / length)
+            out[start + i] += level * tri * env
+
+    for k, n in enumerate(melody):
+        tone(k * beat, beat, note_hz(n), 7000)
+    for k, n in enumerate(bass):
+        tone(k * beat, beat, note_hz(n), 5000)
+    return out
+
+
+def music_clip(sprite_id, samples, rate, fps):
+    """A sprite whose timeline streams `samples`, one block per frame; it loops with its sound."""
+    per_frame = rate / fps
+    frames = int(len(samples) / per_frame)
+    head = bytes([(RATE_CODES[rate] << 2) | 0x02, sound_flags(rate)]) + struct.pack("<H", int(round(per_frame)))
+    tags = []
+    for f in range(frames):
+        a, b = int(round(f * per_frame)), int(round((f + 1) * per_frame))
+        block = [tag(19, pcm16(samples[a:b]))]
+        tags.append(([tag(45, head)] if f == 0 else []) + block)
+    return define_sprite(sprite_id, tags)
+
+
 # Script building blocks shared by both games
 def lcg_function():
     # A Park-Miller generator: the same numbers on every run, exact in doubles.
@@ -600,11 +680,18 @@ def targets_game(debug=False):
     tags += [place(1, 1), place(2, 2), place_named(3, 42, matrix(12 * 20, 8 * 20), "scoreText"),
              place_named(4, 44, matrix(170 * 20, 12 * 20), "hint"), place_named(5, 50, matrix(370 * 20, 8 * 20), "restartButton")]
     tags += [place_named(10 + i, 20, matrix(0, 0), f"t{i}") for i in range(TARGETS)]
+    # Sound: a tune streamed by a looping clip, a pop for each hit (a Sound object plays the
+    # exported sound) and a click from the restart button itself.
+    tags += [define_sound(60, chirp(22050, 0.16, 900, 250, 16000), 22050), export_assets([(60, "pop")]),
+             define_sound(61, chirp(22050, 0.04, 2500, 1800, 9000), 22050), button_sound(50, 61),
+             music_clip(62, tune(11025), 11025, 24), place_named(30, 62, matrix(0, 0), "music")]
 
     this = Reg(1)
     body = [
         Set(V("seed"), 20261208),
         Set(V("score"), 0),
+        Set(V("popSound"), New("Sound")),
+        Do(CallM(V("popSound"), "attachSound", S("pop"))),
         lcg_function(),
         Fn("showScore", [], [Set(M(V("scoreText"), "text"), ("+", S("得分："), V("score")))]),
         # A new place and speed for a target; targets get faster as the score grows.
@@ -628,6 +715,7 @@ def targets_game(debug=False):
         ], flags=PRELOAD_THIS | SUPPRESS_ARGUMENTS | SUPPRESS_SUPER),
         # A target's onPress: a point, and the target jumps somewhere else.
         Fn("hit", [], [
+            Do(CallM(V("popSound"), "start")),
             Set(V("score"), ("+", V("score"), 1)),
             Do(Call("showScore")),
             Do(Call("aim", this)),
@@ -655,7 +743,7 @@ def targets_game(debug=False):
             Set(V("onEnterFrame"), V("debugFrame")),
         ]
     tags += [do_action(script(body)), show_frame()]
-    return movie(W, H, 24, 1, tags, version=7)
+    return movie(W, H, 24, 1, tags, version=7, compress=True)
 
 
 SHOTS, ROCKS = 5, 6

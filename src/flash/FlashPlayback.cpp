@@ -1,6 +1,7 @@
 #include "flash/FlashPlayback.h"
 
 #include "swf/avm1/runtime.h"
+#include "swf/sound/mixer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -74,6 +75,9 @@ TFlashPlayback::TFlashPlayback()
     : FAudio([this](std::int16_t* out, std::size_t frames) { FPlayer.mix_audio(out, frames); },
              [](const std::string& message) { OutputDebugStringW((FromUtf8(message) + L"\n").c_str()); }) {
     FPlayer.set_font_provider(&FFonts);
+    // Streams start as far ahead of their frames as the device holds, so that picture and
+    // sound meet at the ear.
+    FPlayer.audio().set_stream_lead(TAudioOutput::kRate * TAudioOutput::kBufferMs / 1000);
 }
 TFlashPlayback::~TFlashPlayback() = default;
 
@@ -316,7 +320,7 @@ void TFlashPlayback::KeyUp(int vk) {
     Invalidate();
 }
 
-void TFlashPlayback::CharTyped(wchar_t ch) {
+void TFlashPlayback::CharTyped(char32_t ch) {
     if (!HasMovie()) return;
     FPlayer.char_typed(std::uint32_t(ch));
     Invalidate();
@@ -327,6 +331,17 @@ swf::Player::Cursor TFlashPlayback::Cursor() const {
 }
 
 bool TFlashPlayback::WantsCapture() const { return HasMovie() && FPlayer.wants_capture(); }
+
+void TFlashPlayback::SetClipboard(swf::TextClipboard::Reader read, swf::TextClipboard::Writer write) {
+    FPlayer.set_clipboard(std::move(read), std::move(write));
+}
+
+bool TFlashPlayback::CaretRect(RECT& r) {
+    swf::Rect px;
+    if (!HasMovie() || !FPlayer.caret_rect(px)) return false;
+    r = RECT{px.xmin, px.ymin, px.xmax, px.ymax};
+    return true;
+}
 
 void TFlashPlayback::SetTraceHandler(std::function<void(const std::string&)> handler) {
     FPlayer.set_trace_handler(std::move(handler));

@@ -122,11 +122,16 @@ public:
     void MouseWheel(int delta);
     void KeyDown(int vk, int ch);
     void KeyUp(int vk);
-    void CharTyped(wchar_t ch);
+    void CharTyped(char32_t ch);  // a whole code point (the window pairs surrogates)
     // How the pointer should look over the movie, and whether the window should hold the mouse
     // capture (something was pressed and not yet released).
     swf::Player::Cursor Cursor() const;
     bool WantsCapture() const;
+    // The clipboard the movie's text fields cut, copy and paste through; without one the
+    // engine keeps its own.
+    void SetClipboard(swf::TextClipboard::Reader read, swf::TextClipboard::Writer write);
+    // The caret of the focused input field in client pixels, for an input method's window.
+    bool CaretRect(RECT& r);
     // Where the movie's trace() lines go (tests and diagnostics); set it before loading.
     void SetTraceHandler(std::function<void(const std::string&)> handler);
 

@@ -1,8 +1,10 @@
 #include "flash/ShockwaveFlash.h"
 
+#include "flash/Clipboard.h"
 #include "ui/Application.h"
 #include "ui/Layout.h"
 
+#include <imm.h>
 #include <windowsx.h>
 
 namespace flash {
@@ -18,6 +20,8 @@ TShockwaveFlash::TShockwaveFlash(ui::TComponent* owner) : ui::TCustomControl(own
     SetColor(ui::clBlack);
     // The window takes and releases the capture itself, as the movie asks (AfterInput).
     SetControlStyle(ControlStyle() & ~ui::csCaptureMouse);
+    FPlayback.SetClipboard([this] { return ReadClipboardText(HandleIfAllocated()); },
+                           [this](const std::u16string& text) { WriteClipboardText(HandleIfAllocated(), text); });
 }
 
 TShockwaveFlash::~TShockwaveFlash() {
@@ -184,6 +188,9 @@ bool TShockwaveFlash::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         }
         return handled;
     }
+    // The composition window moves to the caret; the input method goes on with its default
+    // handling, which delivers the result as WM_CHAR.
+    if (msg == WM_IME_STARTCOMPOSITION || msg == WM_IME_COMPOSITION) PlaceCompositionWindow();
     if (HandleInput(msg, wParam, lParam)) {
         AfterInput();
         // Keys end here; mouse messages go on to the framework too (hover tracking, the
@@ -226,7 +233,7 @@ bool TShockwaveFlash::HandleInput(UINT msg, WPARAM wParam, LPARAM lParam) {
         return true;
     }
     case WM_KEYUP: FPlayback.KeyUp(int(wParam)); return true;
-    case WM_CHAR: FPlayback.CharTyped(wchar_t(wParam)); return true;
+    case WM_CHAR: CharUnit(wchar_t(wParam)); return true;
     default: return false;
     }
 }
@@ -238,6 +245,52 @@ void TShockwaveFlash::AfterInput() {
         else if (!want && GetCapture() == wnd) ReleaseCapture();
     }
     Invalidate(); // the movie may have changed the picture
+}
+
+void TShockwaveFlash::CharUnit(wchar_t unit) {
+    if (IS_HIGH_SURROGATE(unit)) {
+        FHighSurrogate = unit;
+        return;
+    }
+    char32_t ch = unit;
+    if (IS_LOW_SURROGATE(unit)) {
+        if (!FHighSurrogate) return;  // half a pair: nothing to type
+        ch = 0x10000 + ((char32_t(FHighSurrogate) - 0xD800) << 10) + (char32_t(unit) - 0xDC00);
+    }
+    FHighSurrogate = 0;
+    FPlayback.CharTyped(ch);
+}
+
+namespace {
+
+// The window's input context while this lives.
+class TInputContext {
+public:
+    explicit TInputContext(HWND wnd) : FWnd(wnd), FContext(ImmGetContext(wnd)) {}
+    ~TInputContext() {
+        if (FContext) ImmReleaseContext(FWnd, FContext);
+    }
+    TInputContext(const TInputContext&) = delete;
+    TInputContext& operator=(const TInputContext&) = delete;
+    HIMC Get() const { return FContext; }
+
+private:
+    HWND FWnd;
+    HIMC FContext;
+};
+
+} // namespace
+
+void TShockwaveFlash::PlaceCompositionWindow() {
+    HWND wnd = HandleIfAllocated();
+    RECT caret;
+    if (!wnd || !FPlayback.CaretRect(caret)) return;
+    TInputContext context(wnd);
+    if (!context.Get()) return;
+    COMPOSITIONFORM form{};
+    form.dwStyle = CFS_POINT;
+    form.ptCurrentPos = POINT{caret.left, caret.top};
+    ImmSetCompositionWindow(context.Get(), &form);
 }
 
 LRESULT TShockwaveFlash::DialogCode() {

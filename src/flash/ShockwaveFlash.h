@@ -12,7 +12,9 @@
 // Input: mouse and keyboard messages of the window go to the movie in client pixels; the
 // window holds the mouse capture while the movie has something pressed, shows the pointer the
 // movie asks for, and takes every key (Tab and the arrows too) while it has the focus. System
-// keys (Alt+F4, menu keys) are left to the window.
+// keys (Alt+F4, menu keys) are left to the window. Characters from an input method arrive as
+// WM_CHAR like typed ones; its composition window is kept at the text field's caret. The
+// fields' clipboard is the system's.
 //
 // WM_CONTEXTMENU (a right-click, Shift+F10 or the menu key) opens the player's own menu:
 // play/pause, restart, quality and the about box (PlayerMenu.h).
@@ -94,11 +96,16 @@ private:
     bool HandleInput(UINT msg, WPARAM wParam, LPARAM lParam);
     // After input: the capture follows what the movie wants, and the new frame is shown.
     void AfterInput();
+    // One UTF-16 unit of WM_CHAR: a surrogate pair reaches the movie as one character.
+    void CharUnit(wchar_t unit);
+    // Puts the input method's composition window at the focused field's caret.
+    void PlaceCompositionWindow();
 
     TFlashPlayback FPlayback;
     std::wstring FQuality = L"High";
     std::wstring FWMode = L"Window";
     unsigned FTimerInterval = 0;
+    wchar_t FHighSurrogate = 0;  // the first half of a pair, until the second arrives
 };
 
 // Adds TShockwaveFlash and its stored properties (Quality, WMode, ScaleMode, AlignMode,

@@ -162,7 +162,7 @@ EditResult paste_text(EditState& f, std::u16string_view text) {
         const char16_t c = text[i];
         if (c == u'\r' || c == u'\n') {
             if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-            in.push_back(u'\r');  //MUT
+            if (f.multiline) in.push_back(u'\r');
         } else if (c >= 32 || c == u'\t') {
             in.push_back(c);
         }
@@ -244,7 +244,7 @@ TextSelection selection_of(const EditState& f) {
     if (f.selection_begin < 0 || f.selection_end < f.selection_begin) return {n, n};
     const size_t b = std::min(size_t(f.selection_begin), n), e = std::min(size_t(f.selection_end), n);
     const size_t caret = f.selection_caret >= 0 ? std::min(size_t(f.selection_caret), n) : e;
-    return TextSelection{b, e};  //MUT2
+    return caret == b ? TextSelection{e, b} : TextSelection{b, e};
 }
 
 void select_range(EditState& f, TextSelection s) {

@@ -9,13 +9,16 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include "avm1_test_util.h"
 #include "swf/avm1/clip.h"
 #include "swf/avm1/convert.h"
 #include "swf/avm1/textfield.h"
 #include "swf/focus.h"
+#include "swf/paint.h"
 
 namespace {
 
@@ -249,10 +252,10 @@ std::vector<uint8_t> events_movie(bool enter_key_press = false) {
         tracing_handler(code, "clip", h);
     code.new_object("keys");
     tracing_handler(code, "keys", "onKeyDown");
-    code.get("keys").push({P(1)}).call_method("Key", "addListener").op(a::Pop);
+    code.get("keys").call_method("Key", "addListener", 1).op(a::Pop);
     m.action(code);
     m.frame();
-    m.action(Asm().get("btn").push({P(1)}).call_method("Selection", "setFocus").op(a::Pop).trace(P("set")));
+    m.action(Asm().get("btn").call_method("Selection", "setFocus", 1).op(a::Pop).trace(P("set")));
     m.frame();
     return m.bytes();
 }
@@ -343,8 +346,8 @@ TEST(Focus, FrameIsClippedToTheCanvas) {
     EXPECT_EQ(pixel(px, 8, 5, 7), 0xFFFFFF00u);  // right edge
     EXPECT_EQ(pixel(px, 8, 3, 5), 0u);           // inside
     EXPECT_EQ(pixel(px, 8, 6, 3), 0u);           // outside
-    swf::draw_focus_frame(canvas, swf::Rect{2, 2, 2, 5}, 2);  // empty: nothing
-    EXPECT_EQ(pixel(px, 8, 2, 3), 0u);
+    swf::draw_focus_frame(canvas, swf::Rect{7, 7, 5, 8}, 2);  // empty: nothing
+    EXPECT_EQ(pixel(px, 8, 7, 6), 0u);
 }
 
 #ifndef _WIN32
@@ -362,8 +365,8 @@ TEST(Swfrun, InputScriptPlaysBetweenFrames) {
                                   .push({P(" ")}).op(a::Add2).member("_root", "_xmouse").op(a::Add2)
                                   .push({P(" @")}).op(a::Add2).member("_root", "_currentframe").op(a::Add2).trace())
             .op(a::SetMember);
-    code.get("l").push({P(1)}).call_method("Key", "addListener").op(a::Pop);
-    code.get("l").push({P(1)}).call_method("Mouse", "addListener").op(a::Pop);
+    code.get("l").call_method("Key", "addListener", 1).op(a::Pop);
+    code.get("l").call_method("Mouse", "addListener", 1).op(a::Pop);
     m.action(code);
     for (int i = 0; i < 4; ++i) m.frame();
     const std::vector<uint8_t> movie = m.bytes();

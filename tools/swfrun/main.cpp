@@ -159,7 +159,7 @@ private:
 //   wheel D         the wheel turns D lines
 //   key VK [CH]     a key goes down, types CH if given, comes up
 //   keydown VK [CH] / keyup VK
-//   type TEXT       each character of the rest of the line typed
+//   type TEXT       each character of the rest of the line typed (comments included)
 struct InputEvent {
     enum Kind { Wait, Move, Down, Up, Wheel, Key, KeyDown, KeyUp, Type } kind = Wait;
     double x = 0, y = 0;
@@ -180,6 +180,39 @@ std::u32string utf8_to_code_points(const std::string& s) {
     return out;
 }
 
+// One command line into `e`; false when it is not understood.
+bool parse_event(const std::string& line, InputEvent& e) {
+    static const std::pair<const char*, InputEvent::Kind> kCommands[] = {
+        {"wait", InputEvent::Wait}, {"move", InputEvent::Move}, {"down", InputEvent::Down},
+        {"up", InputEvent::Up}, {"wheel", InputEvent::Wheel}, {"key", InputEvent::Key},
+        {"keydown", InputEvent::KeyDown}, {"keyup", InputEvent::KeyUp}, {"type", InputEvent::Type},
+    };
+    std::istringstream in(line);
+    std::string word;
+    in >> word;
+    const auto* command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                       [&](const auto& c) { return word == c.first; });
+    if (command == std::end(kCommands)) return false;
+    e.kind = command->second;
+    switch (e.kind) {
+    case InputEvent::Move:
+    case InputEvent::Down:
+    case InputEvent::Up: return bool(in >> e.x >> e.y);
+    case InputEvent::Key:
+    case InputEvent::KeyDown:
+        if (!(in >> e.n)) return false;
+        if (!(in >> e.ch)) e.ch = 0;  // a key that types nothing
+        return true;
+    case InputEvent::Type: {
+        // The rest of the line after one space, as it is.
+        const size_t at = line.find(word) + word.size() + 1;
+        e.text = utf8_to_code_points(at < line.size() ? line.substr(at) : std::string());
+        return true;
+    }
+    default: return bool(in >> e.n);
+    }
+}
+
 // Reads the script; false with `error` naming the line when a command is not understood.
 bool read_input_script(const std::string& path, std::vector<InputEvent>& events, std::string& error) {
     std::ifstream file(path);
@@ -187,39 +220,13 @@ bool read_input_script(const std::string& path, std::vector<InputEvent>& events,
         error = "cannot read " + path;
         return false;
     }
-    static const std::pair<const char*, InputEvent::Kind> kCommands[] = {
-        {"wait", InputEvent::Wait}, {"move", InputEvent::Move}, {"down", InputEvent::Down},
-        {"up", InputEvent::Up}, {"wheel", InputEvent::Wheel}, {"key", InputEvent::Key},
-        {"keydown", InputEvent::KeyDown}, {"keyup", InputEvent::KeyUp}, {"type", InputEvent::Type},
-    };
     std::string line;
     for (int number = 1; std::getline(file, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::istringstream in(line);
-        std::string word;
-        if (!(in >> word) || word[0] == '#') continue;
+        const size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
         InputEvent e;
-        const auto* command = std::find_if(std::begin(kCommands), std::end(kCommands),
-                                           [&](const auto& c) { return word == c.first; });
-        bool ok = command != std::end(kCommands);
-        if (ok) e.kind = command->second;
-        if (ok) switch (e.kind) {
-            case InputEvent::Move:
-            case InputEvent::Down:
-            case InputEvent::Up: ok = bool(in >> e.x >> e.y); break;
-            case InputEvent::Key:
-            case InputEvent::KeyDown:
-                ok = bool(in >> e.n);
-                if (ok && !(in >> e.ch)) e.ch = 0;
-                break;
-            case InputEvent::Type: {
-                const size_t at = line.find("type") + 5;
-                e.text = utf8_to_code_points(at < line.size() ? line.substr(at) : std::string());
-                break;
-            }
-            default: ok = bool(in >> e.n); break;
-            }
-        if (!ok) {
+        if (!parse_event(line, e)) {
             error = path + ":" + std::to_string(number) + ": cannot read \"" + line + "\"";
             return false;
         }

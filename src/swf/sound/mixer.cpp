@@ -422,7 +422,7 @@ Levels Mixer::levels_for(uint64_t owner) const {
 
 void Mixer::mix_voice(Voice& v, const Levels& lv, float* acc, size_t frames) {
     for (size_t i = 0; i < frames; ++i) {
-        float l, r;
+        float l = 0, r = 0;
         if (!(v.stream ? next_stream_frame(v, l, r) : next_event_frame(v, l, r))) {
             v.done = true;
             return;

@@ -60,8 +60,6 @@ public:
     void move(avm1::Object* to, Cause cause);
     // The focus rectangle over a rendered frame; `stage` maps stage twips to target pixels.
     void draw(const Canvas& canvas, const Matrix& stage) const;
-    // Whether the focus shows as keyboard focus (the rectangle, when _focusrect allows).
-    bool shown() const { return shown_; }
 
 private:
     void moved(avm1::Object* from, avm1::Object* to);
@@ -73,7 +71,7 @@ private:
     Player& p_;
     bool shown_ = false;
     Cause cause_ = Cause::Script;  // of the move under way, until Selection reports it
-    uint32_t swallow_ = 0;         // the character of a key a keyPress condition took
+    uint32_t swallow_ = 0;         // the character of the last key used up here
 };
 
 }  // namespace swf

@@ -583,8 +583,6 @@ void Player::char_typed(uint32_t ch) {
 }
 
 // The keyboard focus's hold on the button states (focus.h).
-avm1::Object* Player::hovered_button() { return input().over; }
-
 void Player::hover_button(avm1::Object* to, bool now) {
     InputState& in = input();
     Object* was = in.over;

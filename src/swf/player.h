@@ -177,10 +177,9 @@ private:
     std::shared_ptr<InputState> input_;
     InputState& input();
     // Keyboard focus (focus.cpp): Tab, the focused button's keys, the focus rectangle. It drives
-    // the pointer's button states through the three functions below (input_player.cpp).
+    // the pointer's button states through the two functions below (input_player.cpp).
     class KeyboardFocus;
     std::unique_ptr<KeyboardFocus> focus_;
-    avm1::Object* hovered_button();  // the button or clip in the "over" state, or null
     // Hands the "over" state to `to` (null: none): the one holding it rolls out, `to` rolls over.
     // With `now` their scripts run at once; otherwise they wait in the script queue.
     void hover_button(avm1::Object* to, bool now);

@@ -331,8 +331,11 @@ int main(int argc, char** argv) {
     // The scripted events between frames, then the frames left.
     for (const InputEvent& e : events) {
         if (player.quit_requested()) break;
-        if (e.kind != InputEvent::Wait) play_event(player, e);
-        for (int n = 0; e.kind == InputEvent::Wait && n < e.n && next_frame(); ++n) {}
+        if (e.kind == InputEvent::Wait) {
+            for (int n = 0; n < e.n && next_frame(); ++n) {}
+        } else {
+            play_event(player, e);
+        }
     }
     while (next_frame()) {}
     if (!wav.empty() && !audio.write_wav(wav)) {

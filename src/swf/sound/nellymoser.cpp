@@ -1,4 +1,30 @@
 // Nellymoser block decoder; the format is summarised in nellymoser.h.
+//
+// The format has no published specification. Its tables and the exact arithmetic of the bit
+// allocation below are taken from the one public description of it, the MIT-licensed
+// Nellymoser code of the FFmpeg project, which carries this notice:
+//
+//   Copyright (c) 2007 a840bda5870ba11f19698ff6eb9581dfb0f95fa5,
+//                      539459aeb7d425140b62a3ec7dbf6dc8e408a306, and
+//                      520e17cd55896441042b14df2566a6eb610ed444
+//   Copyright (c) 2007 Loic Minier <lool at dooz.org>
+//                      Benjamin Larsson
+//
+//   Permission is hereby granted, free of charge, to any person obtaining a copy of this
+//   software and associated documentation files (the "Software"), to deal in the Software
+//   without restriction, including without limitation the rights to use, copy, modify, merge,
+//   publish, distribute, sublicense, and/or sell copies of the Software, and to permit persons
+//   to whom the Software is furnished to do so, subject to the following conditions:
+//
+//   The above copyright notice and this permission notice shall be included in all copies or
+//   substantial portions of the Software.
+//
+//   THE SOFTWARE IS PROVIDED "AS IS", WITHOUT WARRANTY OF ANY KIND, EXPRESS OR IMPLIED,
+//   INCLUDING BUT NOT LIMITED TO THE WARRANTIES OF MERCHANTABILITY, FITNESS FOR A PARTICULAR
+//   PURPOSE AND NONINFRINGEMENT. IN NO EVENT SHALL THE AUTHORS OR COPYRIGHT HOLDERS BE LIABLE
+//   FOR ANY CLAIM, DAMAGES OR OTHER LIABILITY, WHETHER IN AN ACTION OF CONTRACT, TORT OR
+//   OTHERWISE, ARISING FROM, OUT OF OR IN CONNECTION WITH THE SOFTWARE OR THE USE OR OTHER
+//   DEALINGS IN THE SOFTWARE.
 #include "swf/sound/nellymoser.h"
 
 #include <algorithm>

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,7 @@ std::vector<int16_t> chirp(int rate, double seconds) {
     std::vector<int16_t> out(size_t(rate * seconds));
     double phase = 0;
     for (size_t i = 0; i < out.size(); ++i) {
-        phase += 2 * M_PI * (300 + 900.0 * double(i) / double(out.size())) / rate;
+        phase += 2 * std::numbers::pi * (300 + 900.0 * double(i) / double(out.size())) / rate;
         out[i] = int16_t(12000 * std::sin(phase));
     }
     return out;
@@ -118,7 +119,7 @@ std::vector<uint8_t> streaming_movie(int frames) {
     for (int f = 0; f < frames; ++f) {
         std::vector<uint8_t> block;
         for (long i = std::lround(f * per_frame); i < std::lround((f + 1) * per_frame); ++i)
-            block.push_back(uint8_t(128 + 60 * std::sin(2 * M_PI * double(i) / 25.0)));
+            block.push_back(uint8_t(128 + 60 * std::sin(2 * std::numbers::pi * double(i) / 25.0)));
         m.stream_block(block);
         m.show_frame();
     }

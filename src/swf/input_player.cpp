@@ -160,6 +160,9 @@ struct Player::InputState {
             switch (inst.character->kind) {
             case CharKind::Button: {
                 if (!obj || !inst.clip || set_false(vm, obj, "enabled")) break;
+                // A button inside the shown state of another takes the pointer before it (a
+                // text field there is the button's label and does not).
+                if (Target inner = pick(p, *inst.clip, im, nesting + 1); inner.obj && !inner.field) return inner;
                 const auto& def = static_cast<const ButtonDef&>(*inst.character);
                 if (stage_point_hits(hit_list(inst.clip->movie(), def), im, x, y)) return {obj, false};
                 break;
@@ -229,10 +232,14 @@ struct Player::InputState {
             if (t.bit == bit) info = &t;
         if (!info) return;
         avm1::Runtime& rt = *p.script_;
+        // A button disabled while the pointer is over it or pressing it goes on changing state,
+        // but runs nothing: no actions, handlers or sounds until it is enabled again.
+        const bool disabled = set_false(rt.vm, c, "enabled");
         if (c->kind == ObjKind::Button && c->inst && c->inst->character &&
             c->inst->character->kind == CharKind::Button) {
             const auto& def = static_cast<const ButtonDef&>(*c->inst->character);
             if (c->clip) c->clip->set_button_state(def, info->shown);
+            if (disabled) return;
             p.button_sound(def, bit, c->clip);
             Object* parent = c->parent ? c->parent->object : nullptr;
             for (const ButtonAction& a : def.actions)
@@ -244,6 +251,7 @@ struct Player::InputState {
                 const char* label = info->shown == 4 ? "_down" : info->shown == 2 ? "_over" : "_up";
                 if (c->clip->goto_label(label)) c->clip->stop();
             }
+            if (disabled) return;
             rt.queue_event(c, info->clip_event, info->handler);
         }
         if (run) rt.run_input();
@@ -287,7 +295,8 @@ struct Player::InputState {
             }
             return;
         }
-        if (menu && hit) {
+        // A press that began outside every button still drags over a menu button.
+        if (hit && (menu || track_as_menu(vm, hit))) {
             pressed = over = hit;
             pressed_inside = true;
             fire(p, hit, IdleToOverDown);

@@ -568,10 +568,13 @@ void Player::mix_audio(int16_t* out, size_t frames) { mixer_->render(out, frames
 double Player::audio_clock() const { return mixer_->clock(); }
 
 int Player::stream_frames_due() const {
-    const int64_t lag = mixer_->stream_lag();
-    if (lag <= 0) return 0;
+    // Once the sound is a quarter of a frame ahead, frames enough to be level with it again:
+    // the picture may then lead the sound by less than a frame, but the stream never waits
+    // for a frame while its lead runs out.
     const double per_frame = sound::kOutputRate / frame_rate();
-    return int(std::min(double(lag) / per_frame, 1000.0));
+    const double behind = double(mixer_->stream_behind());
+    if (behind < per_frame / 4) return 0;
+    return int(std::min(std::ceil(behind / per_frame), 1000.0));
 }
 
 void Player::set_muted(bool muted) {

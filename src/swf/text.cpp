@@ -477,29 +477,33 @@ FieldLayout lay_out_edit_text(const EditTextDef& field, const Movie& movie, Font
 
 namespace {
 
-// The selection's highlight on each line it touches, the caret as a bar one pixel wide.
-void draw_marks_behind(RenderContext& ctx, const FieldLayout& layout, const FieldMarks& marks, const Matrix& m,
-                       const CxForm& cx) {
+// From x0 to x1 over the letters of a line (its ascent and descent), in whole twips.
+Rect line_span(const FieldLayout& layout, size_t line, double x0, double x1) {
+    const double top = layout.baseline(line) - layout.ascent;
+    auto twip = [](double v) { return int32_t(std::clamp(std::round(v), -1e9, 1e9)); };
+    return Rect{twip(x0), twip(x1), twip(top), twip(top + layout.ascent + layout.descent)};
+}
+
+// The selection's highlight on each line it touches.
+void draw_highlight(RenderContext& ctx, const FieldLayout& layout, const FieldMarks& marks, const Matrix& m,
+                    const CxForm& cx) {
     if (marks.begin >= marks.end) return;
     for (size_t i = 0; i < layout.lines.size(); ++i) {
         const size_t line_end = i + 1 < layout.lines.size() ? layout.lines[i + 1].begin : layout.length;
         const size_t from = std::max(marks.begin, layout.lines[i].begin), to = std::min(marks.end, line_end);
         if (from >= to) continue;
-        const double top = layout.baseline(i) - layout.ascent;
-        const Rect r{int32_t(std::lround(layout.caret_x(i, from))), int32_t(std::lround(layout.caret_x(i, to))),
-                     int32_t(std::lround(top)), int32_t(std::lround(top + layout.ascent + layout.descent))};
+        const Rect r = line_span(layout, i, layout.caret_x(i, from), layout.caret_x(i, to));
         draw_rect(ctx, r, m, RGBA{0, 0, 0, 255}, cx);
     }
 }
 
+// The caret: a bar one pixel wide on the line holding the character after it.
 void draw_caret(RenderContext& ctx, const FieldLayout& layout, size_t caret, RGBA color, const Matrix& m,
                 const CxForm& cx) {
     size_t line = 0;
     while (line + 1 < layout.lines.size() && layout.lines[line + 1].begin <= caret) ++line;
-    const double top = layout.baseline(line) - layout.ascent;
-    const int32_t x = int32_t(std::lround(layout.caret_x(line, caret)));
-    draw_rect(ctx, Rect{x, x + 20, int32_t(std::lround(top)), int32_t(std::lround(top + layout.ascent + layout.descent))},
-              m, color, cx);
+    const double x = std::round(layout.caret_x(line, caret));
+    draw_rect(ctx, line_span(layout, line, x, x + 20), m, color, cx);
 }
 
 }  // namespace
@@ -537,7 +541,7 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
     }
     if (!ctx.movie || (field.text.empty() && !marks)) return;
     const FieldLayout layout = lay_out_edit_text(field, *ctx.movie, fonts);
-    if (marks) draw_marks_behind(ctx, layout, *marks, m, cx);
+    if (marks) draw_highlight(ctx, layout, *marks, m, cx);
     if (layout.drawable) {
         for (size_t i = 0; i < layout.lines.size(); ++i) {
             const FieldLine& line = layout.lines[i];

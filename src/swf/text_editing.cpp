@@ -65,16 +65,18 @@ LetterKind kind_of(char16_t c) {
     return LetterKind::Punctuation;
 }
 
-// Where character position `pos` of the field's text is in the text as drawn (code points; a
-// byte each below SWF6, whose text is drawn byte by byte).
+// How many characters `c` makes in the text as drawn: one, or below SWF6, whose text is drawn
+// byte by byte, its UTF-8 bytes.
+size_t shown_length(const EditState& f, char32_t c) {
+    if (!f.movie || f.movie->version >= 6) return 1;
+    return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+}
+
+// Where character position `pos` of the field's text is in the text as drawn.
 size_t shown_index(const EditState& f, size_t pos) {
     std::u16string_view t = f.content.text();
-    const bool bytes = f.movie && f.movie->version < 6;
     size_t shown = 0;
-    for (size_t i = 0, units = 1; i < pos && i < t.size(); i += units) {
-        const char32_t c = code_point_at(t, i, units);
-        shown += !bytes ? 1 : c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-    }
+    for (size_t i = 0, units = 1; i < pos && i < t.size(); i += units) shown += shown_length(f, code_point_at(t, i, units));
     return shown;
 }
 
@@ -220,15 +222,13 @@ CaretMap caret_map(const EditState& f, FontProvider* fonts) {
         map.lines[i].bottom = map.lines[i].top + layout.line_height;
     }
     // Each position goes on the line holding its character as drawn.
-    const bool bytes = f.movie->version < 6;
     size_t shown = 0, line = 0;
     for (size_t p = 0, units = 1;; p += units) {
         const size_t k = std::min(shown, layout.length);
         while (line + 1 < layout.lines.size() && layout.lines[line + 1].begin <= k) ++line;
         map.lines[line].stops.push_back({p, layout.caret_x(line, k)});
         if (p >= text.size()) break;
-        const char32_t c = code_point_at(text, p, units);
-        shown += !bytes ? 1 : c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        shown += shown_length(f, code_point_at(text, p, units));
     }
     map.lines.erase(std::remove_if(map.lines.begin(), map.lines.end(),
                                    [](const CaretMap::Line& l) { return l.stops.empty(); }),

@@ -293,6 +293,35 @@ TEST(SoundTimeline, StreamStaysInStepWithItsTimelineOverAThousandFrames) {
     EXPECT_EQ(mixer.mixed(), 1000u * 44100 / 24);
 }
 
+// A frame timer that runs late (every 46.9 ms, not 41.7, as a coarse system timer does) while
+// the device takes sound on its own clock: the host runs the frames the stream asks for, and
+// the stream neither falls silent nor drifts from its frames.
+TEST(SoundTimeline, AStreamAheadOfALateTimerPullsTheFramesAlong) {
+    Player p;
+    const std::vector<uint8_t> movie = sine_stream_movie(1200, 12000);
+    p.audio().set_stream_lead(2 * 441);  // the device takes 10 ms at a time: two of them in hand
+    ASSERT_TRUE(p.load(movie.data(), movie.size()).ok());
+    std::vector<int16_t> period(441 * 2);
+    const double tick_ms = 46.875;
+    double pulled_ms = 0;
+    int quiet = 0, periods = 0, shown = 1;
+    for (int tick = 1; tick * tick_ms < 40000; ++tick) {
+        p.advance();
+        ++shown;
+        for (int behind = std::min(p.stream_frames_due(), 8); behind > 0; --behind) p.advance(), ++shown;
+        for (; pulled_ms < tick * tick_ms; pulled_ms += 10) {
+            p.mix_audio(period.data(), 441);
+            ++periods;
+            int peak = 0;
+            for (int16_t v : period) peak = std::max(peak, std::abs(int(v)));
+            quiet += peak < 6000;
+        }
+    }
+    EXPECT_GT(periods, 3900);
+    EXPECT_LT(quiet, 3);  // the lead at the start
+    EXPECT_NEAR(shown * 1000.0 / 24, pulled_ms, 2 * 1000.0 / 24);
+}
+
 TEST(SoundTimeline, JumpsRestartTheStreamAndStopsEndIt) {
     // At 44.1 kHz, 12 fps: frame k's block is 3675 samples at the level 1000 * (k + 1). Frame
     // 3 jumps to frame 7; frame 9 stops.

@@ -122,7 +122,9 @@ struct Editing {
         return index("getBeginIndex") + " " + index("getEndIndex") + " " + index("getCaretIndex");
     }
     Value field(const char* name) { return run.vm().get(p.scripts()->level(0), run.vm().intern(name)); }
-    std::string text(const char* name) { return run.vm().trace_string(run.vm().get(field(name), run.vm().intern("text"))); }
+    std::string text(const char* name) {
+        return run.vm().trace_string(run.vm().get(field(name), run.vm().intern("text")));
+    }
     void set(const char* name, const char* prop, const Value& v) {
         run.vm().set(field(name).object(), run.vm().intern(prop), v);
     }
@@ -143,7 +145,7 @@ struct Step {
 void expect_steps(Editing& e, std::initializer_list<Step> steps) {
     for (const Step& s : steps) {
         e.key(s.vk, s.shift, s.ctrl);
-        EXPECT_EQ(e.selection(), s.selection) << "key " << s.vk << (s.shift ? " +shift" : "") << (s.ctrl ? " +ctrl" : "");
+        EXPECT_EQ(e.selection(), s.selection) << "key " << s.vk << (s.shift ? " shift" : "") << (s.ctrl ? " ctrl" : "");
     }
 }
 
@@ -230,7 +232,9 @@ TEST(TextEditing, TypingAndDeletingTellOnChangedEachTime) {
 }
 
 TEST(TextEditing, ClipboardCarriesTextUnderTheTargetFieldsRules) {
-    Editing e({{"a", 0, 0, 150, 45, "ab12\rcd", true}, {"b", 0, 50, 150, 20, ""}, {"p", 0, 75, 60, 20, "secret", false, true},
+    Editing e({{"a", 0, 0, 150, 45, "ab12\rcd", true},
+               {"b", 0, 50, 150, 20, ""},
+               {"p", 0, 75, 60, 20, "secret", false, true},
                {"n", 100, 75, 60, 20, "hidden", false, false, true}});
     std::u16string host = u"before";
     int writes = 0;

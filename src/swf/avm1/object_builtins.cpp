@@ -238,6 +238,12 @@ Value broadcaster_broadcast(Vm& vm, Value self, const Args& args) {
     Str* name = vm.key(args[0]);
     std::vector<Value> listeners = static_cast<ArrayObject*>(a)->items;  // listeners may change while called
     for (Value& l : listeners) {
+        // A removed clip stands for the clip now at its path; with none there, nobody hears.
+        if (l.is_object() && is_display_object(l.o) && !clip_alive(l.o)) {
+            Object* now = clip_now(vm, l.o);
+            if (!now) continue;
+            l = now;
+        }
         // An empty message name calls each listener itself.
         Value fn = name->text.empty() ? l : vm.get(l, name);
         vm.call(fn, l, args.n > 1 ? args.v + 1 : nullptr, args.n > 1 ? args.n - 1 : 0);

@@ -156,6 +156,9 @@ void install_player_classes(Vm& vm) {
     // Buttons and clips with handlers show the hand unless a script turns it off.
     vm.define(vm.movieclip_proto, "useHandCursor", true, DontEnum);
     vm.define(vm.button_proto, "useHandCursor", true, DontEnum);
+    // Both are enabled by default; a button's for-in lists the flag, a clip's does not.
+    vm.define(vm.movieclip_proto, "enabled", true, DontEnum);
+    vm.define(vm.button_proto, "enabled", true, 0);
 }
 
 }  // namespace swf::avm1

@@ -688,14 +688,23 @@ Matrix Runtime::to_stage(ClipObject* c) {
     return m;
 }
 
+// The pointer in the clip's pixels, on the grid scripts expect: the clip's offset on the stage
+// snapped to whole pixels, the inverse's offset to whole twips and the point to the nearest twip.
+// A clip scaled to nothing has no inverse; there the stage twips count as the clip's pixels.
 void Runtime::mouse_in(ClipObject* c, double& x, double& y) {
-    Matrix inv;
-    if (!to_stage(c).invert(inv)) {
-        x = y = 0;
+    auto nearest = [](double v) { return std::floor(v + 0.5); };
+    Matrix m = to_stage(c), inv;
+    m.tx = nearest(m.tx / 20) * 20;
+    m.ty = nearest(m.ty / 20) * 20;
+    if (!m.invert(inv)) {
+        x = nearest(mouse_x_ / 20) / 20;
+        y = nearest(mouse_y_ / 20) / 20;
         return;
     }
-    x = std::round(inv.apply_x(mouse_x_, mouse_y_)) / 20;
-    y = std::round(inv.apply_y(mouse_x_, mouse_y_)) / 20;
+    inv.tx = nearest(inv.tx);
+    inv.ty = nearest(inv.ty);
+    x = nearest(inv.apply_x(mouse_x_, mouse_y_)) / 20;
+    y = nearest(inv.apply_y(mouse_x_, mouse_y_)) / 20;
 }
 
 void Runtime::start_drag(ClipObject* c, bool lock, bool constrain, double x1, double y1, double x2, double y2) {

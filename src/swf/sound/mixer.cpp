@@ -58,6 +58,8 @@ struct Mixer::Voice {
     std::vector<int16_t> queue;
     size_t read = 0;
     int64_t owed = 0;  // frames played as silence while the queue was empty
+    size_t lead = 0;        // the silence it started with: what it keeps in hand when in step
+    size_t last_block = 0;  // frames of the block given last
 
     size_t queued_frames() const { return (queue.size() - read) / size_t(channels); }
 };
@@ -312,7 +314,8 @@ void Mixer::stream_block(uint64_t key, const StreamHead& head, const uint8_t* da
         fresh->channels = int(ch);
         fresh->owner = owner;
         // The lead: silence ahead of the first block.
-        fresh->queue.assign((kStreamLead + codec_granularity(format_of(head)) + extra_lead_) * ch, 0);
+        fresh->lead = kStreamLead + codec_granularity(format_of(head)) + extra_lead_;
+        fresh->queue.assign(fresh->lead * ch, 0);
         fresh->id = next_id_++;
         if (next_id_ == 0) next_id_ = 1;
         feed->voice = fresh->id;
@@ -328,6 +331,7 @@ void Mixer::stream_block(uint64_t key, const StreamHead& head, const uint8_t* da
         v->read = 0;
     }
     v->queue.insert(v->queue.end(), out.begin() + ptrdiff_t(skip * ch), out.end());
+    v->last_block = frames;
     if (v->queued_frames() > kMaxStreamQueue) v->read = v->queue.size() - kMaxStreamQueue * ch;
 }
 
@@ -368,6 +372,16 @@ int64_t Mixer::stream_lag() const {
         any = true;
     }
     return lag;
+}
+
+int64_t Mixer::stream_behind() const {
+    std::lock_guard lock(mutex_);
+    int64_t behind = 0;
+    for (const auto& v : voices_) {
+        if (!v->stream || v->stopped) continue;
+        behind = std::max(behind, int64_t(v->lead + v->last_block) - int64_t(v->queued_frames()) + v->owed);
+    }
+    return behind;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -94,6 +94,10 @@ public:
     // How many output frames the stream furthest behind has played past what it was given
     // (negative: the most any stream has in hand). 0 with no stream.
     int64_t stream_lag() const;
+    // Right after a frame's blocks were given: how many output frames the stream furthest behind
+    // has played past being in step (its lead and that block still in hand). 0 with no stream
+    // or when none is behind.
+    int64_t stream_behind() const;
     // Extra lead for new streams, for a host whose device takes sound in uneven bursts.
     void set_stream_lead(size_t frames) { extra_lead_ = frames; }
 

@@ -280,3 +280,33 @@ TEST_F(SandboxMovie, AMovieGivenAsBytesReadsBesideItsAddress) {
     EXPECT_EQ(vm().to_std_string(get(vars, "score")), "12");
     EXPECT_TRUE(errors.empty());
 }
+
+// Sound.loadSound reads MP3 files beside the movie; the Sound hears onLoad with the next frame.
+TEST_F(SandboxMovie, SoundsLoadMp3FilesBesideTheMovie) {
+    // MPEG-1 layer III frames of silence at 44.1 kHz, 128 kbit/s: a header and zeroed side
+    // information.
+    std::string mp3;
+    for (int i = 0; i < 20; ++i) {
+        std::string frame(417, '\0');
+        frame[0] = char(0xFF), frame[1] = char(0xFB), frame[2] = char(0x90), frame[3] = char(0xC0);
+        mp3 += frame;
+    }
+    write("music.mp3", mp3);
+    write("notes.txt", "not a sound");
+    play(movie_with_report());
+    std::vector<Value> sounds;
+    for (const char* file : {"music.mp3", "missing.mp3", "notes.txt", "../music.mp3"}) {
+        Value s = make("Sound");
+        set(s, "onLoad", get(root(), "report"));
+        call(s, "loadSound", {str(file), false});
+        sounds.push_back(s);
+    }
+    EXPECT_TRUE(lines.empty());
+    player.advance();
+    EXPECT_EQ(lines, (std::vector<std::string>{"true", "undefined", "false", "undefined", "false", "undefined", "false",
+                                               "undefined"}));
+    EXPECT_EQ(vm().to_number(get(sounds[0], "duration")), 522);  // 20 frames of 1152 samples
+    EXPECT_EQ(vm().to_number(call(sounds[0], "getBytesTotal", {})), 20 * 417);
+    EXPECT_TRUE(call(sounds[1], "getBytesTotal", {}).is_undefined());
+    EXPECT_EQ(errors.size(), 3u);  // missing, not a sound, outside the folder
+}

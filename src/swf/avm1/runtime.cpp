@@ -13,7 +13,9 @@
 #include <fstream>
 
 #include "swf/avm1/convert.h"
+#include "swf/avm1/sound.h"
 #include "swf/sandbox.h"
+#include "swf/sound/decode.h"
 
 namespace swf::avm1 {
 
@@ -657,6 +659,40 @@ Value Runtime::finish_level(Vm& vm, Value, const Args& args) {
     rt->make_object(&level, nullptr, level);
     level.goto_frame(0);
     rt->run_queue();
+    return Value();
+}
+
+void Runtime::load_sound(Object* sound, const std::string& url) {
+    std::string bytes;
+    if (!read_local(url, bytes)) {
+        next_frame_.push_back({sound, finish_sound, {false}});
+        return;
+    }
+    auto def = sound::sound_from_mp3_file(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    if (!def) {
+        error("Loading the sound \"" + url + "\" failed: " + def.error().reason);
+        next_frame_.push_back({sound, finish_sound, {false}});
+        return;
+    }
+    loaded_sounds_.push_back(std::move(def.value()));
+    next_frame_.push_back({sound, finish_sound, {true, double(loaded_sounds_.size() - 1), double(bytes.size())}});
+}
+
+Value Runtime::finish_sound(Vm& vm, Value self, const Args& args) {
+    Runtime* rt = vm.runtime;
+    SoundState* s = native_of<SoundState>(self);
+    if (!rt || !s) return Value();
+    const bool ok = vm.to_boolean(args[0]);
+    if (ok) {
+        const size_t index = size_t(vm.to_number(args[1]));
+        if (index >= rt->loaded_sounds_.size()) return Value();
+        if (s->playing) vm.call_method(self, vm.intern("stop"), {});
+        s->def = rt->loaded_sounds_[index].get();
+        s->sound_id = 0;
+        s->bytes_total = vm.to_number(args[2]);
+        if (s->streaming) vm.call_method(self, vm.intern("start"), {});
+    }
+    vm.call_method(self, vm.intern("onLoad"), {Value(ok)});
     return Value();
 }
 

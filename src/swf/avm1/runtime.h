@@ -225,12 +225,21 @@ private:
     // the error channel) when refused or unreadable.
     bool read_local(const std::string& url, std::string& bytes, std::string* path = nullptr);
     void load_level(int level, const std::string& url, int flags);
+
+public:
+    // Sound.loadSound: an MP3 file beside the movie, decoded whole; the Sound gets it and its
+    // onLoad(success) with the next frame, and starts if it was asked to stream.
+    void load_sound(Object* sound, const std::string& url);
+
+private:
     static Value finish_clip_vars(Vm& vm, Value self, const Args& args);
     static Value finish_movie(Vm& vm, Value self, const Args& args);
     static Value finish_level(Vm& vm, Value self, const Args& args);
+    static Value finish_sound(Vm& vm, Value self, const Args& args);
     void unload_level(int level);
     std::vector<std::shared_ptr<const Movie>> loaded_movies_;  // what loadMovie brought in, kept for the run
     std::map<int, std::unique_ptr<Clip>> levels_;  // after loaded_movies_: the clips go first
+    std::vector<std::unique_ptr<SoundDef>> loaded_sounds_;  // what Sound.loadSound brought in
     std::optional<RootReplacement> root_replacement_;
     int next_timer_ = 1;
     double clock_ms_ = 0, frame_ms_ = 1000.0 / 12;

@@ -58,8 +58,9 @@ public:
     int loops = 1;
     double position_ms = 0;    // how far playback got; the mixer moves it
     uint32_t voice = 0;        // what the output plays for the last start()
-    std::string load_url;      // loadSound's request, for a loader to pick up
-    bool streaming = false;
+    std::string load_url;      // loadSound's request
+    bool streaming = false;    // loadSound's: play as soon as it arrived
+    double bytes_total = -1;   // the loaded file's size; -1 until one arrived
 
     void trace(Tracer& t) override;
 };

@@ -16,6 +16,7 @@
 #include "swf/avm1/clip.h"
 #include "swf/avm1/convert.h"
 #include "swf/avm1/interpreter.h"
+#include "swf/avm1/runtime.h"
 #include "swf/avm1/sound.h"
 
 namespace swf::avm1 {
@@ -345,11 +346,15 @@ Value sound_load(Vm& vm, Value self, const Args& args) {
     if (!s || args.size() < 1) return Value();
     s->load_url = vm.to_std_string(args[0]);
     s->streaming = vm.to_boolean(args[1]);
+    if (Runtime* rt = vm.runtime) rt->load_sound(self.object(), s->load_url);
     return Value();
 }
 
-// Nothing is ever loaded yet: both report undefined, as for a Sound that never loaded.
-Value sound_bytes(Vm&, Value, const Args&) { return Value(); }
+// The loaded file's size for both (it arrives whole); undefined for a Sound that never loaded.
+Value sound_bytes(Vm&, Value self, const Args&) {
+    SoundState* s = state_of(self);
+    return s && s->bytes_total >= 0 ? Value(s->bytes_total) : Value();
+}
 
 // Present on the prototype from SWF6 on, without an effect on embedded sounds.
 Value sound_ignore(Vm&, Value, const Args&) { return Value(); }

@@ -7,8 +7,10 @@
 // each channel.
 #include "swf/sound/decode.h"
 
+#include "swf/character.h"
 #include "swf/sound/codecs.h"
 #include "swf/sound/nellymoser.h"
+#include "swf/sound/resample.h"
 
 namespace swf::sound {
 namespace {
@@ -99,6 +101,42 @@ std::unique_ptr<StreamDecoder> make_stream_decoder(const Format& format) {
     case Codec::Speex: return make_speex_stream(format);
     default: return nullptr;
     }
+}
+
+}  // namespace swf::sound
+
+namespace swf::sound {
+
+Result<std::unique_ptr<SoundDef>> sound_from_mp3_file(const uint8_t* data, size_t size) {
+    // As an event sound: no samples to skip at the start, the file's own rate and channels.
+    std::vector<uint8_t> stored = {0, 0};
+    stored.insert(stored.end(), data, data + size);
+    auto decoded = decode_sound(Format{Codec::Mp3, 3, true, true}, stored.data(), stored.size(), 0);
+    if (!decoded) return decoded.error();
+    Pcm pcm = std::move(decoded.value());
+    if (pcm.frames() == 0) return Error{"the file holds no MP3 audio"};
+    int rate_code = -1;
+    for (int code = 0; code < 4; ++code)
+        if (pcm.rate == Format{Codec::RawLittle, uint8_t(code)}.rate()) rate_code = code;
+    if (rate_code < 0) {
+        // 48, 32, 24, 16, 12 or 8 kHz: brought to the mixer's rate here.
+        Resampler to44(pcm.rate, pcm.channels);
+        std::vector<int16_t> out;
+        to44.push(pcm.samples.data(), pcm.frames(), out);
+        to44.finish(out);
+        pcm.samples = std::move(out);
+        pcm.rate = kOutputRate;
+        rate_code = 3;
+    }
+    auto def = std::make_unique<SoundDef>();
+    def->format = uint8_t(Codec::RawLittle);
+    def->rate_code = uint8_t(rate_code);
+    def->sixteen_bit = true;
+    def->stereo = pcm.channels == 2;
+    def->sample_count = uint32_t(pcm.frames());
+    def->data.reserve(pcm.samples.size() * 2);
+    for (int16_t v : pcm.samples) def->data.push_back(uint8_t(v)), def->data.push_back(uint8_t(uint16_t(v) >> 8));
+    return def;
 }
 
 }  // namespace swf::sound

@@ -10,6 +10,10 @@
 
 #include "swf/types.h"
 
+namespace swf {
+struct SoundDef;
+}
+
 namespace swf::sound {
 
 enum class Codec : uint8_t {
@@ -53,6 +57,11 @@ struct Pcm {
 // field). `sample_count` is the stored count per channel; the result is cut to it where the
 // codec delivers more. A damaged stream yields the samples before the damage.
 Result<Pcm> decode_sound(const Format& format, const uint8_t* data, size_t size, uint32_t sample_count);
+
+// An MP3 file read by a script (Sound.loadSound) as an event sound: uncompressed 16-bit samples
+// at the nearest rate a movie's sounds may have (other rates are converted to 44.1 kHz). An
+// error when the bytes hold no MP3 audio.
+Result<std::unique_ptr<SoundDef>> sound_from_mp3_file(const uint8_t* data, size_t size);
 
 // Decodes a stream sound's SoundStreamBlock payloads in timeline order, keeping the codec's
 // state from block to block (MP3 frames may span blocks).

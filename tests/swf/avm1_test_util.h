@@ -459,6 +459,17 @@ public:
     swftest::Movie m;
 };
 
+// PlaceObject2 of `id` at `depth`, named, at (x, y) pixels, on the timeline being written.
+inline void place_at(TestMovie& m, uint16_t id, uint16_t depth, const std::string& name, int x, int y) {
+    swftest::Bits b;
+    b.u8(0x02 | 0x04 | 0x20);
+    b.u16(depth);
+    b.u16(id);
+    b.matrix(x * 20, y * 20);
+    b.str(name);
+    m.m.tag(26, b.bytes);
+}
+
 // A movie playing in a player, with what it traced and the errors it reported.
 class Playing {
 public:

@@ -30,17 +30,6 @@ using swf::avm1::Value;
 constexpr uint16_t kSquare = 1, kClip = 2, kBox = 3, kButton = 4, kField = 5, kLabel = 6, kOther = 7;
 constexpr int kTab = 9, kEnter = 13, kShift = 16, kSpace = 32;
 
-// PlaceObject2 of `id` at `depth`, named, at (x, y) pixels, on the timeline being written.
-void place_at(TestMovie& m, uint16_t id, uint16_t depth, const std::string& name, int x, int y) {
-    swftest::Bits b;
-    b.u8(0x02 | 0x04 | 0x20);
-    b.u16(depth);
-    b.u16(id);
-    b.matrix(x * 20, y * 20);
-    b.str(name);
-    m.m.tag(26, b.bytes);
-}
-
 // DefineButton2 `id` showing the 10-px square in every state, with the given condition actions.
 void define_button(TestMovie& m, uint16_t id, const std::vector<std::pair<uint16_t, Asm>>& conds) {
     swftest::Bits b;

@@ -58,17 +58,6 @@ void define_shapes(TestMovie& m) {
     m.m.shape_rgba(kDown, 0, 0, 255, 255, square);
 }
 
-// PlaceObject2 of `id` at `depth`, named, at (x, y) pixels.
-void place_at(TestMovie& m, uint16_t id, uint16_t depth, const std::string& name, int x, int y) {
-    swftest::Bits b;
-    b.u8(0x02 | 0x04 | 0x20);
-    b.u16(depth);
-    b.u16(id);
-    b.matrix(x * 20, y * 20);
-    b.str(name);
-    m.m.tag(26, b.bytes);
-}
-
 uint16_t shown(Playing& run, const char* name) {
     auto* c = static_cast<swf::avm1::ClipObject*>(run.vm().get(run.player.scripts()->level(0), run.vm().intern(name)).object());
     if (!c || !c->clip || c->clip->display_list().empty()) return 0;

@@ -135,6 +135,35 @@ inline std::vector<uint8_t> box_glyph(int width) {
     return s.end();
 }
 
+// A DefineFont2 body (1024 units to the em, with layout, narrow codes and offsets) named
+// `name`, whose glyphs for `codes` (ascending) are box_glyph(256), each advancing `advance`.
+struct KernPair {
+    char a, b;
+    int16_t amount;
+};
+inline std::vector<uint8_t> box_font(uint16_t id, const std::string& name, const std::string& codes, uint16_t advance,
+                                     uint16_t ascent, uint16_t descent, const std::vector<KernPair>& kerning = {}) {
+    Bits b;
+    b.u16(id);
+    b.u8(0x80);
+    b.u8(0);
+    b.u8(uint8_t(name.size()));
+    b.append(std::vector<uint8_t>(name.begin(), name.end()));
+    const size_t n = codes.size();
+    b.u16(uint16_t(n));
+    const std::vector<uint8_t> glyph = box_glyph(256);
+    const size_t table = 2 * (n + 1);
+    for (size_t i = 0; i <= n; ++i) b.u16(uint16_t(table + i * glyph.size()));
+    for (size_t i = 0; i < n; ++i) b.append(glyph);
+    for (char c : codes) b.u8(uint8_t(c));
+    b.u16(ascent), b.u16(descent), b.u16(0);  // leading 0
+    for (size_t i = 0; i < n; ++i) b.u16(advance);
+    for (size_t i = 0; i < n; ++i) b.rect(0, 256, -1024, 0);
+    b.u16(uint16_t(kerning.size()));
+    for (const KernPair& k : kerning) b.u8(uint8_t(k.a)), b.u8(uint8_t(k.b)), b.u16(uint16_t(k.amount));
+    return b.bytes;
+}
+
 // SOUNDINFO: negative in, out and loops are left out.
 struct SoundInfo {
     bool stop = false, no_multiple = false;

@@ -20,25 +20,7 @@ constexpr int kVkShift = 16, kVkCtrl = 17, kVkEnd = 35, kVkHome = 36, kVkLeft = 
 // DefineFont2 "Mono": every glyph 10 px wide at 20 px (512 of 1024 units), drawn as a box 5 px
 // wide; ascent 15 px and descent 5 px, so lines are 20 px apart.
 std::vector<uint8_t> mono_font(uint16_t id) {
-    const std::string codes = " *.0123456789abcdefghijklmnopqrstuvwxyz";  // ascending
-    swftest::Bits b;
-    b.u16(id);
-    b.u8(0x80);  // layout; narrow codes and offsets
-    b.u8(0);
-    b.u8(4);
-    b.append({'M', 'o', 'n', 'o'});
-    const size_t n = codes.size();
-    b.u16(uint16_t(n));
-    const std::vector<uint8_t> glyph = swftest::box_glyph(256);
-    const size_t table = 2 * (n + 1);
-    for (size_t i = 0; i <= n; ++i) b.u16(uint16_t(table + i * glyph.size()));
-    for (size_t i = 0; i < n; ++i) b.append(glyph);
-    for (char c : codes) b.u8(uint8_t(c));
-    b.u16(768), b.u16(256), b.u16(0);  // ascent, descent, leading
-    for (size_t i = 0; i < n; ++i) b.u16(512);
-    for (size_t i = 0; i < n; ++i) b.rect(0, 256, -1024, 0);
-    b.u16(0);  // no kerning
-    return b.bytes;
+    return swftest::box_font(id, "Mono", " *.0123456789abcdefghijklmnopqrstuvwxyz", 512, 768, 256);
 }
 
 struct Field {

@@ -14,25 +14,7 @@ constexpr uint32_t kWhite = 0xFFFFFFFFu, kBlack = 0xFF000000u;
 // em tall, advancing `advance` units, with one kerning pair.
 std::vector<uint8_t> box_font(uint16_t id, const std::string& codes, char kern_a, char kern_b, int16_t kern,
                               uint16_t advance = 512, uint16_t ascent = 1024) {
-    swftest::Bits b;
-    b.u16(id);
-    b.u8(0x80);  // layout, narrow codes and offsets
-    b.u8(0);
-    b.u8(3);
-    b.bytes.insert(b.bytes.end(), {'b', 'o', 'x'});
-    const size_t n = codes.size();
-    b.u16(uint16_t(n));
-    const std::vector<uint8_t> glyph = swftest::box_glyph(256);
-    const size_t table = 2 * (n + 1);
-    for (size_t i = 0; i <= n; ++i) b.u16(uint16_t(table + i * glyph.size()));
-    for (size_t i = 0; i < n; ++i) b.append(glyph);
-    for (char c : codes) b.u8(uint8_t(c));
-    b.u16(ascent), b.u16(0), b.u16(0);  // ascent, descent, leading
-    for (size_t i = 0; i < n; ++i) b.u16(advance);
-    for (size_t i = 0; i < n; ++i) b.rect(0, 256, -1024, 0);
-    b.u16(1);
-    b.u8(uint8_t(kern_a)), b.u8(uint8_t(kern_b)), b.u16(uint16_t(kern));
-    return b.bytes;
+    return swftest::box_font(id, "box", codes, advance, ascent, 0, {{kern_a, kern_b, kern}});
 }
 
 // DefineEditText with an embedded font, HTML text, 20 px high, black; align 0 left, 2 centre.

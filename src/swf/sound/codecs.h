@@ -16,6 +16,25 @@ namespace swf::sound {
 // Copies each sample of a mono codec to `channels` channels.
 void append_to_channels(const std::vector<int16_t>& mono, int channels, std::vector<int16_t>& out);
 
+// The stream of a mono codec: `Decoder` has decode(data, size, std::vector<int16_t>& mono) and
+// reset(); each block's samples go to every channel of the caller's buffer.
+template <typename Decoder>
+class MonoStream final : public StreamDecoder {
+public:
+    explicit MonoStream(const Format& f) : channels_(f.channels()) {}
+    void decode_block(const uint8_t* data, size_t size, Pcm& out) override {
+        mono_.clear();
+        decoder_.decode(data, size, mono_);
+        append_to_channels(mono_, channels_, out.samples);
+    }
+    void reset() override { decoder_.reset(); }
+
+private:
+    int channels_;
+    Decoder decoder_;
+    std::vector<int16_t> mono_;
+};
+
 // ADPCM (adpcm.cpp): one complete ADPCM sound, a DefineSound's data or one SoundStreamBlock
 // (each block starts with its own code size and packet headers).
 void decode_adpcm(const Format& format, const uint8_t* data, size_t size, std::vector<int16_t>& out);

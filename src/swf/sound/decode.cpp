@@ -42,22 +42,6 @@ private:
     Format format_;
 };
 
-class NellymoserStream final : public StreamDecoder {
-public:
-    explicit NellymoserStream(const Format& f) : channels_(f.channels()) {}
-    void decode_block(const uint8_t* data, size_t size, Pcm& out) override {
-        mono_.clear();
-        decoder_.decode(data, size, mono_);
-        append_to_channels(mono_, channels_, out.samples);
-    }
-    void reset() override { decoder_.reset(); }
-
-private:
-    int channels_;
-    nellymoser::Decoder decoder_;
-    std::vector<int16_t> mono_;
-};
-
 }  // namespace
 
 void append_to_channels(const std::vector<int16_t>& mono, int channels, std::vector<int16_t>& out) {
@@ -97,7 +81,7 @@ std::unique_ptr<StreamDecoder> make_stream_decoder(const Format& format) {
     case Codec::Mp3: return make_mp3_stream(format);
     case Codec::Nelly16k:
     case Codec::Nelly8k:
-    case Codec::Nelly: return std::make_unique<NellymoserStream>(format);
+    case Codec::Nelly: return std::make_unique<MonoStream<nellymoser::Decoder>>(format);
     case Codec::Speex: return make_speex_stream(format);
     default: return nullptr;
     }

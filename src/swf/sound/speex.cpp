@@ -72,26 +72,10 @@ private:
     int frame_size_ = 320;
 };
 
-class SpeexStream final : public StreamDecoder {
-public:
-    explicit SpeexStream(const Format& f) : channels_(f.channels()) {}
-    void decode_block(const uint8_t* data, size_t size, Pcm& out) override {
-        mono_.clear();
-        frames_.decode(data, size, mono_);
-        append_to_channels(mono_, channels_, out.samples);
-    }
-    void reset() override { frames_.reset(); }
-
-private:
-    int channels_;
-    SpeexFrames frames_;
-    std::vector<int16_t> mono_;
-};
-
 }  // namespace
 
 std::unique_ptr<StreamDecoder> make_speex_stream(const Format& format) {
-    return std::make_unique<SpeexStream>(format);
+    return std::make_unique<MonoStream<SpeexFrames>>(format);
 }
 
 Result<Pcm> decode_speex_sound(const Format& format, const uint8_t* data, size_t size, uint32_t sample_count) {

@@ -1,6 +1,6 @@
 // Nellymoser block decoder; the format is summarised in nellymoser.h.
 //
-// The format has no published specification. Its tables and the exact arithmetic of the bit
+// The format was never published. Its tables and the exact arithmetic of the bit
 // allocation below are taken from the one public description of it, the MIT-licensed
 // Nellymoser code of the FFmpeg project, which carries this notice:
 //

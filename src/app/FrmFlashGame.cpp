@@ -155,7 +155,8 @@ void TFrmFlashGame::WkTreeView1DblClick(ui::TObject*) {
         ShockwaveFlash1->PutPropertyById(kDispScaleMode, kScaleShowAll);
         ShockwaveFlash1->LoadMovie(0, path);
         ShockwaveFlash1->Play();
-        WkGlyphStatus1->SetCaption(kCurrentGamePrefix + FClickedNode->Text());
+        const bool runs = !ShockwaveFlash1->Playback().NeedsActionScript3();
+        WkGlyphStatus1->SetCaption((runs ? kCurrentGamePrefix : kActionScript3GamePrefix) + FClickedNode->Text());
         ShockwaveFlash1->SetFocus();
         // The tree finishes its own handling of the double click after this handler and takes
         // the focus back: hand it to the player again once that is over.

@@ -21,6 +21,8 @@ extern std::wstring AppDir;
 
 // Text of the status pane after a successful start, before the game's name.
 inline constexpr const wchar_t* kCurrentGamePrefix = L"当前游戏：";
+// The status bar for a game the built-in player cannot run (an ActionScript 3 movie).
+inline constexpr const wchar_t* kActionScript3GamePrefix = L"无法运行（此游戏使用 ActionScript 3）：";
 inline constexpr const wchar_t* kProgramTitle = L"Plumora Version 1.0.1";
 
 class TFrmFlashGame : public ui::TForm {

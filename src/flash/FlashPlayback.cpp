@@ -2,6 +2,7 @@
 
 #include "swf/avm1/runtime.h"
 #include "swf/sound/mixer.h"
+#include "ui/Gdi.h"
 
 #include <algorithm>
 #include <cmath>
@@ -191,7 +192,7 @@ unsigned TFlashPlayback::FrameInterval() const {
 }
 
 bool TFlashPlayback::Tick() {
-    if (!HasMovie()) return false;
+    if (!HasMovie() || NeedsActionScript3()) return false;
     // Nested clips keep running while the main timeline stands, so every tick advances.
     FPlayer.advance();
     // A streaming sound sets the pace: when drawing fell behind it, frames are run without
@@ -253,9 +254,37 @@ void TFlashPlayback::RenderFrame(int clientWidth, int clientHeight) {
         // The engine fills the stage rectangle with the movie's colour (white if none) and the
         // rest with the host colour, then draws the movie over it, placed by the scale and align
         // modes.
-        FPlayer.render(target);
+        if (NeedsActionScript3())
+            RenderActionScript3Notice();
+        else
+            FPlayer.render(target);
     }
     FDirty = false;
+}
+
+// The notice centred in 宋体 on the movie's background colour, over the whole client area.
+void TFlashPlayback::RenderActionScript3Notice() {
+    ui::DibSurface surface(FBufferWidth, FBufferHeight);
+    const COLORREF back = StageColor();
+    surface.Fill(back);
+    ui::FontOwner font(CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体"));
+    {
+        ui::SelectGuard select(surface.Dc(), font.Get());
+        SetBkMode(surface.Dc(), TRANSPARENT);
+        // Dark ink on a light background, light ink on a dark one.
+        const int luma = (GetRValue(back) * 3 + GetGValue(back) * 6 + GetBValue(back)) / 10;
+        SetTextColor(surface.Dc(), luma < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0));
+        RECT r{8, 0, FBufferWidth - 8, FBufferHeight};
+        RECT measured = r;
+        DrawTextW(surface.Dc(), kActionScript3Notice, -1, &measured, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+        const int height = measured.bottom - measured.top;
+        r.top = (FBufferHeight - height) / 2;
+        r.bottom = r.top + height;
+        DrawTextW(surface.Dc(), kActionScript3Notice, -1, &r, DT_CENTER | DT_WORDBREAK);
+    }
+    GdiFlush();
+    std::copy(surface.Bits(), surface.Bits() + FPixels.size(), FPixels.begin());
 }
 
 void TFlashPlayback::Paint(HDC dc, int clientWidth, int clientHeight, const ui::Rect& update) {

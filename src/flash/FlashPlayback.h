@@ -46,6 +46,9 @@ enum TFlashScaleMode : int { smShowAll = 0, smNoBorder = 1, smExactFit = 2, smNo
 // AlignMode bits; 0 centres the stage.
 enum TFlashAlignBits : int { amLeft = 1, amRight = 2, amTop = 4, amBottom = 8 };
 
+// What the player pane shows for an ActionScript 3 movie.
+inline constexpr const wchar_t* kActionScript3Notice = L"此游戏使用 ActionScript 3，需要安装 Flash 播放器控件才能运行。";
+
 // The largest movie file the player reads (the engine's own inflate limit).
 inline constexpr std::uint64_t kMaxMovieFileSize = 256ull << 20;
 
@@ -78,6 +81,9 @@ public:
     // The main timeline is running (a movie's own stop action halts it).
     bool Playing() const;
     bool HasMovie() const { return FPlayer.loaded(); }
+    // The movie is ActionScript 3, which this player cannot run: it shows kActionScript3Notice
+    // on the movie's background instead, and its timeline does not move.
+    bool NeedsActionScript3() const { return HasMovie() && FPlayer.movie()->needs_actionscript3(); }
     const std::wstring& MoviePath() const { return FMoviePath; }
     // The movie lets the player show its full context menu (a script may hide it).
     bool ShowMenu() const;
@@ -137,6 +143,7 @@ public:
 
 private:
     static std::vector<std::uint8_t> ReadMovieFile(const std::wstring& path);
+    void RenderActionScript3Notice();
     void Invalidate() { FDirty = true; }
 
     // Declared before the player, which keeps a pointer to it, so it outlives the player.

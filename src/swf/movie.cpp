@@ -451,6 +451,8 @@ struct Loader {
             movie.use_network = flags & 0x01;
             break;
         }
+        case TagCode::DoABCDefine:
+        case TagCode::DoABC: movie.abc_code = true; break;
         case TagCode::ScriptLimits:
             movie.max_recursion = body.u16();
             movie.script_timeout = body.u16();

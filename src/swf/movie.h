@@ -21,7 +21,13 @@ struct Movie {
     double frame_rate = 12;  // frames per second as stored
     int header_frame_count = 0;
     std::optional<RGBA> background;
-    bool actionscript3 = false;
+    bool actionscript3 = false;  // FileAttributes: the movie's scripts are ActionScript 3
+    bool abc_code = false;       // it holds ActionScript 3 code (DoABC tags)
+
+    // Code this player cannot run: marked ActionScript 3 and holding its code. (Unmarked
+    // movies with such code play without it, as the original player did; marked ones without
+    // code are only pictures.)
+    bool needs_actionscript3() const { return actionscript3 && abc_code; }
     bool use_network = false;  // FileAttributes UseNetwork: a local file may reach the network, not other files
     int max_recursion = 0;   // ScriptLimits; 0 = the player's default
     int script_timeout = 0;  // seconds

@@ -56,6 +56,7 @@ namespace swf {
     X(69, FileAttributes)                     \
     X(70, PlaceObject3)                       \
     X(71, ImportAssets2)                      \
+    X(72, DoABCDefine)                        \
     X(73, DefineFontAlignZones)               \
     X(74, CSMTextSettings)                    \
     X(75, DefineFont3)                        \

@@ -233,3 +233,33 @@ TEST(FlashPlayback, HostColourFillsOnlyTheSurroundOfTheStage) {
     EXPECT_EQ(dib.Pixel(0, 0), kBlue);
     EXPECT_EQ(dib.Pixel(150, 50), kBlue);
 }
+
+// An ActionScript 3 movie cannot run here: the pane shows the notice on the movie's background
+// and the timeline stays. Marked ActionScript 3 without code, a movie is only a picture and plays.
+TEST(FlashPlayback, ActionScript3MoviesShowTheNoticeInstead) {
+    using flash_test::Tag;
+    std::vector<uint8_t> as3 = Tag(69, {0x08, 0, 0, 0});  // FileAttributes: ActionScript 3
+    flash_test::Append(as3, Tag(82, {1, 0, 0, 0, 'm', 0, 0x10, 0, 0x2E, 0}));  // DoABC
+    flash_test::TempMovie coded(StageMovie(200, 100, 3, 12, RGB(255, 255, 204), kRed, 0, 0, as3));
+    TFlashPlayback p;
+    p.LoadMovie(0, coded.Path());
+    p.Play();
+    ASSERT_TRUE(p.NeedsActionScript3());
+    EXPECT_FALSE(p.Tick());
+    p.RenderFrame(400, 100);
+    const auto& px = p.Pixels();
+    EXPECT_EQ(px[0], 0xFFFFCCu);  // the movie's background, not the red shape or black
+    EXPECT_EQ(px[px.size() - 1], 0xFFFFCCu);
+    int ink = 0, ink_outside_middle = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 400; ++x)
+            if ((px[size_t(y) * 400 + x] & 0xFFFFFF) != 0xFFFFCC) (y >= 30 && y < 70 ? ink : ink_outside_middle)++;
+    EXPECT_GT(ink, 200);  // the notice, centred
+    EXPECT_EQ(ink_outside_middle, 0);
+
+    flash_test::TempMovie picture(StageMovie(200, 100, 3, 12, RGB(255, 255, 204), kRed, 0, 0, Tag(69, {0x08, 0, 0, 0})));
+    p.LoadMovie(0, picture.Path());
+    p.Play();
+    EXPECT_FALSE(p.NeedsActionScript3());
+    EXPECT_TRUE(p.Tick());
+}

@@ -178,7 +178,7 @@ WindowsFontProvider::Face* WindowsFontProvider::FaceFor(const std::string& face,
     return FFaces.emplace(std::move(key), std::move(f)).first->second.get();
 }
 
-std::unique_ptr<swf::DeviceGlyph> WindowsFontProvider::ReadGlyph(Face& face, char32_t ch) {
+std::shared_ptr<const swf::DeviceGlyph> WindowsFontProvider::ReadGlyph(Face& face, char32_t ch) {
     // Control characters draw nothing; a lone surrogate is no character, and GDI takes no
     // UTF-16 pair here, so characters past the BMP go to the engine's fallback.
     if (ch < 0x20 || (ch >= 0xD800 && ch <= 0xDFFF) || ch > 0xFFFF) return nullptr;
@@ -196,7 +196,7 @@ std::unique_ptr<swf::DeviceGlyph> WindowsFontProvider::ReadGlyph(Face& face, cha
         size = GetGlyphOutlineW(FDc, wc, format, &gm, 0, nullptr, &identity);
     }
     if (size == GDI_ERROR || size > (1u << 24)) return nullptr;
-    auto g = std::make_unique<swf::DeviceGlyph>();
+    auto g = std::make_shared<swf::DeviceGlyph>();
     g->advance = std::max<int>(0, gm.gmCellIncX);
     if (size == 0) return g;  // a blank glyph such as the space
     std::vector<BYTE> buf(size);
@@ -205,13 +205,14 @@ std::unique_ptr<swf::DeviceGlyph> WindowsFontProvider::ReadGlyph(Face& face, cha
     return g;
 }
 
-const swf::DeviceGlyph* WindowsFontProvider::glyph(const std::string& face, bool bold, bool italic, char32_t ch) {
+std::shared_ptr<const swf::DeviceGlyph> WindowsFontProvider::glyph(const std::string& face, bool bold, bool italic,
+                                                                   char32_t ch) {
     Face* f = FaceFor(face, bold, italic);
     if (!f) return nullptr;
-    if (auto it = f->Glyphs.find(ch); it != f->Glyphs.end()) return it->second.get();
-    if (f->Glyphs.size() >= kMaxGlyphsPerFace) f->Retired = std::move(f->Glyphs), f->Glyphs.clear();
+    if (auto it = f->Glyphs.find(ch); it != f->Glyphs.end()) return it->second;
+    if (f->Glyphs.size() >= kMaxGlyphsPerFace) f->Glyphs.clear();
     // Characters the face cannot draw are remembered too (as null), so they are asked once.
-    return f->Glyphs.emplace(ch, ReadGlyph(*f, ch)).first->second.get();
+    return f->Glyphs.emplace(ch, ReadGlyph(*f, ch)).first->second;
 }
 
 void WindowsFontProvider::metrics(const std::string& face, int& ascent, int& descent) {

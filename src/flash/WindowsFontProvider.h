@@ -30,27 +30,26 @@ public:
     WindowsFontProvider(const WindowsFontProvider&) = delete;
     WindowsFontProvider& operator=(const WindowsFontProvider&) = delete;
 
-    const swf::DeviceGlyph* glyph(const std::string& face, bool bold, bool italic, char32_t ch) override;
+    std::shared_ptr<const swf::DeviceGlyph> glyph(const std::string& face, bool bold, bool italic, char32_t ch) override;
     void metrics(const std::string& face, int& ascent, int& descent) override;
 
     // The GDI face name a movie's font name resolves to ("_sans" -> "Arial"); empty lets GDI pick.
     static std::wstring ResolveFaceName(const std::string& utf8Face);
 
 private:
-    using GlyphMap = std::unordered_map<char32_t, std::unique_ptr<swf::DeviceGlyph>>;
+    // Glyphs are shared with the layouts that use them, so starting the cache over frees only
+    // what no layout holds.
+    using GlyphMap = std::unordered_map<char32_t, std::shared_ptr<const swf::DeviceGlyph>>;
     struct Face {
         ui::FontOwner Font;
         GlyphMap Glyphs;
-        // The glyphs of the previous fill, kept one more round so pointers the engine is still
-        // laying out with do not dangle right after the cache starts over.
-        GlyphMap Retired;
         bool HasMetrics = false;
         int Ascent = 905, Descent = 212;
     };
     using FaceKey = std::tuple<std::wstring, bool, bool>;
 
     Face* FaceFor(const std::string& face, bool bold, bool italic);
-    std::unique_ptr<swf::DeviceGlyph> ReadGlyph(Face& face, char32_t ch);
+    std::shared_ptr<const swf::DeviceGlyph> ReadGlyph(Face& face, char32_t ch);
 
     ui::MemoryDcOwner FDc;
     std::map<FaceKey, std::unique_ptr<Face>> FFaces;

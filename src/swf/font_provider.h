@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,9 @@ class FontProvider {
 public:
     virtual ~FontProvider() = default;
     // `face` is the name the movie asked for ("_sans", "_serif", "_typewriter" or a family).
-    // Returns null for a character the face cannot draw. The pointer stays valid while the
-    // provider lives.
-    virtual const DeviceGlyph* glyph(const std::string& face, bool bold, bool italic, char32_t ch) = 0;
+    // Returns null for a character the face cannot draw. The caller shares the glyph: it stays
+    // whole for as long as the caller holds it, whatever the provider's cache does meanwhile.
+    virtual std::shared_ptr<const DeviceGlyph> glyph(const std::string& face, bool bold, bool italic, char32_t ch) = 0;
     // Ascent and descent of the face in 1024-unit ems.
     virtual void metrics(const std::string& face, int& ascent, int& descent) {
         ascent = 905;
@@ -33,11 +34,10 @@ public:
 // Block-letter fallback: a filled box per visible character, half an em wide.
 class BoxFontProvider : public FontProvider {
 public:
-    const DeviceGlyph* glyph(const std::string& face, bool bold, bool italic, char32_t ch) override;
+    std::shared_ptr<const DeviceGlyph> glyph(const std::string& face, bool bold, bool italic, char32_t ch) override;
 
 private:
-    DeviceGlyph box_, space_;
-    bool built_ = false;
+    std::shared_ptr<const DeviceGlyph> box_, space_;
 };
 
 }  // namespace swf

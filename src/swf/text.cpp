@@ -397,10 +397,12 @@ FieldLayout lay_out_edit_text(const EditTextDef& field, const Movie& movie, Font
             g.advance = font->has_layout ? font->glyphs[i].advance : int(em / 2);
             return true;
         }
-        const DeviceGlyph* dg = fonts->glyph(face, font && font->bold, font && font->italic, c);
+        std::shared_ptr<const DeviceGlyph> dg = fonts->glyph(face, font && font->bold, font && font->italic, c);
         if (!dg) return false;
         g.outline = &dg->outline;
         g.advance = dg->advance;
+        // The layout keeps what it points into, however many characters the field holds.
+        if (out.pinned.empty() || out.pinned.back() != dg) out.pinned.push_back(std::move(dg));
         return true;
     };
 
@@ -561,21 +563,24 @@ void draw_edit_text(RenderContext& ctx, const EditTextDef& field, const Matrix& 
 // ---------------------------------------------------------------------------------------------
 // Built-in device font
 // ---------------------------------------------------------------------------------------------
-const DeviceGlyph* BoxFontProvider::glyph(const std::string&, bool, bool, char32_t ch) {
-    if (!built_) {
+std::shared_ptr<const DeviceGlyph> BoxFontProvider::glyph(const std::string&, bool, bool, char32_t ch) {
+    if (!box_) {
         auto edge = [](int x0, int y0, int x1, int y1) {
             Segment s;
             s.x0 = x0, s.y0 = y0, s.x1 = x1, s.y1 = y1, s.cx = (x0 + x1) / 2, s.cy = (y0 + y1) / 2;
             s.fill1 = 1;
             return s;
         };
-        box_.outline = {edge(64, -640, 448, -640), edge(448, -640, 448, 0), edge(448, 0, 64, 0), edge(64, 0, 64, -640)};
-        box_.advance = 512;
-        space_.advance = 512;
-        built_ = true;
+        auto box = std::make_shared<DeviceGlyph>();
+        box->outline = {edge(64, -640, 448, -640), edge(448, -640, 448, 0), edge(448, 0, 64, 0), edge(64, 0, 64, -640)};
+        box->advance = 512;
+        auto space = std::make_shared<DeviceGlyph>();
+        space->advance = 512;
+        box_ = std::move(box);
+        space_ = std::move(space);
     }
-    if (ch == U' ' || ch == 0xA0 || ch == U'\t') return &space_;
-    return &box_;
+    if (ch == U' ' || ch == 0xA0 || ch == U'\t') return space_;
+    return box_;
 }
 
 }  // namespace swf

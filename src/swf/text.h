@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ struct FieldLayout {
     double ascent = 0, descent = 0, line_height = 0;  // whole twips
     double top = 0;                // the first line's top edge
     bool drawable = false;         // a font to draw with was found
+    std::vector<std::shared_ptr<const DeviceGlyph>> pinned;  // the device glyphs lines point into
 
     double advance(const FieldGlyph& g) const { return std::floor(g.advance * scale); }
     double baseline(size_t line) const { return top + ascent + double(line) * line_height; }

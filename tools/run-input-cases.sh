@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the corpus cases that need pointer or key input, each fed by our own event script
-# tests/corpus-input/<case>.events through swfrun --input, and compares the trace with the
-# expected one as run-conformance does (CR LF as LF, NULs dropped, a missing last line break
-# allowed). Prints one FAIL line per failing case and ends with "N passed, M failed".
+# tests/corpus-input/<case>.events (or a file there whose first line is "# case: <case>")
+# through swfrun --input, and compares the trace with the expected one as run-conformance does
+# (CR LF as LF, NULs dropped, a missing last line break allowed). Prints one FAIL line per
+# failing case and ends with "N passed, M failed".
 #
 # Usage: tools/run-input-cases.sh [--player SWFRUN] [--corpus DIR] [--timeout SECONDS] [FILTER]
 set -uo pipefail
@@ -29,7 +30,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0 failed=0
 for events in "$root"/tests/corpus-input/*.events; do
-    name=$(basename "$events" .events)
+    # A script is named after its case, unless its first line names the case ("# case: NAME").
+    name=$(sed -n '1s/^# case: *//p' "$events")
+    [ -n "$name" ] || name=$(basename "$events" .events)
     case $name in *"$filter"*) ;; *) continue ;; esac
     dir=$corpus/cases/$name
     if [ ! -f "$dir/expected-trace.txt" ]; then

@@ -542,16 +542,24 @@ Value Runtime::finish_clip_vars(Vm& vm, Value self, const Args& args) {
     return Value();
 }
 
+namespace {
+// What unloading leaves of a clip: no children (their unload events queued) and a stopped
+// timeline.
+void empty_clip(Clip& clip) {
+    std::vector<int> depths;
+    for (auto& [depth, inst] : clip.display_list()) depths.push_back(depth);
+    for (int d : depths) clip.remove_depth(d);
+    clip.script_stop();
+}
+}  // namespace
+
 void Runtime::load_into(Object* clip, const std::string& url, int flags, Object* loader) {
     if (!clip) return;
     if (url.empty()) {
         // unloadMovie: the clip keeps its place and properties but shows and runs nothing.
         auto* c = is_display_object(clip) ? static_cast<ClipObject*>(clip) : nullptr;
         if (!c || !c->clip || (flags & 0x80)) return;
-        std::vector<int> depths;
-        for (auto& [depth, inst] : c->clip->display_list()) depths.push_back(depth);
-        for (int d : depths) c->clip->remove_depth(d);
-        c->clip->script_stop();
+        empty_clip(*c->clip);
         return;
     }
     std::string bytes;
@@ -701,10 +709,7 @@ void Runtime::unload_level(int n) {
     auto it = levels_.find(n);
     if (it == levels_.end()) return;
     Clip& clip = *it->second;
-    std::vector<int> depths;
-    for (auto& [depth, inst] : clip.display_list()) depths.push_back(depth);
-    for (int d : depths) clip.remove_depth(d);
-    clip.script_stop();
+    empty_clip(clip);
     run_queue();
     if (auto* o = static_cast<ClipObject*>(clip.object)) o->clip = nullptr;
     clip.object = nullptr;

@@ -3,12 +3,17 @@
 # (run-test-programs.sh runs it inside Xvfb), and checks what appears: the maximised main
 # window, the two start-failure boxes, the description dialog closed with Alt+O, the help
 # dialog closed with Enter, both demo games played (a click on a target changes the score, an
-# arrow key moves the ship), and a program still running at the end.
+# arrow key moves the ship), an ActionScript 3 game showing its notice and then, with the test
+# Flash control registered under the real control's class id, playing in that control, and a
+# program still running at the end. The run has a Wine prefix of its own, the only one where
+# the real class id is registered.
 # Prints one line per check and ends with "e2e: N passed, M failed".
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 exe=$root/build/win64/src/app/Plumora.exe
 install=$root/build/e2e-install
+control=$root/build/win64/tests/flash/PlumoraFlashTestControl.dll
+export WINEPREFIX=$root/build/e2e-wineprefix
 passed=0; failed=0
 check() { # name, then a command that succeeds when the check holds
   local name=$1; shift
@@ -43,10 +48,16 @@ cp "$install/FlashFiles/A Ball.swf" "$install/FlashFiles/C Gone.swf"
 cp "$install/demo/FlashFiles/Targets.swf" "$install/FlashFiles/D Targets.swf"
 cp "$install/demo/FlashFiles/Ship.swf" "$install/FlashFiles/E Ship.swf"
 rm -rf "$install/demo"
+# An ActionScript 3 movie: FileAttributes with the flag, and a DoABC tag.
+/usr/bin/python3 -c "import sys; open(sys.argv[1], 'wb').write(bytes([70,87,83,9,43,0,0,0, 0x78,0,3,0xE8,0,0,0x0B,0xB8,0, 0,12,1,0, 0x44,0x11,8,0,0,0, 0x8A,0x14,1,0,0,0,109,0,0x10,0,0x2E,0, 0x40,0,0,0]))" "$install/FlashFiles/F Rocket.swf"
+cp "$control" "$install/"
+"$root/tools/wine-prefix.sh" "$WINEPREFIX"
+# A clean start: the control from an earlier run is not registered yet.
+wine regsvr32 /s /u /n /i:flash "$(winepath -w "$install/PlumoraFlashTestControl.dll" 2>/dev/null)" >/dev/null 2>&1
 
 "$root/tools/wine-run.sh" "$install/Plumora.exe" &
 pid=$!
-trap 'kill $pid 2>/dev/null; WINEPREFIX=$root/build/win64/wineprefix wineserver -k 2>/dev/null' EXIT
+trap 'kill $pid 2>/dev/null; wineserver -k 2>/dev/null' EXIT
 
 check "the main window opens" window_appears "Plumora Version 1.0.1" 90
 sleep 3
@@ -123,6 +134,37 @@ sleep 0.3
 ship_after=$(ship_x)
 echo "     ship x $ship_before -> $ship_after"
 check "holding the right arrow moves the ship right" test "$ship_before" -gt 0 -a "$ship_after" -gt $((ship_before + 50))
+
+# The ActionScript 3 game without a Flash control: the notice, dark text on the movie's white
+# stage across the middle of the pane; then with the test control registered under the real
+# class id, the same game plays in it, which paints its whole window one known colour.
+pane_rows() { # the mean brightness of the pane's middle band and of a band above it
+  shoot; /usr/bin/python3 - "$shot" <<'PY'
+import sys
+from PIL import Image
+im = Image.open(sys.argv[1]).convert('RGB')
+px = im.load()
+mid = [px[x, y] for y in range(425, 450) for x in range(400, 1120, 2)]
+dark = sum(1 for p in mid if max(p) < 128)
+print(dark, px[760, 300], px[760, 600])
+PY
+}
+xdotool mousemove 80 "$(row 6)" click --repeat 2 --delay 80 1
+sleep 2
+read -r dark above below < <(pane_rows | tr -d '(),' | awk '{print $1, $2 "," $3 "," $4, $5 "," $6 "," $7}')
+echo "     notice: $dark dark pixels in the middle band; above $above, below $below"
+check "an ActionScript 3 game without the control shows the notice" test "$dark" -gt 100 -a "$above" = "255,255,255"
+wine regsvr32 /s /n /i:flash "$(winepath -w "$install/PlumoraFlashTestControl.dll" 2>/dev/null)" >/dev/null 2>&1
+xdotool mousemove 80 "$(row 6)" click --repeat 2 --delay 80 1
+sleep 2
+read -r dark above below < <(pane_rows | tr -d '(),' | awk '{print $1, $2 "," $3 "," $4, $5 "," $6 "," $7}')
+echo "     control: above $above, below $below"
+check "with the control registered the game plays in it" test "$above" = "18,154,86" -a "$below" = "18,154,86"
+check "the control's start gives no box" no_box_appears
+xdotool mousemove 80 "$(row 5)" click --repeat 2 --delay 80 1
+sleep 2
+for _ in 1 2 3 4 5 6 7 8 9 10; do back=$(ship_x); [ "$back" -gt 0 ] && break; sleep 0.5; done
+check "the next game goes back to the built-in player" test "$back" -gt 0
 
 xdotool mousemove 1253 79 click 1                        # the help button at the banner's right
 check "the help button opens the help dialog" window_appears "帮助"

@@ -155,12 +155,12 @@ void TFrmFlashGame::WkTreeView1DblClick(ui::TObject*) {
         ShockwaveFlash1->PutPropertyById(kDispScaleMode, kScaleShowAll);
         ShockwaveFlash1->LoadMovie(0, path);
         ShockwaveFlash1->Play();
-        const bool runs = !ShockwaveFlash1->Playback().NeedsActionScript3();
+        const bool runs = !ShockwaveFlash1->ShowsActionScript3Notice();
         WkGlyphStatus1->SetCaption((runs ? kCurrentGamePrefix : kActionScript3GamePrefix) + FClickedNode->Text());
         ShockwaveFlash1->SetFocus();
         // The tree finishes its own handling of the double click after this handler and takes
         // the focus back: hand it to the player again once that is over.
-        if (HWND player = ShockwaveFlash1->HandleIfAllocated()) {
+        if (HWND player = ShockwaveFlash1->PlayerWindow()) {
             ui::Application().QueueCall([player] {
                 if (IsWindow(player) && IsWindowVisible(player) && GetFocus() != player) ::SetFocus(player);
             });

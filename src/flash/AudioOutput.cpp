@@ -1,5 +1,7 @@
 #include "flash/AudioOutput.h"
 
+#include "flash/ComRef.h"
+
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 #include <mmsystem.h>
@@ -10,23 +12,6 @@
 namespace flash {
 
 namespace {
-
-// Owns one reference to a COM interface.
-template <typename T>
-class TComRef {
-public:
-    TComRef() = default;
-    ~TComRef() { if (FPtr) FPtr->Release(); }
-    TComRef(const TComRef&) = delete;
-    TComRef& operator=(const TComRef&) = delete;
-    T* operator->() const { return FPtr; }
-    T** Put() { return &FPtr; }
-    void** PutVoid() { return reinterpret_cast<void**>(&FPtr); }
-    explicit operator bool() const { return FPtr != nullptr; }
-
-private:
-    T* FPtr = nullptr;
-};
 
 // Owns an event handle.
 class TEvent {

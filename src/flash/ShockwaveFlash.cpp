@@ -26,6 +26,7 @@ TShockwaveFlash::TShockwaveFlash(ui::TComponent* owner) : ui::TCustomControl(own
 
 TShockwaveFlash::~TShockwaveFlash() {
     if (HWND wnd = HandleIfAllocated(); wnd && FTimerInterval) KillTimer(wnd, kFrameTimer);
+    FHosted.reset();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -33,22 +34,106 @@ TShockwaveFlash::~TShockwaveFlash() {
 // ---------------------------------------------------------------------------------------------
 void TShockwaveFlash::PutPropertyById(int dispid, int value) {
     int scale = ScaleMode(), align = AlignMode(), bg = BackgroundColor();
+    // The built-in player keeps every value (and rejects unknown ids) for both players.
     FPlayback.PutPropertyById(dispid, value);
+    if (FHosted) FHosted->PutPropertyById(dispid, value);
     if (scale != ScaleMode() || align != AlignMode() || bg != BackgroundColor()) Invalidate();
 }
 
 void TShockwaveFlash::LoadMovie(int layer, const std::wstring& url) {
+    // The built-in player reads the file first: it rejects what is no movie, and tells whether
+    // the movie needs ActionScript 3.
     FPlayback.LoadMovie(layer, url);
+    if (!FPlayback.NeedsActionScript3() || !LoadInstalledControl(layer, url)) EndInstalledControl();
     UpdateTimer(); // the new movie may run at another frame rate
     Invalidate();
 }
 
 void TShockwaveFlash::Play() {
-    FPlayback.Play();
+    if (FHosted) FHosted->Play();
+    else FPlayback.Play();
     UpdateTimer();
 }
 
+// ---------------------------------------------------------------------------------------------
+// The installed control
+// ---------------------------------------------------------------------------------------------
+bool TShockwaveFlash::LoadInstalledControl(int layer, const std::wstring& url) {
+    try {
+        if (!FHosted) {
+            static const wchar_t* const kScaleNames[] = {L"ShowAll", L"NoBorder", L"ExactFit", L"NoScale"};
+            TFlashControlState state;
+            state.Quality = FQuality;
+            state.Scale = kScaleNames[ScaleMode() >= 0 && ScaleMode() <= 3 ? ScaleMode() : 0];
+            state.WMode = FWMode;
+            FHosted = TFlashControlHost::Create(FControlClassId, state);
+            if (!FHosted) return false;
+            ActivateInstalledControl();
+            // A new control starts from its stored state: it gets the values set so far.
+            FHosted->PutPropertyById(DISPID_BACKGROUNDCOLOR, BackgroundColor());
+            FHosted->PutPropertyById(DISPID_ALIGNMODE, AlignMode());
+            FHosted->PutPropertyById(DISPID_SCALEMODE, ScaleMode());
+        }
+        FHosted->LoadMovie(layer, url);
+    } catch (...) {
+        // What the control could not start is not left half-made; the pane shows the notice.
+        EndInstalledControl();
+        throw;
+    }
+    return true;
+}
+
+void TShockwaveFlash::ActivateInstalledControl() {
+    if (!Parent()) throw EOleError(L"OLE control activation failed");
+    HWND pane = nullptr;
+    try {
+        pane = Parent()->Handle();
+    } catch (const std::exception&) {
+        throw EOleError(L"OLE control activation failed");
+    }
+    FHosted->Activate(pane, BoundsRect(), Visible());
+    if (HWND own = HandleIfAllocated()) {
+        // The installed control's window takes this window's place, with the keyboard.
+        const bool hadFocus = GetFocus() == own;
+        ShowWindow(own, SW_HIDE);
+        if (hadFocus) FHosted->Focus();
+    }
+}
+
+void TShockwaveFlash::EndInstalledControl() {
+    if (!FHosted) return;
+    HWND window = FHosted->Window();
+    const bool hadFocus = window && GetFocus() == window;
+    FHosted.reset();
+    ApplyVisible();
+    if (hadFocus) SetFocus();
+}
+
+HWND TShockwaveFlash::PlayerWindow() const {
+    if (FHosted && FHosted->Window()) return FHosted->Window();
+    return HandleIfAllocated();
+}
+
+void TShockwaveFlash::ApplyVisible() {
+    if (!FHosted) {
+        ui::TCustomControl::ApplyVisible();
+        return;
+    }
+    if (HWND own = HandleIfAllocated()) ShowWindow(own, SW_HIDE);
+    if (HWND window = FHosted->Window()) ShowWindow(window, Visible() ? SW_SHOWNA : SW_HIDE);
+}
+
+void TShockwaveFlash::FocusChanged(bool focused) {
+    ui::TCustomControl::FocusChanged(focused);
+    // The keyboard belongs in the installed control's window while it plays.
+    if (focused && FHosted) FHosted->Focus();
+}
+
 void TShockwaveFlash::Reactivate() {
+    if (FHosted) {
+        ActivateInstalledControl();
+        return;
+    }
     if (!Parent()) throw EOleError(L"OLE control activation failed");
     HWND wnd = nullptr;
     try {
@@ -139,7 +224,7 @@ void TShockwaveFlash::ShowContextMenu(int screenX, int screenY) {
 void TShockwaveFlash::UpdateTimer() {
     HWND wnd = HandleIfAllocated();
     unsigned interval = FPlayback.FrameInterval();
-    if (!wnd) interval = 0;
+    if (!wnd || FHosted) interval = 0;  // the installed control keeps its own time
     if (interval == FTimerInterval) return;
     if (FTimerInterval) KillTimer(wnd, kFrameTimer);
     FTimerInterval = 0;

@@ -1,12 +1,17 @@
 // TShockwaveFlash: the Flash player control the main window shows games in. The windows talk
 // to it as they would to the Shockwave Flash ActiveX control: property puts by dispatch id
 // (ScaleMode 120, AlignMode 121, BackgroundColor 123), LoadMovie(layer, url), Play() and the
-// re-activation step after every splitter change. Behind it plays the built-in SWF engine
-// (TFlashPlayback); hosting an installed ActiveX control instead is left out, since none
-// exists under Wine.
+// re-activation step after every splitter change.
 //
-// The control is a child window: a timer on the GUI thread at the movie's frame rate steps
-// the timeline and invalidates; WM_PAINT renders the frame at the client size (the engine
+// Two players sit behind it, chosen at every LoadMovie: the built-in SWF engine
+// (TFlashPlayback) for every movie it can play, and the Flash player ActiveX control installed
+// on the system (TFlashControlHost) for movies that need ActionScript 3, when it is registered.
+// Without that control an ActionScript 3 movie shows a notice saying so. While the installed
+// control plays, its own window sits in the parent pane at the control's bounds and this
+// control's window is hidden; the property values are kept for both players.
+//
+// The built-in player is a child window: a timer on the GUI thread at the movie's frame rate
+// steps the timeline and invalidates; WM_PAINT renders the frame at the client size (the engine
 // scales and aligns into a buffer of that size) and blits it.
 //
 // Input: mouse and keyboard messages of the window go to the movie in client pixels; the
@@ -20,11 +25,13 @@
 // play/pause, restart, quality and the about box (PlayerMenu.h).
 #pragma once
 
+#include "flash/FlashControlHost.h"
 #include "flash/FlashPlayback.h"
 #include "flash/PlayerMenu.h"
 #include "ui/Control.h"
 #include "ui/LayoutRegistry.h"
 
+#include <memory>
 #include <string>
 
 namespace flash {
@@ -46,15 +53,32 @@ public:
     void SetBackgroundColor(int value) { PutPropertyById(DISPID_BACKGROUNDCOLOR, value); }
 
     // Loads a movie from a full local path (any characters) and shows its first frame; a file
-    // that cannot be read or is no Flash movie raises EOleError and the old movie stays.
+    // that cannot be read or is no Flash movie raises EOleError and the old movie stays. An
+    // ActionScript 3 movie goes to the installed control when there is one (its errors raise
+    // EOleError with the control's text); otherwise the built-in player shows the notice.
     void LoadMovie(int layer, const std::wstring& url);
     // Starts the loaded movie.
     void Play();
-    // The step the main window runs after every splitter change: the control's window is made
+    // The step the main window runs after every splitter change: the player's window is made
     // if it is missing, put at the control's current bounds in its pane, shown or hidden as
     // Visible says, and repainted at the new size. The movie is neither reloaded nor restarted.
-    // Raises EOleError "OLE control activation failed" when the control has no parent window.
+    // For the installed control this is its in-place activation again. Raises EOleError "OLE
+    // control activation failed" when the control has no parent window or will not activate.
     void Reactivate();
+
+    // --- which player plays ------------------------------------------------------------------
+    // The class of the installed control tried for ActionScript 3 movies (tests use their own);
+    // takes effect at the next LoadMovie that needs it.
+    void SetControlClassId(const CLSID& classId) { FControlClassId = classId; }
+    // The installed control plays the current movie.
+    bool Hosted() const { return FHosted != nullptr; }
+    TFlashControlHost* HostedControl() { return FHosted.get(); }
+    // The current movie needs ActionScript 3 and no installed control plays it: the pane shows
+    // the notice instead of the game.
+    bool ShowsActionScript3Notice() const { return !FHosted && FPlayback.NeedsActionScript3(); }
+    // The window the game plays in, which takes the keyboard: the installed control's while it
+    // plays, otherwise this control's own (null before it exists).
+    HWND PlayerWindow() const;
 
     // Stored state from the window layout: "High"/"Best"/"Medium" draw anti-aliased,
     // "Low"/"AutoLow" do not; the window mode is kept but only "Window" is supported.
@@ -87,11 +111,19 @@ protected:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     LRESULT DialogCode() override;
     bool SetCursorFor(ui::Point client) override;
+    void ApplyVisible() override;
+    void FocusChanged(bool focused) override;
     void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
     void Resize() override;
 
 private:
     void UpdateTimer();
+    // Plays the movie in the installed control, making and activating the control first when
+    // needed. False when no such control is registered.
+    bool LoadInstalledControl(int layer, const std::wstring& url);
+    // Back to the built-in player: the installed control is closed and this window shown.
+    void EndInstalledControl();
+    void ActivateInstalledControl();
     // Passes one mouse or keyboard message to the movie; false for messages it does not take.
     bool HandleInput(UINT msg, WPARAM wParam, LPARAM lParam);
     // After input: the capture follows what the movie wants, and the new frame is shown.
@@ -106,6 +138,8 @@ private:
     std::wstring FWMode = L"Window";
     unsigned FTimerInterval = 0;
     wchar_t FHighSurrogate = 0;  // the first half of a pair, until the second arrives
+    CLSID FControlClassId = kFlashControlClassId;
+    std::unique_ptr<TFlashControlHost> FHosted;  // while the installed control plays
 };
 
 // Adds TShockwaveFlash and its stored properties (Quality, WMode, ScaleMode, AlignMode,

@@ -1,5 +1,7 @@
 // TApplication: message loop, error box, queued calls, cursors, start-up routines.
 #include "ui/Application.h"
+
+#include <ole2.h>
 #include <commctrl.h>
 #include <algorithm>
 
@@ -75,12 +77,15 @@ TApplication::~TApplication() {
     DestroyComponents();
     FHints.reset();
     if (FHandle) DestroyWindow(FHandle);
+    if (FOleReady) OleUninitialize();
     gApplication = nullptr;
 }
 
 void TApplication::Initialize() {
     if (FInitialized) return;
     FInitialized = true;
+    // OLE in the GUI thread's apartment, where an installed ActiveX control may be hosted.
+    FOleReady = SUCCEEDED(OleInitialize(nullptr));
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     InitRoutines& r = Routines();

@@ -91,6 +91,7 @@ private:
     TForm* FMainForm = nullptr;
     bool FTerminated = false;
     bool FInitialized = false;
+    bool FOleReady = false;  // OleInitialize succeeded and is undone at the end
     int FLoopDepth = 0;
     HWND FHandle = nullptr;
     std::deque<std::function<void()>> FQueuedCalls;

@@ -9,6 +9,7 @@
 #include "widgets/WkSplitter.h"
 #include "widgets/WkStatusBar.h"
 #include "widgets/WkTreeView.h"
+#include "../common/installed_control.h"
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
@@ -53,6 +54,9 @@ protected:
         WriteMinimalSwf(dir + L"FlashFiles\\Tank.swf");
         WriteMinimalSwf(dir + L"FlashFiles\\Ball.swf");
         WriteBytes(dir + L"FlashFiles\\Broken.swf", "not a movie");
+        // ActionScript 3 games; the test control refuses movies with "fail" in their path.
+        WriteBytes(dir + L"FlashFiles\\Rocket.swf", testsupport::ActionScript3MovieBytes());
+        WriteBytes(dir + L"FlashFiles\\Rocket fail.swf", testsupport::ActionScript3MovieBytes());
         WriteBytes(dir + L"DocFiles\\Tank.txt", "\xCC\xB9\xBF\xCB\r\n\xB5\xDA\xB6\xFE\xD0\xD0"); // 坦克 / 第二行 in GBK
     }
 
@@ -97,7 +101,7 @@ TEST_F(MainWindow, CreationSetsTitleFontDirectoryAndCatalog) {
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->Text(), L"^_^ 所有游戏 ^_^");
     EXPECT_EQ(root->ImageIndex(), 0);
-    EXPECT_EQ(root->Count(), 3);
+    EXPECT_EQ(root->Count(), 5);
     wk::TTreeNode* tank = Game(L"Tank");
     ASSERT_NE(tank, nullptr);
     EXPECT_EQ(tank->ImageIndex(), 1);
@@ -245,6 +249,94 @@ TEST_F(MainWindow, ToolButtonsFollowTheRightEdgeAndTheTreeKeepsItsWidth) {
     EXPECT_EQ(right - (help->Left() + help->Width()), 11);
     EXPECT_EQ(help->Top(), 45);
     EXPECT_EQ(form->WkSplitter1->Position(), 236);
+}
+
+// With the Flash control installed (the test control, under its own class id), an ActionScript
+// 3 game plays in it: the start, the scale buttons and the splitter reach it as these calls.
+TEST_F(MainWindow, AnActionScript3GamePlaysInTheInstalledControl) {
+    testsupport::TInstalledControl control;
+    ASSERT_TRUE(control.Install());
+    form->ShockwaveFlash1->SetControlClassId(flash_test::kTestControlClsid);
+    form->Show();
+    control.Clear();
+    Press(ui::mbLeft, Game(L"Rocket"));
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    ui::Application().ProcessMessages();
+    const std::wstring path = AppDir + L"FlashFiles\\Rocket.swf";
+    const std::vector<std::wstring> events = {L"event OnReadyStateChange 0x00000000", L"event OnProgress 0x00000000",
+                                              L"event FSCommand 0x00000000", L"event FlashCall 0x00000000"};
+    std::vector<std::wstring> start = {L"SetClientSite", L"Load Quality=High Scale=ShowAll WMode=Window", L"Advise",
+                                       testsupport::CallWithRect(L"DoVerb -5", form->ShockwaveFlash1->BoundsRect()),
+                                       L"put 123=0", L"put 121=0", L"put 120=0", L"LoadMovie 0 " + path};
+    start.insert(start.end(), events.begin(), events.end());
+    start.insert(start.end(), {L"Play", L"focus"});
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(control.Calls(), start);
+    EXPECT_EQ(form->WkGlyphStatus1->Caption(), L"当前游戏：Rocket");
+    EXPECT_EQ(GetFocus(), control.Window());
+    EXPECT_EQ(GetParent(control.Window()), form->ShockwaveFlash1->Parent()->Handle());
+
+    control.Clear();
+    form->BtnRealSizeClick(nullptr);
+    form->BtnFitClick(nullptr);
+    EXPECT_EQ(control.Calls(), (std::vector<std::wstring>{L"put 120=3", L"put 120=0"}));
+
+    control.Clear();
+    form->WkSplitter1->SetPosition(form->WkSplitter1->Position() + 40);
+    const ui::Rect moved = form->ShockwaveFlash1->BoundsRect();
+    ASSERT_FALSE(control.Calls().empty());
+    EXPECT_EQ(control.Calls().back(), testsupport::CallWithRect(L"SetObjectRects", moved));
+    EXPECT_EQ(control.Calls().front(), testsupport::CallWithRect(L"DoVerb -5", moved));
+    RECT at;
+    GetWindowRect(control.Window(), &at);
+    EXPECT_EQ(at.right - at.left, moved.Width());
+
+    // Starting it again goes to the same control; a refused movie gives the start-failure box.
+    control.Clear();
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    std::vector<std::wstring> again = {L"put 123=0", L"put 121=0", L"put 120=0", L"LoadMovie 0 " + path};
+    again.insert(again.end(), events.begin(), events.end());
+    again.push_back(L"Play");
+    std::vector<std::wstring> calls = control.Calls();
+    if (!calls.empty() && calls.back() == L"focus") calls.pop_back();  // focus may stay put
+    EXPECT_EQ(calls, again);
+    Press(ui::mbLeft, Game(L"Rocket fail"));
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, AppDir + L"FlashFiles\\Rocket fail.swf\r\n文件无法打开");
+    EXPECT_EQ(boxes[0].caption, L"错误");
+    EXPECT_EQ(form->WkGlyphStatus1->Caption(), L"当前游戏：Rocket");
+    form.reset();
+    EXPECT_EQ(control.Objects(), 0);
+}
+
+// Without the control, an ActionScript 3 game shows the notice and the status bar says so; the
+// next game starts as before.
+TEST_F(MainWindow, WithoutTheControlAnActionScript3GameShowsTheNotice) {
+    form->ShockwaveFlash1->SetControlClassId(CLSID{0x0F0E0D0C, 0x0B0A, 0x0908, {7, 6, 5, 4, 3, 2, 1, 0}});
+    form->Show();
+    Press(ui::mbLeft, Game(L"Rocket"));
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(form->WkGlyphStatus1->Caption(), std::wstring(kActionScript3GamePrefix) + L"Rocket");
+    EXPECT_EQ(form->WkGlyphStatus1->Caption(), L"无法运行（此游戏使用 ActionScript 3）：Rocket");
+    EXPECT_TRUE(form->ShockwaveFlash1->ShowsActionScript3Notice());
+
+    // The notice in the middle of the pane on the movie's background (white), nothing else.
+    const int w = form->ShockwaveFlash1->ClientWidth(), h = form->ShockwaveFlash1->ClientHeight();
+    flash::TFlashPlayback& playback = form->ShockwaveFlash1->Playback();
+    playback.RenderFrame(w, h);
+    int middle = 0, elsewhere = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if ((playback.Pixels()[size_t(y) * w + x] & 0xFFFFFF) != 0xFFFFFF) (std::abs(y - h / 2) < 20 ? middle : elsewhere)++;
+    EXPECT_GT(middle, 300);
+    EXPECT_EQ(elsewhere, 0);
+
+    Press(ui::mbLeft, Game(L"Ball"));
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    EXPECT_EQ(form->WkGlyphStatus1->Caption(), L"当前游戏：Ball");
+    EXPECT_FALSE(form->ShockwaveFlash1->ShowsActionScript3Notice());
 }
 
 TEST(Dialogs, DescriptionIsReadAfreshAndMissingFileGivesAnEmptyMemo) {

@@ -90,6 +90,20 @@ private:
     std::atomic<ULONG> FRefs{1};
 };
 
+// An IDispatch called only by dispatch id: no type information, no names.
+class TIdDispatch : public IDispatch {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count) *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
+        if (out) *out = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+};
+
 // The control's stored state, read by the control through IPersistPropertyBag::Load.
 class TPropertyBag final : public IPropertyBag, private TRefCounted {
 public:
@@ -138,7 +152,7 @@ private:
 class TFlashControlHost::TSite final : public IOleClientSite,
                                        public IOleInPlaceSite,
                                        public IOleInPlaceFrame,
-                                       public IDispatch,
+                                       public TIdDispatch,
                                        private TRefCounted {
 public:
     void Place(HWND parent, const ui::Rect& bounds) {
@@ -222,15 +236,6 @@ public:
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
     // IDispatch: the ambient properties a control asks its container for.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count) *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                      UINT*) override {
         if (!(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
@@ -258,7 +263,7 @@ private:
 };
 
 // The control's events arrive here and are left unhandled.
-class TFlashControlHost::TEventSink final : public IDispatch, private TRefCounted {
+class TFlashControlHost::TEventSink final : public TIdDispatch, private TRefCounted {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
@@ -270,15 +275,6 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return AddRefImpl(); }
     ULONG STDMETHODCALLTYPE Release() override { return ReleaseImpl(); }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count) *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     // OnReadyStateChange, OnProgress, FSCommand, FlashCall and any other: received, nothing to do.
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) override {
         if (result) VariantInit(result);

@@ -1,5 +1,7 @@
 #include "flash/FlashPlayback.h"
 
+#include "flash/FrameChanges.h"
+
 #include "swf/avm1/runtime.h"
 #include "swf/sound/mixer.h"
 #include "ui/Gdi.h"
@@ -187,8 +189,12 @@ bool TFlashPlayback::Playing() const {
 // Timing
 // ---------------------------------------------------------------------------------------------
 unsigned TFlashPlayback::FrameInterval() const {
+    return unsigned(std::max(0.0, std::round(FramePeriod())));
+}
+
+double TFlashPlayback::FramePeriod() const {
     if (!HasMovie()) return 0;
-    return unsigned(std::max(1.0, std::round(1000.0 / FPlayer.frame_rate())));
+    return std::max(1.0, 1000.0 / FPlayer.frame_rate());
 }
 
 bool TFlashPlayback::Tick() {
@@ -243,7 +249,8 @@ void TFlashPlayback::RenderFrame(int clientWidth, int clientHeight) {
     clientHeight = std::max(clientHeight, 0);
     FBufferWidth = clientWidth;
     FBufferHeight = clientHeight;
-    FPixels.assign(size_t(clientWidth) * clientHeight, 0);
+    // Every pixel is written below, so the buffer is not cleared first.
+    FPixels.resize(size_t(clientWidth) * clientHeight);
     if (!FPixels.empty()) {
         swf::RenderTarget target;
         target.pixels = FPixels.data();
@@ -252,14 +259,27 @@ void TFlashPlayback::RenderFrame(int clientWidth, int clientHeight) {
         target.stride = clientWidth * 4;
         target.format = swf::PixelFormat::BgraPremultiplied;
         // The engine fills the stage rectangle with the movie's colour (white if none) and the
-        // rest with the host colour, then draws the movie over it, placed by the scale and align
-        // modes.
+        // rest with the host colour (all of it without a movie), then draws the movie over it,
+        // placed by the scale and align modes.
         if (NeedsActionScript3())
             RenderActionScript3Notice();
         else
             FPlayer.render(target);
     }
     FDirty = false;
+}
+
+std::vector<ui::Rect> TFlashPlayback::RenderChanges(int clientWidth, int clientHeight) {
+    if (clientWidth <= 0 || clientHeight <= 0) return {};
+    if (clientWidth != FBufferWidth || clientHeight != FBufferHeight) {
+        RenderFrame(clientWidth, clientHeight);
+        return {ui::Rect{0, 0, clientWidth, clientHeight}};
+    }
+    if (!FDirty) return {};
+    // The frame on screen moves aside and the new one is rendered over the one before it.
+    std::swap(FPixels, FShown);
+    RenderFrame(clientWidth, clientHeight);
+    return ChangedRegions(FShown.data(), FPixels.data(), clientWidth, clientHeight);
 }
 
 // The notice centred in 宋体 on the movie's background colour, over the whole client area.
@@ -288,20 +308,21 @@ void TFlashPlayback::RenderActionScript3Notice() {
 }
 
 void TFlashPlayback::Paint(HDC dc, int clientWidth, int clientHeight, const ui::Rect& update) {
-    if (clientWidth <= 0 || clientHeight <= 0 || update.IsEmpty()) return;
+    if (clientWidth <= 0 || clientHeight <= 0) return;
+    const ui::Rect area = update.Intersected({0, 0, clientWidth, clientHeight});
+    if (area.IsEmpty()) return;
     if (FDirty || clientWidth != FBufferWidth || clientHeight != FBufferHeight) RenderFrame(clientWidth, clientHeight);
+    // Only the rows of the update rectangle go out: they are given as a DIB of their own, top
+    // down, so the source rows need no bottom-up arithmetic.
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = clientWidth;
-    info.bmiHeader.biHeight = -clientHeight; // top-down rows, as the engine writes them
+    info.bmiHeader.biHeight = -area.Height();
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB; // the top byte (the engine's alpha) is ignored
-    // The whole buffer goes out in one call and the DC's clip region (the paint update region)
-    // trims it: SetDIBitsToDevice's source-origin arguments count from the bottom even for
-    // top-down DIBs, which makes partial blits easy to get wrong for no real gain.
-    SetDIBitsToDevice(dc, 0, 0, DWORD(clientWidth), DWORD(clientHeight), 0, 0, 0, UINT(clientHeight), FPixels.data(),
-                      &info, DIB_RGB_COLORS);
+    SetDIBitsToDevice(dc, area.left, area.top, DWORD(area.Width()), DWORD(area.Height()), area.left, 0, 0,
+                      UINT(area.Height()), FPixels.data() + size_t(area.top) * clientWidth, &info, DIB_RGB_COLORS);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -91,6 +91,8 @@ public:
     // --- timing ------------------------------------------------------------------------------
     // Milliseconds between frames at the movie's frame rate (the engine clamps odd rates).
     unsigned FrameInterval() const;
+    // The same, unrounded: the pace the window keeps (24 fps is 41.67 ms, not 42).
+    double FramePeriod() const;
     // One timer tick: advances the timeline one frame when playing. True when the picture
     // changed and the window should be repainted.
     bool Tick();
@@ -116,6 +118,10 @@ public:
     const std::vector<std::uint32_t>& Pixels() const { return FPixels; }
     // Renders the current frame at this size now (Paint does this on its own when needed).
     void RenderFrame(int clientWidth, int clientHeight);
+    // Renders the frame when something may have changed since the last render and returns where
+    // it differs from the frame before: the rectangles the window must repaint (the whole area
+    // after a change of size, nothing when the picture stands still).
+    std::vector<ui::Rect> RenderChanges(int clientWidth, int clientHeight);
 
     // --- input ---------------------------------------------------------------------------
     // Pointer positions are client pixels of the painted area; keys are virtual-key codes and
@@ -160,6 +166,7 @@ private:
     int FBufferWidth = 0;
     int FBufferHeight = 0;
     std::vector<std::uint32_t> FPixels;
+    std::vector<std::uint32_t> FShown;  // the frame before, kept to find what changed
 };
 
 } // namespace flash

@@ -7,11 +7,34 @@
 #include <imm.h>
 #include <windowsx.h>
 
+
 namespace flash {
 
 namespace {
+
 constexpr UINT_PTR kFrameTimer = 1;
+// Frames run in one go when the window fell behind (a modal loop, a busy machine); further
+// behind than this the pace starts afresh instead of racing to catch up.
+constexpr int kMaxCatchUpFrames = 4;
+
+// The message the frame clock posts when the next frame is due.
+UINT FrameDueMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Plumora.FrameDue");
+    return message;
 }
+
+double NowMs() {
+    static const double perMs = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return double(f.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return double(now.QuadPart) / perMs;
+}
+
+} // namespace
 
 TShockwaveFlash::TShockwaveFlash(ui::TComponent* owner) : ui::TCustomControl(owner) {
     // The blit covers every pixel of the client area in one call: no off-screen copy needed.
@@ -25,7 +48,7 @@ TShockwaveFlash::TShockwaveFlash(ui::TComponent* owner) : ui::TCustomControl(own
 }
 
 TShockwaveFlash::~TShockwaveFlash() {
-    if (HWND wnd = HandleIfAllocated(); wnd && FTimerInterval) KillTimer(wnd, kFrameTimer);
+    StopFrameClock();
     FHosted.reset();
 }
 
@@ -221,31 +244,67 @@ void TShockwaveFlash::ShowContextMenu(int screenX, int screenY) {
 // ---------------------------------------------------------------------------------------------
 // Timer and painting
 // ---------------------------------------------------------------------------------------------
+// Frames are paced by the clock, not by counting timer messages: frame n is due at
+// start + n × period, and each wake-up runs the frames due by then. The frame clock (a thread
+// on a high-resolution waitable timer) wakes the window, so 24, 25 and 30 fps keep their rate
+// without the 10–16 ms steps of WM_TIMER. Where no clock can be had, WM_TIMER at the rounded
+// interval stands in.
 void TShockwaveFlash::UpdateTimer() {
     HWND wnd = HandleIfAllocated();
-    unsigned interval = FPlayback.FrameInterval();
-    if (!wnd || FHosted) interval = 0;  // the installed control keeps its own time
-    if (interval == FTimerInterval) return;
-    if (FTimerInterval) KillTimer(wnd, kFrameTimer);
+    const double period = (wnd && !FHosted) ? FPlayback.FramePeriod() : 0.0;
+    if (period == FFramePeriod) return;
+    StopFrameClock();
+    if (period <= 0) return;
+    FFramePeriod = period;
+    FTimerInterval = FPlayback.FrameInterval();
+    FClockStart = NowMs();
+    FFramesRun = 0;
+    FFrameClock = std::make_unique<TFrameClock>(wnd, FrameDueMessage(), period);
+    if (FFrameClock->Running()) return;
+    FFrameClock.reset();
+    if (!SetTimer(wnd, kFrameTimer, FTimerInterval, nullptr)) {
+        FFramePeriod = 0;
+        FTimerInterval = 0;
+    }
+}
+
+void TShockwaveFlash::StopFrameClock() {
+    FFrameClock.reset();
+    if (HWND wnd = HandleIfAllocated(); wnd && FTimerInterval) KillTimer(wnd, kFrameTimer);
+    FFramePeriod = 0;
     FTimerInterval = 0;
-    // SetTimer with the same id replaces the old timer; the system clamps intervals below
-    // USER_TIMER_MINIMUM (10 ms), which caps very fast movies at about 100 frames a second.
-    if (interval && SetTimer(wnd, kFrameTimer, interval, nullptr)) FTimerInterval = interval;
+}
+
+void TShockwaveFlash::FrameDue() {
+    if (!FFrameClock) return;  // a message from a clock stopped since
+    FFrameClock->Handled();
+    const long long due = (long long)((NowMs() - FClockStart) / FFramePeriod);
+    long long frames = due - FFramesRun;
+    if (frames > kMaxCatchUpFrames) {
+        // Far behind: show one frame now and keep the pace from here.
+        FFramesRun = due - 1;
+        frames = 1;
+    }
+    bool changed = false;
+    for (; frames > 0; --frames, ++FFramesRun) changed |= FPlayback.Tick();
+    if (changed) ShowChanges();
 }
 
 void TShockwaveFlash::TimerTick() {
-    if (FPlayback.Tick()) Invalidate();
+    if (FPlayback.Tick()) ShowChanges();
+}
+
+void TShockwaveFlash::ShowChanges() {
+    HWND wnd = HandleIfAllocated();
+    if (!wnd || !IsWindowVisible(wnd)) return;
+    for (const ui::Rect& r : FPlayback.RenderChanges(ClientWidth(), ClientHeight())) InvalidateRect(r);
 }
 
 void TShockwaveFlash::CreateWnd() {
-    FTimerInterval = 0; // a new window has no timer yet
     UpdateTimer();
 }
 
-void TShockwaveFlash::DestroyWnd() {
-    if (FTimerInterval) KillTimer(HandleIfAllocated(), kFrameTimer);
-    FTimerInterval = 0;
-}
+void TShockwaveFlash::DestroyWnd() { StopFrameClock(); }
 
 void TShockwaveFlash::Paint(ui::TCanvas& canvas, const ui::Rect& update) {
     FPlayback.Paint(canvas.Handle(), ClientWidth(), ClientHeight(), update);
@@ -254,6 +313,11 @@ void TShockwaveFlash::Paint(ui::TCanvas& canvas, const ui::Rect& update) {
 bool TShockwaveFlash::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (msg == WM_TIMER && wParam == kFrameTimer) {
         TimerTick();
+        result = 0;
+        return true;
+    }
+    if (msg == FrameDueMessage()) {
+        FrameDue();
         result = 0;
         return true;
     }
@@ -329,7 +393,7 @@ void TShockwaveFlash::AfterInput() {
         if (want && GetCapture() != wnd) SetCapture(wnd);
         else if (!want && GetCapture() == wnd) ReleaseCapture();
     }
-    Invalidate(); // the movie may have changed the picture
+    ShowChanges(); // the movie may have changed the picture
 }
 
 void TShockwaveFlash::CharUnit(wchar_t unit) {

@@ -27,6 +27,7 @@
 
 #include "flash/FlashControlHost.h"
 #include "flash/FlashPlayback.h"
+#include "flash/FrameClock.h"
 #include "flash/PlayerMenu.h"
 #include "ui/Control.h"
 #include "ui/LayoutRegistry.h"
@@ -98,9 +99,9 @@ public:
 
     // The engine side, for tests and diagnostics.
     TFlashPlayback& Playback() { return FPlayback; }
-    // One timer step, exactly as WM_TIMER runs it.
+    // One frame step, as the frame clock runs it, with the changed parts repainted.
     void TimerTick();
-    // Whether the frame timer is running, and its interval in milliseconds.
+    // Whether the frame clock is running, and its period rounded to milliseconds.
     bool TimerRunning() const { return FTimerInterval != 0; }
     unsigned TimerInterval() const { return FTimerInterval; }
 
@@ -117,7 +118,13 @@ protected:
     void Resize() override;
 
 private:
+    // Starts, restarts or stops the frame clock for the current movie's rate.
     void UpdateTimer();
+    void StopFrameClock();
+    // The frame clock fired: runs the frames due by now and sets it for the next one.
+    void FrameDue();
+    // Renders what the movie changed and repaints just those parts of the window.
+    void ShowChanges();
     // Plays the movie in the installed control, making and activating the control first when
     // needed. False when no such control is registered.
     bool LoadInstalledControl(int layer, const std::wstring& url);
@@ -136,7 +143,11 @@ private:
     TFlashPlayback FPlayback;
     std::wstring FQuality = L"High";
     std::wstring FWMode = L"Window";
-    unsigned FTimerInterval = 0;
+    unsigned FTimerInterval = 0;  // rounded period while the clock runs, else 0
+    double FFramePeriod = 0;      // milliseconds per frame while the clock runs
+    double FClockStart = 0;       // when frame 0 was due (performance counter, ms)
+    long long FFramesRun = 0;     // frames run since then
+    std::unique_ptr<TFrameClock> FFrameClock;  // wakes the window while a movie plays
     wchar_t FHighSurrogate = 0;  // the first half of a pair, until the second arrives
     CLSID FControlClassId = kFlashControlClassId;
     std::unique_ptr<TFlashControlHost> FHosted;  // while the installed control plays

@@ -74,10 +74,16 @@ COLORREF RgbToColorRef(int rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0x
 
 EOleError::EOleError(const std::wstring& message) : std::runtime_error(ToUtf8(message)), FMessage(message) {}
 
+namespace {
+// Where the player's complaints go unless a caller asks for them: the system's debug output,
+// which a debugger or a log viewer shows and a user never sees as a box.
+void ReportToDebugger(const std::string& message) { OutputDebugStringW((L"Plumora: " + FromUtf8(message) + L"\n").c_str()); }
+} // namespace
+
 TFlashPlayback::TFlashPlayback()
-    : FAudio([this](std::int16_t* out, std::size_t frames) { FPlayer.mix_audio(out, frames); },
-             [](const std::string& message) { OutputDebugStringW((FromUtf8(message) + L"\n").c_str()); }) {
+    : FAudio([this](std::int16_t* out, std::size_t frames) { FPlayer.mix_audio(out, frames); }, ReportToDebugger) {
     FPlayer.set_font_provider(&FFonts);
+    FPlayer.set_error_handler(ReportToDebugger);
     // Streams start as far ahead of their frames as the device holds, so that picture and
     // sound meet at the ear.
     FPlayer.audio().set_stream_lead(TAudioOutput::kRate * TAudioOutput::kBufferMs / 1000);
@@ -395,6 +401,10 @@ bool TFlashPlayback::CaretRect(RECT& r) {
 
 void TFlashPlayback::SetTraceHandler(std::function<void(const std::string&)> handler) {
     FPlayer.set_trace_handler(std::move(handler));
+}
+
+void TFlashPlayback::SetErrorHandler(std::function<void(const std::string&)> handler) {
+    FPlayer.set_error_handler(handler ? std::move(handler) : ReportToDebugger);
 }
 
 } // namespace flash

@@ -146,6 +146,9 @@ public:
     bool CaretRect(RECT& r);
     // Where the movie's trace() lines go (tests and diagnostics); set it before loading.
     void SetTraceHandler(std::function<void(const std::string&)> handler);
+    // Where the player's errors go: script errors, refused loads and what the loader worked
+    // around in a damaged file. The debug output when none is set; set it before loading.
+    void SetErrorHandler(std::function<void(const std::string&)> handler);
 
 private:
     static std::vector<std::uint8_t> ReadMovieFile(const std::wstring& path);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "swf/codec.h"
 #include "swf/parse.h"
@@ -322,11 +323,17 @@ struct Loader {
     JpegState jpeg;
 
     void warn(const char* what, int code) {
-        if (movie.warnings.size() < 64) {
+        if (movie.warnings.size() < Movie::kMaxWarnings) {
             char buf[128];
             std::snprintf(buf, sizeof buf, "%s in tag %d (%s)", what, code, tag_name(uint16_t(code)));
             movie.warnings.push_back(buf);
         }
+    }
+    // The same warning for the same tag code is given once per movie.
+    void warn_once(const char* what, int code) {
+        char buf[128];
+        std::snprintf(buf, sizeof buf, "%s in tag %d (%s)", what, code, tag_name(uint16_t(code)));
+        if (std::find(movie.warnings.begin(), movie.warnings.end(), buf) == movie.warnings.end()) warn(what, code);
     }
 
     void define(std::unique_ptr<Character> c) {
@@ -361,9 +368,11 @@ struct Loader {
             }
             if (code == uint16_t(TagCode::ShowFrame)) {
                 if (tl.frames.size() < kMaxFrames) tl.frames.push_back(std::move(current));
+                else if (tl.frames.size() == kMaxFrames) warn_once("frames past the limit are dropped", code);
                 current = Frame{};
                 continue;
             }
+            if (std::string_view(tag_name(code)) == "Unknown") warn_once("unknown tag skipped", code);
             handle(code, body, tl, current, in_sprite);
             if (body.failed()) warn("tag data cut short", code);
             if (!clean) break;
@@ -571,6 +580,10 @@ Result<std::shared_ptr<const Movie>> load_movie(const uint8_t* data, size_t size
 
     Loader loader{*movie, {}};
     if (!loader.walk(r, movie->timeline, false)) movie->truncated = true;
+    if (sig != 'F' && !body.complete && body.bytes.size() >= kMaxInflate)
+        movie->warnings.push_back("the movie inflates past the 256 MiB limit: the rest is dropped");
+    else if (movie->truncated)
+        movie->warnings.push_back("the file ends before the movie does: what is missing is not shown");
     return std::shared_ptr<const Movie>(std::move(movie));
 }
 

@@ -35,6 +35,10 @@ struct Movie {
     std::unordered_map<uint16_t, std::shared_ptr<const Character>> dictionary;
     std::unordered_map<std::string, uint16_t> exports;
     Timeline timeline;
+    // What the loader found wrong and worked around (cut-short tags, unknown tags, limits
+    // reached, a cut-short file), for the player's error channel: at most kMaxWarnings about
+    // tags, then one about the file as a whole.
+    static constexpr size_t kMaxWarnings = 64;
     std::vector<std::string> warnings;
 
     const Character* find(uint16_t id) const {

@@ -514,6 +514,8 @@ void Player::start(std::shared_ptr<const Movie> movie) {
     if (avm1::SoundHub* hub = avm1::sound_hub(script_->vm)) hub->output = movie_audio_.get();
     world_->events = script_.get();
     world_->sounds = movie_audio_.get();
+    if (on_error_)
+        for (const std::string& warning : movie_->warnings) on_error_(warning);
     root_ = std::make_unique<Clip>(*movie_, &movie_->timeline, 0, world_.get());
     focus_ = std::make_unique<KeyboardFocus>(*this);
     script_->start(*root_);

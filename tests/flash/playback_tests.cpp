@@ -263,3 +263,17 @@ TEST(FlashPlayback, ActionScript3MoviesShowTheNoticeInstead) {
     EXPECT_FALSE(p.NeedsActionScript3());
     EXPECT_TRUE(p.Tick());
 }
+
+// A damaged movie still plays, and what the loader worked around reaches the error channel.
+TEST(FlashPlayback, LoaderWarningsReachTheErrorHandler) {
+    std::vector<uint8_t> bytes = StageMovie(100, 50, 2, 12, kBlue, kRed);
+    bytes.resize(bytes.size() - 6);  // the last ShowFrame and End tag cut off
+    flash_test::TempMovie cut(bytes);
+    TFlashPlayback p;
+    std::vector<std::string> errors;
+    p.SetErrorHandler([&](const std::string& e) { errors.push_back(e); });
+    p.LoadMovie(0, cut.Path());
+    EXPECT_TRUE(p.HasMovie());
+    ASSERT_FALSE(errors.empty());
+    EXPECT_NE(errors.back().find("the file ends before the movie does"), std::string::npos);
+}

@@ -134,3 +134,27 @@ TEST(Timeline, SelfNestingSpritesAreCapped) {
     std::vector<uint32_t> px(100);
     p.render({px.data(), 10, 10, 40, swf::PixelFormat::BgraPremultiplied});
 }
+
+// What the loader works around is said on the player's error channel: tags it does not know
+// (once per code), and a file cut short.
+TEST(Timeline, LoaderWarningsReachTheErrorChannel) {
+    auto m = with_shapes();
+    m.tag(250, {1, 2, 3});
+    m.tag(250, {4});
+    m.place(1, 1);
+    m.show_frame();
+    std::vector<uint8_t> bytes = m.fws();
+    bytes.resize(bytes.size() - 6);  // cut inside the placement; its frame and the End tag are lost
+    bytes[4] = uint8_t(bytes.size());  // a header that agrees, as a cut download would not
+    std::vector<std::string> errors;
+    swf::Player player;
+    player.set_error_handler([&](const std::string& e) { errors.push_back(e); });
+    ASSERT_TRUE(player.load(bytes.data(), bytes.size()).ok());
+    const std::vector<std::string> expected = {
+        "unknown tag skipped in tag 250 (Unknown)",
+        "length past end of data in tag 26 (PlaceObject2)",
+        "tag data cut short in tag 26 (PlaceObject2)",
+        "the file ends before the movie does: what is missing is not shown",
+    };
+    EXPECT_EQ(errors, expected);
+}

@@ -580,6 +580,7 @@ void Runtime::load_into(Object* clip, const std::string& url, int flags, Object*
         if (loader) next_frame_.push_back({loader, finish_load_error, {clip, vm.intern("LoadNeverCompleted")}});
         return;
     }
+    report_warnings(url, *movie.value());
     loaded_movies_.push_back(movie.value());
     const double index = double(loaded_movies_.size() - 1), size = double(bytes.size());
     next_frame_.push_back({clip, finish_movie, {loader ? Value(loader) : Value(), index, size}});
@@ -628,6 +629,10 @@ Value Runtime::finish_movie(Vm& vm, Value self, const Args& args) {
 // loadMovieNum and loadVariablesNum. Variables go into the level's clip as into any clip. A movie
 // arrives with the next frame: in level 0 it replaces everything (the host restarts with it), in
 // a level above it replaces what the level held. unloadMovieNum empties a level above 0.
+void Runtime::report_warnings(const std::string& url, const Movie& movie) {
+    for (const std::string& warning : movie.warnings) error("\"" + url + "\": " + warning);
+}
+
 void Runtime::load_level(int n, const std::string& url, int flags) {
     if (flags & 0x80) {
         if (ClipObject* c = level(n)) load_into(c, url, 0xC0);
@@ -645,9 +650,10 @@ void Runtime::load_level(int n, const std::string& url, int flags) {
         return;
     }
     if (n == 0) {
-        root_replacement_ = RootReplacement{movie.value(), path};
+        root_replacement_ = RootReplacement{movie.value(), path};  // the player reports it as it starts
         return;
     }
+    report_warnings(url, *movie.value());
     loaded_movies_.push_back(movie.value());
     next_frame_.push_back({Value(), finish_level, {double(n), double(loaded_movies_.size() - 1)}});
 }

@@ -225,6 +225,8 @@ private:
     // the error channel) when refused or unreadable.
     bool read_local(const std::string& url, std::string& bytes, std::string* path = nullptr);
     void load_level(int level, const std::string& url, int flags);
+    // A loaded movie's loader warnings, to the error channel with the address it came from.
+    void report_warnings(const std::string& url, const Movie& movie);
 
 public:
     // Sound.loadSound: an MP3 file beside the movie, decoded whole; the Sound gets it and its

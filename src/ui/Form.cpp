@@ -204,15 +204,12 @@ bool TForm::NcPaint(HRGN region) {
     MapWindowPoints(FHandle, HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
     Rect inner = Rect(client).Offsetted(-window.left, -window.top);
     Rect band = inner.Inflated(FBorderWidth, FBorderWidth);
-    HDC dc = GetWindowDC(FHandle);
+    WindowDc dc(FHandle, WindowDc::WholeWindow);
     if (!dc) return true;
-    {
-        DcStateGuard state(dc);
-        ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
-        BrushOwner brush(CreateSolidBrush(ColorToRGB(Color())));
-        FillRect(dc, band.AsRECT(), brush);
-    }
-    ReleaseDC(FHandle, dc);
+    DcStateGuard state(dc);
+    ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
+    BrushOwner brush(CreateSolidBrush(ColorToRGB(Color())));
+    FillRect(dc, band.AsRECT(), brush);
     return true;
 }
 

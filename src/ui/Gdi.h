@@ -92,10 +92,14 @@ private:
     int FSaved;
 };
 
-// A window's DC from GetDC, released on scope exit.
+// A window's DC from GetDC (the client area) or GetWindowDC (the whole window, frame
+// included), released on scope exit.
 class WindowDc {
 public:
-    explicit WindowDc(HWND wnd) : FWnd(wnd), FDc(GetDC(wnd)) { if (FDc) detail::CountHandle(+1); }
+    enum TArea { Client, WholeWindow };
+    explicit WindowDc(HWND wnd, TArea area = Client) : FWnd(wnd), FDc(area == Client ? GetDC(wnd) : GetWindowDC(wnd)) {
+        if (FDc) detail::CountHandle(+1);
+    }
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
     ~WindowDc() { if (FDc) { ReleaseDC(FWnd, FDc); detail::CountHandle(-1); } }

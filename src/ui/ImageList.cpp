@@ -1,6 +1,7 @@
 #include "ui/ImageList.h"
 #include "ui/Canvas.h"
 #include "ui/Layout.h"
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -13,19 +14,36 @@ namespace {
 // background colour and 0 bits its text colour, so both must be set to white and black.
 constexpr DWORD kRopPaintBrushWhereSourceSet = 0x00E20746;
 
-// Pixels at least this bright vanish from a disabled glyph; only the darker lines of the
-// picture remain, as on a classic disabled button.
-constexpr int kDisabledLuminanceLimit = 192;
-
 } // namespace
 
+void TImageChangeLink::SetImages(TImageList* images) {
+    if (images == FImages) return;
+    if (FImages) std::erase(FImages->FChangeLinks, this);
+    FImages = images;
+    if (FImages) FImages->FChangeLinks.push_back(this);
+}
+
 TImageList::TImageList(TComponent* owner) : TComponent(owner) { Rebuild(); }
+
+TImageList::~TImageList() {
+    for (TImageChangeLink* link : FChangeLinks) link->FImages = nullptr;
+}
+
+void TImageList::Changed() {
+    // A holder may leave (or another join) while it is told: work on a copy and skip links
+    // that have gone meanwhile.
+    const std::vector<TImageChangeLink*> links = FChangeLinks;
+    for (TImageChangeLink* link : links)
+        if (std::find(FChangeLinks.begin(), FChangeLinks.end(), link) != FChangeLinks.end() && link->FOnChange)
+            link->FOnChange();
+}
 
 void TImageList::SetWidth(int width) {
     width = std::max(1, width);
     if (width == FWidth) return;
     FWidth = width;
     Rebuild();
+    Changed();
 }
 
 void TImageList::SetHeight(int height) {
@@ -33,18 +51,21 @@ void TImageList::SetHeight(int height) {
     if (height == FHeight) return;
     FHeight = height;
     Rebuild();
+    Changed();
 }
 
 void TImageList::SetMasked(bool masked) {
     if (masked == FMasked) return;
     FMasked = masked;
     Rebuild();
+    Changed();
 }
 
 void TImageList::SetBkColor(TColor color) {
     if (color == FBkColor) return;
     FBkColor = color;
     if (FHandle) ImageList_SetBkColor(FHandle, color == clNone ? CLR_NONE : ColorToRGB(color));
+    Changed();
 }
 
 void TImageList::Rebuild() {
@@ -62,6 +83,7 @@ int TImageList::AddStrip(HBITMAP strip, COLORREF maskColor) {
     BitmapOwner copy(static_cast<HBITMAP>(CopyImage(strip, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!copy) return -1;
     int first = FMasked ? ImageList_AddMasked(FHandle, copy, maskColor) : ImageList_Add(FHandle, copy, nullptr);
+    if (first >= 0) Changed();
     return first;
 }
 
@@ -79,6 +101,7 @@ void TImageList::LoadFromResource(const std::wstring& name, COLORREF maskColor) 
 void TImageList::Clear() {
     FResourceName.clear();
     if (FHandle) ImageList_RemoveAll(FHandle);
+    Changed();
 }
 
 int TImageList::Count() const { return FHandle ? ImageList_GetImageCount(FHandle) : 0; }
@@ -98,7 +121,9 @@ void TImageList::Draw(HDC dc, int x, int y, int index, bool enabled) const {
 
 void TImageList::DrawDisabled(HDC dc, int x, int y, int index) const {
     // Which pixels belong to the picture: draw it on white and on black; a pixel that comes
-    // out the same on both is opaque. That avoids depending on the list's mask format.
+    // out the same on both is opaque. That avoids depending on the list's mask format. Every
+    // opaque pixel is embossed, light ones included: a glyph drawn in light colours must not
+    // vanish when its button is disabled.
     DibSurface onWhite(FWidth, FHeight), onBlack(FWidth, FHeight);
     onWhite.Fill(RGB(255, 255, 255));
     onBlack.Fill(RGB(0, 0, 0));
@@ -109,10 +134,8 @@ void TImageList::DrawDisabled(HDC dc, int x, int y, int index) const {
     std::vector<BYTE> bits(static_cast<size_t>(rowBytes) * FHeight, 0);
     for (int py = 0; py < FHeight; ++py) {
         for (int px = 0; px < FWidth; ++px) {
-            COLORREF c = onWhite.Pixel(px, py);
-            if (c != onBlack.Pixel(px, py)) continue;
-            int luminance = (GetRValue(c) * 77 + GetGValue(c) * 150 + GetBValue(c) * 29) >> 8;
-            if (luminance < kDisabledLuminanceLimit) bits[py * rowBytes + px / 8] |= static_cast<BYTE>(0x80 >> (px % 8));
+            if (onWhite.Pixel(px, py) == onBlack.Pixel(px, py))
+                bits[py * rowBytes + px / 8] |= static_cast<BYTE>(0x80 >> (px % 8));
         }
     }
     BitmapOwner mono(CreateBitmap(FWidth, FHeight, 1, 1, bits.data()));

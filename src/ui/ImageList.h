@@ -5,18 +5,42 @@
 #include "ui/Color.h"
 #include "ui/Component.h"
 #include "ui/Gdi.h"
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace ui {
 
 class TCanvas;
 class TClassRegistry;
+class TImageList;
 
 constexpr COLORREF kImageListMaskColor = RGB(255, 0, 255);
+
+// Tells its holder whenever a list's pictures change (size, masking, background, images added
+// or cleared), so that a control showing them can resize and repaint. The list and the link
+// forget each other when either is destroyed.
+class TImageChangeLink {
+public:
+    explicit TImageChangeLink(std::function<void()> onChange) : FOnChange(std::move(onChange)) {}
+    ~TImageChangeLink() { SetImages(nullptr); }
+    TImageChangeLink(const TImageChangeLink&) = delete;
+    TImageChangeLink& operator=(const TImageChangeLink&) = delete;
+
+    TImageList* Images() const { return FImages; }
+    // Leaves the old list's notifications and joins the new one's.
+    void SetImages(TImageList* images);
+
+private:
+    friend class TImageList;
+    TImageList* FImages = nullptr;
+    std::function<void()> FOnChange;
+};
 
 class TImageList : public TComponent {
 public:
     explicit TImageList(TComponent* owner = nullptr);
+    ~TImageList() override;
     std::wstring ClassName() const override { return L"TImageList"; }
 
     int Width() const { return FWidth; }
@@ -43,14 +67,16 @@ public:
     HIMAGELIST Handle() const { return FHandle; }
 
     // Draws image `index` with its top-left corner at (x, y). A disabled image is drawn as an
-    // engraved silhouette of its darker pixels (highlight colour offset by one pixel under the
-    // shadow colour), the classic look of a disabled tool button. Out-of-range indexes draw
-    // nothing.
+    // embossed silhouette of all its opaque pixels (highlight colour offset by one pixel under
+    // the shadow colour), the classic look of a disabled tool button. Out-of-range indexes
+    // draw nothing.
     void Draw(HDC dc, int x, int y, int index, bool enabled = true) const;
     void Draw(TCanvas& canvas, int x, int y, int index, bool enabled = true) const;
 
 private:
+    friend class TImageChangeLink;
     void Rebuild();
+    void Changed();
     void DrawDisabled(HDC dc, int x, int y, int index) const;
 
     int FWidth = 16;
@@ -60,6 +86,7 @@ private:
     std::wstring FResourceName;
     COLORREF FResourceMask = kImageListMaskColor;
     ImageListOwner FHandle;
+    std::vector<TImageChangeLink*> FChangeLinks;
 };
 
 void RegisterImageListClasses(TClassRegistry& registry);

@@ -103,9 +103,9 @@ void TWkCustomButton::SetTransparent(bool value) {
 bool TWkCustomButton::IsThemed() const { return FThemeAware && VisualThemesActive(); }
 
 void TWkCustomButton::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
-    ui::TCustomControl::MouseDown(button, shift, x, y);
-    FLastPoint = {x, y};
-    if (button != ui::mbLeft || !Enabled()) return;
+    const TWkLifetime::TWatch life = FLifetime.Watch();
+    ui::TCustomControl::MouseDown(button, shift, x, y); // fires OnMouseDown
+    if (!life.Alive() || button != ui::mbLeft || !Enabled()) return;
     SetFocus();
     // A form that refuses the focus (a modal sibling, a validating control) gets no click.
     if (!Focused()) return;
@@ -115,25 +115,38 @@ void TWkCustomButton::MouseDown(ui::TMouseButton button, ui::TShiftState shift, 
 }
 
 void TWkCustomButton::MouseMove(ui::TShiftState shift, int x, int y) {
-    ui::TCustomControl::MouseMove(shift, x, y);
-    FLastPoint = {x, y};
-    if (!FTracking) return;
-    const bool inside = InClientArea(FLastPoint);
+    const TWkLifetime::TWatch life = FLifetime.Watch();
+    ui::TCustomControl::MouseMove(shift, x, y); // fires OnMouseMove
+    if (!life.Alive() || !FTracking) return;
+    const bool inside = InClientArea({x, y});
     if (inside == FPressedLook) return;
     FPressedLook = inside;
     RefreshLook();
 }
 
-void TWkCustomButton::MouseCaptureLost() {
-    ui::TCustomControl::MouseCaptureLost();
-    if (!FTracking) return;
-    // The one place a press ends. The framework takes the capture back before it hands on
-    // the release, so the release point is the last one the pointer reported; a capture
-    // taken away while the button is still held clicks nothing.
-    const bool released = (GetKeyState(VK_LBUTTON) & 0x8000) == 0;
+void TWkCustomButton::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
+    const TWkLifetime::TWatch life = FLifetime.Watch();
+    ui::TCustomControl::MouseUp(button, shift, x, y); // fires OnMouseUp before any click
+    if (!life.Alive() || button != ui::mbLeft || !FTracking) return;
     FTracking = false;
     FPressedLook = false;
-    if (released && InClientArea(FLastPoint)) PerformPress();
+    // Inside or not is judged where the button was released, not at the last move.
+    if (InClientArea({x, y})) {
+        PerformPress();
+        if (!life.Alive()) return; // the click handler destroyed the button
+    }
+    RefreshLook();
+}
+
+void TWkCustomButton::MouseCaptureLost() {
+    ui::TCustomControl::MouseCaptureLost();
+    // A release takes the capture back just before the framework hands it to MouseUp, which
+    // ends the press. Losing the capture while the button is still held (a window popping
+    // up) ends the press here, unclicked.
+    const bool held = (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
+    if (!FTracking || !held) return;
+    FTracking = false;
+    FPressedLook = false;
     RefreshLook();
 }
 
@@ -161,7 +174,11 @@ bool TWkCustomButton::KeyDown(WORD key, ui::TShiftState shift) {
 bool TWkCustomButton::KeyUp(WORD key, ui::TShiftState shift) {
     if (key == VK_SPACE) {
         FPressedLook = false;
-        if (FSpacePressed) PerformPress();
+        if (FSpacePressed) {
+            const TWkLifetime::TWatch life = FLifetime.Watch();
+            PerformPress();
+            if (!life.Alive()) return true; // the click handler destroyed the button
+        }
         RefreshLook();
     }
     return ui::TCustomControl::KeyUp(key, shift);
@@ -240,6 +257,8 @@ TWkButton::TWkButton(ui::TComponent* owner) : TWkCustomButton(owner) {
     SetColor(ui::clBtnFace);
 }
 
+TWkAction* TWkButton::Action() const { return FActionLink ? FActionLink->Action() : nullptr; }
+
 void TWkButton::SetAlignment(ui::TAlignment value) {
     if (FAlignment == value) return;
     FAlignment = value;
@@ -296,17 +315,22 @@ void TWkButton::SetShowFocusRect(bool value) {
 
 void TWkButton::Click() {
     if (ui::TForm* form = ui::GetParentForm(this)) form->SetModalResult(FModalResult);
-    TWkCustomButton::Click();
+    RunControlClick(*this, Action());
 }
 
 void TWkButton::PerformPress() {
     if (FGroupIndex != 0) SetDown(!FDown);
     else RefreshLook();
+    const TWkLifetime::TWatch life = FLifetime.Watch();
+    // InClick brackets the click, also when it throws, unless the handler destroyed the button.
     struct InClickScope {
+        const TWkLifetime::TWatch& life;
         bool& flag;
-        explicit InClickScope(bool& f) : flag(f) { flag = true; }
-        ~InClickScope() { flag = false; }
-    } scope(FInClick);
+        ~InClickScope() {
+            if (life.Alive()) flag = false;
+        }
+    } scope{life, FInClick};
+    FInClick = true;
     Click();
 }
 
@@ -321,10 +345,14 @@ bool TWkButton::DialogKey(WORD key, ui::TShiftState shift) {
     const bool escape = key == VK_ESCAPE && FCancel;
     if ((enter || escape) && (shift & (ui::ssShift | ui::ssCtrl | ui::ssAlt)) == 0 && CanFocus()) {
         FEnterKeyClick = !FDropDownOnEnter;
+        const TWkLifetime::TWatch life = FLifetime.Watch();
         struct Reset {
+            const TWkLifetime::TWatch& life;
             bool& flag;
-            ~Reset() { flag = false; }
-        } reset{FEnterKeyClick};
+            ~Reset() {
+                if (life.Alive()) flag = false;
+            }
+        } reset{life, FEnterKeyClick};
         // Click, not PerformPress: Enter never toggles a grouped button.
         Click();
         return true;
@@ -352,27 +380,53 @@ void TWkButton::ReevaluateDefault(ui::TWinControl* focused) {
     Repaint();
 }
 
+// The group is told by direct calls among the parent's push buttons. A window message
+// carrying the sender's address would let any process that posts to the window hand the
+// button an arbitrary pointer.
 void TWkButton::BroadcastGroup() {
     ui::TWinControl* parent = Parent();
     if (!parent) return;
     for (ui::TControl* control : parent->Controls())
-        if (control != this)
-            control->Perform(CM_WKBUTTONGROUP, static_cast<WPARAM>(FGroupIndex), reinterpret_cast<LPARAM>(this));
+        if (auto* sibling = dynamic_cast<TWkButton*>(control); sibling && sibling != this) sibling->GroupChanged(*this);
 }
 
-bool TWkButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (msg != CM_WKBUTTONGROUP) return TWkCustomButton::HandleMessage(msg, wParam, lParam, result);
-    auto* sender = reinterpret_cast<TWkButton*>(lParam);
-    if (sender != this && static_cast<int>(wParam) == FGroupIndex) {
-        if (sender->FDown && FDown) {
-            // Raised directly: no setter, no click.
-            FDown = false;
-            Invalidate();
-        }
-        FAllowAllUp = sender->FAllowAllUp;
+void TWkButton::GroupChanged(const TWkButton& sender) {
+    if (sender.FGroupIndex != FGroupIndex) return;
+    if (sender.FDown && FDown) {
+        // Raised directly: no setter, no click, no action update.
+        FDown = false;
+        Invalidate();
     }
-    result = 0;
-    return true;
+    FAllowAllUp = sender.FAllowAllUp;
+}
+
+// =========================================================================================
+// Action
+// =========================================================================================
+
+void TWkButton::SetAction(TWkAction* action) {
+    if (action == Action()) return;
+    if (!action) {
+        FActionLink.reset();
+        return;
+    }
+    if (!FActionLink) FActionLink = std::make_unique<TWkButtonActionLink>(*this);
+    FActionLink->SetAction(action);
+    ActionChange(*action, action->IsLoading());
+}
+
+void TWkButton::ActionChange(const TWkAction& action, bool checkDefaults) {
+    ApplyActionDefaults(*this, action, checkDefaults);
+    if (!checkDefaults || !FDown) SetDown(action.Checked());
+}
+
+void TWkButton::AssignTo(TWkAction& action) const {
+    CopyControlToAction(*this, action);
+    action.SetChecked(FDown);
+}
+
+void TWkButtonActionLink::CheckedChanging(bool value) {
+    if (FButton.Down() == FAction->Checked()) FButton.SetDown(value);
 }
 
 // =========================================================================================
@@ -567,7 +621,11 @@ const ui::TLayoutNames<TTextStyle> kTextStyleNames = {
 } // namespace
 
 void RegisterWkButtonClasses(ui::TClassRegistry& r) {
+    RegisterWkActionClasses(r);
     ui::RegisterControlClass<TWkButton>(r, L"TWkButton");
+    r.Property<TWkButton>(L"Action", [](B b, V v, C c) {
+        c.Reference<TWkAction>(v, [&b](TWkAction& action) { b.SetAction(&action); });
+    });
     r.Property<TWkButton>(L"Alignment", [](B b, V v, C c) { b.SetAlignment(ui::LayoutAlignment(v, c)); });
     r.Property<TWkButton>(L"AlignmentVertical", [](B b, V v, C c) {
         b.SetAlignmentVertical(c.Enum(v, kAlignmentVerticalNames));

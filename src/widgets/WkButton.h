@@ -5,18 +5,19 @@
 // look with gradients, or a classic 3-D border.
 //
 // TWkCustomButton holds the text styles, hot tracking, focus and mouse logic; TWkButton adds
-// alignment, default/cancel, modal result, groups and the painting.
+// alignment, default/cancel, modal result, groups, the action link and the painting.
 #pragma once
 #include "ui/Control.h"
+#include "widgets/WkAction.h"
 #include "widgets/WkColors.h"
 #include "widgets/WkEnums.h"
+#include <memory>
 
 namespace ui { class TClassRegistry; }
 
 namespace wk {
 
-// Broadcast to the siblings of a push button: WParam = GroupIndex, LParam = the sender.
-constexpr UINT CM_WKBUTTONGROUP = 0x2421;
+class TWkButtonActionLink;
 
 class TWkCustomButton : public ui::TCustomControl {
 public:
@@ -67,6 +68,7 @@ protected:
     // Framework handlers.
     void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
     void MouseMove(ui::TShiftState shift, int x, int y) override;
+    void MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
     void MouseCaptureLost() override;
     void MouseEnter() override;
     void MouseLeave() override;
@@ -80,7 +82,8 @@ protected:
     bool FPressedLook = false;
     bool FMouseInside = false;
     bool FSpacePressed = false;
-    ui::Point FLastPoint; // where the pointer was last reported while pressed
+    // Tells the press, key and click code whether a handler they called destroyed the button.
+    TWkLifetime FLifetime;
 
 private:
     TAlignmentVertical FAlignmentVertical = avCenter;
@@ -123,8 +126,14 @@ public:
     virtual void SetShowDownPattern(bool value);
     bool ShowFocusRect() const { return FShowFocusRect; }
     virtual void SetShowFocusRect(bool value);
+    // The action whose caption, hint, states and Checked (as Down) the button shows and whose
+    // command its click runs when the button has no OnClick of its own; nullptr for none.
+    TWkAction* Action() const;
+    void SetAction(TWkAction* action);
+    // Copies the button's caption, hint, states and Down (as Checked) into an action.
+    void AssignTo(TWkAction& action) const;
 
-    // The parent form's ModalResult := ModalResult, then OnClick.
+    // The parent form's ModalResult := ModalResult, then OnClick (or the action).
     void Click() override;
 
     // Enter clicks this button now.
@@ -145,6 +154,9 @@ protected:
     bool DialogKey(WORD key, ui::TShiftState shift) override;
     bool DialogChar(wchar_t ch) override;
     void ActiveControlChanged(ui::TWinControl* focused) override;
+    // The action was assigned (checkDefaults: it is still being read from a layout, so only
+    // properties at their defaults are filled).
+    virtual void ActionChange(const TWkAction& action, bool checkDefaults);
 
 private:
     friend void RegisterWkButtonClasses(ui::TClassRegistry& registry);
@@ -157,7 +169,8 @@ private:
     void PaintDownPattern(ui::TCanvas& canvas, const ui::Rect& rect);
     void ReevaluateDefault(ui::TWinControl* focused);
     void BroadcastGroup();
-    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // Another button of the parent changed Down, AllowAllUp or GroupIndex.
+    void GroupChanged(const TWkButton& sender);
 
     ui::TAlignment FAlignment = ui::taCenter;
     bool FAllowAllUp = false;
@@ -174,6 +187,20 @@ private:
     bool FActsAsDefault = false;
     bool FInClick = false;
     bool FEnterKeyClick = false;
+    std::unique_ptr<TWkButtonActionLink> FActionLink;
+};
+
+// Adds Down (from Checked) to what a control takes from its action, while the button still
+// shows the action's old value.
+class TWkButtonActionLink : public TWkActionLink {
+public:
+    explicit TWkButtonActionLink(TWkButton& client) : TWkActionLink(client), FButton(client) {}
+
+protected:
+    void CheckedChanging(bool value) override;
+
+private:
+    TWkButton& FButton;
 };
 
 // Registers TWkButton and its stored properties (and the legacy "FrameFlat").

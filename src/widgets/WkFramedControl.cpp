@@ -48,14 +48,10 @@ bool TWkFramedControl::NcPaint(HRGN region) {
     if (!FFrameVisible || UsesThemedFrame()) return true;
     // The whole window's DC: the update region of WM_NCPAINT would clip the frame when only
     // a scroll bar changed, and the frame must stay whole.
-    HWND wnd = HandleIfAllocated();
-    HDC dc = GetWindowDC(wnd);
+    ui::WindowDc dc(HandleIfAllocated(), ui::WindowDc::WholeWindow);
     if (!dc) return true;
-    {
-        ui::TCanvas canvas(dc);
-        PaintNonClient(canvas);
-    }
-    ReleaseDC(wnd, dc);
+    ui::TCanvas canvas(dc);
+    PaintNonClient(canvas);
     return true;
 }
 

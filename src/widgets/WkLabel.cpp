@@ -41,8 +41,12 @@ bool StartsWithNoCase(std::wstring_view s, std::wstring_view prefix) {
 } // namespace
 
 std::wstring LinkTarget(const std::wstring& url, const std::wstring& caption) {
-    const std::wstring target = Trimmed(url);
-    return target.empty() ? Trimmed(caption) : target;
+    std::wstring target = Trimmed(url);
+    if (target.empty()) target = Trimmed(caption);
+    // A bare web host ("www.example.org") is what people write for a homepage; the shell
+    // would take it for a file name.
+    if (StartsWithNoCase(target, L"www.")) target.insert(0, L"http://");
+    return target;
 }
 
 bool IsSafeLinkTarget(std::wstring_view target) {
@@ -289,13 +293,11 @@ void TWkLabel::SetFlyByEnabled(bool value) {
 }
 
 void TWkLabel::SetAutoSize(bool value) {
-    ui::TLabel::SetAutoSize(value);
-    AdjustBounds();
+    WithKitSizing([&] { ui::TLabel::SetAutoSize(value); });
 }
 
 void TWkLabel::SetWordWrap(bool value) {
-    ui::TLabel::SetWordWrap(value);
-    AdjustBounds();
+    WithKitSizing([&] { ui::TLabel::SetWordWrap(value); });
 }
 
 void TWkLabel::MouseEnter() {
@@ -325,14 +327,29 @@ void TWkLabel::MouseLeave() {
     ui::TLabel::MouseLeave();
 }
 
+// The framework label's own handlers size it to the bare text, keeping its centre or right
+// edge by that size; a kit label then grew by its frames from the wrong place and a centred
+// one crept right at every change. Its handlers are skipped here: the kit sizes alone.
+
+void TWkLabel::WithKitSizing(const std::function<void()>& frameworkChange) {
+    const Rect before = BoundsRect();
+    frameworkChange();
+    if (AutoSize() && !IsLoading() && BoundsRect() != before) SetBoundsRect(before);
+    AdjustBounds();
+}
+
+void TWkLabel::SetShowAccelChar(bool value) {
+    WithKitSizing([&] { ui::TLabel::SetShowAccelChar(value); });
+}
+
 void TWkLabel::TextChanged() {
-    ui::TLabel::TextChanged();
+    ui::TGraphicControl::TextChanged(); // invalidates
     AdjustBounds();
     Repaint();
 }
 
 void TWkLabel::FontChanged() {
-    ui::TLabel::FontChanged();
+    ui::TGraphicControl::FontChanged(); // invalidates
     if (IsLoading()) return;
     if (!FBlinking) FNormalTextColor = FPaintTextColor = Font().Color;
     if (FAngle != 0 && !IsTrueTypeFont(Font())) FAngle = 0;
@@ -340,7 +357,7 @@ void TWkLabel::FontChanged() {
 }
 
 void TWkLabel::Loaded() {
-    ui::TLabel::Loaded();
+    ui::TGraphicControl::Loaded(); // the framework label's sizing is replaced by AdjustBounds
     if (FRotation == roNone && FAngle != 0) FRotation = roFlat;
     if (FRotation != roNone) SwitchToTrueTypeFont();
     FNormalTextColor = FPaintTextColor = Font().Color;
@@ -619,13 +636,16 @@ void TWkLabel::PaintCurvedText(ui::TCanvas& canvas) {
 // [6] TWkURLLabel
 // =============================================================================================
 
+HCURSOR LinkHandCursor(HMODULE resources) {
+    if (HCURSOR hand = LoadCursorW(nullptr, IDC_HAND)) return hand;
+    // Windows 95 and NT 4 have no hand of their own.
+    return LoadCursorW(resources, L"WKCOMMON_HANDCURSOR");
+}
+
 namespace {
-// The hand pointer: the program's own cursor resource, or the system's hand without one.
 void RegisterHandCursor() {
     if (ui::Application().CursorHandle(crWkHandPoint)) return;
-    HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), L"WKCOMMON_HANDCURSOR");
-    if (!hand) hand = LoadCursorW(nullptr, IDC_HAND);
-    ui::Application().SetCursorHandle(crWkHandPoint, hand);
+    ui::Application().SetCursorHandle(crWkHandPoint, LinkHandCursor(GetModuleHandleW(nullptr)));
 }
 } // namespace
 
@@ -686,6 +706,7 @@ void RegisterWkLabelClasses(ui::TClassRegistry& registry) {
     ui::RegisterControlClass<TWkURLLabel>(registry, L"TWkURLLabel");
     registry.Property<L>(L"AutoSize", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetAutoSize(c.Bool(v)); });
     registry.Property<L>(L"WordWrap", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetWordWrap(c.Bool(v)); });
+    registry.Property<L>(L"ShowAccelChar", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetShowAccelChar(c.Bool(v)); });
     registry.Property<L>(L"Angle", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetAngle(c.Int(v)); });
     registry.Property<L>(L"Rotation", [](L& l, const TLayoutValue& v, TLayoutContext& c) {
         l.SetRotation(c.Enum<TRotation>(v, {{L"roNone", roNone}, {L"roFlat", roFlat}, {L"roCurve", roCurve}}));

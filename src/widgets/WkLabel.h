@@ -6,7 +6,8 @@
 // URL to the desktop shell and then shows the label in the visited colour.
 //
 // Only web and mail links are opened: a target that is not an http:, https: or mailto:
-// address (a file, a program, a script URL) is refused, whatever the layout says.
+// address (a file, a program, a script URL) is refused, whatever the layout says. A bare
+// "www." host is opened as an http:// address.
 #pragma once
 #include "ui/Label.h"
 #include "widgets/WkPanel.h"
@@ -95,9 +96,10 @@ public:
     int TextMargin() const { return FTextMargin; }
     void SetTextMargin(int value);
 
-    // The framework label's sizing switches, followed by the kit's own sizing.
+    // The framework label's sizing switches, sized by the kit's rules (frames included).
     void SetAutoSize(bool value);
     void SetWordWrap(bool value);
+    void SetShowAccelChar(bool value);
 
     // The colour the text is painted in now (the font colour, or BlinkColor while blinking).
     ui::TColor PaintTextColor() const { return FPaintTextColor; }
@@ -128,6 +130,8 @@ private:
     void PaintAngledText(ui::TCanvas& canvas);
     void PaintCurvedText(ui::TCanvas& canvas);
     void SwitchToTrueTypeFont();
+    // Runs a framework label setter, then sizes from the bounds it started with.
+    void WithKitSizing(const std::function<void()>& frameworkChange);
     void EndFlyBy();
     void FrameChanged();
 
@@ -194,7 +198,7 @@ private:
 };
 
 // The target a link label opens: its URL when that is not blank, else its caption, without
-// surrounding white space.
+// surrounding white space; a target starting with "www." gets "http://" in front.
 std::wstring LinkTarget(const std::wstring& url, const std::wstring& caption);
 // Whether a target may go to the shell: an http:// or https:// address or a mailto: address
 // (scheme in any letter case), with no white space, control characters or quotes that a
@@ -203,6 +207,10 @@ bool IsSafeLinkTarget(std::wstring_view target);
 // Opens a safe target with the shell's "open" verb; when the shell cannot and the target
 // ends in ".htm", offers the system's choice of program for .htm files.
 bool OpenLinkWithShell(const std::wstring& target);
+
+// The link labels' hand pointer: the system's own hand, or, on systems without one, the
+// WKCOMMON_HANDCURSOR cursor among `resources`.
+HCURSOR LinkHandCursor(HMODULE resources);
 
 // Stored angle for a value: modulo 360, negative values counted back from 360.
 int NormalizeAngle(int degrees);

@@ -11,11 +11,8 @@ namespace wk {
 using ui::TColor;
 
 namespace {
-// Posted to the memo so that the caret and clipboard reports run after the control has
-// handled the key or click that moved the caret.
+// Posted to a new window: the first reports wait until its creation has finished.
 constexpr UINT WM_WK_REPORT_CARET = WM_APP + 0x2A1;
-constexpr WPARAM kReportCaretAndClipboard = 1;
-constexpr WPARAM kReportClipboardOnly = 0;
 
 std::wstring SystemErrorText(DWORD code) {
     wchar_t* buffer = nullptr;
@@ -151,7 +148,7 @@ void TWkMemo::CreateWnd() {
     FSavedText.clear();
     // The control's default limit (32 767 characters) is too small for a long description.
     SendMessageW(HandleIfAllocated(), EM_LIMITTEXT, 0, 0);
-    if (OnLineColChange || OnClipboardChange) PostMessageW(HandleIfAllocated(), WM_WK_REPORT_CARET, kReportCaretAndClipboard, 0);
+    if (WantsReports()) PostMessageW(HandleIfAllocated(), WM_WK_REPORT_CARET, 0, 0);
 }
 
 TColor TWkMemo::StateColor() const {
@@ -220,26 +217,69 @@ bool TWkMemo::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
     case WM_DESTROY:
         FSavedText = Text();
         return false;
-    case WM_KEYDOWN: case WM_KEYUP: case WM_LBUTTONDOWN:
-        if (OnLineColChange || OnClipboardChange) PostMessageW(HandleIfAllocated(), WM_WK_REPORT_CARET, kReportCaretAndClipboard, 0);
-        return false;
-    case WM_LBUTTONUP:
-        if (OnClipboardChange) PostMessageW(HandleIfAllocated(), WM_WK_REPORT_CARET, kReportClipboardOnly, 0);
-        return false;
+    case WM_KEYDOWN: case WM_KEYUP: case WM_SYSKEYDOWN: case WM_SYSKEYUP:
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
+        return ReportAfter(msg, wParam, lParam, result);
     case ui::CN_COMMAND:
-        if (HIWORD(wParam) == EN_CHANGE && (OnLineColChange || OnClipboardChange))
-            PostMessageW(HandleIfAllocated(), WM_WK_REPORT_CARET, kReportCaretAndClipboard, 0);
+        if (HIWORD(wParam) == EN_CHANGE) ReportPosition();
         return false;
     case WM_WK_REPORT_CARET:
-        ui::GuardedCall([&] {
-            if (wParam == kReportCaretAndClipboard) ReportCaret();
-            ReportClipboard();
-        });
+        ReportPosition();
         result = 0;
         return true;
     default:
         return false;
     }
+}
+
+void TWkMemo::TextChanged() {
+    TWkFramedControl::TextChanged();
+    // A multi-line edit control sends no EN_CHANGE for text set from outside.
+    if (HandleAllocated()) ReportPosition();
+}
+
+// The caret moves and the selection changes while the control handles a key or a button:
+// the reports follow its handling, never precede it. A press alone reports nothing; the
+// release that ends a click reports like a click, then like any release.
+bool TWkMemo::ReportAfter(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (FPassingOn) {
+        FPassingOn = false; // this is the message passed on below: the dispatcher takes it
+        return false;
+    }
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
+        // The second press of a double click starts no click of its own.
+        FLeftPressed = msg == WM_LBUTTONDOWN;
+        return false;
+    }
+    const bool endsClick = msg == WM_LBUTTONUP && FLeftPressed &&
+                           ClientRect().Contains({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (msg == WM_LBUTTONUP) FLeftPressed = false;
+    if (!WantsReports()) return false;
+    FPassingOn = true;
+    result = WndProc(msg, wParam, lParam);
+    FPassingOn = false;
+    switch (msg) {
+    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
+        if (endsClick) ReportPosition();
+        ReportClipboardState();
+        break;
+    default: ReportPosition(); break;
+    }
+    return true;
+}
+
+bool TWkMemo::WantsReports() const { return OnLineColChange || OnClipboardChange; }
+
+void TWkMemo::ReportPosition() {
+    ui::GuardedCall([&] {
+        ReportCaret();
+        ReportClipboard();
+    });
+}
+
+void TWkMemo::ReportClipboardState() {
+    ui::GuardedCall([&] { ReportClipboard(); });
 }
 
 bool TWkMemo::KeyPress(wchar_t& ch) {

@@ -86,10 +86,18 @@ protected:
     void CreateWnd() override;
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool KeyPress(wchar_t& ch) override;
+    void TextChanged() override;
 
 private:
     LRESULT ControlColor(HDC dc);
     bool HandleWheel(WPARAM wParam, LRESULT& result);
+    // Lets the framework and the control handle a key or mouse-button message first, then
+    // raises the reports that message calls for.
+    bool ReportAfter(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool WantsReports() const;
+    // OnLineColChange, then OnClipboardChange (each only when assigned).
+    void ReportPosition();
+    void ReportClipboardState();
     void ReportCaret();
     void ReportClipboard();
 
@@ -103,6 +111,8 @@ private:
     ui::BrushOwner FBackgroundBrush;  // handed to the control for its background
     std::wstring FSavedText;          // the text across a re-created window
     int FWheelRemainder = 0;          // wheel delta below one notch, kept for the next
+    bool FLeftPressed = false;        // a left press on the memo may still end in a click
+    bool FPassingOn = false;          // ReportAfter is handing its message to the dispatcher
 };
 
 // Splits text into lines at CR LF, LF or CR; a final line break ends the last line.

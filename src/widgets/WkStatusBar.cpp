@@ -17,9 +17,16 @@ using ui::TCanvas;
 // TWkStatusBar
 // =========================================================================================
 
-TWkStatusBar::TWkStatusBar(ui::TComponent* owner) : TWkCustomPanel(owner) {
+namespace {
+constexpr int kBarHeight = 19;
+} // namespace
+
+TWkStatusBar::TWkStatusBar(ui::TComponent* owner) : TWkCustomPanel(owner) { ApplyAutoStyle(); }
+
+void TWkStatusBar::ApplyAutoStyle() {
+    // Through the panel's setters: these do not end the automatic style.
     SetAlign(ui::alBottom);
-    SetBounds(Left(), Top(), Width(), 19);
+    SetHeight(kBarHeight);
     TWkCustomPanel::SetBorderOuter(fsNone);
     TWkCustomPanel::SetBorderInner(fsNone);
     TWkCustomPanel::SetBorderSides(kAllSides);
@@ -43,12 +50,7 @@ void TWkStatusBar::SetBorderSides(TSides value) {
 
 void TWkStatusBar::Loaded() {
     TWkCustomPanel::Loaded();
-    if (FAutoStyle) {
-        TWkCustomPanel::SetBorderOuter(fsNone);
-        TWkCustomPanel::SetBorderInner(fsNone);
-        TWkCustomPanel::SetBorderSides(kAllSides);
-        TWkCustomPanel::SetBorderWidth(0);
-    }
+    if (FAutoStyle) ApplyAutoStyle();
 }
 
 void TWkStatusBar::SetShowSizeGrip(bool value) {

@@ -157,10 +157,13 @@ protected:
 
 private:
     bool ImageSelected() const { return FImages && FImageIndex != -1; }
+    // The glyph's source changed: repaint now and fit the automatic width to it.
+    void GlyphChanged();
     ui::Size GlyphSize() const;
     int FrameWidth() const;
 
     ui::TImageList* FImages = nullptr;
+    ui::TImageChangeLink FImagesLink{[this] { GlyphChanged(); }}; // new pictures or sizes in FImages
     int FImageIndex = -1;
     int FDisabledIndex = -1;
     ui::BitmapOwner FGlyph;
@@ -182,12 +185,15 @@ public:
 
 class TWkStatusBar : public TWkCustomPanel {
 public:
-    // Zone at the bar's right end where a press starts sizing the form.
-    static constexpr int kGripZoneWidth = 13;
+    // Zone at the bar's right end where a press starts sizing the form: the rightmost 12
+    // pixels, the same strip a pane at the right end leaves to the bar.
+    static constexpr int kGripZoneWidth = 12;
 
     explicit TWkStatusBar(ui::TComponent* owner = nullptr);
     std::wstring ClassName() const override { return L"TWkStatusBar"; }
 
+    // While set, loading ends by putting back the bar's own look: bottom aligned, 19 pixels
+    // high, no frames on any side of width 0.
     bool AutoStyle() const { return FAutoStyle; }
     void SetAutoStyle(bool value) { FAutoStyle = value; }
     bool ShowSizeGrip() const { return FShowSizeGrip; }
@@ -231,6 +237,7 @@ protected:
 
 private:
     bool InGripZone(ui::Point p) const;
+    void ApplyAutoStyle();
 
     bool FAutoStyle = true;
     bool FShowSizeGrip = true;

@@ -123,6 +123,7 @@ void TWkCustomStatusPane::SetCaptionOffset(int value) {
 void TWkCustomStatusPane::SetAutoSize(bool value) {
     if (FAutoSize == value) return;
     FAutoSize = value;
+    Invalidate();
     ApplyAutoSize();
 }
 
@@ -393,21 +394,30 @@ void TWkCustomGlyphStatus::SetImages(ui::TImageList* value) {
     if (FImages) FImages->RemoveFreeNotification(this);
     FImages = value;
     if (FImages) FImages->FreeNotification(this);
-    Repaint();
+    FImagesLink.SetImages(value);
+    GlyphChanged();
 }
 
 void TWkCustomGlyphStatus::Notification(ui::TComponent* component, ui::TOperation operation) {
     TWkCustomStatusPane::Notification(component, operation);
     if (operation == ui::opRemove && component == FImages) {
         FImages = nullptr;
-        Invalidate();
+        FImagesLink.SetImages(nullptr);
+        GlyphChanged();
     }
+}
+
+void TWkCustomGlyphStatus::GlyphChanged() {
+    // The glyph's width is part of the caption area and of the automatic width.
+    Repaint();
+    ApplyAutoSize();
 }
 
 void TWkCustomGlyphStatus::SetImageIndex(int value) {
     if (FImageIndex == value) return;
     FImageIndex = value;
     Invalidate();
+    ApplyAutoSize();
 }
 
 void TWkCustomGlyphStatus::SetDisabledIndex(int value) {
@@ -433,6 +443,7 @@ void TWkCustomGlyphStatus::SetNumGlyphs(int value) {
     if (FNumGlyphs == value) return;
     FNumGlyphs = value;
     Invalidate();
+    ApplyAutoSize();
 }
 
 void TWkCustomGlyphStatus::SetGlyphAlignment(TGlyphAlignment value) {
@@ -494,12 +505,14 @@ void TWkCustomGlyphStatus::PaintGlyph(TCanvas& canvas) {
     const Rect glyphRect = Rect::FromXYWH(x, y, glyph.cx, h);
 
     if (!OnThemedBar() && !Transparent()) {
-        const Rect caption = ContentRect();
+        // The caption's background covers the caption area; FillColor goes on over what lies
+        // left of it. A right-hand glyph has nothing there: it stands on the pane's colour.
         Rect side = content;
-        if (FGlyphAlignment == gaLeft) side.right = caption.left;
-        else side.left = caption.right;
-        canvas.SetBrush(FillColor());
-        canvas.FillRect(side);
+        side.right = ContentRect().left;
+        if (!side.IsEmpty()) {
+            canvas.SetBrush(FillColor());
+            canvas.FillRect(side);
+        }
     }
     if (ImageSelected()) {
         if (FDisabledIndex == -1) FImages->Draw(canvas, glyphRect.left, glyphRect.top, FImageIndex, Enabled());

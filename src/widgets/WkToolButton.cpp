@@ -1,5 +1,5 @@
 // TWkToolButton: behaviour. Sections: construction and properties · interaction · drop-down ·
-// registration. The painting is in WkToolButtonPaint.cpp.
+// action · registration. The painting is in WkToolButtonPaint.cpp.
 #include "widgets/WkToolButton.h"
 #include "ui/Form.h"
 #include "ui/Layout.h"
@@ -28,6 +28,8 @@ TWkToolButton::~TWkToolButton() {
     if (FImages) FImages->RemoveFreeNotification(this);
     if (FDropDownMenu) FDropDownMenu->RemoveFreeNotification(this);
 }
+
+TWkAction* TWkToolButton::Action() const { return FActionLink ? FActionLink->Action() : nullptr; }
 
 void TWkToolButton::SetBounds(int left, int top, int width, int height) {
     // A size chosen outside loading is the button's own, not a toolbar's.
@@ -130,10 +132,17 @@ void TWkToolButton::SetImages(ui::TImageList* value) {
     // Set even when unchanged: growing again is harmless and makes a resized list take effect.
     if (FImages && FImages != value) FImages->RemoveFreeNotification(this);
     FImages = value;
+    FImageLink.SetImages(value);
     if (FImages) {
         FImages->FreeNotification(this);
         GrowToImages();
     }
+    Invalidate();
+}
+
+void TWkToolButton::ImagesChanged() {
+    // The list's images or their size changed: take the new size and show the new pictures.
+    GrowToImages();
     Invalidate();
 }
 
@@ -246,7 +255,10 @@ void TWkToolButton::EnabledChanged() {
 
 bool TWkToolButton::IsThemed() const { return FVisualStyle == vsWinXP && VisualThemesActive(); }
 
-bool TWkToolButton::IsSplit() const { return FToolStyle == tsDropDown && static_cast<bool>(OnClick); }
+// A split button has a click of its own besides the menu.
+bool TWkToolButton::IsSplit() const {
+    return FToolStyle == tsDropDown && (static_cast<bool>(OnClick) || Action() != nullptr);
+}
 
 // The program has no form designer.
 bool TWkToolButton::IsDesigning() const { return false; }
@@ -263,15 +275,16 @@ bool TWkToolButton::InArrowStrip(int x) const { return x >= Width() - kToolButto
 
 void TWkToolButton::Click() {
     if (FToolStyle == tsDropDown && !FClickArmed) return;
-    ui::TGraphicControl::Click();
+    RunControlClick(*this, Action());
 }
 
 void TWkToolButton::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
-    ui::TGraphicControl::MouseDown(button, shift, x, y);
-    FLastPoint = {x, y};
+    const TWkLifetime::TWatch life = FLifetime.Watch();
+    ui::TGraphicControl::MouseDown(button, shift, x, y); // fires OnMouseDown
+    if (!life.Alive()) return;
     if (FToolStyle == tsDropDown && FDropDownMenu && (shift & ~ui::ssDouble) == ui::ssLeft &&
         (InArrowStrip(x) || !IsSplit())) {
-        MenuPress();
+        MenuPress(button, shift, x, y);
         return;
     }
     if (FToolStyle == tsDropDown && !FClickArmed) {
@@ -288,8 +301,9 @@ void TWkToolButton::MouseDown(ui::TMouseButton button, ui::TShiftState shift, in
 }
 
 void TWkToolButton::MouseMove(ui::TShiftState shift, int x, int y) {
-    ui::TGraphicControl::MouseMove(shift, x, y);
-    FLastPoint = {x, y};
+    const TWkLifetime::TWatch life = FLifetime.Watch();
+    ui::TGraphicControl::MouseMove(shift, x, y); // fires OnMouseMove
+    if (!life.Alive()) return;
     if (FTracking) {
         const TFaceState next = FDown ? fstLatched : (InClientArea(x, y) ? fstPressed : fstUp);
         if (next != FFaceState) {
@@ -303,16 +317,22 @@ void TWkToolButton::MouseMove(ui::TShiftState shift, int x, int y) {
 
 void TWkToolButton::MouseCaptureLost() {
     ui::TGraphicControl::MouseCaptureLost();
-    if (!FTracking) return;
-    // The one place a press ends. The framework takes the capture back before it hands on
-    // the release, so the release point is the last one the pointer reported; a capture
-    // taken away while the button is still held (a window popping up) clicks nothing.
-    const bool released = (GetKeyState(VK_LBUTTON) & 0x8000) == 0;
-    EndPress(released && InClientArea(FLastPoint.x, FLastPoint.y));
+    // A release takes the capture back just before the framework hands it to MouseUp, which
+    // ends the press where the button was released. Losing the capture while the button is
+    // still held (a window popping up, a menu taking the mouse) ends the press here, unclicked.
+    const bool held = (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
+    if (FTracking && held) EndPress(false);
 }
 
 void TWkToolButton::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
-    ui::TGraphicControl::MouseUp(button, shift, x, y);
+    const TWkLifetime::TWatch life = FLifetime.Watch();
+    ui::TGraphicControl::MouseUp(button, shift, x, y); // fires OnMouseUp before any click
+    if (!life.Alive()) return;
+    if (FTracking && button == ui::mbLeft) {
+        // Inside or not is judged where the button was released, not at the last move.
+        EndPress(InClientArea(x, y));
+        if (!life.Alive()) return;
+    }
     if (FToolStyle == tsDropDown) DropDownReleased();
 }
 
@@ -334,7 +354,11 @@ void TWkToolButton::EndPress(bool inside) {
         if (FDown) FFaceState = fstLatched;
         Repaint();
     }
-    if (inside) Click();
+    if (inside) {
+        const TWkLifetime::TWatch life = FLifetime.Watch();
+        Click();
+        if (!life.Alive()) return; // the click handler destroyed the button
+    }
     UpdateHotState();
 }
 
@@ -376,28 +400,25 @@ void TWkToolButton::MouseLeave() {
     if (IsFlatLook()) Repaint();
 }
 
+// The group is told by direct calls among the parent's tool buttons: nothing that arrives
+// from outside (a window message with a pointer in it, say) can pose as a sibling.
 void TWkToolButton::BroadcastGroup() {
     ui::TWinControl* parent = Parent();
     if (!parent) return;
     for (ui::TControl* control : parent->Controls())
-        if (control != this)
-            control->Perform(CM_WKTOOLBUTTONGROUP, static_cast<WPARAM>(FGroupIndex), reinterpret_cast<LPARAM>(this));
+        if (auto* sibling = dynamic_cast<TWkToolButton*>(control); sibling && sibling != this)
+            sibling->GroupChanged(*this);
 }
 
-bool TWkToolButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (msg != CM_WKTOOLBUTTONGROUP) return ui::TGraphicControl::HandleMessage(msg, wParam, lParam, result);
-    auto* sender = reinterpret_cast<TWkToolButton*>(lParam);
-    if (sender != this && static_cast<int>(wParam) == FGroupIndex) {
-        if (sender->FDown && FDown) {
-            // Raised directly: no setter, no click.
-            FDown = false;
-            FFaceState = fstUp;
-            Invalidate();
-        }
-        FAllowAllUp = sender->FAllowAllUp;
+void TWkToolButton::GroupChanged(const TWkToolButton& sender) {
+    if (sender.FGroupIndex != FGroupIndex) return;
+    if (sender.FDown && FDown) {
+        // Raised directly: no setter, no click, no action update.
+        FDown = false;
+        FFaceState = fstUp;
+        Invalidate();
     }
-    result = 0;
-    return true;
+    FAllowAllUp = sender.FAllowAllUp;
 }
 
 bool TWkToolButton::DialogChar(wchar_t ch) {
@@ -412,8 +433,9 @@ bool TWkToolButton::DialogChar(wchar_t ch) {
 // Drop-down menu
 // =========================================================================================
 
-void TWkToolButton::MenuPress() {
+void TWkToolButton::MenuPress(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
     if (FDropDownMenu->Items().Count() == 0) return;
+    const TWkLifetime::TWatch life = FLifetime.Watch();
     const DWORD now = GetTickCount();
     if (FMenuClosedAt != 0 && now - FMenuClosedAt < 100) {
         // This press is the click that just closed the menu: do not open it again.
@@ -424,12 +446,14 @@ void TWkToolButton::MenuPress() {
         FFaceState = fstArrowPressed;
         Repaint();
         OpenDropDownMenu(); // modal: returns when the menu has closed
+        if (!life.Alive()) return; // a menu command destroyed the button
         FClickArmed = false;
         FMenuClosedAt = GetTickCount();
         if (FMenuClosedAt == 0) FMenuClosedAt = 1; // 0 means "no menu closed"
     }
-    // The menu loop ate the real release.
-    DropDownReleased();
+    // The menu loop ate the real release: handle it now, with the press's arguments
+    // (OnMouseUp included).
+    MouseUp(button, shift, x, y);
 }
 
 int TWkToolButton::MenuWidthEstimate() const {
@@ -452,12 +476,18 @@ int TWkToolButton::MenuWidthEstimate() const {
 
 void TWkToolButton::OpenDropDownMenu() {
     if (!FDropDownMenu) return;
+    const TWkLifetime::TWatch life = FLifetime.Watch();
     FMenuShowing = true;
+    // Cleared on every way out, unless a handler destroyed the button.
     struct ResetOnExit {
+        const TWkLifetime::TWatch& life;
         bool& flag;
-        ~ResetOnExit() { flag = false; }
-    } reset{FMenuShowing};
-    if (OnDropDown) OnDropDown(FDropDownMenu);
+        ~ResetOnExit() {
+            if (life.Alive()) flag = false;
+        }
+    } reset{life, FMenuShowing};
+    if (ui::TNotifyEvent handler = OnDropDown) handler(FDropDownMenu);
+    if (!life.Alive() || !FDropDownMenu) return; // the handler destroyed the button or the menu
     ui::Point p = ClientToScreen({0, Height()});
     const int menuWidth = MenuWidthEstimate();
     HMONITOR monitor = MonitorFromPoint(p, MONITOR_DEFAULTTONULL);
@@ -467,7 +497,45 @@ void TWkToolButton::OpenDropDownMenu() {
     // Keep the menu on the monitor: end it at the button's right edge instead.
     if (workRight < p.x + menuWidth) p.x -= menuWidth - Width();
     FDropDownMenu->Popup(p.x, p.y);
+    if (!life.Alive()) return;
     if (FGroupIndex > 0 && !FDown) Click();
+}
+
+// =========================================================================================
+// Action
+// =========================================================================================
+
+void TWkToolButton::SetAction(TWkAction* action) {
+    if (action == Action()) return;
+    if (!action) {
+        FActionLink.reset();
+        Invalidate();
+        return;
+    }
+    if (!FActionLink) FActionLink = std::make_unique<TWkToolButtonActionLink>(*this);
+    FActionLink->SetAction(action);
+    ActionChange(*action, action->IsLoading());
+}
+
+void TWkToolButton::ActionChange(const TWkAction& action, bool checkDefaults) {
+    ApplyActionDefaults(*this, action, checkDefaults);
+    if (!checkDefaults || !FDown) SetDown(action.Checked());
+    if (!checkDefaults || FImageIndex == -1) SetImageIndex(action.ImageIndex());
+    Invalidate(); // a split button's look depends on whether it has an action
+}
+
+void TWkToolButton::AssignTo(TWkAction& action) const {
+    CopyControlToAction(*this, action);
+    action.SetChecked(FDown);
+    action.SetImageIndex(FImageIndex);
+}
+
+void TWkToolButtonActionLink::CheckedChanging(bool value) {
+    if (FButton.Down() == FAction->Checked()) FButton.SetDown(value);
+}
+
+void TWkToolButtonActionLink::ImageIndexChanging(int value) {
+    if (FButton.ImageIndex() == FAction->ImageIndex()) FButton.SetImageIndex(value);
 }
 
 } // namespace wk
@@ -496,7 +564,11 @@ const ui::TLayoutNames<TWkToolStyle> kToolStyleNames = {{L"tsButton", tsButton},
 } // namespace
 
 void RegisterWkToolButtonClasses(ui::TClassRegistry& r) {
+    RegisterWkActionClasses(r);
     ui::RegisterControlClass<TWkToolButton>(r, L"TWkToolButton");
+    r.Property<TWkToolButton>(L"Action", [](B b, V v, C c) {
+        c.Reference<TWkAction>(v, [&b](TWkAction& action) { b.SetAction(&action); });
+    });
     r.Property<TWkToolButton>(L"AllowAllUp", [](B b, V v, C c) { b.SetAllowAllUp(c.Bool(v)); });
     r.Property<TWkToolButton>(L"DisabledIndex", [](B b, V v, C c) { b.SetDisabledIndex(c.Int(v)); });
     r.Property<TWkToolButton>(L"GradientColorStyle", [](B b, V v, C c) {

@@ -1,16 +1,20 @@
 // TWkToolButton: a small windowless picture button. It shows one image of an image list
 // (optionally with a caption), lights up while the pointer is over it and clicks when the
 // left button is pressed and released over it. It can latch in a group (GroupIndex, Down,
-// AllowAllUp) and can carry a 14-pixel drop-down arrow part that pops up a menu.
+// AllowAllUp) and can carry a 14-pixel drop-down arrow part that pops up a menu. An action
+// (TWkAction) can drive its caption, hint, states, Down and ImageIndex, and its click.
 //
-// Contents: enumerations · TWkToolButton (properties, interaction, painting) · registration.
+// Contents: enumerations · TWkToolButton (properties, interaction, painting) · its action
+// link · registration.
 #pragma once
 #include "ui/Control.h"
 #include "ui/ImageList.h"
+#include "widgets/WkAction.h"
 #include "widgets/WkColors.h"
 #include "widgets/WkEnums.h"
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace ui {
 class TClassRegistry;
@@ -25,8 +29,8 @@ enum TWkToolStyle : unsigned char { tsButton, tsDropDown };
 // Side of the caption on which the image stands.
 enum TButtonLayout : unsigned char { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
-// Broadcast to the siblings of a tool button: WParam = GroupIndex, LParam = the sender.
-constexpr UINT CM_WKTOOLBUTTONGROUP = 0xB018;
+class TWkToolButtonActionLink;
+
 // Width of the drop-down arrow part.
 constexpr int kToolButtonArrowWidth = 14;
 
@@ -82,13 +86,20 @@ public:
     void SetToolStyle(TWkToolStyle value);
     TWkVisualStyle VisualStyle() const { return FVisualStyle; }
     void SetVisualStyle(TWkVisualStyle value);
+    // The action whose state the button shows and whose command its click runs (when the
+    // button has no OnClick of its own); nullptr for none.
+    TWkAction* Action() const;
+    void SetAction(TWkAction* action);
+    // Copies the button's caption, hint, states, Down (as Checked) and ImageIndex into an action.
+    void AssignTo(TWkAction& action) const;
 
     // Fired just before the drop-down menu pops up; the sender is the menu.
     ui::TNotifyEvent OnDropDown;
     void SetBounds(int left, int top, int width, int height) override;
 
     // ---- Operations -------------------------------------------------------------------
-    // Fires OnClick, except on a drop-down button whose click is disarmed by its menu.
+    // Fires OnClick (or the action), except on a drop-down button whose click is disarmed by
+    // its menu.
     void Click() override;
     virtual void OpenDropDownMenu();
 
@@ -125,7 +136,9 @@ protected:
     void EnabledChanged() override;
     void TextChanged() override;
     bool DialogChar(wchar_t ch) override;
-    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // The action was assigned (checkDefaults: it is still being read from a layout, so only
+    // properties at their defaults are filled).
+    virtual void ActionChange(const TWkAction& action, bool checkDefaults);
 
 private:
     friend void RegisterWkToolButtonClasses(ui::TClassRegistry& registry);
@@ -146,13 +159,16 @@ private:
     void PaintLatchedDither(ui::TCanvas& canvas, const ui::Rect& rect);
     TSelectionColors FaceColors() const;
 
-    void MenuPress();
+    void MenuPress(ui::TMouseButton button, ui::TShiftState shift, int x, int y);
     void EndPress(bool inside);
     void DropDownReleased();
     bool PointerOverClientArea() const;
     void UpdateHotState();
     void BroadcastGroup();
+    // Another button of the parent changed Down, AllowAllUp or GroupIndex.
+    void GroupChanged(const TWkToolButton& sender);
     void GrowToImages();
+    void ImagesChanged();
     int MenuWidthEstimate() const;
 
     bool FAllowAllUp = false;
@@ -182,10 +198,28 @@ private:
     TFaceState FFaceState = fstUp;
     bool FMouseInside = false;
     bool FTracking = false;
-    ui::Point FLastPoint; // where the pointer was last reported while pressed
     bool FClickArmed = true;
     bool FMenuShowing = false;
     DWORD FMenuClosedAt = 0; // tick count when the menu closed; 0 = none
+
+    ui::TImageChangeLink FImageLink{[this] { ImagesChanged(); }};
+    std::unique_ptr<TWkToolButtonActionLink> FActionLink;
+    // Tells the press and menu code whether a handler they called destroyed the button.
+    TWkLifetime FLifetime;
+};
+
+// Adds Down (from Checked) and ImageIndex to what a control takes from its action, each only
+// while the button still shows the action's old value.
+class TWkToolButtonActionLink : public TWkActionLink {
+public:
+    explicit TWkToolButtonActionLink(TWkToolButton& client) : TWkActionLink(client), FButton(client) {}
+
+protected:
+    void CheckedChanging(bool value) override;
+    void ImageIndexChanging(int value) override;
+
+private:
+    TWkToolButton& FButton;
 };
 
 // Registers TWkToolButton and its stored properties (and the legacy names it still reads).

@@ -6,11 +6,40 @@
 #include "widgets/WkGraphics.h"
 #include "widgets/WkThemeParts.h"
 #include "widgets/WkToolButton.h"
+#include <map>
+#include <utility>
 
 namespace wk {
 
 using ui::Rect;
 using ui::TCanvas;
+
+namespace {
+
+// More colour pairs than this in one process would mean colours computed on the fly; the
+// cache then starts again rather than grow without end.
+constexpr std::size_t kMaxCachedPatterns = 32;
+
+// The 8 x 8 latched dither for one colour pair: `odd` where x + y is odd, `even` elsewhere.
+// Built once per pair and kept for the life of the process.
+HBITMAP LatchedPattern(COLORREF odd, COLORREF even) {
+    static std::map<std::pair<COLORREF, COLORREF>, ui::BitmapOwner> cache;
+    const auto key = std::pair{odd, even};
+    if (auto found = cache.find(key); found != cache.end()) return found->second;
+    if (cache.size() >= kMaxCachedPatterns) cache.clear();
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 8, -8, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    ui::BitmapOwner pattern(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!pattern) return nullptr;
+    auto* pixels = static_cast<DWORD*>(bits);
+    auto toDib = [](COLORREF c) { return DWORD(GetRValue(c)) << 16 | DWORD(GetGValue(c)) << 8 | GetBValue(c); };
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) pixels[y * 8 + x] = toDib((x + y) % 2 ? odd : even);
+    return cache.emplace(key, std::move(pattern)).first->second;
+}
+
+} // namespace
 
 void TWkToolButton::Paint(TCanvas& canvas, const Rect&) {
     if (!Enabled()) {
@@ -61,8 +90,13 @@ void TWkToolButton::PaintGradientFace(TCanvas& canvas, Rect& rect) {
     case fstPressed:
     case fstArrowPressed: top = c.Stop; bottom = c.Start; break;
     case fstLatched:
-        if (!FMouseInside) top = DarkenColor(c.Stop, 40);
-        else if (FDown) { top = c.Stop; bottom = c.Start; }
+        if (!FMouseInside) {
+            top = DarkenColor(c.Stop, 40);
+            bottom = c.Start;
+        } else if (FDown) {
+            top = c.Stop;
+            bottom = c.Start;
+        }
         break;
     }
     FillGradient(canvas, rect, gdHorizontalEnd, top, bottom);
@@ -106,18 +140,11 @@ void TWkToolButton::PaintClassicFace(TCanvas& canvas, Rect& rect) {
 }
 
 void TWkToolButton::PaintLatchedDither(TCanvas& canvas, const Rect& rect) {
-    // 8 x 8 checkerboard: B where x + y is odd, F where it is even.
+    // Checkerboard: B where x + y is odd, F where it is even.
     const COLORREF b = ui::ColorToRGB(FTransparent ? ui::clBtnFace : Color());
     const COLORREF f = ui::ColorToRGB(FTransparent ? ui::clBtnHighlight : LightenColor(Color(), 20));
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 8, -8, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    ui::BitmapOwner pattern(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HBITMAP pattern = LatchedPattern(b, f);
     if (!pattern) return;
-    auto* pixels = static_cast<DWORD*>(bits);
-    auto toDib = [](COLORREF c) { return DWORD(GetRValue(c)) << 16 | DWORD(GetGValue(c)) << 8 | GetBValue(c); };
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) pixels[y * 8 + x] = toDib((x + y) % 2 ? b : f);
     canvas.SetBrushBitmap(pattern);
     canvas.FillRect(rect);
     canvas.SetBrushBitmap(nullptr);

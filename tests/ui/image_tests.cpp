@@ -207,7 +207,37 @@ TEST(ImageList, MaskColourIsTransparentAndIndexesPickTheImage) {
     EXPECT_EQ(GdiLiveHandleCount(), before);
 }
 
-TEST(ImageList, DisabledImageIsEngravedFromItsDarkPixels) {
+TEST(ImageList, ChangeLinksHearOfEveryChangeAndOutliveTheList) {
+    int told = 0;
+    TImageChangeLink link([&] { ++told; });
+    {
+        TImageList list(nullptr);
+        link.SetImages(&list);
+        list.SetWidth(8);
+        list.SetWidth(8); // unchanged: nothing to tell
+        list.SetBkColor(RGB(1, 2, 3));
+        Strip strip;
+        list.AddStrip(strip.Bitmap);
+        list.Clear();
+        EXPECT_EQ(told, 4);
+        {
+            // A second holder that goes away first leaves the list by itself.
+            TImageChangeLink other([&] { told += 100; });
+            other.SetImages(&list);
+        }
+        list.SetHeight(8);
+        EXPECT_EQ(told, 5);
+        // A link that left hears nothing more.
+        link.SetImages(nullptr);
+        list.SetHeight(9);
+        EXPECT_EQ(told, 5);
+        link.SetImages(&list);
+    }
+    // The list went first: the link has forgotten it.
+    EXPECT_EQ(link.Images(), nullptr);
+}
+
+TEST(ImageList, DisabledImageEmbossesEveryOpaquePixel) {
     TImageList list(nullptr);
     list.SetWidth(8);
     list.SetHeight(8);
@@ -222,6 +252,11 @@ TEST(ImageList, DisabledImageIsEngravedFromItsDarkPixels) {
     EXPECT_EQ(dib.Pixel(6, 6), highlight); // the highlight copy shows one pixel down-right
     EXPECT_EQ(dib.Pixel(6, 3), highlight);
     EXPECT_EQ(dib.Pixel(1, 1), kGreen);    // transparent stays transparent
-    EXPECT_EQ(dib.Pixel(4, 7), kGreen);    // light pixels vanish
     EXPECT_EQ(dib.Pixel(7, 2), kGreen);
+    // The light (yellow) bottom row is embossed like the dark square: a disabled glyph keeps
+    // its light parts.
+    EXPECT_EQ(dib.Pixel(0, 7), shadow);
+    EXPECT_EQ(dib.Pixel(4, 7), shadow);
+    EXPECT_EQ(dib.Pixel(8, 8), highlight);
+    EXPECT_EQ(dib.Pixel(0, 8), kGreen);
 }

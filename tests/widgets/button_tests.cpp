@@ -1,13 +1,17 @@
-// Push button: a click's modal result closing a modal dialog, the press/drag/release rules,
-// which button Enter, Escape, Space and the accelerator click, grouped buttons, and the
-// hot-tracking look. Windows are real (run under Xvfb).
+// Push button: a click's modal result closing a modal dialog, the press/drag/release rules
+// and their order, which button Enter, Escape, Space and the accelerator click, grouped
+// buttons, handlers that destroy the button, and the hot-tracking and classic looks.
+// Windows are real (run under Xvfb).
 #include "widgets/WkButton.h"
+#include "freed_object.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Layout.h"
 #include "widgets/WkColors.h"
 #include "widgets/WkKit.h"
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +25,26 @@ class TFocusBox : public ui::TCustomControl {
 public:
     explicit TFocusBox(ui::TComponent* owner) : ui::TCustomControl(owner) { SetTabStop(true); }
 };
+
+// Makes the pointer-entry and exit handlers reachable: the window's mouse tracking calls them.
+class TProbeButton : public TWkButton {
+public:
+    using TWkButton::TWkButton;
+    void PointerEnters() { MouseEnter(); }
+    void PointerLeaves() { MouseLeave(); }
+};
+
+bool Near(COLORREF a, COLORREF b, int tolerance) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+std::unique_ptr<ui::DibSurface> Render(ui::TControl& c) {
+    auto dib = std::make_unique<ui::DibSurface>(c.Width(), c.Height());
+    dib->Fill(RGB(1, 2, 3));
+    c.PaintTo(dib->Dc(), ui::Rect{0, 0, c.Width(), c.Height()});
+    return dib;
+}
 
 void Press(ui::TControl& c, int x, int y) { c.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)); }
 void Move(ui::TControl& c, int x, int y) { c.Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y)); }
@@ -44,6 +68,13 @@ protected:
         b->SetBounds(left, 120, 75, 23);
         b->SetCaption(caption);
         b->OnClick = [&log, caption](ui::TObject*) { log.push_back(caption); };
+        return b;
+    }
+
+    TProbeButton* AddProbe(int left) {
+        auto* b = new TProbeButton(form.get());
+        b->SetParent(form.get());
+        b->SetBounds(left, 120, 75, 23);
         return b;
     }
 
@@ -97,6 +128,95 @@ TEST_F(ButtonTest, ClickNeedsPressAndReleaseInside) {
     Release(*ok, 74, 22);
     EXPECT_EQ(log.size(), 1u);
     EXPECT_FALSE(ok->PressedLook());
+    form->Hide();
+}
+
+TEST_F(ButtonTest, OnMouseUpComesFirstAndTheReleasePointDecides) {
+    std::vector<std::wstring> log;
+    TWkButton* ok = AddButton(L"OK", 200, log);
+    ok->OnMouseUp = [&](ui::TObject*, ui::TMouseButton, ui::TShiftState, int x, int y) {
+        log.push_back(L"up " + std::to_wstring(x) + L"," + std::to_wstring(y));
+    };
+    form->Show();
+    Press(*ok, 5, 5);
+    Release(*ok, 6, 7);
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"up 6,7", L"OK"}));
+
+    // Released outside with no move in between: no click.
+    log.clear();
+    Press(*ok, 5, 5);
+    Release(*ok, 80, 5);
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"up 80,5"}));
+    EXPECT_FALSE(ok->PressedLook());
+
+    // Dragged out, released inside with no move there: a click.
+    log.clear();
+    Press(*ok, 5, 5);
+    Move(*ok, 80, 5);
+    Release(*ok, 10, 10);
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"up 10,10", L"OK"}));
+    form->Hide();
+}
+
+TEST_F(ButtonTest, HandlersMayDestroyTheButton) {
+    form->Show();
+    auto make = [&] {
+        auto* b = new freed::Kept<TWkButton>(form.get());
+        b->SetParent(form.get());
+        b->SetBounds(200, 120, 75, 23);
+        b->OnClick = [b](ui::TObject*) { delete b; };
+        return b;
+    };
+    auto gone = [&](TWkButton* b) {
+        return std::count(form->Controls().begin(), form->Controls().end(), b) == 0;
+    };
+    // By mouse.
+    TWkButton* b = make();
+    Press(*b, 5, 5);
+    Release(*b, 5, 5);
+    EXPECT_TRUE(gone(b));
+    EXPECT_FALSE(freed::TouchedAfterDelete());
+    // By mouse, grouped: Down toggles before the click.
+    b = make();
+    b->SetGroupIndex(3);
+    Press(*b, 5, 5);
+    Release(*b, 5, 5);
+    EXPECT_TRUE(gone(b));
+    EXPECT_FALSE(freed::TouchedAfterDelete());
+    // By Space.
+    b = make();
+    b->SetFocus();
+    b->Perform(WM_KEYDOWN, VK_SPACE, 0);
+    b->Perform(WM_KEYUP, VK_SPACE, 0);
+    EXPECT_TRUE(gone(b));
+    EXPECT_FALSE(freed::TouchedAfterDelete());
+    // By Enter, as the default button.
+    b = make();
+    b->SetDefault(true);
+    box->SetFocus();
+    EXPECT_TRUE(form->DialogKey(VK_RETURN, 0));
+    EXPECT_TRUE(gone(b));
+    EXPECT_FALSE(freed::TouchedAfterDelete());
+    form->Hide();
+    freed::ReleaseDeleted();
+}
+
+TEST_F(ButtonTest, GroupMessageFromOutsideIsIgnored) {
+    std::vector<std::wstring> log;
+    TWkButton* a = AddButton(L"A", 100, log);
+    TWkButton* b = AddButton(L"B", 200, log);
+    a->SetGroupIndex(1);
+    b->SetGroupIndex(1);
+    a->SetDown(true);
+    form->Show();
+    // Any process may send this number to the window with anything in LParam; it once
+    // carried the sending button's address.
+    SendMessageW(a->Handle(), 0x2421, 1, 0x10);
+    SendMessageW(a->Handle(), 0x2421, 0, 0x10);
+    EXPECT_TRUE(a->Down());
+    // The group itself still works.
+    b->SetDown(true);
+    EXPECT_FALSE(a->Down());
     form->Hide();
 }
 
@@ -217,37 +337,115 @@ TEST_F(ButtonTest, HotTrackLook) {
     SetKitSettings(true, xcsNormal);
 }
 
-TEST(ButtonLayout, DialogButtonIsRead) {
+TEST_F(ButtonTest, HotTrackHoverAndFocusRings) {
+    TProbeButton* b = AddProbe(200);
+    b->SetHotTrack(true);
+    form->Show();
+    box->SetFocus();
+    // The faces inside the frame are (2, 2)-(73, 21); the rings fill their two outer pixels.
+    auto plain = Render(*b);
+
+    // Pointer over it: the hover ring from a whitened HotTrackColor down to HotTrackColor.
+    b->PointerEnters();
+    auto hover = Render(*b);
+    const COLORREF hoverTop = ui::ColorToRGB(MixColors(ui::clWhite, b->HotTrackColor(), 190));
+    EXPECT_EQ(hover->Pixel(10, 20), ui::ColorToRGB(b->HotTrackColor()));
+    EXPECT_PRED3(Near, hover->Pixel(10, 2), hoverTop, 12);
+    // Both pixels of the band, the same colour on each row.
+    EXPECT_NE(hover->Pixel(2, 10), plain->Pixel(2, 10));
+    EXPECT_EQ(hover->Pixel(3, 10), hover->Pixel(2, 10));
+    EXPECT_EQ(hover->Pixel(72, 10), hover->Pixel(2, 10));
+    EXPECT_EQ(hover->Pixel(10, 10), plain->Pixel(10, 10)); // the face inside the ring is unchanged
+    // The complementary hue instead.
+    b->SetHotTrackColorType(htctComplement);
+    auto complement = Render(*b);
+    const TColor q = OppositeHueColor(b->HotTrackColor(), 180);
+    EXPECT_EQ(complement->Pixel(10, 20), ui::ColorToRGB(DarkenColor(q, 30)));
+    b->PointerLeaves();
+
+    // Focused, pointer away: the focus ring, then the dotted focus frame 3 pixels in.
+    b->SetFocus();
+    ASSERT_TRUE(b->Focused());
+    auto focused = Render(*b);
+    TColor h = b->HighlightColor();
+    if (ColorsAreSimilar(h, ui::clBtnFace)) h = DarkenColor(h, 30);
+    const TColor light = LightenColor(ui::clBtnFace, 30);
+    EXPECT_EQ(focused->Pixel(10, 20), ui::ColorToRGB(MixColors(h, light, 160)));
+    EXPECT_EQ(focused->Pixel(4, 3), RGB(0, 0, 0));
+    EXPECT_EQ(focused->Pixel(3, 4), RGB(0, 0, 0));
+    EXPECT_NE(focused->Pixel(5, 3), RGB(0, 0, 0));
+    // Without ShowFocusRect only the ring shows.
+    b->SetShowFocusRect(false);
+    auto noDots = Render(*b);
+    EXPECT_NE(noDots->Pixel(4, 3), RGB(0, 0, 0));
+    EXPECT_EQ(noDots->Pixel(10, 20), focused->Pixel(10, 20));
+    form->Hide();
+}
+
+TEST_F(ButtonTest, ClassicLookMarksTheDefaultAndShowsPresses) {
+    TProbeButton* b = AddProbe(200);
+    b->SetThemeAware(false); // the desktop theme must not decide the look
+    form->Show();
+    box->SetFocus();
+    auto rgb = [](TColor c) { return ui::ColorToRGB(c); };
+
+    // A plain button: the raised two-ring border.
+    auto plain = Render(*b);
+    EXPECT_EQ(plain->Pixel(0, 0), rgb(ui::clBtnHighlight));
+    EXPECT_EQ(plain->Pixel(74, 22), rgb(ui::cl3DDkShadow));
+    EXPECT_EQ(plain->Pixel(1, 1), rgb(ui::cl3DLight));
+    EXPECT_EQ(plain->Pixel(73, 21), rgb(ui::clBtnShadow));
+
+    // The active default button: a window-frame line around it, the border inside.
+    b->SetDefault(true);
+    EXPECT_TRUE(b->ActsAsDefault());
+    auto defaulted = Render(*b);
+    EXPECT_EQ(defaulted->Pixel(0, 0), rgb(ui::clWindowFrame));
+    EXPECT_EQ(defaulted->Pixel(74, 22), rgb(ui::clWindowFrame));
+    EXPECT_EQ(defaulted->Pixel(1, 1), rgb(ui::clBtnHighlight));
+
+    // Held down: no default line, the pressed border; the dotted focus frame 4 pixels in.
+    Press(*b, 5, 5);
+    auto held = Render(*b);
+    EXPECT_EQ(held->Pixel(0, 0), rgb(ui::clBtnText));
+    EXPECT_EQ(held->Pixel(1, 1), rgb(ui::clBtnShadow));
+    EXPECT_EQ(held->Pixel(5, 4), RGB(0, 0, 0));
+    EXPECT_EQ(held->Pixel(4, 5), RGB(0, 0, 0));
+    Release(*b, 80, 5);
+
+    // Latched in a group: the lowered frame and the down pattern, a grey dot wherever x and
+    // y have the same parity.
+    b->SetDefault(false);
+    b->SetGroupIndex(1);
+    b->SetDown(true);
+    box->SetFocus();
+    auto latched = Render(*b);
+    const COLORREF face = rgb(ui::clBtnFace);
+    const COLORREF dot = face == RGB(192, 192, 192) ? RGB(128, 128, 128) : RGB(192, 192, 192);
+    EXPECT_EQ(latched->Pixel(0, 0), rgb(ui::clBtnShadow));
+    EXPECT_EQ(latched->Pixel(4, 4), dot);
+    EXPECT_EQ(latched->Pixel(5, 4), face);
+    EXPECT_EQ(latched->Pixel(9, 7), dot);
+    b->SetShowDownPattern(false);
+    auto plainLatched = Render(*b);
+    EXPECT_EQ(plainLatched->Pixel(4, 4), face);
+    form->Hide();
+}
+
+// The dialogs' own button settings are checked against the real layouts in the program's
+// tests; here, the name older layouts carry.
+TEST(ButtonLayout, LegacyFrameFlatTurnsOnHotTracking) {
     ui::TClassRegistry registry;
     ui::RegisterFrameworkClasses(registry);
     RegisterWkButtonClasses(registry);
     ui::TForm form;
     ui::LoadLayoutText(form, L"Button.layout", R"(object Form: TForm
-  object WkButton1: TWkButton
-    Left = 246
-    Top = 9
-    Width = 75
-    Height = 23
-    Caption = '确定(&O)'
-    Default = True
-    ModalResult = 1
-    HotTrack = True
-    TabOrder = 0
-  end
   object Old: TWkButton
     FrameFlat = True
   end
 end
 )",
                         registry);
-    auto* ok = dynamic_cast<TWkButton*>(form.FindComponent(L"WkButton1"));
-    ASSERT_NE(ok, nullptr);
-    EXPECT_EQ(ok->Caption(), L"确定(&O)");
-    EXPECT_TRUE(ok->Default());
-    EXPECT_EQ(ok->ModalResult(), 1);
-    EXPECT_TRUE(ok->HotTrack());
-    EXPECT_TRUE(ok->Transparent());
-    EXPECT_EQ(ok->Height(), 23);
     auto* old = dynamic_cast<TWkButton*>(form.FindComponent(L"Old"));
     ASSERT_NE(old, nullptr);
     EXPECT_TRUE(old->HotTrack());

@@ -1,6 +1,7 @@
-// Labels: which link targets may reach the shell, a click's order of events and the visited
-// colour, the hand pointer, angle storage, automatic size with frames, margins and shadows,
-// painting, and the blink timer's messages.
+// Labels: which link targets may reach the shell (and bare www. hosts), a click's order of
+// events and the visited colour, the hand pointer (also with the program's cursor resource
+// present), angle storage, automatic size with frames, margins and shadows and where it keeps
+// the label, painting with the 3-D and shadow text styles, and the blink timer's messages.
 #include "widgets/WkLabel.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
@@ -8,6 +9,8 @@
 #include "widgets/WkBlink.h"
 #include "widgets/WkKit.h"
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <climits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +46,75 @@ protected:
     std::unique_ptr<ui::TForm> form;
 };
 
+// The box around every pixel of exactly `color`; empty when there is none.
+ui::Rect BoxOf(const ui::DibSurface& dib, COLORREF color) {
+    ui::Rect box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (int y = 0; y < dib.Height(); ++y)
+        for (int x = 0; x < dib.Width(); ++x)
+            if (dib.Pixel(x, y) == color) {
+                box.left = std::min(box.left, x);
+                box.top = std::min(box.top, y);
+                box.right = std::max(box.right, x + 1);
+                box.bottom = std::max(box.bottom, y + 1);
+            }
+    return box.left == INT_MAX ? ui::Rect{} : box;
+}
+
+// A copy of this executable with a WKCOMMON_HANDCURSOR cursor among its resources, loaded as
+// data: a program that carries the fallback hand.
+class ModuleWithHandCursor {
+public:
+    ModuleWithHandCursor() {
+        wchar_t self[MAX_PATH], dir[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        GetTempPathW(MAX_PATH, dir);
+        FPath = std::wstring(dir) + L"wklabel_hand_resource.exe";
+        if (!CopyFileW(self, FPath.c_str(), FALSE)) return;
+        // A 32 x 32 monochrome cursor: hot spot, header, two colours, XOR and AND masks.
+        std::vector<BYTE> cursor(4 + sizeof(BITMAPINFOHEADER) + 8 + 128 + 128, 0);
+        cursor[0] = 5; // hot spot (5, 0)
+        auto* header = reinterpret_cast<BITMAPINFOHEADER*>(cursor.data() + 4);
+        header->biSize = sizeof(BITMAPINFOHEADER);
+        header->biWidth = 32;
+        header->biHeight = 64;
+        header->biPlanes = 1;
+        header->biBitCount = 1;
+        cursor[4 + sizeof(BITMAPINFOHEADER) + 4] = 0xFF; // second colour white
+        cursor[4 + sizeof(BITMAPINFOHEADER) + 5] = 0xFF;
+        cursor[4 + sizeof(BITMAPINFOHEADER) + 6] = 0xFF;
+#pragma pack(push, 2)
+        struct GroupEntry {
+            WORD Width, Height, Planes, BitCount;
+            DWORD BytesInRes;
+            WORD Id;
+        };
+        struct Group {
+            WORD Reserved, Type, Count;
+            GroupEntry Entry;
+        };
+#pragma pack(pop)
+        Group group{0, 2, 1, {32, 64, 1, 1, static_cast<DWORD>(cursor.size()), 1}};
+        HANDLE update = BeginUpdateResourceW(FPath.c_str(), FALSE);
+        if (!update) return;
+        const WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+        UpdateResourceW(update, RT_CURSOR, MAKEINTRESOURCEW(1), language, cursor.data(), static_cast<DWORD>(cursor.size()));
+        UpdateResourceW(update, RT_GROUP_CURSOR, L"WKCOMMON_HANDCURSOR", language, &group, sizeof group);
+        if (!EndUpdateResourceW(update, FALSE)) return;
+        FModule = LoadLibraryExW(FPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    }
+    ~ModuleWithHandCursor() {
+        if (FModule) FreeLibrary(FModule);
+        DeleteFileW(FPath.c_str());
+    }
+    ModuleWithHandCursor(const ModuleWithHandCursor&) = delete;
+    ModuleWithHandCursor& operator=(const ModuleWithHandCursor&) = delete;
+    HMODULE Get() const { return FModule; }
+
+private:
+    std::wstring FPath;
+    HMODULE FModule = nullptr;
+};
+
 TEST(LinkTarget, OnlyWebAndMailAddressesMayReachTheShell) {
     for (const wchar_t* ok : {L"https://plumora.example.org/", L"HTTP://example.org/a?b=c&d=%20e",
                               L"mailto:games@plumora.example.org", L"MailTo:x@y.org?subject=Hi%20there"})
@@ -60,6 +132,13 @@ TEST(LinkTarget, OnlyWebAndMailAddressesMayReachTheShell) {
     EXPECT_EQ(LinkTarget(L"", L"   "), L"");
     // The shell is never asked about a refused target.
     EXPECT_FALSE(OpenLinkWithShell(L"C:\\Windows\\notepad.exe"));
+
+    // A bare www. host is a web address.
+    EXPECT_EQ(LinkTarget(L"", L" www.example.org "), L"http://www.example.org");
+    EXPECT_EQ(LinkTarget(L"WWW.Example.org/a", L"caption"), L"http://WWW.Example.org/a");
+    EXPECT_EQ(LinkTarget(L"wwwexample.org", L""), L"wwwexample.org");
+    EXPECT_TRUE(IsSafeLinkTarget(LinkTarget(L"", L"www.example.org")));
+    EXPECT_FALSE(IsSafeLinkTarget(LinkTarget(L"", L"www.example.org/ x")));
 }
 
 TEST_F(LabelTest, ClickRunsOnClickThenOpensTheLinkAndShowsItVisited) {
@@ -104,13 +183,25 @@ TEST_F(LabelTest, ClickRunsOnClickThenOpensTheLinkAndShowsItVisited) {
     local->SetCaption(L"mailto:games@plumora.example.org");
     ClickOn(*local);
     EXPECT_EQ(log, (std::vector<std::wstring>{L"click", L"open mailto:games@plumora.example.org"}));
+    log.clear();
+    local->SetCaption(L"www.plumora.example.org");
+    ClickOn(*local);
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"click", L"open http://www.plumora.example.org"}));
 }
 
-TEST_F(LabelTest, LinkLabelShowsAHandPointer) {
+TEST_F(LabelTest, LinkLabelShowsTheSystemHandEvenWhenTheProgramCarriesItsOwn) {
     auto* link = AddLabel<TWkURLLabel>(L"EMail: games@plumora.example.org");
     EXPECT_EQ(link->Cursor(), crWkHandPoint);
-    // Without the program's cursor resource (this test program has none) the system's hand.
-    EXPECT_EQ(ui::Application().CursorHandle(crWkHandPoint), LoadCursorW(nullptr, IDC_HAND));
+    const HCURSOR systemHand = LoadCursorW(nullptr, IDC_HAND);
+    ASSERT_NE(systemHand, nullptr);
+    EXPECT_EQ(ui::Application().CursorHandle(crWkHandPoint), systemHand);
+
+    // The program's own hand is only for systems without one.
+    ModuleWithHandCursor program;
+    ASSERT_NE(program.Get(), nullptr);
+    ASSERT_NE(LoadCursorW(program.Get(), L"WKCOMMON_HANDCURSOR"), nullptr);
+    EXPECT_EQ(LinkHandCursor(program.Get()), systemHand);
+    EXPECT_EQ(LinkHandCursor(nullptr), systemHand);
 }
 
 TEST_F(LabelTest, AngleIsStoredModulo360AndRotationFollowsIt) {
@@ -162,6 +253,110 @@ TEST_F(LabelTest, AutoSizeMakesRoomForFramesMarginAndShadow) {
     // Shortened captions keep the width they are given.
     right->SetCondenseCaption(ccAtEnd);
     EXPECT_FALSE(right->AutoSize());
+}
+
+TEST_F(LabelTest, FramedAutoSizeLabelsStayWhereTheyAre) {
+    // A centred label keeps its left edge and grows to the right; new captions of the same
+    // width leave it exactly where it was.
+    auto* centred = AddLabel<TWkLabel>(L"abc");
+    centred->SetAlignment(ui::taCenter);
+    centred->SetBorderOuter(fsFlat);
+    centred->SetBorderWidth(3);
+    const ui::Rect placed = centred->BoundsRect();
+    EXPECT_EQ(placed.left, 20);
+    for (const wchar_t* caption : {L"cab", L"abc", L"bca"}) {
+        centred->SetCaption(caption);
+        EXPECT_EQ(centred->BoundsRect(), placed) << caption;
+    }
+    ui::TFont font = centred->Font();
+    font.Color = RGB(1, 2, 3);
+    centred->SetFont(font);
+    EXPECT_EQ(centred->BoundsRect(), placed);
+    centred->SetAutoSize(false);
+    centred->SetAutoSize(true);
+    EXPECT_EQ(centred->BoundsRect(), placed);
+
+    // The frames stay counted whatever framework switch re-sizes it.
+    auto* plain = AddLabel<TWkLabel>(L"a&b");
+    auto* framed = AddLabel<TWkLabel>(L"a&b");
+    framed->SetBorderOuter(fsRaised);
+    ASSERT_EQ(framed->Width(), plain->Width() + 4);
+    plain->SetShowAccelChar(false);
+    framed->SetShowAccelChar(false);
+    EXPECT_EQ(framed->Width(), plain->Width() + 4);
+    EXPECT_EQ(framed->Height(), plain->Height() + 4);
+    plain->SetWordWrap(true);
+    framed->SetWordWrap(true);
+    EXPECT_EQ(framed->Height(), plain->Height() + 4);
+
+    // A right-aligned framed label keeps its right edge.
+    auto* right = AddLabel<TWkLabel>(L"short");
+    right->SetAlignment(ui::taRightJustify);
+    right->SetBorderOuter(fsFlat);
+    right->SetBorderWidth(3);
+    const int rightEdge = right->BoundsRect().right;
+    right->SetCaption(L"a much longer caption");
+    EXPECT_EQ(right->BoundsRect().right, rightEdge);
+    right->SetShowAccelChar(false);
+    EXPECT_EQ(right->BoundsRect().right, rightEdge);
+}
+
+TEST_F(LabelTest, TextStylesDrawTheirCopiesAroundTheText) {
+    auto* label = AddLabel<TWkLabel>(L"HH");
+    ui::TFont font = label->Font();
+    font.Height = -20;
+    font.Color = RGB(255, 0, 0);
+    label->SetFont(font);
+    label->SetColor(ui::clWhite);
+    label->SetHighlightColor(RGB(0, 200, 0));
+    label->SetShadowColor(RGB(0, 0, 200));
+    label->SetTextMargin(3); // room for the copies inside the label
+    auto render = [&] {
+        auto dib = std::make_unique<ui::DibSurface>(label->Width(), label->Height());
+        label->PaintTo(dib->Dc(), label->ClientRect());
+        return dib;
+    };
+    const COLORREF red = RGB(255, 0, 0), green = RGB(0, 200, 0), blue = RGB(0, 0, 200);
+
+    // Raised: the shadow copy one pixel down-right, the highlight copy one up-left.
+    label->SetTextStyle(tsRaised);
+    auto raised = render();
+    const ui::Rect text = BoxOf(*raised, red);
+    ASSERT_FALSE(text.IsEmpty());
+    EXPECT_EQ(BoxOf(*raised, green).TopLeft(), text.TopLeft().Offset(-1, -1));
+    EXPECT_EQ(BoxOf(*raised, blue).BottomRight(), text.BottomRight().Offset(1, 1));
+    label->SetLightTextStyle(true); // only the highlight copy
+    auto light = render();
+    EXPECT_TRUE(BoxOf(*light, blue).IsEmpty());
+    EXPECT_FALSE(BoxOf(*light, green).IsEmpty());
+
+    // Recessed: the colours change places; light keeps only the highlight copy.
+    label->SetTextStyle(tsRecessed);
+    label->SetLightTextStyle(false);
+    auto recessed = render();
+    EXPECT_EQ(BoxOf(*recessed, blue).TopLeft(), text.TopLeft().Offset(-1, -1));
+    EXPECT_EQ(BoxOf(*recessed, green).BottomRight(), text.BottomRight().Offset(1, 1));
+    label->SetLightTextStyle(true);
+    auto recessedLight = render();
+    EXPECT_TRUE(BoxOf(*recessedLight, blue).IsEmpty());
+    EXPECT_EQ(BoxOf(*recessedLight, green).BottomRight(), text.BottomRight().Offset(1, 1));
+
+    // Shadow: one copy ShadowDepth down-right in the shadow colour, nothing up-left.
+    label->SetLightTextStyle(false);
+    label->SetTextStyle(tsShadow);
+    label->SetShadowDepth(3);
+    auto shadowed = render();
+    const ui::Rect shadowText = BoxOf(*shadowed, red);
+    const ui::Rect shadow = BoxOf(*shadowed, blue);
+    EXPECT_EQ(shadow.BottomRight(), shadowText.BottomRight().Offset(3, 3));
+    EXPECT_GE(shadow.left, shadowText.left);
+    EXPECT_TRUE(BoxOf(*shadowed, green).IsEmpty());
+
+    // Normal: the text alone.
+    label->SetTextStyle(tsNormal);
+    auto normal = render();
+    EXPECT_TRUE(BoxOf(*normal, blue).IsEmpty());
+    EXPECT_TRUE(BoxOf(*normal, green).IsEmpty());
 }
 
 TEST_F(LabelTest, FlyByColourLastsWhileThePointerIsOverAndKeepsTheParentFont) {
@@ -273,7 +468,7 @@ TEST_F(LabelTest, BlinkTimerSwitchesOnlyBlinkingLabelsAndSharesItsIntervals) {
     EXPECT_EQ(b->BlinkIntervalOff(), 800);
 }
 
-TEST(LabelLayout, BannerLinkLabelsLoadFromTheWindowLayout) {
+TEST(LabelLayout, ALoadedLinkTakesItsFontColourAndSizesItselfToItsCaption) {
     SetKitSettings(true, xcsNormal);
     ui::TClassRegistry registry;
     ui::RegisterFrameworkClasses(registry);
@@ -298,13 +493,9 @@ end
 )", registry);
     auto* link = dynamic_cast<TWkURLLabel*>(form.FindComponent(L"WkURLLabel2"));
     ASSERT_NE(link, nullptr);
-    EXPECT_EQ(link->URL(), L"mailto:games@plumora.example.org");
-    EXPECT_TRUE(link->Transparent());
-    EXPECT_EQ(link->Font().Name, L"Tahoma");
     EXPECT_EQ(link->PaintTextColor(), ui::clHighlight);
-    EXPECT_EQ(link->Left(), 392);
-    EXPECT_EQ(link->Top(), 56);
-    EXPECT_GT(link->Width(), 20); // sized to its caption after loading
+    EXPECT_NE(link->Width(), 126); // the stored width gives way to the caption's
+    EXPECT_EQ(link->Left(), 392);  // and the label stays where it was put
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // Memo: the description dialog's read-only memo stays white (as painted by the control),
 // the state colours' order, lines in and out (also from 8-bit and byte-order-marked files),
-// wrapping instead of horizontal scrolling, no editing while read-only, the painted frame and
-// the wheel. Windows are real (run under Xvfb).
+// wrapping instead of horizontal scrolling, no editing while read-only, the painted frame,
+// the wheel, and the caret and clipboard reports raised by real clicks, keys and text
+// changes. Windows are real (run under Xvfb).
 #include "widgets/WkMemo.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
@@ -12,12 +13,29 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace wk;
 
 namespace {
 
 WPARAM Wheel(int delta) { return MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))); }
+
+// The whole window's DC (frame included), released on scope exit.
+class WholeWindowDc {
+public:
+    explicit WholeWindowDc(HWND wnd) : FWnd(wnd), FDc(GetWindowDC(wnd)) {}
+    ~WholeWindowDc() {
+        if (FDc) ReleaseDC(FWnd, FDc);
+    }
+    WholeWindowDc(const WholeWindowDc&) = delete;
+    WholeWindowDc& operator=(const WholeWindowDc&) = delete;
+    operator HDC() const { return FDc; }
+
+private:
+    HWND FWnd;
+    HDC FDc;
+};
 
 class MemoTest : public ::testing::Test {
 protected:
@@ -210,10 +228,14 @@ TEST_F(MemoTest, FrameIsOnTheShownWindowAfterTheControlPaintedItsBorder) {
     ConfigureAsDescription();
     form->Show();
     RedrawWindow(memo->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-    HDC dc = GetWindowDC(memo->Handle());
-    const COLORREF corner = GetPixel(dc, 0, 0), inner = GetPixel(dc, 1, 1);
-    const COLORREF bottom = GetPixel(dc, 10, memo->Height() - 1), innerBottom = GetPixel(dc, 10, memo->Height() - 2);
-    ReleaseDC(memo->Handle(), dc);
+    COLORREF corner, inner, bottom, innerBottom;
+    {
+        WholeWindowDc dc(memo->Handle());
+        corner = GetPixel(dc, 0, 0);
+        inner = GetPixel(dc, 1, 1);
+        bottom = GetPixel(dc, 10, memo->Height() - 1);
+        innerBottom = GetPixel(dc, 10, memo->Height() - 2);
+    }
     EXPECT_EQ(corner, COLORREF(12083273));
     EXPECT_EQ(bottom, COLORREF(12083273));
     EXPECT_EQ(inner, RGB(255, 255, 255));
@@ -237,6 +259,60 @@ TEST_F(MemoTest, CaretLineAndColumnCountFromOneAndMovesAreReported) {
     memo->SetCaretLine(9);   // no such line
     EXPECT_EQ(memo->CaretLine(), 2);
     EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{2, 1}, {2, 4}}));
+}
+
+TEST_F(MemoTest, ReportsFollowClicksKeysAndTextChangesButNotAPress) {
+    form->Show();
+    memo->Lines().SetText(L"ab\r\ncdef\r\ng");
+    memo->SetFocus();
+    ui::Application().ProcessMessages();
+    std::vector<std::wstring> reports;
+    memo->OnLineColChange = [&](ui::TObject*, int line, int column) {
+        reports.push_back(L"at " + std::to_wstring(line) + L"," + std::to_wstring(column));
+    };
+    memo->OnClipboardChange = [&](ui::TObject*, bool hasSelection, bool) {
+        reports.push_back(hasSelection ? L"clipboard, selection" : L"clipboard");
+    };
+    HWND wnd = memo->Handle();
+    using Reports = std::vector<std::wstring>;
+
+    // A click between "d" and "e" of line 2: nothing at the press; at the release the new
+    // place, then the clipboard for the click and again for the release.
+    const LRESULT e = SendMessageW(wnd, EM_POSFROMCHAR, 6, 0); // "ab\r\ncd|ef"
+    const LPARAM at = MAKELPARAM(LOWORD(e), HIWORD(e) + 2);
+    SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ui::Application().ProcessMessages();
+    EXPECT_EQ(reports, Reports{});
+    SendMessageW(wnd, WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(reports, (Reports{L"at 2,3", L"clipboard", L"clipboard"}));
+
+    // Keys: the position after the control moved the caret, at the key's press and release.
+    reports.clear();
+    SendMessageW(wnd, WM_KEYDOWN, VK_RIGHT, 0x014D0001);
+    EXPECT_EQ(reports, (Reports{L"at 2,4", L"clipboard"}));
+    SendMessageW(wnd, WM_KEYUP, VK_RIGHT, static_cast<LPARAM>(0xC14D0001));
+    EXPECT_EQ(reports, (Reports{L"at 2,4", L"clipboard", L"at 2,4", L"clipboard"}));
+
+    // A selection shows in the clipboard report.
+    reports.clear();
+    SendMessageW(wnd, EM_SETSEL, 4, 6);
+    SendMessageW(wnd, WM_KEYUP, VK_SHIFT, static_cast<LPARAM>(0xC02A0001));
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[1], L"clipboard, selection");
+
+    // Text changes: typed, and set from outside (the control tells of neither the same way).
+    reports.clear();
+    SendMessageW(wnd, EM_SETSEL, 11, 11); // after "g"
+    SendMessageW(wnd, WM_CHAR, L'h', 0);
+    EXPECT_EQ(reports, (Reports{L"at 3,3", L"clipboard"}));
+    reports.clear();
+    memo->Lines().SetText(L"new");
+    EXPECT_EQ(reports, (Reports{L"at 1,1", L"clipboard"}));
+
+    // Only a release that ends a click on the memo reports the position.
+    reports.clear();
+    SendMessageW(wnd, WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(reports, Reports{L"clipboard"});
 }
 
 TEST_F(MemoTest, EnterMovesTheFocusOnInsteadOfBreakingTheLineWhenAsked) {

@@ -1,8 +1,11 @@
 // Status bar and panes: the main window's bar (gradient, glyph, caption position, size grip
 // and when it shows), the divider of a second pane, a caption change repainting the pane,
-// the grip zone reaching the bar, blinking and the shared blink list, proportional panes,
-// glyph cells and the names layouts store.
+// the grip zone and what a press and a drag there do, caption placement, clipping and the
+// disabled look, the fill beside the glyph, automatic width, blinking and the shared blink
+// list, proportional panes, glyph cells, the names layouts store and the bar's automatic
+// style after loading.
 #include "widgets/WkStatusBar.h"
+#include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/ImageList.h"
 #include "ui/Layout.h"
@@ -11,8 +14,10 @@
 #include "widgets/WkKit.h"
 #include "widgets/WkPanel.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 using namespace wk;
 
@@ -38,6 +43,80 @@ bool Near(COLORREF a, COLORREF b, int tolerance) {
 }
 
 bool IsDark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 200; }
+
+// Text is smoothed: these tell its strokes' colours from the blends at their edges.
+bool IsRed(COLORREF c) { return GetRValue(c) >= 200 && GetGValue(c) <= 150 && GetBValue(c) <= 150; }
+bool IsWhite(COLORREF c) { return GetRValue(c) >= 250 && GetGValue(c) >= 250 && GetBValue(c) >= 250; }
+
+// Columns of `dib` within rows [top, bottom) holding a pixel that `match`es.
+template <typename Match>
+std::vector<int> ColumnsWith(const ui::DibSurface& dib, Match match, int top, int bottom) {
+    std::vector<int> columns;
+    for (int x = 0; x < dib.Width(); ++x)
+        for (int y = top; y < bottom; ++y)
+            if (match(dib.Pixel(x, y))) {
+                columns.push_back(x);
+                break;
+            }
+    return columns;
+}
+
+// Records the system commands a window receives and keeps them from running (a sizing loop
+// would wait for the mouse).
+class SysCommandRecorder {
+public:
+    explicit SysCommandRecorder(HWND wnd) : FWnd(wnd) {
+        SetPropW(wnd, kProp, this);
+        FOld = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+    }
+    ~SysCommandRecorder() {
+        SetWindowLongPtrW(FWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOld));
+        RemovePropW(FWnd, kProp);
+    }
+    SysCommandRecorder(const SysCommandRecorder&) = delete;
+    SysCommandRecorder& operator=(const SysCommandRecorder&) = delete;
+    std::vector<WPARAM> Commands;
+
+private:
+    static constexpr const wchar_t* kProp = L"PlumoraTestSysCommand";
+    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* self = static_cast<SysCommandRecorder*>(GetPropW(wnd, kProp));
+        if (msg == WM_SYSCOMMAND) {
+            self->Commands.push_back(wParam);
+            return 0;
+        }
+        return CallWindowProcW(self->FOld, wnd, msg, wParam, lParam);
+    }
+    HWND FWnd;
+    WNDPROC FOld = nullptr;
+};
+
+// Mouse input as the hardware would give it, at a screen point.
+void SendMouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+// The steps of a drag, run from a timer while the form's own sizing loop owns the thread.
+struct DragScript {
+    POINT To{};
+    int Step = 0;
+};
+DragScript* gDrag = nullptr;
+
+void CALLBACK DragTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    if (!gDrag) return;
+    switch (gDrag->Step++) {
+    case 0: SetCursorPos(gDrag->To.x, gDrag->To.y); break;
+    case 1: SendMouse(MOUSEEVENTF_MOVE); break; // a move at the new place, in case the first was merged
+    default:
+        SendMouse(MOUSEEVENTF_LEFTUP);
+        KillTimer(nullptr, id);
+        break;
+    }
+}
 
 // The main window: a sizeable form with the status bar at the bottom holding one glyph pane.
 class StatusBarTest : public ::testing::Test {
@@ -157,16 +236,234 @@ TEST_F(StatusBarTest, NewCaptionRepaintsThePane) {
     form->Hide();
 }
 
-TEST_F(StatusBarTest, GripZoneBelongsToTheBar) {
+TEST_F(StatusBarTest, GripZoneIsTheRightmostTwelvePixelsAndAPressThereSizesTheForm) {
     form->Show();
     bar->Invalidate();
     bar->Update(); // the grip's allowance is recomputed at every paint
     ASSERT_TRUE(bar->SizeGripActive());
     const int w = bar->Width();
-    EXPECT_EQ(bar->ControlAtPos({w - 20, 9}), pane);
-    EXPECT_EQ(bar->ControlAtPos({w - 5, 9}), nullptr);
+    EXPECT_EQ(bar->ControlAtPos({w - 13, 9}), pane);
+    EXPECT_EQ(bar->ControlAtPos({w - 12, 9}), nullptr);
+    EXPECT_EQ(bar->ControlAtPos({w - 1, 9}), nullptr);
+
+    // A press at w - 13 is the pane's; at w - 12 the bar starts sizing the form from its
+    // bottom-right corner and the press goes no further.
+    int panePresses = 0, barPresses = 0;
+    pane->OnMouseDown = [&](ui::TObject*, ui::TMouseButton, ui::TShiftState, int, int) { ++panePresses; };
+    bar->OnMouseDown = [&](ui::TObject*, ui::TMouseButton, ui::TShiftState, int, int) { ++barPresses; };
+    {
+        SysCommandRecorder recorder(form->Handle());
+        SendMessageW(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(w - 13, 9));
+        SendMessageW(bar->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(w - 13, 9));
+        EXPECT_TRUE(recorder.Commands.empty());
+        EXPECT_EQ(panePresses, 1);
+        SendMessageW(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(w - 12, 9));
+        EXPECT_EQ(recorder.Commands, std::vector<WPARAM>{61448});
+        EXPECT_EQ(barPresses, 0);
+        EXPECT_EQ(GetCapture(), nullptr);
+        SendMessageW(bar->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(w - 12, 9));
+    }
+
+    // Without the grip the zone is the pane's again.
     bar->SetShowSizeGrip(false);
     EXPECT_EQ(bar->ControlAtPos({w - 5, 9}), pane);
+    form->Hide();
+}
+
+TEST_F(StatusBarTest, DraggingTheGripResizesTheFormFromItsBottomRightCorner) {
+    form->Show();
+    bar->Invalidate();
+    bar->Update();
+    ASSERT_TRUE(bar->SizeGripActive());
+    RECT before{};
+    GetWindowRect(form->Handle(), &before);
+    POINT start{bar->Width() - 5, 9};
+    ClientToScreen(bar->Handle(), &start);
+    DragScript drag{{start.x + 40, start.y + 30}};
+    gDrag = &drag;
+    SetCursorPos(start.x, start.y);
+    ui::Application().ProcessMessages();
+    SetTimer(nullptr, 0, 30, DragTimer);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    // The press reaches the bar, whose sizing loop runs the timer's steps until the release.
+    for (int i = 0; i < 100 && drag.Step < 3; ++i) {
+        ui::Application().ProcessMessages();
+        Sleep(10);
+    }
+    gDrag = nullptr;
+    ASSERT_GE(drag.Step, 3);
+    RECT after{};
+    GetWindowRect(form->Handle(), &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.right, before.right + 40);
+    EXPECT_EQ(after.bottom, before.bottom + 30);
+    form->Hide();
+}
+
+TEST_F(StatusBarTest, CaptionIsPlacedByItsAlignmentAndCutAtTheContentEdge) {
+    // An opaque pane with a known fill on a classic bar, no glyph: content (2, 2, w - 2, 17).
+    bar->SetVisualStyle(vsClassic);
+    bar->SetShowSizeGrip(false);
+    pane->SetImages(nullptr);
+    pane->SetTransparent(false);
+    const COLORREF fill = RGB(230, 230, 200);
+    pane->SetFillColor(fill);
+    ui::TFont font = pane->Font();
+    font.Color = RGB(255, 0, 0);
+    pane->SetFont(font);
+    pane->SetCaption(L"IIII");
+    const int glyphSide = 2; // GlyphOffset still narrows the caption area without a glyph
+    const int right = bar->Width() - 2;
+
+    auto columns = [&] { return ColumnsWith(*Render(), IsRed, 2, 17); };
+    auto left = columns();
+    ASSERT_FALSE(left.empty());
+    // x = Q.left + CaptionOffset + 1; an "I" keeps within two pixels of its reference.
+    EXPECT_GE(left.front(), 2 + glyphSide + 3);
+    EXPECT_LE(left.front(), 2 + glyphSide + 5);
+
+    // Right-aligned the text ends at x = Q.right - CaptionOffset - 1 (exclusive).
+    pane->SetAlignment(ui::taRightJustify);
+    auto atRight = columns();
+    ASSERT_FALSE(atRight.empty());
+    EXPECT_LE(atRight.back(), right - 4);
+    EXPECT_GE(atRight.back(), right - 6);
+
+    pane->SetAlignment(ui::taCenter);
+    auto centred = columns();
+    ASSERT_FALSE(centred.empty());
+    const int middle = (centred.front() + centred.back()) / 2;
+    EXPECT_LE(std::abs(middle - (2 + glyphSide + (right - 2 - glyphSide) / 2)), 2);
+
+    // Too long a caption is cut at the content's right edge, with no ellipsis: the strokes
+    // of the last letters reach up to it at full height.
+    pane->SetAlignment(ui::taLeftJustify);
+    pane->SetCaption(std::wstring(400, L'I'));
+    auto dib = Render();
+    for (int y = 0; y < 19; ++y)
+        for (int x = right; x < bar->Width(); ++x) ASSERT_FALSE(IsRed(dib->Pixel(x, y))) << x << "," << y;
+    int tallColumns = 0;
+    for (int x = right - 8; x < right; ++x) {
+        int height = 0;
+        for (int y = 2; y < 17; ++y) height += IsRed(dib->Pixel(x, y));
+        tallColumns += height >= 6;
+    }
+    EXPECT_GE(tallColumns, 1);
+    EXPECT_EQ(dib->Pixel(right - 1, 2), fill); // the fill up to the edge
+
+    // Disabled: engraved in the button colours, never in the font colour.
+    pane->SetCaption(L"IIII");
+    pane->SetEnabled(false);
+    auto disabled = Render();
+    EXPECT_TRUE(ColumnsWith(*disabled, IsRed, 0, 19).empty());
+    const COLORREF shadowColor = ui::ColorToRGB(ui::clBtnShadow);
+    ASSERT_TRUE(IsWhite(ui::ColorToRGB(ui::clBtnHighlight)));
+    auto nearShadow = [&](COLORREF c) {
+        return std::abs(GetRValue(c) - GetRValue(shadowColor)) <= 24 && std::abs(GetGValue(c) - GetGValue(shadowColor)) <= 24 &&
+               std::abs(GetBValue(c) - GetBValue(shadowColor)) <= 24;
+    };
+    auto shadow = ColumnsWith(*disabled, nearShadow, 3, 17);
+    auto light = ColumnsWith(*disabled, IsWhite, 3, 17);
+    ASSERT_FALSE(shadow.empty());
+    ASSERT_FALSE(light.empty());
+    // The highlight copy lies one pixel right of the shadow copy (smoothing blurs the edge).
+    EXPECT_GT(light.back(), shadow.back());
+    EXPECT_LE(light.back(), shadow.back() + 2);
+}
+
+TEST_F(StatusBarTest, FillColourCoversOnlyWhatLiesLeftOfTheCaption) {
+    // Classic bar, opaque pane in grey with a green fill: frame-only content (2, 2, w - 2, 17).
+    bar->SetVisualStyle(vsClassic);
+    bar->SetShowSizeGrip(false);
+    pane->SetTransparent(false);
+    pane->SetColor(RGB(128, 128, 128));
+    pane->SetFillColor(RGB(0, 160, 0));
+    pane->SetCaption(L"");
+    const int w = bar->Width();
+    // Left glyph at (4, 2): columns 2 and 3 lie left of it and of the caption.
+    auto dib = Render();
+    EXPECT_EQ(dib->Pixel(2, 10), RGB(0, 160, 0));
+    EXPECT_EQ(dib->Pixel(3, 10), RGB(0, 160, 0));
+    EXPECT_EQ(dib->Pixel(4, 10), kImageColor);
+    EXPECT_EQ(dib->Pixel(30, 10), RGB(0, 160, 0)); // the caption's own background
+
+    // Right glyph at w - 20: the caption area starts at the content's left, so nothing lies
+    // left of it; beside the glyph the pane's colour shows.
+    pane->SetGlyphAlignment(gaRight);
+    auto right = Render();
+    EXPECT_EQ(right->Pixel(w - 20, 10), kImageColor);
+    EXPECT_EQ(right->Pixel(w - 21, 10), RGB(0, 160, 0)); // caption area up to the glyph
+    EXPECT_EQ(right->Pixel(w - 3, 10), RGB(128, 128, 128));
+    EXPECT_EQ(right->Pixel(2, 10), RGB(0, 160, 0));
+}
+
+TEST_F(StatusBarTest, AutoSizeFitsThePaneAtOnceToCaptionFontAndGlyph) {
+    pane->SetAlign(ui::alNone);
+    pane->SetBounds(0, 0, 300, 19);
+    pane->SetAutoSize(true); // the switch alone sizes it
+    const int withGlyph = pane->Width();
+    {
+        // Caption width + 2 BorderWidth + CaptionOffset + 6, + GlyphOffset + glyph width.
+        ui::WindowDc screen(nullptr);
+        ui::TCanvas canvas(screen);
+        canvas.SetFont(pane->Font());
+        ui::Rect r{0, 0, 0, 0};
+        canvas.DrawText(L"Ready", r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+        EXPECT_EQ(withGlyph, r.Width() + 2 + 2 + 6 + 2 + 16);
+    }
+    pane->SetImageIndex(-1); // no image: the glyph's width goes
+    EXPECT_EQ(pane->Width(), withGlyph - 16);
+    pane->SetImageIndex(2);
+    EXPECT_EQ(pane->Width(), withGlyph);
+    pane->SetImages(nullptr);
+    EXPECT_EQ(pane->Width(), withGlyph - 16);
+    pane->SetImages(images);
+    pane->SetShowGlyph(false);
+    EXPECT_EQ(pane->Width(), withGlyph - 16);
+    pane->SetShowGlyph(true);
+
+    ui::TFont font = pane->Font();
+    font.Height = -24;
+    pane->SetFont(font);
+    EXPECT_GT(pane->Width(), withGlyph + 10);
+    // A font the pane takes from its bar counts too.
+    pane->SetParentFont(true);
+    EXPECT_EQ(pane->Width(), withGlyph);
+    font.Height = -20;
+    bar->SetFont(font);
+    EXPECT_GT(pane->Width(), withGlyph + 5);
+
+    pane->SetCaption(L"");
+    EXPECT_EQ(pane->Width(), 40); // DefaultWidth
+}
+
+TEST_F(StatusBarTest, PaneFollowsChangesOfItsImageListAtOnce) {
+    form->Show();
+    pane->SetAlign(ui::alNone);
+    pane->SetBounds(0, 0, 300, 19);
+    pane->SetAutoSize(true);
+    const int width16 = pane->Width();
+    UpdateWindow(bar->Handle());
+    RECT dirty{};
+    ASSERT_FALSE(GetUpdateRect(bar->Handle(), &dirty, FALSE));
+
+    // New pictures: painted at once (nothing left waiting for a paint message).
+    int paints = 0;
+    bar->OnPaint = [&](ui::TObject*) { ++paints; };
+    FillImages(*images, 1);
+    EXPECT_GE(paints, 1);
+    EXPECT_FALSE(GetUpdateRect(bar->Handle(), &dirty, FALSE));
+
+    // Wider images: a wider glyph and a wider pane.
+    images->SetWidth(24);
+    EXPECT_EQ(pane->Width(), width16 + 8);
+
+    // A freed list is forgotten: no glyph, no room for it.
+    delete images;
+    images = nullptr;
+    EXPECT_EQ(pane->Images(), nullptr);
+    EXPECT_EQ(pane->Width(), width16 - 16);
     form->Hide();
 }
 
@@ -274,57 +571,45 @@ TEST(StatusPane, GlyphCellsFollowTheBitmap) {
     EXPECT_EQ(pane.NumGlyphs(), 2);
 }
 
-TEST(StatusBarLayout, MainWindowBarIsRead) {
+TEST(StatusBarLayout, AutoStyleRestoresTheBarsLookAfterLoadingUnlessAFrameWasSet) {
     ui::TClassRegistry registry;
     ui::RegisterFrameworkClasses(registry);
     RegisterWkPanelClasses(registry);
     RegisterWkStatusBarClasses(registry);
     ui::TForm form;
-    ui::LoadLayoutText(form, L"StatusBar.layout", R"(object Form: TForm
-  Width = 720
-  Height = 520
-  object ImageList1: TImageList
-    Width = 16
-    Height = 16
+    ui::LoadLayoutText(form, L"Bars.layout", R"(object Form: TForm
+  Width = 400
+  Height = 300
+  object Automatic: TWkStatusBar
+    Top = 0
+    Width = 392
+    Height = 30
+    Align = alTop
+    BorderWidth = 4
   end
-  object WkStatusBar1: TWkStatusBar
-    Left = 0
-    Top = 467
-    Width = 712
-    Height = 19
-    BorderInner = fsNone
-    BorderOuter = fsNone
-    BorderSides = [sdLeft, sdTop, sdRight, sdBottom]
-    BorderWidth = 0
-    GradientColorStyle = gcsCustom
-    VisualStyle = vsGradient
-    TabOrder = 1
-    object WkGlyphStatus1: TWkGlyphStatus
-      Left = 0
-      Top = 0
-      Width = 712
-      Height = 19
-      Align = alClient
-      Caption = '准备 - 鼠标双击列表中游戏或鼠标右键菜单开始游戏......'
-      Images = ImageList1
-      ImageIndex = 2
-    end
+  object Framed: TWkStatusBar
+    Top = 100
+    Width = 392
+    Height = 30
+    Align = alTop
+    BorderOuter = fsRaised
   end
 end
 )",
                         registry);
-    auto* bar = dynamic_cast<TWkStatusBar*>(form.FindComponent(L"WkStatusBar1"));
-    ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->Align(), ui::alBottom);
-    EXPECT_TRUE(bar->AutoStyle());
-    EXPECT_EQ(bar->VisualStyle(), vsGradient);
-    EXPECT_EQ(bar->GradientColorStyle(), gcsCustom);
-    auto* pane = dynamic_cast<TWkGlyphStatus*>(form.FindComponent(L"WkGlyphStatus1"));
-    ASSERT_NE(pane, nullptr);
-    EXPECT_EQ(pane->Parent(), bar);
-    EXPECT_EQ(pane->Images(), form.FindComponent(L"ImageList1"));
-    EXPECT_EQ(pane->ImageIndex(), 2);
-    EXPECT_EQ(pane->Caption(), L"准备 - 鼠标双击列表中游戏或鼠标右键菜单开始游戏......");
+    auto* automatic = dynamic_cast<TWkStatusBar*>(form.FindComponent(L"Automatic"));
+    ASSERT_NE(automatic, nullptr);
+    EXPECT_TRUE(automatic->AutoStyle());
+    EXPECT_EQ(automatic->Align(), ui::alBottom);
+    EXPECT_EQ(automatic->Height(), 19);
+    EXPECT_EQ(automatic->BorderWidth(), 0);
+
+    auto* framed = dynamic_cast<TWkStatusBar*>(form.FindComponent(L"Framed"));
+    ASSERT_NE(framed, nullptr);
+    EXPECT_FALSE(framed->AutoStyle());
+    EXPECT_EQ(framed->Align(), ui::alTop);
+    EXPECT_EQ(framed->Height(), 30);
+    EXPECT_EQ(framed->BorderOuter(), fsRaised);
 }
 
 } // namespace

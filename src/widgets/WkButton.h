@@ -22,6 +22,7 @@ class TWkButtonActionLink;
 class TWkCustomButton : public ui::TCustomControl {
 public:
     explicit TWkCustomButton(ui::TComponent* owner = nullptr);
+    std::wstring ClassName() const override { return L"TWkCustomButton"; }
 
     TAlignmentVertical AlignmentVertical() const { return FAlignmentVertical; }
     virtual void SetAlignmentVertical(TAlignmentVertical value);
@@ -103,6 +104,7 @@ private:
 class TWkButton : public TWkCustomButton {
 public:
     explicit TWkButton(ui::TComponent* owner = nullptr);
+    std::wstring ClassName() const override { return L"TWkButton"; }
 
     ui::TAlignment Alignment() const { return FAlignment; }
     virtual void SetAlignment(ui::TAlignment value);

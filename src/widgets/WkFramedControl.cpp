@@ -167,6 +167,28 @@ void TWkFramedControl::Loaded() {
     UpdateFrameState(false, false);
 }
 
+// ---- Frame controller -------------------------------------------------------------------
+
+void TWkFramedControl::ApplyFrameController(const TWkFrameController& fc) {
+    const auto takes = [this](TWkFrameControllerProperty p) { return TakesFromController(p); };
+    // Colour before FocusColor: a focus colour equal to the normal colour follows Color.
+    if (takes(fcpColor)) SetColor(fc.Color());
+    if (takes(fcpParentColor)) SetParentColor(fc.ParentColor());
+    if (takes(fcpFocusColor)) SetFocusColor(fc.FocusColor());
+    if (takes(fcpDisabledColor)) SetDisabledColor(fc.DisabledColor());
+    // Hot tracking before the sides: switching it on frames all four sides.
+    if (takes(fcpFrameHotTrack)) SetFrameHotTrack(fc.FrameHotTrack());
+    if (takes(fcpFrameSides)) SetFrameSides(fc.FrameSides());
+    if (takes(fcpFrameStyle)) SetFrameStyle(fc.FrameStyle());
+    if (takes(fcpFrameColor)) SetFrameColor(fc.FrameColor());
+    if (takes(fcpFrameHotStyle)) SetFrameHotStyle(fc.FrameHotStyle());
+    if (takes(fcpFrameHotColor)) SetFrameHotColor(fc.FrameHotColor());
+    if (takes(fcpFramingPreference)) SetFramingPreference(fc.FramingPreference());
+    if (takes(fcpFrameVisible)) SetFrameVisible(fc.FrameVisible());
+    // A colour set from outside is the normal colour; the state may show another one.
+    UpdateColors();
+}
+
 // ---- Layout registration ----------------------------------------------------------------
 
 namespace {
@@ -194,6 +216,7 @@ void RegisterWkFramedControlProperties(ui::TClassRegistry& registry) {
     });
     registry.Property<F>(L"FocusColor", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFocusColor(c.Color(v)); });
     registry.Property<F>(L"DisabledColor", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetDisabledColor(c.Color(v)); });
+    RegisterFrameControllerProperties<F>(registry);
     // Names older layouts may still carry: read, never written.
     registry.Property<F>(L"FrameFlat", [](F& f, const TLayoutValue& v, TLayoutContext& c) {
         const bool flat = c.Bool(v);

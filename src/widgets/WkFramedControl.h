@@ -6,6 +6,7 @@
 #pragma once
 #include "ui/Control.h"
 #include "widgets/WkEnums.h"
+#include "widgets/WkFrameController.h"
 
 namespace ui { class TClassRegistry; }
 
@@ -38,6 +39,11 @@ public:
     ui::TColor DisabledColor() const { return FDisabledColor; }
     void SetDisabledColor(ui::TColor value);
 
+    TWkFrameController* FrameController() const { return FFrameLink.Controller(); }
+    void SetFrameController(TWkFrameController* value) { FFrameLink.SetController(value); }
+    TWkFrameControllerNotifications FrameControllerNotifications() const { return FFrameLink.Notifications(); }
+    void SetFrameControllerNotifications(TWkFrameControllerNotifications value) { FFrameLink.SetNotifications(value); }
+
     // Paints the frame over the non-client border; the canvas origin is the window's top-left
     // corner. WM_NCPAINT and the pixel tests enter here.
     void PaintNonClient(ui::TCanvas& canvas);
@@ -53,6 +59,9 @@ protected:
     virtual void UpdateFrameState(bool storeMouseOver, bool mouseOver);
     virtual void RepaintFrame();
     virtual bool UsesThemedFrame() const;
+    // Takes the controller's settings that are in FrameControllerNotifications.
+    virtual void ApplyFrameController(const TWkFrameController& controller);
+    bool TakesFromController(TWkFrameControllerProperty p) const { return FFrameLink.Takes(p); }
     // The background colour changed (from outside or through UpdateColors).
     virtual void BackgroundChanged() {}
     ui::TColor NormalColor() const { return FNormalColor; }
@@ -81,6 +90,7 @@ private:
     ui::TColor FNormalColor = ui::clWindow;
     bool FSettingOwnColor = false;
     bool FMouseOver = false;
+    TWkFrameControllerLink FFrameLink{*this, [this](const TWkFrameController& fc) { ApplyFrameController(fc); }};
 };
 
 // The frame and state-colour properties, for every class derived from TWkFramedControl,

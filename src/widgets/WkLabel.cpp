@@ -278,6 +278,25 @@ WK_LABEL_SETTER(HighlightColor, TColor, FHighlightColor, Invalidate)
 WK_LABEL_SETTER(ShadowColor, TColor, FShadowColor, Invalidate)
 #undef WK_LABEL_SETTER
 
+void TWkLabel::ApplyFrameController(const TWkFrameController& fc) {
+    if (!fc.FrameVisible()) return;
+    const auto takes = [this](TWkFrameControllerProperty p) { return FFrameLink.Takes(p); };
+    if (takes(fcpFrameStyle)) SetBorderOuter(fc.FrameStyle());
+    if (takes(fcpFrameSides)) SetBorderSides(fc.FrameSides());
+    if (takes(fcpFrameColor)) {
+        // The controller's frame colour is meant as drawn, not shifted.
+        SetFlatColor(fc.FrameColor());
+        SetFlatColorAdjustment(0);
+    }
+    if (takes(fcpColor)) {
+        SetColor(fc.Color());
+        SetBorderHighlight(LightenColor(fc.Color(), 100));
+        SetBorderShadow(DarkenColor(fc.Color(), 50));
+    }
+    if (takes(fcpParentColor)) SetParentColor(fc.ParentColor());
+    Invalidate();
+}
+
 void TWkLabel::SetCondenseCaption(TWkCondenseCaption value) {
     if (FCondenseCaption == value) return;
     FCondenseCaption = value;
@@ -735,6 +754,7 @@ void RegisterWkLabelClasses(ui::TClassRegistry& registry) {
     registry.Property<L>(L"BorderShadow", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderShadow(c.Color(v)); });
     registry.Property<L>(L"FlatColor", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetFlatColor(c.Color(v)); });
     registry.Property<L>(L"FlatColorAdjustment", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetFlatColorAdjustment(c.Int(v)); });
+    RegisterFrameControllerProperties<L>(registry);
     registry.Property<L>(L"CondenseCaption", [](L& l, const TLayoutValue& v, TLayoutContext& c) {
         l.SetCondenseCaption(c.Enum<TWkCondenseCaption>(v, {{L"ccNone", ccNone}, {L"ccAtEnd", ccAtEnd}, {L"ccWithinPath", ccWithinPath}}));
     });

@@ -75,6 +75,10 @@ public:
     void SetFlatColor(ui::TColor value);
     int FlatColorAdjustment() const { return FFlatColorAdjustment; }
     void SetFlatColorAdjustment(int value);
+    TWkFrameController* FrameController() const { return FFrameLink.Controller(); }
+    void SetFrameController(TWkFrameController* value) { FFrameLink.SetController(value); }
+    TWkFrameControllerNotifications FrameControllerNotifications() const { return FFrameLink.Notifications(); }
+    void SetFrameControllerNotifications(TWkFrameControllerNotifications value) { FFrameLink.SetNotifications(value); }
 
     // Anything but ccNone switches AutoSize off.
     TWkCondenseCaption CondenseCaption() const { return FCondenseCaption; }
@@ -103,6 +107,10 @@ public:
 
     // The colour the text is painted in now (the font colour, or BlinkColor while blinking).
     ui::TColor PaintTextColor() const { return FPaintTextColor; }
+    // Takes the controller's settings (when its frame is visible), each only when it is in
+    // FrameControllerNotifications: frame style as BorderOuter, sides, frame colour as
+    // FlatColor, Color with the bevel colours derived from it, and ParentColor.
+    virtual void ApplyFrameController(const TWkFrameController& controller);
     // The blink timer's phase reached the label (true: the blink colour).
     virtual void SetBlinkPhase(bool on);
     // The rectangle inside the frames (and the border band when asked).
@@ -165,6 +173,7 @@ private:
     ui::TColor FNormalTextColor = ui::clWindowText;
     ui::TColor FPaintTextColor = ui::clWindowText;
     HWND FBlinkWindow = nullptr;   // stands for the label in the blink timer's list
+    TWkFrameControllerLink FFrameLink{*this, [this](const TWkFrameController& fc) { ApplyFrameController(fc); }};
 };
 
 class TWkURLLabel : public TWkLabel {

@@ -105,7 +105,7 @@ void TMemoLines::Add(const std::wstring& line) {
 
 void TMemoLines::Clear() { FMemo.SetText(L""); }
 
-void TMemoLines::LoadFromFile(const std::wstring& path) {
+bool TMemoLines::LoadFromFile(const std::wstring& path, std::size_t maxBytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw ui::Exception(path + L"\r\n" + SystemErrorText(GetLastError()));
@@ -113,14 +113,30 @@ void TMemoLines::LoadFromFile(const std::wstring& path) {
     char buffer[64 * 1024];
     DWORD got = 0;
     DWORD error = 0;
+    bool whole = true;
     for (;;) {
         if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) { error = GetLastError(); break; }
         if (got == 0) break;
+        if (bytes.size() + got > maxBytes) {
+            bytes.append(buffer, maxBytes - bytes.size());
+            whole = false;
+            break;
+        }
         bytes.append(buffer, got);
     }
     CloseHandle(file);
     if (error) throw ui::Exception(path + L"\r\n" + SystemErrorText(error));
-    SetText(DecodeTextFile(bytes));
+    if (whole) {
+        SetText(DecodeTextFile(bytes));
+        return true;
+    }
+    // The cut may fall inside a character: the part line after the last line break goes.
+    bytes.resize(bytes.size() & ~std::size_t(1));  // whole UTF-16 units
+    std::wstring text = DecodeTextFile(bytes);
+    const std::size_t lastBreak = text.find_last_of(L'\n');
+    text.resize(lastBreak == std::wstring::npos ? 0 : lastBreak + 1);
+    SetText(text);
+    return false;
 }
 
 // =============================================================================================
@@ -189,6 +205,12 @@ void TWkMemo::SetReadOnlyColorOnFocus(bool value) {
     if (FReadOnlyColorOnFocus == value) return;
     FReadOnlyColorOnFocus = value;
     if (FReadOnly && HasFocus()) UpdateColors();
+}
+
+void TWkMemo::ApplyFrameController(const TWkFrameController& fc) {
+    if (TakesFromController(fcpReadOnlyColor)) SetReadOnlyColor(fc.ReadOnlyColor());
+    if (TakesFromController(fcpReadOnlyColorOnFocus)) SetReadOnlyColorOnFocus(fc.ReadOnlyColorOnFocus());
+    TWkFramedControl::ApplyFrameController(fc);
 }
 
 void TWkMemo::SetScrollBars(TScrollStyle value) {

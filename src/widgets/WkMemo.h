@@ -38,7 +38,9 @@ public:
     std::vector<std::wstring> ToVector() const;
     // Reads a text file: UTF-8 or UTF-16 with a byte-order mark, otherwise 8-bit text in the
     // system code page. Throws ui::Exception naming the file when it cannot be read.
-    void LoadFromFile(const std::wstring& path);
+    // Reads a text file (its encoding recognised as DecodeTextFile does). With `maxBytes`, a
+    // longer file shows only its first whole lines within that many bytes; returns false then.
+    bool LoadFromFile(const std::wstring& path, std::size_t maxBytes = SIZE_MAX);
 
 private:
     TWkMemo& FMemo;
@@ -80,6 +82,8 @@ public:
     std::function<void(ui::TObject* sender, int delta)> OnMouseWheel;
 
 protected:
+    // The framed control's settings, then the two read-only ones.
+    void ApplyFrameController(const TWkFrameController& controller) override;
     ui::TColor StateColor() const override;
     void BackgroundChanged() override;
     void CreateParams(ui::TCreateParams& params) override;

@@ -30,26 +30,6 @@ int FrameStyleWidth(TFrameStyleEx style, int bevelWidth) {
     }
 }
 
-// ---- Frame controller -------------------------------------------------------------------
-
-TWkFrameController::~TWkFrameController() {
-    // Panels keep a pointer to us; let each forget it before we go.
-    for (TWkCustomPanel* panel : std::vector<TWkCustomPanel*>(FControls)) panel->SetFrameController(nullptr);
-}
-
-void TWkFrameController::SetSettings(const TSettings& settings) {
-    FSettings = settings;
-    for (TWkCustomPanel* panel : FControls) panel->FrameControllerChanged(FSettings);
-}
-
-void TWkFrameController::AddControl(TWkCustomPanel* panel) {
-    if (std::find(FControls.begin(), FControls.end(), panel) == FControls.end()) FControls.push_back(panel);
-}
-
-void TWkFrameController::RemoveControl(TWkCustomPanel* panel) {
-    FControls.erase(std::remove(FControls.begin(), FControls.end(), panel), FControls.end());
-}
-
 // ---- Construction and properties --------------------------------------------------------
 
 TWkCustomPanel::TWkCustomPanel(ui::TComponent* owner) : ui::TCustomControl(owner) {
@@ -58,10 +38,6 @@ TWkCustomPanel::TWkCustomPanel(ui::TComponent* owner) : ui::TCustomControl(owner
     SetBounds(Left(), Top(), 185, 41);
     SetParentColor(false);
     SetColor(ui::clBtnFace);
-}
-
-TWkCustomPanel::~TWkCustomPanel() {
-    if (FFrameController) FFrameController->RemoveControl(this);
 }
 
 void TWkCustomPanel::FramesChanged() {
@@ -119,9 +95,6 @@ void TWkCustomPanel::SetGridColor(TColor value) { Assign(FGridColor, value); }
 void TWkCustomPanel::SetGridXSize(int value) { Assign(FGridXSize, std::clamp(value, 0, 0xFFFF)); }
 void TWkCustomPanel::SetGridYSize(int value) { Assign(FGridYSize, std::clamp(value, 0, 0xFFFF)); }
 void TWkCustomPanel::SetShowDockClientCaptions(bool value) { Assign(FShowDockClientCaptions, value); }
-void TWkCustomPanel::SetFrameControllerNotifications(TWkFrameControllerNotifications value) {
-    Assign(FFrameControllerNotifications, value & kAllFrameControllerNotifications);
-}
 
 // The gradient shows through transparent children, so they repaint with it.
 void TWkCustomPanel::SetGradientColorStart(TColor value) {
@@ -155,43 +128,22 @@ void TWkCustomPanel::CreateWnd() {
 
 // ---- Frame controller side --------------------------------------------------------------
 
-void TWkCustomPanel::SetFrameController(TWkFrameController* value) {
-    if (FFrameController == value) return;
-    if (FFrameController) {
-        FFrameController->RemoveControl(this);
-        FFrameController->RemoveFreeNotification(this);
-    }
-    FFrameController = value;
-    if (FFrameController) {
-        FFrameController->AddControl(this);
-        FFrameController->FreeNotification(this);
-    }
-}
-
-void TWkCustomPanel::Notification(ui::TComponent* component, ui::TOperation operation) {
-    ui::TCustomControl::Notification(component, operation);
-    if (operation != ui::opRemove) return;
-    if (component == FFrameController) FFrameController = nullptr;
-    std::erase_if(FChildEnabled, [component](const auto& entry) {
-        return static_cast<ui::TComponent*>(entry.first) == component;
-    });
-}
-
-void TWkCustomPanel::FrameControllerChanged(const TWkFrameController::TSettings& s) {
-    if (!s.FrameVisible) return;
-    const auto takes = [this](TWkFrameControllerNotification n) { return (FFrameControllerNotifications & n) != 0; };
-    if (takes(fcnFrameStyle)) SetBorderOuter(s.FrameStyle);
-    if (takes(fcnFrameSides)) SetBorderSides(s.FrameSides);
-    if (takes(fcnFlatColor)) {
-        SetFlatColor(s.FrameColor);
+void TWkCustomPanel::ApplyFrameController(const TWkFrameController& fc) {
+    if (!fc.FrameVisible()) return;
+    const auto takes = [this](TWkFrameControllerProperty p) { return FFrameLink.Takes(p); };
+    if (takes(fcpFrameStyle)) SetBorderOuter(fc.FrameStyle());
+    if (takes(fcpFrameSides)) SetBorderSides(fc.FrameSides());
+    if (takes(fcpFrameColor)) {
+        // The controller's frame colour is meant as drawn, not shifted.
+        SetFlatColor(fc.FrameColor());
         SetFlatColorAdjustment(0);
     }
-    if (takes(fcnColor)) {
-        SetColor(s.Color);
-        SetBorderHighlight(LightenColor(s.Color, 100));
-        SetBorderShadow(DarkenColor(s.Color, 50));
+    if (takes(fcpColor)) {
+        SetColor(fc.Color());
+        SetBorderHighlight(LightenColor(fc.Color(), 100));
+        SetBorderShadow(DarkenColor(fc.Color(), 50));
     }
-    if (takes(fcnParentColor)) SetParentColor(s.ParentColor);
+    if (takes(fcpParentColor)) SetParentColor(fc.ParentColor());
     Invalidate();
 }
 
@@ -262,6 +214,15 @@ void TWkCustomPanel::EnabledChanged() {
     }
     ui::TCustomControl::EnabledChanged();
     Invalidate(); // the caption switches between engraved and normal
+}
+
+// A child destroyed while the panel is disabled leaves no entry behind.
+void TWkCustomPanel::Notification(ui::TComponent* component, ui::TOperation operation) {
+    ui::TCustomControl::Notification(component, operation);
+    if (operation != ui::opRemove) return;
+    std::erase_if(FChildEnabled, [component](const auto& entry) {
+        return static_cast<ui::TComponent*>(entry.first) == component;
+    });
 }
 
 // ---- Messages ---------------------------------------------------------------------------
@@ -448,9 +409,7 @@ void RegisterWkPanelClasses(ui::TClassRegistry& registry) {
     registry.Property<P>(L"GridYSize", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetGridYSize(c.Int(v, 0, 0xFFFF)); });
     registry.Property<P>(L"ShowDockClientCaptions", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetShowDockClientCaptions(c.Bool(v)); });
     registry.Property<P>(L"DockSite", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetDockSite(c.Bool(v)); });
-    registry.Property<P>(L"FrameController", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
-        c.Reference<TWkFrameController>(v, [&p](TWkFrameController& fc) { p.SetFrameController(&fc); });
-    });
+    RegisterFrameControllerProperties<P>(registry);
     registry.Property<P>(L"OnPaint", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.OnPaint = ui::LayoutNotifyHandler(v, c); });
     // Names older layouts may still carry.
     registry.Ignored<P>(L"FrameSides");

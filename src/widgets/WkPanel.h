@@ -3,11 +3,12 @@
 // flat or with a gradient, can draw a grid and a caption, and lays its children out inside
 // BorderWidth and the frames. The status bar and the splitter derive from TWkCustomPanel.
 //
-// Also here: the panel's side of a frame controller (one object handing the same frame
-// settings to several panels).
+// A frame controller (WkFrameController.h) can hand the panel its frame style, sides and
+// colours.
 #pragma once
 #include "ui/Control.h"
 #include "widgets/WkEnums.h"
+#include "widgets/WkFrameController.h"
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,51 +25,14 @@ using ui::TColor;
 
 enum TWkGridStyle : unsigned char { gsDots, gsDottedLines, gsSolidLines };
 
-// Which of a frame controller's settings a panel takes.
-enum TWkFrameControllerNotification : unsigned {
-    fcnFrameStyle = 1, fcnFrameSides = 2, fcnFlatColor = 4, fcnColor = 8, fcnParentColor = 16
-};
-using TWkFrameControllerNotifications = unsigned;
-constexpr TWkFrameControllerNotifications kAllFrameControllerNotifications = 31;
 
 // Width a frame style takes on one side (the layout inset): fsStatus and fsPopup are
 // bevelWidth wide, fsFlat 1, fsNone 0, every other style 2.
 int FrameStyleWidth(TFrameStyleEx style, int bevelWidth);
 
-class TWkCustomPanel;
-
-// Shared frame settings. Panels register with it; Changed() hands the settings to each.
-class TWkFrameController : public ui::TComponent {
-public:
-    struct TSettings {
-        bool FrameVisible = true;
-        TFrameStyleEx FrameStyle = fsFlat;
-        TSides FrameSides = kAllSides;
-        TColor FrameColor = ui::clBtnShadow;
-        TColor Color = ui::clBtnFace;
-        bool ParentColor = false;
-    };
-
-    explicit TWkFrameController(ui::TComponent* owner = nullptr) : ui::TComponent(owner) {}
-    ~TWkFrameController() override;
-    std::wstring ClassName() const override { return L"TWkFrameController"; }
-
-    const TSettings& Settings() const { return FSettings; }
-    void SetSettings(const TSettings& settings);   // tells every registered panel
-
-    void AddControl(TWkCustomPanel* panel);
-    void RemoveControl(TWkCustomPanel* panel);
-    const std::vector<TWkCustomPanel*>& Controls() const { return FControls; }
-
-private:
-    TSettings FSettings;
-    std::vector<TWkCustomPanel*> FControls;
-};
-
 class TWkCustomPanel : public ui::TCustomControl {
 public:
     explicit TWkCustomPanel(ui::TComponent* owner = nullptr);
-    ~TWkCustomPanel() override;
     std::wstring ClassName() const override { return L"TWkCustomPanel"; }
 
     // --- frames -------------------------------------------------------------------------------
@@ -135,12 +99,10 @@ public:
     void SetShowDockClientCaptions(bool value);
     bool DockSite() const { return FDockSite; }
     void SetDockSite(bool value) { FDockSite = value; }
-    TWkFrameController* FrameController() const { return FFrameController; }
-    void SetFrameController(TWkFrameController* value);
-    TWkFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
-    void SetFrameControllerNotifications(TWkFrameControllerNotifications value);
-    // The controller's settings changed (called by the controller).
-    virtual void FrameControllerChanged(const TWkFrameController::TSettings& settings);
+    TWkFrameController* FrameController() const { return FFrameLink.Controller(); }
+    void SetFrameController(TWkFrameController* value) { FFrameLink.SetController(value); }
+    TWkFrameControllerNotifications FrameControllerNotifications() const { return FFrameLink.Notifications(); }
+    void SetFrameControllerNotifications(TWkFrameControllerNotifications value) { FFrameLink.SetNotifications(value); }
 
     // The rectangle left inside BorderWidth and the frames on BorderSides, client coordinates.
     ui::Rect ContentRect() const;
@@ -160,6 +122,11 @@ protected:
     void PaintFill(ui::TCanvas& canvas, const ui::Rect& content);
     void PaintGrid(ui::TCanvas& canvas, const ui::Rect& content);
     void PaintCaption(ui::TCanvas& canvas, const ui::Rect& content);
+
+    // Takes the controller's settings (when its frame is visible), each only when it is in
+    // FrameControllerNotifications: frame style as BorderOuter, sides, frame colour as
+    // FlatColor, Color with the bevel colours derived from it, and ParentColor.
+    virtual void ApplyFrameController(const TWkFrameController& controller);
 
     void AdjustClientRect(ui::Rect& rect) const override;
     void CreateWnd() override;
@@ -211,8 +178,7 @@ private:
     int FGridYSize = 8;
     bool FShowDockClientCaptions = true;
     bool FDockSite = false;
-    TWkFrameController* FFrameController = nullptr;
-    TWkFrameControllerNotifications FFrameControllerNotifications = kAllFrameControllerNotifications;
+    TWkFrameControllerLink FFrameLink{*this, [this](const TWkFrameController& fc) { ApplyFrameController(fc); }};
     // Each child's enabled state when the panel was last disabled.
     std::vector<std::pair<ui::TControl*, bool>> FChildEnabled;
 };

@@ -294,6 +294,7 @@ void RegisterWkStatusBarClasses(ui::TClassRegistry& r) {
     r.Property<TWkCustomStatusPane>(L"FrameStyle", [](P p, V v, C c) { p.SetFrameStyle(ReadFrameStyle(v, c)); });
     r.Property<TWkCustomStatusPane>(L"FlatColor", [](P p, V v, C c) { p.SetFlatColor(c.Color(v)); });
     r.Property<TWkCustomStatusPane>(L"FlatColorAdjustment", [](P p, V v, C c) { p.SetFlatColorAdjustment(c.Int(v)); });
+    RegisterFrameControllerProperties<TWkCustomStatusPane>(r);
     r.Property<TWkCustomStatusPane>(L"FillColor", [](P p, V v, C c) { p.SetFillColor(c.Color(v)); });
     r.Property<TWkCustomStatusPane>(L"ParentFillColor", [](P p, V v, C c) { p.SetParentFillColor(c.Bool(v)); });
     r.Property<TWkCustomStatusPane>(L"Transparent", [](P p, V v, C c) { p.SetTransparent(c.Bool(v)); });

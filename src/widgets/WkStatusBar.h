@@ -65,6 +65,10 @@ public:
     void SetBlinkIntervalOff(std::uint16_t ms);
     std::uint16_t BlinkIntervalOn() const;
     void SetBlinkIntervalOn(std::uint16_t ms);
+    TWkFrameController* FrameController() const { return FFrameLink.Controller(); }
+    void SetFrameController(TWkFrameController* value) { FFrameLink.SetController(value); }
+    TWkFrameControllerNotifications FrameControllerNotifications() const { return FFrameLink.Notifications(); }
+    void SetFrameControllerNotifications(TWkFrameControllerNotifications value) { FFrameLink.SetNotifications(value); }
 
     // The application's hint action: with AutoHint the pane shows the hint; true = handled.
     bool HintAction(const std::wstring& hint);
@@ -78,6 +82,9 @@ protected:
     void Paint(ui::TCanvas& canvas, const ui::Rect& update) override;
     virtual void PaintFrame(ui::TCanvas& canvas);
     virtual void PaintPaneCaption(ui::TCanvas& canvas);
+    // Takes the controller's settings (when its frame is visible), each only when it is in
+    // FrameControllerNotifications: frame style, frame colour as FlatColor, Color, ParentColor.
+    virtual void ApplyFrameController(const TWkFrameController& controller);
     // The client rectangle inside BorderWidth and the frame (before any glyph).
     ui::Rect FrameContentRect() const;
     // Where the caption goes; glyph panes take their glyph's side off it.
@@ -115,6 +122,7 @@ private:
     TColor FNormalColor = ui::clWindowText;
     TColor FDisplayedColor = ui::clWindowText;
     std::unique_ptr<TBlinkReceiver> FBlinkReceiver;
+    TWkFrameControllerLink FFrameLink{*this, [this](const TWkFrameController& fc) { ApplyFrameController(fc); }};
 };
 
 // =========================================================================================

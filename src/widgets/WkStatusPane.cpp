@@ -157,6 +157,20 @@ void TWkCustomStatusPane::SetFlatColorAdjustment(int value) {
     Invalidate();
 }
 
+void TWkCustomStatusPane::ApplyFrameController(const TWkFrameController& fc) {
+    if (!fc.FrameVisible()) return;
+    const auto takes = [this](TWkFrameControllerProperty p) { return FFrameLink.Takes(p); };
+    if (takes(fcpFrameStyle)) SetFrameStyle(fc.FrameStyle());
+    if (takes(fcpFrameColor)) {
+        // The controller's frame colour is meant as drawn, not shifted.
+        SetFlatColor(fc.FrameColor());
+        SetFlatColorAdjustment(0);
+    }
+    if (takes(fcpColor)) SetColor(fc.Color());
+    if (takes(fcpParentColor)) SetParentColor(fc.ParentColor());
+    Invalidate();
+}
+
 void TWkCustomStatusPane::SetFillColor(TColor value) {
     FParentFillColor = false;
     if (FFillColor == value) return;

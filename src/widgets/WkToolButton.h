@@ -38,6 +38,7 @@ class TWkToolButton : public ui::TGraphicControl {
 public:
     explicit TWkToolButton(ui::TComponent* owner = nullptr);
     ~TWkToolButton() override;
+    std::wstring ClassName() const override { return L"TWkToolButton"; }
 
     // ---- Properties -------------------------------------------------------------------
     bool AllowAllUp() const { return FAllowAllUp; }

@@ -339,6 +339,39 @@ TEST_F(MainWindow, WithoutTheControlAnActionScript3GameShowsTheNotice) {
     EXPECT_FALSE(form->ShockwaveFlash1->ShowsActionScript3Notice());
 }
 
+// A description of megabytes would freeze the window in the edit control: its beginning shows,
+// whole lines only, and a note says the rest is left out. UTF-16 is cut on a whole character.
+TEST(Dialogs, AHugeDescriptionShowsItsBeginningAndSaysSo) {
+    RegisterProgramClasses();
+    const std::wstring doc = CurrentAppDir() + L"DocFiles\\Huge.txt";
+    std::string gbk, utf16 = "\xFF\xFE";
+    for (int i = 0; i < 200000; ++i) gbk += "\xB5\xDA\xD2\xBB\xD0\xD0\r\n";  // 第一行
+    for (int i = 0; i < 100000; ++i) utf16 += std::string("\x2C\x7B\x8C\x4E\x4C\x88\r\0\n\0", 10);  // 第二行
+    const std::wstring lines[] = {L"第一行\r\n", L"第二行\r\n"};
+    for (int which = 0; which < 2; ++which) {
+        const std::string& bytes = which == 0 ? gbk : utf16;
+        const std::wstring& line = lines[which];
+        WriteBytes(doc, bytes);
+        std::wstring text;
+        ui::Application().QueueCall([&] {
+            HWND dialog = GetActiveWindow();
+            HWND edit = nullptr;
+            EnumChildWindows(dialog, FindMultiLineEdit, reinterpret_cast<LPARAM>(&edit));
+            text.resize(size_t(GetWindowTextLengthW(edit)) + 1);
+            text.resize(size_t(GetWindowTextW(edit, text.data(), int(text.size()))));
+            PostMessageW(dialog, WM_CLOSE, 0, 0);
+        });
+        ShowGameDoc(doc);
+        ASSERT_GT(text.size(), kMaxDescriptionBytes / 4);
+        EXPECT_LT(text.size(), kMaxDescriptionBytes);
+        EXPECT_EQ(text.substr(0, line.size()), line);
+        const std::wstring end = line + kDescriptionCutNote;
+        ASSERT_GE(text.size(), end.size());
+        EXPECT_EQ(text.substr(text.size() - end.size()), end);
+    }
+    DeleteFileW(doc.c_str());
+}
+
 TEST(Dialogs, DescriptionIsReadAfreshAndMissingFileGivesAnEmptyMemo) {
     RegisterProgramClasses();
     std::wstring dir = CurrentAppDir();

@@ -1,7 +1,7 @@
 // Panel: the frames of the program's three panels and where their children go, frames on
 // some sides only, the band, fills, grid and caption placement, children's enabled state
-// across disabling, the bottom-aligned growth rule, the frame controller and the names old
-// layouts carry.
+// across disabling, the bottom-aligned growth rule, what a frame controller hands over and the
+// names old layouts carry.
 #include "widgets/WkPanel.h"
 #include "ui/Form.h"
 #include "ui/Layout.h"
@@ -217,32 +217,56 @@ TEST_F(PanelTest, BottomAndRightAlignedPanelsKeepTheirFarEdge) {
     EXPECT_EQ(loose.BoundsRect(), Rect(-10, 40, 100, 50));
 }
 
-TEST_F(PanelTest, FrameControllerHandsOverItsSettingsAndIsForgottenWhenFreed) {
+// Each setting only when its member is in the panel's set, and only while the controller's
+// frame is visible; the frame then shows the controller's colour unshifted and the children
+// move inside the new frame.
+TEST_F(PanelTest, FrameControllerHandsOverTheSettingsThePanelTakes) {
     TWkPanel* panel = MakePanel(40, 40);
-    auto controller = std::make_unique<TWkFrameController>();
-    panel->SetFrameController(controller.get());
-    panel->SetFrameControllerNotifications(fcnFrameStyle | fcnFlatColor | fcnColor);
-    TWkFrameController::TSettings s;
-    s.FrameStyle = fsFlat;
-    s.FrameSides = sdTop;
-    s.FrameColor = RGB(10, 20, 30);
-    s.Color = RGB(128, 128, 128);
-    controller->SetSettings(s);
+    panel->SetFrameControllerNotifications(FrameControllerSet({fcpFrameStyle, fcpFrameColor, fcpColor}));
+    TWkFrameController controller;
+    controller.SetFrameStyle(fsFlat);
+    controller.SetFrameSides(sdTop);
+    controller.SetFrameColor(RGB(10, 20, 30));
+    controller.SetColor(RGB(128, 128, 128));
+    controller.SetParentColor(true);
+    panel->SetFrameController(&controller);
+    EXPECT_EQ(panel->BorderOuter(), fsRaised);   // the controller's frame is hidden: nothing taken
+
+    controller.SetFrameVisible(true);
     EXPECT_EQ(panel->BorderOuter(), fsFlat);
-    EXPECT_EQ(panel->BorderSides(), kAllSides);  // not asked for
+    EXPECT_EQ(panel->BorderSides(), kAllSides);  // not in the set
+    EXPECT_FALSE(panel->ParentColor());          // nor this
     EXPECT_EQ(panel->FlatColor(), RGB(10, 20, 30));
     EXPECT_EQ(panel->FlatColorAdjustment(), 0);
     EXPECT_EQ(panel->Color(), RGB(128, 128, 128));
     EXPECT_EQ(panel->BorderHighlight(), LightenColor(RGB(128, 128, 128), 100));
     EXPECT_EQ(panel->BorderShadow(), DarkenColor(RGB(128, 128, 128), 50));
+    EXPECT_EQ(child->BoundsRect(), Rect(1, 1, 39, 39));
+    auto dib = Render(*panel);
+    EXPECT_EQ(dib->Pixel(0, 20), RGB(10, 20, 30));
+    EXPECT_EQ(dib->Pixel(20, 20), RGB(128, 128, 128));
 
-    s.FrameVisible = false;  // a hidden frame hands nothing over
-    s.FrameStyle = fsRaised;
-    controller->SetSettings(s);
-    EXPECT_EQ(panel->BorderOuter(), fsFlat);
+    // The whole set: sides and the parent's colour as well.
+    panel->SetFrameControllerNotifications(kAllFrameControllerNotifications);
+    EXPECT_EQ(panel->BorderSides(), static_cast<TSides>(sdTop));
+    EXPECT_TRUE(panel->ParentColor());
+    EXPECT_EQ(panel->Color(), form.Color());
+    EXPECT_EQ(child->BoundsRect(), Rect(0, 1, 40, 40));
+}
 
+TEST_F(PanelTest, PanelAndControllerMayBeDestroyedInEitherOrder) {
+    auto controller = std::make_unique<TWkFrameController>();
+    TWkPanel* panel = MakePanel(40, 40);
+    panel->SetFrameController(controller.get());
+    delete panel;
+    EXPECT_TRUE(controller->Controls().empty());
+    controller->SetFrameVisible(true);  // reaches nobody
+
+    panel = MakePanel(40, 40);
+    panel->SetFrameController(controller.get());
     controller.reset();
     EXPECT_EQ(panel->FrameController(), nullptr);
+    panel->SetFrameControllerNotifications(0);  // no controller to apply from any more
 }
 
 TEST_F(PanelTest, LayoutsReadObsoleteNames) {

@@ -5,6 +5,7 @@
 #include "ui/Layout.h"
 #include <windowsx.h>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace wk {
@@ -154,7 +155,7 @@ bool Contains(const TTreeNode* ancestor, const TTreeNode* node) {
 
 void TTreeNodes::Delete(TTreeNode* node) {
     if (!node) return;
-    if (Contains(node, FTree.FPendingSelection)) FTree.FPendingSelection = nullptr;
+    FTree.ForgetNode(node);
     if (node->FItem)
         SendMessageW(FTree.HandleIfAllocated(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->FItem));
     auto& siblings = SiblingsOf(node->FParent);
@@ -163,6 +164,7 @@ void TTreeNodes::Delete(TTreeNode* node) {
 
 void TTreeNodes::Clear() {
     FTree.FPendingSelection = nullptr;
+    FTree.FRightClickNode = nullptr;
     if (FTree.HandleAllocated())
         SendMessageW(FTree.HandleIfAllocated(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     FRoots.clear();
@@ -224,6 +226,7 @@ void TWkCustomTreeView::CreateParams(ui::TCreateParams& params) {
     if (FRowSelect) params.Style |= TVS_FULLROWSELECT;
     if (FHotTrack) params.Style |= TVS_TRACKSELECT;
     if (!FToolTips) params.Style |= TVS_NOTOOLTIPS;
+    if (FAutoExpand) params.Style |= TVS_SINGLEEXPAND;
 }
 
 void TWkCustomTreeView::CreateWnd() {
@@ -233,6 +236,12 @@ void TWkCustomTreeView::CreateWnd() {
     InsertItems(FItems.FRoots, TVI_ROOT);
     TTreeNode* selection = std::exchange(FPendingSelection, nullptr);
     if (selection) SetSelected(selection);
+}
+
+void TWkCustomTreeView::ForgetNode(TTreeNode* node) {
+    if (Contains(node, FPendingSelection)) FPendingSelection = nullptr;
+    // A menu handler may delete the very node its menu is about.
+    if (Contains(node, FRightClickNode)) FRightClickNode = nullptr;
 }
 
 void TWkCustomTreeView::ForgetItems(std::vector<std::unique_ptr<TTreeNode>>& nodes) {
@@ -395,6 +404,13 @@ void TWkCustomTreeView::SetToolTips(bool value) {
     if (HandleAllocated()) RecreateWnd();
 }
 
+void TWkCustomTreeView::SetAutoExpand(bool value) {
+    if (FAutoExpand == value) return;
+    FAutoExpand = value;
+    ApplyStyle(TVS_SINGLEEXPAND, value);
+    if (value) SetAutoSelect(false);
+}
+
 // =============================================================================================
 // Messages
 // =============================================================================================
@@ -404,6 +420,8 @@ bool TWkCustomTreeView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
     case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
         return HandlePress(msg, wParam, lParam, result);
+    case WM_RBUTTONUP:
+        return HandleRightRelease(wParam, lParam, result);
     case WM_MOUSEWHEEL:
         return HandleWheel(wParam, result);
     case WM_PAINT: {
@@ -415,6 +433,10 @@ bool TWkCustomTreeView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
         }
         return true;
     }
+    case WM_SYSCOLORCHANGE:
+        result = DefaultHandler(msg, wParam, lParam); // the control's own line and text colours
+        HandleSysColorChange();
+        return true;
     case WM_DESTROY:
         // The window goes, the nodes stay: keep what the user changed in the control. Done
         // here rather than in DestroyWnd, which a parent's destruction does not call.
@@ -425,7 +447,9 @@ bool TWkCustomTreeView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
         result = 0;
         return HandleContextMenu(lParam);
     case ui::CN_NOTIFY:
-        return HandleNotify(*reinterpret_cast<const NMHDR*>(lParam), result);
+        result = 0;
+        if (const NMHDR* header = OwnNotification(wParam, lParam)) return HandleNotify(*header, result);
+        return true; // not one of the control's own: nothing of it is read
     default:
         return false;
     }
@@ -439,6 +463,10 @@ bool TWkCustomTreeView::HandlePress(UINT msg, WPARAM wParam, LPARAM lParam, LRES
     const bool isDouble = msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
     ui::TShiftState shift = ui::MouseShiftState(wParam);
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+
+    // A new right click: a release the control's drag detection swallowed may have left the
+    // previous click's flag behind.
+    if (button == ui::mbRight) FMenuHandled = false;
 
     // The events run before the control's own press handling, so a handler can select the
     // node and pop a menu up on a right press.
@@ -457,6 +485,22 @@ bool TWkCustomTreeView::HandlePress(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         return true;
     }
     result = DefaultHandler(msg, wParam, lParam);
+    return true;
+}
+
+bool TWkCustomTreeView::HandleRightRelease(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (FInRightRelease) return false; // the dispatcher's own handling, entered below
+    // The release's default handling sends the platform's WM_CONTEXTMENU, which MenuHandled
+    // must still turn away: the flag goes only once the whole release has been handled.
+    {
+        struct ReleaseScope {
+            bool& inRelease;
+            explicit ReleaseScope(bool& flag) : inRelease(flag) { inRelease = true; }
+            ~ReleaseScope() { inRelease = false; }
+        } scope(FInRightRelease);
+        result = WndProc(WM_RBUTTONUP, wParam, lParam);
+    }
+    FMenuHandled = false;
     return true;
 }
 
@@ -492,70 +536,191 @@ bool TWkCustomTreeView::HandleWheel(WPARAM wParam, LRESULT& result) {
     return true;
 }
 
-void TWkCustomTreeView::ShowNodeMenu(TTreeNode* node, ui::Point pos) {
-    ui::TPopupMenu* menu = FPopupMenu;
-    if (OnNodeContextMenu) OnNodeContextMenu(this, node, pos, menu);
-    if (!menu) return;
-    // The control may hold the capture from the click; the menu needs the mouse.
-    if (GetCapture() == HandleIfAllocated()) ReleaseCapture();
-    const ui::Point screen = ClientToScreen(pos);
-    menu->Popup(screen.x, screen.y);
+// The background went to the control as RGB, so a system colour must be handed over again,
+// and the frame is painted in it too. The normal colour is left as it is: Color may be
+// FocusColor or DisabledColor just now, and neither may become the normal colour.
+void TWkCustomTreeView::HandleSysColorChange() {
+    if (!ui::IsSystemColor(Color())) return;
+    ApplyBackground();
+    Invalidate();
+    if (FrameVisible() && !UsesThemedFrame()) RepaintFrame();
 }
 
-bool TWkCustomTreeView::HandleContextMenu(LPARAM lParam) {
-    const bool fromKeyboard = GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1;
-    if (fromKeyboard) {
-        // The menu key or Shift+F10: the selected node's menu at the middle of its label.
-        if (TTreeNode* node = Selected()) {
-            const Rect label = node->DisplayRect(true);
-            ui::GuardedCall([&] { ShowNodeMenu(node, {(label.left + label.right) / 2, (label.top + label.bottom) / 2}); });
-        } else if (FPopupMenu) {
-            const ui::Point origin = ClientToScreen({0, 0});
-            ui::GuardedCall([&] { FPopupMenu->Popup(origin.x, origin.y); });
-        }
-        return true;
+// =============================================================================================
+// Notifications of the control
+// =============================================================================================
+
+namespace {
+
+// Whether [address, address + size) is committed memory of this process that can be read.
+bool ReadableMemory(LPARAM address, size_t size) {
+    auto at = static_cast<uintptr_t>(address);
+    const uintptr_t end = at + size;
+    if (at == 0 || end < at) return false;
+    constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    while (at < end) {
+        MEMORY_BASIC_INFORMATION info{};
+        if (!VirtualQuery(reinterpret_cast<const void*>(at), &info, sizeof info)) return false;
+        if (info.State != MEM_COMMIT || !(info.Protect & kReadable) || (info.Protect & PAGE_GUARD)) return false;
+        at = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
     }
-    // From the mouse this comes only for a right click that had no node to act on (the
-    // right-click notification deals with the others): the tree's own menu, without a node.
-    const ui::Point pos = ScreenToClient({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-    ui::GuardedCall([&] { ShowNodeMenu(nullptr, pos); });
     return true;
+}
+
+// How much a notification of this code carries behind its header.
+size_t NotificationSize(UINT code) {
+    switch (code) {
+    case TVN_ITEMEXPANDINGW:
+    case TVN_ITEMEXPANDEDW:
+        return sizeof(NMTREEVIEWW);
+    default:
+        return sizeof(NMHDR);
+    }
+}
+
+constexpr UINT kExpandActionMask = TVE_COLLAPSE | TVE_EXPAND;
+
+} // namespace
+
+// CN_NOTIFY is an ordinary message number: any thread or process can send it to this window
+// with any LPARAM, and an address from elsewhere means nothing here. The parent reflects the
+// control's WM_NOTIFY with the header's address and the control's id in WPARAM. Accept only an
+// aligned header in our own readable memory that names this window and that id, followed by
+// as much readable memory as its code's structure needs.
+const NMHDR* TWkCustomTreeView::OwnNotification(WPARAM wParam, LPARAM lParam) const {
+    HWND wnd = HandleIfAllocated();
+    if (!wnd || static_cast<uintptr_t>(lParam) % alignof(NMHDR) != 0) return nullptr;
+    if (!ReadableMemory(lParam, sizeof(NMHDR))) return nullptr;
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    const auto id = static_cast<UINT_PTR>(GetWindowLongPtrW(wnd, GWLP_ID));
+    if (header->hwndFrom != wnd || header->idFrom != id || wParam != id) return nullptr;
+    if (!ReadableMemory(lParam, NotificationSize(header->code))) return nullptr;
+    return header;
 }
 
 bool TWkCustomTreeView::HandleNotify(const NMHDR& header, LRESULT& result) {
     switch (header.code) {
-    case NM_RCLICK: {
-        POINT cursor{};
-        GetCursorPos(&cursor);
-        const ui::Point pos = ScreenToClient(cursor);
-        TTreeNode* node = GetNodeAt(pos.x, pos.y);
-        if (!node) node = Selected();
-        if (!node) return false;
-        ui::GuardedCall([&] { ShowNodeMenu(node, pos); });
-        result = 1; // handled: the control sends no WM_CONTEXTMENU of its own
+    case NM_RCLICK:
+        return HandleRightClick(result);
+    case TVN_ITEMEXPANDINGW:
+        HandleExpanding(reinterpret_cast<const NMTREEVIEWW&>(header));
+        result = 0; // let it happen
         return true;
-    }
-    case TVN_ITEMEXPANDINGW: {
-        const auto& nm = reinterpret_cast<const NMTREEVIEWW&>(header);
-        // With AutoSelect a node that collapses is selected first, so the selection never
-        // disappears into the collapsed branch.
-        if (FAutoSelect && nm.action == TVE_COLLAPSE)
-            SendMessageW(HandleIfAllocated(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(nm.itemNew.hItem));
+    case TVN_ITEMEXPANDEDW:
+        HandleExpanded(reinterpret_cast<const NMTREEVIEWW&>(header));
         result = 0;
         return true;
-    }
-    case TVN_ITEMEXPANDEDW: {
-        const auto& nm = reinterpret_cast<const NMTREEVIEWW&>(header);
-        if (TTreeNode* node = reinterpret_cast<TTreeNode*>(nm.itemNew.lParam))
-            node->FExpanded = (nm.itemNew.state & TVIS_EXPANDED) != 0;
-        if (FAutoSelect && nm.action == TVE_EXPAND)
-            SendMessageW(HandleIfAllocated(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(nm.itemNew.hItem));
-        result = 0;
-        return true;
-    }
     default:
         return false;
     }
+}
+
+// The notification's item handle is looked up through the control, which knows its own items;
+// its lParam is not trusted to be one of our nodes.
+void TWkCustomTreeView::HandleExpanding(const NMTREEVIEWW& nm) {
+    // With AutoSelect a node that collapses is selected first, so the selection never
+    // disappears into the collapsed branch.
+    if (!FAutoSelect || (nm.action & kExpandActionMask) != TVE_COLLAPSE) return;
+    if (TTreeNode* node = NodeFromItem(nm.itemNew.hItem)) SetSelected(node);
+}
+
+void TWkCustomTreeView::HandleExpanded(const NMTREEVIEWW& nm) {
+    TTreeNode* node = NodeFromItem(nm.itemNew.hItem);
+    if (!node) return;
+    node->FExpanded = node->Expanded();
+    if (FAutoSelect && (nm.action & kExpandActionMask) == TVE_EXPAND) SetSelected(node);
+}
+
+// =============================================================================================
+// Context menus
+// =============================================================================================
+
+TTreeNode* TWkCustomTreeView::NodeToActOn() const {
+    if (FRightClickSelect && FRightClickNode) return FRightClickNode;
+    return Selected();
+}
+
+bool TWkCustomTreeView::ShowNodeMenu(TTreeNode* node, ui::Point pos) {
+    ui::TPopupMenu* menu = FPopupMenu;
+    if (OnNodeContextMenu) OnNodeContextMenu(this, node, pos, menu);
+    const bool replaced = menu != FPopupMenu;
+    if (!menu) return replaced;
+    // The control may hold the capture from the click; the menu needs the mouse.
+    if (GetCapture() == HandleIfAllocated()) ReleaseCapture();
+    const ui::Point screen = ClientToScreen(pos);
+    menu->Popup(screen.x, screen.y);
+    return replaced;
+}
+
+// The control's right click, after its own drag detection: the menu of the node under the
+// pointer, or of the selected node when the click missed the rows.
+bool TWkCustomTreeView::HandleRightClick(LRESULT& result) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const ui::Point pos = ScreenToClient(cursor);
+    TTreeNode* hit = GetNodeAt(pos.x, pos.y);
+    TTreeNode* node = hit ? hit : Selected();
+    if (!node) return false; // the control's WM_CONTEXTMENU offers the tree's own menu
+    if (FRightClickSelect && hit) SetSelected(hit);
+    FRightClickNode = node;
+    ui::GuardedCall([&] { ShowNodeMenu(node, pos); });
+    FRightClickNode = nullptr;
+    FMenuHandled = true;
+    result = 1; // handled: the control sends no WM_CONTEXTMENU of its own
+    return true;
+}
+
+// The menu key or Shift+F10: the menu of the node to act on, at the middle of its label;
+// without one the tree's own menu at its top-left corner.
+void TWkCustomTreeView::ShowKeyboardMenu() {
+    if (TTreeNode* node = NodeToActOn()) {
+        const Rect label = node->DisplayRect(true);
+        const ui::Point middle{(label.left + label.right) / 2, (label.top + label.bottom) / 2};
+        bool replaced = false;
+        ui::GuardedCall([&] { replaced = ShowNodeMenu(node, middle); });
+        if (replaced) FMenuHandled = true;
+    } else if (FPopupMenu) {
+        const ui::Point origin = ClientToScreen({0, 0});
+        ui::GuardedCall([&] { FPopupMenu->Popup(origin.x, origin.y); });
+    }
+}
+
+bool TWkCustomTreeView::HandleContextMenu(LPARAM lParam) {
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    if (x == -1 && y == -1) {
+        ShowKeyboardMenu();
+        return true;
+    }
+    // With a position it is the platform's menu request for a right click. A click that had a
+    // node to act on got its menu from the right-click notification already (MenuHandled),
+    // and one beside the rows acts on the selected node: only a tree without such a node
+    // offers its own menu here, with no node.
+    if (FMenuHandled || NodeToActOn()) return true;
+    const ui::Point pos = ScreenToClient({x, y});
+    ui::GuardedCall([&] { ShowNodeMenu(nullptr, pos); });
+    FMenuHandled = true; // the release that may follow asks again
+    return true;
+}
+
+namespace {
+bool IsMenuKey(WORD key, ui::TShiftState shift) {
+    const ui::TShiftState modifiers = shift & (ui::ssShift | ui::ssCtrl | ui::ssAlt);
+    return (key == VK_APPS && modifiers == 0) || (key == VK_F10 && modifiers == ui::ssShift);
+}
+} // namespace
+
+bool TWkCustomTreeView::KeyDown(WORD key, ui::TShiftState shift) {
+    if (TWkFramedControl::KeyDown(key, shift)) return true;
+    if (!IsMenuKey(key, shift)) return false;
+    ShowKeyboardMenu();
+    return true;
+}
+
+bool TWkCustomTreeView::KeyUp(WORD key, ui::TShiftState shift) {
+    if (TWkFramedControl::KeyUp(key, shift)) return true;
+    // The release is ours too: its default handling would ask for the menu a second time.
+    return IsMenuKey(key, shift);
 }
 
 // =============================================================================================
@@ -564,7 +729,7 @@ bool TWkCustomTreeView::HandleNotify(const NMHDR& header, LRESULT& result) {
 
 void TWkCustomTreeView::PaintSelectionOutline(ui::TCanvas& canvas) {
     if (FHideSelection || (HandleAllocated() && Focused())) return;
-    TTreeNode* node = Selected();
+    TTreeNode* node = NodeToActOn();
     if (!node) return;
     const Rect label = node->DisplayRect(true);
     if (label.IsEmpty()) return;
@@ -580,7 +745,11 @@ void TWkCustomTreeView::SetSelectionPen(const TWkPen& value) {
     Invalidate();
 }
 
-void TWkCustomTreeView::SetAutoSelect(bool value) { FAutoSelect = value; }
+void TWkCustomTreeView::SetAutoSelect(bool value) {
+    if (FAutoSelect == value) return;
+    FAutoSelect = value;
+    if (value) SetAutoExpand(false);
+}
 
 // =============================================================================================
 // Layout registration
@@ -623,6 +792,8 @@ void RegisterWkTreeViewClasses(ui::TClassRegistry& registry) {
         c.Reference<ui::TPopupMenu>(v, [&t](ui::TPopupMenu& menu) { t.SetPopupMenu(&menu); });
     });
     registry.Property<T>(L"AutoSelect", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetAutoSelect(c.Bool(v)); });
+    registry.Property<T>(L"AutoExpand", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetAutoExpand(c.Bool(v)); });
+    registry.Property<T>(L"RightClickSelect", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetRightClickSelect(c.Bool(v)); });
 }
 
 } // namespace wk

@@ -1,7 +1,8 @@
 // The kit's tree view: the platform tree-view control (WC_TREEVIEWW) with node objects that
 // outlive the window, plus the kit's additions: a frame painted over the non-client border,
 // background colours that follow focus and the enabled state, an outline of the selected
-// node while the tree is unfocused, mouse-wheel scrolling by whole lines and select-on-expand.
+// node while the tree is unfocused, node context menus from the mouse and the keyboard,
+// mouse-wheel scrolling by whole lines and select-on-expand.
 //
 // The nodes are ours (TTreeNode), the control only mirrors them: each node knows its
 // HTREEITEM while the window exists, and the control's items carry the node in lParam. A node
@@ -174,12 +175,24 @@ public:
     void SetHotTrack(bool value);
     bool ToolTips() const { return FToolTips; }
     void SetToolTips(bool value);
+    // Selecting a node expands it and collapses the other branches (TVS_SINGLEEXPAND).
+    // Turning it on turns AutoSelect off: the two would fight over the selection.
+    bool AutoExpand() const { return FAutoExpand; }
+    void SetAutoExpand(bool value);
+    // A right click on a node selects it before its context menu opens.
+    bool RightClickSelect() const { return FRightClickSelect; }
+    void SetRightClickSelect(bool value) { FRightClickSelect = value; }
 
     // --- the kit's additions ------------------------------------------------------------
     const TWkPen& SelectionPen() const { return FSelectionPen; }
     void SetSelectionPen(const TWkPen& value);
+    // A node expanded or collapsed through the tree becomes the selected node. Turning it
+    // on turns AutoExpand off.
     bool AutoSelect() const { return FAutoSelect; }
     void SetAutoSelect(bool value);
+    // The node a context menu or the unfocused outline is about: the node of the right click
+    // being handled (with RightClickSelect), else the selected node.
+    TTreeNode* NodeToActOn() const;
 
     // The tree's own context menu, opened for a right click on a node (or the selected node)
     // and for the keyboard's menu keys.
@@ -197,6 +210,8 @@ protected:
     void CreateParams(ui::TCreateParams& params) override;
     void CreateWnd() override;
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool KeyDown(WORD key, ui::TShiftState shift) override;
+    bool KeyUp(WORD key, ui::TShiftState shift) override;
 
 private:
     friend class TTreeNode;
@@ -204,9 +219,20 @@ private:
 
     bool HandlePress(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool HandleWheel(WPARAM wParam, LRESULT& result);
+    bool HandleRightRelease(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void HandleSysColorChange();
+    const NMHDR* OwnNotification(WPARAM wParam, LPARAM lParam) const;
     bool HandleNotify(const NMHDR& header, LRESULT& result);
+    bool HandleRightClick(LRESULT& result);
+    void HandleExpanding(const NMTREEVIEWW& nm);
+    void HandleExpanded(const NMTREEVIEWW& nm);
     bool HandleContextMenu(LPARAM lParam);
-    void ShowNodeMenu(TTreeNode* node, ui::Point pos);
+    void ShowKeyboardMenu();
+    // Asks OnNodeContextMenu and pops up what menu remains; true when the handler replaced
+    // or removed the tree's own menu.
+    bool ShowNodeMenu(TTreeNode* node, ui::Point pos);
+    // A node is going away with its branch: forget every reference to it.
+    void ForgetNode(TTreeNode* node);
     void InsertItem(TTreeNode& node, bool first);
     void InsertItems(std::vector<std::unique_ptr<TTreeNode>>& nodes, HTREEITEM parent);
     void ForgetItems(std::vector<std::unique_ptr<TTreeNode>>& nodes);
@@ -227,9 +253,16 @@ private:
     bool FRowSelect = false;
     bool FHotTrack = false;
     bool FToolTips = true;
+    bool FAutoExpand = false;
+    bool FRightClickSelect = false;
 
     TWkPen FSelectionPen;
     bool FAutoSelect = false;
+    TTreeNode* FRightClickNode = nullptr;     // the node of the right click being handled
+    // A menu was already dealt with for the current right click: the platform's own
+    // WM_CONTEXTMENU that follows (from the button's release) must not open another.
+    bool FMenuHandled = false;
+    bool FInRightRelease = false;
 
     int FWheelRemainder = 0;                  // wheel delta below one notch, kept for the next
 };

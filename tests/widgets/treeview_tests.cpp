@@ -1,7 +1,9 @@
 // Tree view: nodes mirrored into the platform control (order, levels, data, images, text the
 // system code page cannot hold), the node under a point, the mouse events the game tree
-// relies on, expansion, nodes surviving a re-created window, the painted frame and the
-// wheel. Windows are real (run under Xvfb).
+// relies on, expansion, nodes surviving a re-created window, context menus from the mouse and
+// the keyboard, reflected notifications that are not the control's own, AutoSelect and
+// AutoExpand, system colour changes, the painted frame and the wheel. Windows are real (run
+// under Xvfb).
 #include "../common/pointer.h"
 #include "widgets/WkTreeView.h"
 #include "ui/Application.h"
@@ -11,6 +13,7 @@
 #include "ui/Menu.h"
 #include "widgets/WkKit.h"
 #include <gtest/gtest.h>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,6 +66,37 @@ protected:
         root->Expand(false);
         return root;
     }
+
+    // A menu for the tree that records where it was opened instead of tracking.
+    ui::TPopupMenu* RecordingMenu(std::vector<ui::Point>& shownAt) {
+        auto* menu = new ui::TPopupMenu(form.get());
+        menu->SetTracker([&shownAt](HMENU, int x, int y, HWND) { shownAt.push_back({x, y}); return 0u; });
+        return menu;
+    }
+
+    // The header the control puts on its own notifications.
+    NMHDR Header(UINT code) {
+        HWND wnd = tree->Handle();
+        return NMHDR{wnd, static_cast<UINT_PTR>(GetWindowLongPtrW(wnd, GWLP_ID)), code};
+    }
+
+    // A notification the way the control sends it: to the parent, which reflects it.
+    LRESULT Notify(NMHDR& header) {
+        return SendMessageW(form->Handle(), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+    }
+
+    void PointAt(TTreeNode* node) {
+        const ui::Rect label = node->DisplayRect(true);
+        const ui::Point p = tree->ClientToScreen({label.left + 2, label.top + 2});
+        testsupport::MovePointerTo(p.x, p.y);
+    }
+
+    void DoubleClick(TTreeNode* node) {
+        const ui::Rect label = node->DisplayRect(true);
+        SendMessageW(tree->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(label.left + 3, label.top + 2));
+    }
+
+    COLORREF Background() { return static_cast<COLORREF>(SendMessageW(tree->Handle(), TVM_GETBKCOLOR, 0, 0)); }
 
     std::unique_ptr<ui::TForm> form;
     TWkTreeView* tree = nullptr;
@@ -241,6 +275,276 @@ TEST_F(TreeViewTest, ContextMenusOpenAtTheNodeAndCanBeMovedOrDropped) {
     SendMessageW(tree->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree->Handle()), MAKELPARAM(-1, -1));
     EXPECT_EQ(shownAt.size(), 2u);
     EXPECT_EQ(asked.size(), 3u);
+}
+
+TEST_F(TreeViewTest, PositionedMenuRequestsAreLeftToARightClickThatHadANode) {
+    TTreeNode* root = BuildCatalog(2);
+    form->Show();
+    std::vector<ui::Point> shownAt;
+    tree->SetPopupMenu(RecordingMenu(shownAt));
+    std::vector<TTreeNode*> asked;
+    std::vector<ui::Point> askedAt;
+    tree->OnNodeContextMenu = [&](ui::TObject*, TTreeNode* node, ui::Point& pos, ui::TPopupMenu*&) {
+        asked.push_back(node);
+        askedAt.push_back(pos);
+    };
+    HWND wnd = tree->Handle();
+    const ui::Point below = tree->ClientToScreen({5, tree->ClientHeight() - 5});
+    auto contextMenuAt = [&](ui::Point screen) {
+        SendMessageW(wnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(screen.x, screen.y));
+    };
+
+    // A selected node is the node to act on: the platform's request is ignored.
+    tree->SetSelected(root->Item(0));
+    contextMenuAt(below);
+    EXPECT_TRUE(shownAt.empty());
+    EXPECT_TRUE(asked.empty());
+
+    // Without one the tree's own menu opens there, asked with no node and the client point.
+    tree->SetSelected(nullptr);
+    contextMenuAt(below);
+    ASSERT_EQ(shownAt.size(), 1u);
+    EXPECT_EQ(shownAt[0], below);
+    EXPECT_EQ(asked, std::vector<TTreeNode*>{nullptr});
+    EXPECT_EQ(askedAt[0], tree->ScreenToClient(below));
+    SendMessageW(wnd, WM_RBUTTONUP, 0, MAKELPARAM(5, tree->ClientHeight() - 5)); // ends that click
+
+    // A right click on a node opens its menu; the requests of the same click that follow, the
+    // one the release itself makes included, open nothing more.
+    shownAt.clear();
+    asked.clear();
+    PointAt(root->Item(1));
+    NMHDR click = Header(NM_RCLICK);
+    EXPECT_EQ(Notify(click), 1);
+    ASSERT_EQ(asked, std::vector<TTreeNode*>{root->Item(1)});
+    contextMenuAt(below);
+    const ui::Rect label = root->Item(1)->DisplayRect(true);
+    SendMessageW(wnd, WM_RBUTTONUP, 0, MAKELPARAM(label.left + 2, label.top + 2));
+    EXPECT_EQ(shownAt.size(), 1u);
+    EXPECT_EQ(asked.size(), 1u);
+
+    // The click is over: the next release's request is a new one and opens the tree's menu.
+    SendMessageW(wnd, WM_RBUTTONUP, 0, MAKELPARAM(5, tree->ClientHeight() - 5));
+    EXPECT_EQ(shownAt.size(), 2u);
+    EXPECT_EQ(asked.back(), nullptr);
+}
+
+TEST_F(TreeViewTest, MenuKeysOpenTheMenuOnceAndAreConsumed) {
+    TTreeNode* root = BuildCatalog(2);
+    form->Show();
+    std::vector<ui::Point> shownAt;
+    tree->SetPopupMenu(RecordingMenu(shownAt));
+    std::vector<TTreeNode*> asked;
+    tree->OnNodeContextMenu = [&](ui::TObject*, TTreeNode* node, ui::Point&, ui::TPopupMenu*&) { asked.push_back(node); };
+    HWND wnd = tree->Handle();
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    auto withShift = [&](bool down) {
+        BYTE state[256];
+        std::memcpy(state, keys, sizeof state);
+        state[VK_SHIFT] = down ? 0x80 : 0;
+        SetKeyboardState(state);
+    };
+
+    // The menu key, down and up: one menu, at the middle of the selected node's label.
+    tree->SetSelected(root->Item(1));
+    EXPECT_EQ(SendMessageW(wnd, WM_KEYDOWN, VK_APPS, 0), 0);
+    EXPECT_EQ(SendMessageW(wnd, WM_KEYUP, VK_APPS, 0xC0000001), 0);
+    const ui::Rect label = root->Item(1)->DisplayRect(true);
+    ASSERT_EQ(shownAt.size(), 1u);
+    EXPECT_EQ(shownAt[0], tree->ClientToScreen({(label.left + label.right) / 2, (label.top + label.bottom) / 2}));
+    EXPECT_EQ(asked, std::vector<TTreeNode*>{root->Item(1)});
+
+    // Shift+F10 likewise; with Shift held the menu key is not a menu key.
+    withShift(true);
+    SendMessageW(wnd, WM_SYSKEYDOWN, VK_F10, 0);
+    SendMessageW(wnd, WM_SYSKEYUP, VK_F10, 0xC0000001);
+    EXPECT_EQ(shownAt.size(), 2u);
+    SendMessageW(wnd, WM_KEYDOWN, VK_APPS, 0);
+    SendMessageW(wnd, WM_KEYUP, VK_APPS, 0xC0000001);
+    withShift(false);
+    EXPECT_EQ(shownAt.size(), 2u);
+
+    // No node to act on: the tree's own menu at its top-left corner, without asking.
+    tree->SetSelected(nullptr);
+    SendMessageW(wnd, WM_KEYDOWN, VK_APPS, 0);
+    ASSERT_EQ(shownAt.size(), 3u);
+    EXPECT_EQ(shownAt[2], tree->ClientToScreen({0, 0}));
+    EXPECT_EQ(asked.size(), 2u);
+    SetKeyboardState(keys);
+}
+
+TEST_F(TreeViewTest, RightClickSelectMakesTheClickedNodeTheOneActedOn) {
+    TTreeNode* root = BuildCatalog(3);
+    form->Show();
+    std::vector<ui::Point> shownAt;
+    tree->SetPopupMenu(RecordingMenu(shownAt));
+    TTreeNode* selectedInHandler = nullptr;
+    TTreeNode* actedOnInHandler = nullptr;
+    TTreeNode* actedOnAfterDelete = nullptr;
+    bool deleteNode = false;
+    tree->OnNodeContextMenu = [&](ui::TObject*, TTreeNode* node, ui::Point&, ui::TPopupMenu*&) {
+        selectedInHandler = tree->Selected();
+        actedOnInHandler = tree->NodeToActOn();
+        if (!deleteNode) return;
+        tree->Items().Delete(node);
+        actedOnAfterDelete = tree->NodeToActOn();
+    };
+
+    // Off: the menu is about the clicked node, the selection stays.
+    tree->SetSelected(root->Item(0));
+    PointAt(root->Item(1));
+    NMHDR click = Header(NM_RCLICK);
+    Notify(click);
+    EXPECT_EQ(selectedInHandler, root->Item(0));
+    EXPECT_EQ(tree->Selected(), root->Item(0));
+
+    // On: the clicked node is selected before its menu opens and is the node acted on.
+    tree->SetRightClickSelect(true);
+    Notify(click);
+    EXPECT_EQ(selectedInHandler, root->Item(1));
+    EXPECT_EQ(actedOnInHandler, root->Item(1));
+    EXPECT_EQ(tree->Selected(), root->Item(1));
+
+    // A click beside the rows acts on the selection without moving it.
+    const ui::Point below = tree->ClientToScreen({5, tree->ClientHeight() - 5});
+    testsupport::MovePointerTo(below.x, below.y);
+    Notify(click);
+    EXPECT_EQ(actedOnInHandler, root->Item(1));
+
+    // A handler that deletes the node leaves nothing behind that points at it.
+    deleteNode = true;
+    TTreeNode* doomed = root->Item(2);
+    PointAt(doomed);
+    Notify(click);
+    EXPECT_EQ(root->Count(), 2);
+    EXPECT_NE(actedOnAfterDelete, doomed);
+}
+
+TEST_F(TreeViewTest, ReflectedNotificationsThatAreNotTheControlsOwnAreIgnored) {
+    TTreeNode* root = BuildCatalog(2);
+    form->Show();
+    std::vector<ui::Point> shownAt;
+    tree->SetPopupMenu(RecordingMenu(shownAt));
+    int asked = 0;
+    tree->OnNodeContextMenu = [&](ui::TObject*, TTreeNode*, ui::Point&, ui::TPopupMenu*&) { ++asked; };
+    tree->SetAutoSelect(true);
+    tree->SetSelected(root->Item(0));
+    PointAt(root->Item(1));
+    HWND wnd = tree->Handle();
+
+    // Junk addresses sent straight to the tree, as any process can: nothing is read.
+    alignas(NMHDR) unsigned char bytes[sizeof(NMHDR) + 1] = {};
+    for (LPARAM junk : {LPARAM(0), LPARAM(1), LPARAM(0x10), LPARAM(-1), LPARAM(0x7FF000000000),
+                        reinterpret_cast<LPARAM>(bytes + 1)})
+        EXPECT_EQ(SendMessageW(wnd, ui::CN_NOTIFY, 0, junk), 0) << std::hex << junk;
+
+    // Readable, but not from this control: another window, another id.
+    NMHDR other = Header(NM_RCLICK);
+    other.hwndFrom = form->Handle();
+    SendMessageW(wnd, ui::CN_NOTIFY, 0, reinterpret_cast<LPARAM>(&other));
+    NMHDR wrongId = Header(NM_RCLICK);
+    wrongId.idFrom += 77;
+    Notify(wrongId);
+    EXPECT_TRUE(shownAt.empty());
+    EXPECT_EQ(asked, 0);
+
+    // A header at the very end of readable memory whose code promises a whole NMTREEVIEW.
+    const SYSTEM_INFO info = [] { SYSTEM_INFO i{}; GetSystemInfo(&i); return i; }();
+    auto* pages = static_cast<unsigned char*>(
+        VirtualAlloc(nullptr, 2 * info.dwPageSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(pages, nullptr);
+    DWORD old = 0;
+    VirtualProtect(pages + info.dwPageSize, info.dwPageSize, PAGE_NOACCESS, &old);
+    auto* cut = reinterpret_cast<NMHDR*>(pages + info.dwPageSize - sizeof(NMHDR));
+    *cut = Header(TVN_ITEMEXPANDEDW);
+    Notify(*cut);
+    VirtualFree(pages, 0, MEM_RELEASE);
+
+    // A whole one from this control whose item is junk: the item is looked up, not trusted.
+    NMTREEVIEWW expanded{};
+    expanded.hdr = Header(TVN_ITEMEXPANDEDW);
+    expanded.action = TVE_EXPAND;
+    expanded.itemNew.hItem = reinterpret_cast<HTREEITEM>(LPARAM(0x10));
+    expanded.itemNew.lParam = 0x10;
+    Notify(expanded.hdr);
+    EXPECT_EQ(tree->Selected(), root->Item(0));
+
+    // The control's own still work.
+    NMHDR click = Header(NM_RCLICK);
+    EXPECT_EQ(Notify(click), 1);
+    EXPECT_EQ(asked, 1);
+}
+
+TEST_F(TreeViewTest, AutoSelectSelectsNodesExpandedOrCollapsedThroughTheTree) {
+    TTreeNode* first = tree->Items().AddChild(nullptr, L"first");
+    tree->Items().AddChild(first, L"first child");
+    TTreeNode* second = tree->Items().AddChild(nullptr, L"second");
+    tree->Items().AddChild(second, L"second child");
+    form->Show();
+    tree->SetSelected(second);
+
+    // Without it a double click toggles the branch and leaves the selection alone.
+    DoubleClick(first);
+    ASSERT_TRUE(first->Expanded());
+    EXPECT_EQ(tree->Selected(), second);
+    DoubleClick(first);
+    ASSERT_FALSE(first->Expanded());
+    EXPECT_EQ(tree->Selected(), second);
+
+    // With it the node is selected, expanding and collapsing alike.
+    tree->SetAutoSelect(true);
+    DoubleClick(first);
+    EXPECT_TRUE(first->Expanded());
+    EXPECT_EQ(tree->Selected(), first);
+    tree->SetSelected(second);
+    DoubleClick(first);
+    EXPECT_FALSE(first->Expanded());
+    EXPECT_EQ(tree->Selected(), first);
+}
+
+TEST_F(TreeViewTest, AutoExpandAndAutoSelectTurnEachOtherOff) {
+    auto singleExpand = [&] { return (GetWindowLongPtrW(tree->Handle(), GWL_STYLE) & TVS_SINGLEEXPAND) != 0; };
+    tree->SetAutoExpand(true); // before the window: taken at creation
+    tree->HandleNeeded();
+    EXPECT_TRUE(singleExpand());
+
+    tree->SetAutoSelect(true);
+    EXPECT_FALSE(tree->AutoExpand());
+    EXPECT_FALSE(singleExpand());
+
+    tree->SetAutoExpand(true);
+    EXPECT_FALSE(tree->AutoSelect());
+    EXPECT_TRUE(singleExpand());
+}
+
+TEST_F(TreeViewTest, SystemColourChangeHandsASystemBackgroundOverAgain) {
+    form->Show();
+    tree->Items().AddChild(nullptr, L"node");
+    HWND wnd = tree->Handle();
+    auto stale = [&] { SendMessageW(wnd, TVM_SETBKCOLOR, 0, RGB(1, 2, 3)); };
+
+    // clWindow went to the control as RGB: a change of the system colours hands it over again.
+    stale();
+    SendMessageW(wnd, WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(Background(), GetSysColor(COLOR_WINDOW));
+
+    // A focus colour from the system is handed over too, and does not become the normal one.
+    tree->SetFocusColor(ui::clBtnFace);
+    tree->SetFocus();
+    ASSERT_EQ(tree->Color(), ui::clBtnFace);
+    stale();
+    SendMessageW(wnd, WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(Background(), GetSysColor(COLOR_BTNFACE));
+    SetFocus(form->Handle());
+    EXPECT_EQ(tree->Color(), ui::clWindow);
+    EXPECT_EQ(tree->FocusColor(), ui::clBtnFace);
+
+    // An RGB colour does not depend on the system colours: nothing to repeat.
+    tree->SetColor(RGB(250, 250, 200));
+    stale();
+    SendMessageW(wnd, WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(Background(), RGB(1, 2, 3));
 }
 
 TEST_F(TreeViewTest, FrameIsPaintedOverTheBorderInTheTreeColour) {

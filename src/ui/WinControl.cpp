@@ -779,6 +779,15 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         result = DefaultHandler(msg, wParam, lParam);
         GetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
         return result;
+    case WM_SYSCOLORCHANGE:
+        // The system tells top-level windows only; every window inside hears it from here.
+        result = DefaultHandler(msg, wParam, lParam);
+        if (!(GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD))
+            EnumChildWindows(FHandle, [](HWND child, LPARAM) {
+                SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+                return TRUE;
+            }, 0);
+        return result;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
@@ -862,6 +871,9 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // Notifications of child windows go back to the control that sent them (CN_BASE + msg).
 bool TWinControl::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // A WM_NOTIFY's header is read only when it comes from this thread, as our child windows'
+    // do: another thread's or process's pointer means nothing here.
+    if (msg == WM_NOTIFY && (!lParam || InSendMessage())) return false;
     HWND child = msg == WM_NOTIFY ? reinterpret_cast<NMHDR*>(lParam)->hwndFrom : reinterpret_cast<HWND>(lParam);
     if (!child || child == FHandle) return false;
     TWinControl* target = FindControl(child);

@@ -3,6 +3,8 @@
 #include "core_test_support.h"
 #include <commctrl.h>
 #include <memory>
+#include <atomic>
+#include <thread>
 
 using namespace ui;
 using coretest::Pump;
@@ -521,4 +523,48 @@ TEST(ApplicationLoop, RunEndsWhenTheMainFormClosesAndModalLoopsNestInside) {
     EXPECT_EQ(dlg.form->ShowModal(), mrOk);
     Application().SetMainForm(nullptr);
     delete main;
+}
+
+namespace {
+
+class TColourListener : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    int Heard = 0;
+
+protected:
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        if (msg == WM_SYSCOLORCHANGE) ++Heard;
+        return TCustomControl::HandleMessage(msg, wParam, lParam, result);
+    }
+};
+
+} // namespace
+
+// The system tells top-level windows of a colour change; the controls inside hear it too. A
+// WM_NOTIFY from another thread (or process) carries a pointer that means nothing here: it is
+// not read.
+TEST(FormMessages, ColourChangesReachChildrenAndForeignNotificationsAreNotRead) {
+    std::unique_ptr<TForm> form(NewForm<TForm>(nullptr));
+    auto* panel = new TCustomControl(form.get());
+    panel->SetParent(form.get());
+    auto* inner = new TColourListener(form.get());
+    inner->SetParent(panel);
+    form->Show();
+    SendMessageW(form->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(inner->Heard, 1);
+
+    HWND target = form->Handle();
+    std::atomic<bool> sent{false};
+    std::thread other([&] {
+        SendMessageW(target, WM_NOTIFY, 1, 0x10);
+        sent = true;
+    });
+    while (!sent) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    other.join();
+    EXPECT_TRUE(IsWindow(target));
 }

@@ -86,6 +86,7 @@ TFrmFlashGame::TFrmFlashGame(ui::TComponent* owner) : ui::TForm(owner) {
     WkSplitter1 = Find<wk::TWkSplitter>(L"WkSplitter1");
     ShockwaveFlash1 = Find<flash::TShockwaveFlash>(L"ShockwaveFlash1");
     PopupMenu1 = Find<ui::TPopupMenu>(L"PopupMenu1");
+    ShockwaveFlash1->OnLoaded = [this](bool loaded, const std::wstring& error) { ShockwaveFlash1Loaded(loaded, error); };
 }
 
 // --- creation and activation -------------------------------------------------------------------
@@ -153,22 +154,49 @@ void TFrmFlashGame::WkTreeView1DblClick(ui::TObject*) {
         ShockwaveFlash1->PutPropertyById(kDispBackgroundColor, 0);
         ShockwaveFlash1->PutPropertyById(kDispAlignMode, 0);
         ShockwaveFlash1->PutPropertyById(kDispScaleMode, kScaleShowAll);
+        // What the status pane said before this start (not "正在载入" of a load this cancels).
+        const std::wstring before = ShockwaveFlash1->Loading() ? FCaptionBeforeLoad : WkGlyphStatus1->Caption();
         ShockwaveFlash1->LoadMovie(0, path);
         ShockwaveFlash1->Play();
-        const bool runs = !ShockwaveFlash1->ShowsActionScript3Notice();
-        WkGlyphStatus1->SetCaption((runs ? kCurrentGamePrefix : kActionScript3GamePrefix) + FClickedNode->Text());
-        ShockwaveFlash1->SetFocus();
-        // The tree finishes its own handling of the double click after this handler and takes
-        // the focus back: hand it to the player again once that is over.
-        if (HWND player = ShockwaveFlash1->PlayerWindow()) {
-            ui::Application().QueueCall([player] {
-                if (IsWindow(player) && IsWindowVisible(player) && GetFocus() != player) ::SetFocus(player);
-            });
+        if (ShockwaveFlash1->Loading()) {
+            // A large movie loads in the background; ShockwaveFlash1Loaded finishes the start.
+            FLoadingGame = FClickedNode->Text();
+            FLoadingPath = path;
+            FCaptionBeforeLoad = before;
+            WkGlyphStatus1->SetCaption(kLoadingGamePrefix + FLoadingGame);
+            return;
         }
+        GameStarted(FClickedNode->Text());
     } catch (...) {
-        // Every kind of failure while starting ends here; what the steps before it did stays.
+        // Every kind of failure while starting ends here; what the steps before it did stays,
+        // but a load it cancelled no longer shows as loading.
+        if (!ShockwaveFlash1->Loading() && WkGlyphStatus1->Caption().rfind(kLoadingGamePrefix, 0) == 0)
+            WkGlyphStatus1->SetCaption(FCaptionBeforeLoad);
         ShowMessageBox(path + L"\r\n" + L"文件无法打开", L"错误", MB_OK | MB_ICONERROR);
     }
+}
+
+void TFrmFlashGame::GameStarted(const std::wstring& name) {
+    const bool runs = !ShockwaveFlash1->ShowsActionScript3Notice();
+    WkGlyphStatus1->SetCaption((runs ? kCurrentGamePrefix : kActionScript3GamePrefix) + name);
+    ShockwaveFlash1->SetFocus();
+    // The tree finishes its own handling of the double click after this handler and takes
+    // the focus back: hand it to the player again once that is over.
+    if (HWND player = ShockwaveFlash1->PlayerWindow()) {
+        ui::Application().QueueCall([player] {
+            if (IsWindow(player) && IsWindowVisible(player) && GetFocus() != player) ::SetFocus(player);
+        });
+    }
+}
+
+void TFrmFlashGame::ShockwaveFlash1Loaded(bool loaded, const std::wstring&) {
+    if (loaded) {
+        GameStarted(FLoadingGame);
+        return;
+    }
+    // The same box as a start that fails at once; the status pane goes back to what it said.
+    WkGlyphStatus1->SetCaption(FCaptionBeforeLoad);
+    ShowMessageBox(FLoadingPath + L"\r\n" + L"文件无法打开", L"错误", MB_OK | MB_ICONERROR);
 }
 
 void TFrmFlashGame::M_DocClick(ui::TObject*) {

@@ -23,6 +23,8 @@ extern std::wstring AppDir;
 inline constexpr const wchar_t* kCurrentGamePrefix = L"当前游戏：";
 // The status bar for a game the built-in player cannot run (an ActionScript 3 movie).
 inline constexpr const wchar_t* kActionScript3GamePrefix = L"无法运行（此游戏使用 ActionScript 3）：";
+// The status bar while a large game loads in the background.
+inline constexpr const wchar_t* kLoadingGamePrefix = L"正在载入：";
 inline constexpr const wchar_t* kProgramTitle = L"Plumora Version 1.0.1";
 
 class TFrmFlashGame : public ui::TForm {
@@ -56,8 +58,12 @@ public:
     void WkTreeView1MouseDown(ui::TObject* sender, ui::TMouseButton button, ui::TShiftState shift, int x, int y);
     void WkTreeView1DblClick(ui::TObject* sender);
     void M_DocClick(ui::TObject* sender);
+    // A background load of a started game ended (the player's OnLoaded).
+    void ShockwaveFlash1Loaded(bool loaded, const std::wstring& error);
 
 private:
+    // The end of a successful start: the status pane names the game, the player has the keyboard.
+    void GameStarted(const std::wstring& name);
     template <typename T> T* Find(const wchar_t* name);
     TNodeData* NodeData(wk::TTreeNode* node) const;
 
@@ -65,6 +71,8 @@ private:
     wk::TTreeNode* FClickedNode = nullptr;
     // The records attached to the nodes; they live as long as the window (the whole run).
     std::deque<TNodeData> FNodeRecords;
+    // The game loading in the background, and the status caption from before its start.
+    std::wstring FLoadingGame, FLoadingPath, FCaptionBeforeLoad;
 };
 
 // Whether a regular file (not a directory) exists at the path.

@@ -1,6 +1,7 @@
 #include "flash/FlashPlayback.h"
 
 #include "flash/FrameChanges.h"
+#include "flash/MovieLoader.h"
 
 #include "swf/avm1/runtime.h"
 #include "swf/sound/mixer.h"
@@ -41,32 +42,6 @@ std::string SharedObjectFolder() {
     CreateDirectoryW(folder.c_str(), nullptr);
     return ToUtf8(folder);
 }
-
-// The system's text for an error code, without the trailing line break.
-std::wstring SystemErrorText(DWORD code) {
-    wchar_t* buffer = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = n && buffer ? std::wstring(buffer, n) : L"error " + std::to_wstring(code);
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.'))
-        text.pop_back();
-    return text;
-}
-
-// Owns a kernel file handle.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : FHandle(h) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() { if (Valid()) CloseHandle(FHandle); }
-    bool Valid() const { return FHandle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return FHandle; }
-
-private:
-    HANDLE FHandle;
-};
 
 COLORREF RgbToColorRef(int rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -128,28 +103,6 @@ void TFlashPlayback::SetHighQuality(bool value) {
     Invalidate();
 }
 
-std::vector<std::uint8_t> TFlashPlayback::ReadMovieFile(const std::wstring& path) {
-    // The W call takes the path as it is: names outside the ANSI code page open fine.
-    // A directory fails here with "access denied", since FILE_FLAG_BACKUP_SEMANTICS is not given.
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.Valid()) throw EOleError(L"Cannot open the movie file: " + SystemErrorText(GetLastError()));
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) throw EOleError(L"Cannot read the movie file: " + SystemErrorText(GetLastError()));
-    if (std::uint64_t(size.QuadPart) > kMaxMovieFileSize) throw EOleError(L"The movie file is too large");
-    std::vector<std::uint8_t> data(size_t(size.QuadPart));
-    size_t done = 0;
-    while (done < data.size()) {
-        DWORD chunk = DWORD(std::min<size_t>(data.size() - done, 1u << 24)), got = 0;
-        if (!ReadFile(file.Get(), data.data() + done, chunk, &got, nullptr))
-            throw EOleError(L"Cannot read the movie file: " + SystemErrorText(GetLastError()));
-        if (got == 0) break; // the file shrank while we read it: parse what is there
-        done += got;
-    }
-    data.resize(done);
-    return data;
-}
-
 void TFlashPlayback::LoadMovie(int layer, const std::wstring& url) {
     if (layer != 0) throw EOleError(L"Only layer 0 can hold a movie");
     // A local path: drive-letter ("C:\...") or UNC ("\\server\..."). Anything with a longer
@@ -157,15 +110,16 @@ void TFlashPlayback::LoadMovie(int layer, const std::wstring& url) {
     size_t colon = url.find(L':');
     if (url.empty() || (colon != std::wstring::npos && colon != 1))
         throw EOleError(L"Not a local file path: " + url);
-    std::vector<std::uint8_t> data = ReadMovieFile(url);
+    // The current movie goes only once the new one has parsed, so a bad file leaves it playing.
+    StartLoaded(ParseMovie(ReadMovieFile(url)), url);
+}
+
+void TFlashPlayback::StartLoaded(std::shared_ptr<const swf::Movie> movie, const std::wstring& url) {
     // Saves go to the user's application data, never beside the program; the movie's path
     // names them.
     FPlayer.set_movie_address(ToUtf8(url));
     FPlayer.set_shared_object_dir(SharedObjectFolder());
-    // The engine swaps movies only once the new one has parsed, so a bad file leaves the
-    // current movie playing.
-    auto loaded = FPlayer.load(data.data(), data.size());
-    if (!loaded) throw EOleError(L"Not a readable Flash movie (" + FromUtf8(loaded.error().reason) + L")");
+    FPlayer.load(std::move(movie));
     FMoviePath = url;
     FAudio.Start();
     Invalidate();

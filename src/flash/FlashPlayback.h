@@ -74,6 +74,9 @@ public:
     // first frame. A missing, unreadable or malformed file raises EOleError with the reason;
     // the movie shown before stays then.
     void LoadMovie(int layer, const std::wstring& url);
+    // The second half of LoadMovie, for a movie read and parsed elsewhere (TMovieLoad): it
+    // replaces the current one, as read from `url`.
+    void StartLoaded(std::shared_ptr<const swf::Movie> movie, const std::wstring& url);
     // Starts (or resumes) the loaded movie's timeline; without a movie it does nothing.
     void Play();
     // Halts the main timeline (nested clips keep running); Play resumes it.
@@ -151,7 +154,6 @@ public:
     void SetErrorHandler(std::function<void(const std::string&)> handler);
 
 private:
-    static std::vector<std::uint8_t> ReadMovieFile(const std::wstring& path);
     void RenderActionScript3Notice();
     void Invalidate() { FDirty = true; }
 

@@ -2,6 +2,7 @@
 
 #include "flash/Clipboard.h"
 #include "ui/Application.h"
+#include "ui/Gdi.h"
 #include "ui/Layout.h"
 
 #include <imm.h>
@@ -13,9 +14,17 @@ namespace flash {
 namespace {
 
 constexpr UINT_PTR kFrameTimer = 1;
+constexpr UINT_PTR kLoadingTimer = 2;     // repaints the progress while a movie loads
+constexpr DWORD kLoadingShowsAfterMs = 500;
 // Frames run in one go when the window fell behind (a modal loop, a busy machine); further
 // behind than this the pace starts afresh instead of racing to catch up.
 constexpr int kMaxCatchUpFrames = 4;
+
+// The message a background load posts when it is done.
+UINT LoadDoneMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Plumora.MovieLoaded");
+    return message;
+}
 
 // The message the frame clock posts when the next frame is due.
 UINT FrameDueMessage() {
@@ -48,6 +57,7 @@ TShockwaveFlash::TShockwaveFlash(ui::TComponent* owner) : ui::TCustomControl(own
 }
 
 TShockwaveFlash::~TShockwaveFlash() {
+    FLoad.reset();
     StopFrameClock();
     FHosted.reset();
 }
@@ -64,15 +74,61 @@ void TShockwaveFlash::PutPropertyById(int dispid, int value) {
 }
 
 void TShockwaveFlash::LoadMovie(int layer, const std::wstring& url) {
+    if (FLoad) {
+        // A new start cancels the load still running.
+        FLoad.reset();
+        if (HWND wnd = HandleIfAllocated()) KillTimer(wnd, kLoadingTimer);
+        Invalidate();
+    }
+    FPlayAfterLoad = false;
+    HWND wnd = HandleIfAllocated();
+    if (layer == 0 && wnd && url.size() > 2 && url[1] == L':' && MovieFileSize(url) >= FBackgroundLoadBytes) {
+        FLoad = std::make_unique<TMovieLoad>(url, wnd, LoadDoneMessage());
+        SetTimer(wnd, kLoadingTimer, 100, nullptr);
+        return;
+    }
     // The built-in player reads the file first: it rejects what is no movie, and tells whether
     // the movie needs ActionScript 3.
     FPlayback.LoadMovie(layer, url);
+    MovieLoaded(layer, url);
+}
+
+void TShockwaveFlash::MovieLoaded(int layer, const std::wstring& url) {
     if (!FPlayback.NeedsActionScript3() || !LoadInstalledControl(layer, url)) EndInstalledControl();
     UpdateTimer(); // the new movie may run at another frame rate
     Invalidate();
 }
 
+const std::wstring& TShockwaveFlash::LoadingPath() const {
+    static const std::wstring none;
+    return FLoad ? FLoad->Path() : none;
+}
+
+void TShockwaveFlash::LoadFinished() {
+    if (!FLoad || !FLoad->Done()) return;  // a message from a load cancelled since
+    std::unique_ptr<TMovieLoad> load = std::move(FLoad);
+    if (HWND wnd = HandleIfAllocated()) KillTimer(wnd, kLoadingTimer);
+    Invalidate();
+    bool loaded = false;
+    std::wstring error = load->Error();
+    if (std::shared_ptr<const swf::Movie> movie = load->Movie()) {
+        try {
+            FPlayback.StartLoaded(std::move(movie), load->Path());
+            MovieLoaded(0, load->Path());
+            if (FPlayAfterLoad) Play();
+            loaded = true;
+        } catch (const EOleError& e) {
+            error = e.Message();
+        }
+    }
+    if (OnLoaded) OnLoaded(loaded, error);
+}
+
 void TShockwaveFlash::Play() {
+    if (FLoad) {
+        FPlayAfterLoad = true;
+        return;
+    }
     if (FHosted) FHosted->Play();
     else FPlayback.Play();
     UpdateTimer();
@@ -304,10 +360,32 @@ void TShockwaveFlash::CreateWnd() {
     UpdateTimer();
 }
 
-void TShockwaveFlash::DestroyWnd() { StopFrameClock(); }
+void TShockwaveFlash::DestroyWnd() {
+    FLoad.reset();  // its message would find no window
+    StopFrameClock();
+}
 
 void TShockwaveFlash::Paint(ui::TCanvas& canvas, const ui::Rect& update) {
+    if (FLoad && GetTickCount() - FLoad->StartedAt() >= kLoadingShowsAfterMs) {
+        PaintLoading(canvas);
+        return;
+    }
     FPlayback.Paint(canvas.Handle(), ClientWidth(), ClientHeight(), update);
+}
+
+// The progress of a background load: the text and the percentage centred on black.
+void TShockwaveFlash::PaintLoading(ui::TCanvas& canvas) {
+    HDC dc = canvas.Handle();
+    RECT all{0, 0, ClientWidth(), ClientHeight()};
+    ui::BrushOwner black(CreateSolidBrush(RGB(0, 0, 0)));
+    FillRect(dc, &all, black);
+    ui::FontOwner font(CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体"));
+    ui::SelectGuard select(dc, font.Get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    const std::wstring text = std::wstring(kLoadingText) + L" " + std::to_wstring(FLoad->Percent()) + L"%";
+    DrawTextW(dc, text.c_str(), -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 bool TShockwaveFlash::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -318,6 +396,16 @@ bool TShockwaveFlash::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
     }
     if (msg == FrameDueMessage()) {
         FrameDue();
+        result = 0;
+        return true;
+    }
+    if (msg == LoadDoneMessage()) {
+        LoadFinished();
+        result = 0;
+        return true;
+    }
+    if (msg == WM_TIMER && wParam == kLoadingTimer) {
+        if (FLoad && GetTickCount() - FLoad->StartedAt() >= kLoadingShowsAfterMs) Invalidate();
         result = 0;
         return true;
     }

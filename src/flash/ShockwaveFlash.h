@@ -28,14 +28,23 @@
 #include "flash/FlashControlHost.h"
 #include "flash/FlashPlayback.h"
 #include "flash/FrameClock.h"
+#include "flash/MovieLoader.h"
 #include "flash/PlayerMenu.h"
 #include "ui/Control.h"
 #include "ui/LayoutRegistry.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace flash {
+
+// Files from this size load on a worker thread (about a tenth of a second of reading and
+// parsing here); smaller ones load at once, as the start of a game expects.
+inline constexpr std::uint64_t kBackgroundLoadBytes = 8u << 20;
+// What the pane shows while a movie loads, before the percentage.
+inline constexpr const wchar_t* kLoadingText = L"正在载入游戏…";
 
 class TShockwaveFlash : public ui::TCustomControl {
 public:
@@ -58,8 +67,17 @@ public:
     // ActionScript 3 movie goes to the installed control when there is one (its errors raise
     // EOleError with the control's text); otherwise the built-in player shows the notice.
     void LoadMovie(int layer, const std::wstring& url);
-    // Starts the loaded movie.
+    // A file of kBackgroundLoadBytes or more is read and parsed on a worker thread instead: the
+    // call returns at once, Loading() is true, the pane shows the progress after half a second,
+    // and OnLoaded says how it ended (with the error text that LoadMovie would have raised). A
+    // new LoadMovie or the end of the control cancels a load still running.
+    // Starts the loaded movie (once it has loaded, when it is still loading).
     void Play();
+    bool Loading() const { return FLoad != nullptr; }
+    const std::wstring& LoadingPath() const;
+    std::function<void(bool loaded, const std::wstring& error)> OnLoaded;
+    // The size from which files load in the background (tests lower it).
+    void SetBackgroundLoadBytes(std::uint64_t bytes) { FBackgroundLoadBytes = bytes; }
     // The step the main window runs after every splitter change: the player's window is made
     // if it is missing, put at the control's current bounds in its pane, shown or hidden as
     // Visible says, and repainted at the new size. The movie is neither reloaded nor restarted.
@@ -125,6 +143,11 @@ private:
     void FrameDue();
     // Renders what the movie changed and repaints just those parts of the window.
     void ShowChanges();
+    // After the player has a new movie (loaded here or in the background): the installed
+    // control for ActionScript 3, the frame clock, a repaint.
+    void MovieLoaded(int layer, const std::wstring& url);
+    void LoadFinished();
+    void PaintLoading(ui::TCanvas& canvas);
     // Plays the movie in the installed control, making and activating the control first when
     // needed. False when no such control is registered.
     bool LoadInstalledControl(int layer, const std::wstring& url);
@@ -148,6 +171,9 @@ private:
     double FClockStart = 0;       // when frame 0 was due (performance counter, ms)
     long long FFramesRun = 0;     // frames run since then
     std::unique_ptr<TFrameClock> FFrameClock;  // wakes the window while a movie plays
+    std::unique_ptr<TMovieLoad> FLoad;          // a movie loading in the background
+    bool FPlayAfterLoad = false;
+    std::uint64_t FBackgroundLoadBytes = kBackgroundLoadBytes;
     wchar_t FHighSurrogate = 0;  // the first half of a pair, until the second arrives
     CLSID FControlClassId = kFlashControlClassId;
     std::unique_ptr<TFlashControlHost> FHosted;  // while the installed control plays

@@ -474,6 +474,11 @@ Result<bool> Player::load(const uint8_t* data, size_t size) {
     return true;
 }
 
+void Player::load(std::shared_ptr<const Movie> movie) {
+    path_.clear();
+    start(std::move(movie));
+}
+
 Result<bool> Player::load_file(const std::string& path) {
     auto m = load_movie_file(path);
     if (!m) return m.error();

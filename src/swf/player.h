@@ -52,6 +52,8 @@ public:
     ~Player();
 
     Result<bool> load(const uint8_t* data, size_t size);
+    // A movie parsed already (on another thread, say), given as bytes would be.
+    void load(std::shared_ptr<const Movie> movie);
     Result<bool> load_file(const std::string& path);
     bool loaded() const { return root_ != nullptr; }
     const Movie* movie() const { return movie_.get(); }

@@ -310,6 +310,50 @@ TEST_F(MainWindow, AnActionScript3GamePlaysInTheInstalledControl) {
     EXPECT_EQ(control.Objects(), 0);
 }
 
+// A large game loads in the background: the status pane says it is loading, the start ends when
+// it has loaded; a bad one gives the usual box and the old caption; a new start cancels a load.
+TEST_F(MainWindow, LargeGamesLoadInTheBackground) {
+    form->Show();
+    form->ShockwaveFlash1->SetBackgroundLoadBytes(1);  // every file counts as large
+    auto waitForLoad = [&] {
+        for (int i = 0; i < 500 && form->ShockwaveFlash1->Loading(); ++i) {
+            ui::Application().ProcessMessages();
+            Sleep(10);
+        }
+        ui::Application().ProcessMessages();
+    };
+    Press(ui::mbLeft, Game(L"Ball"));
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    EXPECT_TRUE(form->ShockwaveFlash1->Loading());
+    EXPECT_EQ(form->WkGlyphStatus1->Caption(), L"正在载入：Ball");
+    waitForLoad();
+    ASSERT_FALSE(form->ShockwaveFlash1->Loading());
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(form->WkGlyphStatus1->Caption(), L"当前游戏：Ball");
+    EXPECT_EQ(form->ShockwaveFlash1->Playback().MoviePath(), AppDir + L"FlashFiles\\Ball.swf");
+    EXPECT_TRUE(form->ShockwaveFlash1->Playback().Playing());
+    EXPECT_EQ(GetFocus(), form->ShockwaveFlash1->Handle());
+
+    Press(ui::mbLeft, Game(L"Broken"));
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    waitForLoad();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, AppDir + L"FlashFiles\\Broken.swf\r\n文件无法打开");
+    EXPECT_EQ(form->WkGlyphStatus1->Caption(), L"当前游戏：Ball");
+    EXPECT_EQ(form->ShockwaveFlash1->Playback().MoviePath(), AppDir + L"FlashFiles\\Ball.swf");
+
+    // Starting Tank while Ball loads: only Tank arrives.
+    Press(ui::mbLeft, Game(L"Ball"));
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    Press(ui::mbLeft, Game(L"Tank"));
+    form->WkTreeView1DblClick(form->WkTreeView1);
+    EXPECT_EQ(form->ShockwaveFlash1->LoadingPath(), AppDir + L"FlashFiles\\Tank.swf");
+    waitForLoad();
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(form->WkGlyphStatus1->Caption(), L"当前游戏：Tank");
+    EXPECT_EQ(form->ShockwaveFlash1->Playback().MoviePath(), AppDir + L"FlashFiles\\Tank.swf");
+}
+
 // Without the control, an ActionScript 3 game shows the notice and the status bar says so; the
 // next game starts as before.
 TEST_F(MainWindow, WithoutTheControlAnActionScript3GameShowsTheNotice) {

@@ -6,6 +6,8 @@
 // Usage: app_catalog_startup [largest]   (50000 by default)
 #include <windows.h>
 
+#include "bench_clock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -18,13 +20,6 @@
 #include "widgets/WkTreeView.h"
 
 namespace {
-
-double NowMs() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
 
 // Makes the folder hold exactly `count` games.
 void FillFolder(const std::wstring& dir, int count) {

@@ -14,6 +14,8 @@
 // Usage: app_soak [starts] [dialogs]   (200 and 500 by default; each dialog opens `dialogs` times)
 #define PSAPI_VERSION 2  // the kernel32 entry point: no extra import library
 #include <windows.h>
+
+#include "bench_clock.h"
 #include <psapi.h>
 
 #include <algorithm>
@@ -39,13 +41,6 @@ constexpr int kDialogSampleEvery = 50;
 constexpr double kPumpAfterStartMs = 50;
 constexpr double kDialogTimeoutMs = 2000;
 constexpr double kMemoryToleranceMb = 2.0;
-
-double NowMs() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
 
 std::string Utf8(const std::wstring& text) {
     const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
@@ -93,36 +88,6 @@ void DeleteMatching(const std::wstring& dir, const wchar_t* pattern) {
     for (const std::wstring& name : names) DeleteFileW((dir + name).c_str());
 }
 
-// A 400 x 300 stage at `fps` with a 40-pixel square crossing it, one step a frame, looping.
-std::vector<uint8_t> MovingSquare(int frames, uint8_t fps, COLORREF colour) {
-    using namespace flash_test;
-    std::vector<uint8_t> body = SwfRect(400 * 20, 300 * 20);
-    body.push_back(0);
-    body.push_back(fps);
-    Put16(body, frames);
-    Append(body, Tag(9, {0, 0, 64}));
-    Append(body, RectShapeTag(1, 40 * 20, 40 * 20, colour));
-    for (int i = 0; i < frames; ++i) {
-        std::vector<uint8_t> place = {uint8_t(i == 0 ? 0x06 : 0x05), 1, 0};  // matrix, character or move
-        if (i == 0) Put16(place, 1);
-        BitWriter m;
-        m.Bits(1, 0);  // no scale
-        m.Bits(1, 0);  // no rotation
-        m.Bits(5, 17);
-        m.Bits(17, uint32_t((i * 3 % 360) * 20));
-        m.Bits(17, uint32_t(130 * 20));
-        Append(place, m.Take());
-        Append(body, Tag(26, place));
-        Append(body, Tag(1, {}));
-    }
-    Append(body, Tag(0, {}));
-    std::vector<uint8_t> file = {'F', 'W', 'S', 6};
-    const uint32_t total = uint32_t(body.size() + 8);
-    for (int i = 0; i < 4; ++i) file.push_back(uint8_t(total >> (8 * i)));
-    Append(file, body);
-    return file;
-}
-
 struct Game {
     std::wstring name;
     std::vector<uint8_t> movie;
@@ -135,8 +100,8 @@ std::vector<Game> SoakGames() {
     return {
         {L"Still", StageMovie(320, 240, 1, 12, RGB(0, 0, 0), RGB(40, 120, 200), 160, 120),
          L"静止的画面\r\n只有一个蓝色方块。"},
-        {L"Square 24", MovingSquare(120, 24, RGB(255, 200, 0)), L"方块游戏\r\n黄色方块从左向右移动，每秒二十四帧。"},
-        {L"Square 30", MovingSquare(90, 30, RGB(0, 200, 80)), L""},
+        {L"Square 24", flash_test::MovingSquare(120, 24, RGB(255, 200, 0)), L"方块游戏\r\n黄色方块从左向右移动，每秒二十四帧。"},
+        {L"Square 30", flash_test::MovingSquare(90, 30, RGB(0, 200, 80)), L""},
         {L"Button", StageMovie(400, 300, 1, 24, RGB(255, 255, 255), RGB(200, 0, 0), 200, 100,
                                PressColourButtonTags(200, 100, RGB(0, 0, 200))),
          L"按钮游戏\r\n按下红色按钮，它会变成蓝色。"},

@@ -5,6 +5,8 @@
 // Usage: flash_load_time
 #include <windows.h>
 
+#include "bench_clock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -15,13 +17,6 @@
 #include "test_movies.h"
 
 namespace {
-
-double NowMs() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
 
 // A CWS movie of about `megabytes` uncompressed: the stage and a DefineBinaryData tag of
 // pseudo-random bytes (compressible only a little, like packed game assets).

@@ -11,6 +11,8 @@
 // Usage: flash_playback_cost [seconds]   (10 by default)
 #include <windows.h>
 
+#include "bench_clock.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -23,13 +25,6 @@
 namespace {
 
 const int kWidth = 1027, kHeight = 677;
-
-double NowMs() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
 
 double CpuMs() {
     FILETIME created, ended, kernel, user;
@@ -49,37 +44,6 @@ void PumpFor(double ms) {
         const double left = end - NowMs();
         if (left > 0) MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(left) + 1, QS_ALLINPUT);
     }
-}
-
-// A 400 x 300 stage at `fps` with a 40-pixel square moving right one step a frame, `frames`
-// frames long.
-std::vector<uint8_t> MovingSquare(int frames, uint8_t fps) {
-    using namespace flash_test;
-    std::vector<uint8_t> body = SwfRect(400 * 20, 300 * 20);
-    body.push_back(0);
-    body.push_back(fps);
-    Put16(body, frames);
-    Append(body, Tag(9, {0, 0, 64}));
-    Append(body, RectShapeTag(1, 40 * 20, 40 * 20, RGB(255, 200, 0)));
-    for (int i = 0; i < frames; ++i) {
-        std::vector<uint8_t> place = {uint8_t(i == 0 ? 0x06 : 0x05), 1, 0};  // matrix, character or move
-        if (i == 0) Put16(place, 1);
-        BitWriter m;
-        m.Bits(1, 0);  // no scale
-        m.Bits(1, 0);  // no rotation
-        m.Bits(5, 17);
-        m.Bits(17, uint32_t((i * 3 % 360) * 20));
-        m.Bits(17, uint32_t(130 * 20));
-        Append(place, m.Take());
-        Append(body, Tag(26, place));
-        Append(body, Tag(1, {}));
-    }
-    Append(body, Tag(0, {}));
-    std::vector<uint8_t> file = {'F', 'W', 'S', 6};
-    const uint32_t total = uint32_t(body.size() + 8);
-    for (int i = 0; i < 4; ++i) file.push_back(uint8_t(total >> (8 * i)));
-    Append(file, body);
-    return file;
 }
 
 struct Stage {
@@ -137,7 +101,7 @@ int main(int argc, char** argv) {
 
     flash_test::TempMovie still(flash_test::StageMovie(400, 300, 1, 12, RGB(0, 0, 64), RGB(255, 200, 0), 40, 40),
                                 L" still.swf");
-    flash_test::TempMovie moving(MovingSquare(120, 24), L" moving.swf");
+    flash_test::TempMovie moving(flash_test::MovingSquare(120, 24), L" moving.swf");
     std::printf("CPU, %d x %d, %.0f s each (%% of one core)\n", kWidth, kHeight, seconds);
     const double cpu0 = CpuMs(), t0 = NowMs();
     PumpFor(seconds * 1000);
@@ -165,7 +129,7 @@ int main(int argc, char** argv) {
     }
     std::printf("Pace over %.0f s: frames run / frames due\n", seconds);
     for (uint8_t fps : {24, 25, 30}) {
-        flash_test::TempMovie paced(MovingSquare(2000, fps), L" paced.swf");
+        flash_test::TempMovie paced(flash_test::MovingSquare(2000, fps), L" paced.swf");
         stage.Play(paced.Path());
         const double t0 = NowMs();
         const int f0 = stage.player->Playback().CurrentFrame();

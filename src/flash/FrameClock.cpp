@@ -9,9 +9,7 @@
 
 namespace flash {
 
-namespace {
-
-double NowMs() {
+double ClockNowMs() {
     static const double perMs = [] {
         LARGE_INTEGER f;
         QueryPerformanceFrequency(&f);
@@ -21,8 +19,6 @@ double NowMs() {
     QueryPerformanceCounter(&now);
     return double(now.QuadPart) / perMs;
 }
-
-} // namespace
 
 TFrameClock::TFrameClock(HWND window, UINT message, double periodMs)
     : FWindow(window), FMessage(message), FPeriod(periodMs) {
@@ -46,11 +42,11 @@ TFrameClock::~TFrameClock() {
 }
 
 void TFrameClock::Run() {
-    const double start = NowMs();
+    const double start = ClockNowMs();
     const HANDLE waits[2] = {FStop, FTimer};
     for (long long n = 1;; ++n) {
         // The next deadline still ahead: a late wake skips the ones already past.
-        const double now = NowMs();
+        const double now = ClockNowMs();
         if (start + double(n) * FPeriod < now) n = (long long)((now - start) / FPeriod) + 1;
         LARGE_INTEGER due;
         due.QuadPart = -(long long)std::ceil((start + double(n) * FPeriod - now) * 10000.0);  // relative, 100 ns

@@ -12,6 +12,9 @@
 
 namespace flash {
 
+// The performance counter in milliseconds: the time frames are due by.
+double ClockNowMs();
+
 class TFrameClock {
 public:
     // Starts posting `message` to `window` every `periodMs` milliseconds.

@@ -32,16 +32,6 @@ UINT FrameDueMessage() {
     return message;
 }
 
-double NowMs() {
-    static const double perMs = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return double(f.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return double(now.QuadPart) / perMs;
-}
 
 } // namespace
 
@@ -313,7 +303,7 @@ void TShockwaveFlash::UpdateTimer() {
     if (period <= 0) return;
     FFramePeriod = period;
     FTimerInterval = FPlayback.FrameInterval();
-    FClockStart = NowMs();
+    FClockStart = ClockNowMs();
     FFramesRun = 0;
     FFrameClock = std::make_unique<TFrameClock>(wnd, FrameDueMessage(), period);
     if (FFrameClock->Running()) return;
@@ -334,7 +324,7 @@ void TShockwaveFlash::StopFrameClock() {
 void TShockwaveFlash::FrameDue() {
     if (!FFrameClock) return;  // a message from a clock stopped since
     FFrameClock->Handled();
-    const long long due = (long long)((NowMs() - FClockStart) / FFramePeriod);
+    const long long due = (long long)((ClockNowMs() - FClockStart) / FFramePeriod);
     long long frames = due - FFramesRun;
     if (frames > kMaxCatchUpFrames) {
         // Far behind: show one frame now and keep the pace from here.

@@ -20,6 +20,7 @@
 #include "ui/Color.h"
 #include "ui/Component.h"
 #include "ui/LayoutRegistry.h"
+#include "widgets/WkColors.h"
 #include "widgets/WkEnums.h"
 #include <functional>
 #include <initializer_list>
@@ -197,6 +198,28 @@ void RegisterFrameControllerProperties(ui::TClassRegistry& registry) {
         t.SetFrameControllerNotifications(ReadFrameControllerNotifications(v, c));
     });
     RegisterWkFrameControllerClasses(registry);
+}
+
+// What a bordered control (a panel, a label) takes from its controller while the controller's
+// frame is visible: the frame style as BorderOuter, the sides, the frame colour as drawn (no
+// adjustment), the colour with the bevel colours made from it, and the parent-colour flag,
+// each as the link's set says; then it repaints.
+template <typename T>
+void ApplyFrameSettings(T& control, const TWkFrameControllerLink& link, const TWkFrameController& fc) {
+    if (!fc.FrameVisible()) return;
+    if (link.Takes(fcpFrameStyle)) control.SetBorderOuter(fc.FrameStyle());
+    if (link.Takes(fcpFrameSides)) control.SetBorderSides(fc.FrameSides());
+    if (link.Takes(fcpFrameColor)) {
+        control.SetFlatColor(fc.FrameColor());
+        control.SetFlatColorAdjustment(0);
+    }
+    if (link.Takes(fcpColor)) {
+        control.SetColor(fc.Color());
+        control.SetBorderHighlight(LightenColor(fc.Color(), 100));
+        control.SetBorderShadow(DarkenColor(fc.Color(), 50));
+    }
+    if (link.Takes(fcpParentColor)) control.SetParentColor(fc.ParentColor());
+    control.Invalidate();
 }
 
 } // namespace wk

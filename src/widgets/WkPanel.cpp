@@ -128,24 +128,7 @@ void TWkCustomPanel::CreateWnd() {
 
 // ---- Frame controller side --------------------------------------------------------------
 
-void TWkCustomPanel::ApplyFrameController(const TWkFrameController& fc) {
-    if (!fc.FrameVisible()) return;
-    const auto takes = [this](TWkFrameControllerProperty p) { return FFrameLink.Takes(p); };
-    if (takes(fcpFrameStyle)) SetBorderOuter(fc.FrameStyle());
-    if (takes(fcpFrameSides)) SetBorderSides(fc.FrameSides());
-    if (takes(fcpFrameColor)) {
-        // The controller's frame colour is meant as drawn, not shifted.
-        SetFlatColor(fc.FrameColor());
-        SetFlatColorAdjustment(0);
-    }
-    if (takes(fcpColor)) {
-        SetColor(fc.Color());
-        SetBorderHighlight(LightenColor(fc.Color(), 100));
-        SetBorderShadow(DarkenColor(fc.Color(), 50));
-    }
-    if (takes(fcpParentColor)) SetParentColor(fc.ParentColor());
-    Invalidate();
-}
+void TWkCustomPanel::ApplyFrameController(const TWkFrameController& fc) { ApplyFrameSettings(*this, FFrameLink, fc); }
 
 // ---- Layout and bounds ------------------------------------------------------------------
 

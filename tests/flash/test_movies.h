@@ -122,6 +122,36 @@ inline std::vector<uint8_t> StageMovie(int w, int h, int frames, uint8_t fps, CO
     return file;
 }
 
+// A 400 x 300 stage at `fps` on dark blue with a 40-pixel `colour` square crossing it, one step
+// a frame, `frames` frames long.
+inline std::vector<uint8_t> MovingSquare(int frames, uint8_t fps, COLORREF colour = RGB(255, 200, 0)) {
+    std::vector<uint8_t> body = SwfRect(400 * 20, 300 * 20);
+    body.push_back(0);
+    body.push_back(fps);
+    Put16(body, frames);
+    Append(body, Tag(9, {0, 0, 64}));
+    Append(body, RectShapeTag(1, 40 * 20, 40 * 20, colour));
+    for (int i = 0; i < frames; ++i) {
+        std::vector<uint8_t> place = {uint8_t(i == 0 ? 0x06 : 0x05), 1, 0};  // matrix, character or move
+        if (i == 0) Put16(place, 1);
+        BitWriter m;
+        m.Bits(1, 0);  // no scale
+        m.Bits(1, 0);  // no rotation
+        m.Bits(5, 17);
+        m.Bits(17, uint32_t((i * 3 % 360) * 20));
+        m.Bits(17, uint32_t(130 * 20));
+        Append(place, m.Take());
+        Append(body, Tag(26, place));
+        Append(body, Tag(1, {}));
+    }
+    Append(body, Tag(0, {}));
+    std::vector<uint8_t> file = {'F', 'W', 'S', 6};
+    const uint32_t total = uint32_t(body.size() + 8);
+    for (int i = 0; i < 4; ++i) file.push_back(uint8_t(total >> (8 * i)));
+    Append(file, body);
+    return file;
+}
+
 // A button (character 3 at depth 2) over the w x h pixels from the top-left corner, drawn as the
 // rectangle of StageMovie (character 1) while up or hovered and in `down` while pressed.
 inline std::vector<uint8_t> PressColourButtonTags(int w, int h, COLORREF down) {

@@ -21,6 +21,11 @@ run_one() { # name, command...
   echo "$name: ${p:-0} passed, ${f:-0} failed"
 }
 
+# A short fuzzing pass over the kept corpus (sanitized builds of the engine and the layout
+# reader), in the background: its build and runs overlap the Windows tests, which mostly wait.
+timeout 900 "$root/tools/fuzz-smoke.sh" >"$log/fuzz.txt" 2>&1 &
+fuzz_pid=$!
+
 for exe in "$root"/build/native/tests/*/*_tests; do
   [ -x "$exe" ] && run_one "native-$(basename "$exe")" "$exe"
 done
@@ -43,6 +48,14 @@ p=$(sed -n 's/^e2e: \([0-9]*\) passed, \([0-9]*\) failed.*/\1/p' "$out" | tail -
 f=$(sed -n 's/^e2e: \([0-9]*\) passed, \([0-9]*\) failed.*/\2/p' "$out" | tail -1)
 if [ -z "$p" ]; then echo "FAIL e2e: no summary; see $out"; failed=$((failed + 1));
 else passed=$((passed + p)); failed=$((failed + f)); echo "e2e: $p passed, $f failed"; fi
+# The short fuzzing pass started at the top: its summary.
+wait "$fuzz_pid"
+out=$log/fuzz.txt
+grep '^FAIL' "$out"
+p=$(sed -n 's/^fuzz: \([0-9]*\) passed, \([0-9]*\) failed.*/\1/p' "$out" | tail -1)
+f=$(sed -n 's/^fuzz: \([0-9]*\) passed, \([0-9]*\) failed.*/\2/p' "$out" | tail -1)
+if [ -z "$p" ]; then echo "FAIL fuzz: no summary; see $out"; failed=$((failed + 1));
+else passed=$((passed + p)); failed=$((failed + f)); echo "fuzz: $p passed, $f failed"; fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -10,8 +10,10 @@ CACHE=${PLUMORA_CACHE:-$HOME/.cache/plumora}
 PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xauth xdotool
           imagemagick fonts-wqy-microhei fonts-wine locales libz-mingw-w64-dev googletest nasm
           cmake make dpkg-dev zlib1g-dev liblzma-dev libjpeg62-turbo-dev python3 python3-pil
-          xz-utils ca-certificates nsis libmpg123-dev libspeex-dev lame)
+          xz-utils ca-certificates nsis libmpg123-dev libspeex-dev lame clang libclang-rt-14-dev)
 # lame only makes the MP3 test signal at build time; nothing ships it.
+# clang and its runtime libraries (libFuzzer, the sanitizers) build the fuzzers of tools/swf;
+# libclang-rt-14-dev is only recommended by clang, and recommendations are not installed.
 # Never wine32: these machines cannot run 32-bit Linux programs, and its presence breaks the
 # wine launcher for 64-bit programs.
 

@@ -236,6 +236,10 @@ bool decode_gif(const uint8_t* data, size_t size, BitmapDef& out) {
         const bool interlaced = iflags & 0x40;
         int min_code = r.u8();
         if (min_code < 2 || min_code > 11) return false;
+        // The frame's own size comes from the file and is not bounded by the screen's: a few
+        // bytes could otherwise ask for 4 GiB of indices. Hold it to the limit of a whole bitmap.
+        const size_t count = iw * ih;
+        if (count > kMaxBitmapPixels) return false;
         std::vector<uint8_t> lzw;
         while (true) {
             uint8_t n = r.u8();
@@ -249,13 +253,13 @@ bool decode_gif(const uint8_t* data, size_t size, BitmapDef& out) {
         std::vector<uint16_t> prefix(4096);
         std::vector<uint8_t> suffix(4096), stack(4097);
         std::vector<uint8_t> indices;
-        indices.reserve(iw * ih);
+        indices.reserve(std::min(count, w * h));  // what lands on the screen, mostly
         const int clear = 1 << min_code, eoi = clear + 1;
         int code_size = min_code + 1, next = eoi + 1, old = -1;
         uint8_t first = 0;
         size_t bitpos = 0;
         for (int i = 0; i < clear; ++i) suffix[i] = uint8_t(i);
-        while (indices.size() < iw * ih) {
+        while (indices.size() < count) {
             if ((bitpos + code_size + 7) / 8 > lzw.size()) break;
             int code = 0;
             for (int b = 0; b < code_size; ++b, ++bitpos) code |= ((lzw[bitpos / 8] >> (bitpos % 8)) & 1) << b;
@@ -285,7 +289,7 @@ bool decode_gif(const uint8_t* data, size_t size, BitmapDef& out) {
             }
             first = suffix[code];
             stack[sp++] = first;
-            while (sp > 0 && indices.size() < iw * ih) indices.push_back(stack[--sp]);
+            while (sp > 0 && indices.size() < count) indices.push_back(stack[--sp]);
             if (next < 4096) {
                 prefix[next] = uint16_t(old);
                 suffix[next] = first;

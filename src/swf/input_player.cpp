@@ -138,7 +138,7 @@ struct Player::InputState {
         };
         std::vector<Layer> layers;
         for (auto& [depth, inst] : list) {
-            layers.erase(std::remove_if(layers.begin(), layers.end(), [&](const Layer& l) { return depth > l.until; }),
+            layers.erase(std::remove_if(layers.begin(), layers.end(), [at = depth](const Layer& l) { return at > l.until; }),
                          layers.end());
             if (inst.clip_depth) {
                 layers.push_back({inst.clip_depth, stage_point_hits(inst, m * inst.matrix, x, y)});

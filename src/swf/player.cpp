@@ -513,6 +513,7 @@ void Player::start(std::shared_ptr<const Movie> movie) {
     avm1::RuntimeOutput out{on_trace_, on_error_, on_url_, on_files_};
     script_ = std::make_unique<avm1::Runtime>(*movie_, *world_, std::move(out), path_.empty() ? address_ : path_);
     script_->vm.log_actions = log_actions_;
+    if (script_time_limit_ > 0) script_->vm.timeout_seconds = std::min(script_->vm.timeout_seconds, script_time_limit_);
     script_->shared_object_dir = shared_dir_;
     // A movie given as bytes with a local address (the control's) reads beside that address.
     script_->movie_dir = folder_of(path_.empty() ? address_ : path_);

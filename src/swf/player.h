@@ -72,6 +72,9 @@ public:
         on_url_ = std::move(f);
     }
     void set_log_actions(bool on) { log_actions_ = on; }
+    // The longest a script may run before it is stopped, in seconds, for the movies loaded from
+    // now on (a movie's own ScriptLimits count only when shorter); 0 keeps the usual limit.
+    void set_script_time_limit(double seconds) { script_time_limit_ = seconds; }
     // Answers the movie's file dialogs (FileReference browse/download): true with the picked
     // files, false for a cancel. Unset, every dialog is cancelled.
     using FileDialogHandler = std::function<bool(const avm1::FileDialogRequest&, std::vector<avm1::ChosenFile>&)>;
@@ -161,6 +164,7 @@ private:
     std::unique_ptr<avm1::Runtime> script_;
     std::unique_ptr<Clip> root_;
     std::string path_, address_, shared_dir_;
+    double script_time_limit_ = 0;
     bool log_actions_ = false;
     std::function<void(const std::string&)> on_trace_, on_error_;
     std::function<void(const std::string&, const std::string&)> on_url_;

@@ -327,6 +327,16 @@ TEST(Avm1Frames, InstanceNamesAndTargets) {
                  .frame();
          },
          0, {"string", ""}},
+        {"a copy into the source's own depth takes its place", 7,
+         [&](TestMovie& m) {
+             m.sprite(1, 1).frame().end_sprite();
+             m.place(1, 1, "mc")
+                 .action(Asm().push("/:mc/", "copy", -16383).op(a::CloneSprite))
+                 .action(name_of("copy"))
+                 .action(Asm().push("", "not a number").op(a::GetProperty).trace())  // NaN names no property
+                 .frame();
+         },
+         0, {"copy", "undefined"}},
         {"a colon parts the names of a target path", 7,
          [&](TestMovie& m) {
              m.sprite(1, 1).frame().end_sprite();

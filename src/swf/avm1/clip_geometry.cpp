@@ -410,7 +410,7 @@ bool clip_hit(const Clip& clip, const Probe& p, int nesting) {
     };
     std::vector<Layer> layers;
     for (const auto& [depth, child] : clip.display_list()) {
-        layers.erase(std::remove_if(layers.begin(), layers.end(), [&](const Layer& l) { return depth > l.until; }),
+        layers.erase(std::remove_if(layers.begin(), layers.end(), [at = depth](const Layer& l) { return at > l.until; }),
                      layers.end());
         Probe q;
         if (child.clip_depth) {

@@ -17,6 +17,12 @@
 
 namespace swf::avm1 {
 
+namespace {
+// A property number from a script's value: NaN, infinities and numbers far out of range name no
+// property (-1) rather than wrapping onto one.
+int property_index(double d) { return std::isfinite(d) && std::fabs(d) < 1e9 ? int(d) : -1; }
+}  // namespace
+
 // ---------------------------------------------------------------------------------------------
 // [Frames]
 // ---------------------------------------------------------------------------------------------
@@ -1197,7 +1203,7 @@ void Interp::run() {
         case Op::GetProperty: {
             Value index = pop();
             Value target = pop();
-            const int which = int(vm.to_number(index));  // converted before the target
+            const int which = property_index(vm.to_number(index));  // converted before the target
             Object* clip = target_of(target);
             push(clip ? clip_get_property(vm, clip, which) : Value());
             break;
@@ -1206,7 +1212,7 @@ void Interp::run() {
             Value v = pop();
             Value index = pop();
             Value target = pop();
-            const int which = int(vm.to_number(index));  // converted before the target
+            const int which = property_index(vm.to_number(index));  // converted before the target
             Object* clip = target_of(target);
             if (clip) {
                 clip_set_property(vm, clip, which, v);

@@ -407,11 +407,13 @@ Object* Runtime::duplicate(ClipObject* c, const std::string& name, int depth, Ob
     const bool visible = src->visible;
     const uint8_t blend = src->blend;
     const FilterListPtr filters = src->filters;
+    const uint16_t character = src->character_id;
+    const auto clip_actions = src->clip_actions;
+    src = nullptr;  // placing may free it
     // A clip made by createEmptyMovieClip has no library character: its copy is another empty clip.
-    Instance* inst = src->character_id == 0
-                         ? parent->place_empty(depth, name)
-                         : parent->place_dynamic(depth, src->character_id, name, matrix, cxform, src->clip_actions);
-    if (inst && src->character_id == 0) {
+    Instance* inst = character == 0 ? parent->place_empty(depth, name)
+                                    : parent->place_dynamic(depth, character, name, matrix, cxform, clip_actions);
+    if (inst && character == 0) {
         inst->matrix = matrix;
         inst->cxform = cxform;
     }
@@ -453,7 +455,9 @@ Object* Runtime::create_text_field(ClipObject* parent, const std::string& name, 
                                    double w, double h) {
     if (!parent || !parent->clip) return nullptr;
     auto def = std::make_shared<EditTextDef>();
-    def->bounds = {0, int32_t(std::clamp(w, 0.0, 1e6) * 20), 0, int32_t(std::clamp(h, 0.0, 1e6) * 20)};
+    // Sizes in pixels up to a million; NaN (clamp lets it through) is no size.
+    auto twips = [](double v) { return std::isnan(v) ? 0 : int32_t(std::clamp(v, 0.0, 1e6) * 20); };
+    def->bounds = {0, twips(w), 0, twips(h)};
     def->height = 240;
     Instance* inst = parent->clip->place_text_field(depth, name, std::move(def));
     if (!inst) return nullptr;

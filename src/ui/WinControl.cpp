@@ -751,6 +751,13 @@ void TWinControl::OnPaintMessage() {
 
 LRESULT TWinControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) { return WndProc(msg, wParam, lParam); }
 
+namespace {
+BOOL CALLBACK TellColourChange(HWND child, LPARAM) {
+    SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+} // namespace
+
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (HandleMessage(msg, wParam, lParam, result)) return result;
@@ -782,11 +789,7 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOLORCHANGE:
         // The system tells top-level windows only; every window inside hears it from here.
         result = DefaultHandler(msg, wParam, lParam);
-        if (!(GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD))
-            EnumChildWindows(FHandle, [](HWND child, LPARAM) {
-                SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
-                return TRUE;
-            }, 0);
+        if (!(GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD)) EnumChildWindows(FHandle, TellColourChange, 0);
         return result;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:

@@ -22,14 +22,6 @@ std::string ToUtf8(const std::wstring& text) {
     return out;
 }
 
-std::wstring FromUtf8(const std::string& text) {
-    if (text.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring out(size_t(std::max(n, 0)), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n);
-    return out;
-}
-
 // %APPDATA%\Plumora\SharedObjects, made when missing: where games keep their saves (UTF-8).
 // Empty when the user has no application data folder: saves then last for the run only.
 std::string SharedObjectFolder() {

@@ -44,6 +44,9 @@ FileHandle OpenMovieFile(const std::wstring& path) {
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
+
+} // namespace
+
 std::wstring FromUtf8(const std::string& text) {
     if (text.empty()) return {};
     int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
@@ -51,8 +54,6 @@ std::wstring FromUtf8(const std::string& text) {
     if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n);
     return out;
 }
-
-} // namespace
 
 std::vector<std::uint8_t> ReadMovieFile(const std::wstring& path, TReadProgress* progress) {
     FileHandle file = OpenMovieFile(path);

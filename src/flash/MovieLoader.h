@@ -31,6 +31,9 @@ std::vector<std::uint8_t> ReadMovieFile(const std::wstring& path, TReadProgress*
 // Parses movie bytes; EOleError when they are no readable movie.
 std::shared_ptr<const swf::Movie> ParseMovie(const std::vector<std::uint8_t>& data);
 
+// UTF-8 (the engine's text) as UTF-16.
+std::wstring FromUtf8(const std::string& text);
+
 // The size of the file, or 0 when it cannot be asked.
 std::uint64_t MovieFileSize(const std::wstring& path);
 

@@ -1,6 +1,7 @@
 #include "flash/FlashControlHost.h"
 
 #include "flash/FlashPlayback.h"
+#include "ui/Application.h"
 
 #include <olectl.h>
 
@@ -31,16 +32,6 @@ std::wstring TakeBstr(BSTR& text) {
     return result;
 }
 
-// The system's text for a result code, without the trailing line break.
-std::wstring SystemText(HRESULT hr) {
-    wchar_t* buffer = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, DWORD(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = n ? std::wstring(buffer, n) : std::wstring();
-    LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
-    return text;
-}
 
 std::wstring CodeText(HRESULT hr) {
     wchar_t code[32];
@@ -65,8 +56,7 @@ std::wstring ErrorText(HRESULT hr, EXCEPINFO& info) {
             if (SUCCEEDED(error->GetDescription(&description))) text = TakeBstr(description);
         }
     }
-    if (text.empty()) text = SystemText(hr);
-    if (text.empty()) text = L"OLE error " + CodeText(hr);
+    if (text.empty()) text = ui::SystemErrorText(DWORD(hr), L"OLE error " + CodeText(hr));
     return text;
 }
 

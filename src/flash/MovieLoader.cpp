@@ -2,6 +2,7 @@
 
 #include "flash/FlashPlayback.h"
 #include "swf/movie.h"
+#include "ui/Application.h"
 
 #include <algorithm>
 #include <mutex>
@@ -11,17 +12,6 @@ namespace flash {
 
 namespace {
 
-// The system's text for an error code, without the trailing line break.
-std::wstring SystemErrorText(DWORD code) {
-    wchar_t* buffer = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = n && buffer ? std::wstring(buffer, n) : L"error " + std::to_wstring(code);
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.'))
-        text.pop_back();
-    return text;
-}
 
 // Owns a kernel file handle.
 class FileHandle {
@@ -57,9 +47,9 @@ std::wstring FromUtf8(const std::string& text) {
 
 std::vector<std::uint8_t> ReadMovieFile(const std::wstring& path, TReadProgress* progress) {
     FileHandle file = OpenMovieFile(path);
-    if (!file.Valid()) throw EOleError(L"Cannot open the movie file: " + SystemErrorText(GetLastError()));
+    if (!file.Valid()) throw EOleError(L"Cannot open the movie file: " + ui::SystemErrorText(GetLastError()));
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) throw EOleError(L"Cannot read the movie file: " + SystemErrorText(GetLastError()));
+    if (!GetFileSizeEx(file.Get(), &size)) throw EOleError(L"Cannot read the movie file: " + ui::SystemErrorText(GetLastError()));
     if (std::uint64_t(size.QuadPart) > kMaxMovieFileSize) throw EOleError(L"The movie file is too large");
     if (progress) progress->total = std::uint64_t(size.QuadPart);
     std::vector<std::uint8_t> data(size_t(size.QuadPart));
@@ -70,7 +60,7 @@ std::vector<std::uint8_t> ReadMovieFile(const std::wstring& path, TReadProgress*
         if (progress && progress->cancel) throw EOleError(L"Loading was cancelled");
         DWORD chunk = DWORD(std::min(data.size() - done, step)), got = 0;
         if (!ReadFile(file.Get(), data.data() + done, chunk, &got, nullptr))
-            throw EOleError(L"Cannot read the movie file: " + SystemErrorText(GetLastError()));
+            throw EOleError(L"Cannot read the movie file: " + ui::SystemErrorText(GetLastError()));
         if (got == 0) break; // the file shrank while we read it: parse what is there
         done += got;
         if (progress) progress->done = done;

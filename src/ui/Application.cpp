@@ -55,6 +55,18 @@ std::wstring ErrorBoxText(const std::wstring& message) {
     return message;
 }
 
+std::wstring SystemErrorText(DWORD code, const std::wstring& fallback) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = n && buffer ? std::wstring(buffer, n) : std::wstring();
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.'))
+        text.pop_back();
+    if (text.empty()) text = fallback.empty() ? L"error " + std::to_wstring(code) : fallback;
+    return text;
+}
+
 int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
     return ::MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
 }

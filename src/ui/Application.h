@@ -112,6 +112,9 @@ void RegisterInitRoutine(std::function<void()> routine);
 // The text of the error box for a message: the message with "." appended when its last
 // character sorts after "." (an empty message stays empty).
 std::wstring ErrorBoxText(const std::wstring& message);
+// The system's text for an error code (a Win32 error or an HRESULT), without the trailing line
+// break and full stop; `fallback` (or "error N") when the system has none.
+std::wstring SystemErrorText(DWORD code, const std::wstring& fallback = {});
 
 // A UTF-16 message box; `owner` may be null.
 int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags);

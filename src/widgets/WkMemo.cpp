@@ -14,16 +14,6 @@ namespace {
 // Posted to a new window: the first reports wait until its creation has finished.
 constexpr UINT WM_WK_REPORT_CARET = WM_APP + 0x2A1;
 
-std::wstring SystemErrorText(DWORD code) {
-    wchar_t* buffer = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = n ? std::wstring(buffer, n) : L"error " + std::to_wstring(code);
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
-    return text;
-}
-
 std::wstring Decode(UINT codePage, const char* data, size_t size) {
     if (size == 0) return {};
     const int n = MultiByteToWideChar(codePage, 0, data, static_cast<int>(size), nullptr, 0);
@@ -108,7 +98,7 @@ void TMemoLines::Clear() { FMemo.SetText(L""); }
 bool TMemoLines::LoadFromFile(const std::wstring& path, std::size_t maxBytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw ui::Exception(path + L"\r\n" + SystemErrorText(GetLastError()));
+    if (file == INVALID_HANDLE_VALUE) throw ui::Exception(path + L"\r\n" + ui::SystemErrorText(GetLastError()));
     std::string bytes;
     char buffer[64 * 1024];
     DWORD got = 0;
@@ -125,7 +115,7 @@ bool TMemoLines::LoadFromFile(const std::wstring& path, std::size_t maxBytes) {
         bytes.append(buffer, got);
     }
     CloseHandle(file);
-    if (error) throw ui::Exception(path + L"\r\n" + SystemErrorText(error));
+    if (error) throw ui::Exception(path + L"\r\n" + ui::SystemErrorText(error));
     if (whole) {
         SetText(DecodeTextFile(bytes));
         return true;

@@ -6,6 +6,7 @@
 #include "widgets/WkMemo.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/Gdi.h"
 #include "ui/Layout.h"
 #include "widgets/WkKit.h"
 #include <gtest/gtest.h>
@@ -20,22 +21,6 @@ using namespace wk;
 namespace {
 
 WPARAM Wheel(int delta) { return MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))); }
-
-// The whole window's DC (frame included), released on scope exit.
-class WholeWindowDc {
-public:
-    explicit WholeWindowDc(HWND wnd) : FWnd(wnd), FDc(GetWindowDC(wnd)) {}
-    ~WholeWindowDc() {
-        if (FDc) ReleaseDC(FWnd, FDc);
-    }
-    WholeWindowDc(const WholeWindowDc&) = delete;
-    WholeWindowDc& operator=(const WholeWindowDc&) = delete;
-    operator HDC() const { return FDc; }
-
-private:
-    HWND FWnd;
-    HDC FDc;
-};
 
 class MemoTest : public ::testing::Test {
 protected:
@@ -230,7 +215,7 @@ TEST_F(MemoTest, FrameIsOnTheShownWindowAfterTheControlPaintedItsBorder) {
     RedrawWindow(memo->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
     COLORREF corner, inner, bottom, innerBottom;
     {
-        WholeWindowDc dc(memo->Handle());
+        ui::WindowDc dc(memo->Handle(), ui::WindowDc::WholeWindow);
         corner = GetPixel(dc, 0, 0);
         inner = GetPixel(dc, 1, 1);
         bottom = GetPixel(dc, 10, memo->Height() - 1);

@@ -316,7 +316,8 @@ TEST_F(MainWindow, LargeGamesLoadInTheBackground) {
     form->Show();
     form->ShockwaveFlash1->SetBackgroundLoadBytes(1);  // every file counts as large
     auto waitForLoad = [&] {
-        for (int i = 0; i < 500 && form->ShockwaveFlash1->Loading(); ++i) {
+        // Up to 30 s: a busy machine (the fuzz build runs beside the tests) can be slow to start threads.
+        for (int i = 0; i < 3000 && form->ShockwaveFlash1->Loading(); ++i) {
             ui::Application().ProcessMessages();
             Sleep(10);
         }

@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
             pb.RenderChanges(kWidth, kHeight);
         }
         const double changes = (NowMs() - t) / 100;
-        std::printf("  one still frame: render %.2f ms, timeline step %.3f ms, step + render + compare %.2f ms\n", render,
+        std::printf("  one still frame: render %.2f ms, timeline step %.3f ms, step + redraw of the unchanged frame %.3f ms\n", render,
                     tick, changes);
     }
     std::printf("Pace over %.0f s: frames run / frames due\n", seconds);

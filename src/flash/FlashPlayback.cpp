@@ -157,7 +157,8 @@ bool TFlashPlayback::Tick() {
     // being shown until the timeline is back in step with what was heard (a few a tick, so
     // that a long stall does not freeze the window).
     for (int behind = std::min(FPlayer.stream_frames_due(), 8); behind > 0; --behind) FPlayer.advance();
-    Invalidate();
+    // A frame that would come out as the one shown (a stopped movie, a still scene) is not drawn.
+    if (FPlayer.picture_changed()) Invalidate();
     return true;
 }
 

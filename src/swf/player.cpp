@@ -507,6 +507,7 @@ void Player::start(std::shared_ptr<const Movie> movie) {
     host_stopped_ = false;
     update_mute();
     movie_ = std::move(movie);
+    rendered_ = false;
     state_ = std::make_unique<RenderState>();
     world_ = std::make_unique<World>();
     movie_audio_ = std::make_unique<sound::MovieAudio>(*mixer_, *world_);
@@ -639,6 +640,67 @@ Matrix Player::stage_matrix(int width, int height) const {
     return {p.sx / 20, 0, 0, p.sy / 20, -xmin / 20 * p.sx + p.ox, -ymin / 20 * p.sy + p.oy};
 }
 
+namespace {
+
+// FNV-style folding with a final shift, so that nearby values spread.
+struct SceneHash {
+    uint64_t h = 0xCBF29CE484222325ull;
+    void add(uint64_t v) {
+        h = (h ^ v) * 0x100000001B3ull;
+        h ^= h >> 29;
+    }
+    void add(double v) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        add(bits);
+    }
+    void add(const void* p) { add(uint64_t(uintptr_t(p))); }
+};
+
+// Everything the timelines set on the instances a render draws, as far down as it draws. What
+// scripts change beyond that is caught by the machine's run count.
+void hash_clip(SceneHash& h, const Clip& clip, bool caret_on, int nesting) {
+    h.add(clip.drawing.get());
+    for (const auto& [depth, inst] : clip.display_list()) {
+        h.add(uint64_t(uint32_t(depth)));
+        h.add(inst.serial);
+        h.add(inst.character);
+        for (double v : {inst.matrix.a, inst.matrix.b, inst.matrix.c, inst.matrix.d, inst.matrix.tx, inst.matrix.ty})
+            h.add(v);
+        const CxForm& cx = inst.cxform;
+        h.add(uint64_t(uint32_t(cx.rm)) << 32 | uint32_t(cx.gm));
+        h.add(uint64_t(uint32_t(cx.bm)) << 32 | uint32_t(cx.am));
+        h.add(uint64_t(uint32_t(cx.ra)) << 32 | uint32_t(cx.ga));
+        h.add(uint64_t(uint32_t(cx.ba)) << 32 | uint32_t(cx.aa));
+        h.add(uint64_t(inst.ratio) | uint64_t(inst.clip_depth) << 16 | uint64_t(inst.blend) << 32 |
+              uint64_t(inst.visible) << 40 | uint64_t(inst.cache_as_bitmap) << 41 | uint64_t(inst.scrolled) << 42);
+        h.add(inst.filters.get());
+        h.add(uint64_t(inst.background));
+        if (inst.scrolled)
+            for (int32_t v : {inst.scroll_rect.xmin, inst.scroll_rect.xmax, inst.scroll_rect.ymin, inst.scroll_rect.ymax})
+                h.add(uint64_t(uint32_t(v)));
+        FieldMarks marks;
+        if (inst.edit && field_marks(*inst.edit, caret_on, marks)) h.add(uint64_t(marks.show_caret));
+        if (inst.clip && nesting < kMaxNesting) hash_clip(h, *inst.clip, caret_on, nesting + 1);
+    }
+}
+
+}  // namespace
+
+uint64_t Player::scene_signature() const {
+    SceneHash h;
+    h.add(movie_.get());
+    if (!root_ || !script_) return h.h;
+    h.add(script_->vm.runs);
+    const bool caret_on = caret_blink_on();
+    hash_clip(h, *root_, caret_on, 0);
+    for (const auto& [n, level] : script_->levels()) {
+        h.add(uint64_t(uint32_t(n)));
+        hash_clip(h, *level, caret_on, 0);
+    }
+    return h.h;
+}
+
 void Player::render(const RenderTarget& target) {
     if (!target.pixels || target.width <= 0 || target.height <= 0) return;
     const int w = target.width, h = target.height;
@@ -706,6 +768,8 @@ void Player::render(const RenderTarget& target) {
         for (const auto& [n, level] : script_->levels()) draw_level(*level);
         if (focus_) focus_->draw(canvas, stage);
     }
+    rendered_scene_ = scene_signature();
+    rendered_ = true;
 
     if (direct) return;
     for (int y = 0; y < h; ++y) {

@@ -106,6 +106,11 @@ public:
 
     // Draws the current frame into the target, scaled and aligned as set.
     void render(const RenderTarget& target);
+    // Whether a render now could come out different from the last one: the timelines placed,
+    // moved or removed something, a script or built-in ran, or a focused field's caret blinked.
+    // True before the first render. The target's size and the host's settings (scale, align,
+    // quality, colour) are the host's to track.
+    bool picture_changed() const { return !rendered_ || scene_signature() != rendered_scene_; }
 
     // Input from the host (input_player.cpp). Positions are pixels of the last render target
     // (the stage's scale and align undone here); keys are Windows virtual-key codes and `ch` a
@@ -153,6 +158,8 @@ private:
     void start(std::shared_ptr<const Movie> movie);
 
     void stop_movie();
+    // A number for everything the timelines and scripts decide about the picture.
+    uint64_t scene_signature() const;
     // After a frame: streams, sound transforms and the Sound objects' positions and ends.
     void frame_audio();
     // A button changed state (input_player.cpp): its transition sound, if it has one.
@@ -193,6 +200,8 @@ private:
     bool caret_blink_on() const;  // the focused field's caret shows in this half of its blink
     TextClipboard clipboard_;
     int view_width_ = 0, view_height_ = 0;  // the last render target; 0 until the first render
+    uint64_t rendered_scene_ = 0;  // scene_signature() at the last render
+    bool rendered_ = false;
     std::unique_ptr<sound::Mixer> mixer_;  // lives as long as the player: the host's thread reads it
     std::unique_ptr<sound::MovieAudio> movie_audio_;  // the movie playing now
     bool muted_ = false, host_stopped_ = false;

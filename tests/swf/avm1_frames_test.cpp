@@ -821,3 +821,59 @@ TEST(Avm1Frames, SetPropertyValues) {
         EXPECT_EQ(run.lines, c.want) << c.what;
     }
 }
+
+namespace {
+
+// Renders the frame a host would show now, into a small target.
+void show(swf::Player& p) {
+    std::vector<uint32_t> px(40 * 40);
+    p.render({px.data(), 40, 40, 160, swf::PixelFormat::BgraPremultiplied});
+}
+
+}  // namespace
+
+// A host skips drawing when nothing could have changed since the last render; every way a
+// picture changes must still ask for one.
+TEST(Avm1Frames, APictureIsRedrawnOnlyWhenSomethingCouldHaveChanged) {
+    using namespace avm1test;
+    {
+        // A root stopped by its first frame's script: after the one render nothing changes.
+        TestMovie m;
+        m.sprite(1, 1).frame().end_sprite();
+        m.place(1, 1, "mc").action(Asm().op(a::Stop)).frame();
+        m.remove(1).frame();
+        Playing run(m.bytes());
+        EXPECT_TRUE(run.player.picture_changed());  // nothing rendered yet
+        show(run.player);
+        EXPECT_FALSE(run.player.picture_changed());
+        for (int i = 0; i < 3; ++i) EXPECT_FALSE(run.advance().player.picture_changed());
+        // The second frame removes the clip; back on the first, it is placed anew.
+        run.player.goto_frame(1);
+        EXPECT_TRUE(run.player.picture_changed());
+        show(run.player);
+        run.player.goto_frame(0);
+        EXPECT_TRUE(run.player.picture_changed());
+    }
+    {
+        // A clip's enterFrame handler runs every frame: whatever it did, the frame is drawn.
+        TestMovie m;
+        m.sprite(1, 1).frame().end_sprite();
+        m.place(1, 1, "mc", {{swf::avm1::EvEnterFrame, Asm().push({P(1)}).op(a::Pop)}}).frame();
+        Playing run(m.bytes());
+        show(run.player);
+        EXPECT_TRUE(run.advance().player.picture_changed());
+    }
+    {
+        // A one-frame movie with no script loops onto the frame it shows; a call from the host
+        // (as an interval's would be) counts as a change.
+        TestMovie m;
+        m.sprite(1, 1).frame().end_sprite();
+        m.place(1, 1, "mc").frame();
+        Playing run(m.bytes());
+        show(run.player);
+        EXPECT_FALSE(run.advance().player.picture_changed());
+        swf::avm1::Vm& vm = run.vm();
+        vm.call(vm.get(vm.global, vm.intern("escape")), swf::avm1::Value(), nullptr, 0);
+        EXPECT_TRUE(run.player.picture_changed());
+    }
+}

@@ -1653,6 +1653,7 @@ struct ExecScope {
 void Vm::run_block(const std::shared_ptr<const Code>& code, Object* clip) {
     if (!code || code->insns.empty()) return;
     if (aborting) return;
+    ++runs;
     // Blocks run from inside others (call(), the events of a clip a script makes) count as levels
     // too: a frame that calls itself is stopped like a function that does.
     if (depth >= max_depth) {
@@ -1686,6 +1687,7 @@ void Vm::run_block(const std::shared_ptr<const Code>& code, Object* clip) {
 
 Value call_script(Vm& vm, FunctionObject* fn, const Value& self, const Value* args, int argc, Object* super_holder) {
     if (vm.aborting || !fn->code_ptr) return Value();
+    ++vm.runs;
     if (vm.depth >= vm.max_depth) {
         vm.host.error("A script called functions more than " + std::to_string(vm.max_depth) +
                       " levels deep and was stopped.");

@@ -116,6 +116,7 @@ void Runtime::run_deferred() {
             vm.started = std::chrono::steady_clock::now();
             Args args{d.args.data(), int(d.args.size())};
             ++vm.native_depth;
+            ++vm.runs;
             d.fn(vm, d.self, args);
             --vm.native_depth;
             vm.throwing = false;

@@ -403,6 +403,7 @@ Value Vm::call(const Value& fn, const Value& self, const Value* args, int argc) 
     if (!f || aborting) return Value();
     if (f->native) {
         Args a{args, argc, false, f};
+        ++runs;
         ++native_depth;
         Value r = f->native(*this, self, a);
         --native_depth;

@@ -175,6 +175,9 @@ public:
     Value exception;
     // Set when a limit stopped the running code: nothing can catch it.
     bool aborting = false;
+    // Code blocks, script functions and deferred built-in work entered so far: while it stands
+    // still, nothing a script can change has changed.
+    uint64_t runs = 0;
     // Set by a native constructor whose arguments it refuses: that `new` gives undefined.
     bool reject_construction = false;
     int max_depth = 256;

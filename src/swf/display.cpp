@@ -134,6 +134,7 @@ Clip::Placement Clip::placement_of(const DisplayOp& op) {
 // (initialize and construct events) removed the new instance or put another at its depth.
 Instance* Clip::insert(int depth, Instance&& fresh) {
     auto [pos, ok] = list_.insert_or_assign(depth, std::move(fresh));
+    ++names_version_;
     Instance& inst = pos->second;
     inst.parent = this;
     // Unnamed timeline instances are called "instanceN", counted over the movie's unnamed
@@ -164,6 +165,7 @@ void Clip::erase(std::map<int, Instance>::iterator it) {
     if (world_->events) world_->events->removing(*this, it->second);
     if (it->second.clip) it->second.clip->removed_ = true;
     list_.erase(it);
+    ++names_version_;
 }
 
 void Clip::start_child(Instance& inst) {
@@ -412,6 +414,7 @@ void Clip::swap_depths(int from, int to) {
     if (from == to) return;
     auto a = list_.extract(from);
     if (a.empty()) return;
+    ++names_version_;
     auto b = list_.extract(to);
     a.key() = to;
     a.mapped().depth = to;

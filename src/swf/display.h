@@ -127,6 +127,10 @@ public:
     Clip* parent() const { return owner_ ? owner_->parent : nullptr; }
     int nesting() const { return nesting_; }
     bool removed() const { return removed_; }
+    // Changes whenever an instance joins, leaves or changes depth in the list, or is renamed
+    // (names_changed()), so that lookups by name may keep an index.
+    uint64_t names_version() const { return names_version_; }
+    void names_changed() { ++names_version_; }
 
     // Scripting.
     avm1::Object* object = nullptr;
@@ -195,6 +199,7 @@ private:
     bool playing_ = true;
     bool removed_ = false;
     bool held_ = false;
+    uint64_t names_version_ = 0;
     std::map<int, Instance> list_;
 };
 

@@ -877,3 +877,36 @@ TEST(Avm1Frames, APictureIsRedrawnOnlyWhenSomethingCouldHaveChanged) {
         EXPECT_TRUE(run.player.picture_changed());
     }
 }
+
+// A clip with many children finds them by name through an index; it must find what a search of
+// the list would: the lowest depth of a name, names as renamed, swapped, removed and, before
+// version 7, in any case.
+TEST(Avm1Frames, ChildrenOfALongListAreFoundByTheirNamesNow) {
+    using avm1test::Script;
+    for (int version : {6, 8}) {
+        Script s(version);
+        const Script::Value root = s.root();
+        for (int i = 1; i <= 40; ++i) s.call(root, "createEmptyMovieClip", {s.s(("c" + std::to_string(i)).c_str()), i});
+        auto depth_of = [&](const char* name) {
+            const Script::Value c = s.get(root, name);
+            return c.is_object() ? int(s.vm.to_number(s.call(c, "getDepth"))) : -1;
+        };
+        EXPECT_EQ(depth_of("c7"), 7);
+        EXPECT_EQ(depth_of("C7"), version < 7 ? 7 : -1);
+        EXPECT_EQ(depth_of("c41"), -1);
+        // Renamed: found by the new name only.
+        s.set(s.get(root, "c7"), "_name", s.s("seven"));
+        EXPECT_EQ(depth_of("seven"), 7);
+        EXPECT_EQ(depth_of("c7"), -1);
+        // Two of one name: the lower depth answers, and the other once that one is gone.
+        s.set(s.get(root, "c30"), "_name", s.s("seven"));
+        EXPECT_EQ(depth_of("seven"), 7);
+        s.call(s.get(root, "seven"), "removeMovieClip");
+        EXPECT_EQ(depth_of("seven"), 30);
+        // Swapped depths.
+        s.call(s.get(root, "c2"), "swapDepths", {50});
+        EXPECT_EQ(depth_of("c2"), 50);
+        s.call(root, "createEmptyMovieClip", {s.s("c2"), 2});
+        EXPECT_EQ(depth_of("c2"), 2);
+    }
+}

@@ -255,23 +255,51 @@ Object* clip_level(Vm& vm, int n) {
     return rt ? rt->level(n) : nullptr;
 }
 
+namespace {
+
+// A shape has no object of its own: the clip that holds it answers for it.
+Object* child_object(ClipObject* c, Instance& inst) {
+    return inst.clip ? inst.clip->object : inst.object ? inst.object : c;
+}
+
+// Lists up to this long are searched in full: the index costs more than it saves.
+constexpr size_t kIndexChildrenFrom = 32;
+
+}  // namespace
+
 Object* find_child(Vm& vm, ClipObject* c, Str* name) {
     if (!c || !c->clip) return nullptr;
     const bool cs = vm.case_sensitive();
     const std::string& want = name->text;
     std::string folded;
     if (!cs) folded = name->folded ? name->folded->text : fold_case(want);
-    Object* found = nullptr;
-    for (auto& [depth, inst] : c->clip->display_list()) {
-        if (inst.name.empty()) continue;
-        // A named shape stands for the clip that holds it.
-        Object* obj = inst.clip ? inst.clip->object : inst.object ? inst.object : c;
-        if (!obj) continue;
-        if (cs ? inst.name == want : (inst.name.size() == want.size() || !is_ascii(inst.name)) && fold_case(inst.name) == folded) {
-            if (!found) found = obj;  // the lowest depth wins
+    auto& list = c->clip->display_list();
+    if (list.size() >= kIndexChildrenFrom) {
+        auto& index = c->child_index;
+        if (!index) index = std::make_unique<ClipObject::ChildIndex>();
+        if (index->clip != c->clip || index->version != c->clip->names_version() || index->folded != !cs) {
+            index->clip = c->clip;
+            index->version = c->clip->names_version();
+            index->folded = !cs;
+            index->depths.clear();
+            for (auto& [depth, inst] : list)
+                if (!inst.name.empty()) index->depths.emplace(cs ? inst.name : fold_case(inst.name), depth);
         }
+        auto at = index->depths.find(cs ? want : folded);
+        if (at == index->depths.end()) return nullptr;
+        auto it = list.find(at->second);
+        if (it != list.end())
+            if (Object* obj = child_object(c, it->second)) return obj;
+        // The lowest one has no object yet: a higher one may answer, as in the search below.
     }
-    return found;
+    for (auto& [depth, inst] : list) {  // the lowest depth wins
+        if (inst.name.empty()) continue;
+        Object* obj = child_object(c, inst);
+        if (obj && (cs ? inst.name == want
+                       : (inst.name.size() == want.size() || !is_ascii(inst.name)) && fold_case(inst.name) == folded))
+            return obj;
+    }
+    return nullptr;
 }
 
 bool level_name(Vm& vm, const std::string& name, int& level) {
@@ -492,6 +520,7 @@ void clip_set_property(Vm& vm, Object* o, int index, const Value& v) {
         // is removed, they lead to whatever clip then holds that path.
         if (c->dead_path.empty() && c->alive()) c->dead_path = display_path(vm, c, false);
         (inst ? inst->name : c->root_name) = vm.to_string(v)->text;
+        if (inst && inst->parent) inst->parent->names_changed();
         return;
     }
     // A value that is no number (undefined and null too, whatever the version) leaves the

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "swf/avm1/sound.h"
 #include "swf/avm1/vm.h"
@@ -37,6 +39,15 @@ public:
     std::string root_name;
     bool static_text_moved = false;  // a duplicate took this clip's static text (TextSnapshot)
     SoundTransform sound;  // shared by the Sound objects made for this clip
+    // find_child's index of a long child list: each name (case-folded where names ignore case)
+    // and the lowest depth holding it, as of the list's names_version().
+    struct ChildIndex {
+        const Clip* clip = nullptr;
+        uint64_t version = 0;
+        bool folded = false;
+        std::unordered_map<std::string, int> depths;
+    };
+    std::unique_ptr<ChildIndex> child_index;
 
     bool alive() const { return clip || inst; }
     bool get_virtual(Vm& vm, Str* name, Value& out) override;

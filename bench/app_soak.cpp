@@ -11,7 +11,12 @@
 // nor the highest figure of the phase's second half more than 2 MB above that of its first half
 // (after the warm-up), since a block freed and taken again makes it swing.
 //
-// Usage: app_soak [starts] [dialogs]   (200 and 500 by default; each dialog opens `dialogs` times)
+// Last, when asked, a long play: the main window plays an animation whose script makes a
+// 1000-element array every frame, for the given minutes, sampled every minute (the first minute
+// is the warm-up).
+//
+// Usage: app_soak [starts] [dialogs] [minutes]   (200, 500 and 0 by default; each dialog opens
+// `dialogs` times)
 #define PSAPI_VERSION 2  // the kernel32 entry point: no extra import library
 #include <windows.h>
 
@@ -88,6 +93,8 @@ void DeleteMatching(const std::wstring& dir, const wchar_t* pattern) {
     for (const std::wstring& name : names) DeleteFileW((dir + name).c_str());
 }
 
+const wchar_t* const kBusyGame = L"Busy script";
+
 struct Game {
     std::wstring name;
     std::vector<uint8_t> movie;
@@ -109,6 +116,7 @@ std::vector<Game> SoakGames() {
                                      TraceButtonTags("pressed")),
          L"绿色按钮\r\n松开鼠标时输出一行文字。"},
         {L"Broken", std::vector<uint8_t>(broken.begin(), broken.end()), L"坏文件\r\n这个文件打不开。"},
+        {kBusyGame, MovingSquare(240, 24, RGB(200, 0, 200), NewArrayEveryFrame()), L"忙碌的脚本\r\n每一帧都新建一个数组。"},
     };
 }
 
@@ -455,6 +463,24 @@ public:
         });
     }
 
+    // Starts the busy game and lets it play for `minutes`, a sample a minute.
+    Phase Play(int minutes) {
+        Phase phase{"long play", 1, {}};
+        wk::TTreeNode* root = FForm->WkTreeView1->Items().GetFirstNode();
+        for (int i = 0; i < root->Count(); ++i)
+            if (root->Item(i)->Text() == kBusyGame) Press(root->Item(i));
+        FForm->WkTreeView1DblClick(FForm->WkTreeView1);
+        PumpFor(1000);
+        Record(phase, "minute 0");
+        const double t0 = NowMs();
+        for (int m = 1; m <= minutes; ++m) {
+            PumpFor(60000);
+            Record(phase, "minute " + std::to_string(m));
+        }
+        phase.ms = NowMs() - t0;
+        return phase;
+    }
+
     bool OpenHelp(Phase& phase, int count) {
         return OpenDialogs(phase, "help", count, [this](int) { FForm->BtnHelpClick(nullptr); });
     }
@@ -497,6 +523,7 @@ private:
 int main(int argc, char** argv) {
     const int starts = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
     const int dialogs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 500;
+    const int minutes = argc > 3 ? std::max(0, std::atoi(argv[3])) : 0;
     const double t0 = NowMs();
     ui::Application().Initialize();
     app::RegisterProgramClasses();
@@ -522,6 +549,7 @@ int main(int argc, char** argv) {
             phases.push_back({"help dialog", kDialogSampleEvery, {}, 0});
             completed = soak.OpenHelp(phases.back(), dialogs);
         }
+        if (completed && minutes > 0) phases.push_back(soak.Play(minutes));
         boxes = soak.Boxes();
         running = soak.Running();
         captions = soak.Captions();

@@ -123,8 +123,10 @@ inline std::vector<uint8_t> StageMovie(int w, int h, int frames, uint8_t fps, CO
 }
 
 // A 400 x 300 stage at `fps` on dark blue with a 40-pixel `colour` square crossing it, one step
-// a frame, `frames` frames long.
-inline std::vector<uint8_t> MovingSquare(int frames, uint8_t fps, COLORREF colour = RGB(255, 200, 0)) {
+// a frame, `frames` frames long. `frameActions` (action records without the end), when given,
+// run in every frame.
+inline std::vector<uint8_t> MovingSquare(int frames, uint8_t fps, COLORREF colour = RGB(255, 200, 0),
+                                         const std::vector<uint8_t>& frameActions = {}) {
     std::vector<uint8_t> body = SwfRect(400 * 20, 300 * 20);
     body.push_back(0);
     body.push_back(fps);
@@ -142,6 +144,11 @@ inline std::vector<uint8_t> MovingSquare(int frames, uint8_t fps, COLORREF colou
         m.Bits(17, uint32_t(130 * 20));
         Append(place, m.Take());
         Append(body, Tag(26, place));
+        if (!frameActions.empty()) {
+            std::vector<uint8_t> actions = frameActions;
+            actions.push_back(0);
+            Append(body, Tag(12, actions));
+        }
         Append(body, Tag(1, {}));
     }
     Append(body, Tag(0, {}));
@@ -150,6 +157,13 @@ inline std::vector<uint8_t> MovingSquare(int frames, uint8_t fps, COLORREF colou
     for (int i = 0; i < 4; ++i) file.push_back(uint8_t(total >> (8 * i)));
     Append(file, body);
     return file;
+}
+
+// Actions that leave garbage behind: o = new Array(1000).
+inline std::vector<uint8_t> NewArrayEveryFrame() {
+    return {0x96, 20, 0, 0x00, 'o', 0, 0x07, 0xE8, 0x03, 0, 0, 0x07, 1, 0, 0, 0, 0x00, 'A', 'r', 'r', 'a', 'y', 0,
+            0x40,   // NewObject
+            0x1D};  // SetVariable
 }
 
 // A button (character 3 at depth 2) over the w x h pixels from the top-left corner, drawn as the

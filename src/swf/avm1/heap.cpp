@@ -104,9 +104,15 @@ void Heap::link(Cell* c) {
     c->next_cell = all_;
     all_ = c;
     ++cells_;
-    const size_t size = c->cell_size();
-    live_bytes_ += size;
-    allocated_since_ += size;
+}
+
+void Heap::count_new_cells() {
+    for (Cell* c = all_; c && c != counted_; c = c->next_cell) {
+        const size_t size = c->cell_size();
+        live_bytes_ += size;
+        allocated_since_ += size;
+    }
+    counted_ = all_;
 }
 
 Str* Heap::find_interned(std::string_view text) const {
@@ -160,6 +166,7 @@ void Heap::collect(const std::function<void(Tracer&)>& mark_roots) {
             delete c;
         }
     }
+    counted_ = all_;
     allocated_since_ = 0;
     threshold_ = std::max<size_t>(8u << 20, live_bytes_);
 }

@@ -91,16 +91,26 @@ public:
 
     // Collects everything the callback does not reach. The callback marks the roots.
     void collect(const std::function<void(Tracer&)>& mark_roots);
-    bool wants_collection() const { return allocated_since_ > threshold_; }
-    size_t live_bytes() const { return live_bytes_; }
+    bool wants_collection() {
+        count_new_cells();
+        return allocated_since_ > threshold_;
+    }
+    size_t live_bytes() {
+        count_new_cells();
+        return live_bytes_;
+    }
     size_t cell_count() const { return cells_; }
     // Adds to what a cell owns outside its own size (arrays growing, property tables).
     void note_external(size_t bytes) { allocated_since_ += bytes; }
 
 private:
     void link(Cell* c);
+    // Adds the cells made since the last count at their size now, not at birth: most grow right
+    // after they are made (an array filled, an object given its properties).
+    void count_new_cells();
 
-    Cell* all_ = nullptr;
+    Cell* all_ = nullptr;  // newest first
+    Cell* counted_ = nullptr;  // the newest cell counted so far
     size_t cells_ = 0;
     size_t live_bytes_ = 0;
     size_t allocated_since_ = 0;

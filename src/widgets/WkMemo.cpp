@@ -21,6 +21,13 @@ std::wstring Decode(UINT codePage, const char* data, size_t size) {
     MultiByteToWideChar(codePage, 0, data, static_cast<int>(size), out.data(), n);
     return out;
 }
+// Whether the bytes are well-formed UTF-8 and not plain ASCII. Text in the system code page
+// (GBK) is almost never also well-formed UTF-8, so such a file needs no byte-order mark.
+bool LooksLikeUtf8(const char* data, size_t size) {
+    bool wide = false;
+    for (size_t i = 0; i < size && !wide; ++i) wide = static_cast<unsigned char>(data[i]) >= 0x80;
+    return wide && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, static_cast<int>(size), nullptr, 0) > 0;
+}
 } // namespace
 
 // =============================================================================================
@@ -52,7 +59,7 @@ std::wstring DecodeTextFile(const std::string& bytes) {
             out.push_back(static_cast<wchar_t>(bigEndian ? (b[i] << 8 | b[i + 1]) : (b[i + 1] << 8 | b[i])));
         return out;
     }
-    return Decode(CP_ACP, bytes.data(), n);
+    return Decode(LooksLikeUtf8(bytes.data(), n) ? CP_UTF8 : CP_ACP, bytes.data(), n);
 }
 
 TWheelScroll MemoWheelScroll(int notches, UINT linesPerNotch) {
@@ -120,8 +127,14 @@ bool TMemoLines::LoadFromFile(const std::wstring& path, std::size_t maxBytes) {
         SetText(DecodeTextFile(bytes));
         return true;
     }
-    // The cut may fall inside a character: the part line after the last line break goes.
-    bytes.resize(bytes.size() & ~std::size_t(1));  // whole UTF-16 units
+    // The cut may fall inside a character: the part line after the last line break goes. A
+    // line feed byte is never part of another character in UTF-8 or the code page, so 8-bit
+    // text is cut there before it is decoded; UTF-16 is cut once decoded.
+    const bool utf16 = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+    if (utf16)
+        bytes.resize(bytes.size() & ~std::size_t(1));  // whole UTF-16 units
+    else
+        bytes.resize(bytes.find_last_of('\n') == std::string::npos ? 0 : bytes.find_last_of('\n') + 1);
     std::wstring text = DecodeTextFile(bytes);
     const std::size_t lastBreak = text.find_last_of(L'\n');
     text.resize(lastBreak == std::wstring::npos ? 0 : lastBreak + 1);

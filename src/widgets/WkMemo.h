@@ -121,8 +121,9 @@ private:
 
 // Splits text into lines at CR LF, LF or CR; a final line break ends the last line.
 std::vector<std::wstring> SplitLines(const std::wstring& text);
-// Decodes a text file's bytes: UTF-8 / UTF-16 LE / UTF-16 BE by byte-order mark, else the
-// system code page.
+// Decodes a text file's bytes: UTF-8 / UTF-16 LE / UTF-16 BE by byte-order mark, else UTF-8
+// when the bytes are well-formed UTF-8 with at least one non-ASCII character, else the system
+// code page.
 std::wstring DecodeTextFile(const std::string& bytes);
 // Scroll commands for a wheel turned by `notches` (positive: up) with the lines-per-notch
 // setting: one line per line, or one page per notch with WHEEL_PAGESCROLL.

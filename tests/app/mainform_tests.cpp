@@ -385,16 +385,18 @@ TEST_F(MainWindow, WithoutTheControlAnActionScript3GameShowsTheNotice) {
 }
 
 // A description of megabytes would freeze the window in the edit control: its beginning shows,
-// whole lines only, and a note says the rest is left out. UTF-16 is cut on a whole character.
+// whole lines only, and a note says the rest is left out. UTF-16 is cut on a whole character;
+// UTF-8 without a mark is still recognised when the cut falls inside a character.
 TEST(Dialogs, AHugeDescriptionShowsItsBeginningAndSaysSo) {
     RegisterProgramClasses();
     const std::wstring doc = CurrentAppDir() + L"DocFiles\\Huge.txt";
-    std::string gbk, utf16 = "\xFF\xFE";
+    std::string gbk, utf16 = "\xFF\xFE", utf8;
     for (int i = 0; i < 200000; ++i) gbk += "\xB5\xDA\xD2\xBB\xD0\xD0\r\n";  // 第一行
     for (int i = 0; i < 100000; ++i) utf16 += std::string("\x2C\x7B\x8C\x4E\x4C\x88\r\0\n\0", 10);  // 第二行
-    const std::wstring lines[] = {L"第一行\r\n", L"第二行\r\n"};
-    for (int which = 0; which < 2; ++which) {
-        const std::string& bytes = which == 0 ? gbk : utf16;
+    for (int i = 0; i < 100000; ++i) utf8 += "\xE7\xAC\xAC\xE4\xB8\x89\xE8\xA1\x8C\r\n";  // 第三行
+    const std::wstring lines[] = {L"第一行\r\n", L"第二行\r\n", L"第三行\r\n"};
+    for (int which = 0; which < 3; ++which) {
+        const std::string& bytes = which == 0 ? gbk : which == 1 ? utf16 : utf8;
         const std::wstring& line = lines[which];
         WriteBytes(doc, bytes);
         std::wstring text;

@@ -118,7 +118,7 @@ TEST_F(MemoTest, LinesAreTheTextsLogicalLinesWithCrLfInTheControl) {
     EXPECT_EQ(SplitLines(L"a\r\n\r\nb"), (std::vector<std::wstring>{L"a", L"", L"b"}));
 }
 
-TEST_F(MemoTest, DescriptionFilesAreReadInTheSystemCodePageOrByTheirByteOrderMark) {
+TEST_F(MemoTest, DescriptionFilesAreReadByTheirMarkAsWellFormedUtf8OrInTheSystemCodePage) {
     // "坦克大战" in GBK, then the same in UTF-8 and UTF-16 with their marks.
     const std::string gbk = "\xCC\xB9\xBF\xCB\xB4\xF3\xD5\xBD\r\nline 2";
     const std::string utf8 = "\xEF\xBB\xBF\xE5\x9D\xA6\xE5\x85\x8B\xE5\xA4\xA7\xE6\x88\x98\r\nline 2";
@@ -128,6 +128,13 @@ TEST_F(MemoTest, DescriptionFilesAreReadInTheSystemCodePageOrByTheirByteOrderMar
     }
     EXPECT_EQ(DecodeTextFile(utf8), L"坦克大战\r\nline 2");
     EXPECT_EQ(DecodeTextFile(utf16), L"坦克大战\r\n2");
+    // UTF-8 without the mark is recognised by its form; code page text, even the short kind
+    // that looks nearly like UTF-8 ("联通"), is not taken for it.
+    EXPECT_EQ(DecodeTextFile(utf8.substr(3)), L"坦克大战\r\nline 2");
+    if (GetACP() == 936) {
+        EXPECT_EQ(DecodeTextFile("\xC1\xAA\xCD\xA8"), L"联通");
+        EXPECT_EQ(DecodeTextFile(gbk + "\r\n" + gbk), L"坦克大战\r\nline 2\r\n坦克大战\r\nline 2");
+    }
 
     wchar_t dir[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);

@@ -1,6 +1,8 @@
 // TApplication: message loop, error box, queued calls, cursors, start-up routines.
 #include "ui/Application.h"
 
+#include <string_view>
+
 #include <ole2.h>
 #include <commctrl.h>
 #include <algorithm>
@@ -51,7 +53,10 @@ void RegisterInitRoutine(std::function<void()> routine) {
 
 std::wstring ErrorBoxText(const std::wstring& message) {
     // The last character's code is compared with '.' (0x2E): "x!" stays, "abc" gets the dot.
-    if (!message.empty() && message.back() > L'.') return message + L".";
+    // A sentence already ended the Chinese way ("。", or a full-width "．！？") gets none.
+    if (message.empty() || std::wstring_view(L"。．！？").find(message.back()) != std::wstring_view::npos)
+        return message;
+    if (message.back() > L'.') return message + L".";
     return message;
 }
 

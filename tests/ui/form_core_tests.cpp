@@ -144,6 +144,8 @@ TEST(ErrorBox, TextGetsADotOnlyAfterCharactersThatSortAfterIt) {
     EXPECT_EQ(ErrorBoxText(L"x/"), L"x/.");     // '/' is 0x2F
     EXPECT_EQ(ErrorBoxText(L"x)"), L"x)");
     EXPECT_EQ(ErrorBoxText(L"文件不存在"), L"文件不存在.");
+    EXPECT_EQ(ErrorBoxText(L"访问被拒绝。"), L"访问被拒绝。");  // the system's own texts end so
+    EXPECT_EQ(ErrorBoxText(L"文件不存在！"), L"文件不存在！");
     EXPECT_EQ(ErrorBoxText(L""), L"");
     // Library messages arrive as UTF-8 or in the system code page.
     EXPECT_EQ(ExceptionMessage(std::runtime_error("\xE9\x94\x99")), L"错");

@@ -3,6 +3,7 @@
 #include "app/FrmHelp.h"
 #include "flash/ShockwaveFlash.h"
 #include "ui/Application.h"
+#include "ui/FilePath.h"
 #include "ui/Layout.h"
 #include "ui/Menu.h"
 #include "widgets/WkButton.h"
@@ -28,7 +29,7 @@ constexpr int kScaleNoScale = 3;   // "实际大小": the movie at its own size
 } // namespace
 
 bool RegularFileExists(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
+    DWORD attributes = GetFileAttributesW(ui::ExtendedLengthPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

@@ -1,5 +1,7 @@
 #include "app/GameCatalog.h"
 
+#include "ui/FilePath.h"
+
 #include <windows.h>
 
 #include <utility>
@@ -86,7 +88,7 @@ std::vector<TGameEntry> FindGames(const std::wstring& appDir) {
     WIN32_FIND_DATAW found{};
     // FindExInfoBasic skips the short-name lookup we have no use for; FindExSearchNameMatch
     // lists every kind of entry (hidden, system, directories), as an all-attributes search does.
-    FindHandle search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+    FindHandle search(FindFirstFileExW(ui::ExtendedLengthPath(pattern).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
                                        nullptr, 0));
     if (!search.Valid()) return games; // missing or unreadable folder, or nothing matched
     do {

@@ -3,6 +3,7 @@
 #include "flash/FlashPlayback.h"
 #include "swf/movie.h"
 #include "ui/Application.h"
+#include "ui/FilePath.h"
 
 #include <algorithm>
 #include <mutex>
@@ -30,7 +31,7 @@ private:
 FileHandle OpenMovieFile(const std::wstring& path) {
     // The W call takes the path as it is: names outside the ANSI code page open fine.
     // A directory fails here with "access denied", since FILE_FLAG_BACKUP_SEMANTICS is not given.
-    return FileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    return FileHandle(CreateFileW(ui::ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
@@ -77,7 +78,7 @@ std::shared_ptr<const swf::Movie> ParseMovie(const std::vector<std::uint8_t>& da
 
 std::uint64_t MovieFileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA info{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info)) return 0;
+    if (!GetFileAttributesExW(ui::ExtendedLengthPath(path).c_str(), GetFileExInfoStandard, &info)) return 0;
     return (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
 

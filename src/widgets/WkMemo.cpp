@@ -1,5 +1,6 @@
 #include "widgets/WkMemo.h"
 #include "ui/Application.h"
+#include "ui/FilePath.h"
 #include "ui/Form.h"
 #include "ui/Layout.h"
 #include <windowsx.h>
@@ -103,7 +104,7 @@ void TMemoLines::Add(const std::wstring& line) {
 void TMemoLines::Clear() { FMemo.SetText(L""); }
 
 bool TMemoLines::LoadFromFile(const std::wstring& path, std::size_t maxBytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(ui::ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw ui::Exception(path + L"\r\n" + ui::SystemErrorText(GetLastError()));
     std::string bytes;

@@ -1,4 +1,7 @@
+#include "app/FrmFlashGame.h"
 #include "app/GameCatalog.h"
+#include "flash/MovieLoader.h"
+#include "ui/FilePath.h"
 
 #include <windows.h>
 
@@ -34,21 +37,21 @@ public:
 private:
     static void RemoveTree(const std::wstring& dir) {
         WIN32_FIND_DATAW f;
-        HANDLE h = FindFirstFileW((dir + L"*").c_str(), &f);
+        HANDLE h = FindFirstFileW(ui::ExtendedLengthPath(dir + L"*").c_str(), &f);
         if (h != INVALID_HANDLE_VALUE) {
             do {
                 std::wstring name = f.cFileName;
                 if (name == L"." || name == L"..") continue;
                 std::wstring path = dir + name;
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                SetFileAttributesW(ui::ExtendedLengthPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
                 if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                     RemoveTree(path + L"\\");
                 else
-                    DeleteFileW(path.c_str());
+                    DeleteFileW(ui::ExtendedLengthPath(path).c_str());
             } while (FindNextFileW(h, &f));
             FindClose(h);
         }
-        RemoveDirectoryW(dir.c_str());
+        RemoveDirectoryW(ui::ExtendedLengthPath(dir).c_str());
     }
     std::wstring FRoot;
 };
@@ -155,4 +158,50 @@ TEST(FindGames, MissingOrEmptyFolderGivesNoGames) {
     install.MakeFlashFiles();
     EXPECT_TRUE(FindGames(install.Dir()).empty());
     EXPECT_TRUE(FindGames(L"Q:\\does\\not\\exist\\").empty());
+}
+
+TEST(FindGames, AFlashFilesThatIsAFileGivesNoGames) {
+    InstallFolder install;
+    HANDLE h = CreateFileW((install.Dir() + L"FlashFiles").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    EXPECT_TRUE(FindGames(install.Dir()).empty());
+}
+
+// Paths past the old limit of MAX_PATH characters reach the file functions with the prefix that
+// lifts it; the path a user sees stays as it was.
+TEST(LongPaths, GetThePrefixFromTheLimitOnAndShortOnesStayAsTheyAre) {
+    const std::wstring tail(300, L'x');
+    EXPECT_EQ(ui::ExtendedLengthPath(L"C:\\games\\a.swf"), L"C:\\games\\a.swf");
+    EXPECT_EQ(ui::ExtendedLengthPath(L"C:\\a\\..\\b/" + tail), L"\\\\?\\C:\\b\\" + tail);
+    EXPECT_EQ(ui::ExtendedLengthPath(L"\\\\server\\share\\" + tail), L"\\\\?\\UNC\\server\\share\\" + tail);
+    EXPECT_EQ(ui::ExtendedLengthPath(L"\\\\?\\C:\\" + tail), L"\\\\?\\C:\\" + tail);
+    EXPECT_EQ(ui::ExtendedLengthPath(L"relative\\" + tail), L"relative\\" + tail);
+}
+
+TEST(LongPaths, AnInstallFolderDeeperThanTheOldLimitListsStartsAndReadsItsGames) {
+    InstallFolder install;
+    std::wstring dir = install.Dir();
+    while (dir.size() < 300) {
+        dir += std::wstring(40, L'd') + L"\\";
+        ASSERT_TRUE(CreateDirectoryW(ui::ExtendedLengthPath(dir).c_str(), nullptr));
+    }
+    ASSERT_TRUE(CreateDirectoryW(ui::ExtendedLengthPath(dir + L"FlashFiles").c_str(), nullptr));
+    // A one-frame movie: header, empty frame rectangle, 12 fps, 1 frame, ShowFrame, End.
+    const char movie[] = {'F', 'W', 'S', 6, 17, 0, 0, 0, 0, 0, 12, 1, 0, 0x40, 0, 0, 0};
+    HANDLE h = CreateFileW(ui::ExtendedLengthPath(dir + L"FlashFiles\\Deep.swf").c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, movie, sizeof movie, &written, nullptr);
+    CloseHandle(h);
+
+    const auto games = FindGames(dir);
+    ASSERT_EQ(Texts(games), std::vector<std::wstring>{L"Deep"});
+    EXPECT_EQ(games[0].Data.SwfFile, dir + L"FlashFiles\\Deep.swf");
+    EXPECT_TRUE(RegularFileExists(games[0].Data.SwfFile));
+    EXPECT_EQ(flash::MovieFileSize(games[0].Data.SwfFile), sizeof movie);
+    EXPECT_EQ(flash::ReadMovieFile(games[0].Data.SwfFile).size(), sizeof movie);
+    EXPECT_NE(flash::ParseMovie(flash::ReadMovieFile(games[0].Data.SwfFile)), nullptr);
+    DeleteFileW(ui::ExtendedLengthPath(dir + L"FlashFiles\\Deep.swf").c_str());
 }

@@ -19,14 +19,6 @@ namespace app {
 
 std::wstring AppDir;
 
-namespace {
-// Dispatch ids of the player's properties.
-constexpr int kDispScaleMode = 120;
-constexpr int kDispAlignMode = 121;
-constexpr int kDispBackgroundColor = 123;
-constexpr int kScaleShowAll = 0;   // "最合适": the movie fitted to the player
-constexpr int kScaleNoScale = 3;   // "实际大小": the movie at its own size
-} // namespace
 
 bool RegularFileExists(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(ui::ExtendedLengthPath(path).c_str());
@@ -152,9 +144,9 @@ void TFrmFlashGame::WkTreeView1DblClick(ui::TObject*) {
         return;
     }
     try {
-        ShockwaveFlash1->PutPropertyById(kDispBackgroundColor, 0);
-        ShockwaveFlash1->PutPropertyById(kDispAlignMode, 0);
-        ShockwaveFlash1->PutPropertyById(kDispScaleMode, kScaleShowAll);
+        ShockwaveFlash1->PutPropertyById(flash::DISPID_BACKGROUNDCOLOR, 0);
+        ShockwaveFlash1->PutPropertyById(flash::DISPID_ALIGNMODE, 0);
+        ShockwaveFlash1->PutPropertyById(flash::DISPID_SCALEMODE, flash::smShowAll);
         // What the status pane said before this start (not "正在载入" of a load this cancels).
         const std::wstring before = ShockwaveFlash1->Loading() ? FCaptionBeforeLoad : WkGlyphStatus1->Caption();
         ShockwaveFlash1->LoadMovie(0, path);
@@ -207,9 +199,9 @@ void TFrmFlashGame::M_DocClick(ui::TObject*) {
 
 // --- banner buttons and the splitter -----------------------------------------------------------
 
-void TFrmFlashGame::BtnFitClick(ui::TObject*) { ShockwaveFlash1->PutPropertyById(kDispScaleMode, kScaleShowAll); }
+void TFrmFlashGame::BtnFitClick(ui::TObject*) { ShockwaveFlash1->PutPropertyById(flash::DISPID_SCALEMODE, flash::smShowAll); }
 
-void TFrmFlashGame::BtnRealSizeClick(ui::TObject*) { ShockwaveFlash1->PutPropertyById(kDispScaleMode, kScaleNoScale); }
+void TFrmFlashGame::BtnRealSizeClick(ui::TObject*) { ShockwaveFlash1->PutPropertyById(flash::DISPID_SCALEMODE, flash::smNoScale); }
 
 void TFrmFlashGame::BtnHelpClick(ui::TObject*) { ShowHelpDialog(); }
 

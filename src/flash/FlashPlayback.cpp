@@ -128,13 +128,12 @@ void TFlashPlayback::Stop() {
 }
 
 bool TFlashPlayback::ShowMenu() const {
-    auto* scripts = const_cast<swf::Player&>(FPlayer).scripts();
+    const auto* scripts = FPlayer.scripts();
     return !scripts || scripts->stage.show_menu;
 }
 
 bool TFlashPlayback::Playing() const {
-    auto* self = const_cast<swf::Player*>(&FPlayer);
-    return self->root() && self->root()->playing();
+    return FPlayer.playing();
 }
 
 // ---------------------------------------------------------------------------------------------

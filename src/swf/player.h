@@ -87,6 +87,7 @@ public:
     // The movie asked to close (fscommand "quit").
     bool quit_requested() const;
     avm1::Runtime* scripts() { return script_.get(); }
+    const avm1::Runtime* scripts() const { return script_.get(); }
 
     int stage_width() const { return movie_ ? movie_->stage_width() : 0; }
     int stage_height() const { return movie_ ? movie_->stage_height() : 0; }
@@ -103,6 +104,8 @@ public:
     // One frame of the root timeline and every clip in it, scripts included.
     void advance();
     Clip* root() { return root_.get(); }
+    // Whether the root timeline's playhead moves (a stopped movie may still animate its clips).
+    bool playing() const { return root_ && root_->playing(); }
 
     // Draws the current frame into the target, scaled and aligned as set.
     void render(const RenderTarget& target);

@@ -15,15 +15,16 @@
 
 namespace swf {
 
-int Movie::stage_width() const {
-    int w = frame_size.width() / 20;
-    return (w <= 0 || w > 8192) ? 550 : w;
-}
+namespace {
+// A side of the header's frame rectangle, in twips, that can be a stage's: 1 to 8192 pixels.
+bool usable_side(int32_t twips) { return twips / 20 > 0 && twips / 20 <= 8192; }
+}  // namespace
 
-int Movie::stage_height() const {
-    int h = frame_size.height() / 20;
-    return (h <= 0 || h > 8192) ? 400 : h;
-}
+int Movie::stage_width() const { return usable_side(frame_size.width()) ? frame_size.width() / 20 : 550; }
+
+int Movie::stage_height() const { return usable_side(frame_size.height()) ? frame_size.height() / 20 : 400; }
+
+bool Movie::frame_size_usable() const { return usable_side(frame_size.width()) && usable_side(frame_size.height()); }
 
 double SoundDef::duration_ms() const { return std::round(sample_count * 1000.0 / sample_rate()); }
 

@@ -45,9 +45,12 @@ struct Movie {
         auto it = dictionary.find(id);
         return it == dictionary.end() ? nullptr : it->second.get();
     }
-    // Stage size in whole pixels, with the fallback for bogus header rectangles.
+    // Stage size in whole pixels. A side of the header's rectangle outside 1..8192 pixels is
+    // taken as 550 (wide) or 400 (high); with either side so, the stage starts at the origin
+    // rather than at the rectangle's corner (frame_size_usable() false).
     int stage_width() const;
     int stage_height() const;
+    bool frame_size_usable() const;
 };
 
 Result<std::shared_ptr<const Movie>> load_movie(const uint8_t* data, size_t size);

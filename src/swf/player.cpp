@@ -634,9 +634,8 @@ Matrix Player::stage_matrix(int width, int height) const {
     if (!movie_) return {};
     const StagePlacement p = place_stage(scale_mode_, align_, stage_width(), stage_height(), width, height);
     const Rect& fs = movie_->frame_size;
-    const bool bogus = fs.width() / 20 <= 0 || fs.width() / 20 > 8192 || fs.height() / 20 <= 0 ||
-                       fs.height() / 20 > 8192;
-    const double xmin = bogus ? 0 : fs.xmin, ymin = bogus ? 0 : fs.ymin;
+    const bool usable = movie_->frame_size_usable();
+    const double xmin = usable ? fs.xmin : 0, ymin = usable ? fs.ymin : 0;
     return {p.sx / 20, 0, 0, p.sy / 20, -xmin / 20 * p.sx + p.ox, -ymin / 20 * p.sy + p.oy};
 }
 

@@ -504,3 +504,31 @@ TEST(Strokes, CurvesKeepTheirInnerSideSmooth) {
     EXPECT_EQ(at(corner, 31, 3), kMagenta);
     EXPECT_EQ(at(corner, 32, 2), kWhite);
 }
+
+// A header rectangle that cannot be a stage: its bad side falls back (550 wide, 400 high) and
+// the stage then starts at the origin, not at the rectangle's corner.
+TEST(Player, UnusableFrameRectanglesFallBackToTheDefaultStage) {
+    struct Case {
+        int x0, x1, y0, y1;
+        int width, height;
+        double tx;  // where the stage's left edge lands, in pixels of a target the stage's size
+    };
+    for (const Case& c : {Case{200, 2200, 0, 1000, 100, 50, -10}, Case{0, 0, 0, 1000, 550, 50, 0},
+                          Case{0, 200000, 0, 1000, 550, 50, 0}, Case{200, 2200, 0, -20, 100, 400, 0}}) {
+        swftest::Bits b;
+        b.rect(c.x0, c.x1, c.y0, c.y1);
+        b.u16(12 << 8);
+        b.u16(1);
+        b.u16(1 << 6);  // ShowFrame
+        b.u16(0);
+        std::vector<uint8_t> file = {'F', 'W', 'S', 8};
+        const uint32_t size = uint32_t(b.bytes.size() + 8);
+        for (int i = 0; i < 4; ++i) file.push_back(uint8_t(size >> (8 * i)));
+        file.insert(file.end(), b.bytes.begin(), b.bytes.end());
+        swf::Player p;
+        ASSERT_TRUE(p.load(file.data(), file.size()).ok());
+        EXPECT_EQ(p.stage_width(), c.width);
+        EXPECT_EQ(p.stage_height(), c.height);
+        EXPECT_DOUBLE_EQ(p.stage_matrix(c.width, c.height).tx, c.tx);
+    }
+}

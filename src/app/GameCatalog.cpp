@@ -1,6 +1,7 @@
 #include "app/GameCatalog.h"
 
 #include "ui/FilePath.h"
+#include "ui/KernelHandle.h"
 
 #include <windows.h>
 
@@ -21,20 +22,6 @@ size_t ExtensionStart(const std::wstring& name) {
     }
     return std::wstring::npos;
 }
-
-// Owns a directory search handle; FindClose runs on every way out, found or not.
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE h) : FHandle(h) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() { if (Valid()) FindClose(FHandle); }
-    bool Valid() const { return FHandle != INVALID_HANDLE_VALUE && FHandle != nullptr; }
-    HANDLE Get() const { return FHandle; }
-
-private:
-    HANDLE FHandle;
-};
 
 } // namespace
 
@@ -88,7 +75,7 @@ std::vector<TGameEntry> FindGames(const std::wstring& appDir) {
     WIN32_FIND_DATAW found{};
     // FindExInfoBasic skips the short-name lookup we have no use for; FindExSearchNameMatch
     // lists every kind of entry (hidden, system, directories), as an all-attributes search does.
-    FindHandle search(FindFirstFileExW(ui::ExtendedLengthPath(pattern).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+    ui::FindHandle search(FindFirstFileExW(ui::ExtendedLengthPath(pattern).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
                                        nullptr, 0));
     if (!search.Valid()) return games; // missing or unreadable folder, or nothing matched
     do {

@@ -1,6 +1,7 @@
 #include "flash/AudioOutput.h"
 
 #include "flash/ComRef.h"
+#include "ui/KernelHandle.h"
 
 #include <audioclient.h>
 #include <mmdeviceapi.h>
@@ -13,18 +14,8 @@ namespace flash {
 
 namespace {
 
-// Owns an event handle.
-class TEvent {
-public:
-    TEvent() : FHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-    ~TEvent() { if (FHandle) CloseHandle(FHandle); }
-    TEvent(const TEvent&) = delete;
-    TEvent& operator=(const TEvent&) = delete;
-    HANDLE Get() const { return FHandle; }
-
-private:
-    HANDLE FHandle;
-};
+// An auto-reset event.
+ui::KernelHandle NewEvent() { return ui::KernelHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr)); }
 
 // COM for the output thread, released when the thread ends.
 class TComApartment {
@@ -57,20 +48,17 @@ constexpr DWORD kRetryMs = 3000;
 TAudioOutput::TAudioOutput(TSource source, TReport report)
     : FSource(std::move(source)), FReport(std::move(report)), FStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-TAudioOutput::~TAudioOutput() {
-    Stop();
-    if (FStopEvent) CloseHandle(FStopEvent);
-}
+TAudioOutput::~TAudioOutput() { Stop(); }
 
 void TAudioOutput::Start() {
     if (FThread.joinable() || !FStopEvent) return;
-    ResetEvent(FStopEvent);
+    ResetEvent(FStopEvent.Get());
     FThread = std::thread([this] { Run(); });
 }
 
 void TAudioOutput::Stop() {
     if (!FThread.joinable()) return;
-    SetEvent(FStopEvent);
+    SetEvent(FStopEvent.Get());
     FThread.join();
     FDevice = TDevice::None;
 }
@@ -104,7 +92,7 @@ bool TAudioOutput::PlayWasapi() {
     const REFERENCE_TIME buffer = REFERENCE_TIME(kBufferMs) * 10000;
     const DWORD flags = AUDCLNT_STREAMFLAGS_EVENTCALLBACK | AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM |
                         AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY;
-    TEvent ready;
+    const ui::KernelHandle ready = NewEvent();
     UINT32 frames = 0;
     TComRef<IAudioRenderClient> render;
     if (FAILED(client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, buffer, 0, &format, nullptr)) ||
@@ -120,7 +108,7 @@ bool TAudioOutput::PlayWasapi() {
     };
     if (!fill(frames) || FAILED(client->Start())) return false;
     FDevice = TDevice::Wasapi;
-    const HANDLE waits[2] = {FStopEvent, ready.Get()};
+    const HANDLE waits[2] = {FStopEvent.Get(), ready.Get()};
     for (;;) {
         const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 2 * kBufferMs);
         if (woke == WAIT_OBJECT_0) break;
@@ -133,7 +121,7 @@ bool TAudioOutput::PlayWasapi() {
 }
 
 bool TAudioOutput::PlayWaveOut() {
-    TEvent done;
+    const ui::KernelHandle done = NewEvent();
     WAVEFORMATEX format = PcmFormat();
     HWAVEOUT out = nullptr;
     if (waveOutOpen(&out, WAVE_MAPPER, &format, DWORD_PTR(done.Get()), 0, CALLBACK_EVENT) != MMSYSERR_NOERROR)
@@ -154,7 +142,7 @@ bool TAudioOutput::PlayWaveOut() {
         }
     }
     if (ok) FDevice = TDevice::WaveOut;
-    const HANDLE waits[2] = {FStopEvent, done.Get()};
+    const HANDLE waits[2] = {FStopEvent.Get(), done.Get()};
     while (ok) {
         const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 2 * kBufferMs);
         if (woke == WAIT_OBJECT_0) break;

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "ui/KernelHandle.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -47,11 +49,11 @@ private:
     bool PlayWasapi();
     bool PlayWaveOut();
     // Waits on the stop event; true when Stop was asked.
-    bool StopAsked(DWORD ms) const { return WaitForSingleObject(FStopEvent, ms) == WAIT_OBJECT_0; }
+    bool StopAsked(DWORD ms) const { return WaitForSingleObject(FStopEvent.Get(), ms) == WAIT_OBJECT_0; }
 
     TSource FSource;
     TReport FReport;
-    HANDLE FStopEvent = nullptr;
+    ui::KernelHandle FStopEvent;
     std::thread FThread;
     std::atomic<TDevice> FDevice{TDevice::None};
 };

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "ui/KernelHandle.h"
+
 #include <atomic>
 #include <thread>
 
@@ -26,7 +28,7 @@ public:
 
     // The window has taken the last message; the next deadline may post again.
     void Handled() { FPosted = false; }
-    bool Running() const { return FTimer != nullptr; }
+    bool Running() const { return FTimer.Valid(); }
 
 private:
     void Run();
@@ -34,8 +36,8 @@ private:
     HWND FWindow;
     UINT FMessage;
     double FPeriod;
-    HANDLE FStop = nullptr;
-    HANDLE FTimer = nullptr;
+    ui::KernelHandle FStop;
+    ui::KernelHandle FTimer;
     std::atomic<bool> FPosted{false};
     std::thread FThread;
 };

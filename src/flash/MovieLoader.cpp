@@ -4,6 +4,7 @@
 #include "swf/movie.h"
 #include "ui/Application.h"
 #include "ui/FilePath.h"
+#include "ui/KernelHandle.h"
 
 #include <algorithm>
 #include <mutex>
@@ -13,25 +14,10 @@ namespace flash {
 
 namespace {
 
-
-// Owns a kernel file handle.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : FHandle(h) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() { if (Valid()) CloseHandle(FHandle); }
-    bool Valid() const { return FHandle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return FHandle; }
-
-private:
-    HANDLE FHandle;
-};
-
-FileHandle OpenMovieFile(const std::wstring& path) {
+ui::KernelHandle OpenMovieFile(const std::wstring& path) {
     // The W call takes the path as it is: names outside the ANSI code page open fine.
     // A directory fails here with "access denied", since FILE_FLAG_BACKUP_SEMANTICS is not given.
-    return FileHandle(CreateFileW(ui::ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    return ui::KernelHandle(CreateFileW(ui::ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
@@ -47,7 +33,7 @@ std::wstring FromUtf8(const std::string& text) {
 }
 
 std::vector<std::uint8_t> ReadMovieFile(const std::wstring& path, TReadProgress* progress) {
-    FileHandle file = OpenMovieFile(path);
+    ui::KernelHandle file = OpenMovieFile(path);
     if (!file.Valid()) throw EOleError(L"Cannot open the movie file: " + ui::SystemErrorText(GetLastError()));
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size)) throw EOleError(L"Cannot read the movie file: " + ui::SystemErrorText(GetLastError()));

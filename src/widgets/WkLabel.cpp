@@ -1,5 +1,6 @@
 #include "widgets/WkLabel.h"
 #include "ui/Application.h"
+#include "ui/KernelHandle.h"
 #include "ui/Layout.h"
 #include "widgets/WkBlink.h"
 #include "widgets/WkColors.h"
@@ -78,8 +79,7 @@ void OfferHtmOpenAs() {
     si.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION pi{};
     if (CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        ui::KernelHandle thread(pi.hThread), process(pi.hProcess);  // not waited for
     }
 }
 

@@ -1,6 +1,7 @@
 #include "widgets/WkMemo.h"
 #include "ui/Application.h"
 #include "ui/FilePath.h"
+#include "ui/KernelHandle.h"
 #include "ui/Form.h"
 #include "ui/Layout.h"
 #include <windowsx.h>
@@ -104,16 +105,16 @@ void TMemoLines::Add(const std::wstring& line) {
 void TMemoLines::Clear() { FMemo.SetText(L""); }
 
 bool TMemoLines::LoadFromFile(const std::wstring& path, std::size_t maxBytes) {
-    HANDLE file = CreateFileW(ui::ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw ui::Exception(path + L"\r\n" + ui::SystemErrorText(GetLastError()));
+    ui::KernelHandle file(CreateFileW(ui::ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw ui::Exception(path + L"\r\n" + ui::SystemErrorText(GetLastError()));
     std::string bytes;
     char buffer[64 * 1024];
     DWORD got = 0;
     DWORD error = 0;
     bool whole = true;
     for (;;) {
-        if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) { error = GetLastError(); break; }
+        if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) { error = GetLastError(); break; }
         if (got == 0) break;
         if (bytes.size() + got > maxBytes) {
             bytes.append(buffer, maxBytes - bytes.size());
@@ -122,7 +123,7 @@ bool TMemoLines::LoadFromFile(const std::wstring& path, std::size_t maxBytes) {
         }
         bytes.append(buffer, got);
     }
-    CloseHandle(file);
+    file.Reset();
     if (error) throw ui::Exception(path + L"\r\n" + ui::SystemErrorText(error));
     if (whole) {
         SetText(DecodeTextFile(bytes));

@@ -1,6 +1,7 @@
 #include "widgets/WkColors.h"
 #include "ui/Gdi.h"
 #include "widgets/WkKit.h"
+#include "widgets/WkThemeParts.h"
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -176,27 +177,6 @@ bool ScreenHasFullColor() {
 
 namespace {
 
-using BoolFn = BOOL(WINAPI*)();
-
-struct ThemeApi {
-    BoolFn IsThemeActive = nullptr;
-    BoolFn IsAppThemed = nullptr;
-};
-
-// uxtheme.dll is loaded on demand so that the program still runs where no theme service exists.
-const ThemeApi& Themes() {
-    static const ThemeApi api = [] {
-        ThemeApi a;
-        HMODULE module = LoadLibraryW(L"uxtheme.dll");
-        if (module) {
-            a.IsThemeActive = reinterpret_cast<BoolFn>(reinterpret_cast<void*>(GetProcAddress(module, "IsThemeActive")));
-            a.IsAppThemed = reinterpret_cast<BoolFn>(reinterpret_cast<void*>(GetProcAddress(module, "IsAppThemed")));
-        }
-        return a;
-    }();
-    return api;
-}
-
 // Version 6 of the common controls is what actually draws themed; a program without the
 // themed-controls request in its resources gets version 5 and looks classic on any desktop.
 bool ThemedCommonControlsLoaded() {
@@ -213,9 +193,7 @@ bool ThemedCommonControlsLoaded() {
 } // namespace
 
 bool VisualThemesActive() {
-    const ThemeApi& api = Themes();
-    if (!api.IsThemeActive || !api.IsAppThemed) return false;
-    return api.IsThemeActive() && api.IsAppThemed() && ThemedCommonControlsLoaded();
+    return ThemeActiveForProgram() && ThemedCommonControlsLoaded();
 }
 
 // ---- Scheme colours ---------------------------------------------------------------------

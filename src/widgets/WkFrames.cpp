@@ -3,6 +3,7 @@
 #include "widgets/WkFrames.h"
 #include "widgets/WkGradient.h"
 #include "widgets/WkKit.h"
+#include "widgets/WkThemeParts.h"
 
 namespace wk {
 
@@ -291,27 +292,10 @@ void PaintNonClientFrame(TCanvas& canvas, int width, int height, TSides sides, T
 
 namespace {
 
-using OpenThemeDataFn = HANDLE(WINAPI*)(HWND, LPCWSTR);
-using CloseThemeDataFn = HRESULT(WINAPI*)(HANDLE);
-using DrawThemeBackgroundFn = HRESULT(WINAPI*)(HANDLE, HDC, int, int, const RECT*, const RECT*);
-
-// The explorer-bar background through the theme service, looked up at run time. False when
-// the service or the theme class is not there, so the caller can fall back.
-bool DrawExplorerBarBackground(HDC dc, const Rect& rect) {
-    HMODULE uxtheme = GetModuleHandleW(L"uxtheme.dll");
-    if (!uxtheme) return false;
-    auto open = reinterpret_cast<OpenThemeDataFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "OpenThemeData")));
-    auto close = reinterpret_cast<CloseThemeDataFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "CloseThemeData")));
-    auto draw = reinterpret_cast<DrawThemeBackgroundFn>(
-        reinterpret_cast<void*>(GetProcAddress(uxtheme, "DrawThemeBackground")));
-    if (!open || !close || !draw) return false;
-    HANDLE theme = open(nullptr, L"EXPLORERBAR");
-    if (!theme) return false;
-    // Theme part and state 0: the bar's own background.
-    HRESULT hr = draw(theme, dc, 0, 0, rect.AsRECT(), nullptr);
-    close(theme);
-    return SUCCEEDED(hr);
-}
+// The explorer-bar background through the theme service (part and state 0: the bar's own
+// background). False when the service or the theme class is not there, so the caller can fall
+// back.
+bool DrawExplorerBarBackground(HDC dc, const Rect& rect) { return DrawThemePart(nullptr, L"EXPLORERBAR", 0, 0, dc, rect); }
 
 } // namespace
 

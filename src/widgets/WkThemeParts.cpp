@@ -10,6 +10,7 @@ using CloseThemeDataFn = HRESULT(WINAPI*)(HTHEME_);
 using DrawThemeBackgroundFn = HRESULT(WINAPI*)(HTHEME_, HDC, int, int, const RECT*, const RECT*);
 using IsPartlyTransparentFn = BOOL(WINAPI*)(HTHEME_, int, int);
 using DrawThemeTextFn = HRESULT(WINAPI*)(HTHEME_, HDC, int, int, LPCWSTR, int, DWORD, DWORD, const RECT*);
+using BoolFn = BOOL(WINAPI*)();
 
 struct ThemeDrawingApi {
     OpenThemeDataFn Open = nullptr;
@@ -17,6 +18,8 @@ struct ThemeDrawingApi {
     DrawThemeBackgroundFn DrawBackground = nullptr;
     IsPartlyTransparentFn IsPartlyTransparent = nullptr;
     DrawThemeTextFn DrawText = nullptr;
+    BoolFn IsThemeActive = nullptr;
+    BoolFn IsAppThemed = nullptr;
     bool Usable() const { return Open && Close && DrawBackground; }
 };
 
@@ -34,6 +37,8 @@ const ThemeDrawingApi& Api() {
             a.DrawBackground = Lookup<DrawThemeBackgroundFn>(module, "DrawThemeBackground");
             a.IsPartlyTransparent = Lookup<IsPartlyTransparentFn>(module, "IsThemeBackgroundPartiallyTransparent");
             a.DrawText = Lookup<DrawThemeTextFn>(module, "DrawThemeText");
+            a.IsThemeActive = Lookup<BoolFn>(module, "IsThemeActive");
+            a.IsAppThemed = Lookup<BoolFn>(module, "IsAppThemed");
         }
         return a;
     }();
@@ -57,6 +62,11 @@ private:
 } // namespace
 
 bool ThemeServiceAvailable() { return Api().Usable(); }
+
+bool ThemeActiveForProgram() {
+    const ThemeDrawingApi& api = Api();
+    return api.IsThemeActive && api.IsAppThemed && api.IsThemeActive() && api.IsAppThemed();
+}
 
 bool DrawThemePart(HWND window, const wchar_t* themeClass, int part, int state, HDC dc, const ui::Rect& rect) {
     ThemeHandle theme(window, themeClass);

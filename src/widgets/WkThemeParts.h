@@ -21,6 +21,8 @@ constexpr int SP_PANE = 1, SP_GRIPPERPANE = 2, SP_GRIPPER = 3;
 
 // Whether the platform has a theme service at all (whatever the desktop's settings are).
 bool ThemeServiceAvailable();
+// Whether the desktop runs a visual theme and lets this program use it.
+bool ThemeActiveForProgram();
 // Draws part/state of theme class `themeClass` ("toolbar", "button", "status") into rect.
 // `window` picks the theme (any window of the program will do; nullptr is accepted).
 bool DrawThemePart(HWND window, const wchar_t* themeClass, int part, int state, HDC dc, const ui::Rect& rect);

@@ -230,6 +230,19 @@ TEST(Avm1Array, MethodsWorkOnOtherObjectsThroughLengthAndOwnIndices) {
     m.vm.set(p, m.vm.names.length, 3.0);
     p->proto = m.array({"a", "b", "c"}).o;
     EXPECT_EQ(m.text(m.call_on(m.vm.array_proto, p, "join", {})), "undefined,undefined,undefined");
+
+    // A length of millions over two properties: the elements come from the property list (no
+    // name made per index), and a cut removes only what is there.
+    Object* big = m.vm.new_object();
+    m.vm.set(big, m.vm.names.length, 1999999.0);
+    m.vm.set(big, m.vm.intern("0"), m.vm.str("a"));
+    m.vm.set(big, m.vm.intern("5"), m.vm.str("b"));
+    const size_t cells = m.vm.heap.cell_count();
+    EXPECT_EQ(m.text(m.call_on(m.vm.array_proto, big, "push", m.values({"c"}))), "2000000");
+    EXPECT_LT(m.vm.heap.cell_count(), cells + 100);
+    EXPECT_EQ(prop(big, "0") + prop(big, "5") + prop(big, "1999999"), "abc");
+    m.call_on(m.vm.array_proto, big, "splice", m.values({3}));
+    EXPECT_EQ(prop(big, "length") + prop(big, "0") + prop(big, "5") + prop(big, "1999999"), "3aundefinedundefined");
 }
 
 // =============================================================================================

@@ -55,11 +55,12 @@ public:
         // Elements are the object's own data properties: Flash's array code saw neither the
         // prototype's elements nor getters (`{length: 3, __proto__: [1, 2, 3]}` joins as three
         // undefined).
-        const bool cs = vm.case_sensitive();
-        loaded_.reserve(len);
-        for (size_t i = 0; i < len; ++i) {
-            Property* p = obj_->find_own(index_name(vm, i), cs);
-            loaded_.push_back(p && !(p->flags & Accessor) ? p->value : Value());
+        // They are taken from the property list, not asked for index by index: a `length` of
+        // millions over a few properties must not mean millions of lookups.
+        loaded_.assign(len, Value());
+        for (const Property& p : obj_->properties()) {
+            const int32_t i = p.name->array_index();
+            if (i >= 0 && size_t(i) < len && !(p.flags & Accessor)) loaded_[size_t(i)] = p.value;
         }
         copy_ = loaded_;
     }
@@ -75,7 +76,12 @@ public:
         const bool cs = vm_.case_sensitive();
         for (size_t i = 0; i < copy_.size(); ++i)
             if (i >= loaded_.size() || !strictly_equal(copy_[i], loaded_[i])) vm_.set(obj_, index_name(vm_, i), copy_[i]);
-        for (size_t i = copy_.size(); i < loaded_.size(); ++i) obj_->remove(index_name(vm_, i), cs);
+        std::vector<Str*> gone;  // from the property list, as they were read
+        for (const Property& p : obj_->properties()) {
+            const int32_t i = p.name->array_index();
+            if (i >= 0 && size_t(i) >= copy_.size() && size_t(i) < loaded_.size()) gone.push_back(p.name);
+        }
+        for (Str* name : gone) obj_->remove(name, cs);
         vm_.set(obj_, vm_.names.length, double(copy_.size()));
     }
 

@@ -3,6 +3,7 @@
 // largest value its header form allows. Each variant either loads or is refused, and what
 // loads plays, takes input and draws without a crash.
 #include <gtest/gtest.h>
+#include <lzma.h>
 
 #include "swf/player.h"
 #include "swf_writer.h"
@@ -103,7 +104,8 @@ TEST(DamagedMovies, EveryTagLengthAtItsLargestIsSurvived) {
 }
 
 // Sizes a file claims but does not have: a bitmap of 65535 x 65535 from a few bytes, and
-// compressed data that would inflate past every limit, are refused or cut, never allocated whole.
+// compressed data that would inflate past every limit (deflate or LZMA), are refused or cut, never
+// allocated whole.
 TEST(DamagedMovies, ClaimedSizesAreNotTakenOnTrust) {
     for (int format : {3, 5}) {
         swftest::Movie m(60, 40);
@@ -134,4 +136,23 @@ TEST(DamagedMovies, ClaimedSizesAreNotTakenOnTrust) {
     compress(bomb.data() + 8, &zlen, plain.data() + 8, uLong(plain.size() - 8));
     bomb.resize(8 + zlen);
     EXPECT_TRUE(PlayAWhile(bomb));
+
+    // The same as LZMA: the five property bytes, then the raw stream with its end marker.
+    lzma_options_lzma opt;
+    ASSERT_FALSE(lzma_lzma_preset(&opt, 1));
+    lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, &opt}, {LZMA_VLI_UNKNOWN, nullptr}};
+    lzma_stream zs = LZMA_STREAM_INIT;
+    ASSERT_EQ(lzma_raw_encoder(&zs, filters), LZMA_OK);
+    std::vector<uint8_t> packed(1 << 20);
+    zs.next_in = plain.data() + 8, zs.avail_in = plain.size() - 8;
+    zs.next_out = packed.data(), zs.avail_out = packed.size();
+    ASSERT_EQ(lzma_code(&zs, LZMA_FINISH), LZMA_STREAM_END);
+    packed.resize(packed.size() - zs.avail_out);
+    lzma_end(&zs);
+    std::vector<uint8_t> lzma_bomb = {'Z', 'W', 'S', 13, 0xFF, 0xFF, 0xFF, 0xFF};
+    for (int i = 0; i < 4; ++i) lzma_bomb.push_back(uint8_t(packed.size() >> (8 * i)));
+    lzma_bomb.push_back(uint8_t((opt.pb * 5 + opt.lp) * 9 + opt.lc));
+    for (int i = 0; i < 4; ++i) lzma_bomb.push_back(uint8_t(opt.dict_size >> (8 * i)));
+    lzma_bomb.insert(lzma_bomb.end(), packed.begin(), packed.end());
+    EXPECT_TRUE(PlayAWhile(lzma_bomb));
 }

@@ -4,9 +4,11 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#if defined(__SSE2__)
+
+// The span loops use SSE2 throughout: every x86-64 processor has it, and the 32-bit build asks
+// for it (every processor a supported Windows runs on has it too), so there is no scalar variant
+// to keep in step and leave untested.
 #include <emmintrin.h>
-#endif
 
 namespace swf {
 
@@ -63,26 +65,22 @@ namespace {
 // The end of the run of full coverage (255) starting at i, or of the run of anything else:
 // most of a shape's row is one long full run.
 inline int end_of_full(const uint8_t* cov, int i, int n) {
-#if defined(__SSE2__)
     const __m128i full = _mm_set1_epi8(char(0xFF));
     for (; i + 16 <= n; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cov + i));
         const uint32_t not_full = ~uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, full))) & 0xFFFF;
         if (not_full) return i + lowest_bit(not_full);
     }
-#endif
     while (i < n && cov[i] == 255) ++i;
     return i;
 }
 inline int end_of_partial(const uint8_t* cov, int i, int n) {
-#if defined(__SSE2__)
     const __m128i full = _mm_set1_epi8(char(0xFF));
     for (; i + 16 <= n; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cov + i));
         const uint32_t is_full = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, full)));
         if (is_full) return i + lowest_bit(is_full);
     }
-#endif
     while (i < n && cov[i] != 255) ++i;
     return i;
 }
@@ -101,7 +99,6 @@ void solid_over(uint32_t colour, const uint8_t* cov, int n, uint32_t* dst) {
     }
 }
 
-#if defined(__SSE2__)
 // x * m / 255 in 16-bit lanes, rounded as blend() rounds.
 inline __m128i mul_255(__m128i x, __m128i m) {
     const __m128i t = _mm_mullo_epi16(x, m);
@@ -124,9 +121,7 @@ inline __m128i over_opaque4(__m128i dst, __m128i src, uint32_t c4) {
                                      mul_255(_mm_unpackhi_epi8(dst, zero), _mm_sub_epi16(full, c_hi)));
     return _mm_packus_epi16(lo, hi);
 }
-#endif
 
-#if defined(__SSE2__)
 // Four premultiplied source pixels over four canvas pixels with coverages c4: exactly blend() for
 // each. The source is scaled by its coverage, the canvas by what the scaled source leaves of it.
 inline __m128i over4(__m128i dst, __m128i src, uint32_t c4) {
@@ -148,12 +143,10 @@ inline bool all_opaque(__m128i src) {
     const __m128i alpha = _mm_set1_epi32(int32_t(0xFF000000u));
     return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(src, alpha), alpha)) == 0xFFFF;
 }
-#endif
 
 // Premultiplied colours over the canvas.
 void over_row(const uint32_t* src, const uint8_t* cov, int n, uint32_t* dst) {
     int i = 0;
-#if defined(__SSE2__)
     for (; i + 4 <= n; i += 4) {
         uint32_t c4;
         std::memcpy(&c4, cov + i, 4);
@@ -162,7 +155,6 @@ void over_row(const uint32_t* src, const uint8_t* cov, int n, uint32_t* dst) {
         __m128i* d = reinterpret_cast<__m128i*>(dst + i);
         _mm_storeu_si128(d, c4 == 0xFFFFFFFFu && all_opaque(s) ? s : over4(_mm_loadu_si128(d), s, c4));
     }
-#endif
     for (; i < n; ++i) {
         const uint32_t c = cov[i], s = src[i];
         if (c == 255 && s >= 0xFF000000u)
@@ -414,7 +406,6 @@ inline uint32_t sample_one(const uint32_t* colours, int32_t p) {
     return out;
 }
 
-#if defined(__SSE2__)
 // Four colours from four positions, two pixels to a register: the wide entries of both give their
 // colours in one half and their steps in the other, for one multiply by the fractions.
 inline __m128i sample_four(const GradientRamp& ramp, __m128i pos) {
@@ -545,11 +536,6 @@ void sample_row(const GradientRamp& ramp, const int32_t* pos, int n, uint32_t* o
         for (int k = 0; i + k < n; ++k) out[i + k] = last[k];
     }
 }
-#else
-void sample_row(const GradientRamp& ramp, const int32_t* pos, int n, uint32_t* out) {
-    for (int i = 0; i < n; ++i) out[i] = sample_one(ramp.colours, pos[i]);
-}
-#endif
 
 // Reflect and repeat only keep the low 25 bits of a position, so stepping in wrapping 32-bit
 // arithmetic gives the same folded positions as 64-bit.
@@ -631,7 +617,6 @@ void GradientPainter::radial_positions(int y, int x0, int n, int32_t* pos) {
     const double py = y + 0.5, ax = anchor_x_ + 0.5;
     const float gx = float(inv_.a * ax + inv_.c * py + inv_.tx), gy = float(inv_.b * ax + inv_.d * py + inv_.ty);
     const float dx = float(inv_.a), dy = float(inv_.b), first = float(x0 - anchor_x_);
-#if defined(__SSE2__)
     const __m128 vgx = _mm_set1_ps(gx), vgy = _mm_set1_ps(gy), vdx = _mm_set1_ps(dx), vdy = _mm_set1_ps(dy);
     const __m128 vk = _mm_set1_ps(k), vlimit = _mm_set1_ps(limit), four = _mm_set1_ps(4);
     // Pad in float: min(last, d) keeps a NaN d and max(d, 0) turns it into 0, as folding
@@ -655,13 +640,6 @@ void GradientPainter::radial_positions(int y, int x0, int n, int32_t* pos) {
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(pos + i), p);
     }
-#else
-    for (int i = 0; i < n; ++i) {
-        const float fx = gx + dx * (first + float(i)), fy = gy + dy * (first + float(i));
-        const int32_t p = int32_t(std::min(std::sqrt(fx * fx + fy * fy) * k, limit));
-        pos[i] = spread_ == 1 ? ReflectSpread::fold(p) : spread_ == 2 ? RepeatSpread::fold(p) : PadSpread::fold(p);
-    }
-#endif
 }
 
 void GradientPainter::focal_positions(int y, int x0, int n, int32_t* pos) {
@@ -706,7 +684,6 @@ void GradientPainter::shade(int y, int x0, int n, uint32_t* out) {
 // Gradients are sampled straight over the canvas. Linear and radial positions are made in
 // registers as they are sampled; the others go through the position buffer.
 void GradientPainter::paint_row(int y, int x0, int n, const uint8_t* cov, uint32_t* dst) {
-#if defined(__SSE2__)
     const GradientRamp& colours = *ramp_;
     if (type_ == FillType::Linear) {
         const int64_t dt = linear_step_, t = linear_start(y, x0);
@@ -747,17 +724,6 @@ void GradientPainter::paint_row(int y, int x0, int n, const uint8_t* cov, uint32
     positions(y, x0, n, pos);
     std::fill(pos + n, pos + n + 3, 0);
     gradient_over(colours, StoredPositions{pos}, n, cov, dst);
-#else
-    int32_t* pos = position_buffer(n);
-    positions(y, x0, n, pos);
-    for (int i = 0; i < n; ++i) {
-        const uint32_t s = sample_one(ramp_->colours, pos[i]);
-        if (cov[i] == 255 && s >= 0xFF000000u)
-            dst[i] = s;
-        else if (cov[i])
-            dst[i] = blend(dst[i], s, cov[i]);
-    }
-#endif
 }
 
 // ---------------------------------------------------------------------------------------------

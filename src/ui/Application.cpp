@@ -1,5 +1,6 @@
 // TApplication: message loop, error box, queued calls, cursors, start-up routines.
 #include "ui/Application.h"
+#include "ui/MessageWindow.h"
 
 #include <string_view>
 
@@ -111,18 +112,8 @@ void TApplication::Initialize() {
 }
 
 HWND TApplication::Handle() {
-    if (FHandle) return FHandle;
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = UtilityWndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kUtilityClass;
-        registered = RegisterClassExW(&wc) != 0;
-    }
     // A message-only window: never shown, but any message loop dispatches to it.
-    FHandle = CreateWindowExW(0, kUtilityClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!FHandle) FHandle = CreateMessageWindow(kUtilityClass, UtilityWndProc);
     return FHandle;
 }
 

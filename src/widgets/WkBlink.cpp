@@ -1,4 +1,5 @@
 #include "widgets/WkBlink.h"
+#include "ui/MessageWindow.h"
 #include <algorithm>
 #include <memory>
 
@@ -9,30 +10,13 @@ namespace {
 constexpr const wchar_t* kTimerWindowClass = L"PlumoraWkBlinkTimer";
 constexpr UINT_PTR kTimerId = 1;
 
-ATOM RegisterTimerClass(WNDPROC proc) {
-    static ATOM atom = 0;
-    if (atom) return atom;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kTimerWindowClass;
-    atom = RegisterClassExW(&wc);
-    // Already registered by an earlier instance of this module: that is fine too.
-    if (!atom && GetLastError() == ERROR_CLASS_ALREADY_EXISTS) atom = 1;
-    return atom;
-}
-
 std::unique_ptr<TWkBlinkingControlsList> gList;
 
 } // namespace
 
 TWkBlinkingControlsList::TWkBlinkingControlsList() {
-    RegisterTimerClass(&TimerWndProc);
-    // A message-only window: never shown, no owner, and its WM_TIMER arrives on this thread.
-    FTimerWindow = CreateWindowExW(0, kTimerWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
-    if (FTimerWindow) SetWindowLongPtrW(FTimerWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // Its WM_TIMER arrives on this thread.
+    FTimerWindow = ui::CreateMessageWindow(kTimerWindowClass, &TimerWndProc, this);
     ArmTimer(FIntervalOff);
 }
 
@@ -112,6 +96,28 @@ void UnregisterBlinkingControl(HWND control) {
         gList->FReleaseAfterTick = true;
     else
         gList.reset();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TWkBlinkReceiver
+// ---------------------------------------------------------------------------------------------
+
+TWkBlinkReceiver::TWkBlinkReceiver(THandler handler) : FHandler(std::move(handler)) {
+    FWindow = ui::CreateMessageWindow(L"PlumoraWkBlinkReceiver", &WndProc, this);
+    if (FWindow) RegisterBlinkingControl(FWindow);  // the first one makes the list
+}
+
+TWkBlinkReceiver::~TWkBlinkReceiver() {
+    if (!FWindow) return;
+    UnregisterBlinkingControl(FWindow);  // the last one frees it
+    SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
+    DestroyWindow(FWindow);
+}
+
+LRESULT CALLBACK TWkBlinkReceiver::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TWkBlinkReceiver*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (self && (msg == CM_BLINKQUERY || msg == CM_BLINKSTATE)) return self->FHandler(msg, wParam, lParam);
+    return DefWindowProcW(wnd, msg, wParam, lParam);
 }
 
 } // namespace wk

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace wk {
@@ -65,5 +66,22 @@ TWkBlinkingControlsList* BlinkingControls();
 TWkBlinkingControlsList& RegisterBlinkingControl(HWND control);
 // Called when such a control is destroyed: frees the list when it leaves it empty.
 void UnregisterBlinkingControl(HWND control);
+
+// Stands for a control in the list: a message-only window that joins it when made, leaves it
+// when destroyed, and hands the two blink messages to `handler` (the control's Perform).
+class TWkBlinkReceiver {
+public:
+    using THandler = std::function<LRESULT(UINT msg, WPARAM wParam, LPARAM lParam)>;
+    explicit TWkBlinkReceiver(THandler handler);
+    ~TWkBlinkReceiver();
+    TWkBlinkReceiver(const TWkBlinkReceiver&) = delete;
+    TWkBlinkReceiver& operator=(const TWkBlinkReceiver&) = delete;
+    HWND Handle() const { return FWindow; }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    THandler FHandler;
+    HWND FWindow = nullptr;
+};
 
 } // namespace wk

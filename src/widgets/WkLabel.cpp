@@ -106,41 +106,6 @@ bool OpenLinkWithShell(const std::wstring& target) {
     return false;
 }
 
-// =============================================================================================
-// [2] The blink timer's stand-in window
-// =============================================================================================
-//
-// The blink list talks to its members through window messages, and a label has no window:
-// each label keeps a message-only window that passes the two blink messages on to it.
-
-namespace {
-constexpr const wchar_t* kBlinkWindowClass = L"PlumoraWkLabelBlink";
-
-LRESULT CALLBACK BlinkWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == CM_BLINKQUERY || msg == CM_BLINKSTATE) {
-        if (auto* label = reinterpret_cast<TWkLabel*>(GetWindowLongPtrW(wnd, GWLP_USERDATA)))
-            return label->Perform(msg, wParam, lParam);
-        return 0;
-    }
-    return DefWindowProcW(wnd, msg, wParam, lParam);
-}
-
-HWND CreateBlinkWindow(TWkLabel* label) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = BlinkWndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kBlinkWindowClass;
-        registered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }
-    HWND wnd = CreateWindowExW(0, kBlinkWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    if (wnd) SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(label));
-    return wnd;
-}
-} // namespace
 
 // =============================================================================================
 // [3] TWkLabel: properties
@@ -150,17 +115,11 @@ TWkLabel::TWkLabel(ui::TComponent* owner) : ui::TLabel(owner) {
     SetColor(ui::clBtnFace);
     SetParentColor(true);
     FNormalTextColor = FPaintTextColor = Font().Color;
-    FBlinkWindow = CreateBlinkWindow(this);
-    if (FBlinkWindow) RegisterBlinkingControl(FBlinkWindow);
+    // The blink list talks to window handles and a label has none: a receiver stands for it.
+    FBlink = std::make_unique<TWkBlinkReceiver>([this](UINT msg, WPARAM w, LPARAM l) { return Perform(msg, w, l); });
 }
 
-TWkLabel::~TWkLabel() {
-    if (FBlinkWindow) {
-        UnregisterBlinkingControl(FBlinkWindow);
-        SetWindowLongPtrW(FBlinkWindow, GWLP_USERDATA, 0);
-        DestroyWindow(FBlinkWindow);
-    }
-}
+TWkLabel::~TWkLabel() = default;
 
 void TWkLabel::SwitchToTrueTypeFont() {
     if (IsTrueTypeFont(Font())) return;

@@ -11,9 +11,11 @@
 #pragma once
 #include "ui/Label.h"
 #include "widgets/WkPanel.h"
+#include "widgets/WkBlink.h"
 #include "widgets/WkEnums.h"
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -172,7 +174,7 @@ private:
     int FTextMargin = 0;
     ui::TColor FNormalTextColor = ui::clWindowText;
     ui::TColor FPaintTextColor = ui::clWindowText;
-    HWND FBlinkWindow = nullptr;   // stands for the label in the blink timer's list
+    std::unique_ptr<TWkBlinkReceiver> FBlink;  // stands for the label in the blink timer's list
     TWkFrameControllerLink FFrameLink{*this, [this](const TWkFrameController& fc) { ApplyFrameController(fc); }};
 };
 

@@ -9,6 +9,7 @@
 #include "ui/Control.h"
 #include "ui/Gdi.h"
 #include "ui/ImageList.h"
+#include "widgets/WkBlink.h"
 #include "widgets/WkColors.h"
 #include "widgets/WkEnums.h"
 #include "widgets/WkPanel.h"
@@ -103,8 +104,6 @@ protected:
     void ColorChanged() override;
 
 private:
-    class TBlinkReceiver;
-
     ui::TAlignment FAlignment = ui::taLeftJustify;
     int FCaptionOffset = 2;
     bool FAutoSize = false;
@@ -121,7 +120,7 @@ private:
     TColor FBlinkColor = ui::clHighlight;
     TColor FNormalColor = ui::clWindowText;
     TColor FDisplayedColor = ui::clWindowText;
-    std::unique_ptr<TBlinkReceiver> FBlinkReceiver;
+    std::unique_ptr<TWkBlinkReceiver> FBlinkReceiver;
     TWkFrameControllerLink FFrameLink{*this, [this](const TWkFrameController& fc) { ApplyFrameController(fc); }};
 };
 

@@ -15,51 +15,6 @@ using ui::Rect;
 using ui::TCanvas;
 
 // =========================================================================================
-// Blink receiver
-// =========================================================================================
-
-// The blink list talks to window handles, but a pane is windowless: each pane keeps a
-// message-only window that hands the two blink messages on to it.
-class TWkCustomStatusPane::TBlinkReceiver {
-public:
-    explicit TBlinkReceiver(TWkCustomStatusPane& pane) : FPane(pane) {
-        static const ATOM atom = [] {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = &WndProc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.lpszClassName = L"PlumoraStatusPaneBlink";
-            return RegisterClassExW(&wc);
-        }();
-        if (atom)
-            FWindow = CreateWindowExW(0, L"PlumoraStatusPaneBlink", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      GetModuleHandleW(nullptr), this);
-        if (FWindow) RegisterBlinkingControl(FWindow); // the first pane creates the list
-    }
-    ~TBlinkReceiver() {
-        if (!FWindow) return;
-        UnregisterBlinkingControl(FWindow); // the last pane frees it
-        DestroyWindow(FWindow);
-    }
-    TBlinkReceiver(const TBlinkReceiver&) = delete;
-    TBlinkReceiver& operator=(const TBlinkReceiver&) = delete;
-
-private:
-    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-        if (msg == WM_NCCREATE) {
-            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-            SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<TBlinkReceiver*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-        if (self && (msg == CM_BLINKQUERY || msg == CM_BLINKSTATE)) return self->FPane.Perform(msg, wParam, lParam);
-        return DefWindowProcW(wnd, msg, wParam, lParam);
-    }
-
-    TWkCustomStatusPane& FPane;
-    HWND FWindow = nullptr;
-};
-
-// =========================================================================================
 // TWkCustomStatusPane
 // =========================================================================================
 
@@ -102,7 +57,8 @@ TWkCustomStatusPane::TWkCustomStatusPane(ui::TComponent* owner) : ui::TGraphicCo
     SetBounds(Left(), Top(), 100, 20);
     FFillColor = Color();
     FNormalColor = FDisplayedColor = Font().Color;
-    FBlinkReceiver = std::make_unique<TBlinkReceiver>(*this);
+    // The blink list talks to window handles and a pane is windowless: a receiver stands for it.
+    FBlinkReceiver = std::make_unique<TWkBlinkReceiver>([this](UINT msg, WPARAM w, LPARAM l) { return Perform(msg, w, l); });
 }
 
 TWkCustomStatusPane::~TWkCustomStatusPane() = default;

@@ -415,6 +415,16 @@ TEST(Avm1Collector, ACycleThroughARemovedClipIsFreed) {
     EXPECT_GT(freed, size_t(1) << 20) << "held " << held << " bytes, now " << run.vm().heap.live_bytes();
 }
 
+namespace {
+// A two-frame movie that runs `code` in each of its frames, looping.
+std::vector<uint8_t> every_frame(const Asm& code) {
+    TestMovie m(7);
+    m.action(code).frame();
+    m.action(code).frame();
+    return m.bytes();
+}
+}  // namespace
+
 TEST(Avm1Collector, TenThousandFramesOfGarbageKeepTheHeapFlat) {
     // Every frame replaces last frame's objects: a self-cycle, an array, a closure over the
     // frame's variables, a 1 KB string and a boxed number.
@@ -426,10 +436,7 @@ TEST(Avm1Collector, TenThousandFramesOfGarbageKeepTheHeapFlat) {
                             .push("s").append(big_string(6)).op(a::SetVariable)
                             .push("n").push(5, 1, "Number").op(a::NewObject).op(a::SetVariable)
                             .get("o").trace_names();
-    TestMovie m(7);
-    m.action(garbage).frame();
-    m.action(garbage).frame();
-    Playing run(m.bytes(), 200);
+    Playing run(every_frame(garbage), 200);
     const size_t lines_per_frame = run.lines.size() / 201;
     run.lines.clear();
     run.vm().collect();
@@ -451,10 +458,7 @@ TEST(Avm1Collector, TenThousandFramesOfGarbageKeepTheHeapFlat) {
 // 1000-element array every frame sets off collections long before thousands of them pile up.
 TEST(Avm1Collector, ArraysFilledAfterTheyAreMadeCountAtTheirSize) {
     const Asm garbage = Asm().push("o").push(1000, 1, "Array").op(a::NewObject).op(a::SetVariable);
-    TestMovie m(7);
-    m.action(garbage).frame();
-    m.action(garbage).frame();
-    Playing run(m.bytes(), 10);
+    Playing run(every_frame(garbage), 10);
     run.vm().collect();
     const size_t base = run.vm().heap.cell_count();
     size_t most = 0;

@@ -13,7 +13,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 secs=${1:-20}
 runs=${2:-3000}
-targets=(loader avm1 sound images layout)
+targets=(loader avm1 sound images layout text)
 passed=0; failed=0
 
 fail() { # target, reason

@@ -2,6 +2,7 @@
 #include "ui/Application.h"
 #include "ui/FilePath.h"
 #include "ui/KernelHandle.h"
+#include "ui/TextEncoding.h"
 #include "ui/Form.h"
 #include "ui/Layout.h"
 #include <windowsx.h>
@@ -23,13 +24,6 @@ std::wstring Decode(UINT codePage, const char* data, size_t size) {
     MultiByteToWideChar(codePage, 0, data, static_cast<int>(size), out.data(), n);
     return out;
 }
-// Whether the bytes are well-formed UTF-8 and not plain ASCII. Text in the system code page
-// (GBK) is almost never also well-formed UTF-8, so such a file needs no byte-order mark.
-bool LooksLikeUtf8(const char* data, size_t size) {
-    bool wide = false;
-    for (size_t i = 0; i < size && !wide; ++i) wide = static_cast<unsigned char>(data[i]) >= 0x80;
-    return wide && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, static_cast<int>(size), nullptr, 0) > 0;
-}
 } // namespace
 
 // =============================================================================================
@@ -50,18 +44,16 @@ std::vector<std::wstring> SplitLines(const std::wstring& text) {
 }
 
 std::wstring DecodeTextFile(const std::string& bytes) {
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
-    const size_t n = bytes.size();
-    if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return Decode(CP_UTF8, bytes.data() + 3, n - 3);
-    if (n >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))) {
-        const bool bigEndian = b[0] == 0xFE;
-        std::wstring out;
-        out.reserve((n - 2) / 2);
-        for (size_t i = 2; i + 1 < n; i += 2)
-            out.push_back(static_cast<wchar_t>(bigEndian ? (b[i] << 8 | b[i + 1]) : (b[i + 1] << 8 | b[i])));
-        return out;
+    const ui::TTextFormat format = ui::DetectTextFormat(bytes.data(), bytes.size());
+    const char* text = bytes.data() + format.MarkBytes;
+    const size_t size = bytes.size() - format.MarkBytes;
+    switch (format.Encoding) {
+    case ui::TTextEncoding::Utf16Le: return ui::DecodeUtf16(text, size, false);
+    case ui::TTextEncoding::Utf16Be: return ui::DecodeUtf16(text, size, true);
+    case ui::TTextEncoding::Utf8: return Decode(CP_UTF8, text, size);
+    case ui::TTextEncoding::CodePage: break;
     }
-    return Decode(LooksLikeUtf8(bytes.data(), n) ? CP_UTF8 : CP_ACP, bytes.data(), n);
+    return Decode(CP_ACP, text, size);
 }
 
 TWheelScroll MemoWheelScroll(int notches, UINT linesPerNotch) {
@@ -132,7 +124,8 @@ bool TMemoLines::LoadFromFile(const std::wstring& path, std::size_t maxBytes) {
     // The cut may fall inside a character: the part line after the last line break goes. A
     // line feed byte is never part of another character in UTF-8 or the code page, so 8-bit
     // text is cut there before it is decoded; UTF-16 is cut once decoded.
-    const bool utf16 = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+    const ui::TTextEncoding encoding = ui::DetectTextFormat(bytes.data(), bytes.size()).Encoding;
+    const bool utf16 = encoding == ui::TTextEncoding::Utf16Le || encoding == ui::TTextEncoding::Utf16Be;
     if (utf16)
         bytes.resize(bytes.size() & ~std::size_t(1));  // whole UTF-16 units
     else

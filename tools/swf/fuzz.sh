@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds a fuzzer (libFuzzer with address and undefined-behaviour checks) and runs it.
-# Usage: tools/swf/fuzz.sh [--build-only] [loader|avm1|sound|images|layout] [seconds] [extra libFuzzer options]
+# Usage: tools/swf/fuzz.sh [--build-only] [loader|avm1|sound|images|layout|text] [seconds] [extra libFuzzer options]
 #   loader  fuzz_loader.cpp: arbitrary bytes loaded as a movie, played and drawn (the default)
 #   avm1    fuzz_avm1.cpp: arbitrary bytes run as the action blocks of a small movie
 #   sound   fuzz_sound.cpp: arbitrary bytes decoded as an event sound and as stream blocks
 #   images  fuzz_images.cpp: arbitrary bytes decoded as JPEG, PNG, GIF and lossless bitmap tags
 #   layout  fuzz_layout.cpp: arbitrary bytes read as a window layout (src/ui/LayoutParser.cpp)
+#   text    fuzz_text.cpp: arbitrary bytes as a description file's encoding (src/ui/TextEncoding.cpp)
 # Seeds are the kept corpus (tests/fuzz-corpus/<target>) and what fuzz_seeds.py takes out of the
 # shared corpus movies; new inputs go to build/fuzz/<target>/corpus, crashes to
 # build/fuzz/<target>/. --build-only builds the fuzzer and prints its path (tools/fuzz-smoke.sh).
@@ -14,7 +15,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build_only=
 [ "${1:-}" = --build-only ] && { build_only=1; shift; }
 target=loader
-case "${1:-}" in loader|avm1|sound|images|layout) target=$1; shift ;; esac
+case "${1:-}" in loader|avm1|sound|images|layout|text) target=$1; shift ;; esac
 secs=${1:-300}
 shift || true
 out=$root/build/fuzz/$target
@@ -49,6 +50,12 @@ if [ "$target" = layout ]; then
   # The layout reader stands alone: it needs neither the engine nor its libraries.
   ui=$root/src/ui/LayoutParser.cpp
   if [ ! -x "$bin" ] || [ "$main" -nt "$bin" ] || [ "$ui" -nt "$bin" ] || [ "$root/src/ui/LayoutParser.h" -nt "$bin" ]; then
+    clang++ "${flags[@]/fuzzer-no-link/fuzzer}" "$main" "$ui" -o "$bin"
+  fi
+elif [ "$target" = text ]; then
+  # So does the description decoder's own part.
+  ui=$root/src/ui/TextEncoding.cpp
+  if [ ! -x "$bin" ] || [ "$main" -nt "$bin" ] || [ "$ui" -nt "$bin" ] || [ "$root/src/ui/TextEncoding.h" -nt "$bin" ]; then
     clang++ "${flags[@]/fuzzer-no-link/fuzzer}" "$main" "$ui" -o "$bin"
   fi
 elif [ ! -x "$bin" ] || [ "$main" -nt "$bin" ] || [ -n "$(find "$objs" -name '*.o' -newer "$bin")" ]; then

@@ -995,7 +995,9 @@ struct Interp {
 void Interp::run() {
     const Code& code = *f.code;
     const Code::Insn* const insns = code.insns.data();  // decoded code never changes
-    uint32_t budget = kCheckEvery;
+    // The countdown is the machine's, not this block's: short handlers run one after another
+    // (a clip's events as a loop duplicates it) add up to the time limit too.
+    uint32_t& budget = vm.check_countdown;
     while (true) {
         if (f.pc >= f.limit || f.returned) {
             f.limit = 0;

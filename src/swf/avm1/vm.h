@@ -178,6 +178,8 @@ public:
     // Code blocks, script functions and deferred built-in work entered so far: while it stands
     // still, nothing a script can change has changed.
     uint64_t runs = 0;
+    // Instructions left until the interpreter next looks at the clock and the collector.
+    uint32_t check_countdown = 4096;
     // Set by a native constructor whose arguments it refuses: that `new` gives undefined.
     bool reject_construction = false;
     int max_depth = 256;

@@ -70,11 +70,7 @@ std::vector<uint8_t> EditTextMovie(const std::string& text) {
     Append(body, Tag(26, {0x02, 1, 0, 2, 0}));  // PlaceObject2: character 2 at depth 1
     Append(body, Tag(1, {}));
     Append(body, Tag(0, {}));
-    std::vector<uint8_t> file = {'F', 'W', 'S', 8};
-    const uint32_t total = uint32_t(body.size() + 8);
-    for (int i = 0; i < 4; ++i) file.push_back(uint8_t(total >> (8 * i)));
-    Append(file, body);
-    return file;
+    return FwsFile(8, body);
 }
 
 int DarkPixelsOfTextField(const std::string& text) {

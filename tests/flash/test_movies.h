@@ -71,6 +71,15 @@ inline std::vector<uint8_t> Tag(int code, const std::vector<uint8_t>& body) {
 }
 
 // DefineShape `id`: a `fill` rectangle of tw x th twips from the origin.
+// An uncompressed movie file of this version around `body` (the frame rectangle onwards).
+inline std::vector<uint8_t> FwsFile(uint8_t version, const std::vector<uint8_t>& body) {
+    std::vector<uint8_t> file = {'F', 'W', 'S', version};
+    const uint32_t total = uint32_t(body.size() + 8);
+    for (int i = 0; i < 4; ++i) file.push_back(uint8_t(total >> (8 * i)));
+    Append(file, body);
+    return file;
+}
+
 inline std::vector<uint8_t> RectShapeTag(int id, int tw, int th, COLORREF fill) {
     std::vector<uint8_t> shape;
     Put16(shape, id);
@@ -115,11 +124,7 @@ inline std::vector<uint8_t> StageMovie(int w, int h, int frames, uint8_t fps, CO
     Append(body, extra);
     for (int i = 0; i < frames; ++i) Append(body, Tag(1, {}));
     Append(body, Tag(0, {}));
-    std::vector<uint8_t> file = {'F', 'W', 'S', 6};
-    uint32_t total = uint32_t(body.size() + 8);
-    for (int i = 0; i < 4; ++i) file.push_back(uint8_t(total >> (8 * i)));
-    Append(file, body);
-    return file;
+    return FwsFile(6, body);
 }
 
 // A 400 x 300 stage at `fps` on dark blue with a 40-pixel `colour` square crossing it, one step
@@ -152,11 +157,7 @@ inline std::vector<uint8_t> MovingSquare(int frames, uint8_t fps, COLORREF colou
         Append(body, Tag(1, {}));
     }
     Append(body, Tag(0, {}));
-    std::vector<uint8_t> file = {'F', 'W', 'S', 6};
-    const uint32_t total = uint32_t(body.size() + 8);
-    for (int i = 0; i < 4; ++i) file.push_back(uint8_t(total >> (8 * i)));
-    Append(file, body);
-    return file;
+    return FwsFile(6, body);
 }
 
 // Actions that leave garbage behind: o = new Array(1000).

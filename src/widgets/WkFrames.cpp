@@ -223,11 +223,26 @@ Rect PaintRoundedFlatFrame(TCanvas& canvas, const Rect& rect, TColor color, TSid
 
 // ---- Composite frames -------------------------------------------------------------------
 
-Rect PaintInnerOuterFrames(TCanvas& canvas, const Rect& rect, TFrameStyleEx outerStyle, TFrameStyleEx innerStyle,
-                           TSides sides, int borderWidth, int bevelWidth, TColor color, TColor parentColor,
-                           bool transparent, TColor flatColor, int flatColorAdjustment, TColor borderColor,
-                           TColor borderHighlight, TColor borderShadow) {
-    const TColor fc = ShiftColorLuminance(flatColor, flatColorAdjustment);
+int FrameStyleWidth(TFrameStyleEx style, int bevelWidth) {
+    switch (style) {
+    case fsNone: return 0;
+    case fsFlat: return 1;
+    case fsStatus:
+    case fsPopup: return bevelWidth;
+    default: return 2;
+    }
+}
+
+Rect TFrameSettings::InsideFrames(const Rect& rect) const { return InsetSides(rect, BorderSides, FramesWidth()); }
+
+Rect PaintInnerOuterFrames(TCanvas& canvas, const Rect& rect, const TFrameSettings& frame, TColor color,
+                           TColor parentColor, bool transparent) {
+    const TFrameStyleEx outerStyle = frame.BorderOuter, innerStyle = frame.BorderInner;
+    const TSides sides = frame.BorderSides;
+    const int borderWidth = frame.BorderWidth, bevelWidth = frame.BevelWidth;
+    const TColor borderColor = frame.BorderColor, borderHighlight = frame.BorderHighlight;
+    const TColor borderShadow = frame.BorderShadow;
+    const TColor fc = ShiftColorLuminance(frame.FlatColor, frame.FlatColorAdjustment);
     Rect r = rect;
 
     // Outer frame.

@@ -37,12 +37,37 @@ ui::Rect PaintDottedFocusFrame(ui::TCanvas& canvas, const ui::Rect& rect);
 // One-pixel frame whose outermost corner pixels stay unpainted; inset 2 per chosen side.
 ui::Rect PaintRoundedFlatFrame(ui::TCanvas& canvas, const ui::Rect& rect, TColor color, TSides sides = kAllSides);
 
-// The panel and label frame: outer frame, border band, inner frame. Returns the content rect.
-ui::Rect PaintInnerOuterFrames(ui::TCanvas& canvas, const ui::Rect& rect, TFrameStyleEx outerStyle,
-                               TFrameStyleEx innerStyle, TSides sides, int borderWidth, int bevelWidth,
-                               TColor color, TColor parentColor, bool transparent, TColor flatColor,
-                               int flatColorAdjustment, TColor borderColor, TColor borderHighlight,
-                               TColor borderShadow);
+// Width a frame style takes on one side (the layout inset): fsStatus and fsPopup are
+// bevelWidth wide, fsFlat 1, fsNone 0, every other style 2.
+int FrameStyleWidth(TFrameStyleEx style, int bevelWidth);
+
+// The border of a panel or a label: an outer frame, a band of BorderColor BorderWidth wide and
+// an inner frame, on BorderSides. FlatColor (shifted by FlatColorAdjustment) draws the flat
+// styles; BorderShadow and BorderHighlight draw fsStatus and fsPopup, BevelWidth rings wide.
+struct TFrameSettings {
+    TFrameStyleEx BorderOuter = fsNone;
+    TFrameStyleEx BorderInner = fsNone;
+    TSides BorderSides = kAllSides;
+    int BorderWidth = 0;
+    int BevelWidth = 1;
+    TColor BorderColor = ui::clBtnFace;
+    TColor BorderHighlight = ui::clBtnHighlight;
+    TColor BorderShadow = ui::clBtnShadow;
+    TColor FlatColor = ui::clBtnShadow;
+    int FlatColorAdjustment = 30;
+
+    // Both frames' width on one chosen side, the band not counted.
+    int FramesWidth() const { return FrameStyleWidth(BorderOuter, BevelWidth) + FrameStyleWidth(BorderInner, BevelWidth); }
+    // `rect` less both frames on the chosen sides.
+    ui::Rect InsideFrames(const ui::Rect& rect) const;
+    bool operator==(const TFrameSettings&) const = default;
+};
+
+// The panel and label border: outer frame, band, inner frame. `color` is the face the
+// fsFlatRounded rings join, `parentColor` shows in their cut corners unless `transparent`.
+// Returns the content rect.
+ui::Rect PaintInnerOuterFrames(ui::TCanvas& canvas, const ui::Rect& rect, const TFrameSettings& frame, TColor color,
+                               TColor parentColor, bool transparent);
 
 // Themed (vsWinXP with active themes) or gradient background of a bar; nothing for classic.
 void PaintGroupBarBackdrop(ui::TCanvas& canvas, const ui::Rect& rect, TWkVisualStyle visualStyle,

@@ -219,19 +219,19 @@ void TWkLabel::FrameChanged() {
         Field = value;                                                                           \
         After();                                                                                 \
     }
-WK_LABEL_SETTER(BorderOuter, TFrameStyleEx, FBorderOuter, FrameChanged)
-WK_LABEL_SETTER(BorderInner, TFrameStyleEx, FBorderInner, FrameChanged)
-WK_LABEL_SETTER(BorderSides, TSides, FBorderSides, FrameChanged)
-WK_LABEL_SETTER(BorderWidth, int, FBorderWidth, FrameChanged)
-WK_LABEL_SETTER(BevelWidth, int, FBevelWidth, FrameChanged)
+WK_LABEL_SETTER(BorderOuter, TFrameStyleEx, FFrame.BorderOuter, FrameChanged)
+WK_LABEL_SETTER(BorderInner, TFrameStyleEx, FFrame.BorderInner, FrameChanged)
+WK_LABEL_SETTER(BorderSides, TSides, FFrame.BorderSides, FrameChanged)
+WK_LABEL_SETTER(BorderWidth, int, FFrame.BorderWidth, FrameChanged)
+WK_LABEL_SETTER(BevelWidth, int, FFrame.BevelWidth, FrameChanged)
 WK_LABEL_SETTER(TextMargin, int, FTextMargin, FrameChanged)
 WK_LABEL_SETTER(ShadowDepth, int, FShadowDepth, FrameChanged)
 WK_LABEL_SETTER(TextStyle, TTextStyle, FTextStyle, FrameChanged)
-WK_LABEL_SETTER(BorderColor, TColor, FBorderColor, Invalidate)
-WK_LABEL_SETTER(BorderHighlight, TColor, FBorderHighlight, Invalidate)
-WK_LABEL_SETTER(BorderShadow, TColor, FBorderShadow, Invalidate)
-WK_LABEL_SETTER(FlatColor, TColor, FFlatColor, Invalidate)
-WK_LABEL_SETTER(FlatColorAdjustment, int, FFlatColorAdjustment, Invalidate)
+WK_LABEL_SETTER(BorderColor, TColor, FFrame.BorderColor, Invalidate)
+WK_LABEL_SETTER(BorderHighlight, TColor, FFrame.BorderHighlight, Invalidate)
+WK_LABEL_SETTER(BorderShadow, TColor, FFrame.BorderShadow, Invalidate)
+WK_LABEL_SETTER(FlatColor, TColor, FFrame.FlatColor, Invalidate)
+WK_LABEL_SETTER(FlatColorAdjustment, int, FFrame.FlatColorAdjustment, Invalidate)
 WK_LABEL_SETTER(LightTextStyle, bool, FLightTextStyle, Invalidate)
 WK_LABEL_SETTER(HighlightColor, TColor, FHighlightColor, Invalidate)
 WK_LABEL_SETTER(ShadowColor, TColor, FShadowColor, Invalidate)
@@ -331,20 +331,16 @@ void TWkLabel::Loaded() {
 
 Rect TWkLabel::ShrinkByFrames(const Rect& rect, bool withBand) const {
     Rect r = rect;
-    if (withBand) r.Inset(FBorderWidth, FBorderWidth);
-    for (TFrameStyleEx style : {FBorderOuter, FBorderInner}) {
-        const int w = FrameStyleWidth(style, FBevelWidth);
-        r.Inset(HasSide(FBorderSides, sdLeft) ? w : 0, HasSide(FBorderSides, sdTop) ? w : 0,
-                HasSide(FBorderSides, sdRight) ? w : 0, HasSide(FBorderSides, sdBottom) ? w : 0);
-    }
-    return r;
+    if (withBand) r.Inset(FFrame.BorderWidth, FFrame.BorderWidth);
+    return FFrame.InsideFrames(r);
 }
 
 ui::Size TWkLabel::GrowByFrames(ui::Size text) const {
     int w = text.cx, h = text.cy;
-    const int frames = FrameStyleWidth(FBorderOuter, FBevelWidth) + FrameStyleWidth(FBorderInner, FBevelWidth) + FBorderWidth;
-    w += (HasSide(FBorderSides, sdLeft) ? frames : 0) + (HasSide(FBorderSides, sdRight) ? frames : 0);
-    h += (HasSide(FBorderSides, sdTop) ? frames : 0) + (HasSide(FBorderSides, sdBottom) ? frames : 0);
+    const int frames = FFrame.FramesWidth() + FFrame.BorderWidth;
+    const TSides sides = FFrame.BorderSides;
+    w += (HasSide(sides, sdLeft) ? frames : 0) + (HasSide(sides, sdRight) ? frames : 0);
+    h += (HasSide(sides, sdTop) ? frames : 0) + (HasSide(sides, sdBottom) ? frames : 0);
     // The painted text stands TextMargin inside the frames on every side: without room for
     // it an auto-sized label would cut its own caption off.
     w += 2 * FTextMargin;
@@ -395,10 +391,7 @@ void TWkLabel::AdjustBounds() {
 
 void TWkLabel::Paint(ui::TCanvas& canvas, const Rect& update) {
     const TColor parentColor = Parent() ? Parent()->Color() : Color();
-    const Rect inside = PaintInnerOuterFrames(canvas, ClientRect(), FBorderOuter, FBorderInner, FBorderSides,
-                                              FBorderWidth, FBevelWidth, Color(), parentColor, Transparent(),
-                                              FFlatColor, FFlatColorAdjustment, FBorderColor, FBorderHighlight,
-                                              FBorderShadow);
+    const Rect inside = PaintInnerOuterFrames(canvas, ClientRect(), FFrame, Color(), parentColor, Transparent());
     if (!Transparent()) {
         canvas.SetBrush(Color());
         canvas.FillRect(inside);
@@ -545,7 +538,7 @@ void TWkLabel::PaintAngledText(ui::TCanvas& canvas) {
 }
 
 void TWkLabel::PaintCurvedText(ui::TCanvas& canvas) {
-    const int W = Width(), H = Height(), B = FBorderWidth;
+    const int W = Width(), H = Height(), B = FFrame.BorderWidth;
     static constexpr int kX[] = {0, 1, 2, 0, 1, 2, 0, 1, 2}; // 0 left, 1 centre, 2 right
     static constexpr int kY[] = {0, 0, 0, 1, 1, 1, 2, 2, 2}; // 0 top, 1 middle, 2 bottom
     const int col = kX[FCenterPoint], row = kY[FCenterPoint];

@@ -57,25 +57,25 @@ public:
     std::uint16_t BlinkIntervalOff() const;
     void SetBlinkIntervalOff(std::uint16_t ms);
 
-    TFrameStyleEx BorderOuter() const { return FBorderOuter; }
+    TFrameStyleEx BorderOuter() const { return FFrame.BorderOuter; }
     void SetBorderOuter(TFrameStyleEx value);
-    TFrameStyleEx BorderInner() const { return FBorderInner; }
+    TFrameStyleEx BorderInner() const { return FFrame.BorderInner; }
     void SetBorderInner(TFrameStyleEx value);
-    TSides BorderSides() const { return FBorderSides; }
+    TSides BorderSides() const { return FFrame.BorderSides; }
     void SetBorderSides(TSides value);
-    int BorderWidth() const { return FBorderWidth; }
+    int BorderWidth() const { return FFrame.BorderWidth; }
     void SetBorderWidth(int value);
-    int BevelWidth() const { return FBevelWidth; }
+    int BevelWidth() const { return FFrame.BevelWidth; }
     void SetBevelWidth(int value);
-    ui::TColor BorderColor() const { return FBorderColor; }
+    ui::TColor BorderColor() const { return FFrame.BorderColor; }
     void SetBorderColor(ui::TColor value);
-    ui::TColor BorderHighlight() const { return FBorderHighlight; }
+    ui::TColor BorderHighlight() const { return FFrame.BorderHighlight; }
     void SetBorderHighlight(ui::TColor value);
-    ui::TColor BorderShadow() const { return FBorderShadow; }
+    ui::TColor BorderShadow() const { return FFrame.BorderShadow; }
     void SetBorderShadow(ui::TColor value);
-    ui::TColor FlatColor() const { return FFlatColor; }
+    ui::TColor FlatColor() const { return FFrame.FlatColor; }
     void SetFlatColor(ui::TColor value);
-    int FlatColorAdjustment() const { return FFlatColorAdjustment; }
+    int FlatColorAdjustment() const { return FFrame.FlatColorAdjustment; }
     void SetFlatColorAdjustment(int value);
     TWkFrameController* FrameController() const { return FFrameLink.Controller(); }
     void SetFrameController(TWkFrameController* value) { FFrameLink.SetController(value); }
@@ -150,16 +150,7 @@ private:
     TCenterPoint FCenterPoint = cpCenter;
     bool FBlinking = false;
     ui::TColor FBlinkColor = ui::clHighlight;
-    TFrameStyleEx FBorderOuter = fsNone;
-    TFrameStyleEx FBorderInner = fsNone;
-    TSides FBorderSides = kAllSides;
-    int FBorderWidth = 0;
-    int FBevelWidth = 1;
-    ui::TColor FBorderColor = ui::clBtnFace;
-    ui::TColor FBorderHighlight = ui::clBtnHighlight;
-    ui::TColor FBorderShadow = ui::clBtnShadow;
-    ui::TColor FFlatColor = ui::clBtnShadow;
-    int FFlatColorAdjustment = 30;
+    TFrameSettings FFrame;
     TWkCondenseCaption FCondenseCaption = ccNone;
     bool FFlyByEnabled = false;
     ui::TColor FFlyByColor = ui::clHighlight;

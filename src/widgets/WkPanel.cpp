@@ -20,16 +20,6 @@ namespace wk {
 using ui::Rect;
 using ui::TCanvas;
 
-int FrameStyleWidth(TFrameStyleEx style, int bevelWidth) {
-    switch (style) {
-    case fsNone: return 0;
-    case fsFlat: return 1;
-    case fsStatus:
-    case fsPopup: return bevelWidth;
-    default: return 2;
-    }
-}
-
 // ---- Construction and properties --------------------------------------------------------
 
 TWkCustomPanel::TWkCustomPanel(ui::TComponent* owner) : ui::TCustomControl(owner) {
@@ -46,21 +36,21 @@ void TWkCustomPanel::FramesChanged() {
 }
 
 void TWkCustomPanel::SetBorderOuter(TFrameStyleEx value) {
-    if (FBorderOuter == value) return;
-    FBorderOuter = value;
+    if (FFrame.BorderOuter == value) return;
+    FFrame.BorderOuter = value;
     FramesChanged();
 }
 
 void TWkCustomPanel::SetBorderInner(TFrameStyleEx value) {
-    if (FBorderInner == value) return;
-    FBorderInner = value;
+    if (FFrame.BorderInner == value) return;
+    FFrame.BorderInner = value;
     FramesChanged();
 }
 
 void TWkCustomPanel::SetBorderSides(TSides value) {
     value &= kAllSides;
-    if (FBorderSides == value) return;
-    FBorderSides = value;
+    if (FFrame.BorderSides == value) return;
+    FFrame.BorderSides = value;
     FramesChanged();
 }
 
@@ -72,17 +62,17 @@ void TWkCustomPanel::SetBorderWidth(int value) {
 
 void TWkCustomPanel::SetBevelWidth(int value) {
     value = std::max(value, 1);
-    if (FBevelWidth == value) return;
-    FBevelWidth = value;
+    if (FFrame.BevelWidth == value) return;
+    FFrame.BevelWidth = value;
     // fsStatus and fsPopup frames are BevelWidth wide, so the children may move.
     FramesChanged();
 }
 
-void TWkCustomPanel::SetBorderColor(TColor value) { Assign(FBorderColor, value); }
-void TWkCustomPanel::SetBorderHighlight(TColor value) { Assign(FBorderHighlight, value); }
-void TWkCustomPanel::SetBorderShadow(TColor value) { Assign(FBorderShadow, value); }
-void TWkCustomPanel::SetFlatColor(TColor value) { Assign(FFlatColor, value); }
-void TWkCustomPanel::SetFlatColorAdjustment(int value) { Assign(FFlatColorAdjustment, value); }
+void TWkCustomPanel::SetBorderColor(TColor value) { Assign(FFrame.BorderColor, value); }
+void TWkCustomPanel::SetBorderHighlight(TColor value) { Assign(FFrame.BorderHighlight, value); }
+void TWkCustomPanel::SetBorderShadow(TColor value) { Assign(FFrame.BorderShadow, value); }
+void TWkCustomPanel::SetFlatColor(TColor value) { Assign(FFrame.FlatColor, value); }
+void TWkCustomPanel::SetFlatColorAdjustment(int value) { Assign(FFrame.FlatColorAdjustment, value); }
 void TWkCustomPanel::SetVisualStyle(TWkVisualStyle value) { Assign(FVisualStyle, value); }
 void TWkCustomPanel::SetGradientColorStyle(TWkGradientColorStyle value) { Assign(FGradientColorStyle, value); }
 void TWkCustomPanel::SetAlignment(ui::TAlignment value) { Assign(FAlignment, value); }
@@ -140,9 +130,7 @@ Rect TWkCustomPanel::ContentRect() const {
 
 void TWkCustomPanel::AdjustClientRect(Rect& rect) const {
     ui::TCustomControl::AdjustClientRect(rect); // BorderWidth on all four sides
-    const int frames = FrameStyleWidth(FBorderOuter, FBevelWidth) + FrameStyleWidth(FBorderInner, FBevelWidth);
-    rect.Inset(HasSide(FBorderSides, sdLeft) ? frames : 0, HasSide(FBorderSides, sdTop) ? frames : 0,
-               HasSide(FBorderSides, sdRight) ? frames : 0, HasSide(FBorderSides, sdBottom) ? frames : 0);
+    rect = FFrame.InsideFrames(rect);
 }
 
 void TWkCustomPanel::SetBounds(int left, int top, int width, int height) {
@@ -248,10 +236,14 @@ void TWkCustomPanel::Paint(TCanvas& canvas, const Rect& update) {
     if (OnPaint) OnPaint(this);
 }
 
+TFrameSettings TWkCustomPanel::FrameSettings() const {
+    TFrameSettings frame = FFrame;
+    frame.BorderWidth = BorderWidth();
+    return frame;
+}
+
 Rect TWkCustomPanel::PaintFrames(TCanvas& canvas, const Rect& bounds) {
-    return PaintInnerOuterFrames(canvas, bounds, FBorderOuter, FBorderInner, FBorderSides, BorderWidth(), FBevelWidth,
-                                 Color(), ParentColorValue(), FTransparent, FFlatColor, FFlatColorAdjustment,
-                                 FBorderColor, FBorderHighlight, FBorderShadow);
+    return PaintInnerOuterFrames(canvas, bounds, FrameSettings(), Color(), ParentColorValue(), FTransparent);
 }
 
 void TWkCustomPanel::PaintFill(TCanvas& canvas, const Rect& content) {

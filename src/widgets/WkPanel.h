@@ -9,6 +9,7 @@
 #include "ui/Control.h"
 #include "widgets/WkEnums.h"
 #include "widgets/WkFrameController.h"
+#include "widgets/WkFrames.h"
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,36 +26,33 @@ using ui::TColor;
 
 enum TWkGridStyle : unsigned char { gsDots, gsDottedLines, gsSolidLines };
 
-
-// Width a frame style takes on one side (the layout inset): fsStatus and fsPopup are
-// bevelWidth wide, fsFlat 1, fsNone 0, every other style 2.
-int FrameStyleWidth(TFrameStyleEx style, int bevelWidth);
-
 class TWkCustomPanel : public ui::TCustomControl {
 public:
     explicit TWkCustomPanel(ui::TComponent* owner = nullptr);
     std::wstring ClassName() const override { return L"TWkCustomPanel"; }
 
     // --- frames -------------------------------------------------------------------------------
-    TFrameStyleEx BorderOuter() const { return FBorderOuter; }
+    TFrameStyleEx BorderOuter() const { return FFrame.BorderOuter; }
     virtual void SetBorderOuter(TFrameStyleEx value);
-    TFrameStyleEx BorderInner() const { return FBorderInner; }
+    TFrameStyleEx BorderInner() const { return FFrame.BorderInner; }
     virtual void SetBorderInner(TFrameStyleEx value);
-    TSides BorderSides() const { return FBorderSides; }
+    TSides BorderSides() const { return FFrame.BorderSides; }
     virtual void SetBorderSides(TSides value);
     void SetBorderWidth(int value) override;
-    int BevelWidth() const { return FBevelWidth; }
+    int BevelWidth() const { return FFrame.BevelWidth; }
     void SetBevelWidth(int value);                  // at least 1
-    TColor BorderColor() const { return FBorderColor; }
+    TColor BorderColor() const { return FFrame.BorderColor; }
     void SetBorderColor(TColor value);
-    TColor BorderHighlight() const { return FBorderHighlight; }
+    TColor BorderHighlight() const { return FFrame.BorderHighlight; }
     void SetBorderHighlight(TColor value);
-    TColor BorderShadow() const { return FBorderShadow; }
+    TColor BorderShadow() const { return FFrame.BorderShadow; }
     void SetBorderShadow(TColor value);
-    TColor FlatColor() const { return FFlatColor; }
+    TColor FlatColor() const { return FFrame.FlatColor; }
     void SetFlatColor(TColor value);
-    int FlatColorAdjustment() const { return FFlatColorAdjustment; }
+    int FlatColorAdjustment() const { return FFrame.FlatColorAdjustment; }
     void SetFlatColorAdjustment(int value);
+    // All of the above in one value, BorderWidth included.
+    TFrameSettings FrameSettings() const;
 
     // --- fill ---------------------------------------------------------------------------------
     bool Transparent() const { return FTransparent; }
@@ -151,15 +149,9 @@ protected:
 private:
     void InvalidateResizeStrips(ui::Size oldSize, ui::Size newSize);
 
-    TFrameStyleEx FBorderOuter = fsRaised;
-    TFrameStyleEx FBorderInner = fsNone;
-    TSides FBorderSides = kAllSides;
-    int FBevelWidth = 1;
-    TColor FBorderColor = ui::clBtnFace;
-    TColor FBorderHighlight = ui::clBtnHighlight;
-    TColor FBorderShadow = ui::clBtnShadow;
-    TColor FFlatColor = ui::clBtnShadow;
-    int FFlatColorAdjustment = 30;
+    // The band's width is the framework's BorderWidth, which also insets the children: it
+    // is not kept here a second time (FrameSettings fills it in).
+    TFrameSettings FFrame{.BorderOuter = fsRaised};
     bool FTransparent = false;
     TWkVisualStyle FVisualStyle = vsWinXP;
     TWkGradientColorStyle FGradientColorStyle = gcsSystem;

@@ -285,8 +285,10 @@ TEST(Bitmaps, PaintingLeaksNoHandles) {
         ui::TCanvas canvas(s.dib.Dc());
         for (TGradientDirection d : kAll) FillGradient(canvas, Rect{0, 0, 40, 30}, d, RGB(i, 0, 0), ui::clBtnFace);
         DrawBitmapTransparent(canvas, Rect{0, 0, 8, 8}, bitmap, Rect{0, 0, 4, 4}, ui::clBlack);
-        PaintInnerOuterFrames(canvas, Rect{0, 0, 40, 30}, fsFlatRounded, fsGroove, kAllSides, 2, 1, ui::clBtnFace,
-                              ui::clWindow, false, ui::clBtnShadow, 10, ui::clRed, ui::clWhite, ui::clBlack);
+        const TFrameSettings frame{.BorderOuter = fsFlatRounded, .BorderInner = fsGroove, .BorderWidth = 2,
+                                   .BorderColor = ui::clRed, .BorderHighlight = ui::clWhite,
+                                   .BorderShadow = ui::clBlack, .FlatColorAdjustment = 10};
+        PaintInnerOuterFrames(canvas, Rect{0, 0, 40, 30}, frame, ui::clBtnFace, ui::clWindow, false);
         PaintTintedFrameStyle(canvas, Rect{0, 0, 40, 30}, RGB(30, 60, 90), fsButtonUp);
         PaintGradientRing(canvas, Rect{0, 0, 40, 30}, gdSquareBox, ui::clRed, ui::clBlue);
     }

@@ -331,9 +331,8 @@ TEST(InnerOuterFrames, PanelAndHelpPanelDefaults) {
         // The help dialog's panel: outer fsStatus, inner fsNone, bevel 1, no border band.
         Surface s;
         ui::TCanvas c(s.dib.Dc());
-        Rect r = PaintInnerOuterFrames(c, Rect{0, 0, 10, 10}, fsStatus, fsNone, kAllSides, 0, 1, ui::clBtnFace,
-                                       ui::clBtnFace, false, ui::clBtnShadow, 0, ui::clBtnFace, ui::clBtnHighlight,
-                                       ui::clBtnShadow);
+        const TFrameSettings frame{.BorderOuter = fsStatus, .FlatColorAdjustment = 0};
+        Rect r = PaintInnerOuterFrames(c, Rect{0, 0, 10, 10}, frame, ui::clBtnFace, ui::clBtnFace, false);
         EXPECT_EQ(r, (Rect{1, 1, 9, 9}));
         EXPECT_PIXEL(s, 0, 5, Rgb(ui::clBtnShadow));
         EXPECT_PIXEL(s, 5, 0, Rgb(ui::clBtnShadow));
@@ -347,8 +346,10 @@ TEST(InnerOuterFrames, PanelAndHelpPanelDefaults) {
         Surface s;
         ui::TCanvas c(s.dib.Dc());
         const TColor parent = RGB(10, 20, 30), border = RGB(200, 0, 0), flat = RGB(100, 100, 100);
-        Rect r = PaintInnerOuterFrames(c, Rect{0, 0, 12, 12}, fsFlatRounded, fsNone, kAllSides, 2, 1, RGB(0, 90, 0),
-                                       parent, false, flat, -20, border, ui::clWhite, ui::clBlack);
+        const TFrameSettings frame{.BorderOuter = fsFlatRounded, .BorderWidth = 2, .BorderColor = border,
+                                   .BorderHighlight = ui::clWhite, .BorderShadow = ui::clBlack, .FlatColor = flat,
+                                   .FlatColorAdjustment = -20};
+        Rect r = PaintInnerOuterFrames(c, Rect{0, 0, 12, 12}, frame, RGB(0, 90, 0), parent, false);
         EXPECT_EQ(r, (Rect{4, 4, 8, 8}));
         EXPECT_PIXEL(s, 0, 0, parent);
         EXPECT_PIXEL(s, 1, 1, ShiftColorLuminance(flat, -20));
@@ -357,6 +358,29 @@ TEST(InnerOuterFrames, PanelAndHelpPanelDefaults) {
         EXPECT_PIXEL(s, 3, 5, border);
         EXPECT_PIXEL(s, 4, 5, kPaper);
     }
+}
+
+// Children are laid out inside FrameSettings().InsideFrames: every pair of styles must
+// paint exactly that wide, or children would cover the frame or leave a gap beside it.
+TEST(InnerOuterFrames, PaintedFramesAreAsWideAsTheLayoutInset) {
+    Surface s(40, 40);
+    ui::TCanvas c(s.dib.Dc());
+    const Rect bounds{0, 0, 40, 40};
+    for (int outer = fsNone; outer <= fsFlatRounded; ++outer)
+        for (int inner = fsNone; inner <= fsFlatRounded; ++inner)
+            for (TSides sides : {kAllSides, TSides(sdLeft | sdBottom), TSides(sdTop)})
+                for (int bevel : {1, 3})
+                    for (int band : {0, 2}) {
+                        const TFrameSettings frame{.BorderOuter = TFrameStyleEx(outer), .BorderInner = TFrameStyleEx(inner),
+                                                   .BorderSides = sides, .BorderWidth = band, .BevelWidth = bevel};
+                        const Rect bandless = frame.InsideFrames(bounds);
+                        const Rect expected{bandless.left + (HasSide(sides, sdLeft) ? band : 0),
+                                            bandless.top + (HasSide(sides, sdTop) ? band : 0),
+                                            bandless.right - (HasSide(sides, sdRight) ? band : 0),
+                                            bandless.bottom - (HasSide(sides, sdBottom) ? band : 0)};
+                        EXPECT_EQ(PaintInnerOuterFrames(c, bounds, frame, ui::clBtnFace, ui::clWindow, false), expected)
+                            << outer << " " << inner << " sides " << sides << " bevel " << bevel << " band " << band;
+                    }
 }
 
 TEST(InnerOuterFrames, NonClientFrameErasesThenFrames) {

@@ -8,6 +8,7 @@
 #include "widgets/WkGradient.h"
 #include "widgets/WkGraphics.h"
 #include "widgets/WkKit.h"
+#include "widgets/WkTextEffect.h"
 #include "widgets/WkThemeParts.h"
 
 namespace wk {
@@ -223,29 +224,19 @@ void TWkCustomButton::PaintStyledText(TCanvas& canvas, const Rect& rect, UINT fo
     case avBottom: tr.top = tr.bottom - h - 1; break;
     }
     ui::TFont font = canvas.Font();
-    auto drawAt = [&](int dx, int dy, TColor color) {
+    // A right-aligned caption keeps room for the shadow inside the caption area: the text
+    // stands TextShadowDepth further left (in every style) and the shadow where the text
+    // would have stood.
+    const bool rightAligned = (format & DT_RIGHT) != 0;
+    const TTextEffect effect{FTextStyle, FLightTextStyle, FTextHighlightColor, FTextShadowColor,
+                             {rightAligned ? 0 : FTextShadowDepth, FTextShadowDepth},
+                             {rightAligned ? -FTextShadowDepth : 0, 0}};
+    PaintTextEffect(effect, Enabled(), Font().Color, [&](ui::Point offset, TColor color) {
         font.Color = color;
         canvas.SetFont(font);
-        Rect r = tr.Offsetted(dx, dy);
+        Rect r = tr.Offsetted(offset.x, offset.y);
         canvas.DrawText(Caption(), r, format);
-    };
-    const TColor textColor = Font().Color;
-    if (!Enabled()) {
-        drawAt(1, 1, ui::clBtnHighlight);
-        drawAt(0, 0, ui::clBtnShadow);
-        return;
-    }
-    const bool rightAligned = (format & DT_RIGHT) != 0;
-    if (FTextStyle == tsRaised || FTextStyle == tsRecessed) {
-        const bool raised = FTextStyle == tsRaised;
-        const TColor light = raised ? FTextHighlightColor : FTextShadowColor;
-        const TColor dark = raised ? FTextShadowColor : FTextHighlightColor;
-        if (!(raised && FLightTextStyle)) drawAt(1, 1, dark);
-        if (!(!raised && FLightTextStyle)) drawAt(-1, -1, light);
-    } else if (FTextStyle == tsShadow) {
-        drawAt(rightAligned ? 0 : FTextShadowDepth, FTextShadowDepth, FTextShadowColor);
-    }
-    drawAt(rightAligned ? -FTextShadowDepth : 0, 0, textColor);
+    });
 }
 
 // =========================================================================================

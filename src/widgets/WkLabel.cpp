@@ -437,28 +437,17 @@ void TWkLabel::PaintStraightText(ui::TCanvas& canvas) {
     const UINT flags = TextFlags();
     const std::wstring text = Caption();
     ui::TFont font = Font();
-    auto copy = [&](int dx, int dy, TColor color) {
+    PaintTextEffect(TextEffect(), Enabled(), FPaintTextColor, [&](ui::Point offset, TColor color) {
         font.Color = color;
         canvas.SetFont(font);
         Rect r = PlaceTextVertically(canvas, t, flags);
-        r.Offset(dx, dy);
+        r.Offset(offset.x, offset.y);
         canvas.DrawText(text, r, flags);
-    };
-    if (!Enabled()) {
-        copy(1, 1, ui::clBtnHighlight);
-        copy(0, 0, ui::clBtnShadow);
-        return;
-    }
-    if (FTextStyle == tsRaised || FTextStyle == tsRecessed) {
-        const bool raised = FTextStyle == tsRaised;
-        const TColor a = raised ? FHighlightColor : FShadowColor;
-        const TColor z = raised ? FShadowColor : FHighlightColor;
-        if (!(raised && FLightTextStyle)) copy(1, 1, z);
-        if (!(!raised && FLightTextStyle)) copy(-1, -1, a);
-    } else if (FTextStyle == tsShadow) {
-        copy(FShadowDepth, FShadowDepth, FShadowColor);
-    }
-    copy(0, 0, FPaintTextColor);
+    });
+}
+
+TTextEffect TWkLabel::TextEffect() const {
+    return {FTextStyle, FLightTextStyle, FHighlightColor, FShadowColor, {FShadowDepth, FShadowDepth}, {}};
 }
 
 namespace {
@@ -514,27 +503,17 @@ void TWkLabel::PaintAngledText(ui::TCanvas& canvas) {
     SelectObject(dc, rotated);
     SetTextAlign(dc, align);
     SetBkMode(dc, TRANSPARENT);
-    auto copy = [&](int ox, int oy, TColor color) {
+    // Turned text splits the shadow's offset: half of it down-right for the shadow, the
+    // text as much up-left (e is 0 for the other styles).
+    TTextEffect effect = TextEffect();
+    effect.ShadowOffset = {e, e};
+    effect.TextOffset = {-e, -e};
+    PaintTextEffect(effect, Enabled(), FPaintTextColor, [&](ui::Point offset, TColor color) {
         SetTextColor(dc, ui::ColorToRGB(color));
-        const Rect clip = t.Offsetted(ox, oy);
-        ExtTextOutW(dc, x + ox, y + oy, ETO_CLIPPED, clip.AsRECT(), text.c_str(), static_cast<UINT>(text.size()), nullptr);
-    };
-    if (!Enabled()) {
-        copy(1, 1, ui::clBtnHighlight);
-        copy(0, 0, ui::clBtnShadow);
-        return;
-    }
-    if (FTextStyle == tsRaised || FTextStyle == tsRecessed) {
-        const bool raised = FTextStyle == tsRaised;
-        if (!(raised && FLightTextStyle)) copy(1, 1, raised ? FShadowColor : FHighlightColor);
-        if (!(!raised && FLightTextStyle)) copy(-1, -1, raised ? FHighlightColor : FShadowColor);
-        copy(0, 0, FPaintTextColor);
-    } else if (FTextStyle == tsShadow) {
-        copy(e, e, FShadowColor);
-        copy(-e, -e, FPaintTextColor);
-    } else {
-        copy(0, 0, FPaintTextColor);
-    }
+        const Rect clip = t.Offsetted(offset.x, offset.y);
+        ExtTextOutW(dc, x + offset.x, y + offset.y, ETO_CLIPPED, clip.AsRECT(), text.c_str(),
+                    static_cast<UINT>(text.size()), nullptr);
+    });
 }
 
 void TWkLabel::PaintCurvedText(ui::TCanvas& canvas) {
@@ -557,6 +536,7 @@ void TWkLabel::PaintCurvedText(ui::TCanvas& canvas) {
     SetTextAlign(dc, TA_CENTER | TA_BASELINE);
     SetBkMode(dc, TRANSPARENT);
     double alpha = FAngle * std::numbers::pi / 180.0;
+    const TTextEffect effect = TextEffect();
     for (wchar_t ch : Caption()) {
         const int x = m.x - static_cast<int>(std::lround(std::sin(alpha) * (rx - th)));
         const int y = m.y - static_cast<int>(std::lround(std::cos(alpha) * (ry - th)));
@@ -564,23 +544,10 @@ void TWkLabel::PaintCurvedText(ui::TCanvas& canvas) {
         lf.lfEscapement = static_cast<LONG>(std::lround(alpha * 1800.0 / std::numbers::pi));
         ui::FontOwner turned(CreateFontIndirectW(&lf));
         SelectObject(dc, turned);
-        auto copy = [&](int ox, int oy, TColor color) {
+        PaintTextEffect(effect, Enabled(), FPaintTextColor, [&](ui::Point offset, TColor color) {
             SetTextColor(dc, ui::ColorToRGB(color));
-            TextOutW(dc, x + ox, y + oy, &ch, 1);
-        };
-        if (!Enabled()) {
-            copy(1, 1, ui::clBtnHighlight);
-            copy(0, 0, ui::clBtnShadow);
-        } else {
-            if (FTextStyle == tsRaised || FTextStyle == tsRecessed) {
-                const bool raised = FTextStyle == tsRaised;
-                if (!(raised && FLightTextStyle)) copy(1, 1, raised ? FShadowColor : FHighlightColor);
-                if (!(!raised && FLightTextStyle)) copy(-1, -1, raised ? FHighlightColor : FShadowColor);
-            } else if (FTextStyle == tsShadow) {
-                copy(FShadowDepth, FShadowDepth, FShadowColor);
-            }
-            copy(0, 0, FPaintTextColor);
-        }
+            TextOutW(dc, x + offset.x, y + offset.y, &ch, 1);
+        });
         SelectObject(dc, GetStockObject(SYSTEM_FONT)); // the turned font dies at the loop's end
         alpha -= static_cast<double>(step) / rx;
     }

@@ -13,6 +13,7 @@
 #include "widgets/WkPanel.h"
 #include "widgets/WkBlink.h"
 #include "widgets/WkEnums.h"
+#include "widgets/WkTextEffect.h"
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -135,6 +136,8 @@ protected:
 
 private:
     UINT TextFlags() const;
+    // The text style's copies, tsShadow's shadow ShadowDepth down and right.
+    TTextEffect TextEffect() const;
     ui::Rect PlaceTextVertically(ui::TCanvas& canvas, ui::Rect rect, UINT flags) const;
     void PaintStraightText(ui::TCanvas& canvas);
     void PaintAngledText(ui::TCanvas& canvas);

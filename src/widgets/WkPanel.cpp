@@ -8,6 +8,7 @@
 #include "widgets/WkGradient.h"
 #include "widgets/WkGraphics.h"
 #include "widgets/WkKit.h"
+#include "widgets/WkTextEffect.h"
 #include <algorithm>
 #include <uxtheme.h>
 
@@ -301,17 +302,14 @@ void TWkCustomPanel::PaintCaption(TCanvas& canvas, const Rect& content) {
     }
     canvas.SetBrush(Color(), ui::TBrushStyle::Clear);
     canvas.SetTextBackgroundTransparent(true);
-    if (!Enabled()) {
-        // Engraved: a highlight copy one pixel down-right, the shadow text over it.
-        ui::TFont font = Font();
-        font.Color = ui::clBtnHighlight;
+    // Plain text, engraved when the panel is disabled.
+    ui::TFont font = Font();
+    PaintTextEffect({}, Enabled(), font.Color, [&](ui::Point offset, TColor color) {
+        font.Color = color;
         canvas.SetFont(font);
-        Rect shifted = r.Offsetted(1, 1);
+        Rect shifted = r.Offsetted(offset.x, offset.y);
         canvas.DrawText(text, shifted, flags);
-        font.Color = ui::clBtnShadow;
-        canvas.SetFont(font);
-    }
-    canvas.DrawText(text, r, flags);
+    });
     canvas.SetBrush(Color());
 }
 

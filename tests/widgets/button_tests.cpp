@@ -1,9 +1,11 @@
 // Push button: a click's modal result closing a modal dialog, the press/drag/release rules
 // and their order, which button Enter, Escape, Space and the accelerator click, grouped
-// buttons, handlers that destroy the button, and the hot-tracking and classic looks.
+// buttons, handlers that destroy the button, the hot-tracking and classic looks and the
+// caption's text styles.
 // Windows are real (run under Xvfb).
 #include "widgets/WkButton.h"
 #include "freed_object.h"
+#include "pixel_box.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Layout.h"
@@ -430,6 +432,64 @@ TEST_F(ButtonTest, ClassicLookMarksTheDefaultAndShowsPresses) {
     auto plainLatched = Render(*b);
     EXPECT_EQ(plainLatched->Pixel(4, 4), face);
     form->Hide();
+}
+
+// The caption's 3-D and shadow copies, in the button's own text colours; a right-aligned
+// caption keeps its shadow inside the caption area by moving the text left instead.
+TEST_F(ButtonTest, TextStylesDrawTheirCopiesAroundTheCaption) {
+    TProbeButton* b = AddProbe(200);
+    b->SetThemeAware(false);
+    b->SetBounds(200, 120, 90, 34);
+    b->SetCaption(L"HH");
+    ui::TFont font = b->Font();
+    font.Height = -20;
+    font.Color = RGB(255, 0, 0);
+    b->SetFont(font);
+    b->SetTextHighlightColor(RGB(0, 200, 0));
+    b->SetTextShadowColor(RGB(0, 0, 200));
+    const COLORREF red = RGB(255, 0, 0), green = RGB(0, 200, 0), blue = RGB(0, 0, 200);
+
+    b->SetTextStyle(tsRaised);
+    auto raised = Render(*b);
+    const ui::Rect text = BoxOf(*raised, red);
+    ASSERT_FALSE(text.IsEmpty());
+    EXPECT_EQ(BoxOf(*raised, green).TopLeft(), text.TopLeft().Offset(-1, -1));
+    EXPECT_EQ(BoxOf(*raised, blue).BottomRight(), text.BottomRight().Offset(1, 1));
+    b->SetLightTextStyle(true); // no shadow copy
+    auto light = Render(*b);
+    EXPECT_TRUE(BoxOf(*light, blue).IsEmpty());
+    EXPECT_EQ(BoxOf(*light, green).TopLeft(), text.TopLeft().Offset(-1, -1));
+
+    b->SetTextStyle(tsRecessed); // still light: no highlight copy above
+    auto recessedLight = Render(*b);
+    EXPECT_TRUE(BoxOf(*recessedLight, blue).IsEmpty());
+    EXPECT_EQ(BoxOf(*recessedLight, green).BottomRight(), text.BottomRight().Offset(1, 1));
+    b->SetLightTextStyle(false);
+    auto recessed = Render(*b);
+    EXPECT_EQ(BoxOf(*recessed, blue).TopLeft(), text.TopLeft().Offset(-1, -1));
+    EXPECT_EQ(BoxOf(*recessed, green).BottomRight(), text.BottomRight().Offset(1, 1));
+
+    b->SetTextStyle(tsShadow);
+    b->SetTextShadowDepth(3);
+    auto shadowed = Render(*b);
+    EXPECT_EQ(BoxOf(*shadowed, red), text); // the text stays, the shadow goes below right
+    EXPECT_EQ(BoxOf(*shadowed, blue).BottomRight(), text.BottomRight().Offset(3, 3));
+    EXPECT_TRUE(BoxOf(*shadowed, green).IsEmpty());
+
+    b->SetAlignment(ui::taRightJustify);
+    auto right = Render(*b);
+    const ui::Rect rightText = BoxOf(*right, red), rightShadow = BoxOf(*right, blue);
+    EXPECT_EQ(rightShadow.BottomRight(), rightText.BottomRight().Offset(3, 3));
+    EXPECT_LE(rightShadow.right, b->Width() - 5);
+
+    // Disabled: engraved in the system colours, whatever the style.
+    b->SetEnabled(false);
+    auto disabled = Render(*b);
+    for (COLORREF c : {red, green, blue}) EXPECT_TRUE(BoxOf(*disabled, c).IsEmpty());
+    int shadowPixels = 0;
+    for (int y = 5; y < b->Height() - 5; ++y)
+        for (int x = 5; x < b->Width() - 5; ++x) shadowPixels += disabled->Pixel(x, y) == ui::ColorToRGB(ui::clBtnShadow);
+    EXPECT_GT(shadowPixels, 10);
 }
 
 // The dialogs' own button settings are checked against the real layouts in the program's

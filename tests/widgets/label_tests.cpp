@@ -8,9 +8,9 @@
 #include "ui/Layout.h"
 #include "widgets/WkBlink.h"
 #include "widgets/WkKit.h"
+#include "pixel_box.h"
 #include <gtest/gtest.h>
 #include <algorithm>
-#include <climits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,20 +45,6 @@ protected:
 
     std::unique_ptr<ui::TForm> form;
 };
-
-// The box around every pixel of exactly `color`; empty when there is none.
-ui::Rect BoxOf(const ui::DibSurface& dib, COLORREF color) {
-    ui::Rect box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-    for (int y = 0; y < dib.Height(); ++y)
-        for (int x = 0; x < dib.Width(); ++x)
-            if (dib.Pixel(x, y) == color) {
-                box.left = std::min(box.left, x);
-                box.top = std::min(box.top, y);
-                box.right = std::max(box.right, x + 1);
-                box.bottom = std::max(box.bottom, y + 1);
-            }
-    return box.left == INT_MAX ? ui::Rect{} : box;
-}
 
 // A copy of this executable with a WKCOMMON_HANDCURSOR cursor among its resources, loaded as
 // data: a program that carries the fallback hand.

@@ -7,7 +7,7 @@
 //
 // Only web and mail links are opened: a target that is not an http:, https: or mailto:
 // address (a file, a program, a script URL) is refused, whatever the layout says. A bare
-// "www." host is opened as an http:// address.
+// "www." host is opened as an http:// address. The rules are in WkShellLink.h.
 #pragma once
 #include "ui/Label.h"
 #include "widgets/WkPanel.h"
@@ -18,7 +18,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 
 namespace ui { class TClassRegistry; }
 
@@ -201,17 +200,6 @@ private:
     ui::TColor FUnvisitedColor = ui::clHighlight;
     ui::TColor FVisitedColor = 0x800080;
 };
-
-// The target a link label opens: its URL when that is not blank, else its caption, without
-// surrounding white space; a target starting with "www." gets "http://" in front.
-std::wstring LinkTarget(const std::wstring& url, const std::wstring& caption);
-// Whether a target may go to the shell: an http:// or https:// address or a mailto: address
-// (scheme in any letter case), with no white space, control characters or quotes that a
-// registered handler's command line could split or break out of.
-bool IsSafeLinkTarget(std::wstring_view target);
-// Opens a safe target with the shell's "open" verb; when the shell cannot and the target
-// ends in ".htm", offers the system's choice of program for .htm files.
-bool OpenLinkWithShell(const std::wstring& target);
 
 // The link labels' hand pointer: the system's own hand, or, on systems without one, the
 // WKCOMMON_HANDCURSOR cursor among `resources`.

@@ -1,7 +1,7 @@
-// Labels: which link targets may reach the shell (and bare www. hosts), a click's order of
-// events and the visited colour, the hand pointer (also with the program's cursor resource
-// present), angle storage, automatic size with frames, margins and shadows and where it keeps
-// the label, painting with the 3-D and shadow text styles, and the blink timer's messages.
+// Labels: a link click's order of events and the visited colour, the hand pointer (also with
+// the program's cursor resource present), angle storage, automatic size with frames, margins
+// and shadows and where it keeps the label, painting with the 3-D and shadow text styles, and
+// the blink timer's messages. Which targets a link may open is in shelllink_tests.cpp.
 #include "widgets/WkLabel.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
@@ -100,32 +100,6 @@ private:
     std::wstring FPath;
     HMODULE FModule = nullptr;
 };
-
-TEST(LinkTarget, OnlyWebAndMailAddressesMayReachTheShell) {
-    for (const wchar_t* ok : {L"https://plumora.example.org/", L"HTTP://example.org/a?b=c&d=%20e",
-                              L"mailto:games@plumora.example.org", L"MailTo:x@y.org?subject=Hi%20there"})
-        EXPECT_TRUE(IsSafeLinkTarget(ok)) << ok;
-    for (const wchar_t* refused : {L"", L"file:///C:/Windows/notepad.exe", L"C:\\Windows\\notepad.exe", L"notepad.exe",
-                                   L"\\\\server\\share\\setup.exe", L"javascript:alert(1)", L"ftp://example.org/",
-                                   L"www.example.org", L"http://", L"mailto:", L"https:example.org",
-                                   L"https://example.org/ --gpu-launcher=calc.exe", L"https://example.org/\"x",
-                                   L"https://example.org/\ta", L"https://example.org/\x7F", L"Homepage: https://x.org/"})
-        EXPECT_FALSE(IsSafeLinkTarget(refused)) << refused;
-
-    // The URL when it is not blank, else the caption; surrounding blanks never count.
-    EXPECT_EQ(LinkTarget(L"  https://x.org/ ", L"caption"), L"https://x.org/");
-    EXPECT_EQ(LinkTarget(L"   ", L" mailto:a@b.org "), L"mailto:a@b.org");
-    EXPECT_EQ(LinkTarget(L"", L"   "), L"");
-    // The shell is never asked about a refused target.
-    EXPECT_FALSE(OpenLinkWithShell(L"C:\\Windows\\notepad.exe"));
-
-    // A bare www. host is a web address.
-    EXPECT_EQ(LinkTarget(L"", L" www.example.org "), L"http://www.example.org");
-    EXPECT_EQ(LinkTarget(L"WWW.Example.org/a", L"caption"), L"http://WWW.Example.org/a");
-    EXPECT_EQ(LinkTarget(L"wwwexample.org", L""), L"wwwexample.org");
-    EXPECT_TRUE(IsSafeLinkTarget(LinkTarget(L"", L"www.example.org")));
-    EXPECT_FALSE(IsSafeLinkTarget(LinkTarget(L"", L"www.example.org/ x")));
-}
 
 TEST_F(LabelTest, ClickRunsOnClickThenOpensTheLinkAndShowsItVisited) {
     std::vector<std::wstring> log;

@@ -20,9 +20,14 @@ namespace swf {
 // ---------------------------------------------------------------------------------------------
 enum class FillType : uint8_t { Solid, Linear, Radial, Focal, Bitmap };
 
+// How a gradient goes on past its ends, by the two bits the file stores (3 reads as Pad).
+enum class SpreadMode : uint8_t { Pad = 0, Reflect = 1, Repeat = 2 };
+// How colours mix between stops. The two values past LinearRgb are reserved and mix as Rgb.
+enum class InterpolationMode : uint8_t { Rgb = 0, LinearRgb = 1 };
+
 struct Gradient {
-    uint8_t spread = 0;         // 0 pad, 1 reflect, 2 repeat
-    uint8_t interpolation = 0;  // 0 sRGB, 1 linear RGB
+    SpreadMode spread = SpreadMode::Pad;
+    InterpolationMode interpolation = InterpolationMode::Rgb;
     uint8_t count = 0;
     uint8_t ratio[16] = {};
     RGBA color[16];
@@ -101,6 +106,26 @@ enum PlaceFlags : uint16_t {
     PlaceHasBackground = 0x1000,
 };
 
+// How a placed object combines with what is under it, by its number in PlaceObject3 and button
+// records. Placements keep the byte as read: numbers past HardLight draw as Layer does.
+enum class BlendMode : uint8_t {
+    Unset = 0,  // none given: draws as Normal
+    Normal = 1,
+    Layer = 2,
+    Multiply = 3,
+    Screen = 4,
+    Lighten = 5,
+    Darken = 6,
+    Difference = 7,
+    Add = 8,
+    Subtract = 9,
+    Invert = 10,
+    Alpha = 11,
+    Erase = 12,
+    Overlay = 13,
+    HardLight = 14,
+};
+
 // Event handlers of a placed sprite (PlaceObject2/3 clip actions).
 struct ClipAction {
     uint32_t events = 0;  // event flags, as in the file's SWF6+ layout
@@ -115,7 +140,7 @@ struct DisplayOp {
     uint16_t character = 0;
     uint16_t ratio = 0;
     uint16_t clip_depth = 0;
-    uint8_t blend = 0;
+    uint8_t blend = 0;  // a BlendMode
     bool visible = true;
     Matrix matrix;
     CxForm cxform;
@@ -296,7 +321,7 @@ struct ButtonRecord {
     uint16_t depth = 0;
     Matrix matrix;
     CxForm cxform;
-    uint8_t blend = 0;
+    uint8_t blend = 0;  // a BlendMode
     FilterListPtr filters;
 };
 

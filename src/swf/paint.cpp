@@ -238,7 +238,7 @@ static uint32_t linear_light_entry(RGBA p, RGBA q, double t, const CxForm& cx, b
 }
 
 void build_gradient_lut(const Gradient& g, const CxForm& cx, uint32_t out[256]) {
-    const bool linear_rgb = g.interpolation == 1;
+    const bool linear_rgb = g.interpolation == InterpolationMode::LinearRgb;
     const bool plain = cx.identity();
     for (int i = 0; i < 256; ++i) {
         const double ratio = i;
@@ -293,7 +293,7 @@ const GradientRamp& GradientCache::get(const Gradient& g, const CxForm& cx) {
     // FNV-1a over what decides the table.
     uint64_t h = 1469598103934665603ull;
     auto mix = [&h](uint32_t v) { h = (h ^ v) * 1099511628211ull; };
-    mix(g.count | g.spread << 8 | g.interpolation << 16);
+    mix(g.count | uint32_t(g.spread) << 8 | uint32_t(g.interpolation) << 16);
     for (int i = 0; i < g.count; ++i)
         mix(uint32_t(g.ratio[i]) << 24 ^ (g.color[i].r | g.color[i].g << 8 | g.color[i].b << 16) ^ uint32_t(g.color[i].a) << 20);
     const int32_t* c = &cx.rm;
@@ -456,10 +456,10 @@ struct StoredPositions {
     __m128i last() { return next(); }
 };
 // linear ones stepped in 32 bits (what the spread keeps of them is exact: see step_wrapped and
-// step_padded), where kInside stands for padded positions known to lie inside the table but for
+// step_padded), where Inside stands for padded positions known to lie inside the table but for
 // those past the end of the run, which last() clamps,
-enum LinearFold { kPad = 0, kReflect = 1, kRepeat = 2, kInside = 3 };
-template <int kSpread>
+enum class LinearFold { Pad, Reflect, Repeat, Inside };
+template <LinearFold kFold>
 struct LinearPositions {
     __m128i p, step;
     LinearPositions(int64_t t, int64_t dt) {
@@ -468,17 +468,17 @@ struct LinearPositions {
         step = _mm_set1_epi32(int32_t(4 * d));
     }
     __m128i next() {
-        const __m128i folded = kSpread == kReflect ? reflect_four(p)
-                               : kSpread == kRepeat ? repeat_four(p)
-                               : kSpread == kInside ? p
-                                                    : pad_four(p);
+        const __m128i folded = kFold == LinearFold::Reflect ? reflect_four(p)
+                               : kFold == LinearFold::Repeat ? repeat_four(p)
+                               : kFold == LinearFold::Inside ? p
+                                                             : pad_four(p);
         p = _mm_add_epi32(p, step);
         return folded;
     }
-    __m128i last() { return kSpread == kInside ? pad_four(p) : next(); }
+    __m128i last() { return kFold == LinearFold::Inside ? pad_four(p) : next(); }
 };
 // and radial distances, with the same float operations as radial_positions().
-template <int kSpread>
+template <SpreadMode kSpread>
 struct RadialPositions {
     __m128 gx, gy, dx, dy, index;
     __m128 next_index() { const __m128 i = index; index = _mm_add_ps(index, _mm_set1_ps(4)); return i; }
@@ -487,8 +487,8 @@ struct RadialPositions {
         const __m128 i = next_index();
         const __m128 fx = _mm_add_ps(gx, _mm_mul_ps(dx, i)), fy = _mm_add_ps(gy, _mm_mul_ps(dy, i));
         const __m128 d = _mm_mul_ps(_mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(fx, fx), _mm_mul_ps(fy, fy))), _mm_set1_ps(k));
-        if (kSpread == 1) return reflect_four(_mm_cvttps_epi32(_mm_min_ps(_mm_set1_ps(limit), d)));
-        if (kSpread == 2) return repeat_four(_mm_cvttps_epi32(_mm_min_ps(_mm_set1_ps(limit), d)));
+        if (kSpread == SpreadMode::Reflect) return reflect_four(_mm_cvttps_epi32(_mm_min_ps(_mm_set1_ps(limit), d)));
+        if (kSpread == SpreadMode::Repeat) return repeat_four(_mm_cvttps_epi32(_mm_min_ps(_mm_set1_ps(limit), d)));
         // Pad in float: min(last, d) keeps a NaN d and max(d, 0) turns it into 0, as folding
         // INT32_MIN would; truncation commutes with clamping to whole numbers.
         return _mm_cvttps_epi32(_mm_max_ps(_mm_min_ps(_mm_set1_ps(float(kTableEnd - 1)), d), _mm_setzero_ps()));
@@ -600,9 +600,9 @@ int64_t GradientPainter::linear_start(int y, int x0) const {
 
 void GradientPainter::linear_positions(int y, int x0, int n, int32_t* pos) {
     const int64_t dt = linear_step_, t = linear_start(y, x0);
-    if (spread_ == 1)
+    if (spread_ == SpreadMode::Reflect)
         step_wrapped<ReflectSpread>(t, dt, n, pos);
-    else if (spread_ == 2)
+    else if (spread_ == SpreadMode::Repeat)
         step_wrapped<RepeatSpread>(t, dt, n, pos);
     else
         step_padded(t, dt, n, pos);
@@ -629,11 +629,11 @@ void GradientPainter::radial_positions(int y, int x0, int n, int32_t* pos) {
         const __m128 fx = _mm_add_ps(vgx, _mm_mul_ps(vdx, index)), fy = _mm_add_ps(vgy, _mm_mul_ps(vdy, index));
         const __m128 d = _mm_mul_ps(_mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(fx, fx), _mm_mul_ps(fy, fy))), vk);
         __m128i p;
-        if (spread_ == 1) {
+        if (spread_ == SpreadMode::Reflect) {
             p = _mm_and_si128(_mm_cvttps_epi32(_mm_min_ps(vlimit, d)), mirror_mask);
             const __m128i past = _mm_cmpgt_epi32(p, end);
             p = _mm_or_si128(_mm_andnot_si128(past, p), _mm_and_si128(past, _mm_sub_epi32(twice_end, p)));
-        } else if (spread_ == 2) {
+        } else if (spread_ == SpreadMode::Repeat) {
             p = _mm_and_si128(_mm_cvttps_epi32(_mm_min_ps(vlimit, d)), repeat_mask);
         } else {
             p = _mm_cvttps_epi32(_mm_max_ps(_mm_min_ps(vlast, d), zero));
@@ -654,7 +654,9 @@ void GradientPainter::focal_positions(int y, int x0, int n, int32_t* pos) {
         double disc = std::max(0.0, b * b - 4 * a * c);
         double t = a != 0 ? (-b - std::sqrt(disc)) / (2 * a) : 0;
         const int64_t p = int64_t(std::floor(std::clamp(t * 256 * 65536, -1e15, 1e15)));
-        pos[i] = spread_ == 1 ? ReflectSpread::fold(p) : spread_ == 2 ? RepeatSpread::fold(p) : PadSpread::fold(p);
+        pos[i] = spread_ == SpreadMode::Reflect ? ReflectSpread::fold(p)
+                 : spread_ == SpreadMode::Repeat ? RepeatSpread::fold(p)
+                                                 : PadSpread::fold(p);
     }
 }
 
@@ -688,18 +690,20 @@ void GradientPainter::paint_row(int y, int x0, int n, const uint8_t* cov, uint32
     if (type_ == FillType::Linear) {
         const int64_t dt = linear_step_, t = linear_start(y, x0);
         constexpr int64_t kSafe = int64_t(1) << 29;  // pad steps in 32 bits without overflow
-        if (spread_ == 1) return gradient_over(colours, LinearPositions<kReflect>(t, dt), n, cov, dst);
-        if (spread_ == 2) return gradient_over(colours, LinearPositions<kRepeat>(t, dt), n, cov, dst);
+        if (spread_ == SpreadMode::Reflect)
+            return gradient_over(colours, LinearPositions<LinearFold::Reflect>(t, dt), n, cov, dst);
+        if (spread_ == SpreadMode::Repeat)
+            return gradient_over(colours, LinearPositions<LinearFold::Repeat>(t, dt), n, cov, dst);
         // Padded and opaque: the clamped ends are one colour each, and in between no clamping is
         // needed.
         const PadSplit split = colours.opaque ? pad_split(t, dt, n) : PadSplit{};
         const int mid = n - split.head - split.tail;
         const int64_t from = t + int64_t(split.head) * dt, to = from + int64_t(mid + 3) * dt;
         if (std::max(std::llabs(from), std::llabs(to)) < kSafe) {
-            if (!colours.opaque) return gradient_over(colours, LinearPositions<kPad>(t, dt), n, cov, dst);
+            if (!colours.opaque) return gradient_over(colours, LinearPositions<LinearFold::Pad>(t, dt), n, cov, dst);
             if (split.head) solid_over(sample_one(colours.colours, split.head_pos), cov, split.head, dst);
             if (mid > 0)
-                gradient_over(colours, LinearPositions<kInside>(from, dt), mid, cov + split.head, dst + split.head);
+                gradient_over(colours, LinearPositions<LinearFold::Inside>(from, dt), mid, cov + split.head, dst + split.head);
             if (split.tail) {
                 const int at = n - split.tail;
                 solid_over(sample_one(colours.colours, split.tail_pos), cov + at, split.tail, dst + at);
@@ -716,9 +720,9 @@ void GradientPainter::paint_row(int y, int x0, int n, const uint8_t* cov, uint32
             positions.index = _mm_add_ps(_mm_set1_ps(float(x0 - anchor_x_)), _mm_setr_ps(0, 1, 2, 3));
             gradient_over(colours, positions, n, cov, dst);
         };
-        if (spread_ == 1) return start(RadialPositions<1>{});
-        if (spread_ == 2) return start(RadialPositions<2>{});
-        return start(RadialPositions<0>{});
+        if (spread_ == SpreadMode::Reflect) return start(RadialPositions<SpreadMode::Reflect>{});
+        if (spread_ == SpreadMode::Repeat) return start(RadialPositions<SpreadMode::Repeat>{});
+        return start(RadialPositions<SpreadMode::Pad>{});
     }
     int32_t* pos = position_buffer(n);
     positions(y, x0, n, pos);

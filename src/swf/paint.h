@@ -127,7 +127,7 @@ private:
     std::vector<int32_t> pos_;
     Matrix inv_;  // device -> gradient square
     FillType type_;
-    uint8_t spread_;
+    SpreadMode spread_;
     double focal_;
     int64_t linear_step_ = 0;  // per pixel, in 16.16 table positions
     // Radial distances are taken in float from this device column, near the gradient's centre,

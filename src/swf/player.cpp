@@ -41,6 +41,16 @@ const avm1::ClipObject* script_clip(const Instance& inst) {
 // A clip that a script made another clip's mask draws only as that mask.
 bool is_script_mask(const avm1::ClipObject* c) { return c && c->mask_of && avm1::clip_alive(c->mask_of); }
 
+// Every mode but Normal (and none given) needs the instance drawn apart first, to combine it
+// with what is under it as a whole.
+bool draws_in_layer(const Instance& inst) { return BlendMode(inst.blend) > BlendMode::Normal; }
+
+// Alpha and erase change the alpha of the layer they are drawn into; straight onto the stage
+// they have nothing to act on and draw nothing.
+bool acts_on_layer_alpha(const Instance& inst) {
+    return BlendMode(inst.blend) == BlendMode::Alpha || BlendMode(inst.blend) == BlendMode::Erase;
+}
+
 }  // namespace
 
 struct Player::RenderState {
@@ -225,7 +235,7 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
         // it or its colour transform acts on the children as one.
         if (cached && (inst.filters || !icx.identity()))
             draw_filtered(inst, im, icx, nesting);
-        else if (inst.blend > 1 && !ctx.mask_target)
+        else if (draws_in_layer(inst) && !ctx.mask_target)
             draw_blended(inst, im, icx, nesting);
         else
             draw_instance(inst, im, icx, nesting);
@@ -244,18 +254,20 @@ void Player::RenderState::draw_clip(const Clip& clip, const Matrix& m, const CxF
 namespace {
 
 // Per-channel blend of premultiplied source s over destination d (both 0..255).
-inline uint32_t blend_channel(int mode, uint32_t s, uint32_t d, uint32_t sa, uint32_t da) {
+inline uint32_t blend_channel(BlendMode mode, uint32_t s, uint32_t d, uint32_t sa, uint32_t da) {
     switch (mode) {
-    case 3: return (s * d + 127) / 255 + (s * (255 - da) + 127) / 255 + (d * (255 - sa) + 127) / 255;  // multiply
-    case 4: return s + d - (s * d + 127) / 255;                                                          // screen
-    case 5: return std::max(s * da, d * sa) / 255 + (s * (255 - da) + 127) / 255 + (d * (255 - sa) + 127) / 255;  // lighten
-    case 6: return std::min(s * da, d * sa) / 255 + (s * (255 - da) + 127) / 255 + (d * (255 - sa) + 127) / 255;  // darken
-    case 7: return s + d - 2 * std::min(s * da, d * sa) / 255;                                                      // difference
-    case 8: return std::min<uint32_t>(255, s + d);                                                                // add
-    case 9: return d > s ? d - s : 0;                                                                              // subtract
-    case 13:  // overlay: multiply or screen, chosen by the backdrop
-    case 14: {  // hard light: the same, chosen by the source
-        const bool low = mode == 13 ? 2 * d <= da : 2 * s <= sa;
+    case BlendMode::Multiply: return (s * d + 127) / 255 + (s * (255 - da) + 127) / 255 + (d * (255 - sa) + 127) / 255;
+    case BlendMode::Screen: return s + d - (s * d + 127) / 255;
+    case BlendMode::Lighten:
+        return std::max(s * da, d * sa) / 255 + (s * (255 - da) + 127) / 255 + (d * (255 - sa) + 127) / 255;
+    case BlendMode::Darken:
+        return std::min(s * da, d * sa) / 255 + (s * (255 - da) + 127) / 255 + (d * (255 - sa) + 127) / 255;
+    case BlendMode::Difference: return s + d - 2 * std::min(s * da, d * sa) / 255;
+    case BlendMode::Add: return std::min<uint32_t>(255, s + d);
+    case BlendMode::Subtract: return d > s ? d - s : 0;
+    case BlendMode::Overlay:  // multiply or screen, chosen by the backdrop
+    case BlendMode::HardLight: {  // the same, chosen by the source
+        const bool low = mode == BlendMode::Overlay ? 2 * d <= da : 2 * s <= sa;
         const uint32_t both = low ? 2 * s * d : sa * da - std::min(sa * da, 2 * (da - std::min(d, da)) * (sa - std::min(s, sa)));
         return (both + s * (255 - da) + d * (255 - sa) + 127) / 255;
     }
@@ -265,14 +277,14 @@ inline uint32_t blend_channel(int mode, uint32_t s, uint32_t d, uint32_t sa, uin
 
 // One row of a blend layer onto the canvas; the mode is a template argument so that its choice
 // is made once per row rather than per channel.
-template <int mode>
+template <BlendMode mode>
 void composite(uint32_t* dst, const uint32_t* src, int n) {
     for (int x = 0; x < n; ++x) {
         uint32_t s = src[x];
         if (s == 0) continue;
         uint32_t d = dst[x];
         uint32_t sa = s >> 24, da = d >> 24;
-        if (mode == 10) {  // invert
+        if (mode == BlendMode::Invert) {
             uint32_t out = 0;
             for (int sh = 0; sh < 24; sh += 8) {
                 uint32_t dc = (d >> sh) & 255;
@@ -281,8 +293,8 @@ void composite(uint32_t* dst, const uint32_t* src, int n) {
             dst[x] = out | (da << 24);
             continue;
         }
-        if (mode == 11 || mode == 12) {  // alpha, erase: change the destination's alpha
-            uint32_t keep = mode == 11 ? sa : 255 - sa;
+        if (mode == BlendMode::Alpha || mode == BlendMode::Erase) {  // they change the destination's alpha
+            uint32_t keep = mode == BlendMode::Alpha ? sa : 255 - sa;
             uint32_t out = 0;
             for (int sh = 0; sh < 32; sh += 8) out |= ((((d >> sh) & 255) * keep + 127) / 255) << sh;
             dst[x] = out;
@@ -293,27 +305,29 @@ void composite(uint32_t* dst, const uint32_t* src, int n) {
             uint32_t v = blend_channel(mode, (s >> sh) & 255, (d >> sh) & 255, sa, da);
             out |= std::min<uint32_t>(v, 255) << sh;
         }
-        uint32_t a = mode == 8 || mode == 9 ? std::min<uint32_t>(255, sa + da - (sa * da + 127) / 255)
-                                             : sa + (da * (255 - sa) + 127) / 255;
+        uint32_t a = mode == BlendMode::Add || mode == BlendMode::Subtract
+                         ? std::min<uint32_t>(255, sa + da - (sa * da + 127) / 255)
+                         : sa + (da * (255 - sa) + 127) / 255;
         dst[x] = out | std::min<uint32_t>(a, 255) << 24;
     }
 }
 
-void composite_row(int mode, uint32_t* dst, const uint32_t* src, int n) {
+// Layer, and numbers past the named modes, combine as Normal.
+void composite_row(BlendMode mode, uint32_t* dst, const uint32_t* src, int n) {
     switch (mode) {
-    case 3: return composite<3>(dst, src, n);
-    case 4: return composite<4>(dst, src, n);
-    case 5: return composite<5>(dst, src, n);
-    case 6: return composite<6>(dst, src, n);
-    case 7: return composite<7>(dst, src, n);
-    case 8: return composite<8>(dst, src, n);
-    case 9: return composite<9>(dst, src, n);
-    case 10: return composite<10>(dst, src, n);
-    case 11: return composite<11>(dst, src, n);
-    case 12: return composite<12>(dst, src, n);
-    case 13: return composite<13>(dst, src, n);
-    case 14: return composite<14>(dst, src, n);
-    default: return composite<1>(dst, src, n);
+    case BlendMode::Multiply: return composite<BlendMode::Multiply>(dst, src, n);
+    case BlendMode::Screen: return composite<BlendMode::Screen>(dst, src, n);
+    case BlendMode::Lighten: return composite<BlendMode::Lighten>(dst, src, n);
+    case BlendMode::Darken: return composite<BlendMode::Darken>(dst, src, n);
+    case BlendMode::Difference: return composite<BlendMode::Difference>(dst, src, n);
+    case BlendMode::Add: return composite<BlendMode::Add>(dst, src, n);
+    case BlendMode::Subtract: return composite<BlendMode::Subtract>(dst, src, n);
+    case BlendMode::Invert: return composite<BlendMode::Invert>(dst, src, n);
+    case BlendMode::Alpha: return composite<BlendMode::Alpha>(dst, src, n);
+    case BlendMode::Erase: return composite<BlendMode::Erase>(dst, src, n);
+    case BlendMode::Overlay: return composite<BlendMode::Overlay>(dst, src, n);
+    case BlendMode::HardLight: return composite<BlendMode::HardLight>(dst, src, n);
+    default: return composite<BlendMode::Normal>(dst, src, n);
     }
 }
 
@@ -329,9 +343,7 @@ std::unique_ptr<std::vector<uint32_t>> take_buffer(std::vector<std::unique_ptr<s
 
 // Non-normal blend modes: draw the instance into a transparent layer, then combine.
 void Player::RenderState::draw_blended(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting) {
-    // Alpha and erase change the alpha of the layer they are drawn into; straight onto the stage
-    // they have nothing to act on and draw nothing.
-    if ((inst.blend == 11 || inst.blend == 12) && layers == 0) return;
+    if (acts_on_layer_alpha(inst) && layers == 0) return;
     const int w = ctx.canvas.width, h = ctx.canvas.height;
     // Layers come from a pool and are kept clear outside what was drawn into them last.
     std::unique_ptr<std::vector<uint32_t>> buffer = take_buffer(free_layers);
@@ -359,7 +371,8 @@ void Player::RenderState::draw_blended(const Instance& inst, const Matrix& m, co
     if (drawn.empty()) return;
     if (saved.dirty) saved.dirty->add(drawn.x0, drawn.y0, drawn.x1, drawn.y1);
     for (int y = drawn.y0; y < drawn.y1; ++y)
-        composite_row(inst.blend, saved.row(y) + drawn.x0, layer.data() + size_t(y) * w + drawn.x0, drawn.x1 - drawn.x0);
+        composite_row(BlendMode(inst.blend), saved.row(y) + drawn.x0, layer.data() + size_t(y) * w + drawn.x0,
+                      drawn.x1 - drawn.x0);
 }
 
 // Filtered and bitmap-cached instances are drawn into a picture that reaches past the canvas by
@@ -367,7 +380,7 @@ void Player::RenderState::draw_blended(const Instance& inst, const Matrix& m, co
 // acts on the finished picture, glows and shadows included, and on the children as one) and then
 // combined like a blend layer, through the mask.
 void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, const CxForm& cx, int nesting) {
-    if ((inst.blend == 11 || inst.blend == 12) && layers == 0) return;
+    if (acts_on_layer_alpha(inst) && layers == 0) return;
     static const FilterList kNone;
     // Filter sizes are in stage pixels; a stage shown larger blurs and offsets further.
     FilterList scaled;
@@ -437,8 +450,8 @@ void Player::RenderState::draw_filtered(const Instance& inst, const Matrix& m, c
             for (int x = 0; x < cx1 - cx0; ++x) masked[x] = scale_premultiplied(masked[x], cov[x]);
             src = masked.data();
         }
-        if (inst.blend > 1)
-            composite_row(inst.blend, saved.row(y) + cx0, src, cx1 - cx0);
+        if (draws_in_layer(inst))
+            composite_row(BlendMode(inst.blend), saved.row(y) + cx0, src, cx1 - cx0);
         else
             composite_over(saved.row(y) + cx0, src, cx1 - cx0);
     }

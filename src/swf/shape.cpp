@@ -13,9 +13,9 @@ namespace {
 // Returns false on an unknown fill type: the bit stream after it cannot be trusted.
 bool read_gradient(Reader& r, int ver, bool alpha, Gradient& g, Gradient* end) {
     uint8_t head = r.u8();
-    g.spread = (head >> 6) & 3;
-    if (g.spread == 3) g.spread = 0;
-    g.interpolation = (head >> 4) & 3;
+    const uint8_t spread = (head >> 6) & 3;
+    g.spread = spread == 3 ? SpreadMode::Pad : SpreadMode(spread);
+    g.interpolation = InterpolationMode((head >> 4) & 3);
     g.count = head & 0x0F;
     if (end) *end = g;
     for (int i = 0; i < g.count; ++i) {

@@ -265,8 +265,8 @@ TEST(Avm1ClipGeometry, GradientMatricesAndFocalPoints) {
         EXPECT_NEAR(m.ty, c.expect.ty, 1e-6) << c.what;
         EXPECT_EQ(f.type, FillType::Focal) << c.what;
         EXPECT_DOUBLE_EQ(f.gradient.focal, c.expect_focal) << c.what;
-        EXPECT_EQ(f.gradient.spread, 1) << c.what;
-        EXPECT_EQ(f.gradient.interpolation, 1) << c.what;
+        EXPECT_EQ(f.gradient.spread, swf::SpreadMode::Reflect) << c.what;
+        EXPECT_EQ(f.gradient.interpolation, swf::InterpolationMode::LinearRgb) << c.what;
     }
 }
 

@@ -32,7 +32,8 @@ constexpr swf::RGBA kR{255, 0, 0, 255}, kG{0, 255, 0, 255}, kB{0, 0, 255, 255}, 
 
 // Paints one fully covered row of `width` pixels with a linear gradient whose square spans
 // `span` pixels starting at x = 0.
-std::vector<uint32_t> linear_row(const swf::Gradient& g, int width, double span, uint8_t spread = 0) {
+std::vector<uint32_t> linear_row(const swf::Gradient& g, int width, double span,
+                                 swf::SpreadMode spread = swf::SpreadMode::Pad) {
     std::vector<uint32_t> px(width, 0);
     swf::Canvas canvas{px.data(), width, 1, width};
     swf::FillStyle fill;
@@ -86,7 +87,8 @@ TEST(GradientPainter, BlendsBetweenTableEntries) {
 
 TEST(GradientPainter, SpreadModesOutsideTheSquare) {
     const swf::Gradient g = gradient({{0, kBlack}, {255, kWhite}});
-    auto pad = linear_row(g, 256, 64, 0), reflect = linear_row(g, 256, 64, 1), repeat = linear_row(g, 256, 64, 2);
+    auto pad = linear_row(g, 256, 64, swf::SpreadMode::Pad), reflect = linear_row(g, 256, 64, swf::SpreadMode::Reflect),
+         repeat = linear_row(g, 256, 64, swf::SpreadMode::Repeat);
     for (int x = 0; x < 64; ++x) {
         EXPECT_EQ(pad[x], repeat[x]);
         EXPECT_EQ(pad[x], reflect[x]);
@@ -133,14 +135,14 @@ TEST(CurveSplitting, PiecesStayWithinTheToleranceAndFollowTheBend) {
 namespace {
 
 // PlaceObject3 of a character at a depth with a blend mode.
-void place_blend(swftest::Movie& m, uint16_t id, uint16_t depth, uint8_t blend) {
+void place_blend(swftest::Movie& m, uint16_t id, uint16_t depth, swf::BlendMode blend) {
     swftest::Bits b;
     b.u8(0x02 | 0x04);  // character, matrix
     b.u8(0x02);         // blend mode
     b.u16(depth);
     b.u16(id);
     b.matrix();
-    b.u8(blend);
+    b.u8(uint8_t(blend));
     m.tag(70, b.bytes);
 }
 
@@ -154,7 +156,7 @@ uint32_t render_pixel(const std::vector<uint8_t>& bytes, int x, int y) {
 }
 
 // A (64,128,192) backdrop over the whole stage and a (200,100,30) square on its left half.
-std::vector<uint8_t> blend_movie(uint8_t mode) {
+std::vector<uint8_t> blend_movie(swf::BlendMode mode) {
     swftest::Movie m(20, 20);
     m.background(255, 255, 255);
     m.shape_rgba(1, 64, 128, 192, 255, swftest::Movie::rect_records(0, 0, 400, 400), 400);
@@ -169,19 +171,20 @@ std::vector<uint8_t> blend_movie(uint8_t mode) {
 
 TEST(BlendModes, OverlayAndHardLightPickMultiplyOrScreenPerChannel) {
     // Overlay chooses by the backdrop, hard light by the source.
-    const uint32_t overlay = render_pixel(blend_movie(13), 5, 5);
+    const uint32_t overlay = render_pixel(blend_movie(swf::BlendMode::Overlay), 5, 5);
     EXPECT_NEAR(red(overlay), 100, 1);  // dark backdrop: 2sd
     EXPECT_NEAR(green(overlay), 101, 1);
     EXPECT_NEAR(blue(overlay), 144, 1);  // light backdrop: screen
-    const uint32_t hard = render_pixel(blend_movie(14), 5, 5);
+    const uint32_t hard = render_pixel(blend_movie(swf::BlendMode::HardLight), 5, 5);
     EXPECT_NEAR(red(hard), 173, 1);  // light source: screen
     EXPECT_NEAR(green(hard), 100, 1);
     EXPECT_NEAR(blue(hard), 45, 1);
-    EXPECT_EQ(render_pixel(blend_movie(14), 15, 5), 0xFF4080C0u);  // outside the square
+    EXPECT_EQ(render_pixel(blend_movie(swf::BlendMode::HardLight), 15, 5), 0xFF4080C0u);  // outside the square
 }
 
 TEST(BlendModes, AlphaAndEraseActOnlyInsideALayer) {
-    for (uint8_t mode : {11, 12}) EXPECT_EQ(render_pixel(blend_movie(mode), 5, 5), 0xFF4080C0u) << int(mode);
+    for (swf::BlendMode mode : {swf::BlendMode::Alpha, swf::BlendMode::Erase})
+        EXPECT_EQ(render_pixel(blend_movie(mode), 5, 5), 0xFF4080C0u) << int(mode);
 
     // In a layer, erase cuts the layer's own backdrop away and the stage shows through.
     swftest::Movie m(20, 20);
@@ -190,10 +193,10 @@ TEST(BlendModes, AlphaAndEraseActOnlyInsideALayer) {
     m.shape_rgba(2, 0, 0, 0, 255, swftest::Movie::rect_records(0, 0, 200, 400), 400);
     m.begin_sprite(3, 1);
     m.place(1, 1);
-    place_blend(m, 2, 2, 12);
+    place_blend(m, 2, 2, swf::BlendMode::Erase);
     m.show_frame();
     m.end_sprite();
-    place_blend(m, 3, 1, 2);
+    place_blend(m, 3, 1, swf::BlendMode::Layer);
     m.show_frame();
     const auto bytes = m.fws();
     EXPECT_EQ(render_pixel(bytes, 5, 5), 0xFFFFFFFFu);
@@ -349,7 +352,7 @@ TEST(GradientPainter, RadialDistancesAndSpreads) {
     // Radial black -> white over a radius of 64 px, centred on pixel (0, 0)'s corner.
     std::vector<uint32_t> px(128 * 128, 0);
     swf::Canvas canvas{px.data(), 128, 128, 128};
-    for (uint8_t spread : {0, 1, 2}) {
+    for (swf::SpreadMode spread : {swf::SpreadMode::Pad, swf::SpreadMode::Reflect, swf::SpreadMode::Repeat}) {
         swf::FillStyle fill;
         fill.type = swf::FillType::Radial;
         fill.gradient = gradient({{0, kBlack}, {255, kWhite}});
@@ -362,11 +365,12 @@ TEST(GradientPainter, RadialDistancesAndSpreads) {
             for (int x = 0; x < 128; x += 7) {
                 const double d = std::hypot(x + 0.5, y + 0.5) / 64;  // in gradient radii
                 double t = d;
-                if (spread == 0) t = std::min(d, 1.0);
-                if (spread == 1) t = std::fmod(d, 2.0) > 1 ? 2 - std::fmod(d, 2.0) : std::fmod(d, 2.0);
-                if (spread == 2) t = std::fmod(d, 1.0);
+                if (spread == swf::SpreadMode::Pad) t = std::min(d, 1.0);
+                if (spread == swf::SpreadMode::Reflect)
+                    t = std::fmod(d, 2.0) > 1 ? 2 - std::fmod(d, 2.0) : std::fmod(d, 2.0);
+                if (spread == swf::SpreadMode::Repeat) t = std::fmod(d, 1.0);
                 // Near a repeat's wrap the colour jumps; leave those pixels out.
-                if (spread == 2 && (t < 0.03 || t > 0.97)) continue;
+                if (spread == swf::SpreadMode::Repeat && (t < 0.03 || t > 0.97)) continue;
                 EXPECT_NEAR(blue(px[y * 128 + x]), std::clamp(t * 256 - 0.5, 0.0, 255.0), 1.5)
                     << "spread " << int(spread) << " at " << x << "," << y;
             }
@@ -380,7 +384,7 @@ TEST(BlendModes, LayersStartClearEveryTime) {
     swftest::Movie m(20, 20);
     m.background(0, 0, 0);
     m.shape_rgba(1, 255, 255, 255, 255, swftest::Movie::rect_records(0, 0, 100, 100), 400);
-    place_blend(m, 1, 1, 7);
+    place_blend(m, 1, 1, swf::BlendMode::Difference);
     m.show_frame();
     m.move(1, 200, 200);
     m.show_frame();
@@ -509,7 +513,7 @@ TEST(GradientPainter, EachPixelsColourIsTheSameHoweverTheRowIsSplit) {
     translucent.am = 150;
     for (const swf::CxForm& cx : {swf::CxForm{}, translucent})
     for (swf::FillType type : {swf::FillType::Linear, swf::FillType::Radial, swf::FillType::Focal}) {
-        for (uint8_t spread : {0, 1, 2}) {
+        for (swf::SpreadMode spread : {swf::SpreadMode::Pad, swf::SpreadMode::Reflect, swf::SpreadMode::Repeat}) {
             swf::FillStyle fill;
             fill.type = type;
             fill.gradient = g;
@@ -565,7 +569,7 @@ TEST(GradientTable, LinearLightRampsWorkOnWholeLightLevels) {
     // colours give 50 %. Channels with little light lose their fraction: 20 is one whole level
     // of light, which encodes back as 13, at the stops too.
     swf::Gradient g = gradient({{0, {255, 20, 0, 255}}, {255, {0, 20, 255, 255}}});
-    g.interpolation = 1;
+    g.interpolation = swf::InterpolationMode::LinearRgb;
     uint32_t t[256];
     swf::build_gradient_lut(g, swf::CxForm{}, t);
     EXPECT_EQ(red(t[0]), 255);
@@ -577,12 +581,12 @@ TEST(GradientTable, LinearLightRampsWorkOnWholeLightLevels) {
     // Translucent entries are weighted by alpha once more through the encoding curve: blue at
     // 55 % alpha comes out as 100 rather than 140.
     swf::Gradient faint = gradient({{0, {0, 0, 255, 140}}, {255, {0, 0, 255, 140}}});
-    faint.interpolation = 1;
+    faint.interpolation = swf::InterpolationMode::LinearRgb;
     swf::build_gradient_lut(faint, swf::CxForm{}, t);
     EXPECT_EQ(t[0] >> 24, 140u);
     EXPECT_NEAR(blue(t[0]), 100, 1);
     // Stored colours keep the plain premultiplied value.
-    faint.interpolation = 0;
+    faint.interpolation = swf::InterpolationMode::Rgb;
     swf::build_gradient_lut(faint, swf::CxForm{}, t);
     EXPECT_EQ(blue(t[0]), 140);
 }

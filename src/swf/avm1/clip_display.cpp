@@ -10,11 +10,12 @@ namespace swf::avm1 {
 
 namespace {
 
-// Blend mode names by their number in PlaceObject3 (0 and 1 both mean normal).
+// Blend mode names by BlendMode (Unset and Normal both read as normal).
 constexpr const char* kBlendNames[] = {"normal",     "normal", "layer",  "multiply", "screen",
                                        "lighten",    "darken", "difference", "add", "subtract",
                                        "invert",     "alpha",  "erase",  "overlay",  "hardlight"};
 constexpr int kBlendCount = int(sizeof kBlendNames / sizeof kBlendNames[0]);
+static_assert(kBlendCount == int(BlendMode::HardLight) + 1);
 
 Instance* placed(const Value& self) {
     if (!self.is_object() || !is_display_object(self.o)) return nullptr;
@@ -35,11 +36,11 @@ Value set_blend_mode(Vm& vm, Value self, const Args& args) {
     if (!inst) return Value();
     const Value& v = args[0];
     if (v.is_nullish()) {
-        inst->blend = 1;
+        inst->blend = uint8_t(BlendMode::Normal);
     } else if (v.is_number()) {
         if (!std::isfinite(v.n)) return Value();
         const int mode = int(int64_t(v.n) & 0xFF);
-        if (mode < kBlendCount) inst->blend = uint8_t(mode ? mode : 1);
+        if (mode < kBlendCount) inst->blend = uint8_t(mode ? BlendMode(mode) : BlendMode::Normal);
     } else if (v.is_string()) {
         const std::string name = vm.to_std_string(v);
         for (int i = 1; i < kBlendCount; ++i)

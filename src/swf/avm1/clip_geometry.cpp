@@ -675,8 +675,11 @@ Value mc_begin_gradient_fill(Vm& vm, Value self, const Args& args) {
     g.count = uint8_t(count);
     if (vm.version >= 8) {
         const std::string spread = args.size() > 5 ? vm.to_string(args[5])->text : std::string();
-        g.spread = spread == "reflect" ? 1 : spread == "repeat" ? 2 : 0;
-        g.interpolation = args.size() > 6 && vm.to_string(args[6])->text == "linearRGB" ? 1 : 0;
+        g.spread = spread == "reflect"  ? SpreadMode::Reflect
+                   : spread == "repeat" ? SpreadMode::Repeat
+                                        : SpreadMode::Pad;
+        g.interpolation = args.size() > 6 && vm.to_string(args[6])->text == "linearRGB" ? InterpolationMode::LinearRgb
+                                                                                         : InterpolationMode::Rgb;
         if (args.size() > 7 && f.type == FillType::Radial) {
             // Kept in 8.8 fixed point, as a file stores it, and no nearer the edge than 0.98.
             const double focal = std::trunc(std::clamp(vm.to_number(args[7]), -1.0, 1.0) * 256) / 256;

@@ -87,33 +87,23 @@ const SpriteDef& empty_sprite() {
 
 Instance Clip::make_instance(uint16_t depth, const Placement& p) {
     Instance inst;
+    static_cast<Placement&>(inst) = p;
     inst.depth = depth;
-    inst.character_id = p.character;
-    inst.character = movie_.find(p.character);
-    inst.matrix = p.matrix;
-    inst.cxform = p.cxform;
-    inst.ratio = p.ratio;
-    inst.slot_character = p.character;
+    inst.character = movie_.find(p.character_id);
+    inst.slot_character = p.character_id;
     inst.slot_ratio = p.ratio;
-    inst.clip_depth = p.clip_depth;
-    inst.blend = p.blend;
-    inst.visible = p.visible;
-    inst.name = p.name;
-    inst.named = p.named;
-    inst.filters = p.filters;
-    inst.cache_as_bitmap = p.cache_as_bitmap;
-    inst.background = p.background;
-    inst.clip_actions = p.clip_actions;
     inst.fresh = true;
     inst.parent = this;
     inst.serial = world_->next_serial++;
     return inst;
 }
 
-// What a fresh placement of a character records from its PlaceObject.
-Clip::Placement Clip::placement_of(const DisplayOp& op) {
-    Clip::Placement p;
-    p.character = op.character;
+namespace {
+
+// What a fresh PlaceObject of a character records.
+Placement placement_of(const DisplayOp& op) {
+    Placement p;
+    p.character_id = op.character;
     p.matrix = op.matrix;
     p.cxform = op.cxform;
     p.ratio = op.ratio;
@@ -128,6 +118,34 @@ Clip::Placement Clip::placement_of(const DisplayOp& op) {
     p.clip_actions = op.clip_actions;
     return p;
 }
+
+// What a PlaceObject that moves an instance may change, as its flags. The name, the clip depth
+// and the clip events stay as first placed, whatever the move carries.
+constexpr uint16_t kMovable = PlaceHasCharacter | PlaceHasMatrix | PlaceHasCxform | PlaceHasRatio | PlaceHasBlend |
+                              PlaceHasVisible | PlaceHasFilters | PlaceHasCache | PlaceHasBackground;
+
+// What a rewind gives back to an instance it keeps: it is the same character at the same ratio
+// already, and a script may have moved it since.
+constexpr uint16_t kRestored = kMovable & ~(PlaceHasCharacter | PlaceHasRatio);
+
+// The one rule for a move, whether it lands on a live instance or on a rewind's working list:
+// the movable fields in `fields` are copied from `from`. A transform a script took over
+// (`keep_transform`) stays the script's.
+void merge_placement(Placement& to, const Placement& from, uint16_t fields, bool keep_transform = false) {
+    fields &= kMovable;
+    if (keep_transform) fields &= ~(PlaceHasMatrix | PlaceHasCxform);
+    if (fields & PlaceHasCharacter) to.character_id = from.character_id;
+    if (fields & PlaceHasMatrix) to.matrix = from.matrix;
+    if (fields & PlaceHasCxform) to.cxform = from.cxform;
+    if (fields & PlaceHasRatio) to.ratio = from.ratio;
+    if (fields & PlaceHasBlend) to.blend = from.blend;
+    if (fields & PlaceHasVisible) to.visible = from.visible;
+    if (fields & PlaceHasFilters) to.filters = from.filters;
+    if (fields & PlaceHasCache) to.cache_as_bitmap = from.cache_as_bitmap;
+    if (fields & PlaceHasBackground) to.background = from.background;
+}
+
+}  // namespace
 
 // Puts an instance in the list, gives sprites and buttons their own timeline, tells the script
 // side, then starts the child on its first frame. Null when the scripts the placement ran
@@ -192,31 +210,18 @@ void Clip::apply_op(const DisplayOp& op) {
     Instance* inst = &it->second;
     if (has_char && op.character != inst->character_id) {
         // Replace: a new character at the depth keeps the old instance's transform unless given.
-        Placement p;
-        p.character = op.character;
-        p.matrix = inst->matrix;
-        p.cxform = inst->cxform;
-        p.ratio = inst->ratio;
-        p.clip_depth = inst->clip_depth;
-        p.blend = inst->blend;
-        p.visible = inst->visible;
-        p.name = inst->name;
-        p.filters = inst->filters;
-        p.cache_as_bitmap = inst->cache_as_bitmap;
-        p.background = inst->background;
+        // The tag's naming and the clip events belonged to the old one's placement.
+        Placement p = *inst;
+        p.character_id = op.character;
+        p.named = false;
+        p.clip_actions = nullptr;
         const int depth = op.depth;
         erase(it);
         inst = insert(depth, make_instance(uint16_t(depth), p));
         if (!inst) return;
     }
-    if (op.flags & PlaceHasMatrix && !inst->scripted) inst->matrix = op.matrix;
-    if (op.flags & PlaceHasCxform && !inst->scripted) inst->cxform = op.cxform;
-    if (op.flags & PlaceHasRatio) inst->ratio = inst->slot_ratio = op.ratio;
-    if (op.flags & PlaceHasBlend) inst->blend = op.blend;
-    if (op.flags & PlaceHasVisible) inst->visible = op.visible;
-    if (op.flags & PlaceHasFilters) inst->filters = op.filters;
-    if (op.flags & PlaceHasCache) inst->cache_as_bitmap = op.cache_as_bitmap;
-    if (op.flags & PlaceHasBackground) inst->background = op.background;
+    merge_placement(*inst, placement_of(op), op.flags, inst->scripted);
+    if (op.flags & PlaceHasRatio) inst->slot_ratio = op.ratio;
 }
 
 void Clip::enter_frame(int frame) { current_ = frame; }
@@ -263,16 +268,7 @@ void Clip::rewind_to(int frame) {
                 continue;
             }
             if (!move || it == target.end()) continue;
-            Placement& p = it->second;
-            if (has_char) p.character = op.character;
-            if (op.flags & PlaceHasMatrix) p.matrix = op.matrix;
-            if (op.flags & PlaceHasCxform) p.cxform = op.cxform;
-            if (op.flags & PlaceHasRatio) p.ratio = op.ratio;
-            if (op.flags & PlaceHasBlend) p.blend = op.blend;
-            if (op.flags & PlaceHasVisible) p.visible = op.visible;
-            if (op.flags & PlaceHasFilters) p.filters = op.filters;
-            if (op.flags & PlaceHasCache) p.cache_as_bitmap = op.cache_as_bitmap;
-            if (op.flags & PlaceHasBackground) p.background = op.background;
+            merge_placement(it->second, placement_of(op), op.flags);
         }
     }
     for (auto it = list_.begin(); it != list_.end();) {
@@ -281,7 +277,7 @@ void Clip::rewind_to(int frame) {
             continue;
         }
         auto t = target.find(it->first);
-        if (t == target.end() || t->second.character != it->second.slot_character ||
+        if (t == target.end() || t->second.character_id != it->second.slot_character ||
             t->second.ratio != it->second.slot_ratio) {
             auto next = std::next(it);
             erase(it);
@@ -295,15 +291,7 @@ void Clip::rewind_to(int frame) {
         if (it != list_.end()) {
             Instance& inst = it->second;
             if (inst.dynamic || depth >= kScriptDepths) continue;
-            if (!inst.scripted) {
-                inst.matrix = p.matrix;
-                inst.cxform = p.cxform;
-            }
-            inst.blend = p.blend;
-            inst.visible = p.visible;
-            inst.filters = p.filters;
-            inst.cache_as_bitmap = p.cache_as_bitmap;
-            inst.background = p.background;
+            merge_placement(inst, p, kRestored, inst.scripted);
             continue;
         }
         insert(depth, make_instance(uint16_t(depth), p));
@@ -363,7 +351,7 @@ Instance* Clip::place_dynamic(int depth, uint16_t character, const std::string& 
                               const CxForm& cx, std::shared_ptr<const std::vector<ClipAction>> clip_actions) {
     Placement p;
     p.clip_actions = std::move(clip_actions);
-    p.character = character;
+    p.character_id = character;
     p.matrix = m;
     p.cxform = cx;
     p.name = name;
@@ -435,7 +423,7 @@ void Clip::set_button_state(const ButtonDef& def, uint8_t state_mask) {
     for (const ButtonRecord& rec : def.records) {
         if (!(rec.states & state_mask)) continue;
         Placement p;
-        p.character = rec.character;
+        p.character_id = rec.character;
         p.matrix = rec.matrix;
         p.cxform = rec.cxform;
         p.blend = rec.blend;

@@ -19,21 +19,29 @@ class Object;
 class Clip;
 struct World;
 
-struct Instance {
-    int32_t depth = 0;  // as in the file: scripts' depth 0 is 16384
+// What a placement puts at a depth: the fields of a PlaceObject, a button record or a script's
+// placement. The timeline works these out when it rebuilds a list; an instance carries them.
+struct Placement {
     uint16_t character_id = 0;
-    const Character* character = nullptr;
     Matrix matrix;
     CxForm cxform;
     uint16_t ratio = 0;
     uint16_t clip_depth = 0;
-    uint8_t blend = 0;
+    uint8_t blend = 0;  // a BlendMode, as read
     bool visible = true;
-    bool fresh = false;  // created during the current tick: its clip starts next tick
     std::string name;
+    bool named = false;  // its PlaceObject carried a name, even an empty one
     FilterListPtr filters;  // null for the usual unfiltered instance
     bool cache_as_bitmap = false;
     uint32_t background = 0;  // opaque background behind the instance's bounds, 0xFFRRGGBB; 0: none
+    std::shared_ptr<const std::vector<ClipAction>> clip_actions;
+};
+
+// A placement on a running timeline, with its playback and script state.
+struct Instance : Placement {
+    int32_t depth = 0;  // as in the file: scripts' depth 0 is 16384
+    const Character* character = nullptr;
+    bool fresh = false;  // created during the current tick: its clip starts next tick
     // A script's scrollRect (own twips): only this part shows, moved so its corner is the origin.
     bool scrolled = false;
     Rect scroll_rect;
@@ -42,9 +50,7 @@ struct Instance {
     // clip), whether scripts placed or moved it (the timeline then leaves it alone), and the
     // text field's state once a script changed it.
     avm1::Object* object = nullptr;
-    std::shared_ptr<const std::vector<ClipAction>> clip_actions;
     bool dynamic = false;
-    bool named = false;  // its PlaceObject carried a name, even an empty one
     // What the timeline put at this depth, for rewinds to compare with. swapDepths leaves it
     // with the depth, so a clip swapped into a depth stands in for what was placed there.
     uint16_t slot_character = 0;
@@ -163,21 +169,6 @@ public:
     void set_button_state(const ButtonDef& def, uint8_t state_mask);
 
 private:
-    struct Placement {
-        uint16_t character = 0;
-        Matrix matrix;
-        CxForm cxform;
-        uint16_t ratio = 0, clip_depth = 0;
-        uint8_t blend = 0;
-        bool visible = true;
-        std::string name;
-        bool named = false;
-        FilterListPtr filters;
-        bool cache_as_bitmap = false;
-        uint32_t background = 0;
-        std::shared_ptr<const std::vector<ClipAction>> clip_actions;
-    };
-
     void apply_frame(int frame, bool run_actions = true);
     void apply_op(const DisplayOp& op);
     Instance* insert(int depth, Instance&& inst);
@@ -185,7 +176,6 @@ private:
     void start_child(Instance& inst);
     void rewind_to(int frame);
     Instance make_instance(uint16_t depth, const Placement& p);
-    static Placement placement_of(const DisplayOp& op);
     void enter_frame(int frame);
 
     const Movie& movie_;

@@ -1,5 +1,6 @@
 // Display list and timelines: place/move/replace/remove, sprites with their own playheads,
-// backward jumps that rebuild the list, looping, and per-frame action hooks.
+// backward jumps that rebuild the list, looping, per-frame action hooks, and what a move may
+// change.
 #include <gtest/gtest.h>
 
 #include "swf/player.h"
@@ -11,6 +12,32 @@ std::shared_ptr<const swf::Movie> load(const std::vector<uint8_t>& bytes) {
     auto r = swf::load_movie(bytes.data(), bytes.size());
     EXPECT_TRUE(r.ok());
     return r.ok() ? r.value() : nullptr;
+}
+
+// A PlaceObject3 at depth 1 with only the fields given: a character, a translation, a colour
+// transform that halves red, a blend mode.
+struct Place3 {
+    bool move = false;
+    int character = -1;
+    int tx = -1;
+    bool halve_red = false;
+    int blend = -1;
+};
+
+void place3(swftest::Movie& m, const Place3& p) {
+    swftest::Bits b;
+    b.u8(uint8_t((p.move ? 0x01 : 0) | (p.character >= 0 ? 0x02 : 0) | (p.tx >= 0 ? 0x04 : 0) |
+                 (p.halve_red ? 0x08 : 0)));
+    b.u8(p.blend >= 0 ? 0x02 : 0);
+    b.u16(1);
+    if (p.character >= 0) b.u16(uint16_t(p.character));
+    if (p.tx >= 0) b.matrix(p.tx, 0);
+    if (p.halve_red) {
+        b.ub(0, 1), b.ub(1, 1), b.ub(10, 4);  // multiply terms only, 10 bits each
+        b.sb(128, 10), b.sb(256, 10), b.sb(256, 10), b.sb(256, 10);
+    }
+    if (p.blend >= 0) b.u8(uint8_t(p.blend));
+    m.tag(70, b.bytes);
 }
 
 swftest::Movie with_shapes() {
@@ -157,4 +184,52 @@ TEST(Timeline, LoaderWarningsReachTheErrorChannel) {
         "the file ends before the movie does: what is missing is not shown",
     };
     EXPECT_EQ(errors, expected);
+}
+
+TEST(Timeline, MovesChangeOnlyWhatTheyCarry) {
+    const int multiply = int(swf::BlendMode::Multiply), screen = int(swf::BlendMode::Screen);
+    auto m = with_shapes();
+    place3(m, {.character = 1, .tx = 100, .blend = multiply});
+    m.show_frame();
+    place3(m, {.move = true, .character = 2, .halve_red = true});  // replaces the character
+    m.show_frame();
+    place3(m, {.move = true, .tx = 300});
+    m.show_frame();
+    place3(m, {.move = true, .blend = screen});
+    m.show_frame();
+    auto movie = load(m.fws());
+    swf::Clip root(*movie, &movie->timeline, 0, nullptr);
+    root.goto_frame(1);
+    const swf::Instance* inst = &root.display_list().at(1);
+    // The new character keeps the old one's transform and blend mode and takes the colour.
+    EXPECT_EQ(inst->character_id, 2);
+    EXPECT_DOUBLE_EQ(inst->matrix.tx, 100);
+    EXPECT_EQ(inst->blend, multiply);
+    EXPECT_EQ(inst->cxform.rm, 128);
+    root.goto_frame(2);
+    EXPECT_DOUBLE_EQ(inst->matrix.tx, 300);
+    EXPECT_EQ(inst->cxform.rm, 128);
+    EXPECT_EQ(inst->blend, multiply);
+
+    // Once a script moved it, the timeline's moves and rewinds leave its transform alone but
+    // still set the rest.
+    root.display_list().at(1).scripted = true;
+    root.display_list().at(1).matrix.tx = 5;
+    root.goto_frame(3);
+    EXPECT_DOUBLE_EQ(inst->matrix.tx, 5);
+    EXPECT_EQ(inst->blend, screen);
+    const uint64_t serial = inst->serial;
+    root.goto_frame(1);
+    ASSERT_EQ(root.display_list().at(1).serial, serial);  // same character and ratio: kept
+    EXPECT_DOUBLE_EQ(inst->matrix.tx, 5);
+    EXPECT_EQ(inst->blend, multiply);
+
+    // Back before the replacement the first character is placed anew, as the tags left it.
+    root.goto_frame(0);
+    inst = &root.display_list().at(1);
+    EXPECT_NE(inst->serial, serial);
+    EXPECT_EQ(inst->character_id, 1);
+    EXPECT_DOUBLE_EQ(inst->matrix.tx, 100);
+    EXPECT_EQ(inst->cxform.rm, 256);
+    EXPECT_EQ(inst->blend, multiply);
 }

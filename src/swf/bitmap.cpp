@@ -11,6 +11,7 @@
 
 #include "swf/codec.h"
 #include "swf/parse.h"
+#include "swf/tags.h"
 
 namespace swf {
 
@@ -114,12 +115,15 @@ bool decode_jpeg(const uint8_t* tables, size_t tables_size, const uint8_t* data,
 }
 
 std::unique_ptr<BitmapDef> parse_bits(Reader& r, int code, const JpegState& jpeg) {
+    const TagCode tag = TagCode(code);
+    // JPEG3 and JPEG4 carry an alpha plane after the image.
+    const bool with_alpha = tag == TagCode::DefineBitsJPEG3 || tag == TagCode::DefineBitsJPEG4;
     auto bmp = std::make_unique<BitmapDef>();
     bmp->id = r.u16();
     size_t image_size = r.remaining();
-    if (code == 35 || code == 90) {
+    if (with_alpha) {
         image_size = r.u32();
-        if (code == 90) r.u16();  // deblocking
+        if (tag == TagCode::DefineBitsJPEG4) r.u16();  // deblocking
         if (image_size > r.remaining()) image_size = r.remaining();
     }
     const uint8_t* img = r.cursor();
@@ -129,18 +133,18 @@ std::unique_ptr<BitmapDef> parse_bits(Reader& r, int code, const JpegState& jpeg
     bool ok = false;
     bool is_jpeg = true;
     if (image_size >= 8 && std::memcmp(img, "\x89PNG\r\n\x1a\n", 8) == 0) {
-        ok = decode_png(img, image_size, *bmp);
+        ok = decode_png(img, image_size, *bmp).ok();
         is_jpeg = false;
     } else if (image_size >= 6 && std::memcmp(img, "GIF89a", 6) == 0) {
         ok = decode_gif(img, image_size, *bmp);
         is_jpeg = false;
-    } else if (code == 6) {
+    } else if (tag == TagCode::DefineBits) {  // its tables come in JPEGTables
         ok = decode_jpeg(jpeg.tables.data(), jpeg.tables.size(), img, image_size, *bmp);
     } else {
         ok = decode_jpeg(nullptr, 0, img, image_size, *bmp);
     }
     if (!ok) return nullptr;
-    if (is_jpeg && (code == 35 || code == 90) && alpha_size > 0) {
+    if (is_jpeg && with_alpha && alpha_size > 0) {
         const size_t n = size_t(bmp->width) * bmp->height;
         Decoded a = inflate_zlib(alpha, alpha_size, n, n);
         // Short alpha data: the missing part stays opaque.

@@ -2,6 +2,7 @@
 // tags carry: one still image. Everything is bounds-checked; pixels come out premultiplied.
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "swf/codec.h"
 #include "swf/parse.h"
@@ -29,105 +30,175 @@ uint8_t paeth(int a, int b, int c) {
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
-// PNG
+// PNG: the chunks are read, the header checked, the image data inflated, its rows unfiltered
+// and their samples turned into pixels. Only a missing or unusable header fails; image data
+// that is short or damaged shows what it holds and leaves the rest transparent.
 // ---------------------------------------------------------------------------------------------
-bool decode_png(const uint8_t* data, size_t size, BitmapDef& out) {
-    if (size < 8) return false;
-    size_t pos = 8;
-    uint32_t w = 0, h = 0;
-    int depth = 0, color = 0, interlace = 0;
+namespace {
+
+enum class PngColour : uint8_t { Grey = 0, Rgb = 2, Indexed = 3, GreyAlpha = 4, RgbAlpha = 6 };
+
+// The chunks the decoder uses, as read.
+struct PngChunks {
+    bool has_header = false;
+    uint32_t width = 0, height = 0;
+    uint8_t depth = 0, colour = 0, interlace = 0;
+    uint8_t palette_rgb[256][3] = {};
+    uint8_t palette_alpha[256];
+    // The one colour a grey or RGB image makes transparent, as raw samples; -1: none.
+    int key_grey = -1, key_r = -1, key_g = -1, key_b = -1;
     std::vector<uint8_t> idat;
-    uint32_t palette[256];
-    std::fill(palette, palette + 256, 0xFF000000u);
-    int trns_gray = -1, trns_r = -1, trns_g = -1, trns_b = -1;
-    uint8_t pal_rgb[256][3] = {};
-    uint8_t pal_a[256];
-    std::fill(pal_a, pal_a + 256, 255);
+};
+
+// The header, checked.
+struct PngLayout {
+    uint32_t width = 0, height = 0;
+    int depth = 0, channels = 0;
+    PngColour colour = PngColour::Grey;
+    bool interlaced = false;
+    size_t filter_stride = 1;  // bytes per pixel as the row filters see it (at least 1)
+    size_t row_bytes(uint32_t pixels) const { return (size_t(pixels) * channels * depth + 7) / 8; }
+};
+
+// A sub-image in the image data: the whole image, or one of Adam7's seven passes.
+struct PngPass {
+    uint32_t x0, y0, dx, dy, width, height;
+};
+
+// Chunks are taken in file order up to IEND or the first one that does not fit, so a tRNS is
+// read for the colour type of the header before it. Checksums are not checked.
+Result<PngChunks> read_png_chunks(const uint8_t* data, size_t size) {
+    if (size < 8) return Error{"PNG: shorter than its signature"};
+    PngChunks c;
+    std::fill(c.palette_alpha, c.palette_alpha + 256, 255);
+    size_t pos = 8;
     while (pos + 12 <= size) {
-        uint32_t len = be32(data + pos);
+        const uint32_t len = be32(data + pos);
         const uint8_t* type = data + pos + 4;
         const uint8_t* body = data + pos + 8;
         if (len > size - pos - 12) break;
         if (!std::memcmp(type, "IHDR", 4) && len >= 13) {
-            w = be32(body);
-            h = be32(body + 4);
-            depth = body[8];
-            color = body[9];
-            interlace = body[12];
+            c.has_header = true;
+            c.width = be32(body);
+            c.height = be32(body + 4);
+            c.depth = body[8];
+            c.colour = body[9];
+            c.interlace = body[12];
         } else if (!std::memcmp(type, "PLTE", 4)) {
-            for (uint32_t i = 0; i < len / 3 && i < 256; ++i) std::memcpy(pal_rgb[i], body + 3 * i, 3);
+            for (uint32_t i = 0; i < len / 3 && i < 256; ++i) std::memcpy(c.palette_rgb[i], body + 3 * i, 3);
         } else if (!std::memcmp(type, "tRNS", 4)) {
-            if (color == 3)
-                for (uint32_t i = 0; i < len && i < 256; ++i) pal_a[i] = body[i];
-            else if (color == 0 && len >= 2)
-                trns_gray = body[0] << 8 | body[1];
-            else if (color == 2 && len >= 6)
-                trns_r = body[0] << 8 | body[1], trns_g = body[2] << 8 | body[3], trns_b = body[4] << 8 | body[5];
+            if (c.colour == uint8_t(PngColour::Indexed))
+                for (uint32_t i = 0; i < len && i < 256; ++i) c.palette_alpha[i] = body[i];
+            else if (c.colour == uint8_t(PngColour::Grey) && len >= 2)
+                c.key_grey = body[0] << 8 | body[1];
+            else if (c.colour == uint8_t(PngColour::Rgb) && len >= 6)
+                c.key_r = body[0] << 8 | body[1], c.key_g = body[2] << 8 | body[3], c.key_b = body[4] << 8 | body[5];
         } else if (!std::memcmp(type, "IDAT", 4)) {
-            idat.insert(idat.end(), body, body + len);
+            c.idat.insert(c.idat.end(), body, body + len);
         } else if (!std::memcmp(type, "IEND", 4)) {
             break;
         }
         pos += 12 + size_t(len);
     }
-    if (w == 0 || h == 0 || w > uint32_t(kMaxBitmapSide) || h > uint32_t(kMaxBitmapSide) ||
-        size_t(w) * h > kMaxBitmapPixels)
-        return false;
-    int channels;
-    switch (color) {
-    case 0: channels = 1; break;
-    case 2: channels = 3; break;
-    case 3: channels = 1; break;
-    case 4: channels = 2; break;
-    case 6: channels = 4; break;
-    default: return false;
+    return c;
+}
+
+Result<PngLayout> check_png_header(const PngChunks& c) {
+    if (!c.has_header) return Error{"PNG: no IHDR chunk"};
+    if (c.width == 0 || c.height == 0) return Error{"PNG: empty image"};
+    if (c.width > uint32_t(kMaxBitmapSide) || c.height > uint32_t(kMaxBitmapSide) ||
+        size_t(c.width) * c.height > kMaxBitmapPixels)
+        return Error{"PNG: image too large"};
+    PngLayout l;
+    l.width = c.width, l.height = c.height, l.depth = c.depth;
+    l.colour = PngColour(c.colour);
+    l.interlaced = c.interlace != 0;
+    switch (l.colour) {
+    case PngColour::Grey:
+    case PngColour::Indexed: l.channels = 1; break;
+    case PngColour::GreyAlpha: l.channels = 2; break;
+    case PngColour::Rgb: l.channels = 3; break;
+    case PngColour::RgbAlpha: l.channels = 4; break;
+    default: return Error{"PNG: unknown colour type " + std::to_string(c.colour)};
     }
-    if (depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16) return false;
-    for (int i = 0; i < 256; ++i) palette[i] = premul(pal_a[i], pal_rgb[i][0], pal_rgb[i][1], pal_rgb[i][2]);
-    const size_t bpp = std::max<size_t>(1, size_t(channels) * depth / 8);  // bytes per pixel for filters
-    auto row_bytes = [&](uint32_t width) { return (size_t(width) * channels * depth + 7) / 8; };
+    if (l.depth != 1 && l.depth != 2 && l.depth != 4 && l.depth != 8 && l.depth != 16)
+        return Error{"PNG: unsupported bit depth " + std::to_string(l.depth)};
+    l.filter_stride = std::max<size_t>(1, size_t(l.channels) * l.depth / 8);
+    return l;
+}
+
+// The sub-images in the order the image data holds them; Adam7 passes that an image too small
+// has no pixels for are left out.
+std::vector<PngPass> png_passes(const PngLayout& l) {
+    if (!l.interlaced) return {{0, 0, 1, 1, l.width, l.height}};
+    static const uint32_t adam7[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                         {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    std::vector<PngPass> passes;
+    for (const auto& [x0, y0, dx, dy] : adam7) {
+        if (l.width <= x0 || l.height <= y0) continue;
+        passes.push_back({x0, y0, dx, dy, (l.width + dx - 1 - x0) / dx, (l.height + dy - 1 - y0) / dy});
+    }
+    return passes;
+}
+
+// Each row of a sub-image is a filter byte and the row's bytes. Damaged or short data keeps what
+// was decoded.
+std::vector<uint8_t> inflate_png_data(const PngChunks& c, const PngLayout& l, const std::vector<PngPass>& passes) {
     size_t expected = 0;
-    // Adam7 passes: x0, y0, dx, dy.
-    static const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
-                                     {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
-    const int npass = interlace ? 7 : 1;
-    for (int p = 0; p < npass; ++p) {
-        const int* ps = interlace ? passes[p] : nullptr;
-        uint32_t pw = ps ? (w + ps[2] - 1 - ps[0]) / ps[2] : w;
-        uint32_t ph = ps ? (h + ps[3] - 1 - ps[1]) / ps[3] : h;
-        if (ps && (w <= uint32_t(ps[0]) || h <= uint32_t(ps[1]))) continue;
-        expected += (row_bytes(pw) + 1) * ph;
-    }
-    Decoded z = inflate_zlib(idat.data(), idat.size(), expected, expected);
-    std::vector<uint8_t>& raw = z.bytes;
-    out.width = int(w);
-    out.height = int(h);
-    out.pixels.assign(size_t(w) * h, 0);
+    for (const PngPass& p : passes) expected += (l.row_bytes(p.width) + 1) * p.height;
+    return inflate_zlib(c.idat.data(), c.idat.size(), expected, expected).bytes;
+}
+
+// Undoes the row filters in place, each row against the one above it in its sub-image, and cuts
+// `raw` after the last whole row. An unknown filter leaves its row as stored.
+void unfilter_png_rows(std::vector<uint8_t>& raw, const PngLayout& l, const std::vector<PngPass>& passes) {
+    const size_t bpp = l.filter_stride;
     size_t at = 0;
-    std::vector<uint8_t> prev, cur;
-    for (int p = 0; p < npass; ++p) {
-        const int* ps = interlace ? passes[p] : nullptr;
-        if (ps && (w <= uint32_t(ps[0]) || h <= uint32_t(ps[1]))) continue;
-        uint32_t pw = ps ? (w + ps[2] - 1 - ps[0]) / ps[2] : w;
-        uint32_t ph = ps ? (h + ps[3] - 1 - ps[1]) / ps[3] : h;
-        const size_t rb = row_bytes(pw);
-        prev.assign(rb, 0);
-        cur.assign(rb, 0);
-        for (uint32_t y = 0; y < ph; ++y) {
-            if (at + 1 + rb > raw.size()) return true;  // short data: the rest stays transparent
-            uint8_t filter = raw[at];
-            std::memcpy(cur.data(), raw.data() + at + 1, rb);
-            at += 1 + rb;
+    for (const PngPass& p : passes) {
+        const size_t rb = l.row_bytes(p.width);
+        const uint8_t* prev = nullptr;  // the row above: none for a sub-image's first
+        for (uint32_t y = 0; y < p.height; ++y) {
+            if (at + 1 + rb > raw.size()) {
+                raw.resize(at);
+                return;
+            }
+            const uint8_t filter = raw[at];
+            uint8_t* cur = raw.data() + at + 1;
             for (size_t i = 0; i < rb; ++i) {
-                int a = i >= bpp ? cur[i - bpp] : 0, b = prev[i], c = i >= bpp ? prev[i - bpp] : 0;
+                const int a = i >= bpp ? cur[i - bpp] : 0, b = prev ? prev[i] : 0;
+                const int c = prev && i >= bpp ? prev[i - bpp] : 0;
                 switch (filter) {
-                case 1: cur[i] = uint8_t(cur[i] + a); break;
-                case 2: cur[i] = uint8_t(cur[i] + b); break;
-                case 3: cur[i] = uint8_t(cur[i] + ((a + b) >> 1)); break;
-                case 4: cur[i] = uint8_t(cur[i] + paeth(a, b, c)); break;
+                case 1: cur[i] = uint8_t(cur[i] + a); break;                   // Sub
+                case 2: cur[i] = uint8_t(cur[i] + b); break;                   // Up
+                case 3: cur[i] = uint8_t(cur[i] + ((a + b) >> 1)); break;      // Average
+                case 4: cur[i] = uint8_t(cur[i] + paeth(a, b, c)); break;      // Paeth
                 default: break;
                 }
             }
+            prev = cur;
+            at += 1 + rb;
+        }
+    }
+}
+
+// Turns the unfiltered rows into premultiplied pixels at their places in the image; the pixels
+// of rows the data stops short of stay transparent.
+void png_to_pixels(const std::vector<uint8_t>& rows, const PngChunks& c, const PngLayout& l,
+                   const std::vector<PngPass>& passes, BitmapDef& out) {
+    uint32_t palette[256];
+    for (int i = 0; i < 256; ++i)
+        palette[i] = premul(c.palette_alpha[i], c.palette_rgb[i][0], c.palette_rgb[i][1], c.palette_rgb[i][2]);
+    const int depth = l.depth, channels = l.channels;
+    out.width = int(l.width);
+    out.height = int(l.height);
+    out.pixels.assign(size_t(l.width) * l.height, 0);
+    size_t at = 0;
+    for (const PngPass& p : passes) {
+        const size_t rb = l.row_bytes(p.width);
+        for (uint32_t y = 0; y < p.height; ++y) {
+            if (at + 1 + rb > rows.size()) return;
+            const uint8_t* cur = rows.data() + at + 1;
+            at += 1 + rb;
             auto sample = [&](uint32_t x, int ch) -> int {
                 size_t bit = (size_t(x) * channels + ch) * depth;
                 if (depth == 16) return cur[bit / 8] << 8 | cur[bit / 8 + 1];
@@ -140,36 +211,47 @@ bool decode_png(const uint8_t* data, size_t size, BitmapDef& out) {
                 if (depth == 8) return uint32_t(v);
                 return uint32_t(v * 255 / ((1 << depth) - 1));
             };
-            uint32_t oy = ps ? ps[1] + y * ps[3] : y;
-            for (uint32_t x = 0; x < pw; ++x) {
-                uint32_t ox = ps ? ps[0] + x * ps[2] : x;
+            const uint32_t oy = p.y0 + y * p.dy;
+            for (uint32_t x = 0; x < p.width; ++x) {
                 uint32_t px;
-                switch (color) {
-                case 0: {
+                switch (l.colour) {
+                case PngColour::Grey: {
                     int g = sample(x, 0);
                     uint32_t v = to8(g);
-                    px = premul(g == trns_gray ? 0 : 255, v, v, v);
+                    px = premul(g == c.key_grey ? 0 : 255, v, v, v);
                     break;
                 }
-                case 2: {
+                case PngColour::Rgb: {
                     int r = sample(x, 0), g = sample(x, 1), b = sample(x, 2);
-                    bool clear = r == trns_r && g == trns_g && b == trns_b;
+                    bool clear = r == c.key_r && g == c.key_g && b == c.key_b;
                     px = premul(clear ? 0 : 255, to8(r), to8(g), to8(b));
                     break;
                 }
-                case 3: px = palette[sample(x, 0) & 255]; break;
-                case 4: {
+                case PngColour::Indexed: px = palette[sample(x, 0) & 255]; break;
+                case PngColour::GreyAlpha: {
                     uint32_t v = to8(sample(x, 0));
                     px = premul(to8(sample(x, 1)), v, v, v);
                     break;
                 }
                 default: px = premul(to8(sample(x, 3)), to8(sample(x, 0)), to8(sample(x, 1)), to8(sample(x, 2)));
                 }
-                out.pixels[size_t(oy) * w + ox] = px;
+                out.pixels[size_t(oy) * l.width + p.x0 + x * p.dx] = px;
             }
-            std::swap(prev, cur);
         }
     }
+}
+
+}  // namespace
+
+Result<bool> decode_png(const uint8_t* data, size_t size, BitmapDef& out) {
+    Result<PngChunks> chunks = read_png_chunks(data, size);
+    if (!chunks) return chunks.error();
+    Result<PngLayout> layout = check_png_header(*chunks);
+    if (!layout) return layout.error();
+    const std::vector<PngPass> passes = png_passes(*layout);
+    std::vector<uint8_t> rows = inflate_png_data(*chunks, *layout, passes);
+    unfilter_png_rows(rows, *layout, passes);
+    png_to_pixels(rows, *chunks, *layout, passes, out);
     return true;
 }
 

@@ -37,7 +37,9 @@ std::unique_ptr<EditTextDef> parse_edit_text(Reader& r);
 // Image decoders over complete in-memory files; pixels come back premultiplied BGRA.
 bool decode_jpeg(const uint8_t* tables, size_t tables_size, const uint8_t* data, size_t size,
                  BitmapDef& out);
-bool decode_png(const uint8_t* data, size_t size, BitmapDef& out);
+// A PNG fails with a short reason when it has no usable header; short or damaged image data
+// still decodes, the rest of the image transparent.
+Result<bool> decode_png(const uint8_t* data, size_t size, BitmapDef& out);
 bool decode_gif(const uint8_t* data, size_t size, BitmapDef& out);
 
 }  // namespace swf

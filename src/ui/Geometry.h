@@ -5,6 +5,8 @@
 #pragma once
 #include <windows.h>
 #include <algorithm>
+#include <cstddef>
+#include <vector>
 
 namespace ui {
 
@@ -101,6 +103,29 @@ struct Rect {
 };
 
 static_assert(sizeof(Rect) == sizeof(RECT) && sizeof(Point) == sizeof(POINT));
+
+// Docking, the alignment pass's geometry. Each request names the side a child docks to, where
+// the child is now and the size it asks for. Top, Bottom, Left, Right and then Fill requests
+// are served in turn; a side's requests in the order of their position along that side (the
+// outermost first), ties in request order. Each takes a strip of its own thickness off what
+// is left (the strip keeps that thickness even past the space left, the remainder never turns
+// inside out); a Fill request gets all that is left, overlapping any other Fill.
+enum class TDockSide { Top, Bottom, Left, Right, Fill };
+
+struct TDockRequest {
+    TDockSide Side = TDockSide::Fill;
+    Rect Bounds;
+    Size Own;
+};
+
+struct TDockPlacement {
+    std::size_t Request = 0;  // index into the requests
+    Rect Bounds;
+    bool operator==(const TDockPlacement&) const = default;
+};
+
+// The placements in the order they are made (defined with the window controls' alignment).
+std::vector<TDockPlacement> DockRects(Rect client, const std::vector<TDockRequest>& requests);
 
 } // namespace ui
 

@@ -502,55 +502,81 @@ void TWinControl::AlignControls(Rect& rect) {
     ApplyAnchors(rect);
 }
 
-// Top, bottom, left, right, then client: each kind in the order of the controls' positions
-// along its edge (ties in creation order), each taking its strip off the remaining rect.
-void TWinControl::AlignByKind(Rect& rect) {
-    for (TAlign kind : {alTop, alBottom, alLeft, alRight, alClient}) {
-        std::vector<TControl*> list;
-        for (TControl* c : FControls)
-            if (c->Align() == kind && c->Visible()) list.push_back(c);
-        std::stable_sort(list.begin(), list.end(), [kind](const TControl* a, const TControl* b) {
-            switch (kind) {
-            case alTop: return a->Top() < b->Top();
-            case alBottom: return a->BoundsRect().bottom > b->BoundsRect().bottom;
-            case alLeft: return a->Left() < b->Left();
-            case alRight: return a->BoundsRect().right > b->BoundsRect().right;
+std::vector<TDockPlacement> DockRects(Rect client, const std::vector<TDockRequest>& requests) {
+    std::vector<TDockPlacement> placed;
+    placed.reserve(requests.size());
+    for (TDockSide side : {TDockSide::Top, TDockSide::Bottom, TDockSide::Left, TDockSide::Right, TDockSide::Fill}) {
+        std::vector<std::size_t> order;
+        for (std::size_t i = 0; i < requests.size(); ++i)
+            if (requests[i].Side == side) order.push_back(i);
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            const Rect &ra = requests[a].Bounds, &rb = requests[b].Bounds;
+            switch (side) {
+            case TDockSide::Top: return ra.top < rb.top;
+            case TDockSide::Bottom: return ra.bottom > rb.bottom;
+            case TDockSide::Left: return ra.left < rb.left;
+            case TDockSide::Right: return ra.right > rb.right;
             default: return false;
             }
         });
-        for (TControl* c : list) {
-            // A strip keeps the control's own thickness even past the remaining space; the
-            // remainder never turns inside out.
-            Size own = c->ConstrainedSize(c->BoundsRect().GetSize());
-            Rect r;
-            switch (kind) {
-            case alTop:
-                r = Rect{rect.left, rect.top, rect.right, rect.top + own.cy};
+        for (std::size_t i : order) {
+            const Size own = requests[i].Own;
+            Rect strip;
+            // The carving keeps the remainder right side out; the strip then gets back the
+            // thickness the child asked for.
+            switch (side) {
+            case TDockSide::Top:
+                strip = client.TakeFromTop(own.cy);
+                strip.bottom = strip.top + own.cy;
                 break;
-            case alBottom:
-                r = Rect{rect.left, rect.bottom - own.cy, rect.right, rect.bottom};
+            case TDockSide::Bottom:
+                strip = client.TakeFromBottom(own.cy);
+                strip.top = strip.bottom - own.cy;
                 break;
-            case alLeft:
-                r = Rect{rect.left, rect.top, rect.left + own.cx, rect.bottom};
+            case TDockSide::Left:
+                strip = client.TakeFromLeft(own.cx);
+                strip.right = strip.left + own.cx;
                 break;
-            case alRight:
-                r = Rect{rect.right - own.cx, rect.top, rect.right, rect.bottom};
+            case TDockSide::Right:
+                strip = client.TakeFromRight(own.cx);
+                strip.left = strip.right - own.cx;
                 break;
-            default:
-                r = Rect{rect.left, rect.top, std::max(rect.left, rect.right), std::max(rect.top, rect.bottom)};
+            case TDockSide::Fill:
+                strip = Rect{client.left, client.top, std::max(client.left, client.right), std::max(client.top, client.bottom)};
                 break;
             }
-            c->SetAlignedBounds(r);
-            const Rect& got = c->BoundsRect();
-            switch (kind) {
-            case alTop: rect.top = std::min(rect.bottom, rect.top + got.Height()); break;
-            case alBottom: rect.bottom = std::max(rect.top, rect.bottom - got.Height()); break;
-            case alLeft: rect.left = std::min(rect.right, rect.left + got.Width()); break;
-            case alRight: rect.right = std::max(rect.left, rect.right - got.Width()); break;
-            default: break;
-            }
+            placed.push_back({i, strip});
         }
     }
+    return placed;
+}
+
+namespace {
+
+TDockSide DockSideOf(TAlign align) {
+    switch (align) {
+    case alTop: return TDockSide::Top;
+    case alBottom: return TDockSide::Bottom;
+    case alLeft: return TDockSide::Left;
+    case alRight: return TDockSide::Right;
+    default: return TDockSide::Fill;
+    }
+}
+
+} // namespace
+
+// The visible aligned children dock within `rect` by DockRects' rules (creation order breaks
+// ties), each asking for its own constrained size. All requests are read before the first
+// child moves: a child whose Resize handler changes a sibling asks for another pass.
+void TWinControl::AlignByKind(Rect& rect) {
+    std::vector<TControl*> docked;
+    std::vector<TDockRequest> requests;
+    for (TControl* c : FControls) {
+        if (c->Align() == alNone || !c->Visible()) continue;
+        docked.push_back(c);
+        requests.push_back({DockSideOf(c->Align()), c->BoundsRect(), c->ConstrainedSize(c->BoundsRect().GetSize())});
+    }
+    for (const TDockPlacement& p : DockRects(rect, requests)) docked[p.Request]->SetAlignedBounds(p.Bounds);
 }
 
 // Anchored controls keep the distances measured when their bounds were last chosen: to the

@@ -13,9 +13,11 @@
 #include "ui/Canvas.h"
 #include "ui/Color.h"
 #include "ui/Component.h"
+#include "ui/EnumNames.h"
 #include "ui/Geometry.h"
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ui {
@@ -28,8 +30,17 @@ class TForm;
 // ---------------------------------------------------------------------------------------------
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+inline constexpr TEnumName<TAlign> kAlignNames[] = {
+    {L"alNone", alNone}, {L"alTop", alTop}, {L"alBottom", alBottom},
+    {L"alLeft", alLeft}, {L"alRight", alRight}, {L"alClient", alClient},
+};
+constexpr const auto& EnumNames(TAlign) { return kAlignNames; }
 
 enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+inline constexpr TEnumName<TAnchorKind> kAnchorNames[] = {
+    {L"akLeft", akLeft}, {L"akTop", akTop}, {L"akRight", akRight}, {L"akBottom", akBottom},
+};
+constexpr const auto& EnumNames(TAnchorKind) { return kAnchorNames; }
 using TAnchors = unsigned;
 constexpr TAnchors kDefaultAnchors = akLeft | akTop;
 
@@ -41,6 +52,10 @@ enum TShiftStateFlag : unsigned {
 using TShiftState = unsigned;
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+inline constexpr TEnumName<TAlignment> kAlignmentNames[] = {
+    {L"taLeftJustify", taLeftJustify}, {L"taRightJustify", taRightJustify}, {L"taCenter", taCenter},
+};
+constexpr const auto& EnumNames(TAlignment) { return kAlignmentNames; }
 
 // Cursor identifiers: negative values are the stock cursors; positive ones are registered by
 // the program (TApplication::SetCursorHandle).
@@ -266,6 +281,22 @@ protected:
     void TakeParentFont(const TFont& font);
     void TakeParentColor(TColor color);
     void TakeParentShowHint(bool showHint);
+
+    // For setters: stores `value` in `field` when it differs and says whether it did, so a
+    // setter with its own follow-up (re-layout, a frame repaint) runs it only on a change.
+    template <typename T, typename U>
+    static bool StoreIfChanged(T& field, U&& value) {
+        if (field == value) return false;
+        field = std::forward<U>(value);
+        return true;
+    }
+    // The same, then the whole control repaints: the body of a setter of a painted-only value.
+    template <typename T, typename U>
+    bool SetAndInvalidate(T& field, U&& value) {
+        if (!StoreIfChanged(field, std::forward<U>(value))) return false;
+        Invalidate();
+        return true;
+    }
 
 private:
     friend class TWinControl;

@@ -97,11 +97,11 @@ void TImage::Paint(TCanvas& canvas, const Rect& update) {
 void RegisterImageClasses(TClassRegistry& registry) {
     using V = const TLayoutValue&;
     using C = TLayoutContext&;
-    RegisterControlClass<TImage>(registry, L"TImage");
+    RegisterControlClass<TImage, TControl>(registry, L"TImage");
     registry.Property<TImage>(L"Picture.Resource", [](TImage& i, V v, C ctx) { i.Picture().LoadFromResource(ctx.String(v)); });
-    registry.Property<TImage>(L"Stretch", [](TImage& i, V v, C ctx) { i.SetStretch(ctx.Bool(v)); });
-    registry.Property<TImage>(L"Center", [](TImage& i, V v, C ctx) { i.SetCenter(ctx.Bool(v)); });
-    registry.Property<TImage>(L"AutoSize", [](TImage& i, V v, C ctx) { i.SetAutoSize(ctx.Bool(v)); });
+    registry.Property(L"Stretch", &TImage::SetStretch);
+    registry.Property(L"Center", &TImage::SetCenter);
+    registry.Property(L"AutoSize", &TImage::SetAutoSize);
     // Our pictures are opaque JPEGs: transparency and progressive display do not apply.
     for (const wchar_t* name : {L"Transparent", L"IncrementalDisplay"})
         registry.Ignored<TImage>(name);

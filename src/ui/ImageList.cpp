@@ -157,15 +157,14 @@ void TImageList::DrawDisabled(HDC dc, int x, int y, int index) const {
 // ---------------------------------------------------------------------------------------------
 
 void RegisterImageListClasses(TClassRegistry& registry) {
-    RegisterComponentClass<TImageList>(registry, L"TImageList");
-    using V = const TLayoutValue&;
-    using C = TLayoutContext&;
-    registry.Property<TImageList>(L"Width", [](TImageList& l, V v, C ctx) { l.SetWidth(ctx.Int(v, 1, 256)); });
-    registry.Property<TImageList>(L"Height", [](TImageList& l, V v, C ctx) { l.SetHeight(ctx.Int(v, 1, 256)); });
-    registry.Property<TImageList>(L"Masked", [](TImageList& l, V v, C ctx) { l.SetMasked(ctx.Bool(v)); });
-    registry.Property<TImageList>(L"BkColor", [](TImageList& l, V v, C ctx) { l.SetBkColor(ctx.Color(v)); });
-    registry.Property<TImageList>(L"Bitmap.Resource",
-                                  [](TImageList& l, V v, C ctx) { l.LoadFromResource(ctx.String(v)); });
+    RegisterComponentClass<TImageList, TComponent>(registry, L"TImageList");
+    registry.Property(L"Width", &TImageList::SetWidth, IntRange{1, 256});
+    registry.Property(L"Height", &TImageList::SetHeight, IntRange{1, 256});
+    registry.Property(L"Masked", &TImageList::SetMasked);
+    registry.Property(L"BkColor", &TImageList::SetBkColor);
+    registry.Property<TImageList>(L"Bitmap.Resource", [](TImageList& l, const TLayoutValue& v, TLayoutContext& ctx) {
+        l.LoadFromResource(ctx.String(v));
+    });
     for (const wchar_t* name : {L"AllocBy", L"BlendColor", L"DrawingStyle", L"ImageType", L"ShareImages"})
         registry.Ignored<TImageList>(name);
 }

@@ -126,20 +126,18 @@ void TLabel::Paint(TCanvas& canvas, const Rect& update) {
     canvas.DrawText(Caption(), text, DrawTextFlags());
 }
 
+// Label.h declares the enumeration; its names live with the one registration that reads them.
+static constexpr TEnumName<TTextLayout> kTextLayoutNames[] = {{L"tlTop", tlTop}, {L"tlCenter", tlCenter}, {L"tlBottom", tlBottom}};
+static constexpr const auto& EnumNames(TTextLayout) { return kTextLayoutNames; }
+
 void RegisterLabelClasses(TClassRegistry& registry) {
-    using V = const TLayoutValue&;
-    using C = TLayoutContext&;
-    RegisterControlClass<TLabel>(registry, L"TLabel");
-    registry.Property<TLabel>(L"AutoSize", [](TLabel& l, V v, C ctx) { l.SetAutoSize(ctx.Bool(v)); });
-    registry.Property<TLabel>(L"WordWrap", [](TLabel& l, V v, C ctx) { l.SetWordWrap(ctx.Bool(v)); });
-    registry.Property<TLabel>(L"Transparent", [](TLabel& l, V v, C ctx) { l.SetTransparent(ctx.Bool(v)); });
-    registry.Property<TLabel>(L"ShowAccelChar", [](TLabel& l, V v, C ctx) { l.SetShowAccelChar(ctx.Bool(v)); });
-    registry.Property<TLabel>(L"Alignment", [](TLabel& l, V v, C ctx) {
-        l.SetAlignment(LayoutAlignment(v, ctx));
-    });
-    registry.Property<TLabel>(L"Layout", [](TLabel& l, V v, C ctx) {
-        l.SetLayout(ctx.Enum<TTextLayout>(v, {{L"tlTop", tlTop}, {L"tlCenter", tlCenter}, {L"tlBottom", tlBottom}}));
-    });
+    RegisterControlClass<TLabel, TControl>(registry, L"TLabel");
+    registry.Property(L"AutoSize", &TLabel::SetAutoSize);
+    registry.Property(L"WordWrap", &TLabel::SetWordWrap);
+    registry.Property(L"Transparent", &TLabel::SetTransparent);
+    registry.Property(L"ShowAccelChar", &TLabel::SetShowAccelChar);
+    registry.Property(L"Alignment", &TLabel::SetAlignment);
+    registry.Property(L"Layout", &TLabel::SetLayout);
 }
 
 } // namespace ui

@@ -157,7 +157,7 @@ E FindHandler(const TLayoutValue& v, TLayoutContext& ctx, const E* (TForm::*find
 } // namespace
 
 TAlignment LayoutAlignment(const TLayoutValue& v, TLayoutContext& ctx) {
-    return ctx.Enum<TAlignment>(v, {{L"taLeftJustify", taLeftJustify}, {L"taRightJustify", taRightJustify}, {L"taCenter", taCenter}});
+    return ctx.Enum<TAlignment>(v);
 }
 
 TNotifyEvent LayoutNotifyHandler(const TLayoutValue& v, TLayoutContext& ctx) { return FindHandler(v, ctx, &TForm::FindNotifyHandler); }

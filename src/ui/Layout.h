@@ -15,6 +15,7 @@
 #include "ui/LayoutRegistry.h"
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace ui {
 
@@ -44,16 +45,48 @@ TKeyEvent LayoutKeyHandler(const TLayoutValue& v, TLayoutContext& ctx);
 TKeyPressEvent LayoutKeyPressHandler(const TLayoutValue& v, TLayoutContext& ctx);
 TCloseEvent LayoutCloseHandler(const TLayoutValue& v, TLayoutContext& ctx);
 
+// Event fields registered by member (registry.Property(L"OnClick", &TControl::OnClick)) read
+// the handler of their type.
+template <>
+struct TLayoutReader<TNotifyEvent> {
+    static TNotifyEvent Read(const TLayoutValue& v, TLayoutContext& ctx) { return LayoutNotifyHandler(v, ctx); }
+};
+template <>
+struct TLayoutReader<TMouseEvent> {
+    static TMouseEvent Read(const TLayoutValue& v, TLayoutContext& ctx) { return LayoutMouseHandler(v, ctx); }
+};
+template <>
+struct TLayoutReader<TMouseMoveEvent> {
+    static TMouseMoveEvent Read(const TLayoutValue& v, TLayoutContext& ctx) { return LayoutMouseMoveHandler(v, ctx); }
+};
+template <>
+struct TLayoutReader<TKeyEvent> {
+    static TKeyEvent Read(const TLayoutValue& v, TLayoutContext& ctx) { return LayoutKeyHandler(v, ctx); }
+};
+template <>
+struct TLayoutReader<TKeyPressEvent> {
+    static TKeyPressEvent Read(const TLayoutValue& v, TLayoutContext& ctx) { return LayoutKeyPressHandler(v, ctx); }
+};
+template <>
+struct TLayoutReader<TCloseEvent> {
+    static TCloseEvent Read(const TLayoutValue& v, TLayoutContext& ctx) { return LayoutCloseHandler(v, ctx); }
+};
+
 // --- shared value readers ---
 // taLeftJustify, taRightJustify or taCenter: the text alignment several classes store.
 TAlignment LayoutAlignment(const TLayoutValue& v, TLayoutContext& ctx);
 
 // --- factories for registrations ---
+// `Base` is the declared class T derives from (TClassRegistry::Declare). Left out, it is the
+// framework class T derives from, which is right only when no declared class lies between.
+template <typename T>
+using TFrameworkBaseOf = std::conditional_t<std::is_base_of_v<TWinControl, T>, TWinControl,
+                                            std::conditional_t<std::is_base_of_v<TControl, T>, TControl, TComponent>>;
 
 // A non-visual component: owned by the root, not placed anywhere.
-template <typename T>
+template <typename T, typename Base = TComponent>
 void RegisterComponentClass(TClassRegistry& registry, std::wstring name) {
-    registry.Class<T>(std::move(name), [](TComponent& owner, TComponent&, TLayoutContext&) -> TComponent* {
+    registry.Class<T, Base>(std::move(name), [](TComponent& owner, TComponent&, TLayoutContext&) -> TComponent* {
         return new T(&owner);
     });
 }
@@ -63,9 +96,9 @@ void RegisterComponentClass(TClassRegistry& registry, std::wstring name) {
 void PlaceControl(TControl& control, TComponent& parent, TLayoutContext& ctx);
 
 // A control: owned by the root, child of the enclosing windowed control.
-template <typename T>
+template <typename T, typename Base = TFrameworkBaseOf<T>>
 void RegisterControlClass(TClassRegistry& registry, std::wstring name) {
-    registry.Class<T>(std::move(name), [](TComponent& owner, TComponent& parent, TLayoutContext& ctx) -> TComponent* {
+    registry.Class<T, Base>(std::move(name), [](TComponent& owner, TComponent& parent, TLayoutContext& ctx) -> TComponent* {
         T* control = new T(&owner);
         PlaceControl(*control, parent, ctx);
         return control;

@@ -9,21 +9,40 @@
 
 namespace ui {
 
+// Names of the enumerations Form.h and Canvas.h declare, found by the registry like those
+// declared beside their enumeration.
+static constexpr TEnumName<TFontStyle> kFontStyleNames[] = {
+    {L"fsBold", fsBold}, {L"fsItalic", fsItalic}, {L"fsUnderline", fsUnderline}, {L"fsStrikeOut", fsStrikeOut},
+};
+static constexpr const auto& EnumNames(TFontStyle) { return kFontStyleNames; }
+static constexpr TEnumName<TPosition> kPositionNames[] = {
+    {L"poDesigned", poDesigned}, {L"poDefault", poDefault}, {L"poDefaultPosOnly", poDefaultPosOnly},
+    {L"poDefaultSizeOnly", poDefaultSizeOnly}, {L"poScreenCenter", poScreenCenter},
+    {L"poDesktopCenter", poDesktopCenter}, {L"poMainFormCenter", poMainFormCenter},
+    {L"poOwnerFormCenter", poOwnerFormCenter},
+};
+static constexpr const auto& EnumNames(TPosition) { return kPositionNames; }
+static constexpr TEnumName<TFormBorderStyle> kBorderStyleNames[] = {
+    {L"bsNone", bsNone}, {L"bsSingle", bsSingle}, {L"bsSizeable", bsSizeable},
+    {L"bsDialog", bsDialog}, {L"bsToolWindow", bsToolWindow}, {L"bsSizeToolWin", bsSizeToolWin},
+};
+static constexpr const auto& EnumNames(TFormBorderStyle) { return kBorderStyleNames; }
+static constexpr TEnumName<TBorderIcon> kBorderIconNames[] = {
+    {L"biSystemMenu", biSystemMenu}, {L"biMinimize", biMinimize}, {L"biMaximize", biMaximize}, {L"biHelp", biHelp},
+};
+static constexpr const auto& EnumNames(TBorderIcon) { return kBorderIconNames; }
+static constexpr TEnumName<TWindowState> kWindowStateNames[] = {
+    {L"wsNormal", wsNormal}, {L"wsMinimized", wsMinimized}, {L"wsMaximized", wsMaximized},
+};
+static constexpr const auto& EnumNames(TWindowState) { return kWindowStateNames; }
+
 namespace {
 
 using V = const TLayoutValue&;
 using C = TLayoutContext&;
 
-const TLayoutNames<TAlign> kAlignNames = {
-    {L"alNone", alNone}, {L"alTop", alTop}, {L"alBottom", alBottom},
-    {L"alLeft", alLeft}, {L"alRight", alRight}, {L"alClient", alClient},
-};
-const TLayoutNames<TAnchorKind> kAnchorNames = {
-    {L"akLeft", akLeft}, {L"akTop", akTop}, {L"akRight", akRight}, {L"akBottom", akBottom},
-};
-const TLayoutNames<TFontStyle> kFontStyleNames = {
-    {L"fsBold", fsBold}, {L"fsItalic", fsItalic}, {L"fsUnderline", fsUnderline}, {L"fsStrikeOut", fsStrikeOut},
-};
+// Charsets and cursors are plain numbers with names for the common ones; a layout may store
+// either.
 const TLayoutNames<int> kCharsetNames = {
     {L"ANSI_CHARSET", ANSI_CHARSET}, {L"DEFAULT_CHARSET", DEFAULT_CHARSET}, {L"SYMBOL_CHARSET", SYMBOL_CHARSET},
     {L"GB2312_CHARSET", GB2312_CHARSET}, {L"CHINESEBIG5_CHARSET", CHINESEBIG5_CHARSET},
@@ -35,22 +54,7 @@ const TLayoutNames<TCursor> kCursorNames = {
     {L"crSizeWE", crSizeWE}, {L"crUpArrow", crUpArrow}, {L"crHourGlass", crHourGlass}, {L"crNo", crNo},
     {L"crAppStart", crAppStart}, {L"crHelp", crHelp}, {L"crHandPoint", crHandPoint}, {L"crSizeAll", crSizeAll},
 };
-const TLayoutNames<TPosition> kPositionNames = {
-    {L"poDesigned", poDesigned}, {L"poDefault", poDefault}, {L"poDefaultPosOnly", poDefaultPosOnly},
-    {L"poDefaultSizeOnly", poDefaultSizeOnly}, {L"poScreenCenter", poScreenCenter},
-    {L"poDesktopCenter", poDesktopCenter}, {L"poMainFormCenter", poMainFormCenter},
-    {L"poOwnerFormCenter", poOwnerFormCenter},
-};
-const TLayoutNames<TFormBorderStyle> kBorderStyleNames = {
-    {L"bsNone", bsNone}, {L"bsSingle", bsSingle}, {L"bsSizeable", bsSizeable},
-    {L"bsDialog", bsDialog}, {L"bsToolWindow", bsToolWindow}, {L"bsSizeToolWin", bsSizeToolWin},
-};
-const TLayoutNames<TBorderIcon> kBorderIconNames = {
-    {L"biSystemMenu", biSystemMenu}, {L"biMinimize", biMinimize}, {L"biMaximize", biMaximize}, {L"biHelp", biHelp},
-};
-const TLayoutNames<TWindowState> kWindowStateNames = {
-    {L"wsNormal", wsNormal}, {L"wsMinimized", wsMinimized}, {L"wsMaximized", wsMaximized},
-};
+constexpr IntRange kSize{0, 32767};
 
 // Font.* and Constraints.* change one field of a value the control holds as a whole.
 template <typename F>
@@ -67,29 +71,30 @@ void EditConstraints(TControl& c, F edit) {
 }
 
 void RegisterControlProperties(TClassRegistry& r) {
-    r.Property<TControl>(L"Left", [](TControl& c, V v, C ctx) { c.SetLeft(ctx.Int(v)); });
-    r.Property<TControl>(L"Top", [](TControl& c, V v, C ctx) { c.SetTop(ctx.Int(v)); });
-    r.Property<TControl>(L"Width", [](TControl& c, V v, C ctx) { c.SetWidth(ctx.Int(v, 0, 32767)); });
-    r.Property<TControl>(L"Height", [](TControl& c, V v, C ctx) { c.SetHeight(ctx.Int(v, 0, 32767)); });
-    r.Property<TControl>(L"Align", [](TControl& c, V v, C ctx) { c.SetAlign(ctx.Enum(v, kAlignNames)); });
-    r.Property<TControl>(L"Anchors", [](TControl& c, V v, C ctx) { c.SetAnchors(ctx.Set(v, kAnchorNames)); });
+    r.Declare<TControl, TComponent>();
+    r.Property(L"Left", &TControl::SetLeft);
+    r.Property(L"Top", &TControl::SetTop);
+    r.Property(L"Width", &TControl::SetWidth, kSize);
+    r.Property(L"Height", &TControl::SetHeight, kSize);
+    r.Property(L"Align", &TControl::SetAlign);
+    r.Property(L"Anchors", &TControl::SetAnchors, SetOf<TAnchorKind>);
     r.Property<TControl>(L"Constraints.MinWidth", [](TControl& c, V v, C ctx) {
-        EditConstraints(c, [&](TSizeConstraints& k) { k.MinWidth = ctx.Int(v, 0, 32767); });
+        EditConstraints(c, [&](TSizeConstraints& k) { k.MinWidth = kSize(v, ctx); });
     });
     r.Property<TControl>(L"Constraints.MinHeight", [](TControl& c, V v, C ctx) {
-        EditConstraints(c, [&](TSizeConstraints& k) { k.MinHeight = ctx.Int(v, 0, 32767); });
+        EditConstraints(c, [&](TSizeConstraints& k) { k.MinHeight = kSize(v, ctx); });
     });
     r.Property<TControl>(L"Constraints.MaxWidth", [](TControl& c, V v, C ctx) {
-        EditConstraints(c, [&](TSizeConstraints& k) { k.MaxWidth = ctx.Int(v, 0, 32767); });
+        EditConstraints(c, [&](TSizeConstraints& k) { k.MaxWidth = kSize(v, ctx); });
     });
     r.Property<TControl>(L"Constraints.MaxHeight", [](TControl& c, V v, C ctx) {
-        EditConstraints(c, [&](TSizeConstraints& k) { k.MaxHeight = ctx.Int(v, 0, 32767); });
+        EditConstraints(c, [&](TSizeConstraints& k) { k.MaxHeight = kSize(v, ctx); });
     });
-    r.Property<TControl>(L"Visible", [](TControl& c, V v, C ctx) { c.SetVisible(ctx.Bool(v)); });
-    r.Property<TControl>(L"Enabled", [](TControl& c, V v, C ctx) { c.SetEnabled(ctx.Bool(v)); });
-    r.Property<TControl>(L"Color", [](TControl& c, V v, C ctx) { c.SetColor(ctx.Color(v)); });
-    r.Property<TControl>(L"ParentColor", [](TControl& c, V v, C ctx) { c.SetParentColor(ctx.Bool(v)); });
-    r.Property<TControl>(L"ParentFont", [](TControl& c, V v, C ctx) { c.SetParentFont(ctx.Bool(v)); });
+    r.Property(L"Visible", &TControl::SetVisible);
+    r.Property(L"Enabled", &TControl::SetEnabled);
+    r.Property(L"Color", &TControl::SetColor);
+    r.Property(L"ParentColor", &TControl::SetParentColor);
+    r.Property(L"ParentFont", &TControl::SetParentFont);
     r.Property<TControl>(L"Font.Name", [](TControl& c, V v, C ctx) {
         EditFont(c, [&](TFont& f) { f.Name = ctx.String(v); });
     });
@@ -103,7 +108,7 @@ void RegisterControlProperties(TClassRegistry& r) {
         EditFont(c, [&](TFont& f) { f.Color = ctx.Color(v); });
     });
     r.Property<TControl>(L"Font.Style", [](TControl& c, V v, C ctx) {
-        EditFont(c, [&](TFont& f) { f.Style = ctx.Set(v, kFontStyleNames); });
+        EditFont(c, [&](TFont& f) { f.Style = ctx.Set<TFontStyle>(v); });
     });
     r.Property<TControl>(L"Font.Charset", [](TControl& c, V v, C ctx) {
         EditFont(c, [&](TFont& f) {
@@ -112,53 +117,55 @@ void RegisterControlProperties(TClassRegistry& r) {
     });
     // Font.Pitch only matters when the face is missing; the system's choice is good enough.
     r.Ignored<TControl>(L"Font.Pitch");
-    r.Property<TControl>(L"Caption", [](TControl& c, V v, C ctx) { c.SetCaption(ctx.String(v)); });
-    r.Property<TControl>(L"Hint", [](TControl& c, V v, C ctx) { c.SetHint(ctx.String(v)); });
-    r.Property<TControl>(L"ShowHint", [](TControl& c, V v, C ctx) { c.SetShowHint(ctx.Bool(v)); });
-    r.Property<TControl>(L"ParentShowHint", [](TControl& c, V v, C ctx) { c.SetParentShowHint(ctx.Bool(v)); });
+    r.Property(L"Caption", &TControl::SetCaption);
+    r.Property(L"Hint", &TControl::SetHint);
+    r.Property(L"ShowHint", &TControl::SetShowHint);
+    r.Property(L"ParentShowHint", &TControl::SetParentShowHint);
     r.Property<TControl>(L"Cursor", [](TControl& c, V v, C ctx) {
         c.SetCursor(v.Kind == TLayoutValueKind::Integer ? ctx.Int(v) : ctx.Enum(v, kCursorNames));
     });
-    r.Property<TControl>(L"Tag", [](TControl& c, V v, C ctx) { c.Tag = ctx.Int(v); });
+    r.Property(L"Tag", &TControl::Tag);
     // Values a designer stores for its own use (positions before anchoring, the design-time
     // parent size): the framework recomputes them.
     for (const wchar_t* name : {L"DesignSize", L"ExplicitLeft", L"ExplicitTop", L"ExplicitWidth", L"ExplicitHeight"})
         r.Ignored<TControl>(name);
 
-    r.Property<TControl>(L"OnClick", [](TControl& c, V v, C ctx) { c.OnClick = LayoutNotifyHandler(v, ctx); });
-    r.Property<TControl>(L"OnDblClick", [](TControl& c, V v, C ctx) { c.OnDblClick = LayoutNotifyHandler(v, ctx); });
-    r.Property<TControl>(L"OnMouseDown", [](TControl& c, V v, C ctx) { c.OnMouseDown = LayoutMouseHandler(v, ctx); });
-    r.Property<TControl>(L"OnMouseUp", [](TControl& c, V v, C ctx) { c.OnMouseUp = LayoutMouseHandler(v, ctx); });
-    r.Property<TControl>(L"OnMouseMove", [](TControl& c, V v, C ctx) { c.OnMouseMove = LayoutMouseMoveHandler(v, ctx); });
-    r.Property<TControl>(L"OnMouseEnter", [](TControl& c, V v, C ctx) { c.OnMouseEnter = LayoutNotifyHandler(v, ctx); });
-    r.Property<TControl>(L"OnMouseLeave", [](TControl& c, V v, C ctx) { c.OnMouseLeave = LayoutNotifyHandler(v, ctx); });
-    r.Property<TControl>(L"OnResize", [](TControl& c, V v, C ctx) { c.OnResize = LayoutNotifyHandler(v, ctx); });
+    r.Property(L"OnClick", &TControl::OnClick);
+    r.Property(L"OnDblClick", &TControl::OnDblClick);
+    r.Property(L"OnMouseDown", &TControl::OnMouseDown);
+    r.Property(L"OnMouseUp", &TControl::OnMouseUp);
+    r.Property(L"OnMouseMove", &TControl::OnMouseMove);
+    r.Property(L"OnMouseEnter", &TControl::OnMouseEnter);
+    r.Property(L"OnMouseLeave", &TControl::OnMouseLeave);
+    r.Property(L"OnResize", &TControl::OnResize);
 }
 
 void RegisterWinControlProperties(TClassRegistry& r) {
-    r.Property<TWinControl>(L"TabOrder", [](TWinControl& c, V v, C ctx) { c.SetTabOrder(ctx.Int(v, -1, 32767)); });
-    r.Property<TWinControl>(L"TabStop", [](TWinControl& c, V v, C ctx) { c.SetTabStop(ctx.Bool(v)); });
-    r.Property<TWinControl>(L"BorderWidth", [](TWinControl& c, V v, C ctx) { c.SetBorderWidth(ctx.Int(v, 0, 1000)); });
-    r.Property<TWinControl>(L"OnKeyDown", [](TWinControl& c, V v, C ctx) { c.OnKeyDown = LayoutKeyHandler(v, ctx); });
-    r.Property<TWinControl>(L"OnKeyUp", [](TWinControl& c, V v, C ctx) { c.OnKeyUp = LayoutKeyHandler(v, ctx); });
-    r.Property<TWinControl>(L"OnKeyPress", [](TWinControl& c, V v, C ctx) { c.OnKeyPress = LayoutKeyPressHandler(v, ctx); });
-    r.Property<TWinControl>(L"OnEnter", [](TWinControl& c, V v, C ctx) { c.OnEnter = LayoutNotifyHandler(v, ctx); });
-    r.Property<TWinControl>(L"OnExit", [](TWinControl& c, V v, C ctx) { c.OnExit = LayoutNotifyHandler(v, ctx); });
+    r.Declare<TWinControl, TControl>();
+    r.Property(L"TabOrder", &TWinControl::SetTabOrder, IntRange{-1, 32767});
+    r.Property(L"TabStop", &TWinControl::SetTabStop);
+    r.Property(L"BorderWidth", &TWinControl::SetBorderWidth, IntRange{0, 1000});
+    r.Property(L"OnKeyDown", &TWinControl::OnKeyDown);
+    r.Property(L"OnKeyUp", &TWinControl::OnKeyUp);
+    r.Property(L"OnKeyPress", &TWinControl::OnKeyPress);
+    r.Property(L"OnEnter", &TWinControl::OnEnter);
+    r.Property(L"OnExit", &TWinControl::OnExit);
 }
 
 void RegisterFormProperties(TClassRegistry& r) {
-    r.Property<TForm>(L"ClientWidth", [](TForm& f, V v, C ctx) { f.SetClientWidth(ctx.Int(v, 0, 32767)); });
-    r.Property<TForm>(L"ClientHeight", [](TForm& f, V v, C ctx) { f.SetClientHeight(ctx.Int(v, 0, 32767)); });
-    r.Property<TForm>(L"Position", [](TForm& f, V v, C ctx) { f.SetPosition(ctx.Enum(v, kPositionNames)); });
-    r.Property<TForm>(L"BorderStyle", [](TForm& f, V v, C ctx) { f.SetBorderStyle(ctx.Enum(v, kBorderStyleNames)); });
-    r.Property<TForm>(L"BorderIcons", [](TForm& f, V v, C ctx) { f.SetBorderIcons(ctx.Set(v, kBorderIconNames)); });
-    r.Property<TForm>(L"WindowState", [](TForm& f, V v, C ctx) { f.SetWindowState(ctx.Enum(v, kWindowStateNames)); });
-    r.Property<TForm>(L"OnCreate", [](TForm& f, V v, C ctx) { f.OnCreate = LayoutNotifyHandler(v, ctx); });
-    r.Property<TForm>(L"OnActivate", [](TForm& f, V v, C ctx) { f.OnActivate = LayoutNotifyHandler(v, ctx); });
-    r.Property<TForm>(L"OnDeactivate", [](TForm& f, V v, C ctx) { f.OnDeactivate = LayoutNotifyHandler(v, ctx); });
-    r.Property<TForm>(L"OnShow", [](TForm& f, V v, C ctx) { f.OnShow = LayoutNotifyHandler(v, ctx); });
-    r.Property<TForm>(L"OnHide", [](TForm& f, V v, C ctx) { f.OnHide = LayoutNotifyHandler(v, ctx); });
-    r.Property<TForm>(L"OnClose", [](TForm& f, V v, C ctx) { f.OnClose = LayoutCloseHandler(v, ctx); });
+    r.Declare<TForm, TWinControl>();
+    r.Property(L"ClientWidth", &TForm::SetClientWidth, kSize);
+    r.Property(L"ClientHeight", &TForm::SetClientHeight, kSize);
+    r.Property(L"Position", &TForm::SetPosition);
+    r.Property(L"BorderStyle", &TForm::SetBorderStyle);
+    r.Property(L"BorderIcons", &TForm::SetBorderIcons, SetOf<TBorderIcon>);
+    r.Property(L"WindowState", &TForm::SetWindowState);
+    r.Property(L"OnCreate", &TForm::OnCreate);
+    r.Property(L"OnActivate", &TForm::OnActivate);
+    r.Property(L"OnDeactivate", &TForm::OnDeactivate);
+    r.Property(L"OnShow", &TForm::OnShow);
+    r.Property(L"OnHide", &TForm::OnHide);
+    r.Property(L"OnClose", &TForm::OnClose);
     // Stored by designers for scaling and old streaming behaviour; layouts here are at 96 dpi
     // and forms are not rescaled.
     for (const wchar_t* name : {L"PixelsPerInch", L"TextHeight", L"OldCreateOrder", L"Scaled"})

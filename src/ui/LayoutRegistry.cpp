@@ -1,6 +1,8 @@
 #include "ui/LayoutRegistry.h"
 #include "ui/Component.h"
 #include <limits>
+#include <stdexcept>
+#include <string>
 
 namespace ui {
 
@@ -130,7 +132,31 @@ const TLayoutFactory* TClassRegistry::FindClass(std::wstring_view name) const {
     return it == FClasses.end() ? nullptr : &it->second.Factory;
 }
 
-void TClassRegistry::AddProperty(std::wstring name, PropertyEntry entry) {
+TClassRegistry::TClassRegistry() { FBases.emplace(typeid(TComponent), typeid(void)); }
+
+void TClassRegistry::AddType(std::type_index type, std::type_index base) {
+    if (!FBases.count(base))
+        throw std::logic_error(std::string("layout registry: the base of ") + type.name() + " is not declared");
+    auto [it, added] = FBases.emplace(type, base);
+    if (!added && it->second != base)
+        throw std::logic_error(std::string("layout registry: ") + type.name() + " declared with two bases");
+}
+
+bool TClassRegistry::DerivesFrom(std::type_index type, std::type_index ancestor) const {
+    for (std::type_index t = type; t != typeid(void);) {
+        if (t == ancestor) return true;
+        auto it = FBases.find(t);
+        if (it == FBases.end()) return false;
+        t = it->second;
+    }
+    return false;
+}
+
+void TClassRegistry::AddEntry(std::wstring name, PropertyEntry entry) {
+    // Without its place among the declared classes the entry could not be ordered against
+    // the same name registered for a base or a derived class.
+    if (!FBases.count(entry.Type))
+        throw std::logic_error(std::string("layout registry: property of an undeclared class ") + entry.Type.name());
     FResolved.clear();
     auto& entries = FProperties[Key(name)];
     for (PropertyEntry& e : entries) {
@@ -148,9 +174,12 @@ const TLayoutSetter* TClassRegistry::FindProperty(TComponent& component, std::ws
     const PropertyEntry* best = nullptr;
     for (const PropertyEntry& e : it->second) {
         if (!e.Matches(component)) continue;
-        // Both classes are bases of the component's class, so one derives from the other;
-        // keep the more derived one.
-        if (!best || best->CatchesPointer(e.ThrowPointer)) best = &e;
+        // Both classes are bases of the component's class, so with the bases declared right
+        // one derives from the other; keep the more derived one.
+        if (!best || DerivesFrom(e.Type, best->Type)) best = &e;
+        else if (!DerivesFrom(best->Type, e.Type))
+            throw std::logic_error("layout registry: " + ToUtf8(std::wstring(name)) + " of " + e.Type.name() +
+                                   " and of " + best->Type.name() + ": declared bases miss a class between them");
     }
     const TLayoutSetter* setter = best ? &best->Setter : nullptr;
     FResolved.emplace(std::move(cacheKey), setter);

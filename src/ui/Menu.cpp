@@ -114,12 +114,15 @@ TMenuItem* TPopupMenu::Popup(int screenX, int screenY) {
 // Layout registration
 // ---------------------------------------------------------------------------------------------
 
+// Menu.h declares the enumeration; its names live with the one registration that reads them.
+static constexpr TEnumName<TMenuAutoFlag> kMenuAutoFlagNames[] = {{L"maAutomatic", maAutomatic}, {L"maManual", maManual}, {L"maParent", maParent}};
+static constexpr const auto& EnumNames(TMenuAutoFlag) { return kMenuAutoFlagNames; }
+
 void RegisterMenuClasses(TClassRegistry& registry) {
-    using V = const TLayoutValue&;
     using C = TLayoutContext&;
-    RegisterComponentClass<TPopupMenu>(registry, L"TPopupMenu");
+    RegisterComponentClass<TPopupMenu, TComponent>(registry, L"TPopupMenu");
     // A menu item goes into the menu (or item) it is nested in.
-    registry.Class<TMenuItem>(L"TMenuItem", [](TComponent& owner, TComponent& parent, C ctx) -> TComponent* {
+    registry.Class<TMenuItem, TComponent>(L"TMenuItem", [](TComponent& owner, TComponent& parent, C ctx) -> TComponent* {
         TMenuItem* into = nullptr;
         if (auto* menu = dynamic_cast<TPopupMenu*>(&parent)) into = &menu->Items();
         else into = dynamic_cast<TMenuItem*>(&parent);
@@ -128,18 +131,16 @@ void RegisterMenuClasses(TClassRegistry& registry) {
         into->Add(item);
         return item;
     });
-    registry.Property<TPopupMenu>(L"AutoHotkeys", [](TPopupMenu& m, V v, C ctx) {
-        m.SetAutoHotkeys(ctx.Enum<TMenuAutoFlag>(v, {{L"maAutomatic", maAutomatic}, {L"maManual", maManual}, {L"maParent", maParent}}));
-    });
-    registry.Property<TPopupMenu>(L"OnPopup", [](TPopupMenu& m, V v, C ctx) { m.OnPopup = LayoutNotifyHandler(v, ctx); });
+    registry.Property(L"AutoHotkeys", &TPopupMenu::SetAutoHotkeys);
+    registry.Property(L"OnPopup", &TPopupMenu::OnPopup);
     for (const wchar_t* name : {L"Alignment", L"AutoPopup", L"TrackButton", L"MenuAnimation"})
         registry.Ignored<TPopupMenu>(name);
 
-    registry.Property<TMenuItem>(L"Caption", [](TMenuItem& i, V v, C ctx) { i.SetCaption(ctx.String(v)); });
-    registry.Property<TMenuItem>(L"Enabled", [](TMenuItem& i, V v, C ctx) { i.SetEnabled(ctx.Bool(v)); });
-    registry.Property<TMenuItem>(L"Visible", [](TMenuItem& i, V v, C ctx) { i.SetVisible(ctx.Bool(v)); });
-    registry.Property<TMenuItem>(L"Checked", [](TMenuItem& i, V v, C ctx) { i.SetChecked(ctx.Bool(v)); });
-    registry.Property<TMenuItem>(L"OnClick", [](TMenuItem& i, V v, C ctx) { i.OnClick = LayoutNotifyHandler(v, ctx); });
+    registry.Property(L"Caption", &TMenuItem::SetCaption);
+    registry.Property(L"Enabled", &TMenuItem::SetEnabled);
+    registry.Property(L"Visible", &TMenuItem::SetVisible);
+    registry.Property(L"Checked", &TMenuItem::SetChecked);
+    registry.Property(L"OnClick", &TMenuItem::OnClick);
     for (const wchar_t* name : {L"ImageIndex", L"ShortCut", L"Hint", L"GroupIndex", L"RadioItem"})
         registry.Ignored<TMenuItem>(name);
 }

@@ -112,17 +112,14 @@ void RunControlClick(ui::TControl& control, TWkAction* action) {
 // =========================================================================================
 
 void RegisterWkActionClasses(ui::TClassRegistry& r) {
-    using V = const ui::TLayoutValue&;
-    using C = ui::TLayoutContext&;
-    using A = TWkAction&;
-    ui::RegisterComponentClass<TWkAction>(r, L"TWkAction");
-    r.Property<TWkAction>(L"Caption", [](A a, V v, C c) { a.SetCaption(c.String(v)); });
-    r.Property<TWkAction>(L"Hint", [](A a, V v, C c) { a.SetHint(c.String(v)); });
-    r.Property<TWkAction>(L"Enabled", [](A a, V v, C c) { a.SetEnabled(c.Bool(v)); });
-    r.Property<TWkAction>(L"Visible", [](A a, V v, C c) { a.SetVisible(c.Bool(v)); });
-    r.Property<TWkAction>(L"Checked", [](A a, V v, C c) { a.SetChecked(c.Bool(v)); });
-    r.Property<TWkAction>(L"ImageIndex", [](A a, V v, C c) { a.SetImageIndex(c.Int(v)); });
-    r.Property<TWkAction>(L"OnExecute", [](A a, V v, C c) { a.OnExecute = ui::LayoutNotifyHandler(v, c); });
+    ui::RegisterComponentClass<TWkAction, ui::TComponent>(r, L"TWkAction");
+    r.Property<TWkAction>(L"Caption", &TWkAction::SetCaption);
+    r.Property<TWkAction>(L"Hint", &TWkAction::SetHint);
+    r.Property<TWkAction>(L"Enabled", &TWkAction::SetEnabled);
+    r.Property<TWkAction>(L"Visible", &TWkAction::SetVisible);
+    r.Property<TWkAction>(L"Checked", &TWkAction::SetChecked);
+    r.Property<TWkAction>(L"ImageIndex", &TWkAction::SetImageIndex);
+    r.Property<TWkAction>(L"OnExecute", &TWkAction::OnExecute);
 }
 
 } // namespace wk

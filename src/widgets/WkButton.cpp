@@ -26,11 +26,7 @@ TWkCustomButton::TWkCustomButton(ui::TComponent* owner) : ui::TCustomControl(own
     SetTabStop(true);
 }
 
-void TWkCustomButton::SetAlignmentVertical(TAlignmentVertical value) {
-    if (FAlignmentVertical == value) return;
-    FAlignmentVertical = value;
-    Invalidate();
-}
+void TWkCustomButton::SetAlignmentVertical(TAlignmentVertical value) { SetAndInvalidate(FAlignmentVertical, value); }
 
 void TWkCustomButton::SetHotTrack(bool value) {
     if (FHotTrack == value) return;
@@ -39,59 +35,15 @@ void TWkCustomButton::SetHotTrack(bool value) {
     Invalidate();
 }
 
-void TWkCustomButton::SetHighlightColor(TColor value) {
-    if (FHighlightColor == value) return;
-    FHighlightColor = value;
-    Invalidate();
-}
-
-void TWkCustomButton::SetHotTrackColor(TColor value) {
-    if (FHotTrackColor == value) return;
-    FHotTrackColor = value;
-    Invalidate();
-}
-
-void TWkCustomButton::SetHotTrackColorType(TWkHotTrackColorType value) {
-    if (FHotTrackColorType == value) return;
-    FHotTrackColorType = value;
-    Invalidate();
-}
-
-void TWkCustomButton::SetLightTextStyle(bool value) {
-    if (FLightTextStyle == value) return;
-    FLightTextStyle = value;
-    Invalidate();
-}
-
-void TWkCustomButton::SetTextStyle(TTextStyle value) {
-    if (FTextStyle == value) return;
-    FTextStyle = value;
-    Invalidate();
-}
-
-void TWkCustomButton::SetTextHighlightColor(TColor value) {
-    if (FTextHighlightColor == value) return;
-    FTextHighlightColor = value;
-    Invalidate();
-}
-
-void TWkCustomButton::SetTextShadowColor(TColor value) {
-    if (FTextShadowColor == value) return;
-    FTextShadowColor = value;
-    Invalidate();
-}
-
-void TWkCustomButton::SetTextShadowDepth(int value) {
-    if (FTextShadowDepth == value) return;
-    FTextShadowDepth = value;
-    Invalidate();
-}
-
-void TWkCustomButton::SetThemeAware(bool value) {
-    if (FThemeAware == value) return;
-    FThemeAware = value;
-    Invalidate();
-}
+void TWkCustomButton::SetHighlightColor(TColor value) { SetAndInvalidate(FHighlightColor, value); }
+void TWkCustomButton::SetHotTrackColor(TColor value) { SetAndInvalidate(FHotTrackColor, value); }
+void TWkCustomButton::SetHotTrackColorType(TWkHotTrackColorType value) { SetAndInvalidate(FHotTrackColorType, value); }
+void TWkCustomButton::SetLightTextStyle(bool value) { SetAndInvalidate(FLightTextStyle, value); }
+void TWkCustomButton::SetTextStyle(TTextStyle value) { SetAndInvalidate(FTextStyle, value); }
+void TWkCustomButton::SetTextHighlightColor(TColor value) { SetAndInvalidate(FTextHighlightColor, value); }
+void TWkCustomButton::SetTextShadowColor(TColor value) { SetAndInvalidate(FTextShadowColor, value); }
+void TWkCustomButton::SetTextShadowDepth(int value) { SetAndInvalidate(FTextShadowDepth, value); }
+void TWkCustomButton::SetThemeAware(bool value) { SetAndInvalidate(FThemeAware, value); }
 
 void TWkCustomButton::SetTransparent(bool value) {
     if (FTransparent == value) return;
@@ -250,11 +202,7 @@ TWkButton::TWkButton(ui::TComponent* owner) : TWkCustomButton(owner) {
 
 TWkAction* TWkButton::Action() const { return FActionLink ? FActionLink->Action() : nullptr; }
 
-void TWkButton::SetAlignment(ui::TAlignment value) {
-    if (FAlignment == value) return;
-    FAlignment = value;
-    Invalidate();
-}
+void TWkButton::SetAlignment(ui::TAlignment value) { SetAndInvalidate(FAlignment, value); }
 
 void TWkButton::SetAllowAllUp(bool value) {
     if (FAllowAllUp == value) return;
@@ -280,11 +228,7 @@ void TWkButton::SetDown(bool value) {
     if (value) BroadcastGroup();
 }
 
-void TWkButton::SetFrameColor(TColor value) {
-    if (FFrameColor == value) return;
-    FFrameColor = value;
-    Invalidate();
-}
+void TWkButton::SetFrameColor(TColor value) { SetAndInvalidate(FFrameColor, value); }
 
 void TWkButton::SetGroupIndex(int value) {
     if (FGroupIndex == value) return;
@@ -292,17 +236,8 @@ void TWkButton::SetGroupIndex(int value) {
     BroadcastGroup();
 }
 
-void TWkButton::SetShowDownPattern(bool value) {
-    if (FShowDownPattern == value) return;
-    FShowDownPattern = value;
-    Invalidate();
-}
-
-void TWkButton::SetShowFocusRect(bool value) {
-    if (FShowFocusRect == value) return;
-    FShowFocusRect = value;
-    Invalidate();
-}
+void TWkButton::SetShowDownPattern(bool value) { SetAndInvalidate(FShowDownPattern, value); }
+void TWkButton::SetShowFocusRect(bool value) { SetAndInvalidate(FShowFocusRect, value); }
 
 void TWkButton::Click() {
     if (ui::TForm* form = ui::GetParentForm(this)) form->SetModalResult(FModalResult);
@@ -596,55 +531,35 @@ void TWkButton::PaintButtonCaption(TCanvas& canvas) {
 
 namespace wk {
 
-namespace {
-
-using V = const ui::TLayoutValue&;
-using C = ui::TLayoutContext&;
-using B = TWkButton&;
-
-const ui::TLayoutNames<TAlignmentVertical> kAlignmentVerticalNames = {
-    {L"avTop", avTop}, {L"avCenter", avCenter}, {L"avBottom", avBottom}};
-const ui::TLayoutNames<TWkHotTrackColorType> kHotTrackColorTypeNames = {
-    {L"htctComplement", htctComplement}, {L"htctActual", htctActual}};
-const ui::TLayoutNames<TTextStyle> kTextStyleNames = {
-    {L"tsNormal", tsNormal}, {L"tsRaised", tsRaised}, {L"tsRecessed", tsRecessed}, {L"tsShadow", tsShadow}};
-
-} // namespace
-
 void RegisterWkButtonClasses(ui::TClassRegistry& r) {
+    using B = TWkButton;
     RegisterWkActionClasses(r);
-    ui::RegisterControlClass<TWkButton>(r, L"TWkButton");
-    r.Property<TWkButton>(L"Action", [](B b, V v, C c) {
-        c.Reference<TWkAction>(v, [&b](TWkAction& action) { b.SetAction(&action); });
-    });
-    r.Property<TWkButton>(L"Alignment", [](B b, V v, C c) { b.SetAlignment(ui::LayoutAlignment(v, c)); });
-    r.Property<TWkButton>(L"AlignmentVertical", [](B b, V v, C c) {
-        b.SetAlignmentVertical(c.Enum(v, kAlignmentVerticalNames));
-    });
-    r.Property<TWkButton>(L"AllowAllUp", [](B b, V v, C c) { b.SetAllowAllUp(c.Bool(v)); });
-    r.Property<TWkButton>(L"Cancel", [](B b, V v, C c) { b.SetCancel(c.Bool(v)); });
-    r.Property<TWkButton>(L"Default", [](B b, V v, C c) { b.SetDefault(c.Bool(v)); });
-    r.Property<TWkButton>(L"DropDownOnEnter", [](B b, V v, C c) { b.SetDropDownOnEnter(c.Bool(v)); });
-    r.Property<TWkButton>(L"GroupIndex", [](B b, V v, C c) { b.SetGroupIndex(c.Int(v)); });
-    r.Property<TWkButton>(L"Down", [](B b, V v, C c) { b.SetDown(c.Bool(v)); });
-    r.Property<TWkButton>(L"FrameColor", [](B b, V v, C c) { b.SetFrameColor(c.Color(v)); });
-    r.Property<TWkButton>(L"HighlightColor", [](B b, V v, C c) { b.SetHighlightColor(c.Color(v)); });
-    r.Property<TWkButton>(L"HotTrack", [](B b, V v, C c) { b.SetHotTrack(c.Bool(v)); });
-    r.Property<TWkButton>(L"HotTrackColor", [](B b, V v, C c) { b.SetHotTrackColor(c.Color(v)); });
-    r.Property<TWkButton>(L"HotTrackColorType", [](B b, V v, C c) {
-        b.SetHotTrackColorType(c.Enum(v, kHotTrackColorTypeNames));
-    });
-    r.Property<TWkButton>(L"LightTextStyle", [](B b, V v, C c) { b.SetLightTextStyle(c.Bool(v)); });
-    r.Property<TWkButton>(L"ModalResult", [](B b, V v, C c) { b.SetModalResult(c.Int(v)); });
-    r.Property<TWkButton>(L"ShowDownPattern", [](B b, V v, C c) { b.SetShowDownPattern(c.Bool(v)); });
-    r.Property<TWkButton>(L"ShowFocusRect", [](B b, V v, C c) { b.SetShowFocusRect(c.Bool(v)); });
-    r.Property<TWkButton>(L"TextHighlightColor", [](B b, V v, C c) { b.SetTextHighlightColor(c.Color(v)); });
-    r.Property<TWkButton>(L"TextShadowColor", [](B b, V v, C c) { b.SetTextShadowColor(c.Color(v)); });
-    r.Property<TWkButton>(L"TextShadowDepth", [](B b, V v, C c) { b.SetTextShadowDepth(c.Int(v)); });
-    r.Property<TWkButton>(L"TextStyle", [](B b, V v, C c) { b.SetTextStyle(c.Enum(v, kTextStyleNames)); });
-    r.Property<TWkButton>(L"ThemeAware", [](B b, V v, C c) { b.SetThemeAware(c.Bool(v)); });
+    ui::RegisterControlClass<B, ui::TWinControl>(r, L"TWkButton");
+    r.Property<B>(L"Action", &B::SetAction);
+    r.Property<B>(L"Alignment", &B::SetAlignment);
+    r.Property<B>(L"AlignmentVertical", &B::SetAlignmentVertical);
+    r.Property<B>(L"AllowAllUp", &B::SetAllowAllUp);
+    r.Property<B>(L"Cancel", &B::SetCancel);
+    r.Property<B>(L"Default", &B::SetDefault);
+    r.Property<B>(L"DropDownOnEnter", &B::SetDropDownOnEnter);
+    r.Property<B>(L"GroupIndex", &B::SetGroupIndex);
+    r.Property<B>(L"Down", &B::SetDown);
+    r.Property<B>(L"FrameColor", &B::SetFrameColor);
+    r.Property<B>(L"HighlightColor", &B::SetHighlightColor);
+    r.Property<B>(L"HotTrack", &B::SetHotTrack);
+    r.Property<B>(L"HotTrackColor", &B::SetHotTrackColor);
+    r.Property<B>(L"HotTrackColorType", &B::SetHotTrackColorType);
+    r.Property<B>(L"LightTextStyle", &B::SetLightTextStyle);
+    r.Property<B>(L"ModalResult", &B::SetModalResult);
+    r.Property<B>(L"ShowDownPattern", &B::SetShowDownPattern);
+    r.Property<B>(L"ShowFocusRect", &B::SetShowFocusRect);
+    r.Property<B>(L"TextHighlightColor", &B::SetTextHighlightColor);
+    r.Property<B>(L"TextShadowColor", &B::SetTextShadowColor);
+    r.Property<B>(L"TextShadowDepth", &B::SetTextShadowDepth);
+    r.Property<B>(L"TextStyle", &B::SetTextStyle);
+    r.Property<B>(L"ThemeAware", &B::SetThemeAware);
     // The name older layouts used for the hot-tracking look.
-    r.Property<TWkButton>(L"FrameFlat", [](B b, V v, C c) { b.SetHotTrack(c.Bool(v)); });
+    r.Property<B>(L"FrameFlat", &B::SetHotTrack);
 }
 
 } // namespace wk

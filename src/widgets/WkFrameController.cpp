@@ -99,7 +99,7 @@ using ui::TLayoutContext;
 using ui::TLayoutValue;
 
 TFrameStyle ReadControllerFrameStyle(const TLayoutValue& v, TLayoutContext& c) {
-    const TFrameStyleEx style = ReadFrameStyle(v, c);
+    const TFrameStyleEx style = c.Enum<TFrameStyleEx>(v);
     if (style > kLastFrameStyle) c.Fail(L"fsFlatRounded is not a frame style of a frame controller");
     return style;
 }
@@ -128,31 +128,23 @@ TWkFrameControllerNotifications ReadFrameControllerNotifications(const TLayoutVa
 
 void RegisterWkFrameControllerClasses(ui::TClassRegistry& registry) {
     using F = TWkFrameController;
-    ui::RegisterComponentClass<F>(registry, L"TWkFrameController");
-    const auto color = [&registry](const wchar_t* name, void (F::*set)(ui::TColor)) {
-        registry.Property<F>(name, [set](F& f, const TLayoutValue& v, TLayoutContext& c) { (f.*set)(c.Color(v)); });
-    };
-    const auto flag = [&registry](const wchar_t* name, void (F::*set)(bool)) {
-        registry.Property<F>(name, [set](F& f, const TLayoutValue& v, TLayoutContext& c) { (f.*set)(c.Bool(v)); });
-    };
-    color(L"Color", &F::SetColor);
-    color(L"FocusColor", &F::SetFocusColor);
-    color(L"DisabledColor", &F::SetDisabledColor);
-    color(L"ReadOnlyColor", &F::SetReadOnlyColor);
-    color(L"FlatButtonColor", &F::SetFlatButtonColor);
-    color(L"FrameColor", &F::SetFrameColor);
-    color(L"FrameHotColor", &F::SetFrameHotColor);
-    flag(L"ReadOnlyColorOnFocus", &F::SetReadOnlyColorOnFocus);
-    flag(L"ParentColor", &F::SetParentColor);
-    flag(L"FlatButtons", &F::SetFlatButtons);
-    flag(L"FrameHotTrack", &F::SetFrameHotTrack);
-    flag(L"FrameVisible", &F::SetFrameVisible);
-    registry.Property<F>(L"FrameStyle", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameStyle(ReadControllerFrameStyle(v, c)); });
-    registry.Property<F>(L"FrameHotStyle", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameHotStyle(ReadControllerFrameStyle(v, c)); });
-    registry.Property<F>(L"FrameSides", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameSides(ReadSides(v, c)); });
-    registry.Property<F>(L"FramingPreference", [](F& f, const TLayoutValue& v, TLayoutContext& c) {
-        f.SetFramingPreference(c.Enum<TFramingPreference>(v, {{L"fpCustomFraming", fpCustomFraming}, {L"fpXPThemes", fpXPThemes}}));
-    });
+    ui::RegisterComponentClass<F, ui::TComponent>(registry, L"TWkFrameController");
+    registry.Property(L"Color", &F::SetColor);
+    registry.Property(L"FocusColor", &F::SetFocusColor);
+    registry.Property(L"DisabledColor", &F::SetDisabledColor);
+    registry.Property(L"ReadOnlyColor", &F::SetReadOnlyColor);
+    registry.Property(L"FlatButtonColor", &F::SetFlatButtonColor);
+    registry.Property(L"FrameColor", &F::SetFrameColor);
+    registry.Property(L"FrameHotColor", &F::SetFrameHotColor);
+    registry.Property(L"ReadOnlyColorOnFocus", &F::SetReadOnlyColorOnFocus);
+    registry.Property(L"ParentColor", &F::SetParentColor);
+    registry.Property(L"FlatButtons", &F::SetFlatButtons);
+    registry.Property(L"FrameHotTrack", &F::SetFrameHotTrack);
+    registry.Property(L"FrameVisible", &F::SetFrameVisible);
+    registry.Property(L"FrameStyle", &F::SetFrameStyle, ReadControllerFrameStyle);
+    registry.Property(L"FrameHotStyle", &F::SetFrameHotStyle, ReadControllerFrameStyle);
+    registry.Property(L"FrameSides", &F::SetFrameSides, ui::SetOf<TSide>);
+    registry.Property(L"FramingPreference", &F::SetFramingPreference);
 }
 
 } // namespace wk

@@ -191,12 +191,8 @@ void RegisterWkFrameControllerClasses(ui::TClassRegistry& registry);
 // the controller class, so a layout using one can make it.
 template <typename T>
 void RegisterFrameControllerProperties(ui::TClassRegistry& registry) {
-    registry.Property<T>(L"FrameController", [](T& t, const ui::TLayoutValue& v, ui::TLayoutContext& c) {
-        c.Reference<TWkFrameController>(v, [&t](TWkFrameController& fc) { t.SetFrameController(&fc); });
-    });
-    registry.Property<T>(L"FrameControllerNotifications", [](T& t, const ui::TLayoutValue& v, ui::TLayoutContext& c) {
-        t.SetFrameControllerNotifications(ReadFrameControllerNotifications(v, c));
-    });
+    registry.Property<T>(L"FrameController", &T::SetFrameController);
+    registry.Property<T>(L"FrameControllerNotifications", &T::SetFrameControllerNotifications, ReadFrameControllerNotifications);
     RegisterWkFrameControllerClasses(registry);
 }
 

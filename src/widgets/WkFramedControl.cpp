@@ -56,25 +56,18 @@ bool TWkFramedControl::NcPaint(HRGN region) {
 }
 
 void TWkFramedControl::SetFrameVisible(bool value) {
-    if (FFrameVisible == value) return;
-    FFrameVisible = value;
     // The border stays what it is; only what is painted over it changes.
-    RepaintFrame();
+    if (StoreIfChanged(FFrameVisible, value)) RepaintFrame();
 }
 
-#define WK_FRAME_SETTER(Name, Type, Field)                                                           \
-    void TWkFramedControl::Set##Name(Type value) {                                               \
-        if (Field == value) return;                                                              \
-        Field = value;                                                                           \
-        RepaintFrame();                                                                          \
-    }
-WK_FRAME_SETTER(FrameStyle, TFrameStyle, FFrameStyle)
-WK_FRAME_SETTER(FrameColor, TColor, FFrameColor)
-WK_FRAME_SETTER(FrameHotStyle, TFrameStyle, FFrameHotStyle)
-WK_FRAME_SETTER(FrameHotColor, TColor, FFrameHotColor)
-WK_FRAME_SETTER(FrameSides, TSides, FFrameSides)
-WK_FRAME_SETTER(FramingPreference, TFramingPreference, FFramingPreference)
-#undef WK_FRAME_SETTER
+void TWkFramedControl::SetFrameStyle(TFrameStyle value) { if (StoreIfChanged(FFrameStyle, value)) RepaintFrame(); }
+void TWkFramedControl::SetFrameColor(TColor value) { if (StoreIfChanged(FFrameColor, value)) RepaintFrame(); }
+void TWkFramedControl::SetFrameHotStyle(TFrameStyle value) { if (StoreIfChanged(FFrameHotStyle, value)) RepaintFrame(); }
+void TWkFramedControl::SetFrameHotColor(TColor value) { if (StoreIfChanged(FFrameHotColor, value)) RepaintFrame(); }
+void TWkFramedControl::SetFrameSides(TSides value) { if (StoreIfChanged(FFrameSides, value)) RepaintFrame(); }
+void TWkFramedControl::SetFramingPreference(TFramingPreference value) {
+    if (StoreIfChanged(FFramingPreference, value)) RepaintFrame();
+}
 
 void TWkFramedControl::SetFrameHotTrack(bool value) {
     if (FFrameHotTrack == value) return;
@@ -197,25 +190,24 @@ using ui::TLayoutValue;
 using F = TWkFramedControl;
 
 TFrameStyle ReadPlainFrameStyle(const TLayoutValue& v, TLayoutContext& c) {
-    const TFrameStyleEx style = ReadFrameStyle(v, c);
+    const TFrameStyleEx style = c.Enum<TFrameStyleEx>(v);
     if (style > kLastFrameStyle) c.Fail(L"fsFlatRounded is not a frame style of this control");
     return style;
 }
 } // namespace
 
 void RegisterWkFramedControlProperties(ui::TClassRegistry& registry) {
-    registry.Property<F>(L"FrameVisible", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameVisible(c.Bool(v)); });
-    registry.Property<F>(L"FrameStyle", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameStyle(ReadPlainFrameStyle(v, c)); });
-    registry.Property<F>(L"FrameColor", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameColor(c.Color(v)); });
-    registry.Property<F>(L"FrameHotTrack", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameHotTrack(c.Bool(v)); });
-    registry.Property<F>(L"FrameHotStyle", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameHotStyle(ReadPlainFrameStyle(v, c)); });
-    registry.Property<F>(L"FrameHotColor", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameHotColor(c.Color(v)); });
-    registry.Property<F>(L"FrameSides", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameSides(ReadSides(v, c)); });
-    registry.Property<F>(L"FramingPreference", [](F& f, const TLayoutValue& v, TLayoutContext& c) {
-        f.SetFramingPreference(c.Enum<TFramingPreference>(v, {{L"fpCustomFraming", fpCustomFraming}, {L"fpXPThemes", fpXPThemes}}));
-    });
-    registry.Property<F>(L"FocusColor", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFocusColor(c.Color(v)); });
-    registry.Property<F>(L"DisabledColor", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetDisabledColor(c.Color(v)); });
+    registry.Declare<F, ui::TWinControl>();
+    registry.Property<F>(L"FrameVisible", &F::SetFrameVisible);
+    registry.Property<F>(L"FrameStyle", &F::SetFrameStyle, ReadPlainFrameStyle);
+    registry.Property<F>(L"FrameColor", &F::SetFrameColor);
+    registry.Property<F>(L"FrameHotTrack", &F::SetFrameHotTrack);
+    registry.Property<F>(L"FrameHotStyle", &F::SetFrameHotStyle, ReadPlainFrameStyle);
+    registry.Property<F>(L"FrameHotColor", &F::SetFrameHotColor);
+    registry.Property<F>(L"FrameSides", &F::SetFrameSides, ui::SetOf<TSide>);
+    registry.Property<F>(L"FramingPreference", &F::SetFramingPreference);
+    registry.Property<F>(L"FocusColor", &F::SetFocusColor);
+    registry.Property<F>(L"DisabledColor", &F::SetDisabledColor);
     RegisterFrameControllerProperties<F>(registry);
     // Names older layouts may still carry: read, never written.
     registry.Property<F>(L"FrameFlat", [](F& f, const TLayoutValue& v, TLayoutContext& c) {
@@ -226,7 +218,7 @@ void RegisterWkFramedControlProperties(ui::TClassRegistry& registry) {
             f.SetFrameHotStyle(fsLowered);
         }
     });
-    registry.Property<F>(L"FrameFocusStyle", [](F& f, const TLayoutValue& v, TLayoutContext& c) { f.SetFrameHotStyle(ReadPlainFrameStyle(v, c)); });
+    registry.Property<F>(L"FrameFocusStyle", &F::SetFrameHotStyle, ReadPlainFrameStyle);
     registry.Ignored<F>(L"FrameFlatStyle");
 }
 

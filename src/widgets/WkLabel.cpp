@@ -128,29 +128,22 @@ void TWkLabel::FrameChanged() {
     Invalidate();
 }
 
-#define WK_LABEL_SETTER(Name, Type, Field, After)                                                    \
-    void TWkLabel::Set##Name(Type value) {                                                       \
-        if (Field == value) return;                                                              \
-        Field = value;                                                                           \
-        After();                                                                                 \
-    }
-WK_LABEL_SETTER(BorderOuter, TFrameStyleEx, FFrame.BorderOuter, FrameChanged)
-WK_LABEL_SETTER(BorderInner, TFrameStyleEx, FFrame.BorderInner, FrameChanged)
-WK_LABEL_SETTER(BorderSides, TSides, FFrame.BorderSides, FrameChanged)
-WK_LABEL_SETTER(BorderWidth, int, FFrame.BorderWidth, FrameChanged)
-WK_LABEL_SETTER(BevelWidth, int, FFrame.BevelWidth, FrameChanged)
-WK_LABEL_SETTER(TextMargin, int, FTextMargin, FrameChanged)
-WK_LABEL_SETTER(ShadowDepth, int, FShadowDepth, FrameChanged)
-WK_LABEL_SETTER(TextStyle, TTextStyle, FTextStyle, FrameChanged)
-WK_LABEL_SETTER(BorderColor, TColor, FFrame.BorderColor, Invalidate)
-WK_LABEL_SETTER(BorderHighlight, TColor, FFrame.BorderHighlight, Invalidate)
-WK_LABEL_SETTER(BorderShadow, TColor, FFrame.BorderShadow, Invalidate)
-WK_LABEL_SETTER(FlatColor, TColor, FFrame.FlatColor, Invalidate)
-WK_LABEL_SETTER(FlatColorAdjustment, int, FFrame.FlatColorAdjustment, Invalidate)
-WK_LABEL_SETTER(LightTextStyle, bool, FLightTextStyle, Invalidate)
-WK_LABEL_SETTER(HighlightColor, TColor, FHighlightColor, Invalidate)
-WK_LABEL_SETTER(ShadowColor, TColor, FShadowColor, Invalidate)
-#undef WK_LABEL_SETTER
+void TWkLabel::SetBorderOuter(TFrameStyleEx value) { if (StoreIfChanged(FFrame.BorderOuter, value)) FrameChanged(); }
+void TWkLabel::SetBorderInner(TFrameStyleEx value) { if (StoreIfChanged(FFrame.BorderInner, value)) FrameChanged(); }
+void TWkLabel::SetBorderSides(TSides value) { if (StoreIfChanged(FFrame.BorderSides, value)) FrameChanged(); }
+void TWkLabel::SetBorderWidth(int value) { if (StoreIfChanged(FFrame.BorderWidth, value)) FrameChanged(); }
+void TWkLabel::SetBevelWidth(int value) { if (StoreIfChanged(FFrame.BevelWidth, value)) FrameChanged(); }
+void TWkLabel::SetTextMargin(int value) { if (StoreIfChanged(FTextMargin, value)) FrameChanged(); }
+void TWkLabel::SetShadowDepth(int value) { if (StoreIfChanged(FShadowDepth, value)) FrameChanged(); }
+void TWkLabel::SetTextStyle(TTextStyle value) { if (StoreIfChanged(FTextStyle, value)) FrameChanged(); }
+void TWkLabel::SetBorderColor(TColor value) { SetAndInvalidate(FFrame.BorderColor, value); }
+void TWkLabel::SetBorderHighlight(TColor value) { SetAndInvalidate(FFrame.BorderHighlight, value); }
+void TWkLabel::SetBorderShadow(TColor value) { SetAndInvalidate(FFrame.BorderShadow, value); }
+void TWkLabel::SetFlatColor(TColor value) { SetAndInvalidate(FFrame.FlatColor, value); }
+void TWkLabel::SetFlatColorAdjustment(int value) { SetAndInvalidate(FFrame.FlatColorAdjustment, value); }
+void TWkLabel::SetLightTextStyle(bool value) { SetAndInvalidate(FLightTextStyle, value); }
+void TWkLabel::SetHighlightColor(TColor value) { SetAndInvalidate(FHighlightColor, value); }
+void TWkLabel::SetShadowColor(TColor value) { SetAndInvalidate(FShadowColor, value); }
 
 void TWkLabel::ApplyFrameController(const TWkFrameController& fc) { ApplyFrameSettings(*this, FFrameLink, fc); }
 
@@ -538,12 +531,12 @@ void RegisterWkLabelClasses(ui::TClassRegistry& registry) {
     using ui::TLayoutValue;
     using L = TWkLabel;
     using U = TWkURLLabel;
-    ui::RegisterControlClass<TWkLabel>(registry, L"TWkLabel");
-    ui::RegisterControlClass<TWkURLLabel>(registry, L"TWkURLLabel");
-    registry.Property<L>(L"AutoSize", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetAutoSize(c.Bool(v)); });
-    registry.Property<L>(L"WordWrap", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetWordWrap(c.Bool(v)); });
-    registry.Property<L>(L"ShowAccelChar", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetShowAccelChar(c.Bool(v)); });
-    registry.Property<L>(L"Angle", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetAngle(c.Int(v)); });
+    ui::RegisterControlClass<TWkLabel, ui::TLabel>(registry, L"TWkLabel");
+    ui::RegisterControlClass<TWkURLLabel, TWkLabel>(registry, L"TWkURLLabel");
+    registry.Property<L>(L"AutoSize", &L::SetAutoSize);
+    registry.Property<L>(L"WordWrap", &L::SetWordWrap);
+    registry.Property<L>(L"ShowAccelChar", &L::SetShowAccelChar);
+    registry.Property<L>(L"Angle", &L::SetAngle);
     registry.Property<L>(L"Rotation", [](L& l, const TLayoutValue& v, TLayoutContext& c) {
         l.SetRotation(c.Enum<TRotation>(v, {{L"roNone", roNone}, {L"roFlat", roFlat}, {L"roCurve", roCurve}}));
     });
@@ -553,45 +546,39 @@ void RegisterWkLabelClasses(ui::TClassRegistry& registry) {
                 {L"cpLeftCenter", cpLeftCenter}, {L"cpCenter", cpCenter}, {L"cpRightCenter", cpRightCenter},
                 {L"cpLowerLeft", cpLowerLeft}, {L"cpLowerCenter", cpLowerCenter}, {L"cpLowerRight", cpLowerRight}}));
     });
-    registry.Property<L>(L"Blinking", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBlinking(c.Bool(v)); });
-    registry.Property<L>(L"BlinkColor", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBlinkColor(c.Color(v)); });
-    registry.Property<L>(L"BlinkIntervalOn", [](L& l, const TLayoutValue& v, TLayoutContext& c) {
-        l.SetBlinkIntervalOn(static_cast<std::uint16_t>(c.Int(v, 0, 0xFFFF)));
-    });
-    registry.Property<L>(L"BlinkIntervalOff", [](L& l, const TLayoutValue& v, TLayoutContext& c) {
-        l.SetBlinkIntervalOff(static_cast<std::uint16_t>(c.Int(v, 0, 0xFFFF)));
-    });
-    registry.Property<L>(L"BorderOuter", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderOuter(ReadFrameStyle(v, c)); });
-    registry.Property<L>(L"BorderInner", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderInner(ReadFrameStyle(v, c)); });
-    registry.Property<L>(L"BorderSides", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderSides(ReadSides(v, c)); });
-    registry.Property<L>(L"BorderWidth", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderWidth(c.Int(v, 0, 0xFFFF)); });
-    registry.Property<L>(L"BevelWidth", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBevelWidth(c.Int(v, 1, 0xFFFF)); });
-    registry.Property<L>(L"BorderColor", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderColor(c.Color(v)); });
-    registry.Property<L>(L"BorderHighlight", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderHighlight(c.Color(v)); });
-    registry.Property<L>(L"BorderShadow", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetBorderShadow(c.Color(v)); });
-    registry.Property<L>(L"FlatColor", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetFlatColor(c.Color(v)); });
-    registry.Property<L>(L"FlatColorAdjustment", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetFlatColorAdjustment(c.Int(v)); });
+    registry.Property<L>(L"Blinking", &L::SetBlinking);
+    registry.Property<L>(L"BlinkColor", &L::SetBlinkColor);
+    registry.Property<L>(L"BlinkIntervalOn", &L::SetBlinkIntervalOn);
+    registry.Property<L>(L"BlinkIntervalOff", &L::SetBlinkIntervalOff);
+    registry.Property<L>(L"BorderOuter", &L::SetBorderOuter);
+    registry.Property<L>(L"BorderInner", &L::SetBorderInner);
+    registry.Property<L>(L"BorderSides", &L::SetBorderSides, ui::SetOf<TSide>);
+    registry.Property<L>(L"BorderWidth", &L::SetBorderWidth, ui::IntRange{0, 0xFFFF});
+    registry.Property<L>(L"BevelWidth", &L::SetBevelWidth, ui::IntRange{1, 0xFFFF});
+    registry.Property<L>(L"BorderColor", &L::SetBorderColor);
+    registry.Property<L>(L"BorderHighlight", &L::SetBorderHighlight);
+    registry.Property<L>(L"BorderShadow", &L::SetBorderShadow);
+    registry.Property<L>(L"FlatColor", &L::SetFlatColor);
+    registry.Property<L>(L"FlatColorAdjustment", &L::SetFlatColorAdjustment);
     RegisterFrameControllerProperties<L>(registry);
     registry.Property<L>(L"CondenseCaption", [](L& l, const TLayoutValue& v, TLayoutContext& c) {
         l.SetCondenseCaption(c.Enum<TWkCondenseCaption>(v, {{L"ccNone", ccNone}, {L"ccAtEnd", ccAtEnd}, {L"ccWithinPath", ccWithinPath}}));
     });
-    registry.Property<L>(L"FlyByEnabled", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetFlyByEnabled(c.Bool(v)); });
-    registry.Property<L>(L"FlyByColor", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetFlyByColor(c.Color(v)); });
-    registry.Property<L>(L"TextStyle", [](L& l, const TLayoutValue& v, TLayoutContext& c) {
-        l.SetTextStyle(c.Enum<TTextStyle>(v, {{L"tsNormal", tsNormal}, {L"tsRaised", tsRaised}, {L"tsRecessed", tsRecessed}, {L"tsShadow", tsShadow}}));
-    });
-    registry.Property<L>(L"LightTextStyle", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetLightTextStyle(c.Bool(v)); });
-    registry.Property<L>(L"HighlightColor", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetHighlightColor(c.Color(v)); });
-    registry.Property<L>(L"ShadowColor", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetShadowColor(c.Color(v)); });
-    registry.Property<L>(L"ShadowDepth", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetShadowDepth(c.Int(v, 0, 1000)); });
-    registry.Property<L>(L"TextMargin", [](L& l, const TLayoutValue& v, TLayoutContext& c) { l.SetTextMargin(c.Int(v, 0, 1000)); });
+    registry.Property<L>(L"FlyByEnabled", &L::SetFlyByEnabled);
+    registry.Property<L>(L"FlyByColor", &L::SetFlyByColor);
+    registry.Property<L>(L"TextStyle", &L::SetTextStyle);
+    registry.Property<L>(L"LightTextStyle", &L::SetLightTextStyle);
+    registry.Property<L>(L"HighlightColor", &L::SetHighlightColor);
+    registry.Property<L>(L"ShadowColor", &L::SetShadowColor);
+    registry.Property<L>(L"ShadowDepth", &L::SetShadowDepth, ui::IntRange{0, 1000});
+    registry.Property<L>(L"TextMargin", &L::SetTextMargin, ui::IntRange{0, 1000});
     // An old set property, read and dropped.
     registry.Ignored<L>(L"FrameSides");
 
-    registry.Property<U>(L"URL", [](U& u, const TLayoutValue& v, TLayoutContext& c) { u.SetURL(c.String(v)); });
-    registry.Property<U>(L"Visited", [](U& u, const TLayoutValue& v, TLayoutContext& c) { u.SetVisited(c.Bool(v)); });
-    registry.Property<U>(L"UnvisitedColor", [](U& u, const TLayoutValue& v, TLayoutContext& c) { u.SetUnvisitedColor(c.Color(v)); });
-    registry.Property<U>(L"VisitedColor", [](U& u, const TLayoutValue& v, TLayoutContext& c) { u.SetVisitedColor(c.Color(v)); });
+    registry.Property<U>(L"URL", &U::SetURL);
+    registry.Property<U>(L"Visited", &U::SetVisited);
+    registry.Property<U>(L"UnvisitedColor", &U::SetUnvisitedColor);
+    registry.Property<U>(L"VisitedColor", &U::SetVisitedColor);
 }
 
 } // namespace wk

@@ -414,17 +414,14 @@ void RegisterWkMemoClasses(ui::TClassRegistry& registry) {
     using ui::TLayoutContext;
     using ui::TLayoutValue;
     using M = TWkMemo;
-    ui::RegisterControlClass<TWkMemo>(registry, L"TWkMemo");
     RegisterWkFramedControlProperties(registry);
-    registry.Property<M>(L"ReadOnly", [](M& m, const TLayoutValue& v, TLayoutContext& c) { m.SetReadOnly(c.Bool(v)); });
-    registry.Property<M>(L"ReadOnlyColor", [](M& m, const TLayoutValue& v, TLayoutContext& c) { m.SetReadOnlyColor(c.Color(v)); });
-    registry.Property<M>(L"ReadOnlyColorOnFocus", [](M& m, const TLayoutValue& v, TLayoutContext& c) { m.SetReadOnlyColorOnFocus(c.Bool(v)); });
-    registry.Property<M>(L"ScrollBars", [](M& m, const TLayoutValue& v, TLayoutContext& c) {
-        m.SetScrollBars(c.Enum<TScrollStyle>(v, {{L"ssNone", ssNone}, {L"ssHorizontal", ssHorizontal},
-                                                  {L"ssVertical", ssVertical}, {L"ssBoth", ssBoth}}));
-    });
-    registry.Property<M>(L"WordWrap", [](M& m, const TLayoutValue& v, TLayoutContext& c) { m.SetWordWrap(c.Bool(v)); });
-    registry.Property<M>(L"TabOnEnter", [](M& m, const TLayoutValue& v, TLayoutContext& c) { m.SetTabOnEnter(c.Bool(v)); });
+    ui::RegisterControlClass<TWkMemo, TWkFramedControl>(registry, L"TWkMemo");
+    registry.Property<M>(L"ReadOnly", &M::SetReadOnly);
+    registry.Property<M>(L"ReadOnlyColor", &M::SetReadOnlyColor);
+    registry.Property<M>(L"ReadOnlyColorOnFocus", &M::SetReadOnlyColorOnFocus);
+    registry.Property<M>(L"ScrollBars", &M::SetScrollBars);
+    registry.Property<M>(L"WordWrap", &M::SetWordWrap);
+    registry.Property<M>(L"TabOnEnter", &M::SetTabOnEnter);
     registry.Property<M>(L"Lines.Strings", [](M& m, const TLayoutValue& v, TLayoutContext& c) { m.Lines().Assign(c.Strings(v)); });
 }
 

@@ -17,6 +17,9 @@ namespace ui { class TClassRegistry; }
 namespace wk {
 
 enum TScrollStyle : unsigned char { ssNone, ssHorizontal, ssVertical, ssBoth };
+inline constexpr ui::TEnumName<TScrollStyle> kScrollStyleNames[] = {
+    {L"ssNone", ssNone}, {L"ssHorizontal", ssHorizontal}, {L"ssVertical", ssVertical}, {L"ssBoth", ssBoth}};
+constexpr const auto& EnumNames(TScrollStyle) { return kScrollStyleNames; }
 
 class TWkMemo;
 

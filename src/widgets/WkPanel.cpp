@@ -69,33 +69,33 @@ void TWkCustomPanel::SetBevelWidth(int value) {
     FramesChanged();
 }
 
-void TWkCustomPanel::SetBorderColor(TColor value) { Assign(FFrame.BorderColor, value); }
-void TWkCustomPanel::SetBorderHighlight(TColor value) { Assign(FFrame.BorderHighlight, value); }
-void TWkCustomPanel::SetBorderShadow(TColor value) { Assign(FFrame.BorderShadow, value); }
-void TWkCustomPanel::SetFlatColor(TColor value) { Assign(FFrame.FlatColor, value); }
-void TWkCustomPanel::SetFlatColorAdjustment(int value) { Assign(FFrame.FlatColorAdjustment, value); }
-void TWkCustomPanel::SetVisualStyle(TWkVisualStyle value) { Assign(FVisualStyle, value); }
-void TWkCustomPanel::SetGradientColorStyle(TWkGradientColorStyle value) { Assign(FGradientColorStyle, value); }
-void TWkCustomPanel::SetAlignment(ui::TAlignment value) { Assign(FAlignment, value); }
-void TWkCustomPanel::SetAlignmentVertical(TAlignmentVertical value) { Assign(FAlignmentVertical, value); }
-void TWkCustomPanel::SetWordWrap(bool value) { Assign(FWordWrap, value); }
-void TWkCustomPanel::SetTextMargin(int value) { Assign(FTextMargin, value); }
-void TWkCustomPanel::SetShowGrid(bool value) { Assign(FShowGrid, value); }
-void TWkCustomPanel::SetGridStyle(TWkGridStyle value) { Assign(FGridStyle, value); }
-void TWkCustomPanel::SetGridColor(TColor value) { Assign(FGridColor, value); }
-void TWkCustomPanel::SetGridXSize(int value) { Assign(FGridXSize, std::clamp(value, 0, 0xFFFF)); }
-void TWkCustomPanel::SetGridYSize(int value) { Assign(FGridYSize, std::clamp(value, 0, 0xFFFF)); }
-void TWkCustomPanel::SetShowDockClientCaptions(bool value) { Assign(FShowDockClientCaptions, value); }
+void TWkCustomPanel::SetBorderColor(TColor value) { SetAndInvalidate(FFrame.BorderColor, value); }
+void TWkCustomPanel::SetBorderHighlight(TColor value) { SetAndInvalidate(FFrame.BorderHighlight, value); }
+void TWkCustomPanel::SetBorderShadow(TColor value) { SetAndInvalidate(FFrame.BorderShadow, value); }
+void TWkCustomPanel::SetFlatColor(TColor value) { SetAndInvalidate(FFrame.FlatColor, value); }
+void TWkCustomPanel::SetFlatColorAdjustment(int value) { SetAndInvalidate(FFrame.FlatColorAdjustment, value); }
+void TWkCustomPanel::SetVisualStyle(TWkVisualStyle value) { SetAndInvalidate(FVisualStyle, value); }
+void TWkCustomPanel::SetGradientColorStyle(TWkGradientColorStyle value) { SetAndInvalidate(FGradientColorStyle, value); }
+void TWkCustomPanel::SetAlignment(ui::TAlignment value) { SetAndInvalidate(FAlignment, value); }
+void TWkCustomPanel::SetAlignmentVertical(TAlignmentVertical value) { SetAndInvalidate(FAlignmentVertical, value); }
+void TWkCustomPanel::SetWordWrap(bool value) { SetAndInvalidate(FWordWrap, value); }
+void TWkCustomPanel::SetTextMargin(int value) { SetAndInvalidate(FTextMargin, value); }
+void TWkCustomPanel::SetShowGrid(bool value) { SetAndInvalidate(FShowGrid, value); }
+void TWkCustomPanel::SetGridStyle(TWkGridStyle value) { SetAndInvalidate(FGridStyle, value); }
+void TWkCustomPanel::SetGridColor(TColor value) { SetAndInvalidate(FGridColor, value); }
+void TWkCustomPanel::SetGridXSize(int value) { SetAndInvalidate(FGridXSize, std::clamp(value, 0, 0xFFFF)); }
+void TWkCustomPanel::SetGridYSize(int value) { SetAndInvalidate(FGridYSize, std::clamp(value, 0, 0xFFFF)); }
+void TWkCustomPanel::SetShowDockClientCaptions(bool value) { SetAndInvalidate(FShowDockClientCaptions, value); }
 
 // The gradient shows through transparent children, so they repaint with it.
 void TWkCustomPanel::SetGradientColorStart(TColor value) {
-    if (Assign(FGradientColorStart, value)) RepaintTransparentChildren();
+    if (SetAndInvalidate(FGradientColorStart, value)) RepaintTransparentChildren();
 }
 void TWkCustomPanel::SetGradientColorStop(TColor value) {
-    if (Assign(FGradientColorStop, value)) RepaintTransparentChildren();
+    if (SetAndInvalidate(FGradientColorStop, value)) RepaintTransparentChildren();
 }
 void TWkCustomPanel::SetGradientDirection(TGradientDirection value) {
-    if (Assign(FGradientDirection, value)) RepaintTransparentChildren();
+    if (SetAndInvalidate(FGradientDirection, value)) RepaintTransparentChildren();
 }
 
 void TWkCustomPanel::RepaintTransparentChildren() {
@@ -320,70 +320,47 @@ namespace {
 using ui::TLayoutContext;
 using ui::TLayoutValue;
 
-const ui::TLayoutNames<TFrameStyleEx> kFrameStyleNames = {
-    {L"fsNone", fsNone},         {L"fsFlat", fsFlat},         {L"fsGroove", fsGroove},
-    {L"fsBump", fsBump},         {L"fsLowered", fsLowered},   {L"fsButtonDown", fsButtonDown},
-    {L"fsRaised", fsRaised},     {L"fsButtonUp", fsButtonUp}, {L"fsStatus", fsStatus},
-    {L"fsPopup", fsPopup},       {L"fsFlatBold", fsFlatBold}, {L"fsFlatRounded", fsFlatRounded}};
-
 } // namespace
 
-TFrameStyleEx ReadFrameStyle(const TLayoutValue& v, TLayoutContext& ctx) { return ctx.Enum(v, kFrameStyleNames); }
-TSides ReadSides(const TLayoutValue& v, TLayoutContext& ctx) {
-    return ctx.Set<TSide>(v, {{L"sdLeft", sdLeft}, {L"sdTop", sdTop}, {L"sdRight", sdRight}, {L"sdBottom", sdBottom}});
-}
+TFrameStyleEx ReadFrameStyle(const TLayoutValue& v, TLayoutContext& ctx) { return ctx.Enum<TFrameStyleEx>(v); }
+TSides ReadSides(const TLayoutValue& v, TLayoutContext& ctx) { return ctx.Set<TSide>(v); }
 
 void RegisterWkPanelClasses(ui::TClassRegistry& registry) {
     using P = TWkCustomPanel;
-    ui::RegisterControlClass<TWkPanel>(registry, L"TWkPanel");
-    registry.Property<P>(L"BorderOuter", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderOuter(ReadFrameStyle(v, c)); });
-    registry.Property<P>(L"BorderInner", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderInner(ReadFrameStyle(v, c)); });
-    registry.Property<P>(L"BorderSides", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderSides(ReadSides(v, c)); });
-    registry.Property<P>(L"BorderWidth", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderWidth(c.Int(v, 0, 0xFFFF)); });
-    registry.Property<P>(L"BevelWidth", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBevelWidth(c.Int(v, 1, 0xFFFF)); });
-    registry.Property<P>(L"BorderColor", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderColor(c.Color(v)); });
-    registry.Property<P>(L"BorderHighlight", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderHighlight(c.Color(v)); });
-    registry.Property<P>(L"BorderShadow", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetBorderShadow(c.Color(v)); });
-    registry.Property<P>(L"FlatColor", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetFlatColor(c.Color(v)); });
-    registry.Property<P>(L"FlatColorAdjustment", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetFlatColorAdjustment(c.Int(v)); });
-    registry.Property<P>(L"Transparent", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetTransparent(c.Bool(v)); });
-    registry.Property<P>(L"VisualStyle", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
-        p.SetVisualStyle(c.Enum<TWkVisualStyle>(v, {{L"vsClassic", vsClassic}, {L"vsWinXP", vsWinXP}, {L"vsGradient", vsGradient}}));
-    });
-    registry.Property<P>(L"GradientColorStyle", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
-        p.SetGradientColorStyle(c.Enum<TWkGradientColorStyle>(
-            v, {{L"gcsSystem", gcsSystem}, {L"gcsMSOffice", gcsMSOffice}, {L"gcsCustom", gcsCustom}}));
-    });
-    registry.Property<P>(L"GradientColorStart", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetGradientColorStart(c.Color(v)); });
-    registry.Property<P>(L"GradientColorStop", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetGradientColorStop(c.Color(v)); });
-    registry.Property<P>(L"GradientDirection", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
-        p.SetGradientDirection(c.Enum<TGradientDirection>(
-            v, {{L"gdDiagonalUp", gdDiagonalUp}, {L"gdDiagonalDown", gdDiagonalDown}, {L"gdHorizontalEnd", gdHorizontalEnd},
-                {L"gdHorizontalCenter", gdHorizontalCenter}, {L"gdHorizontalBox", gdHorizontalBox},
-                {L"gdVerticalEnd", gdVerticalEnd}, {L"gdVerticalCenter", gdVerticalCenter},
-                {L"gdVerticalBox", gdVerticalBox}, {L"gdSquareBox", gdSquareBox}, {L"gdBigSquareBox", gdBigSquareBox}}));
-    });
-    registry.Property<P>(L"FullRepaint", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetFullRepaint(c.Bool(v)); });
-    registry.Property<P>(L"Alignment", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
-        p.SetAlignment(c.Enum<ui::TAlignment>(
-            v, {{L"taLeftJustify", ui::taLeftJustify}, {L"taRightJustify", ui::taRightJustify}, {L"taCenter", ui::taCenter}}));
-    });
-    registry.Property<P>(L"AlignmentVertical", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
-        p.SetAlignmentVertical(c.Enum<TAlignmentVertical>(v, {{L"avTop", avTop}, {L"avCenter", avCenter}, {L"avBottom", avBottom}}));
-    });
-    registry.Property<P>(L"WordWrap", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetWordWrap(c.Bool(v)); });
-    registry.Property<P>(L"TextMargin", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetTextMargin(c.Int(v)); });
-    registry.Property<P>(L"ShowGrid", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetShowGrid(c.Bool(v)); });
+    registry.Declare<P, ui::TWinControl>();
+    ui::RegisterControlClass<TWkPanel, P>(registry, L"TWkPanel");
+    registry.Property<P>(L"BorderOuter", &P::SetBorderOuter);
+    registry.Property<P>(L"BorderInner", &P::SetBorderInner);
+    registry.Property<P>(L"BorderSides", &P::SetBorderSides, ui::SetOf<TSide>);
+    registry.Property<P>(L"BorderWidth", &P::SetBorderWidth, ui::IntRange{0, 0xFFFF});
+    registry.Property<P>(L"BevelWidth", &P::SetBevelWidth, ui::IntRange{1, 0xFFFF});
+    registry.Property<P>(L"BorderColor", &P::SetBorderColor);
+    registry.Property<P>(L"BorderHighlight", &P::SetBorderHighlight);
+    registry.Property<P>(L"BorderShadow", &P::SetBorderShadow);
+    registry.Property<P>(L"FlatColor", &P::SetFlatColor);
+    registry.Property<P>(L"FlatColorAdjustment", &P::SetFlatColorAdjustment);
+    registry.Property<P>(L"Transparent", &P::SetTransparent);
+    registry.Property<P>(L"VisualStyle", &P::SetVisualStyle);
+    registry.Property<P>(L"GradientColorStyle", &P::SetGradientColorStyle);
+    registry.Property<P>(L"GradientColorStart", &P::SetGradientColorStart);
+    registry.Property<P>(L"GradientColorStop", &P::SetGradientColorStop);
+    registry.Property<P>(L"GradientDirection", &P::SetGradientDirection);
+    registry.Property<P>(L"FullRepaint", &P::SetFullRepaint);
+    registry.Property<P>(L"Alignment", &P::SetAlignment);
+    registry.Property<P>(L"AlignmentVertical", &P::SetAlignmentVertical);
+    registry.Property<P>(L"WordWrap", &P::SetWordWrap);
+    registry.Property<P>(L"TextMargin", &P::SetTextMargin);
+    registry.Property<P>(L"ShowGrid", &P::SetShowGrid);
     registry.Property<P>(L"GridStyle", [](P& p, const TLayoutValue& v, TLayoutContext& c) {
         p.SetGridStyle(c.Enum<TWkGridStyle>(v, {{L"gsDots", gsDots}, {L"gsDottedLines", gsDottedLines}, {L"gsSolidLines", gsSolidLines}}));
     });
-    registry.Property<P>(L"GridColor", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetGridColor(c.Color(v)); });
-    registry.Property<P>(L"GridXSize", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetGridXSize(c.Int(v, 0, 0xFFFF)); });
-    registry.Property<P>(L"GridYSize", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetGridYSize(c.Int(v, 0, 0xFFFF)); });
-    registry.Property<P>(L"ShowDockClientCaptions", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetShowDockClientCaptions(c.Bool(v)); });
-    registry.Property<P>(L"DockSite", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.SetDockSite(c.Bool(v)); });
+    registry.Property<P>(L"GridColor", &P::SetGridColor);
+    registry.Property<P>(L"GridXSize", &P::SetGridXSize, ui::IntRange{0, 0xFFFF});
+    registry.Property<P>(L"GridYSize", &P::SetGridYSize, ui::IntRange{0, 0xFFFF});
+    registry.Property<P>(L"ShowDockClientCaptions", &P::SetShowDockClientCaptions);
+    registry.Property<P>(L"DockSite", &P::SetDockSite);
     RegisterFrameControllerProperties<P>(registry);
-    registry.Property<P>(L"OnPaint", [](P& p, const TLayoutValue& v, TLayoutContext& c) { p.OnPaint = ui::LayoutNotifyHandler(v, c); });
+    registry.Property<P>(L"OnPaint", &P::OnPaint);
     // Names older layouts may still carry.
     registry.Ignored<P>(L"FrameSides");
     registry.Ignored<P>(L"ThemeAware");

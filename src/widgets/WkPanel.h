@@ -137,14 +137,6 @@ protected:
     TColor ParentColorValue() const;
     // A change of frames or sides: children move, the panel repaints.
     void FramesChanged();
-    // Stores `value` in `field` when it differs and invalidates; false when nothing changed.
-    template <typename T>
-    bool Assign(T& field, T value) {
-        if (field == value) return false;
-        field = std::move(value);
-        Invalidate();
-        return true;
-    }
 
 private:
     void InvalidateResizeStrips(ui::Size oldSize, ui::Size newSize);

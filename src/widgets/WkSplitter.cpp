@@ -311,9 +311,9 @@ void TWkSplitter::SetHotSpotVisible(bool value) {
     Invalidate();
 }
 
-void TWkSplitter::SetHotSpotDirection(THotSpotDirection value) { Assign(FHotSpotDirection, value); }
-void TWkSplitter::SetGradientPath(TWkGroupBarGradientPath value) { Assign(FGradientPath, value); }
-void TWkSplitter::SetGradientColorAdjustment(int value) { Assign(FGradientColorAdjustment, value); }
+void TWkSplitter::SetHotSpotDirection(THotSpotDirection value) { SetAndInvalidate(FHotSpotDirection, value); }
+void TWkSplitter::SetGradientPath(TWkGroupBarGradientPath value) { SetAndInvalidate(FGradientPath, value); }
+void TWkSplitter::SetGradientColorAdjustment(int value) { SetAndInvalidate(FGradientColorAdjustment, value); }
 
 void TWkSplitter::SetHotSpotSizePercent(int value) {
     if (FHotSpotSizePercent == value) return;
@@ -531,79 +531,66 @@ Rect ReadRect(const TLayoutValue& v, TLayoutContext& c) {
 // UpperLeft.X and LowerRight.X for every property of the pane data.
 void RegisterPaneData(ui::TClassRegistry& registry, const std::wstring& prefix, int index) {
     using S = TWkSplitter;
-    const auto name = [&](const wchar_t* property) { return prefix + L"." + property; };
-    registry.Property<S>(name(L"BorderColor"), [index](S& s, const TLayoutValue& v, TLayoutContext& c) { s.PaneData(index).SetBorderColor(c.Color(v)); });
-    registry.Property<S>(name(L"BorderInner"), [index](S& s, const TLayoutValue& v, TLayoutContext& c) { s.PaneData(index).SetBorderInner(ReadFrameStyle(v, c)); });
-    registry.Property<S>(name(L"BorderOuter"), [index](S& s, const TLayoutValue& v, TLayoutContext& c) { s.PaneData(index).SetBorderOuter(ReadFrameStyle(v, c)); });
-    registry.Property<S>(name(L"BorderWidth"), [index](S& s, const TLayoutValue& v, TLayoutContext& c) { s.PaneData(index).SetBorderWidth(c.Int(v, 0, 0xFFFF)); });
-    registry.Property<S>(name(L"Color"), [index](S& s, const TLayoutValue& v, TLayoutContext& c) { s.PaneData(index).SetColor(c.Color(v)); });
-    registry.Property<S>(name(L"FlatColor"), [index](S& s, const TLayoutValue& v, TLayoutContext& c) { s.PaneData(index).SetFlatColor(c.Color(v)); });
-    registry.Property<S>(name(L"FlatColorAdjustment"), [index](S& s, const TLayoutValue& v, TLayoutContext& c) { s.PaneData(index).SetFlatColorAdjustment(c.Int(v)); });
-    registry.Property<S>(name(L"DockSite"), [index](S& s, const TLayoutValue& v, TLayoutContext& c) { s.PaneData(index).SetDockSite(c.Bool(v)); });
-    registry.Property<S>(name(L"ShowDockClientCaptions"), [index](S& s, const TLayoutValue& v, TLayoutContext& c) { s.PaneData(index).SetShowDockClientCaptions(c.Bool(v)); });
-    registry.Property<S>(name(L"Visible"), [index](S& s, const TLayoutValue& v, TLayoutContext& c) { s.PaneData(index).SetVisible(c.Bool(v)); });
+    const auto pane = [&](const wchar_t* property, auto set, auto read) {
+        registry.Property<S>(prefix + L"." + property, [index, set, read](S& s, const TLayoutValue& v, TLayoutContext& c) {
+            (s.PaneData(index).*set)(read(v, c));
+        });
+    };
+    const auto color = [](const TLayoutValue& v, TLayoutContext& c) { return c.Color(v); };
+    const auto flag = [](const TLayoutValue& v, TLayoutContext& c) { return c.Bool(v); };
+    const auto style = [](const TLayoutValue& v, TLayoutContext& c) { return c.Enum<TFrameStyleEx>(v); };
+    pane(L"BorderColor", &TWkPaneData::SetBorderColor, color);
+    pane(L"BorderInner", &TWkPaneData::SetBorderInner, style);
+    pane(L"BorderOuter", &TWkPaneData::SetBorderOuter, style);
+    pane(L"BorderWidth", &TWkPaneData::SetBorderWidth, ui::IntRange{0, 0xFFFF});
+    pane(L"Color", &TWkPaneData::SetColor, color);
+    pane(L"FlatColor", &TWkPaneData::SetFlatColor, color);
+    pane(L"FlatColorAdjustment", &TWkPaneData::SetFlatColorAdjustment, ui::TLayoutReader<int>::Read);
+    pane(L"DockSite", &TWkPaneData::SetDockSite, flag);
+    pane(L"ShowDockClientCaptions", &TWkPaneData::SetShowDockClientCaptions, flag);
+    pane(L"Visible", &TWkPaneData::SetVisible, flag);
 }
 
 } // namespace
 
 void RegisterWkSplitterClasses(ui::TClassRegistry& registry) {
     using S = TWkSplitter;
-    ui::RegisterControlClass<TWkSplitter>(registry, L"TWkSplitter");
-    const auto intProperty = [&registry](const wchar_t* name, void (S::*setter)(int)) {
-        registry.Property<S>(name, [setter](S& s, const TLayoutValue& v, TLayoutContext& c) { (s.*setter)(c.Int(v)); });
-    };
-    intProperty(L"Position", &S::SetPosition);
-    intProperty(L"Percent", &S::SetPercent);
-    intProperty(L"PercentMin", &S::SetPercentMin);
-    intProperty(L"PercentMax", &S::SetPercentMax);
-    intProperty(L"MarginMin", &S::SetMarginMin);
-    intProperty(L"MarginMax", &S::SetMarginMax);
-    intProperty(L"HotSpotSizePercent", &S::SetHotSpotSizePercent);
-    intProperty(L"GradientColorAdjustment", &S::SetGradientColorAdjustment);
-    intProperty(L"HotSpotPosition", &S::SetHotSpotPosition);
-    registry.Property<S>(L"SplitterWidth", [](S& s, const TLayoutValue& v, TLayoutContext& c) { s.SetSplitterWidth(c.Int(v, 0, 0xFFFF)); });
-    const auto boolProperty = [&registry](const wchar_t* name, void (S::*setter)(bool)) {
-        registry.Property<S>(name, [setter](S& s, const TLayoutValue& v, TLayoutContext& c) { (s.*setter)(c.Bool(v)); });
-    };
-    boolProperty(L"UsePercent", &S::SetUsePercent);
-    boolProperty(L"RealTimeDrag", &S::SetRealTimeDrag);
-    boolProperty(L"LockBar", &S::SetLockBar);
-    boolProperty(L"HotSpotVisible", &S::SetHotSpotVisible);
-    boolProperty(L"HotSpotIgnoreMargins", &S::SetHotSpotIgnoreMargins);
-    boolProperty(L"ParentColor", &S::SetParentColorAll);
-    const auto colorProperty = [&registry](const wchar_t* name, void (S::*setter)(TColor)) {
-        registry.Property<S>(name, [setter](S& s, const TLayoutValue& v, TLayoutContext& c) { (s.*setter)(c.Color(v)); });
-    };
-    colorProperty(L"HotSpotColor", &S::SetHotSpotColor);
-    colorProperty(L"HotSpotHighlight", &S::SetHotSpotHighlight);
-    colorProperty(L"HotSpotFrameColor", &S::SetHotSpotFrameColor);
-    colorProperty(L"HotSpotDotColor", &S::SetHotSpotDotColor);
-    registry.Property<S>(L"FixedPane", [](S& s, const TLayoutValue& v, TLayoutContext& c) {
-        s.SetFixedPane(c.Enum<TFixedPane>(v, {{L"fpUpperLeft", fpUpperLeft}, {L"fpLowerRight", fpLowerRight}}));
-    });
-    registry.Property<S>(L"Orientation", [](S& s, const TLayoutValue& v, TLayoutContext& c) {
-        s.SetOrientation(c.Enum<TOrientation>(v, {{L"orHorizontal", orHorizontal}, {L"orVertical", orVertical}}));
-    });
-    registry.Property<S>(L"SplitterStyle", [](S& s, const TLayoutValue& v, TLayoutContext& c) {
-        s.SetSplitterStyle(c.Enum<TSplitterStyle>(
-            v, {{L"ssStandard", ssStandard}, {L"ssGroove", ssGroove}, {L"ssBump", ssBump}, {L"ssGroupBar", ssGroupBar}}));
-    });
-    registry.Property<S>(L"HotSpotDirection", [](S& s, const TLayoutValue& v, TLayoutContext& c) {
-        s.SetHotSpotDirection(c.Enum<THotSpotDirection>(v, {{L"hsdMin", hsdMin}, {L"hsdMax", hsdMax}, {L"hsdBoth", hsdBoth}}));
-    });
-    registry.Property<S>(L"GradientPath", [](S& s, const TLayoutValue& v, TLayoutContext& c) {
-        s.SetGradientPath(c.Enum<TWkGroupBarGradientPath>(v, {{L"gpTopToBottom", gpTopToBottom}, {L"gpBottomToTop", gpBottomToTop}}));
-    });
-    registry.Property<S>(L"SelectedPane", [](S& s, const TLayoutValue& v, TLayoutContext& c) {
-        s.SetSelectedPane(c.Enum<TSelectedPane>(v, {{L"spUpperLeft", spUpperLeft}, {L"spLowerRight", spLowerRight}}));
-    });
-    registry.Property<S>(L"OnChange", [](S& s, const TLayoutValue& v, TLayoutContext& c) { s.OnChange = ui::LayoutNotifyHandler(v, c); });
-    registry.Property<S>(L"OnHotSpotClick", [](S& s, const TLayoutValue& v, TLayoutContext& c) { s.OnHotSpotClick = ui::LayoutNotifyHandler(v, c); });
+    // The splitter is a panel: its frames and colours are the panel's properties.
+    RegisterWkPanelClasses(registry);
+    ui::RegisterControlClass<TWkSplitter, TWkCustomPanel>(registry, L"TWkSplitter");
+    registry.Property<S>(L"Position", &S::SetPosition);
+    registry.Property<S>(L"Percent", &S::SetPercent);
+    registry.Property<S>(L"PercentMin", &S::SetPercentMin);
+    registry.Property<S>(L"PercentMax", &S::SetPercentMax);
+    registry.Property<S>(L"MarginMin", &S::SetMarginMin);
+    registry.Property<S>(L"MarginMax", &S::SetMarginMax);
+    registry.Property<S>(L"HotSpotSizePercent", &S::SetHotSpotSizePercent);
+    registry.Property<S>(L"GradientColorAdjustment", &S::SetGradientColorAdjustment);
+    registry.Property<S>(L"HotSpotPosition", &S::SetHotSpotPosition);
+    registry.Property<S>(L"SplitterWidth", &S::SetSplitterWidth, ui::IntRange{0, 0xFFFF});
+    registry.Property<S>(L"UsePercent", &S::SetUsePercent);
+    registry.Property<S>(L"RealTimeDrag", &S::SetRealTimeDrag);
+    registry.Property<S>(L"LockBar", &S::SetLockBar);
+    registry.Property<S>(L"HotSpotVisible", &S::SetHotSpotVisible);
+    registry.Property<S>(L"HotSpotIgnoreMargins", &S::SetHotSpotIgnoreMargins);
+    registry.Property<S>(L"ParentColor", &S::SetParentColorAll);
+    registry.Property<S>(L"HotSpotColor", &S::SetHotSpotColor);
+    registry.Property<S>(L"HotSpotHighlight", &S::SetHotSpotHighlight);
+    registry.Property<S>(L"HotSpotFrameColor", &S::SetHotSpotFrameColor);
+    registry.Property<S>(L"HotSpotDotColor", &S::SetHotSpotDotColor);
+    registry.Property<S>(L"FixedPane", &S::SetFixedPane);
+    registry.Property<S>(L"Orientation", &S::SetOrientation);
+    registry.Property<S>(L"SplitterStyle", &S::SetSplitterStyle);
+    registry.Property<S>(L"HotSpotDirection", &S::SetHotSpotDirection);
+    registry.Property<S>(L"GradientPath", &S::SetGradientPath);
+    registry.Property<S>(L"SelectedPane", &S::SetSelectedPane);
+    registry.Property<S>(L"OnChange", &S::OnChange);
+    registry.Property<S>(L"OnHotSpotClick", &S::OnHotSpotClick);
     RegisterPaneData(registry, L"UpperLeft", 1);
     RegisterPaneData(registry, L"LowerRight", 2);
 
     // Values the splitter stores besides its properties.
-    registry.Property<S>(L"BarSize", [](S& s, const TLayoutValue& v, TLayoutContext& c) { s.SetBarSize(ReadRect(v, c)); });
+    registry.Property<S>(L"BarSize", &S::SetBarSize, ReadRect);
     registry.Property<S>(L"UpperLeftControls", [](S& s, const TLayoutValue& v, TLayoutContext& c) { s.SetPaneControlNames(1, ReadNames(v, c)); });
     registry.Property<S>(L"LowerRightControls", [](S& s, const TLayoutValue& v, TLayoutContext& c) { s.SetPaneControlNames(2, ReadNames(v, c)); });
     const auto closedFlag = [&registry](const wchar_t* name, bool THotSpotClosedState::*flag) {

@@ -162,13 +162,13 @@ public:
     bool HotSpotIgnoreMargins() const { return FHotSpotIgnoreMargins; }
     void SetHotSpotIgnoreMargins(bool value) { FHotSpotIgnoreMargins = value; }
     TColor HotSpotColor() const { return FHotSpotColor; }
-    void SetHotSpotColor(TColor value) { Assign(FHotSpotColor, value); }
+    void SetHotSpotColor(TColor value) { SetAndInvalidate(FHotSpotColor, value); }
     TColor HotSpotHighlight() const { return FHotSpotHighlight; }
-    virtual void SetHotSpotHighlight(TColor value) { Assign(FHotSpotHighlight, value); }
+    virtual void SetHotSpotHighlight(TColor value) { SetAndInvalidate(FHotSpotHighlight, value); }
     TColor HotSpotFrameColor() const { return FHotSpotFrameColor; }
-    void SetHotSpotFrameColor(TColor value) { Assign(FHotSpotFrameColor, value); }
+    void SetHotSpotFrameColor(TColor value) { SetAndInvalidate(FHotSpotFrameColor, value); }
     TColor HotSpotDotColor() const { return FHotSpotDotColor; }
-    void SetHotSpotDotColor(TColor value) { Assign(FHotSpotDotColor, value); }
+    void SetHotSpotDotColor(TColor value) { SetAndInvalidate(FHotSpotDotColor, value); }
     // The collapsed state (set by hot spot clicks, stored with the layout).
     bool HotSpotClosed() const { return FHotSpot.Closed; }
     bool HotSpotClosedToMin() const { return FHotSpot.ClosedToMin; }

@@ -14,9 +14,18 @@ namespace wk {
 using ui::TColor;
 
 enum TFixedPane : unsigned char { fpUpperLeft, fpLowerRight };
+inline constexpr ui::TEnumName<TFixedPane> kFixedPaneNames[] = {{L"fpUpperLeft", fpUpperLeft}, {L"fpLowerRight", fpLowerRight}};
+constexpr const auto& EnumNames(TFixedPane) { return kFixedPaneNames; }
 enum TSelectedPane : unsigned char { spUpperLeft, spLowerRight };
+inline constexpr ui::TEnumName<TSelectedPane> kSelectedPaneNames[] = {{L"spUpperLeft", spUpperLeft}, {L"spLowerRight", spLowerRight}};
+constexpr const auto& EnumNames(TSelectedPane) { return kSelectedPaneNames; }
 enum TSplitterStyle : unsigned char { ssStandard, ssGroove, ssBump, ssGroupBar };
+inline constexpr ui::TEnumName<TSplitterStyle> kSplitterStyleNames[] = {
+    {L"ssStandard", ssStandard}, {L"ssGroove", ssGroove}, {L"ssBump", ssBump}, {L"ssGroupBar", ssGroupBar}};
+constexpr const auto& EnumNames(TSplitterStyle) { return kSplitterStyleNames; }
 enum THotSpotDirection : unsigned char { hsdMin, hsdMax, hsdBoth };
+inline constexpr ui::TEnumName<THotSpotDirection> kHotSpotDirectionNames[] = {{L"hsdMin", hsdMin}, {L"hsdMax", hsdMax}, {L"hsdBoth", hsdBoth}};
+constexpr const auto& EnumNames(THotSpotDirection) { return kHotSpotDirectionNames; }
 
 // The axis the bar moves along: x for panes side by side (orHorizontal), y for orVertical.
 // The bar itself, and so the hot spot, runs along the other axis.

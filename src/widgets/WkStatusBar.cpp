@@ -67,17 +67,8 @@ void TWkStatusBar::SetSimpleStatus(bool value) {
     Invalidate();
 }
 
-void TWkStatusBar::SetSimpleCaption(const std::wstring& value) {
-    if (FSimpleCaption == value) return;
-    FSimpleCaption = value;
-    Invalidate();
-}
-
-void TWkStatusBar::SetSimpleFrameStyle(TFrameStyle value) {
-    if (FSimpleFrameStyle == value) return;
-    FSimpleFrameStyle = value;
-    Invalidate();
-}
+void TWkStatusBar::SetSimpleCaption(const std::wstring& value) { SetAndInvalidate(FSimpleCaption, value); }
+void TWkStatusBar::SetSimpleFrameStyle(TFrameStyle value) { SetAndInvalidate(FSimpleFrameStyle, value); }
 
 TGradientColors TWkStatusBar::BarGradientColors() const {
     // A custom bar runs from its stop colour at the top to its start colour at the bottom.
@@ -263,60 +254,47 @@ void TWkStatusBar::PaintSizeGrip(TCanvas& canvas) {
 
 namespace wk {
 
-namespace {
-
-using V = const ui::TLayoutValue&;
-using C = ui::TLayoutContext&;
-using P = TWkCustomStatusPane&;
-using G = TWkCustomGlyphStatus&;
-using S = TWkStatusBar&;
-
-const ui::TLayoutNames<TGlyphAlignment> kGlyphAlignmentNames = {{L"gaLeft", gaLeft}, {L"gaRight", gaRight}};
-
-} // namespace
-
 void RegisterWkStatusBarClasses(ui::TClassRegistry& r) {
-    ui::RegisterControlClass<TWkStatusBar>(r, L"TWkStatusBar");
-    r.Property<TWkStatusBar>(L"AutoStyle", [](S s, V v, C c) { s.SetAutoStyle(c.Bool(v)); });
-    r.Property<TWkStatusBar>(L"ShowSizeGrip", [](S s, V v, C c) { s.SetShowSizeGrip(c.Bool(v)); });
-    r.Property<TWkStatusBar>(L"SimpleStatus", [](S s, V v, C c) { s.SetSimpleStatus(c.Bool(v)); });
-    r.Property<TWkStatusBar>(L"SimpleCaption", [](S s, V v, C c) { s.SetSimpleCaption(c.String(v)); });
-    r.Property<TWkStatusBar>(L"SimpleFrameStyle", [](S s, V v, C c) { s.SetSimpleFrameStyle(ReadFrameStyle(v, c)); });
-    r.Property<TWkStatusBar>(L"AutoScalePanes", [](S s, V v, C c) { s.SetAutoScalePanes(c.Bool(v)); });
+    using S = TWkStatusBar;
+    using P = TWkCustomStatusPane;
+    using G = TWkCustomGlyphStatus;
+    // The bar is a panel: its frames and colours are the panel's properties.
+    RegisterWkPanelClasses(r);
+    ui::RegisterControlClass<S, TWkCustomPanel>(r, L"TWkStatusBar");
+    r.Property<S>(L"AutoStyle", &S::SetAutoStyle);
+    r.Property<S>(L"ShowSizeGrip", &S::SetShowSizeGrip);
+    r.Property<S>(L"SimpleStatus", &S::SetSimpleStatus);
+    r.Property<S>(L"SimpleCaption", &S::SetSimpleCaption);
+    r.Property<S>(L"SimpleFrameStyle", &S::SetSimpleFrameStyle);
+    r.Property<S>(L"AutoScalePanes", &S::SetAutoScalePanes);
 
-    ui::RegisterControlClass<TWkGlyphStatus>(r, L"TWkGlyphStatus");
-    r.Property<TWkCustomStatusPane>(L"Alignment", [](P p, V v, C c) { p.SetAlignment(ui::LayoutAlignment(v, c)); });
-    r.Property<TWkCustomStatusPane>(L"CaptionOffset", [](P p, V v, C c) { p.SetCaptionOffset(c.Int(v)); });
-    r.Property<TWkCustomStatusPane>(L"AutoSize", [](P p, V v, C c) { p.SetAutoSize(c.Bool(v)); });
-    r.Property<TWkCustomStatusPane>(L"DefaultWidth", [](P p, V v, C c) { p.SetDefaultWidth(c.Int(v)); });
-    r.Property<TWkCustomStatusPane>(L"AutoHint", [](P p, V v, C c) { p.SetAutoHint(c.Bool(v)); });
-    r.Property<TWkCustomStatusPane>(L"BorderWidth", [](P p, V v, C c) { p.SetBorderWidth(c.Int(v)); });
-    r.Property<TWkCustomStatusPane>(L"FrameStyle", [](P p, V v, C c) { p.SetFrameStyle(ReadFrameStyle(v, c)); });
-    r.Property<TWkCustomStatusPane>(L"FlatColor", [](P p, V v, C c) { p.SetFlatColor(c.Color(v)); });
-    r.Property<TWkCustomStatusPane>(L"FlatColorAdjustment", [](P p, V v, C c) { p.SetFlatColorAdjustment(c.Int(v)); });
-    RegisterFrameControllerProperties<TWkCustomStatusPane>(r);
-    r.Property<TWkCustomStatusPane>(L"FillColor", [](P p, V v, C c) { p.SetFillColor(c.Color(v)); });
-    r.Property<TWkCustomStatusPane>(L"ParentFillColor", [](P p, V v, C c) { p.SetParentFillColor(c.Bool(v)); });
-    r.Property<TWkCustomStatusPane>(L"Transparent", [](P p, V v, C c) { p.SetTransparent(c.Bool(v)); });
-    r.Property<TWkCustomStatusPane>(L"Blinking", [](P p, V v, C c) { p.SetBlinking(c.Bool(v)); });
-    r.Property<TWkCustomStatusPane>(L"BlinkColor", [](P p, V v, C c) { p.SetBlinkColor(c.Color(v)); });
-    r.Property<TWkCustomStatusPane>(L"BlinkIntervalOff", [](P p, V v, C c) {
-        p.SetBlinkIntervalOff(static_cast<std::uint16_t>(c.Int(v, 0, 65535)));
-    });
-    r.Property<TWkCustomStatusPane>(L"BlinkIntervalOn", [](P p, V v, C c) {
-        p.SetBlinkIntervalOn(static_cast<std::uint16_t>(c.Int(v, 0, 65535)));
-    });
-    r.Property<TWkCustomGlyphStatus>(L"Images", [](G g, V v, C c) {
-        c.Reference<ui::TImageList>(v, [&g](ui::TImageList& images) { g.SetImages(&images); });
-    });
-    r.Property<TWkCustomGlyphStatus>(L"ImageIndex", [](G g, V v, C c) { g.SetImageIndex(c.Int(v)); });
-    r.Property<TWkCustomGlyphStatus>(L"DisabledIndex", [](G g, V v, C c) { g.SetDisabledIndex(c.Int(v)); });
-    r.Property<TWkCustomGlyphStatus>(L"NumGlyphs", [](G g, V v, C c) { g.SetNumGlyphs(c.Int(v, 1, 4)); });
-    r.Property<TWkCustomGlyphStatus>(L"GlyphAlignment", [](G g, V v, C c) {
-        g.SetGlyphAlignment(c.Enum(v, kGlyphAlignmentNames));
-    });
-    r.Property<TWkCustomGlyphStatus>(L"GlyphOffset", [](G g, V v, C c) { g.SetGlyphOffset(c.Int(v)); });
-    r.Property<TWkCustomGlyphStatus>(L"ShowGlyph", [](G g, V v, C c) { g.SetShowGlyph(c.Bool(v)); });
+    r.Declare<P, ui::TControl>();
+    r.Declare<G, P>();
+    ui::RegisterControlClass<TWkGlyphStatus, G>(r, L"TWkGlyphStatus");
+    r.Property<P>(L"Alignment", &P::SetAlignment);
+    r.Property<P>(L"CaptionOffset", &P::SetCaptionOffset);
+    r.Property<P>(L"AutoSize", &P::SetAutoSize);
+    r.Property<P>(L"DefaultWidth", &P::SetDefaultWidth);
+    r.Property<P>(L"AutoHint", &P::SetAutoHint);
+    r.Property<P>(L"BorderWidth", &P::SetBorderWidth);
+    r.Property<P>(L"FrameStyle", &P::SetFrameStyle);
+    r.Property<P>(L"FlatColor", &P::SetFlatColor);
+    r.Property<P>(L"FlatColorAdjustment", &P::SetFlatColorAdjustment);
+    RegisterFrameControllerProperties<P>(r);
+    r.Property<P>(L"FillColor", &P::SetFillColor);
+    r.Property<P>(L"ParentFillColor", &P::SetParentFillColor);
+    r.Property<P>(L"Transparent", &P::SetTransparent);
+    r.Property<P>(L"Blinking", &P::SetBlinking);
+    r.Property<P>(L"BlinkColor", &P::SetBlinkColor);
+    r.Property<P>(L"BlinkIntervalOff", &P::SetBlinkIntervalOff);
+    r.Property<P>(L"BlinkIntervalOn", &P::SetBlinkIntervalOn);
+    r.Property<G>(L"Images", &G::SetImages);
+    r.Property<G>(L"ImageIndex", &G::SetImageIndex);
+    r.Property<G>(L"DisabledIndex", &G::SetDisabledIndex);
+    r.Property<G>(L"NumGlyphs", &G::SetNumGlyphs, ui::IntRange{1, 4});
+    r.Property<G>(L"GlyphAlignment", &G::SetGlyphAlignment);
+    r.Property<G>(L"GlyphOffset", &G::SetGlyphOffset);
+    r.Property<G>(L"ShowGlyph", &G::SetShowGlyph);
 }
 
 } // namespace wk

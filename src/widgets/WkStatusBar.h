@@ -129,6 +129,8 @@ private:
 // =========================================================================================
 
 enum TGlyphAlignment : unsigned char { gaLeft, gaRight };
+inline constexpr ui::TEnumName<TGlyphAlignment> kGlyphAlignmentNames[] = {{L"gaLeft", gaLeft}, {L"gaRight", gaRight}};
+constexpr const auto& EnumNames(TGlyphAlignment) { return kGlyphAlignmentNames; }
 
 class TWkCustomGlyphStatus : public TWkCustomStatusPane {
 public:

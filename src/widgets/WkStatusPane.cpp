@@ -63,11 +63,7 @@ TWkCustomStatusPane::TWkCustomStatusPane(ui::TComponent* owner) : ui::TGraphicCo
 
 TWkCustomStatusPane::~TWkCustomStatusPane() = default;
 
-void TWkCustomStatusPane::SetAlignment(ui::TAlignment value) {
-    if (FAlignment == value) return;
-    FAlignment = value;
-    Invalidate();
-}
+void TWkCustomStatusPane::SetAlignment(ui::TAlignment value) { SetAndInvalidate(FAlignment, value); }
 
 void TWkCustomStatusPane::SetCaptionOffset(int value) {
     if (FCaptionOffset == value) return;
@@ -89,29 +85,10 @@ void TWkCustomStatusPane::SetDefaultWidth(int value) {
     ApplyAutoSize();
 }
 
-void TWkCustomStatusPane::SetBorderWidth(int value) {
-    if (FBorderWidth == value) return;
-    FBorderWidth = value;
-    Invalidate();
-}
-
-void TWkCustomStatusPane::SetFrameStyle(TFrameStyle value) {
-    if (FFrameStyle == value) return;
-    FFrameStyle = value;
-    Invalidate();
-}
-
-void TWkCustomStatusPane::SetFlatColor(TColor value) {
-    if (FFlatColor == value) return;
-    FFlatColor = value;
-    Invalidate();
-}
-
-void TWkCustomStatusPane::SetFlatColorAdjustment(int value) {
-    if (FFlatColorAdjustment == value) return;
-    FFlatColorAdjustment = value;
-    Invalidate();
-}
+void TWkCustomStatusPane::SetBorderWidth(int value) { SetAndInvalidate(FBorderWidth, value); }
+void TWkCustomStatusPane::SetFrameStyle(TFrameStyle value) { SetAndInvalidate(FFrameStyle, value); }
+void TWkCustomStatusPane::SetFlatColor(TColor value) { SetAndInvalidate(FFlatColor, value); }
+void TWkCustomStatusPane::SetFlatColorAdjustment(int value) { SetAndInvalidate(FFlatColorAdjustment, value); }
 
 void TWkCustomStatusPane::ApplyFrameController(const TWkFrameController& fc) {
     if (!fc.FrameVisible()) return;
@@ -160,11 +137,7 @@ void TWkCustomStatusPane::SetBlinking(bool value) {
     }
 }
 
-void TWkCustomStatusPane::SetBlinkColor(TColor value) {
-    if (FBlinkColor == value) return;
-    FBlinkColor = value;
-    Invalidate();
-}
+void TWkCustomStatusPane::SetBlinkColor(TColor value) { SetAndInvalidate(FBlinkColor, value); }
 
 std::uint16_t TWkCustomStatusPane::BlinkIntervalOff() const {
     const TWkBlinkingControlsList* list = BlinkingControls();
@@ -390,11 +363,7 @@ void TWkCustomGlyphStatus::SetImageIndex(int value) {
     ApplyAutoSize();
 }
 
-void TWkCustomGlyphStatus::SetDisabledIndex(int value) {
-    if (FDisabledIndex == value) return;
-    FDisabledIndex = value;
-    Invalidate();
-}
+void TWkCustomGlyphStatus::SetDisabledIndex(int value) { SetAndInvalidate(FDisabledIndex, value); }
 
 void TWkCustomGlyphStatus::SetGlyph(ui::BitmapOwner bitmap) {
     FGlyph = std::move(bitmap);
@@ -416,11 +385,7 @@ void TWkCustomGlyphStatus::SetNumGlyphs(int value) {
     ApplyAutoSize();
 }
 
-void TWkCustomGlyphStatus::SetGlyphAlignment(TGlyphAlignment value) {
-    if (FGlyphAlignment == value) return;
-    FGlyphAlignment = value;
-    Invalidate();
-}
+void TWkCustomGlyphStatus::SetGlyphAlignment(TGlyphAlignment value) { SetAndInvalidate(FGlyphAlignment, value); }
 
 void TWkCustomGlyphStatus::SetGlyphOffset(int value) {
     if (FGlyphOffset == value) return;

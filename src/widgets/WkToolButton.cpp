@@ -43,35 +43,11 @@ void TWkToolButton::SetAllowAllUp(bool value) {
     BroadcastGroup();
 }
 
-void TWkToolButton::SetDisabledIndex(int value) {
-    if (FDisabledIndex == value) return;
-    FDisabledIndex = value;
-    Invalidate();
-}
-
-void TWkToolButton::SetGradientColorStyle(TWkGradientColorStyle value) {
-    if (FGradientColorStyle == value) return;
-    FGradientColorStyle = value;
-    Invalidate();
-}
-
-void TWkToolButton::SetSelectionColorStart(TColor value) {
-    if (FSelectionColorStart == value) return;
-    FSelectionColorStart = value;
-    Invalidate();
-}
-
-void TWkToolButton::SetSelectionColorStop(TColor value) {
-    if (FSelectionColorStop == value) return;
-    FSelectionColorStop = value;
-    Invalidate();
-}
-
-void TWkToolButton::SetSelectionFrameColor(TColor value) {
-    if (FSelectionFrameColor == value) return;
-    FSelectionFrameColor = value;
-    Invalidate();
-}
+void TWkToolButton::SetDisabledIndex(int value) { SetAndInvalidate(FDisabledIndex, value); }
+void TWkToolButton::SetGradientColorStyle(TWkGradientColorStyle value) { SetAndInvalidate(FGradientColorStyle, value); }
+void TWkToolButton::SetSelectionColorStart(TColor value) { SetAndInvalidate(FSelectionColorStart, value); }
+void TWkToolButton::SetSelectionColorStop(TColor value) { SetAndInvalidate(FSelectionColorStop, value); }
+void TWkToolButton::SetSelectionFrameColor(TColor value) { SetAndInvalidate(FSelectionFrameColor, value); }
 
 void TWkToolButton::SetGroupIndex(int value) {
     // A drop-down button never latches: its press belongs to the menu.
@@ -97,11 +73,7 @@ void TWkToolButton::SetDown(bool value) {
     }
 }
 
-void TWkToolButton::SetDownIndex(int value) {
-    if (FDownIndex == value) return;
-    FDownIndex = value;
-    Invalidate();
-}
+void TWkToolButton::SetDownIndex(int value) { SetAndInvalidate(FDownIndex, value); }
 
 void TWkToolButton::SetDropDownMenu(ui::TPopupMenu* value) {
     if (FDropDownMenu == value) return;
@@ -116,17 +88,8 @@ void TWkToolButton::SetFlat(bool value) {
     Repaint();
 }
 
-void TWkToolButton::SetHotIndex(int value) {
-    if (FHotIndex == value) return;
-    FHotIndex = value;
-    Invalidate();
-}
-
-void TWkToolButton::SetImageIndex(int value) {
-    if (FImageIndex == value) return;
-    FImageIndex = value;
-    Invalidate();
-}
+void TWkToolButton::SetHotIndex(int value) { SetAndInvalidate(FHotIndex, value); }
+void TWkToolButton::SetImageIndex(int value) { SetAndInvalidate(FImageIndex, value); }
 
 void TWkToolButton::SetImages(ui::TImageList* value) {
     // Set even when unchanged: growing again is harmless and makes a resized list take effect.
@@ -160,11 +123,7 @@ void TWkToolButton::SetShowCaption(bool value) {
     Invalidate();
 }
 
-void TWkToolButton::SetTransparent(bool value) {
-    if (FTransparent == value) return;
-    FTransparent = value;
-    Invalidate();
-}
+void TWkToolButton::SetTransparent(bool value) { SetAndInvalidate(FTransparent, value); }
 
 void TWkToolButton::SetVisualStyle(TWkVisualStyle value) {
     FUseToolbarVisualStyle = false;
@@ -546,66 +505,42 @@ void TWkToolButtonActionLink::ImageIndexChanging(int value) {
 
 namespace wk {
 
-namespace {
-
-using V = const ui::TLayoutValue&;
-using C = ui::TLayoutContext&;
-using B = TWkToolButton&;
-
-const ui::TLayoutNames<TWkVisualStyle> kVisualStyleNames = {
-    {L"vsClassic", vsClassic}, {L"vsWinXP", vsWinXP}, {L"vsGradient", vsGradient}};
-const ui::TLayoutNames<TWkGradientColorStyle> kGradientColorStyleNames = {
-    {L"gcsSystem", gcsSystem}, {L"gcsMSOffice", gcsMSOffice}, {L"gcsCustom", gcsCustom}};
-const ui::TLayoutNames<TButtonLayout> kLayoutNames = {
-    {L"blGlyphLeft", blGlyphLeft}, {L"blGlyphRight", blGlyphRight}, {L"blGlyphTop", blGlyphTop},
-    {L"blGlyphBottom", blGlyphBottom}};
-const ui::TLayoutNames<TWkToolStyle> kToolStyleNames = {{L"tsButton", tsButton}, {L"tsDropDown", tsDropDown}};
-
-} // namespace
-
 void RegisterWkToolButtonClasses(ui::TClassRegistry& r) {
+    using B = TWkToolButton;
     RegisterWkActionClasses(r);
-    ui::RegisterControlClass<TWkToolButton>(r, L"TWkToolButton");
-    r.Property<TWkToolButton>(L"Action", [](B b, V v, C c) {
-        c.Reference<TWkAction>(v, [&b](TWkAction& action) { b.SetAction(&action); });
-    });
-    r.Property<TWkToolButton>(L"AllowAllUp", [](B b, V v, C c) { b.SetAllowAllUp(c.Bool(v)); });
-    r.Property<TWkToolButton>(L"DisabledIndex", [](B b, V v, C c) { b.SetDisabledIndex(c.Int(v)); });
-    r.Property<TWkToolButton>(L"GradientColorStyle", [](B b, V v, C c) {
-        b.SetGradientColorStyle(c.Enum(v, kGradientColorStyleNames));
-    });
-    r.Property<TWkToolButton>(L"SelectionColorStart", [](B b, V v, C c) { b.SetSelectionColorStart(c.Color(v)); });
-    r.Property<TWkToolButton>(L"SelectionColorStop", [](B b, V v, C c) { b.SetSelectionColorStop(c.Color(v)); });
-    r.Property<TWkToolButton>(L"SelectionFrameColor", [](B b, V v, C c) { b.SetSelectionFrameColor(c.Color(v)); });
-    r.Property<TWkToolButton>(L"GroupIndex", [](B b, V v, C c) { b.SetGroupIndex(c.Int(v)); });
-    r.Property<TWkToolButton>(L"Down", [](B b, V v, C c) { b.SetDown(c.Bool(v)); });
-    r.Property<TWkToolButton>(L"DownIndex", [](B b, V v, C c) { b.SetDownIndex(c.Int(v)); });
-    r.Property<TWkToolButton>(L"DropDownMenu", [](B b, V v, C c) {
-        c.Reference<ui::TPopupMenu>(v, [&b](ui::TPopupMenu& menu) { b.SetDropDownMenu(&menu); });
-    });
-    r.Property<TWkToolButton>(L"Flat", [](B b, V v, C c) { b.SetFlat(c.Bool(v)); });
-    r.Property<TWkToolButton>(L"HotIndex", [](B b, V v, C c) { b.SetHotIndex(c.Int(v)); });
-    r.Property<TWkToolButton>(L"ImageIndex", [](B b, V v, C c) { b.SetImageIndex(c.Int(v)); });
-    r.Property<TWkToolButton>(L"Images", [](B b, V v, C c) {
-        c.Reference<ui::TImageList>(v, [&b](ui::TImageList& images) { b.SetImages(&images); });
-    });
-    r.Property<TWkToolButton>(L"Layout", [](B b, V v, C c) { b.SetLayout(c.Enum(v, kLayoutNames)); });
-    r.Property<TWkToolButton>(L"ShowCaption", [](B b, V v, C c) { b.SetShowCaption(c.Bool(v)); });
-    r.Property<TWkToolButton>(L"Transparent", [](B b, V v, C c) { b.SetTransparent(c.Bool(v)); });
-    r.Property<TWkToolButton>(L"UseToolbarButtonLayout", [](B b, V v, C c) { b.SetUseToolbarButtonLayout(c.Bool(v)); });
-    r.Property<TWkToolButton>(L"UseToolbarButtonSize", [](B b, V v, C c) { b.SetUseToolbarButtonSize(c.Bool(v)); });
-    r.Property<TWkToolButton>(L"UseToolbarShowCaption", [](B b, V v, C c) { b.SetUseToolbarShowCaption(c.Bool(v)); });
-    r.Property<TWkToolButton>(L"UseToolbarVisualStyle", [](B b, V v, C c) { b.SetUseToolbarVisualStyle(c.Bool(v)); });
-    r.Property<TWkToolButton>(L"ToolStyle", [](B b, V v, C c) { b.SetToolStyle(c.Enum(v, kToolStyleNames)); });
-    r.Property<TWkToolButton>(L"VisualStyle", [](B b, V v, C c) { b.SetVisualStyle(c.Enum(v, kVisualStyleNames)); });
-    r.Property<TWkToolButton>(L"OnDropDown", [](B b, V v, C c) { b.OnDropDown = ui::LayoutNotifyHandler(v, c); });
+    ui::RegisterControlClass<B, ui::TControl>(r, L"TWkToolButton");
+    r.Property<B>(L"Action", &B::SetAction);
+    r.Property<B>(L"AllowAllUp", &B::SetAllowAllUp);
+    r.Property<B>(L"DisabledIndex", &B::SetDisabledIndex);
+    r.Property<B>(L"GradientColorStyle", &B::SetGradientColorStyle);
+    r.Property<B>(L"SelectionColorStart", &B::SetSelectionColorStart);
+    r.Property<B>(L"SelectionColorStop", &B::SetSelectionColorStop);
+    r.Property<B>(L"SelectionFrameColor", &B::SetSelectionFrameColor);
+    r.Property<B>(L"GroupIndex", &B::SetGroupIndex);
+    r.Property<B>(L"Down", &B::SetDown);
+    r.Property<B>(L"DownIndex", &B::SetDownIndex);
+    r.Property<B>(L"DropDownMenu", &B::SetDropDownMenu);
+    r.Property<B>(L"Flat", &B::SetFlat);
+    r.Property<B>(L"HotIndex", &B::SetHotIndex);
+    r.Property<B>(L"ImageIndex", &B::SetImageIndex);
+    r.Property<B>(L"Images", &B::SetImages);
+    r.Property<B>(L"Layout", &B::SetLayout);
+    r.Property<B>(L"ShowCaption", &B::SetShowCaption);
+    r.Property<B>(L"Transparent", &B::SetTransparent);
+    r.Property<B>(L"UseToolbarButtonLayout", &B::SetUseToolbarButtonLayout);
+    r.Property<B>(L"UseToolbarButtonSize", &B::SetUseToolbarButtonSize);
+    r.Property<B>(L"UseToolbarShowCaption", &B::SetUseToolbarShowCaption);
+    r.Property<B>(L"UseToolbarVisualStyle", &B::SetUseToolbarVisualStyle);
+    r.Property<B>(L"ToolStyle", &B::SetToolStyle);
+    r.Property<B>(L"VisualStyle", &B::SetVisualStyle);
+    r.Property<B>(L"OnDropDown", &B::OnDropDown);
     // Names older layouts still carry.
-    r.Ignored<TWkToolButton>(L"GradientColorDefault");
-    r.Ignored<TWkToolButton>(L"ThemeAware");
-    r.Property<TWkToolButton>(L"GradientColorStart", [](B b, V v, C c) { b.SetSelectionColorStart(c.Color(v)); });
-    r.Property<TWkToolButton>(L"GradientColorStop", [](B b, V v, C c) { b.SetSelectionColorStop(c.Color(v)); });
-    r.Property<TWkToolButton>(L"FrameColor", [](B b, V v, C c) { b.SetSelectionFrameColor(c.Color(v)); });
-    r.Property<TWkToolButton>(L"UseGradients", [](B b, V v, C c) {
+    r.Ignored<B>(L"GradientColorDefault");
+    r.Ignored<B>(L"ThemeAware");
+    r.Property<B>(L"GradientColorStart", &B::SetSelectionColorStart);
+    r.Property<B>(L"GradientColorStop", &B::SetSelectionColorStop);
+    r.Property<B>(L"FrameColor", &B::SetSelectionFrameColor);
+    r.Property<B>(L"UseGradients", [](B& b, const ui::TLayoutValue& v, ui::TLayoutContext& c) {
         if (c.Bool(v)) b.SetVisualStyle(vsGradient);
     });
 }

@@ -26,8 +26,13 @@ namespace wk {
 // What the face shows.
 enum TFaceState : unsigned char { fstUp, fstDisabled, fstPressed, fstLatched, fstArrowPressed };
 enum TWkToolStyle : unsigned char { tsButton, tsDropDown };
+inline constexpr ui::TEnumName<TWkToolStyle> kToolStyleNames[] = {{L"tsButton", tsButton}, {L"tsDropDown", tsDropDown}};
+constexpr const auto& EnumNames(TWkToolStyle) { return kToolStyleNames; }
 // Side of the caption on which the image stands.
 enum TButtonLayout : unsigned char { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+inline constexpr ui::TEnumName<TButtonLayout> kButtonLayoutNames[] = {
+    {L"blGlyphLeft", blGlyphLeft}, {L"blGlyphRight", blGlyphRight}, {L"blGlyphTop", blGlyphTop}, {L"blGlyphBottom", blGlyphBottom}};
+constexpr const auto& EnumNames(TButtonLayout) { return kButtonLayoutNames; }
 
 class TWkToolButtonActionLink;
 

@@ -382,20 +382,16 @@ void TWkCustomTreeView::SetIndent(int value) {
     if (HandleAllocated() && value >= 0) SendMessageW(HandleIfAllocated(), TVM_SETINDENT, value, 0);
 }
 
-#define WK_TREE_STYLE_SETTER(Name, Field, Bit, On)                                                   \
-    void TWkCustomTreeView::Set##Name(bool value) {                                              \
-        if (Field == value) return;                                                              \
-        Field = value;                                                                           \
-        ApplyStyle(Bit, On);                                                                     \
-    }
-WK_TREE_STYLE_SETTER(ReadOnly, FReadOnly, TVS_EDITLABELS, !value)
-WK_TREE_STYLE_SETTER(HideSelection, FHideSelection, TVS_SHOWSELALWAYS, !value)
-WK_TREE_STYLE_SETTER(ShowButtons, FShowButtons, TVS_HASBUTTONS, value)
-WK_TREE_STYLE_SETTER(ShowLines, FShowLines, TVS_HASLINES, value)
-WK_TREE_STYLE_SETTER(ShowRoot, FShowRoot, TVS_LINESATROOT, value)
-WK_TREE_STYLE_SETTER(RowSelect, FRowSelect, TVS_FULLROWSELECT, value)
-WK_TREE_STYLE_SETTER(HotTrack, FHotTrack, TVS_TRACKSELECT, value)
-#undef WK_TREE_STYLE_SETTER
+// Each flag is a window style of the tree; two of them are the style's opposite.
+void TWkCustomTreeView::SetReadOnly(bool value) { if (StoreIfChanged(FReadOnly, value)) ApplyStyle(TVS_EDITLABELS, !value); }
+void TWkCustomTreeView::SetHideSelection(bool value) {
+    if (StoreIfChanged(FHideSelection, value)) ApplyStyle(TVS_SHOWSELALWAYS, !value);
+}
+void TWkCustomTreeView::SetShowButtons(bool value) { if (StoreIfChanged(FShowButtons, value)) ApplyStyle(TVS_HASBUTTONS, value); }
+void TWkCustomTreeView::SetShowLines(bool value) { if (StoreIfChanged(FShowLines, value)) ApplyStyle(TVS_HASLINES, value); }
+void TWkCustomTreeView::SetShowRoot(bool value) { if (StoreIfChanged(FShowRoot, value)) ApplyStyle(TVS_LINESATROOT, value); }
+void TWkCustomTreeView::SetRowSelect(bool value) { if (StoreIfChanged(FRowSelect, value)) ApplyStyle(TVS_FULLROWSELECT, value); }
+void TWkCustomTreeView::SetHotTrack(bool value) { if (StoreIfChanged(FHotTrack, value)) ApplyStyle(TVS_TRACKSELECT, value); }
 
 void TWkCustomTreeView::SetToolTips(bool value) {
     if (FToolTips == value) return;
@@ -739,12 +735,7 @@ void TWkCustomTreeView::PaintSelectionOutline(ui::TCanvas& canvas) {
     canvas.SetPen(FSelectionPen.Color, 1, ui::TPenStyle::Solid);
 }
 
-void TWkCustomTreeView::SetSelectionPen(const TWkPen& value) {
-    if (FSelectionPen == value) return;
-    FSelectionPen = value;
-    Invalidate();
-}
-
+void TWkCustomTreeView::SetSelectionPen(const TWkPen& value) { SetAndInvalidate(FSelectionPen, value); }
 void TWkCustomTreeView::SetAutoSelect(bool value) {
     if (FAutoSelect == value) return;
     FAutoSelect = value;
@@ -763,21 +754,21 @@ using T = TWkCustomTreeView;
 } // namespace
 
 void RegisterWkTreeViewClasses(ui::TClassRegistry& registry) {
-    ui::RegisterControlClass<TWkTreeView>(registry, L"TWkTreeView");
     RegisterWkFramedControlProperties(registry);
-    registry.Property<T>(L"Images", [](T& t, const TLayoutValue& v, TLayoutContext& c) {
-        c.Reference<ui::TImageList>(v, [&t](ui::TImageList& list) { t.SetImages(&list); });
-    });
-    registry.Property<T>(L"Indent", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetIndent(c.Int(v, 0, 32767)); });
-    registry.Property<T>(L"ReadOnly", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetReadOnly(c.Bool(v)); });
-    registry.Property<T>(L"SortType", [](T&, const TLayoutValue& v, TLayoutContext& c) { c.Enum<TSortType>(v, {{L"stNone", stNone}}); });
-    registry.Property<T>(L"HideSelection", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetHideSelection(c.Bool(v)); });
-    registry.Property<T>(L"ShowButtons", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetShowButtons(c.Bool(v)); });
-    registry.Property<T>(L"ShowLines", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetShowLines(c.Bool(v)); });
-    registry.Property<T>(L"ShowRoot", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetShowRoot(c.Bool(v)); });
-    registry.Property<T>(L"RowSelect", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetRowSelect(c.Bool(v)); });
-    registry.Property<T>(L"HotTrack", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetHotTrack(c.Bool(v)); });
-    registry.Property<T>(L"ToolTips", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetToolTips(c.Bool(v)); });
+    registry.Declare<T, TWkFramedControl>();
+    ui::RegisterControlClass<TWkTreeView, T>(registry, L"TWkTreeView");
+    registry.Property<T>(L"Images", &T::SetImages);
+    registry.Property<T>(L"Indent", &T::SetIndent, ui::IntRange{0, 32767});
+    registry.Property<T>(L"ReadOnly", &T::SetReadOnly);
+    // Only stNone exists: the name is checked and there is nothing to set.
+    registry.Property<T>(L"SortType", [](T&, const TLayoutValue& v, TLayoutContext& c) { c.Enum<TSortType>(v); });
+    registry.Property<T>(L"HideSelection", &T::SetHideSelection);
+    registry.Property<T>(L"ShowButtons", &T::SetShowButtons);
+    registry.Property<T>(L"ShowLines", &T::SetShowLines);
+    registry.Property<T>(L"ShowRoot", &T::SetShowRoot);
+    registry.Property<T>(L"RowSelect", &T::SetRowSelect);
+    registry.Property<T>(L"HotTrack", &T::SetHotTrack);
+    registry.Property<T>(L"ToolTips", &T::SetToolTips);
     registry.Property<T>(L"SelectionPen.Color", [](T& t, const TLayoutValue& v, TLayoutContext& c) {
         TWkPen pen = t.SelectionPen();
         pen.Color = c.Color(v);
@@ -788,12 +779,10 @@ void RegisterWkTreeViewClasses(ui::TClassRegistry& registry) {
         pen.Width = c.Int(v, 0, 100);
         t.SetSelectionPen(pen);
     });
-    registry.Property<T>(L"PopupMenu", [](T& t, const TLayoutValue& v, TLayoutContext& c) {
-        c.Reference<ui::TPopupMenu>(v, [&t](ui::TPopupMenu& menu) { t.SetPopupMenu(&menu); });
-    });
-    registry.Property<T>(L"AutoSelect", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetAutoSelect(c.Bool(v)); });
-    registry.Property<T>(L"AutoExpand", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetAutoExpand(c.Bool(v)); });
-    registry.Property<T>(L"RightClickSelect", [](T& t, const TLayoutValue& v, TLayoutContext& c) { t.SetRightClickSelect(c.Bool(v)); });
+    registry.Property<T>(L"PopupMenu", &T::SetPopupMenu);
+    registry.Property<T>(L"AutoSelect", &T::SetAutoSelect);
+    registry.Property<T>(L"AutoExpand", &T::SetAutoExpand);
+    registry.Property<T>(L"RightClickSelect", &T::SetRightClickSelect);
 }
 
 } // namespace wk

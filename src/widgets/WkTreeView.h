@@ -124,6 +124,8 @@ private:
 };
 
 enum TSortType : unsigned char { stNone };
+inline constexpr ui::TEnumName<TSortType> kSortTypeNames[] = {{L"stNone", stNone}};
+constexpr const auto& EnumNames(TSortType) { return kSortTypeNames; }
 
 // The pen of the unfocused selection outline.
 struct TWkPen {

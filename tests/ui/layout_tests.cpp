@@ -4,7 +4,9 @@
 #include "ui/Layout.h"
 #include "ui/Menu.h"
 #include <gtest/gtest.h>
+#include <cstdint>
 #include <memory>
+#include <stdexcept>
 
 using namespace ui;
 
@@ -43,8 +45,8 @@ public:
 TClassRegistry TestRegistry() {
     TClassRegistry r;
     RegisterFrameworkClasses(r);
-    RegisterControlClass<TBox>(r, L"TBox");
-    RegisterControlClass<TGlyphButton>(r, L"TGlyphButton");
+    RegisterControlClass<TBox, TWinControl>(r, L"TBox");
+    RegisterControlClass<TGlyphButton, TControl>(r, L"TGlyphButton");
     r.Property<TGlyphButton>(L"Images", [](TGlyphButton& b, const TLayoutValue& v, TLayoutContext& ctx) {
         ctx.Reference<TImageList>(v, [&b](TImageList& l) { b.Images = &l; });
     });
@@ -148,6 +150,8 @@ end
 TEST(LayoutRegistry, DerivedRegistrationWinsInEitherOrder) {
     for (bool baseFirst : {true, false}) {
         TClassRegistry r;
+        r.Declare<TControl, TComponent>();
+        r.Declare<TLabel, TControl>();
         std::wstring ran;
         auto base = [&ran](TControl&, const TLayoutValue&, TLayoutContext&) { ran = L"control"; };
         auto derived = [&ran](TLabel&, const TLayoutValue&, TLayoutContext&) { ran = L"label"; };
@@ -264,4 +268,112 @@ TEST(Layout, EveryFaultNamesFileLineAndProperty) {
               L"Dlg.layout, line 3, property 'Picture.Resource': resource 'NO_SUCH_PICTURE' not found");
     EXPECT_EQ(LoadError(in("  object I: TImageList\n    Bitmap.Resource = 'NO_SUCH_BITMAP'\n  end\n")),
               L"Dlg.layout, line 3, property 'Bitmap.Resource': bitmap resource 'NO_SUCH_BITMAP' not found");
+}
+
+namespace {
+
+enum TKnobShape { ksRound, ksSquare };
+constexpr TEnumName<TKnobShape> kKnobShapeNames[] = {{L"ksRound", ksRound}, {L"ksSquare", ksSquare}};
+constexpr const auto& EnumNames(TKnobShape) { return kKnobShapeNames; }
+
+// A control whose stored values are all bound by member: one setter or field per kind.
+class TKnob : public TGraphicControl {
+public:
+    using TGraphicControl::TGraphicControl;
+    std::wstring ClassName() const override { return L"TKnob"; }
+    void SetTurns(int v) { Turns = v; }
+    void SetDetents(std::uint16_t v) { Detents = v; }
+    void SetLabelText(const std::wstring& v) { LabelText = v; }
+    void SetRim(TColor v) { Rim = v; }
+    void SetShape(TKnobShape v) { Shape = v; }
+    void SetMarks(TAnchors v) { Marks = v; }
+    void SetScale(TImageList* v) { Scale = v; }
+    int Turns = 0;
+    std::uint16_t Detents = 0;
+    std::wstring LabelText;
+    TColor Rim = 0;
+    TKnobShape Shape = ksRound;
+    TAnchors Marks = 0;
+    TImageList* Scale = nullptr;
+    TNotifyEvent OnTurn;
+};
+
+TClassRegistry KnobRegistry() {
+    TClassRegistry r = TestRegistry();
+    RegisterControlClass<TKnob, TControl>(r, L"TKnob");
+    r.Property(L"Turns", &TKnob::SetTurns);
+    r.Property(L"Detents", &TKnob::SetDetents);
+    r.Property(L"LabelText", &TKnob::SetLabelText);
+    r.Property(L"Rim", &TKnob::SetRim);
+    r.Property(L"Shape", &TKnob::SetShape);
+    r.Property(L"Marks", &TKnob::SetMarks, SetOf<TAnchorKind>);
+    r.Property(L"Scale", &TKnob::SetScale);
+    r.Property(L"OnTurn", &TKnob::OnTurn);
+    // A registration for the knob itself wins over TControl's.
+    r.Property<TKnob>(L"Tag", &TKnob::SetTurns, IntRange{0, 9});
+    return r;
+}
+
+std::wstring LoadKnob(const std::string& body, TTestForm& form) {
+    static TClassRegistry registry = KnobRegistry();
+    try {
+        LoadLayoutText(form, L"Dlg.layout", "object Dlg: TTestForm\n  object K: TKnob\n" + body + "  end\n  object Icons: TImageList\n  end\nend\n",
+                       registry);
+    } catch (const TLayoutError& e) {
+        return e.Text();
+    }
+    return L"";
+}
+
+} // namespace
+
+TEST(LayoutRegistry, MemberBindingsReadTheValueTheirParameterTypeNames) {
+    TTestForm form;
+    ASSERT_EQ(LoadKnob("    Turns = -3\n    Detents = 65535\n    LabelText = 'vol'\n    Rim = clRed\n"
+                       "    Shape = ksSquare\n    Marks = [akLeft, akBottom]\n    Scale = Icons\n    OnTurn = ButtonClick\n",
+                       form),
+              L"");
+    auto* k = Find<TKnob>(form, L"K");
+    ASSERT_TRUE(k);
+    EXPECT_EQ(k->Turns, -3);
+    EXPECT_EQ(k->Detents, 65535);
+    EXPECT_EQ(k->LabelText, L"vol");
+    EXPECT_EQ(k->Rim, clRed);
+    EXPECT_EQ(k->Shape, ksSquare);
+    EXPECT_EQ(k->Marks, static_cast<TAnchors>(akLeft | akBottom));
+    EXPECT_EQ(k->Scale, Find<TImageList>(form, L"Icons"));
+    ASSERT_TRUE(k->OnTurn);
+    k->OnTurn(k);
+    EXPECT_EQ(form.Sender, k);
+
+    const auto error = [](const std::string& line) {
+        TTestForm f;
+        return LoadKnob("    " + line + "\n", f);
+    };
+    EXPECT_EQ(error("Detents = 65536"), L"Dlg.layout, line 3, property 'Detents': value 65536 out of range 0..65535");
+    EXPECT_EQ(error("Shape = ksOval"), L"Dlg.layout, line 3, property 'Shape': unknown value 'ksOval'");
+    EXPECT_EQ(error("Marks = akLeft"), L"Dlg.layout, line 3, property 'Marks': expected a set, found an identifier");
+    EXPECT_EQ(error("Rim = 'red'"), L"Dlg.layout, line 3, property 'Rim': expected a colour, found a string");
+    EXPECT_EQ(error("Scale = Dlg"), L"Dlg.layout, line 3, property 'Scale': component 'Dlg' is of the wrong class");
+    EXPECT_EQ(error("OnTurn = PanelMouseDown"), L"Dlg.layout, line 3, property 'OnTurn': unknown event handler 'PanelMouseDown'");
+    EXPECT_EQ(error("Tag = 10"), L"Dlg.layout, line 3, property 'Tag': value 10 out of range 0..9");
+}
+
+TEST(LayoutRegistry, ClassesMustBeDeclaredWithTheirBaseBeforeTheirProperties) {
+    TClassRegistry r;
+    // A property of a class the registry cannot place among its bases.
+    EXPECT_THROW(r.Property(L"Left", &TControl::SetLeft), std::logic_error);
+    // A base that is not declared yet.
+    EXPECT_THROW((r.Declare<TLabel, TControl>()), std::logic_error);
+    r.Declare<TControl, TComponent>();
+    r.Declare<TLabel, TControl>();
+    r.Declare<TLabel, TControl>(); // again, the same: nothing happens
+    EXPECT_THROW((r.Declare<TLabel, TComponent>()), std::logic_error);
+
+    // A declared base that skips a class with the same property cannot be ordered.
+    r.Declare<TKnob, TComponent>();
+    r.Property(L"Turns", &TKnob::SetTurns);
+    r.Property<TControl>(L"Turns", [](TControl&, const TLayoutValue&, TLayoutContext&) {});
+    TKnob knob;
+    EXPECT_THROW(r.FindProperty(knob, L"Turns"), std::logic_error);
 }

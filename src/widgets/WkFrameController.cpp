@@ -107,23 +107,11 @@ TFrameStyle ReadControllerFrameStyle(const TLayoutValue& v, TLayoutContext& c) {
 } // namespace
 
 TWkFrameControllerNotifications ReadFrameControllerNotifications(const TLayoutValue& v, TLayoutContext& c) {
-    constexpr auto bit = [](TWkFrameControllerProperty p) { return 1u << p; };
-    return c.Set<unsigned>(v, {{L"fcpColor", bit(fcpColor)},
-                               {L"fcpFocusColor", bit(fcpFocusColor)},
-                               {L"fcpDisabledColor", bit(fcpDisabledColor)},
-                               {L"fcpReadOnlyColor", bit(fcpReadOnlyColor)},
-                               {L"fcpReadOnlyColorOnFocus", bit(fcpReadOnlyColorOnFocus)},
-                               {L"fcpParentColor", bit(fcpParentColor)},
-                               {L"fcpFlatButtonColor", bit(fcpFlatButtonColor)},
-                               {L"fcpFlatButtons", bit(fcpFlatButtons)},
-                               {L"fcpFrameColor", bit(fcpFrameColor)},
-                               {L"fcpFrameHotColor", bit(fcpFrameHotColor)},
-                               {L"fcpFrameHotTrack", bit(fcpFrameHotTrack)},
-                               {L"fcpFrameHotStyle", bit(fcpFrameHotStyle)},
-                               {L"fcpFrameSides", bit(fcpFrameSides)},
-                               {L"fcpFrameStyle", bit(fcpFrameStyle)},
-                               {L"fcpFrameVisible", bit(fcpFrameVisible)},
-                               {L"fcpFramingPreference", bit(fcpFramingPreference)}});
+    // The members are bit numbers, not masks.
+    if (v.Kind != ui::TLayoutValueKind::Set) c.FailValue(v, L"a set");
+    TWkFrameControllerNotifications bits = 0;
+    for (const TLayoutValue& item : v.Items) bits |= 1u << c.Enum<TWkFrameControllerProperty>(item);
+    return bits;
 }
 
 void RegisterWkFrameControllerClasses(ui::TClassRegistry& registry) {

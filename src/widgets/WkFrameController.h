@@ -48,6 +48,17 @@ enum TWkFrameControllerProperty : unsigned char {
     fcpFrameVisible = 14,
     fcpFramingPreference = 15
 };
+inline constexpr ui::TEnumName<TWkFrameControllerProperty> kFrameControllerPropertyNames[] = {
+    {L"fcpColor", fcpColor}, {L"fcpFocusColor", fcpFocusColor}, {L"fcpDisabledColor", fcpDisabledColor},
+    {L"fcpReadOnlyColor", fcpReadOnlyColor}, {L"fcpReadOnlyColorOnFocus", fcpReadOnlyColorOnFocus},
+    {L"fcpParentColor", fcpParentColor}, {L"fcpFlatButtonColor", fcpFlatButtonColor},
+    {L"fcpFlatButtons", fcpFlatButtons}, {L"fcpFrameColor", fcpFrameColor},
+    {L"fcpFrameHotColor", fcpFrameHotColor}, {L"fcpFrameHotTrack", fcpFrameHotTrack},
+    {L"fcpFrameHotStyle", fcpFrameHotStyle}, {L"fcpFrameSides", fcpFrameSides},
+    {L"fcpFrameStyle", fcpFrameStyle}, {L"fcpFrameVisible", fcpFrameVisible},
+    {L"fcpFramingPreference", fcpFramingPreference},
+};
+constexpr const auto& EnumNames(TWkFrameControllerProperty) { return kFrameControllerPropertyNames; }
 // The labels' name for the same members.
 using TWkFrameControllerPropertyConnection = TWkFrameControllerProperty;
 

@@ -65,11 +65,7 @@ void TWkLabel::SetRotation(TRotation value) {
     Invalidate();
 }
 
-void TWkLabel::SetCenterPoint(TCenterPoint value) {
-    if (FCenterPoint == value) return;
-    FCenterPoint = value;
-    Invalidate();
-}
+void TWkLabel::SetCenterPoint(TCenterPoint value) { SetAndInvalidate(FCenterPoint, value); }
 
 void TWkLabel::SetBlinking(bool value) {
     if (FBlinking == value) return;
@@ -81,11 +77,7 @@ void TWkLabel::SetBlinking(bool value) {
     }
 }
 
-void TWkLabel::SetBlinkColor(TColor value) {
-    if (FBlinkColor == value) return;
-    FBlinkColor = value;
-    Invalidate();
-}
+void TWkLabel::SetBlinkColor(TColor value) { SetAndInvalidate(FBlinkColor, value); }
 
 std::uint16_t TWkLabel::BlinkIntervalOn() const {
     const TWkBlinkingControlsList* list = BlinkingControls();

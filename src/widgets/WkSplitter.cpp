@@ -536,9 +536,9 @@ void RegisterPaneData(ui::TClassRegistry& registry, const std::wstring& prefix, 
             (s.PaneData(index).*set)(read(v, c));
         });
     };
-    const auto color = [](const TLayoutValue& v, TLayoutContext& c) { return c.Color(v); };
-    const auto flag = [](const TLayoutValue& v, TLayoutContext& c) { return c.Bool(v); };
-    const auto style = [](const TLayoutValue& v, TLayoutContext& c) { return c.Enum<TFrameStyleEx>(v); };
+    const auto color = ui::TLayoutReader<TColor>::Read;
+    const auto flag = ui::TLayoutReader<bool>::Read;
+    const auto style = ui::TLayoutReader<TFrameStyleEx>::Read;
     pane(L"BorderColor", &TWkPaneData::SetBorderColor, color);
     pane(L"BorderInner", &TWkPaneData::SetBorderInner, style);
     pane(L"BorderOuter", &TWkPaneData::SetBorderOuter, style);
